@@ -1,0 +1,166 @@
+#include "CliSupport.h"
+
+#include <cstdio>
+#include <iostream>
+#include <vector>
+
+#include "CatalogueDate.h"
+#include "CatalogueText.h"
+
+namespace karvio::cli {
+
+CliOptions& Options() {
+    static CliOptions options;
+    return options;
+}
+
+int& ExitStatus() {
+    static int status = 0;
+    return status;
+}
+
+namespace {
+std::vector<CommandRegistrar>& Registrars() {
+    static std::vector<CommandRegistrar> registrars;
+    return registrars;
+}
+}  // namespace
+
+RegisterCommands::RegisterCommands(CommandRegistrar registrar) {
+    Registrars().push_back(std::move(registrar));
+}
+
+void AddRegisteredCommands(CLI::App& app) {
+    for (const CommandRegistrar& registrar : Registrars()) registrar(app);
+}
+
+void Fail(const std::string& message) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "karvio-cli: %s\n", message.c_str());
+    std::exit(1);
+}
+
+std::unique_ptr<classData> OpenCatalogueOrExit() {
+    auto data = std::make_unique<classData>();
+    if (const int16_t error = data->GetError(); error != kErrorNone) {
+        std::string text = DataFileErrorText(error, data->GetOpenErrorText());
+        for (auto& c : text) {
+            if (c == '\r') c = ' ';
+        }
+        Fail(data->GetOpenPath() + ":\n" + text);
+    }
+    return data;
+}
+
+std::string Display(const std::string& bytes) { return DecodeCatalogueText(bytes); }
+
+void PrintJson(const Json& value) { std::cout << value.dump(2) << '\n'; }
+
+Json CdJson(const CdInfo& cd) {
+    return Json{{"id", cd.CdId},
+                {"name", Display(cd.CdName)},
+                {"label", Display(cd.CdLabel)},
+                {"basepath", Display(cd.CdBasepath)},
+                {"notes", Display(cd.CdNotes)},
+                {"category", cd.CdCategory},
+                {"files", cd.CdNumOfFiles},
+                {"subdirs", cd.CdNumOfSubdirs},
+                {"total", cd.CdTotalSize},
+                {"free", cd.CdFreeSpace},
+                {"scanned", DateToIso(cd.CdLastScanned)},
+                {"media", cd.CdMediaType}};
+}
+
+Json DirJson(const DirInfo& dir) {
+    return Json{{"id", dir.DirId},
+                {"cd", dir.DirCdId},
+                {"name", Display(dir.DirName)},
+                {"path", Display(dir.DirPath)},
+                {"size", dir.DirSize},
+                {"date", DateToIso(dir.DirDate)},
+                {"attributes", dir.DirAttr},
+                {"notes", Display(dir.DirNotes)},
+                {"dirs", dir.DirCountOfDirs},
+                {"files", dir.DirCountOfFiles},
+                {"direct_files", dir.DirCountOfFilesDirect}};
+}
+
+Json FileJson(const FileInfo& file) {
+    return Json{{"id", file.FileId},
+                {"cd", file.FileCdId},
+                {"dir", file.FileDirId},
+                {"name", Display(file.FileName)},
+                {"size", file.FileSize},
+                {"date", DateToIso(file.FileDate)},
+                {"attributes", file.FileAttr},
+                {"notes", Display(file.FileNotes)}};
+}
+
+Json CategoryJson(classData& data, const CatInfo& cat) {
+    const double created = data.GetCatGoto(cat.CatId).GetCatCreated();
+    return Json{{"id", cat.CatId},
+                {"parent", cat.CatParentId},
+                {"name", Display(cat.CatName)},
+                {"notes", Display(cat.CatNotes)},
+                {"image", cat.CatImageId},
+                {"created", DateToIso(created)},
+                {"key", data.GetKarvioBasePath(cat.CatId)}};
+}
+
+namespace {
+
+template <typename Record>
+bool ReadRaw(classData& data, int32_t id, Record& rec) {
+    if (id < 1 || !data.IsOpen()) return false;
+    auto opened = OpenCatalogueFile(data.GetOpenPath(), false);
+    uint8_t bytes[Record::kSize];
+    if (!opened.file || !opened.file->ReadAt(id - 1, bytes, sizeof bytes)) return false;
+    rec.Decode(bytes);
+    return true;
+}
+
+}  // namespace
+
+// Ids are looked up in the lists themselves, on a store object of their own so that the caller's
+// cursors stay where they are.
+bool IsCdId(classData& data, int32_t id) {
+    if (id < 1 || !data.IsOpen()) return false;
+    classData probe(data.GetOpenPath());
+    for (classCd* cd = &probe.GetCdFirst(); !probe.GetCdEof(); cd = &probe.GetCdNext()) {
+        if (cd->GetCdId() == id) return true;
+    }
+    return false;
+}
+
+bool IsDirId(classData& data, int32_t id) {
+    DirRecord raw;
+    if (!ReadRaw(data, id, raw) || raw.DirId != id || !IsCdId(data, raw.DirCdId)) return false;
+    classData probe(data.GetOpenPath());
+    classCd& cd = probe.GetCdGoto(raw.DirCdId);
+    for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
+        if (dir->GetDirId() == id) return true;
+    }
+    return false;
+}
+
+bool IsFileId(classData& data, int32_t id) {
+    FileRecord raw;
+    if (!ReadRaw(data, id, raw) || raw.FileId != id || !IsDirId(data, raw.FileDirId)) return false;
+    classData probe(data.GetOpenPath());
+    classDir& dir = probe.GetCdGoto(raw.FileCdId).GetDirGoto(raw.FileDirId);
+    for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
+        if (file->GetFileId() == id) return true;
+    }
+    return false;
+}
+
+bool IsCategoryId(classData& data, int32_t id) {
+    if (id < 1 || !data.IsOpen()) return false;
+    classData probe(data.GetOpenPath());
+    for (classCat* cat = &probe.GetCatFirst(); !probe.GetCatEof(); cat = &probe.GetCatNext()) {
+        if (cat->GetCatId() == id) return true;
+    }
+    return false;
+}
+
+}  // namespace karvio::cli

@@ -1,0 +1,384 @@
+// Commands over the store itself: info, check, list, categories, show, and the editing commands
+// for categories, CDs, directories and files.
+#include <cstdio>
+#include <iostream>
+
+#include "CatalogueCheck.h"
+#include "CatalogueDate.h"
+#include "CliSupport.h"
+#include "ProgramInfo.h"
+#include "TransferRecords.h"
+
+namespace karvio::cli {
+
+namespace {
+
+void PrintField(const char* name, const std::string& value) {
+    std::printf("%-16s %s\n", name, value.c_str());
+}
+
+void RunInfo(bool json) {
+    auto data = OpenCatalogueOrExit();
+    const HeaderRecord h = data->Header();
+    const DebugDataResult debug = data->DebugData();
+    const std::string version = std::to_string(h.dataVersionMajor) + "." +
+                                std::to_string(h.dataVersionMinor) + "." +
+                                std::to_string(h.dataVersionRevision);
+    if (json) {
+        PrintJson(Json{{"file", data->GetOpenPath()},
+                       {"signature", std::string(h.dataSignature, 4)},
+                       {"version", version},
+                       {"created", DateToIso(h.dataCreated)},
+                       {"last_opened", DateToIso(h.dataLastOpened)},
+                       {"cd_first", h.dataCdFirstRecord},
+                       {"cd_last", h.dataCdLastRecord},
+                       {"category_first", h.dataCatFirstRecord},
+                       {"category_last", h.dataCatLastRecord},
+                       {"cds", h.dataNumOfCds},
+                       {"categories", h.dataNumOfCats},
+                       {"space_used", h.dataSpaceUsed},
+                       {"live_space", debug.liveSpace},
+                       {"file_length", debug.fileLength}});
+        return;
+    }
+    PrintField("File", data->GetOpenPath());
+    PrintField("Signature", std::string(h.dataSignature, 4));
+    PrintField("Version", version);
+    PrintField("Created", DateToIso(h.dataCreated));
+    PrintField("Last opened", DateToIso(h.dataLastOpened));
+    PrintField("CDs", std::to_string(h.dataNumOfCds) + " (first " + std::to_string(h.dataCdFirstRecord) +
+                          ", last " + std::to_string(h.dataCdLastRecord) + ")");
+    PrintField("Categories", std::to_string(h.dataNumOfCats) + " (first " +
+                                 std::to_string(h.dataCatFirstRecord) + ", last " +
+                                 std::to_string(h.dataCatLastRecord) + ")");
+    PrintField("Space used", std::to_string(h.dataSpaceUsed));
+    PrintField("Live space", std::to_string(debug.liveSpace));
+    PrintField("File length", std::to_string(debug.fileLength));
+}
+
+void RunCheck(bool json) {
+    const std::string path = GetDataFileName();
+    const CheckReport report = CheckCatalogue(path);
+    if (json) {
+        PrintJson(Json{{"file", path},
+                       {"clean", report.Clean()},
+                       {"problems", report.problems},
+                       {"notes", report.notes},
+                       {"cds", report.cds},
+                       {"categories", report.categories},
+                       {"directories", report.directories},
+                       {"files", report.files},
+                       {"file_length", report.fileLength},
+                       {"live_space", report.liveSpace},
+                       {"space_used", report.headerSpaceUsed}});
+    } else {
+        for (const std::string& p : report.problems) std::printf("problem: %s\n", p.c_str());
+        for (const std::string& n : report.notes) std::printf("note: %s\n", n.c_str());
+        std::printf("%s: %s; %d CDs, %d categories, %lld directories, %lld files; "
+                    "live space %lld of %lld bytes\n",
+                    path.c_str(), report.Clean() ? "clean" : "NOT clean", report.cds,
+                    report.categories, static_cast<long long>(report.directories),
+                    static_cast<long long>(report.files), static_cast<long long>(report.liveSpace),
+                    static_cast<long long>(report.fileLength));
+    }
+    if (!report.Clean()) ExitStatus() = 1;
+}
+
+void RunList(bool json) {
+    auto data = OpenCatalogueOrExit();
+    std::vector<int32_t> ids;
+    for (classCd* cd = &data->GetCdFirst(); !data->GetCdEof(); cd = &data->GetCdNext()) {
+        ids.push_back(cd->GetCdId());
+    }
+    Json all = Json::array();
+    for (int32_t id : ids) {
+        const CdInfo cd = ReadCdInfo(*data, id);
+        if (json) {
+            all.push_back(CdJson(cd));
+        } else {
+            std::printf("%d\t%s\t%s\t%d files\t%s\n", cd.CdId, Display(cd.CdName).c_str(),
+                        Display(cd.CdBasepath).c_str(), cd.CdNumOfFiles,
+                        DateToIso(cd.CdLastScanned).c_str());
+        }
+    }
+    if (json) PrintJson(all);
+}
+
+void RunCategories(bool json) {
+    auto data = OpenCatalogueOrExit();
+    std::vector<int32_t> ids;
+    for (classCat* cat = &data->GetCatFirst(); !data->GetCatEof(); cat = &data->GetCatNext()) {
+        ids.push_back(cat->GetCatId());
+    }
+    Json all = Json::array();
+    for (int32_t id : ids) {
+        const Json cat = CategoryJson(*data, ReadCatInfo(*data, id));
+        if (json) {
+            all.push_back(cat);
+        } else {
+            std::printf("%d\tparent %d\t%s\timage %d\t%s\t%s\n", cat["id"].get<int>(),
+                        cat["parent"].get<int>(), cat["name"].get<std::string>().c_str(),
+                        cat["image"].get<int>(), cat["created"].get<std::string>().c_str(),
+                        cat["key"].get<std::string>().c_str());
+        }
+    }
+    if (json) PrintJson(all);
+}
+
+void PrintRecord(const Json& record, bool json) {
+    if (json) {
+        PrintJson(record);
+        return;
+    }
+    for (const auto& [key, value] : record.items()) {
+        PrintField(key.c_str(), value.is_string() ? value.get<std::string>() : value.dump());
+    }
+}
+
+void RunShow(const std::string& kind, int32_t id, bool json) {
+    auto data = OpenCatalogueOrExit();
+    if (kind == "cd") {
+        if (!IsCdId(*data, id)) Fail("no CD with id " + std::to_string(id));
+        const CdInfo cd = ReadCdInfo(*data, id);
+        Json record = CdJson(cd);
+        record["category_key"] = cd.CdCategoryKey;
+        record["space_used"] = data->GetCdGoto(id).GetSpaceUsed();
+        PrintRecord(record, json);
+    } else if (kind == "dir") {
+        if (!IsDirId(*data, id)) Fail("no directory with id " + std::to_string(id));
+        DirInfo dir = ReadDirInfo(*data, id);
+        Json record = DirJson(dir);
+        record["full_name"] = Display(data->GetCdGoto(0).GetDirGoto(id).GetDirFullName());
+        PrintRecord(record, json);
+    } else {
+        if (!IsFileId(*data, id)) Fail("no file with id " + std::to_string(id));
+        const FileInfo file = ReadFileInfo(*data, id);
+        Json record = FileJson(file);
+        const std::string dirPath = data->GetCdGoto(0).GetDirGoto(file.FileDirId).GetDirFullName();
+        record["full_name"] = Display(data->GetCdGoto(0).GetDirGoto(0).GetFileGoto(id).GetFileFullName(dirPath));
+        PrintRecord(record, json);
+    }
+}
+
+// Whether making `parent` the parent of `id` would make `id` its own ancestor.
+bool WouldLoop(classData& data, int32_t id, int32_t parent) {
+    for (int32_t p = parent, steps = 0; p != 0; p = data.GetCatGoto(p).GetCatParentId(), ++steps) {
+        if (p == id || steps > data.GetCatCount()) return true;
+    }
+    return false;
+}
+
+void RequireCategory(classData& data, int32_t id, bool allowRoot) {
+    if (allowRoot && id == 0) return;
+    if (!IsCategoryId(data, id)) Fail("no category with id " + std::to_string(id));
+}
+
+void AddCategoryCommands(CLI::App& app) {
+    CLI::App* category = app.add_subcommand("category", "Add, rename, move, annotate or remove a category");
+    category->require_subcommand(1);
+
+    struct AddArgs {
+        std::string name, notes;
+        int32_t parent = 0, icon = 0;
+    };
+    auto add = std::make_shared<AddArgs>();
+    CLI::App* addCmd = category->add_subcommand("add", "Add a category; prints its id");
+    addCmd->add_option("NAME", add->name)->required();
+    addCmd->add_option("--parent", add->parent, "Parent category id (0: the root)");
+    addCmd->add_option("--notes", add->notes);
+    addCmd->add_option("--icon", add->icon, "Image number");
+    addCmd->callback([add] {
+        auto data = OpenCatalogueOrExit();
+        RequireCategory(*data, add->parent, true);
+        CatInfo info;
+        info.CatName = add->name;
+        info.CatNotes = add->notes;
+        info.CatImageId = add->icon;
+        info.CatParentId = add->parent;
+        std::printf("%d\n", AddCatInfo(*data, info));
+    });
+
+    struct EditArgs {
+        int32_t id = 0, number = 0;
+        std::string text;
+    };
+    auto edit = std::make_shared<EditArgs>();
+    CLI::App* rename = category->add_subcommand("rename", "Rename a category");
+    rename->add_option("ID", edit->id)->required();
+    rename->add_option("NAME", edit->text)->required();
+    rename->callback([edit] {
+        auto data = OpenCatalogueOrExit();
+        RequireCategory(*data, edit->id, false);
+        data->GetCatGoto(edit->id).SetCatName(edit->text, true);
+    });
+
+    CLI::App* move = category->add_subcommand("move", "Move a category under another (0: the root)");
+    move->add_option("ID", edit->id)->required();
+    move->add_option("PARENT", edit->number)->required();
+    move->callback([edit] {
+        auto data = OpenCatalogueOrExit();
+        RequireCategory(*data, edit->id, false);
+        RequireCategory(*data, edit->number, true);
+        if (WouldLoop(*data, edit->id, edit->number)) {
+            Fail("a category cannot be moved under itself or one of its own sub-categories");
+        }
+        data->GetCatGoto(edit->id).SetCatParentId(edit->number, true);
+    });
+
+    CLI::App* notes = category->add_subcommand("notes", "Set a category's notes");
+    notes->add_option("ID", edit->id)->required();
+    notes->add_option("TEXT", edit->text)->required();
+    notes->callback([edit] {
+        auto data = OpenCatalogueOrExit();
+        RequireCategory(*data, edit->id, false);
+        classCat& cat = data->GetCatGoto(edit->id);
+        cat.SetCatNotes(edit->text);
+        cat.recordUpdate();
+    });
+
+    CLI::App* icon = category->add_subcommand("icon", "Set a category's image number");
+    icon->add_option("ID", edit->id)->required();
+    icon->add_option("N", edit->number)->required();
+    icon->callback([edit] {
+        auto data = OpenCatalogueOrExit();
+        RequireCategory(*data, edit->id, false);
+        classCat& cat = data->GetCatGoto(edit->id);
+        cat.SetCatImageId(edit->number);
+        cat.recordUpdate();
+    });
+
+    CLI::App* remove = category->add_subcommand("remove", "Remove a category without sub-categories");
+    remove->add_option("ID", edit->id)->required();
+    remove->callback([edit] {
+        auto data = OpenCatalogueOrExit();
+        RequireCategory(*data, edit->id, false);
+        for (classCat* cat = &data->GetCatFirst(); !data->GetCatEof(); cat = &data->GetCatNext()) {
+            if (cat->GetCatParentId() == edit->id) {
+                Fail("category " + std::to_string(edit->id) + " has sub-categories; remove or move them first");
+            }
+        }
+        data->GetCatDelete(edit->id);
+    });
+}
+
+void AddCdCommands(CLI::App& app) {
+    CLI::App* cd = app.add_subcommand("cd", "Rename, annotate, file or remove a CD");
+    cd->require_subcommand(1);
+    struct Args {
+        int32_t id = 0, category = 0;
+        std::string text;
+    };
+    auto args = std::make_shared<Args>();
+    auto requireCd = [](classData& data, int32_t id) {
+        if (!IsCdId(data, id)) Fail("no CD with id " + std::to_string(id));
+    };
+
+    CLI::App* rename = cd->add_subcommand("rename", "Rename a CD");
+    rename->add_option("ID", args->id)->required();
+    rename->add_option("NAME", args->text)->required();
+    rename->callback([args, requireCd] {
+        auto data = OpenCatalogueOrExit();
+        requireCd(*data, args->id);
+        data->GetCdGoto(args->id).SetCdName(args->text, true);
+    });
+
+    CLI::App* notes = cd->add_subcommand("notes", "Set a CD's notes");
+    notes->add_option("ID", args->id)->required();
+    notes->add_option("TEXT", args->text)->required();
+    notes->callback([args, requireCd] {
+        {
+            auto data = OpenCatalogueOrExit();
+            requireCd(*data, args->id);
+        }
+        SetCdNotesById(args->id, args->text);
+    });
+
+    CLI::App* category = cd->add_subcommand("category", "File a CD under a category (0: the root)");
+    category->add_option("ID", args->id)->required();
+    category->add_option("CATEGORY", args->category)->required();
+    category->callback([args, requireCd] {
+        auto data = OpenCatalogueOrExit();
+        requireCd(*data, args->id);
+        RequireCategory(*data, args->category, true);
+        data->GetCdGoto(args->id).setCdCategory(args->category, true);
+    });
+
+    CLI::App* remove = cd->add_subcommand("remove", "Remove a CD (asks first)");
+    remove->add_option("ID", args->id)->required();
+    remove->callback([args, requireCd] {
+        std::string title;
+        {
+            auto data = OpenCatalogueOrExit();
+            requireCd(*data, args->id);
+            title = data->GetCdGoto(args->id).GetCdName();
+        }
+        if (!RemoveCd(args->id, title)) ExitStatus() = 1;
+    });
+}
+
+void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isDir) {
+    CLI::App* cmd = app.add_subcommand(name, std::string("Set a ") + what + "'s notes");
+    cmd->require_subcommand(1);
+    struct Args {
+        int32_t id = 0;
+        std::string text;
+    };
+    auto args = std::make_shared<Args>();
+    CLI::App* notes = cmd->add_subcommand("notes", std::string("Set a ") + what + "'s notes");
+    notes->add_option("ID", args->id)->required();
+    notes->add_option("TEXT", args->text)->required();
+    notes->callback([args, isDir, what] {
+        {
+            auto data = OpenCatalogueOrExit();
+            if (!(isDir ? IsDirId(*data, args->id) : IsFileId(*data, args->id))) {
+                Fail(std::string("no ") + what + " with id " + std::to_string(args->id));
+            }
+        }
+        if (isDir) {
+            SetDirNotesById(args->id, args->text);
+        } else {
+            SetFileNotesById(args->id, args->text);
+        }
+    });
+}
+
+void AddStoreCommands(CLI::App& app) {
+    auto json = std::make_shared<bool>(false);
+    CLI::App* info = app.add_subcommand("info", "Header fields, counts, length and live space");
+    info->add_flag("--json", *json);
+    info->callback([json] { RunInfo(*json); });
+
+    CLI::App* check = app.add_subcommand("check", "Walk the whole catalogue and report every inconsistency");
+    check->add_flag("--json", *json);
+    check->callback([json] { RunCheck(*json); });
+
+    CLI::App* list = app.add_subcommand("list", "The CDs in list order");
+    list->add_flag("--json", *json);
+    list->callback([json] { RunList(*json); });
+
+    CLI::App* categories = app.add_subcommand("categories", "The categories in list order");
+    categories->add_flag("--json", *json);
+    categories->callback([json] { RunCategories(*json); });
+
+    struct ShowArgs {
+        std::string kind;
+        int32_t id = 0;
+    };
+    auto show = std::make_shared<ShowArgs>();
+    CLI::App* showCmd = app.add_subcommand("show", "One record with all its fields");
+    showCmd->add_option("KIND", show->kind)->required()->check(CLI::IsMember({"cd", "dir", "file"}));
+    showCmd->add_option("ID", show->id)->required();
+    showCmd->add_flag("--json", *json);
+    showCmd->callback([show, json] { RunShow(show->kind, show->id, *json); });
+
+    AddCategoryCommands(app);
+    AddCdCommands(app);
+    AddNotesCommand(app, "dir", "directory", true);
+    AddNotesCommand(app, "file", "file", false);
+}
+
+const RegisterCommands registered(AddStoreCommands);
+
+}  // namespace
+
+}  // namespace karvio::cli

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Karvio needs to build, test and run. Safe to run again:
+# packages that are already installed are left alone.
+set -euo pipefail
+
+packages=(
+    # toolchain
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    # libraries
+    qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
+    nlohmann-json3-dev libcli11-dev
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth imagemagick genisoimage fuseiso
+    # runtime
+    fonts-liberation shared-mime-info desktop-file-utils xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=()
+else
+    SUDO=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,310 @@
+#include "CatalogueCheck.h"
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <unordered_set>
+
+#include "CatalogueFile.h"
+#include "ProgramInfo.h"
+#include "Records.h"
+
+namespace karvio {
+
+namespace {
+
+class Checker {
+public:
+    Checker(CatalogueFile& file, CheckReport& report)
+        : file_(file), report_(report), length_(file.Length()) {}
+
+    void Run();
+
+private:
+    template <typename Record>
+    bool Read(int32_t id, Record& rec, const char* kind) {
+        uint8_t bytes[Record::kSize];
+        if (id < 1 || !file_.ReadAt(id - 1, bytes, sizeof bytes)) {
+            Problem(std::string(kind) + " " + std::to_string(id) + ": record lies outside the file");
+            return false;
+        }
+        rec.Decode(bytes);
+        return true;
+    }
+
+    // The length of a readable text, 0 when the slot is broken (and reported).
+    int64_t Text(StringSlot slot, const std::string& what) {
+        if (slot.len <= 0) return 0;
+        if (slot.pos < 1 || slot.pos - 1 + int64_t{slot.len} > length_) {
+            Problem(what + ": text slot (" + std::to_string(slot.pos) + ", " +
+                    std::to_string(slot.len) + ") lies outside the file");
+            return 0;
+        }
+        return slot.len;
+    }
+
+    void Problem(std::string text) { report_.problems.push_back(std::move(text)); }
+
+    void CheckCategories();
+    void CheckCds();
+    // Walks one CD's directories and files; returns the CD's recomputed space (without its own
+    // record and texts).
+    int64_t CheckDirectories(const CdRecord& cd, const std::string& name);
+    int64_t CheckFiles(const CdRecord& cd, const DirRecord& dir, const std::string& name);
+
+    CatalogueFile& file_;
+    CheckReport& report_;
+    int64_t length_;
+    HeaderRecord header_;
+    std::set<int32_t> categoryIds_;
+};
+
+void Checker::Run() {
+    uint8_t bytes[HeaderRecord::kSize];
+    if (length_ < static_cast<int64_t>(HeaderRecord::kSize) || !file_.ReadAt(0, bytes, sizeof bytes)) {
+        Problem("the file is shorter than the 82-byte header");
+        return;
+    }
+    header_.Decode(bytes);
+    if (std::memcmp(header_.dataSignature, "VELK", 4) != 0) {
+        Problem("the signature is not VELK");
+        return;
+    }
+    if (header_.dataVersionMajor != kVersionMajor || header_.dataVersionMinor != kVersionMinor) {
+        Problem("version " + std::to_string(header_.dataVersionMajor) + "." +
+                std::to_string(header_.dataVersionMinor) + " is not this program's " +
+                std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
+        return;
+    }
+    report_.headerSpaceUsed = header_.dataSpaceUsed;
+    report_.liveSpace = static_cast<int64_t>(HeaderRecord::kSize);
+    CheckCategories();
+    CheckCds();
+
+    if (report_.liveSpace > length_) {
+        Problem("live space " + std::to_string(report_.liveSpace) + " exceeds the file length " +
+                std::to_string(length_));
+    }
+    if (report_.liveSpace != header_.dataSpaceUsed) {
+        // Renames and notes edits change a record's space without the header's running total.
+        report_.notes.push_back("the header's space used " + std::to_string(header_.dataSpaceUsed) +
+                                " differs from the recomputed live space " +
+                                std::to_string(report_.liveSpace) + " (edits since the last compaction)");
+    }
+    report_.notes.push_back(std::to_string(length_ - report_.liveSpace) +
+                            " bytes are dead (reclaimed by compaction)");
+}
+
+void Checker::CheckCategories() {
+    std::map<int32_t, int32_t> parents;  // category id -> parent id
+    int32_t prev = 0;
+    int32_t id = header_.dataCatFirstRecord;
+    const int64_t limit = length_ / static_cast<int64_t>(CatRecord::kSize);
+    while (id != 0) {
+        if (static_cast<int64_t>(parents.size()) >= limit || parents.count(id)) {
+            Problem("category list comes back to category " + std::to_string(id));
+            break;
+        }
+        CatRecord cat;
+        if (!Read(id, cat, "category")) break;
+        const std::string what = "category " + std::to_string(id);
+        if (cat.CatId != id) {
+            Problem(what + ": not a category record (its id field is " + std::to_string(cat.CatId) + ")");
+            break;
+        }
+        if (cat.CatKind != CatRecord::kKind) Problem(what + ": kind byte is " + std::to_string(cat.CatKind));
+        if (cat.CatPrev != prev) {
+            Problem(what + ": back link " + std::to_string(cat.CatPrev) + ", expected " + std::to_string(prev));
+        }
+        const int64_t space = static_cast<int64_t>(CatRecord::kSize) + Text(cat.CatName, what + " name") +
+                              Text(cat.CatNotes, what + " notes");
+        if (space != cat.CatSpaceUsed) {
+            Problem(what + ": space used " + std::to_string(cat.CatSpaceUsed) + ", recomputed " +
+                    std::to_string(space));
+        }
+        report_.liveSpace += space;
+        parents[id] = cat.CatParentId;
+        prev = id;
+        id = cat.CatNext;
+    }
+    if (header_.dataCatLastRecord != prev) {
+        Problem("header names category " + std::to_string(header_.dataCatLastRecord) +
+                " as the last, the list ends at " + std::to_string(prev));
+    }
+    report_.categories = static_cast<int32_t>(parents.size());
+    if (header_.dataNumOfCats != report_.categories) {
+        Problem("header counts " + std::to_string(header_.dataNumOfCats) + " categories, the list holds " +
+                std::to_string(report_.categories));
+    }
+    for (const auto& [cat, parent] : parents) {
+        categoryIds_.insert(cat);
+        std::unordered_set<int32_t> passed{cat};
+        for (int32_t p = parent; p != 0; p = parents.at(p)) {
+            if (!parents.count(p)) {
+                Problem("category " + std::to_string(cat) + ": parent " + std::to_string(p) +
+                        " is not in the category list");
+                break;
+            }
+            if (!passed.insert(p).second) {
+                Problem("category " + std::to_string(cat) + ": its parents form a loop");
+                break;
+            }
+        }
+    }
+}
+
+void Checker::CheckCds() {
+    std::unordered_set<int32_t> seen;
+    int32_t prev = 0;
+    int32_t id = header_.dataCdFirstRecord;
+    const int64_t limit = length_ / static_cast<int64_t>(CdRecord::kSize);
+    while (id != 0) {
+        if (static_cast<int64_t>(seen.size()) >= limit || !seen.insert(id).second) {
+            Problem("CD list comes back to CD " + std::to_string(id));
+            break;
+        }
+        CdRecord cd;
+        if (!Read(id, cd, "CD")) break;
+        const std::string what = "CD " + std::to_string(id);
+        if (cd.CdId != id) {
+            Problem(what + ": not a CD record (its id field is " + std::to_string(cd.CdId) + ")");
+            break;
+        }
+        if (cd.PrevRecord != prev) {
+            Problem(what + ": back link " + std::to_string(cd.PrevRecord) + ", expected " + std::to_string(prev));
+        }
+        if (cd.CdCategory != 0 && !categoryIds_.count(cd.CdCategory)) {
+            Problem(what + ": category " + std::to_string(cd.CdCategory) + " is not in the category list");
+        }
+        int64_t space = static_cast<int64_t>(CdRecord::kSize) + Text(cd.CdName, what + " name") +
+                        Text(cd.CdNotes, what + " notes") + Text(cd.CdLabel, what + " label") +
+                        Text(cd.CdBasepath, what + " base path");
+        space += CheckDirectories(cd, what);
+        if (space != cd.CdSpaceUsed) {
+            Problem(what + ": space used " + std::to_string(cd.CdSpaceUsed) + ", recomputed " +
+                    std::to_string(space));
+        }
+        report_.liveSpace += space;
+        prev = id;
+        id = cd.NextRecord;
+    }
+    if (header_.dataCdLastRecord != prev) {
+        Problem("header names CD " + std::to_string(header_.dataCdLastRecord) +
+                " as the last, the list ends at " + std::to_string(prev));
+    }
+    report_.cds = static_cast<int32_t>(seen.size());
+    if (header_.dataNumOfCds != report_.cds) {
+        Problem("header counts " + std::to_string(header_.dataNumOfCds) + " CDs, the list holds " +
+                std::to_string(report_.cds));
+    }
+}
+
+int64_t Checker::CheckDirectories(const CdRecord& cd, const std::string& cdName) {
+    int64_t space = 0;
+    int64_t dirs = 0;
+    int32_t last = 0;
+    DirRecord root;
+    for (int32_t id = cd.DirFirst; id != 0;) {
+        if (id <= last) {
+            Problem(cdName + ": directory list goes back from " + std::to_string(last) + " to " +
+                    std::to_string(id));
+            break;
+        }
+        DirRecord dir;
+        if (!Read(id, dir, "directory")) break;
+        const std::string what = "directory " + std::to_string(id);
+        if (dir.DirId != id) {
+            Problem(what + ": not a directory record (its id field is " + std::to_string(dir.DirId) + ")");
+            break;
+        }
+        if (dir.DirCdId != cd.CdId) {
+            Problem(what + ": belongs to CD " + std::to_string(dir.DirCdId) + ", listed under " + cdName);
+            break;
+        }
+        if (dirs == 0) root = dir;
+        space += static_cast<int64_t>(DirRecord::kSize) + Text(dir.DirPath, what + " path") +
+                 Text(dir.DirName, what + " name") + Text(dir.DirNotes, what + " notes");
+        space += CheckFiles(cd, dir, what);
+        ++dirs;
+        last = id;
+        id = dir.DirNext;
+    }
+    if (cd.DirLast != last) {
+        Problem(cdName + ": last directory is " + std::to_string(cd.DirLast) + ", the list ends at " +
+                std::to_string(last));
+    }
+    report_.directories += dirs;
+    if (dirs > 0) {
+        if (root.DirCountOfDirs != cd.CdNumOfSubdirs || dirs != int64_t{cd.CdNumOfSubdirs} + 1) {
+            Problem(cdName + ": counts " + std::to_string(cd.CdNumOfSubdirs) + " subdirectories, holds " +
+                    std::to_string(dirs - 1) + ", its top directory counts " +
+                    std::to_string(root.DirCountOfDirs));
+        }
+        if (root.DirCountOfFiles != cd.CdNumOfFiles) {
+            Problem(cdName + ": counts " + std::to_string(cd.CdNumOfFiles) +
+                    " files, its top directory " + std::to_string(root.DirCountOfFiles));
+        }
+        if (-root.DirSize != cd.CdTotalSize) {
+            Problem(cdName + ": total size " + std::to_string(cd.CdTotalSize) +
+                    " differs from its top directory's " + std::to_string(-root.DirSize));
+        }
+    }
+    return space;
+}
+
+int64_t Checker::CheckFiles(const CdRecord& cd, const DirRecord& dir, const std::string& dirName) {
+    int64_t space = 0;
+    int64_t count = 0;
+    int32_t last = 0;
+    for (int32_t id = dir.FileFirst; id != 0;) {
+        if (id <= last) {
+            Problem(dirName + ": file list goes back from " + std::to_string(last) + " to " +
+                    std::to_string(id));
+            break;
+        }
+        FileRecord file;
+        if (!Read(id, file, "file")) break;
+        const std::string what = "file " + std::to_string(id);
+        if (file.FileId != id) {
+            Problem(what + ": not a file record (its id field is " + std::to_string(file.FileId) + ")");
+            break;
+        }
+        if (file.FileDirId != dir.DirId || file.FileCdId != cd.CdId) {
+            Problem(what + ": belongs to directory " + std::to_string(file.FileDirId) + " of CD " +
+                    std::to_string(file.FileCdId) + ", listed under " + dirName);
+            break;
+        }
+        space += static_cast<int64_t>(FileRecord::kSize) + Text(file.FilePath, what + " path") +
+                 Text(file.FileName, what + " name") + Text(file.FileNotes, what + " notes");
+        ++count;
+        last = id;
+        id = file.FileNext;
+    }
+    if (dir.FileLast != last) {
+        Problem(dirName + ": last file is " + std::to_string(dir.FileLast) + ", the list ends at " +
+                std::to_string(last));
+    }
+    if (count != dir.DirCountOfFilesDirect) {
+        Problem(dirName + ": counts " + std::to_string(dir.DirCountOfFilesDirect) +
+                " files of its own, holds " + std::to_string(count));
+    }
+    report_.files += count;
+    return space;
+}
+
+}  // namespace
+
+CheckReport CheckCatalogue(const std::string& path) {
+    CheckReport report;
+    CatalogueFileOpenResult opened = OpenCatalogueFile(path, /*create=*/false);
+    if (!opened.file) {
+        report.problems.push_back("cannot open " + path + ": " + opened.error);
+        return report;
+    }
+    opened.file->Refresh();
+    report.fileLength = opened.file->Length();
+    Checker(*opened.file, report).Run();
+    return report;
+}
+
+}  // namespace karvio

@@ -1,0 +1,64 @@
+// Byte-level access to one open catalogue data file: read and write at a 0-based offset, length.
+// Every read and write of the store goes through this class, so tests can put a failing file in
+// its place. The file of the system keeps appended bytes in memory until an in-place write, a
+// full buffer or the last store object's release, and keeps recently read blocks; all store
+// objects of the process that open the same file share one such object, so each sees the others'
+// writes at its next read. Not thread-safe: the store runs on the user-interface thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace karvio {
+
+class CatalogueFile {
+public:
+    virtual ~CatalogueFile() = default;
+
+    // Reads exactly `size` bytes at `offset`. False when the range does not lie inside the file
+    // (negative offsets included) or the system reports an error; a short read is an error.
+    virtual bool ReadAt(int64_t offset, void* data, size_t size) = 0;
+
+    // Writes `size` bytes at `offset`, which may be at most the current length (appending at the
+    // length). False on any failure, or when the file would grow past the largest position a
+    // record id can hold.
+    virtual bool WriteAt(int64_t offset, const void* data, size_t size) = 0;
+
+    // The length, buffered appends included.
+    virtual int64_t Length() = 0;
+
+    // Hands buffered appends to the system. False when that fails.
+    virtual bool Flush() = 0;
+
+    // Called whenever a store object opens the file: forget what another process may have
+    // changed since.
+    virtual void Refresh() {}
+};
+
+// Largest file length: record ids and text positions are 32-bit signed 1-based positions.
+inline constexpr int64_t kMaxCatalogueLength = 0x7FFFFFFF;
+
+struct CatalogueFileOpenResult {
+    std::shared_ptr<CatalogueFile> file;  // null when the file could not be opened
+    bool existed = false;                 // the file was there before this open
+    std::string error;                    // why it could not be opened
+};
+
+// Opens `path` for reading and writing, creating an empty file when there is none and `create`
+// is set. Store objects of this process that name the same file (also through another spelling
+// or link) share the returned object.
+CatalogueFileOpenResult OpenCatalogueFile(const std::string& path, bool create = true);
+
+// Replaces how OpenCatalogueFile opens files (tests wrap the real file in one that fails); an
+// empty function restores the default. Returns the previous opener.
+using CatalogueFileOpener =
+    std::function<CatalogueFileOpenResult(const std::string& path, bool create)>;
+CatalogueFileOpener SetCatalogueFileOpener(CatalogueFileOpener opener);
+
+// The default opener, for openers that wrap it.
+CatalogueFileOpenResult OpenSystemCatalogueFile(const std::string& path, bool create);
+
+}  // namespace karvio

@@ -1,0 +1,193 @@
+#include "CatalogueText.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace karvio {
+
+namespace {
+
+// Windows-1252 code points of bytes 0x80..0x9F; the five unassigned bytes keep their C1 value.
+constexpr std::array<char32_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char32_t Cp1252ToCodePoint(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kCp1252High[byte - 0x80];
+    return byte;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Decodes one UTF-8 sequence at `i`; returns its length, or 0 when it is not well formed
+// (overlong forms, surrogates and values above U+10FFFF included).
+size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& cp) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    }
+    size_t len;
+    char32_t min;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + len > s.size()) return 0;
+    for (size_t k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return len;
+}
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+constexpr std::array<char, 256> MakeAsciiLower() {
+    std::array<char, 256> table{};
+    for (int i = 0; i < 256; ++i) table[i] = static_cast<char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
+    return table;
+}
+constexpr std::array<char, 256> kAsciiLower = MakeAsciiLower();
+
+char32_t LowerCodePoint(char32_t cp) {
+    if (cp < 0x80) return static_cast<unsigned char>(kAsciiLower[cp]);
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+    if (!utf8) return cp;
+    return static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), utf8));
+}
+
+bool EqualsAsciiFolded(std::string_view field, std::string_view lowerNeedle) {
+    for (size_t i = 0; i < lowerNeedle.size(); ++i) {
+        if (kAsciiLower[static_cast<unsigned char>(field[i])] != lowerNeedle[i]) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    char32_t cp;
+    for (size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const size_t len = DecodeUtf8At(bytes, i, cp);
+        if (len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+std::string DecodeCatalogueText(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char c : bytes) AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::u32string FoldCatalogueText(std::string_view bytes) {
+    std::u32string out;
+    out.reserve(bytes.size());
+    if (IsValidUtf8(bytes)) {
+        char32_t cp;
+        for (size_t i = 0; i < bytes.size();) {
+            i += DecodeUtf8At(bytes, i, cp);
+            out += LowerCodePoint(cp);
+        }
+    } else {
+        for (char c : bytes) out += LowerCodePoint(Cp1252ToCodePoint(static_cast<unsigned char>(c)));
+    }
+    return out;
+}
+
+TextMatcher::TextMatcher(std::string_view needle, int mode)
+    : mode_(mode), needleAscii_(IsAscii(needle)) {
+    if (needleAscii_) {
+        asciiNeedle_.resize(needle.size());
+        std::transform(needle.begin(), needle.end(), asciiNeedle_.begin(),
+                       [](char c) { return kAsciiLower[static_cast<unsigned char>(c)]; });
+    }
+    foldedNeedle_ = FoldCatalogueText(needle);
+}
+
+bool TextMatcher::Matches(std::string_view field) const {
+    if (mode_ < kMatchWhole || mode_ > kMatchAnywhere) return false;
+    if (needleAscii_ && IsAscii(field)) return MatchesAscii(field);
+    return MatchesUnicode(field);
+}
+
+bool TextMatcher::MatchesAscii(std::string_view field) const {
+    const std::string_view needle = asciiNeedle_;
+    switch (mode_) {
+        case kMatchWhole:
+            return field.size() == needle.size() && EqualsAsciiFolded(field, needle);
+        case kMatchBeginning:
+            return field.size() >= needle.size() && EqualsAsciiFolded(field, needle);
+        default: {
+            if (needle.empty()) return true;
+            if (field.size() < needle.size()) return false;
+            // Look for the first needle character in either case, then compare the rest.
+            const char lower = needle[0];
+            const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 32) : lower;
+            const size_t last = field.size() - needle.size();
+            for (size_t i = 0; i <= last; ++i) {
+                const char c = field[i];
+                if ((c == lower || c == upper) &&
+                    EqualsAsciiFolded(field.substr(i + 1), needle.substr(1))) {
+                    return true;
+                }
+            }
+            return false;
+        }
+    }
+}
+
+bool TextMatcher::MatchesUnicode(std::string_view field) const {
+    const std::u32string folded = FoldCatalogueText(field);
+    const std::u32string_view hay = folded;
+    const std::u32string_view needle = foldedNeedle_;
+    switch (mode_) {
+        case kMatchWhole:
+            return hay == needle;
+        case kMatchBeginning:
+            return hay.substr(0, needle.size()) == needle && hay.size() >= needle.size();
+        default:
+            return hay.find(needle) != std::u32string_view::npos;
+    }
+}
+
+}  // namespace karvio

@@ -1,0 +1,65 @@
+#include "ProgramInfo.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace karvio {
+
+std::string DataFilePath;
+
+std::string ProgramDirectory() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec || exe.empty()) return std::filesystem::current_path(ec).string();
+    return exe.parent_path().string();
+}
+
+bool IsDirectoryWritable(const std::string& dir) {
+    return !dir.empty() && ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string DefaultDataFilePath() {
+    const std::string programDir = ProgramDirectory();
+    if (IsDirectoryWritable(programDir)) return programDir + "/" + kDataFileName;
+
+    std::filesystem::path dataHome;
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg == '/') {
+        dataHome = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        dataHome = std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "share";
+    }
+    const std::filesystem::path dir = dataHome / "Karvio";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return (dir / kDataFileName).string();
+}
+
+std::string FindResource(const std::string& relative) {
+    const std::filesystem::path programDir = ProgramDirectory();
+    const std::filesystem::path candidates[] = {
+        programDir / relative,
+        programDir.parent_path() / "share" / "karvio" / relative,
+#ifdef KARVIO_DATADIR
+        std::filesystem::path(KARVIO_DATADIR) / relative,
+#endif
+#ifdef KARVIO_SOURCE_RESOURCES
+        std::filesystem::path(KARVIO_SOURCE_RESOURCES) / relative,
+#endif
+    };
+    std::error_code ec;
+    for (const auto& candidate : candidates) {
+        if (std::filesystem::exists(candidate, ec)) return candidate.string();
+    }
+    return candidates[0].string();
+}
+
+std::string GetDataFileName() {
+    return DataFilePath.empty() ? DefaultDataFilePath() : DataFilePath;
+}
+
+}  // namespace karvio

@@ -1,0 +1,53 @@
+#include "RecordIo.h"
+
+#include "Messages.h"
+
+namespace karvio {
+
+void StoreReadError(int code) { FatalError("File Read Error!! Error " + std::to_string(code)); }
+
+void StoreWriteError(int code) { FatalError("File Write Error!! Error " + std::to_string(code)); }
+
+void ReadBytesAt(CatalogueFile* file, int64_t pos, void* data, size_t size, int code) {
+    if (!file || pos < 1 || !file->ReadAt(pos - 1, data, size)) StoreReadError(code);
+}
+
+void WriteBytesAt(CatalogueFile* file, int64_t pos, const void* data, size_t size, int code) {
+    if (!file || pos < 1 || !file->WriteAt(pos - 1, data, size)) StoreWriteError(code);
+}
+
+int32_t NextAppendPosition(CatalogueFile* file, int code) {
+    if (!file) StoreWriteError(code);
+    const int64_t pos = file->Length() + 1;
+    if (pos > kMaxCatalogueLength) StoreWriteError(code);
+    return static_cast<int32_t>(pos);
+}
+
+std::string ReadText(CatalogueFile* file, StringSlot slot, int code) {
+    if (slot.len <= 0) return {};
+    // The length is checked against the file before anything is allocated for it.
+    if (!file || slot.pos < 1 || slot.pos - 1 + int64_t{slot.len} > file->Length()) {
+        StoreReadError(code);
+    }
+    std::string text(static_cast<size_t>(slot.len), '\0');
+    ReadBytesAt(file, slot.pos, text.data(), text.size(), code);
+    return text;
+}
+
+StringSlot AppendText(CatalogueFile* file, std::string_view text, int code) {
+    if (text.empty()) return {};
+    const int32_t pos = NextAppendPosition(file, code);
+    if (text.size() > static_cast<size_t>(kMaxCatalogueLength)) StoreWriteError(code);
+    WriteBytesAt(file, pos, text.data(), text.size(), code);
+    return {pos, static_cast<int32_t>(text.size())};
+}
+
+void ListGuard::Start(int32_t first, int64_t fileLength, size_t recordSize) {
+    steps_ = 0;
+    limit_ = fileLength / static_cast<int64_t>(recordSize);
+    first_ = first;
+}
+
+bool ListGuard::Step(int32_t next) { return ++steps_ <= limit_ && next != first_; }
+
+}  // namespace karvio

@@ -1,0 +1,68 @@
+// Reading and writing records and texts at their 1-based positions, ending the program with the
+// numbered message of the operation when the file cannot satisfy it; and the guard that keeps a
+// walk over a damaged list from running for ever.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "CatalogueFile.h"
+#include "Records.h"
+
+namespace karvio {
+
+// "File Read Error!! Error <code>" / "File Write Error!! Error <code>", then the program ends.
+[[noreturn]] void StoreReadError(int code);
+[[noreturn]] void StoreWriteError(int code);
+
+// Reads `size` bytes at 1-based position `pos`; a read error (`code`) when any byte lies outside
+// the file or the file is not open.
+void ReadBytesAt(CatalogueFile* file, int64_t pos, void* data, size_t size, int code);
+
+// Writes at 1-based position `pos` (at most one past the end); a write error (`code`) otherwise.
+void WriteBytesAt(CatalogueFile* file, int64_t pos, const void* data, size_t size, int code);
+
+template <typename Record>
+void ReadRecordAt(CatalogueFile* file, int32_t id, Record& record, int code) {
+    uint8_t bytes[Record::kSize];
+    ReadBytesAt(file, id, bytes, sizeof bytes, code);
+    record.Decode(bytes);
+}
+
+template <typename Record>
+void WriteRecordAt(CatalogueFile* file, int32_t id, const Record& record, int code) {
+    uint8_t bytes[Record::kSize];
+    record.Encode(bytes);
+    WriteBytesAt(file, id, bytes, sizeof bytes, code);
+}
+
+// The position a record or text appended now gets: the file length plus 1. A write error
+// (`code`) when the file is not open.
+int32_t NextAppendPosition(CatalogueFile* file, int code);
+
+// The text of a slot; empty without touching the file when the length is 0 or less.
+std::string ReadText(CatalogueFile* file, StringSlot slot, int code);
+
+// Appends the text's bytes at the end of the file and returns its slot; (0, 0) for an empty text.
+StringSlot AppendText(CatalogueFile* file, std::string_view text, int code);
+
+// Bounds a walk along one linked list of a damaged file: the walk ends when it would visit more
+// records than the file has room for or come back to its first record. The cursors add the
+// checks that make any other revisit impossible: a doubly linked list only goes on to a record
+// whose back link names the record it comes from, a singly linked one only forward in the file.
+class ListGuard {
+public:
+    // Starts a walk at `first` in a file of `fileLength` bytes holding records of `recordSize`.
+    void Start(int32_t first, int64_t fileLength, size_t recordSize);
+
+    // Whether the walk may go on to `next`.
+    bool Step(int32_t next);
+
+private:
+    int64_t steps_ = 0;
+    int64_t limit_ = 0;
+    int32_t first_ = 0;
+};
+
+}  // namespace karvio

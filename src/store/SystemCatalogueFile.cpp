@@ -1,0 +1,149 @@
+#include "SystemCatalogueFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <utility>
+
+namespace karvio {
+
+SystemCatalogueFile::SystemCatalogueFile(int fd, int64_t length) : fd_(fd), diskLength_(length) {}
+
+SystemCatalogueFile::~SystemCatalogueFile() {
+    // Only appended bytes can still be pending, and nothing on disk points at them yet (every
+    // write below the buffer flushes it first), so a failure here loses nothing reachable.
+    Flush();
+    ::close(fd_);
+}
+
+bool SystemCatalogueFile::ReadAt(int64_t offset, void* data, size_t size) {
+    if (offset < 0 || static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(Length())) {
+        return false;
+    }
+    auto* out = static_cast<unsigned char*>(data);
+    if (offset < diskLength_) {
+        const size_t fromDisk = static_cast<size_t>(std::min<int64_t>(size, diskLength_ - offset));
+        if (!ReadFromDisk(offset, out, fromDisk)) return false;
+        out += fromDisk;
+        offset += static_cast<int64_t>(fromDisk);
+        size -= fromDisk;
+    }
+    if (size > 0) std::memcpy(out, pending_.data() + (offset - diskLength_), size);
+    return true;
+}
+
+bool SystemCatalogueFile::ReadFromDisk(int64_t offset, unsigned char* out, size_t size) {
+    if (size > kBlockSize) {
+        // Large texts bypass the cache so they do not push out the blocks of a walk.
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::pread(fd_, out + done, size - done, offset + static_cast<int64_t>(done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<size_t>(n);
+        }
+        return true;
+    }
+    while (size > 0) {
+        const int64_t index = offset / static_cast<int64_t>(kBlockSize);
+        const size_t within = static_cast<size_t>(offset % static_cast<int64_t>(kBlockSize));
+        const size_t take = std::min(size, kBlockSize - within);
+        Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
+        if (block.index != index || block.valid < within + take) {
+            if (!block.bytes) block.bytes = std::make_unique<unsigned char[]>(kBlockSize);
+            block.index = -1;
+            const int64_t start = index * static_cast<int64_t>(kBlockSize);
+            const size_t want = static_cast<size_t>(std::min<int64_t>(kBlockSize, diskLength_ - start));
+            size_t got = 0;
+            while (got < want) {
+                const ssize_t n = ::pread(fd_, block.bytes.get() + got, want - got,
+                                          start + static_cast<int64_t>(got));
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) break;
+                got += static_cast<size_t>(n);
+            }
+            if (got < within + take) return false;
+            block.index = index;
+            block.valid = got;
+        }
+        std::memcpy(out, block.bytes.get() + within, take);
+        out += take;
+        offset += static_cast<int64_t>(take);
+        size -= take;
+    }
+    return true;
+}
+
+bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size) {
+    const int64_t length = Length();
+    if (offset < 0 || offset > length) return false;
+    if (static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(kMaxCatalogueLength)) return false;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+
+    if (offset >= diskLength_) {
+        const size_t at = static_cast<size_t>(offset - diskLength_);
+        if (at + size > pending_.size()) pending_.resize(at + size);
+        std::memcpy(pending_.data() + at, bytes, size);
+        return pending_.size() < kFlushThreshold || Flush();
+    }
+    // A write below the buffer may publish what the buffer holds: the buffer goes first.
+    if (!Flush()) return false;
+    if (!WriteToDisk(offset, bytes, size)) return false;
+    diskLength_ = std::max(diskLength_, offset + static_cast<int64_t>(size));
+    PatchCache(offset, bytes, size);
+    return true;
+}
+
+bool SystemCatalogueFile::WriteToDisk(int64_t offset, const unsigned char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd_, data + done, size - done, offset + static_cast<int64_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void SystemCatalogueFile::PatchCache(int64_t offset, const unsigned char* data, size_t size) {
+    const int64_t end = offset + static_cast<int64_t>(size);
+    for (int64_t index = offset / static_cast<int64_t>(kBlockSize);
+         index * static_cast<int64_t>(kBlockSize) < end; ++index) {
+        Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
+        if (block.index != index) continue;
+        const int64_t start = index * static_cast<int64_t>(kBlockSize);
+        const int64_t from = std::max(start, offset);
+        const int64_t to = std::min<int64_t>({end, start + static_cast<int64_t>(block.valid)});
+        if (from < to) {
+            std::memcpy(block.bytes.get() + (from - start), data + (from - offset),
+                        static_cast<size_t>(to - from));
+        }
+    }
+}
+
+bool SystemCatalogueFile::Flush() {
+    if (pending_.empty()) return true;
+    if (!WriteToDisk(diskLength_, pending_.data(), pending_.size())) return false;
+    diskLength_ += static_cast<int64_t>(pending_.size());
+    pending_.clear();
+    if (pending_.capacity() > 2 * kFlushThreshold) pending_.shrink_to_fit();
+    return true;
+}
+
+void SystemCatalogueFile::DropCache() {
+    for (Block& block : cache_) block.index = -1;
+}
+
+void SystemCatalogueFile::Refresh() {
+    DropCache();
+    if (!pending_.empty()) return;
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) diskLength_ = st.st_size;
+}
+
+}  // namespace karvio

@@ -1,0 +1,5 @@
+#include <gtest/gtest.h>
+
+#include "classData.h"
+
+TEST(StoreSmoke, Builds) { SUCCEED(); }
