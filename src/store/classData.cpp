@@ -123,6 +123,9 @@ classCd& classData::GetCdAppend() {
 
 void classData::GetCdCommit(int32_t id) {
     cd_->GetDirAppendFinish();
+    // The run's list ends and space now live in the CD record. Closing the run lets this object
+    // walk other CDs' directories afterwards instead of the committed CD's over and over.
+    cd_->Dirs().xxSetAppendFinish();
     cd_->MoveAbsolute(id);
     const int32_t space = cd_->GetSpaceUsed();
     cd_->SetCdPrevRecord(header_.dataCdLastRecord);

@@ -17,7 +17,7 @@ public:
     explicit MemoryCatalogueFile(std::vector<unsigned char> bytes = {}) : bytes_(std::move(bytes)) {}
 
     bool ReadAt(int64_t offset, void* data, size_t size) override {
-        if (failReadsAfter_ >= 0 && reads_++ >= failReadsAfter_) return false;
+        if (offset < failEnd_ && offset + static_cast<int64_t>(size) > failBegin_) return false;
         if (offset < 0 || static_cast<uint64_t>(offset) + size > bytes_.size()) return false;
         std::memcpy(data, bytes_.data() + offset, size);
         return true;
@@ -37,11 +37,12 @@ public:
     int64_t Length() override { return static_cast<int64_t>(bytes_.size()); }
     bool Flush() override { return true; }
 
-    // Every read (write) after the next `n` fails; -1 never.
-    void FailReadsAfter(int n) {
-        failReadsAfter_ = n;
-        reads_ = 0;
+    // Every read that touches a byte of [begin, end) fails; an empty range fails none.
+    void FailReadsOverlapping(int64_t begin, int64_t end) {
+        failBegin_ = begin;
+        failEnd_ = end;
     }
+    // Every write after the next `n` fails; -1 never.
     void FailWritesAfter(int n) {
         failWritesAfter_ = n;
         writes_ = 0;
@@ -51,8 +52,9 @@ public:
 
 private:
     std::vector<unsigned char> bytes_;
-    int failReadsAfter_ = -1, failWritesAfter_ = -1;
-    int reads_ = 0, writes_ = 0;
+    int64_t failBegin_ = 0, failEnd_ = 0;
+    int failWritesAfter_ = -1;
+    int writes_ = 0;
 };
 
 // Makes every store object of the test open `file`, whatever path it names; restores the

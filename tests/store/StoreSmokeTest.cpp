@@ -1,5 +1,0 @@
-#include <gtest/gtest.h>
-
-#include "classData.h"
-
-TEST(StoreSmoke, Builds) { SUCCEED(); }
