@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
     # libraries
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
-    nlohmann-json3-dev libcli11-dev
+    nlohmann-json3-dev libcli11-dev libblkid-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth imagemagick genisoimage fuseiso
