@@ -1,0 +1,100 @@
+#include "ScanEngine.h"
+
+#include <memory>
+
+#include "CatalogueDate.h"
+#include "Messages.h"
+#include "Progress.h"
+#include "RescanMatcher.h"
+#include "TransferRecords.h"
+#include "VolumeServices.h"
+
+namespace karvio {
+
+void ScanEngine::SetVars(int32_t cdId, const std::string& path, const std::string& name,
+                         const std::string& notes, const std::string& volumeLabel, int32_t categoryId) {
+    oldCdId_ = cdId;
+    scanPath_ = path;
+    cdName_ = name;
+    cdNotes_ = notes;
+    volumeLabel_ = volumeLabel;
+    categoryId_ = categoryId;
+    stopRequested_ = false;
+    scanning_ = false;
+}
+
+void ScanEngine::ScanCd(int32_t& newId) {
+    YieldNow();
+    RunScan();
+    newId = stopRequested_ ? 0 : newCdId_;
+}
+
+bool ScanEngine::Cancel() {
+    if (!scanning_) return false;
+    if (!stopRequested_ && ShowMessage(kCancelScanQuestion, vbYesNoCancel) == vbYes) {
+        stopRequested_ = true;
+    }
+    return stopRequested_;
+}
+
+void ScanEngine::RunScan() {
+    struct ScanningScope {
+        bool& flag;
+        explicit ScanningScope(bool& f) : flag(f) { flag = true; }
+        ~ScanningScope() { flag = false; }
+    } scanning(scanning_);
+    totals_ = ScanCounts{};
+    newCdId_ = 0;
+
+    auto data = std::make_unique<classData>();
+    auto oldData = std::make_unique<classData>();
+
+    // The CD record comes first; it stays out of the CD list until the walk has finished.
+    std::unique_ptr<RescanMatcher> matcher;
+    isRescan_ = oldCdId_ != 0;
+    if (isRescan_) {
+        newCdId_ = AddCdInfo(*data, CdInfo{});
+        matcher = std::make_unique<RescanMatcher>(*oldData, oldCdId_);
+    } else {
+        CdInfo blank;
+        blank.CdLastScanned = DateNow();
+        newCdId_ = AddCdInfo(*data, blank);
+    }
+
+    const std::string given = scanPath_;
+    scanPath_ = GetTruePathCase(scanPath_);
+    if (scanPath_.empty()) {
+        // Nothing there to walk: the CD gets no directories and zero totals.
+        scanPath_ = given;
+    } else {
+        const int32_t attr = GetDirAttributes(scanPath_);
+        const double date = GetFolderDate(scanPath_);
+        ScanWalk walk(*data, newCdId_, stopRequested_, matcher.get(), progress_);
+        totals_ = walk.Walk(scanPath_, attr, date);
+    }
+
+    if (!stopRequested_) {
+        data->GetCdCommit(newCdId_);
+        CdInfo cd;
+        cd.CdId = newCdId_;
+        cd.CdName = cdName_;
+        cd.CdLabel = volumeLabel_;
+        cd.CdNotes = cdNotes_;
+        cd.CdBasepath = scanPath_;
+        cd.CdCategory = categoryId_;
+        cd.CdFreeSpace = GetDiskFreeBytes(scanPath_);
+        cd.CdTotalSize = totals_.bytes;
+        cd.CdNumOfFiles = totals_.files;
+        cd.CdNumOfSubdirs = totals_.directories;
+        cd.CdLastScanned = DateNow();
+        cd.CdMediaType = GetMediaType(scanPath_);
+        UpdateCdInfo(*data, cd);
+        if (oldCdId_ > 0) data->GetCdDelete(oldCdId_);
+    }
+    matcher.reset();
+    oldData.reset();
+    data.reset();
+    YieldNow();
+}
+
+}  // namespace karvio

@@ -1,0 +1,59 @@
+// The scan engine: turns a drive or folder into one CD entry of the catalogue. SetVars takes what
+// the scan dialog collected; ScanCd appends an unlinked CD, walks the tree into it (ScanWalk),
+// links it and writes its details; a rescan carries the notes of what is still there over from
+// the old CD (RescanMatcher) and then removes the old CD. A stopped scan links nothing. Owns its
+// two store objects for the duration of ScanCd; user-interface thread only (Cancel is meant to be
+// called from the yield hook or an event handler while ScanCd runs).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ScanWalk.h"
+
+namespace karvio {
+
+// The question Cancel asks while a scan runs.
+inline constexpr const char* kCancelScanQuestion = "Are You Sure You Want To Cancel !!";
+
+class ScanEngine {
+public:
+    // Remembers what to scan: the CD to rescan (0 for a new scan), the path (a native path; the
+    // scan dialog gives a folder with its trailing "/"), the CD's name, notes, volume label and
+    // category. Clears the stop request.
+    void SetVars(int32_t cdId, const std::string& path, const std::string& name,
+                 const std::string& notes, const std::string& volumeLabel, int32_t categoryId);
+
+    // Runs the scan. `newId` receives the id of the new CD, or 0 when the user stopped it.
+    void ScanCd(int32_t& newId);
+
+    // While a scan runs, asks "Are You Sure You Want To Cancel !!" (Yes, No, Cancel) and on Yes
+    // makes the walk stop after the entry it is working on. True when the scan is stopping.
+    bool Cancel();
+
+    // Where the walk reports its progress (not owned; null for none).
+    void SetProgress(ScanProgress* progress) { progress_ = progress; }
+
+    bool IsScanning() const { return scanning_; }
+    bool StopRequested() const { return stopRequested_; }
+    // The totals of the last walk: directories below the scanned folder, files, bytes.
+    const ScanCounts& Totals() const { return totals_; }
+
+private:
+    void RunScan();
+
+    bool scanning_ = false;
+    bool stopRequested_ = false;
+    bool isRescan_ = false;
+    int32_t oldCdId_ = 0;
+    int32_t newCdId_ = 0;
+    std::string scanPath_;
+    std::string cdName_;
+    std::string volumeLabel_;
+    std::string cdNotes_;
+    int32_t categoryId_ = 0;
+    ScanCounts totals_;
+    ScanProgress* progress_ = nullptr;
+};
+
+}  // namespace karvio

@@ -1,0 +1,126 @@
+// The walk of one scan: visits a directory tree depth-first and appends its directory and file
+// records to a CD's open append runs, with per-directory totals. It keeps an explicit stack (no
+// recursion) and works relative to each directory's descriptor, so neither the stack nor
+// PATH_MAX limit the depth. Non-owning: the store object, the stop flag, the note source and the
+// progress belong to the scan engine. User-interface thread only.
+#pragma once
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "PathServices.h"
+#include "TransferRecords.h"
+#include "classData.h"
+
+namespace karvio {
+
+// Totals of a walk or of one directory's subtree.
+struct ScanCounts {
+    int32_t directories = 0;
+    int32_t files = 0;
+    double bytes = 0;
+};
+
+// Where a scan shows how far it is. The desktop window and the command-line tool fill it in.
+class ScanProgress {
+public:
+    virtual ~ScanProgress() = default;
+    // A directory record was appended; `path` is its catalogue path ("\" for a volume root).
+    // `soFar` counts every directory and file appended so far.
+    virtual void DirectoryStarted(std::string_view path, const ScanCounts& soFar) = 0;
+    // A file record named `name` was appended to the directory `dirPath` (as above).
+    virtual void FileAdded(std::string_view dirPath, std::string_view name, const ScanCounts& soFar) = 0;
+};
+
+// Where the walk takes the notes of the records it appends: the old CD of a rescan.
+class NoteSource {
+public:
+    virtual ~NoteSource() = default;
+    // The notes of the directory named `name` whose containing path is `path` ("\" for the top).
+    // Calls come in the walk's order; the file notes that follow belong to this directory.
+    virtual std::string DirNotes(const std::string& path, const std::string& name) = 0;
+    virtual std::string FileNotes(std::string_view name) = 0;
+};
+
+class ScanWalk {
+public:
+    // Appends to the CD `cdId` of `data`, whose directory append run is open. The walk ends early
+    // when `stopRequested` becomes set (checked after every entry).
+    ScanWalk(classData& data, int32_t cdId, const bool& stopRequested, NoteSource* notes,
+             ScanProgress* progress);
+    ~ScanWalk();
+
+    ScanWalk(const ScanWalk&) = delete;
+    ScanWalk& operator=(const ScanWalk&) = delete;
+
+    // Walks the directory `path` (a native path as spelled on disk), whose own record gets the
+    // attribute word `attr` and the date `date`. Returns the totals below it: directories (the
+    // directory itself not counted), files, bytes.
+    ScanCounts Walk(const std::string& path, int32_t attr, double date);
+
+private:
+    // A subdirectory seen in its parent's listing, waiting to be walked.
+    struct Subdir {
+        size_t nameOffset;  // into Frame::names
+        int32_t attr;
+        double date;
+        dev_t dev;
+        ino_t ino;
+        bool enter;  // false for mount points and entries that could not be examined
+    };
+
+    // One directory being walked.
+    struct Frame {
+        DIR* dir = nullptr;  // closed while deep below it; reopened through ".." on the way back
+        dev_t dev = 0;
+        ino_t ino = 0;
+        bool lost = false;  // its descriptor could not be recovered: subdirectories stay unvisited
+        int32_t dirId = 0;
+        ScanCounts totals;
+        int32_t directFiles = 0;
+        size_t pathLength = 0;  // length of the catalogue path before this directory's name
+        std::vector<char> names;
+        std::vector<Subdir> subdirs;
+        size_t nextSubdir = 0;
+    };
+
+    // A listing entry: offset of its NUL-terminated name in listNames_, and its d_type.
+    struct Listed {
+        uint32_t offset;
+        unsigned char type;
+    };
+
+    void Enter(DIR* dir, dev_t dev, ino_t ino, const std::string& name, const std::string& storedPath,
+               int32_t attr, double date);
+    void ScanEntries(Frame& frame);
+    void ReadListing(DIR* dir);
+    void AddFile(Frame& frame, const char* name, const struct stat* st);
+    void Leave();
+    void KeepDescriptorsBounded();
+    void RecoverDescriptor(Frame& parent, DIR* child);
+
+    classData& data_;
+    const int32_t cdId_;
+    const bool& stop_;
+    NoteSource* notes_;
+    ScanProgress* progress_;
+    dev_t rootDev_ = 0;
+
+    std::vector<Frame> frames_;  // frames_[0 .. depth_-1] are the directories being walked
+    size_t depth_ = 0;
+    std::string path_;  // catalogue path of the innermost directory ("" for a volume root)
+    ScanCounts seen_;   // everything appended so far, for the progress
+    std::vector<char> listNames_;
+    std::vector<Listed> listed_;
+    DirInfo dirInfo_;
+    FileInfo fileInfo_;
+    FileDateConverter toDate_;
+};
+
+}  // namespace karvio
