@@ -15,8 +15,8 @@ namespace karvio {
 SystemCatalogueFile::SystemCatalogueFile(int fd, int64_t length) : fd_(fd), diskLength_(length) {}
 
 SystemCatalogueFile::~SystemCatalogueFile() {
-    // Only appended bytes can still be pending, and nothing on disk points at them yet (every
-    // write below the buffer flushes it first), so a failure here loses nothing reachable.
+    // A failure here stops before the first write that could point at bytes that did not reach
+    // the file, so the catalogue keeps a consistent earlier state.
     Flush();
     ::close(fd_);
 }
@@ -47,6 +47,7 @@ bool SystemCatalogueFile::ReadFromDisk(int64_t offset, unsigned char* out, size_
             if (n <= 0) return false;
             done += static_cast<size_t>(n);
         }
+        ApplyPatches(offset, out, size);
         return true;
     }
     while (size > 0) {
@@ -68,6 +69,7 @@ bool SystemCatalogueFile::ReadFromDisk(int64_t offset, unsigned char* out, size_
                 got += static_cast<size_t>(n);
             }
             if (got < within + take) return false;
+            ApplyPatches(start, block.bytes.get(), got);
             block.index = index;
             block.valid = got;
         }
@@ -85,18 +87,49 @@ bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size)
     if (static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(kMaxCatalogueLength)) return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
 
-    if (offset >= diskLength_) {
+    if (offset < diskLength_) {
+        // A write below the buffer may publish what the buffer holds, so it waits for the next
+        // flush, which writes the buffer first.
+        const size_t below = static_cast<size_t>(std::min<int64_t>(size, diskLength_ - offset));
+        Defer(offset, bytes, below);
+        offset += static_cast<int64_t>(below);
+        bytes += below;
+        size -= below;
+    }
+    if (size > 0) {
         const size_t at = static_cast<size_t>(offset - diskLength_);
         if (at + size > pending_.size()) pending_.resize(at + size);
         std::memcpy(pending_.data() + at, bytes, size);
-        return pending_.size() < kFlushThreshold || Flush();
     }
-    // A write below the buffer may publish what the buffer holds: the buffer goes first.
-    if (!Flush()) return false;
-    if (!WriteToDisk(offset, bytes, size)) return false;
-    diskLength_ = std::max(diskLength_, offset + static_cast<int64_t>(size));
-    PatchCache(offset, bytes, size);
-    return true;
+    return !BuffersFull() || Flush();
+}
+
+void SystemCatalogueFile::Defer(int64_t offset, const unsigned char* data, size_t size) {
+    // A record written twice in a row needs only its last bytes: no other write comes between.
+    if (!patches_.empty() && patches_.back().offset == offset && patches_.back().size == size) {
+        std::memcpy(patchBytes_.data() + patches_.back().at, data, size);
+    } else {
+        patches_.push_back({offset, patchBytes_.size(), size});
+        patchBytes_.insert(patchBytes_.end(), data, data + size);
+    }
+    PatchCache(offset, data, size);
+}
+
+bool SystemCatalogueFile::BuffersFull() const {
+    return pending_.size() >= kFlushThreshold || patches_.size() >= kPatchLimit ||
+           patchBytes_.size() >= kPatchBytesLimit;
+}
+
+void SystemCatalogueFile::ApplyPatches(int64_t offset, unsigned char* out, size_t size) const {
+    const int64_t end = offset + static_cast<int64_t>(size);
+    for (const Patch& p : patches_) {
+        const int64_t from = std::max(offset, p.offset);
+        const int64_t to = std::min(end, p.offset + static_cast<int64_t>(p.size));
+        if (from < to) {
+            std::memcpy(out + (from - offset), patchBytes_.data() + p.at + (from - p.offset),
+                        static_cast<size_t>(to - from));
+        }
+    }
 }
 
 bool SystemCatalogueFile::WriteToDisk(int64_t offset, const unsigned char* data, size_t size) {
@@ -127,12 +160,44 @@ void SystemCatalogueFile::PatchCache(int64_t offset, const unsigned char* data, 
 }
 
 bool SystemCatalogueFile::Flush() {
-    if (pending_.empty()) return true;
-    if (!WriteToDisk(diskLength_, pending_.data(), pending_.size())) return false;
-    diskLength_ += static_cast<int64_t>(pending_.size());
-    pending_.clear();
-    if (pending_.capacity() > 2 * kFlushThreshold) pending_.shrink_to_fit();
+    if (!pending_.empty()) {
+        if (!WriteToDisk(diskLength_, pending_.data(), pending_.size())) return false;
+        const int64_t from = diskLength_;
+        diskLength_ += static_cast<int64_t>(pending_.size());
+        CacheFlushedBytes(from);
+        pending_.clear();
+        if (pending_.capacity() > 2 * kFlushThreshold) pending_.shrink_to_fit();
+    }
+    // Only now may the earlier-offset writes, links among them, reach the file; in their order.
+    for (const Patch& p : patches_) {
+        if (!WriteToDisk(p.offset, patchBytes_.data() + p.at, p.size)) return false;
+    }
+    patches_.clear();
+    patchBytes_.clear();
     return true;
+}
+
+// Keeps the bytes just written in the cache, where the next reads of recent records look.
+void SystemCatalogueFile::CacheFlushedBytes(int64_t from) {
+    const int64_t B = static_cast<int64_t>(kBlockSize);
+    for (int64_t index = from / B; index * B < diskLength_; ++index) {
+        Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
+        const int64_t start = index * B;
+        const size_t end = static_cast<size_t>(std::min(B, diskLength_ - start));
+        size_t have = 0;
+        if (start < from) {
+            // The block began before the flushed bytes: only a cached copy that reaches up to
+            // them can be extended.
+            if (block.index != index || static_cast<int64_t>(block.valid) != from - start) continue;
+            have = block.valid;
+        } else {
+            if (!block.bytes) block.bytes = std::make_unique<unsigned char[]>(kBlockSize);
+        }
+        std::memcpy(block.bytes.get() + have, pending_.data() + (start + static_cast<int64_t>(have) - from),
+                    end - have);
+        block.index = index;
+        block.valid = end;
+    }
 }
 
 void SystemCatalogueFile::DropCache() {
@@ -141,7 +206,7 @@ void SystemCatalogueFile::DropCache() {
 
 void SystemCatalogueFile::Refresh() {
     DropCache();
-    if (!pending_.empty()) return;
+    if (!pending_.empty() || !patches_.empty()) return;
     struct stat st {};
     if (::fstat(fd_, &st) == 0) diskLength_ = st.st_size;
 }

@@ -1,7 +1,9 @@
-// The catalogue file of the system: a POSIX descriptor with an append buffer and a small cache
-// of read blocks. Appended bytes reach the system in order and always before any write at an
-// earlier offset, so a process killed at any moment leaves a file whose header and links only
-// point at bytes that are already there.
+// The catalogue file of the system: a POSIX descriptor with a write buffer and a small cache of
+// read blocks. Appended bytes and writes over earlier bytes are both held in memory (every read
+// sees them) until a buffer fills, Flush is called or the object is released. Flush writes the
+// appended bytes first, in order, and then the earlier-offset writes in the order they were made,
+// so a process killed at any moment leaves a file whose header and links only point at bytes that
+// are already there, and whose every state is one the unbuffered writes would also have passed.
 #pragma once
 
 #include <sys/types.h>
@@ -33,6 +35,15 @@ private:
     static constexpr size_t kBlockSize = 64 * 1024;
     static constexpr size_t kBlockSlots = 128;  // 8 MiB of cached blocks at most
     static constexpr size_t kFlushThreshold = 1024 * 1024;
+    static constexpr size_t kPatchLimit = 4096;              // earlier-offset writes held at most
+    static constexpr size_t kPatchBytesLimit = 256 * 1024;  // and their bytes
+
+    // A write below the bytes the system holds, kept until the next flush.
+    struct Patch {
+        int64_t offset;
+        size_t at;  // its bytes in patchBytes_
+        size_t size;
+    };
 
     struct Block {
         int64_t index = -1;  // block number, -1 when the slot is empty
@@ -43,11 +54,17 @@ private:
     bool ReadFromDisk(int64_t offset, unsigned char* out, size_t size);
     bool WriteToDisk(int64_t offset, const unsigned char* data, size_t size);
     void PatchCache(int64_t offset, const unsigned char* data, size_t size);
+    void ApplyPatches(int64_t offset, unsigned char* out, size_t size) const;
+    void Defer(int64_t offset, const unsigned char* data, size_t size);
+    void CacheFlushedBytes(int64_t from);
+    bool BuffersFull() const;
     void DropCache();
 
     int fd_;
     int64_t diskLength_;                  // bytes the system holds
     std::vector<unsigned char> pending_;  // appended bytes from diskLength_ on
+    std::vector<Patch> patches_;          // writes below diskLength_, in the order made
+    std::vector<unsigned char> patchBytes_;
     std::array<Block, kBlockSlots> cache_;
 };
 
