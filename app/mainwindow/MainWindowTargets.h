@@ -1,0 +1,75 @@
+// The windows the main window's commands reach: the two catalogue views, the search window, the
+// report preview and the dialogs of the data file and the categories. Each is installed on the
+// main window by the code that creates it; until then the commands that need it stay disabled.
+// User-interface thread.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class QWidget;
+
+namespace karvio {
+
+// List modes of the explorer's contents list, in the order of the View menu.
+enum class ListViewMode { kLargeIcons, kSmallIcons, kList, kDetails };
+
+// What both catalogue views (explorer and CD panel) offer the main window.
+class CatalogueView {
+public:
+    virtual ~CatalogueView() = default;
+    // The view's window, shown as a child of the main window's MDI area.
+    virtual QWidget* ViewWindow() = 0;
+    virtual void MainMenu_CdAdd() = 0;
+    virtual void MainMenu_CdEdit() = 0;
+    virtual void MainMenu_CdDelete() = 0;
+    virtual void MainMenu_CdRescan() = 0;
+    virtual void PropertiesMainMenu() = 0;
+    // Gives the view the keyboard focus after the first activation of the main window.
+    virtual void StartFocus() = 0;
+};
+
+// The explorer view (category tree and contents list).
+class ExplorerView : public CatalogueView {
+public:
+    virtual void SwitchListViewModes(ListViewMode mode) = 0;
+    virtual void RefillListCds() = 0;
+    virtual void popMenuTreeLaunch() = 0;
+    virtual void popMenuTreeAdd() = 0;
+    virtual void popMenuTreeDelete() = 0;
+    virtual void popMenuTreeRename() = 0;
+    virtual void popMenuTreeProperties() = 0;
+    virtual void popMenuListLaunch() = 0;
+    virtual void popMenuListDelete() = 0;
+    virtual void popMenuListRename() = 0;
+    virtual void popMenuListProperties() = 0;
+};
+
+// The traditional CD panel view (CD list, directory tree, details).
+class CdPanelView : public CatalogueView {
+public:
+    // Whether its directory tree shows at least one node.
+    virtual bool HasTreeNodes() const = 0;
+    virtual void PropertiesListItem() = 0;
+    virtual void PropertiesTreeItem() = 0;
+    // The record id held by the selected tree node (0 for none), for the launch command.
+    virtual int32_t SelectedTreeTag() const = 0;
+};
+
+// The report preview window (print and save of the shown page).
+class ReportPreviewTarget {
+public:
+    virtual ~ReportPreviewTarget() = default;
+    virtual void Print() = 0;
+    virtual void SaveAs() = 0;
+};
+
+// Commands that are one call each. An empty function is a missing target.
+struct MainCommandTargets {
+    std::function<void()> preview;             // the report preview command
+    std::function<void()> backup;              // back up the data file
+    std::function<void()> compact;             // compact the data file
+    std::function<void(int32_t)> selectCategory;  // the category dialog, on a category id
+};
+
+}  // namespace karvio

@@ -1,0 +1,755 @@
+#include "mainwindow/frmMenu.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <climits>
+#include <cmath>
+
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "classData.h"
+#include "controls/Twips.h"
+#include "mainwindow/ToolbarIcons.h"
+#include "mainwindow/WindowRect.h"
+#include "msgbox/MessageService.h"
+#include "msgbox/ctlMsgBox.h"
+#include "splash/frmAbout.h"
+#include "splash/frmSplash.h"
+#include "startup/LaunchFile.h"
+#include "startup/ProgramValues.h"
+#include "startup/Settings.h"
+#include "views/frmTip.h"
+
+namespace karvio {
+
+namespace {
+
+frmMenu*& TheMainWindow() {
+    static frmMenu* window = nullptr;
+    return window;
+}
+
+constexpr int kDesignWidthTwips = 12000;
+constexpr int kDesignHeightTwips = 8400;
+constexpr int kProgressPanelWidthPx = 200;
+constexpr int kToolbarIconPx = 24;
+
+// The toolbar by index: key and tooltip; an empty key is a separator.
+struct ToolbarEntry {
+    const char* key;
+    const char* tooltip;
+};
+constexpr ToolbarEntry kToolbar[kToolbarButtonCount] = {
+    {"Add", "Add"},
+    {"Edit", "Edit Details"},
+    {"Delete", "Delete"},
+    {"Rescan", "Rescan"},
+    {"", ""},
+    {"Preview", "Preview"},
+    {"Print", "Print"},
+    {"SaveAs", "Save"},
+    {"", ""},
+    {"Search", "Search"},
+    {"Sync", "Sync"},
+    {"Categories", "Categories Setup"},
+    {"", ""},
+    {"Tree", "Tree/List View Mode"},
+    {"", ""},
+    {"Setup", "Setup"},
+};
+
+}  // namespace
+
+void SetMenuState(int mode) {
+    if (frmMenu* window = frmMenu::Instance()) window->SetMenuState(mode);
+}
+
+frmMenu* frmMenu::Instance() { return TheMainWindow(); }
+
+frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent), mdiArea_(new QMdiArea(this)) {
+    setObjectName(QStringLiteral("frmMenu"));
+    setWindowTitle(QStringLiteral("Karvio"));
+    setWindowIcon(ApplicationIcon());
+    mdiArea_->setObjectName(QStringLiteral("MDIForm"));
+    setCentralWidget(mdiArea_);
+
+    BuildMenus();
+    BuildPopupMenus();
+    BuildToolbar();
+    BuildStatusBar();
+    SetUpMessageBox();
+
+    setMinimumSize(TwipsToPixels(kMinWindowWidthTwips), TwipsToPixels(kMinWindowHeightTwips));
+    resize(TwipsToPixels(kDesignWidthTwips), TwipsToPixels(kDesignHeightTwips));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - rect().center());
+    }
+
+    TheMainWindow() = this;
+    previousSink_ = karvio::SetProgressSink(this);
+    UpdateCommandStates();
+}
+
+frmMenu::~frmMenu() {
+    if (TheMainWindow() == this) TheMainWindow() = nullptr;
+    if (InstalledMessageBox() == ctlMsgBox1_) InstallMessageBox(nullptr);
+    ProgressSink* current = karvio::SetProgressSink(previousSink_);
+    if (current != this) karvio::SetProgressSink(current);
+}
+
+void frmMenu::SetUpMessageBox() {
+    ctlMsgBox1_ = new ctlMsgBox(this);
+    ctlMsgBox1_->setObjectName(QStringLiteral("ctlMsgBox1"));
+    ctlMsgBox1_->setHostWindow(this);
+    ctlMsgBox1_->setMsgFont(QFont(QStringLiteral("Arial"), 11));
+    QFont buttonFont(QStringLiteral("Arial"), 12);
+    buttonFont.setBold(true);
+    ctlMsgBox1_->setBtnFont(buttonFont);
+    ctlMsgBox1_->setMsgColor(QColor(0, 0, 143));
+    picture1_ = QPixmap(QString::fromStdString(FindResource("images/msgback.png")));
+    ctlMsgBox1_->setBackImage(picture1_);
+    InstallMessageBox(ctlMsgBox1_);
+}
+
+QAction* frmMenu::AddItem(QMenu* menu, const char* name, const QString& caption,
+                          std::function<void()> action, std::function<bool()> available) {
+    auto* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    if (action) {
+        connect(item, &QAction::triggered, this, [action = std::move(action)] { action(); });
+    }
+    items_.insert(item->objectName(), item);
+    commands_.insert(item, Command{std::move(available), std::nullopt});
+    return item;
+}
+
+void frmMenu::BuildMenus() {
+    auto never = [] { return false; };
+    auto view = [this] { return CurrentView() != nullptr; };
+    auto search = [this] { return !searchWindow_.isNull(); };
+    auto preview = [this] { return static_cast<bool>(targets_.preview); };
+    auto report = [this] { return reportPreview_ != nullptr; };
+    auto categories = [this] { return static_cast<bool>(targets_.selectCategory); };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    AddItem(file, "mnuFilePreview", QStringLiteral("P&review"), [this] { mnuFilePreview_Click(); }, preview);
+    AddItem(file, "mnuFilePrint", QStringLiteral("&Print"), [this] { mnuFilePrint_Click(); }, report);
+    AddItem(file, "mnuFileSave", QStringLiteral("&Save as htm"), [this] { mnuFileSave_Click(); }, report);
+    file->addSeparator();
+    AddItem(file, "mnuFileBackup", QStringLiteral("&Backup"), [this] { targets_.backup(); },
+            [this] { return static_cast<bool>(targets_.backup); });
+    AddItem(file, "mnuFileCompact", QStringLiteral("&Compact Data"), [this] { targets_.compact(); },
+            [this] { return static_cast<bool>(targets_.compact); });
+    file->addSeparator();
+    AddItem(file, "mnuFileExit", QStringLiteral("E&xit"), [this] { Exit(); });
+
+    QMenu* cd = menuBar()->addMenu(QStringLiteral("&CD"));
+    AddItem(cd, "mnuCDShowList", QStringLiteral("Show &List"), [this] { mnuCDShowList_Click(); }, view);
+    cd->addSeparator();
+    AddItem(cd, "mnuCdAdd", QStringLiteral("&Add"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(cd, "mnuCdEdit", QStringLiteral("&Edit Details"), [this] { mnuCdEdit_Click(); }, view);
+    AddItem(cd, "mnuCdDelete", QStringLiteral("&Delete"), [this] { mnuCdDelete_Click(); }, view);
+    AddItem(cd, "mnuCdRescan", QStringLiteral("&Rescan"), [this] { mnuCdRescan_Click(); }, view);
+    cd->addSeparator();
+    AddItem(cd, "mnuCdCategories", QStringLiteral("&Categories"), [this] { mnuCdCategories_Click(); },
+            categories);
+    AddItem(cd, "mnuCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    cd->addSeparator();
+    AddItem(cd, "mnuCdProperties", QStringLiteral("&Properties"), [this] { mnuCdProperties_Click(); },
+            view);
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* explorer = AddItem(viewMenu, "mnuViewExplorer", QStringLiteral("&Explorer Style"),
+                                [this] { mnuViewExplorer_Click(); });
+    QAction* panels = AddItem(viewMenu, "mnuViewPanels", QStringLiteral("&Traditional"),
+                              [this] { mnuViewPanels_Click(); });
+    explorer->setCheckable(true);
+    panels->setCheckable(true);
+    explorer->setChecked(true);
+    mnuViewListSeparator_ = viewMenu->addSeparator();
+    const struct {
+        const char* name;
+        const char* caption;
+        ListViewMode mode;
+    } listModes[] = {
+        {"mnuViewLargeIcons", "L&arge Icons", ListViewMode::kLargeIcons},
+        {"mnuViewSmallIcons", "S&mall Icons", ListViewMode::kSmallIcons},
+        {"mnuViewList", "&List", ListViewMode::kList},
+        {"mnuViewDetails", "&Details", ListViewMode::kDetails},
+    };
+    for (const auto& m : listModes) {
+        QAction* item = AddItem(viewMenu, m.name, QString::fromLatin1(m.caption),
+                                [this, mode = m.mode] { SetListMode(mode); });
+        item->setCheckable(true);
+        item->setChecked(m.mode == ListViewMode::kDetails);
+    }
+
+    QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
+    AddItem(debug, "mnuDebugData", QStringLiteral("Class Data"), [this] { DebugClassData(); });
+    AddItem(debug, "mnuDebugCd", QStringLiteral("CD Data"), [this] { DebugCdData(); });
+    AddItem(debug, "mnuDebugDir", QStringLiteral("Dir Data"), [this] { DebugDirData(); });
+    AddItem(debug, "mnuDebugFile", QStringLiteral("Files Data"), {}, never);
+    AddItem(debug, "mnuDebugCat", QStringLiteral("Cat Data"), [this] { DebugCatData(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* contents = AddItem(help, "mnuHelpContents", QStringLiteral("&Contents"),
+                                [this] { mnuHelpContents_Click(); });
+    contents->setShortcut(QKeySequence::HelpContents);
+    AddItem(help, "mnuHelpIndex", QStringLiteral("&Index"), {}, never);
+    help->addSeparator();
+    AddItem(help, "mnuHelpTip", QStringLiteral("&Tip of the day"),
+            [this] { frmTip::ShowTipOfTheDay(true, this); });
+    help->addSeparator();
+    AddItem(help, "mnuHelpAbout", QStringLiteral("&About"), [this] { mnuHelpAbout_Click(); });
+
+    using S = MenuStateItem;
+    auto state = [this](S item, const char* name) { stateItems_[static_cast<int>(item)] = items_.value(name); };
+    state(S::kCdAdd, "mnuCdAdd");
+    state(S::kCdEdit, "mnuCdEdit");
+    state(S::kCdDelete, "mnuCdDelete");
+    state(S::kCdRescan, "mnuCdRescan");
+    state(S::kFilePreview, "mnuFilePreview");
+    state(S::kFilePrint, "mnuFilePrint");
+    state(S::kFileSave, "mnuFileSave");
+    state(S::kCdSearch, "mnuCdSearch");
+    state(S::kFileBackup, "mnuFileBackup");
+    state(S::kFileCompact, "mnuFileCompact");
+    state(S::kCDShowList, "mnuCDShowList");
+}
+
+void frmMenu::BuildPopupMenus() {
+    auto cdPanel = [this] { return cdPanel_ != nullptr; };
+    auto explorer = [this] { return explorer_ != nullptr; };
+    auto view = [this] { return CurrentView() != nullptr; };
+    auto search = [this] { return !searchWindow_.isNull(); };
+    auto preview = [this] { return static_cast<bool>(targets_.preview); };
+    auto popup = [this](const char* name) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(name));
+        popups_.insert(menu->objectName(), menu);
+        return menu;
+    };
+
+    QMenu* cd = popup("popCdMenu");
+    AddItem(cd, "popCdProperties", QStringLiteral("&Properties"), [this] { cdPanel_->PropertiesListItem(); }, cdPanel);
+    AddItem(cd, "popCdAdd", QStringLiteral("&Add Cd"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(cd, "popCdEdit", QStringLiteral("&Edit CD Details"), [this] { mnuCdEdit_Click(); }, view);
+    AddItem(cd, "popCdDelete", QStringLiteral("&Delete Cd"), [this] { mnuCdDelete_Click(); }, view);
+    AddItem(cd, "popCdRescan", QStringLiteral("&Rescan CD"), [this] { mnuCdRescan_Click(); }, view);
+    AddItem(cd, "popCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(cd, "popCdPreview", QStringLiteral("&Report Preview"), [this] { mnuFilePreview_Click(); }, preview);
+
+    QMenu* tree = popup("popTreeMenu");
+    AddItem(tree, "popTreeProperties", QStringLiteral("&Properties"), [this] { cdPanel_->PropertiesTreeItem(); }, cdPanel);
+    AddItem(tree, "popTreeLaunch", QStringLiteral("&Launch"),
+            [this] { LaunchFile(cdPanel_->SelectedTreeTag()); }, cdPanel);
+    AddItem(tree, "popTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(tree, "popTreePreview", QStringLiteral("&Report Preview"), [this] { mnuFilePreview_Click(); }, preview);
+
+    QMenu* expTree = popup("mnuPopExpTree");
+    AddItem(expTree, "popExpLaunch", QStringLiteral("&Launch"), [this] { explorer_->popMenuTreeLaunch(); }, explorer);
+    AddItem(expTree, "popExpAddCdOrFolder", QStringLiteral("Add Cd &or Folder"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(expTree, "popExpCatAdd", QStringLiteral("&Add Category"), [this] { explorer_->popMenuTreeAdd(); }, explorer);
+    AddItem(expTree, "popExpCatRemove", QStringLiteral("&Remove"), [this] { explorer_->popMenuTreeDelete(); }, explorer);
+    AddItem(expTree, "popExpCatRename", QStringLiteral("Re&name"), [this] { explorer_->popMenuTreeRename(); }, explorer);
+    AddItem(expTree, "popExpCatProperties", QStringLiteral("&Properties"), [this] { explorer_->popMenuTreeProperties(); }, explorer);
+    AddItem(expTree, "popExpTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+
+    QMenu* expList = popup("mnuPopExpList");
+    AddItem(expList, "popExpListLaunch", QStringLiteral("&Launch"), [this] { explorer_->popMenuListLaunch(); }, explorer);
+    AddItem(expList, "popExpListAddCdOrFolder", QStringLiteral("Add Cd &or Folder"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(expList, "popExpListCatAdd", QStringLiteral("&Add Category"), [this] { explorer_->popMenuTreeAdd(); }, explorer);
+    AddItem(expList, "popExpListCatRemove", QStringLiteral("&Remove"), [this] { explorer_->popMenuListDelete(); }, explorer);
+    AddItem(expList, "popExpListCatRename", QStringLiteral("Re&name"), [this] { explorer_->popMenuListRename(); }, explorer);
+    AddItem(expList, "popExpListCatProperties", QStringLiteral("&Properties"), [this] { explorer_->popMenuListProperties(); }, explorer);
+    expList->addSeparator();
+    const struct {
+        const char* name;
+        const char* caption;
+        ListViewMode mode;
+    } listModes[] = {
+        {"popExpListViewLargeIcons", "Large Icons", ListViewMode::kLargeIcons},
+        {"popExpListViewSmallIcons", "Small Icons", ListViewMode::kSmallIcons},
+        {"popExpListViewList", "List", ListViewMode::kList},
+        {"popExpListViewDetails", "Details", ListViewMode::kDetails},
+    };
+    for (const auto& m : listModes) {
+        QAction* item = AddItem(expList, m.name, QString::fromLatin1(m.caption),
+                                [this, mode = m.mode] { SetListMode(mode); });
+        item->setCheckable(true);
+        item->setChecked(m.mode == ListViewMode::kDetails);
+    }
+    expList->addSeparator();
+    AddItem(expList, "popExpListSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+}
+
+void frmMenu::BuildToolbar() {
+    toolbar1_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar1_->setMovable(false);
+    toolbar1_->setIconSize(QSize(kToolbarIconPx, kToolbarIconPx));
+    toolbar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    auto always = std::function<bool()>();
+    auto never = [] { return false; };
+    auto view = [this] { return CurrentView() != nullptr; };
+    const QHash<QString, std::function<bool()>> availability = {
+        {QStringLiteral("Add"), view},
+        {QStringLiteral("Edit"), view},
+        {QStringLiteral("Delete"), view},
+        {QStringLiteral("Rescan"), view},
+        {QStringLiteral("Preview"), [this] { return static_cast<bool>(targets_.preview); }},
+        {QStringLiteral("Print"), [this] { return reportPreview_ != nullptr; }},
+        {QStringLiteral("SaveAs"), [this] { return reportPreview_ != nullptr; }},
+        {QStringLiteral("Search"), [this] { return !searchWindow_.isNull(); }},
+        {QStringLiteral("Sync"), never},
+        {QStringLiteral("Categories"), [this] { return static_cast<bool>(targets_.selectCategory); }},
+        {QStringLiteral("Tree"), view},
+        {QStringLiteral("Setup"), never},
+    };
+
+    for (int index = 1; index <= kToolbarButtonCount; ++index) {
+        const ToolbarEntry& entry = kToolbar[index - 1];
+        const QString key = QString::fromLatin1(entry.key);
+        QAction* button;
+        if (key.isEmpty()) {
+            button = toolbar1_->addSeparator();
+        } else {
+            button = toolbar1_->addAction(ToolbarIcon(key), QString::fromLatin1(entry.tooltip));
+            button->setObjectName(QStringLiteral("tbr") + key);
+            button->setToolTip(QString::fromLatin1(entry.tooltip));
+            button->setData(key);
+            connect(button, &QAction::triggered, this, [this, key] { OnToolbarButton(key); });
+            commands_.insert(button, Command{availability.value(key), std::nullopt});
+        }
+        buttons_[index] = button;
+    }
+
+    using S = MenuStateItem;
+    const std::pair<S, int> stateButtons[] = {
+        {S::kButtonAdd, 1},      {S::kButtonEdit, 2},    {S::kButtonDelete, 3},
+        {S::kButtonRescan, 4},   {S::kButtonPreview, 6}, {S::kButtonPrint, 7},
+        {S::kButtonSave, 8},     {S::kButtonSearch, 10}, {S::kButtonCategories, 12},
+        {S::kButtonTree, 14},    {S::kButtonSetup, 16},
+    };
+    for (const auto& [item, index] : stateButtons) stateItems_[static_cast<int>(item)] = buttons_[index];
+}
+
+void frmMenu::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    statusText_ = new QLabel(this);
+    statusText_->setObjectName(QStringLiteral("StatusPanel1"));
+    statusText_->setText(QStringLiteral("Data file: ") +
+                         QString::fromStdString(GetDataFileName()));
+    statusText_->setTextFormat(Qt::PlainText);
+    bar->addWidget(statusText_, 1);
+
+    progressPanel_ = new QFrame(this);
+    progressPanel_->setObjectName(QStringLiteral("StatusPanel2"));
+    progressPanel_->setFixedWidth(kProgressPanelWidthPx);
+    bar->addPermanentWidget(progressPanel_);
+
+    // The bar rests on the toolbar, hidden, until long work docks it into the second panel.
+    progressBar1_ = new QProgressBar(toolbar1_);
+    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1_->setTextVisible(false);
+    progressBar1_->hide();
+}
+
+void frmMenu::UpdateCommandStates() {
+    for (auto it = commands_.begin(); it != commands_.end(); ++it) {
+        const Command& command = it.value();
+        const bool available = !command.available || command.available();
+        it.key()->setEnabled(available && command.wanted.value_or(true));
+    }
+}
+
+void frmMenu::SetMenuState(int mode) {
+    const MenuStateRow row = MenuStateFor(mode);
+    for (int i = 0; i < kMenuStateItemCount; ++i) {
+        if (!row[i] || !stateItems_[i]) continue;
+        commands_[stateItems_[i]].wanted = *row[i];
+    }
+    UpdateCommandStates();
+}
+
+CatalogueView* frmMenu::CurrentView() const {
+    if (IsExplorerStyle()) return explorer_;
+    return cdPanel_;
+}
+
+void frmMenu::ShowChild(QWidget* window) {
+    if (!window) return;
+    QMdiSubWindow* sub = nullptr;
+    for (QMdiSubWindow* candidate : mdiArea_->subWindowList()) {
+        if (candidate->widget() == window) sub = candidate;
+    }
+    if (!sub) sub = mdiArea_->addSubWindow(window);
+    sub->show();
+    window->show();
+    mdiArea_->setActiveSubWindow(sub);
+    sub->raise();
+}
+
+void frmMenu::SetExplorerView(ExplorerView* view) {
+    explorer_ = view;
+    UpdateCommandStates();
+}
+
+void frmMenu::SetCdPanelView(CdPanelView* view) {
+    cdPanel_ = view;
+    UpdateCommandStates();
+}
+
+void frmMenu::SetSearchWindow(QWidget* window) {
+    searchWindow_ = window;
+    UpdateCommandStates();
+}
+
+void frmMenu::SetReportPreview(ReportPreviewTarget* preview) {
+    reportPreview_ = preview;
+    UpdateCommandStates();
+}
+
+void frmMenu::SetCommandTargets(MainCommandTargets targets) {
+    targets_ = std::move(targets);
+    UpdateCommandStates();
+}
+
+bool frmMenu::IsExplorerStyle() const { return items_.value("mnuViewExplorer")->isChecked(); }
+
+void frmMenu::SetViewStyleChecks(bool explorer) {
+    items_.value("mnuViewExplorer")->setChecked(explorer);
+    items_.value("mnuViewPanels")->setChecked(!explorer);
+    UpdateCommandStates();
+}
+
+QAction* frmMenu::ToolbarButton(int index) const {
+    return index >= 1 && index <= kToolbarButtonCount ? buttons_[index] : nullptr;
+}
+
+QAction* frmMenu::Item(const QString& name) const { return items_.value(name); }
+
+QMenu* frmMenu::PopupMenu(const QString& name) const { return popups_.value(name); }
+
+// ---- Commands
+
+void frmMenu::mnuCdAdd_Click() {
+    if (CatalogueView* view = CurrentView()) view->MainMenu_CdAdd();
+}
+
+void frmMenu::mnuCdEdit_Click() {
+    if (CatalogueView* view = CurrentView()) view->MainMenu_CdEdit();
+}
+
+void frmMenu::mnuCdDelete_Click() {
+    if (CatalogueView* view = CurrentView()) view->MainMenu_CdDelete();
+}
+
+void frmMenu::mnuCdRescan_Click() {
+    if (CatalogueView* view = CurrentView()) view->MainMenu_CdRescan();
+}
+
+void frmMenu::mnuCdProperties_Click() {
+    if (CatalogueView* view = CurrentView()) view->PropertiesMainMenu();
+}
+
+void frmMenu::mnuCdSearch_Click() {
+    if (!searchWindow_) return;
+    ShowChild(searchWindow_);
+    SetMenuState(kModeSearch);
+}
+
+void frmMenu::mnuCDShowList_Click() {
+    if (IsExplorerStyle()) {
+        if (!explorer_) return;
+        ShowChild(explorer_->ViewWindow());
+        SetMenuState(kModeCdShown);
+    } else {
+        if (!cdPanel_) return;
+        ShowChild(cdPanel_->ViewWindow());
+        SetMenuState(cdPanel_->HasTreeNodes() ? kModeCdShown : kModeNoCdShown);
+    }
+}
+
+void frmMenu::mnuCdCategories_Click() {
+    if (!targets_.selectCategory) return;
+    targets_.selectCategory(0);
+    if (IsExplorerStyle() && explorer_) explorer_->RefillListCds();
+}
+
+void frmMenu::mnuFilePreview_Click() {
+    if (targets_.preview) targets_.preview();
+}
+
+void frmMenu::mnuFilePrint_Click() {
+    if (reportPreview_) reportPreview_->Print();
+}
+
+void frmMenu::mnuFileSave_Click() {
+    if (reportPreview_) reportPreview_->SaveAs();
+}
+
+void frmMenu::mnuHelpAbout_Click() {
+    frmAbout about(this);
+    about.exec();
+}
+
+void frmMenu::mnuHelpContents_Click() {
+    if (HelpFilePath.isEmpty() || !QFile::exists(HelpFilePath) ||
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath))) {
+        ShowMessage("The help page could not be opened:\r\n" + HelpFilePath.toStdString(), vbOKOnly);
+    }
+}
+
+void frmMenu::mnuViewExplorer_Click() {
+    SetViewStyleChecks(true);
+    mnuViewListSeparator_->setVisible(true);
+    for (const char* name : {"mnuViewLargeIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewDetails"}) {
+        items_.value(name)->setVisible(true);
+    }
+    if (explorer_) ShowChild(explorer_->ViewWindow());
+}
+
+void frmMenu::mnuViewPanels_Click() {
+    SetViewStyleChecks(false);
+    mnuViewListSeparator_->setVisible(false);
+    for (const char* name : {"mnuViewLargeIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewDetails"}) {
+        items_.value(name)->setVisible(false);
+    }
+    if (cdPanel_) ShowChild(cdPanel_->ViewWindow());
+}
+
+void frmMenu::SetListMode(ListViewMode mode) {
+    const std::pair<const char*, const char*> twins[] = {
+        {"mnuViewLargeIcons", "popExpListViewLargeIcons"},
+        {"mnuViewSmallIcons", "popExpListViewSmallIcons"},
+        {"mnuViewList", "popExpListViewList"},
+        {"mnuViewDetails", "popExpListViewDetails"},
+    };
+    for (int i = 0; i < 4; ++i) {
+        const bool chosen = i == static_cast<int>(mode);
+        items_.value(twins[i].first)->setChecked(chosen);
+        items_.value(twins[i].second)->setChecked(chosen);
+    }
+    if (IsExplorerStyle() && explorer_) explorer_->SwitchListViewModes(mode);
+}
+
+void frmMenu::OnToolbarButton(const QString& key) {
+    if (key == "Add") mnuCdAdd_Click();
+    else if (key == "Edit") mnuCdEdit_Click();
+    else if (key == "Delete") mnuCdDelete_Click();
+    else if (key == "Rescan") mnuCdRescan_Click();
+    else if (key == "Preview") mnuFilePreview_Click();
+    else if (key == "Print") mnuFilePrint_Click();
+    else if (key == "SaveAs") mnuFileSave_Click();
+    else if (key == "Search") mnuCdSearch_Click();
+    else if (key == "Categories") {
+        // Unlike the menu item, the button does not refill the explorer's list afterwards.
+        if (targets_.selectCategory) targets_.selectCategory(0);
+    } else if (key == "Tree") mnuCDShowList_Click();
+    // "Sync" and "Setup" have no action.
+}
+
+// ---- Debug menu
+
+void frmMenu::DebugClassData() {
+    classData data;
+    if (!data.IsOpen()) {
+        ShowMessage(DataFileErrorText(data.GetError(), data.GetOpenErrorText()), vbOKOnly);
+        return;
+    }
+    const DebugDataResult result = data.DebugData();
+    ShowMessage("Data file: " + data.GetOpenPath() +
+                    "\r\nLive space: " + std::to_string(result.liveSpace) +
+                    "\r\nSpace used (header): " + std::to_string(result.spaceUsed) +
+                    "\r\nFile length: " + std::to_string(result.fileLength),
+                vbOKOnly);
+}
+
+void frmMenu::DebugCdData() {
+    classData data;
+    if (!data.IsOpen()) return;
+    int count = 0;
+    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
+        cd->GetCdName();
+        ++count;
+    }
+    ShowMessage("CDs walked: " + std::to_string(count) + " of " +
+                    std::to_string(data.GetCdCount()) + " counted in the header",
+                vbOKOnly);
+}
+
+void frmMenu::DebugDirData() {
+    classData data;
+    if (!data.IsOpen() || data.GetCdCount() == 0) return;
+    classCd& cd = data.GetCdFirst();
+    int count = 0;
+    for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
+        dir->GetDirPath();
+        dir->GetDirName();
+        ++count;
+    }
+    ShowMessage("Directories of the first CD walked: " + std::to_string(count), vbOKOnly);
+}
+
+void frmMenu::DebugCatData() {
+    classData data;
+    if (!data.IsOpen()) return;
+    int count = 0;
+    for (classCat* cat = &data.GetCatFirst(); !data.GetCatEof(); cat = &data.GetCatNext()) {
+        cat->GetCatName();
+        ++count;
+    }
+    ShowMessage("Categories walked: " + std::to_string(count) + " of " +
+                    std::to_string(data.GetCatCount()) + " counted in the header",
+                vbOKOnly);
+}
+
+// ---- Progress bar
+
+void frmMenu::ShowProgressBar(bool show) {
+    if (show) {
+        progressBar1_->setParent(progressPanel_);
+        progressBar1_->setGeometry(progressPanel_->contentsRect().adjusted(1, 2, -1, -2));
+        progressBar1_->setValue(0);
+        progressBar1_->show();
+    } else {
+        progressBar1_->hide();
+        progressBar1_->setParent(toolbar1_);
+        progressBar1_->hide();
+    }
+}
+
+void frmMenu::ProgressStart(int count) {
+    progressBar1_->setRange(0, 10);
+    progressBar1_->setValue(0);
+    ShowProgressBar(true);
+    progressBar1_->setRange(0, count < 1 ? 1 : count);
+    progressBar1_->setValue(0);
+    bounceDirection_ = 1;
+}
+
+void frmMenu::ProgressStep() {
+    if (progressBar1_->value() < progressBar1_->maximum()) {
+        progressBar1_->setValue(progressBar1_->value() + 1);
+    }
+}
+
+void frmMenu::ProgressBounce() {
+    const int value = progressBar1_->value();
+    if (bounceDirection_ > 0) {
+        if (value >= progressBar1_->maximum()) {
+            bounceDirection_ = -1;
+        } else {
+            progressBar1_->setValue(value + 1);
+        }
+    } else {
+        if (value <= progressBar1_->minimum()) {
+            bounceDirection_ = 1;
+        } else {
+            progressBar1_->setValue(value - 1);
+        }
+    }
+}
+
+void frmMenu::ProgressEnd() { ShowProgressBar(false); }
+
+// ---- Window life
+
+void frmMenu::MenuStart() {
+    const std::array<long long, 4> current = CurrentRectTwips();
+    const SettingKey keys[4] = {settings::kLeft, settings::kTop, settings::kWidth, settings::kHeight};
+    TwipsRect saved;
+    long long* fields[4] = {&saved.left, &saved.top, &saved.width, &saved.height};
+    bool readable = true;
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        const QString text = GetSetting(keys[i].section, keys[i].key, QString::number(current[i]));
+        const double value = text.trimmed().toDouble(&ok);
+        if (!ok || value < INT32_MIN || value > INT32_MAX) {
+            readable = false;
+            break;
+        }
+        *fields[i] = static_cast<long long>(value);
+    }
+    if (readable) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QSize size = screen ? screen->geometry().size() : QSize();
+        const auto screenWidth = static_cast<long long>(PixelsToTwips(size.width()));
+        const auto screenHeight = static_cast<long long>(PixelsToTwips(size.height()));
+        if (screen && IsSavedRectUsable(saved, screenWidth, screenHeight)) {
+            setGeometry(TwipsToPixels(saved.left), TwipsToPixels(saved.top),
+                        TwipsToPixels(saved.width), TwipsToPixels(saved.height));
+        }
+    }
+    if (IsExplorerStyle()) {
+        mnuViewExplorer_Click();
+    } else {
+        mnuViewPanels_Click();
+    }
+    show();
+}
+
+std::array<long long, 4> frmMenu::CurrentRectTwips() const {
+    // A minimized or maximized window is remembered by its normal rectangle, so the next start
+    // opens it where the user last had it.
+    const QRect r = (isMinimized() || isMaximized()) ? normalGeometry() : geometry();
+    return {std::llround(PixelsToTwips(r.x())), std::llround(PixelsToTwips(r.y())),
+            std::llround(PixelsToTwips(r.width())), std::llround(PixelsToTwips(r.height()))};
+}
+
+void frmMenu::Exit() {
+    if (exiting_) return;
+    exiting_ = true;
+    const std::array<long long, 4> rect = CurrentRectTwips();
+    SaveSetting(settings::kViewModeExplorer, BoolToSettingText(IsExplorerStyle()));
+    SaveSetting(settings::kTop, QString::number(rect[1]));
+    SaveSetting(settings::kLeft, QString::number(rect[0]));
+    SaveSetting(settings::kWidth, QString::number(rect[2]));
+    SaveSetting(settings::kHeight, QString::number(rect[3]));
+    ShowProgressBar(false);
+    QCoreApplication::quit();
+    close();
+}
+
+void frmMenu::closeEvent(QCloseEvent* event) {
+    Exit();
+    event->accept();
+}
+
+void frmMenu::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!activated_) {
+        activated_ = true;
+        QTimer::singleShot(0, this, &frmMenu::OnFirstActivation);
+    }
+}
+
+void frmMenu::OnFirstActivation() {
+    CloseSplash();
+    frmTip::ShowTipOfTheDay(false, this);
+    if (CatalogueView* view = CurrentView()) view->StartFocus();
+}
+
+}  // namespace karvio

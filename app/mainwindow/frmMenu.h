@@ -1,0 +1,166 @@
+// The program's main window: an MDI parent with the menu bar, the toolbar, the status bar and
+// the progress bar docked into it during long work. It routes every CD command to the catalogue
+// view of the active style, enables commands by context (SetMenuState) and only when their
+// target window exists, owns the message box the program uses, and keeps its rectangle and view
+// style in the settings. It is the engine's progress sink while it lives. User-interface thread.
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "Progress.h"
+#include "mainwindow/MainWindowTargets.h"
+#include "mainwindow/MenuState.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+
+namespace karvio {
+
+class ctlMsgBox;
+
+inline constexpr int kToolbarButtonCount = 16;
+
+class frmMenu : public QMainWindow, public ProgressSink {
+    Q_OBJECT
+
+public:
+    explicit frmMenu(QWidget* parent = nullptr);
+    ~frmMenu() override;
+
+    // The program's main window while one exists.
+    static frmMenu* Instance();
+
+    // Restores the saved rectangle, applies the view style and shows the window.
+    void MenuStart();
+
+    // The windows the commands reach; each may be installed (or removed with nullptr) at any
+    // time. The views' windows become children of the MDI area.
+    void SetExplorerView(ExplorerView* view);
+    void SetCdPanelView(CdPanelView* view);
+    void SetSearchWindow(QWidget* window);
+    void SetReportPreview(ReportPreviewTarget* preview);
+    void SetCommandTargets(MainCommandTargets targets);
+
+    // Enables and disables the commands for a context (MenuMode); other modes change nothing.
+    void SetMenuState(int mode);
+
+    // Whether the explorer style is checked in the View menu.
+    bool IsExplorerStyle() const;
+    // Sets the View menu's check marks only (start-up, before MenuStart).
+    void SetViewStyleChecks(bool explorer);
+
+    // The progress bar in the status bar.
+    void ShowProgressBar(bool show);
+    void ProgressStart(int count);
+    void ProgressStep();
+    void ProgressBounce();
+    void ProgressEnd();
+    void Start(int maximum) override { ProgressStart(maximum); }
+    void Step() override { ProgressStep(); }
+    void Bounce() override { ProgressBounce(); }
+    void End() override { ProgressEnd(); }
+
+    // Commands the views run as the menu does.
+    void mnuCdAdd_Click();
+    void mnuCdEdit_Click();
+    void mnuCdDelete_Click();
+    void mnuCdRescan_Click();
+    void mnuCdProperties_Click();
+    void mnuCdSearch_Click();
+    void mnuCDShowList_Click();
+    void mnuCdCategories_Click();
+    void mnuFilePreview_Click();
+    void mnuFilePrint_Click();
+    void mnuFileSave_Click();
+    void mnuHelpAbout_Click();
+    void mnuHelpContents_Click();
+    void mnuViewExplorer_Click();
+    void mnuViewPanels_Click();
+    void SetListMode(ListViewMode mode);
+    // Saves the rectangle and the view style and ends the program.
+    void Exit();
+
+    ctlMsgBox* MsgBox() const { return ctlMsgBox1_; }
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    QToolBar* Toolbar() const { return toolbar1_; }
+    // Toolbar entry `index` (1 to 16, separators included).
+    QAction* ToolbarButton(int index) const;
+    // A menu or pop-up item by its name (for example "mnuCdAdd" or "popExpLaunch").
+    QAction* Item(const QString& name) const;
+    // A pop-up menu: "popCdMenu", "popTreeMenu", "mnuPopExpTree" or "mnuPopExpList".
+    QMenu* PopupMenu(const QString& name) const;
+    QProgressBar* ProgressBar() const { return progressBar1_; }
+    // The status bar's second panel, which holds the progress bar during long work.
+    QFrame* ProgressPanel() const { return progressPanel_; }
+    int BounceDirection() const { return bounceDirection_; }
+    // The rectangle as it is saved: left, top, width, height in twips.
+    std::array<long long, 4> CurrentRectTwips() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct Command {
+        std::function<bool()> available;   // empty: always available
+        std::optional<bool> wanted;        // as SetMenuState left it
+    };
+
+    void BuildMenus();
+    void BuildPopupMenus();
+    void BuildToolbar();
+    void BuildStatusBar();
+    void SetUpMessageBox();
+    QAction* AddItem(QMenu* menu, const char* name, const QString& caption,
+                     std::function<void()> action, std::function<bool()> available = {});
+    void OnToolbarButton(const QString& key);
+    void OnFirstActivation();
+    void UpdateCommandStates();
+    void ShowChild(QWidget* window);
+    CatalogueView* CurrentView() const;
+    void DebugClassData();
+    void DebugCdData();
+    void DebugDirData();
+    void DebugCatData();
+
+    QMdiArea* mdiArea_;
+    QToolBar* toolbar1_ = nullptr;
+    std::array<QAction*, kToolbarButtonCount + 1> buttons_{};
+    QHash<QString, QAction*> items_;
+    QHash<QString, QMenu*> popups_;
+    QHash<QAction*, Command> commands_;
+    std::array<QAction*, kMenuStateItemCount> stateItems_{};
+    QAction* mnuViewListSeparator_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    QFrame* progressPanel_ = nullptr;
+    QProgressBar* progressBar1_ = nullptr;
+    int bounceDirection_ = 1;
+    QPixmap picture1_;  // the message box's background tile
+    ctlMsgBox* ctlMsgBox1_ = nullptr;
+    bool activated_ = false;
+    bool exiting_ = false;
+
+    ExplorerView* explorer_ = nullptr;
+    CdPanelView* cdPanel_ = nullptr;
+    QPointer<QWidget> searchWindow_;
+    ReportPreviewTarget* reportPreview_ = nullptr;
+    MainCommandTargets targets_;
+    ProgressSink* previousSink_ = nullptr;
+};
+
+// SetMenuState of the program's main window; nothing while there is none.
+void SetMenuState(int mode);
+
+}  // namespace karvio

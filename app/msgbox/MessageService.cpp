@@ -1,0 +1,50 @@
+#include "msgbox/MessageService.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QString>
+#include <optional>
+
+#include "CatalogueText.h"
+#include "Messages.h"
+#include "msgbox/ctlMsgBox.h"
+
+namespace karvio {
+
+namespace {
+
+ctlMsgBox*& Installed() {
+    static ctlMsgBox* box = nullptr;
+    return box;
+}
+
+int AnswerMessage(const std::string& text, const MsgButtonSet& buttons) {
+    // The pointer of a long operation is replaced by the arrow while the user reads.
+    std::optional<QCursor> remembered;
+    if (const QCursor* current = QGuiApplication::overrideCursor()) {
+        remembered = *current;
+        QGuiApplication::changeOverrideCursor(QCursor(Qt::ArrowCursor));
+    }
+    // Texts may carry names read from a catalogue written by another program.
+    const QString message = QString::fromStdString(DecodeCatalogueText(text));
+    int result;
+    if (ctlMsgBox* box = Installed()) {
+        result = box->msgBox(message, buttons);
+    } else {
+        ctlMsgBox standalone;
+        result = standalone.msgBox(message, buttons);
+    }
+    if (remembered) QGuiApplication::changeOverrideCursor(*remembered);
+    return result;
+}
+
+}  // namespace
+
+void InstallMessageBox(ctlMsgBox* box) {
+    Installed() = box;
+    SetMessageSink(AnswerMessage);
+}
+
+ctlMsgBox* InstalledMessageBox() { return Installed(); }
+
+}  // namespace karvio

@@ -1,0 +1,103 @@
+#include "startup/Startup.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QIcon>
+#include <exception>
+
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "Progress.h"
+#include "mainwindow/ToolbarIcons.h"
+#include "mainwindow/frmMenu.h"
+#include "msgbox/MessageService.h"
+#include "splash/frmSplash.h"
+#include "startup/ProgramValues.h"
+#include "startup/Settings.h"
+#include "startup/ShellRegistration.h"
+
+namespace karvio {
+
+namespace {
+
+// The steps of start-up; a failing step's number is the error code shown.
+enum StartupStep : int {
+    kStepSplash = 2,
+    kStepValues = 3,
+    kStepHelp = 4,
+    kStepDataFile = 5,
+    kStepAssociate = 6,
+    kStepViewStyle = 7,
+    kStepMenuStart = 8,
+};
+
+QString ExistingFile(const QString& path) {
+    if (path.isEmpty()) return {};
+    const QFileInfo info(path);
+    return info.isFile() ? info.absoluteFilePath() : QString();
+}
+
+}  // namespace
+
+QString DataFileFromCommandLine(const QStringList& arguments) {
+    if (arguments.isEmpty()) return {};
+    const QString first = ExistingFile(arguments.first());
+    if (!first.isEmpty()) return first;
+    return ExistingFile(arguments.join(' '));
+}
+
+QString StartupErrorText(int code, const QString& source) {
+    return QStringLiteral("An Error Has Occured !! Quitting !!\nError code : %1 %2").arg(code).arg(source);
+}
+
+int RunKarvio(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Karvio"));
+    QApplication::setOrganizationName(QStringLiteral("Karvio"));
+    QApplication::setApplicationVersion(QLatin1String(kVersionText));
+    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+    QApplication::setWindowIcon(ApplicationIcon());
+    InstallMessageBox(nullptr);
+
+    int step = kStepSplash;
+    try {
+        ShowSplash();
+
+        step = kStepValues;
+        SetProgramWideValues();
+
+        step = kStepHelp;
+        HelpFilePath = QString::fromStdString(FindResource("help/Karvio.html"));
+
+        step = kStepDataFile;
+        DataFilePath = DataFileFromCommandLine(QApplication::arguments().mid(1)).toStdString();
+
+        step = kStepAssociate;
+        // Like any write to the desktop's registrations, a failure here is not reported.
+        Associate(QApplication::applicationFilePath(), QStringLiteral(".cd"),
+                  QLatin1String(kCatalogueMimeType), QLatin1String(kCatalogueDescription),
+                  UserDataHome(), true);
+
+        step = kStepViewStyle;
+        frmMenu menu;
+        menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
+        SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+
+        step = kStepMenuStart;
+        menu.MenuStart();
+        const int status = QApplication::exec();
+        SetYieldHook({});
+        return status;
+    } catch (const std::exception& error) {
+        CloseSplash();
+        ShowMessage(StartupErrorText(step, QString::fromLocal8Bit(error.what())).toStdString(),
+                    vbOKOnly);
+    } catch (...) {
+        CloseSplash();
+        ShowMessage(StartupErrorText(step, QStringLiteral("Karvio")).toStdString(), vbOKOnly);
+    }
+    return EXIT_FAILURE;
+}
+
+}  // namespace karvio
