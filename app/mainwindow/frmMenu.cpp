@@ -1,6 +1,7 @@
 #include "mainwindow/frmMenu.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -184,6 +185,11 @@ void frmMenu::BuildMenus() {
     explorer->setCheckable(true);
     panels->setCheckable(true);
     explorer->setChecked(true);
+    // Groups only draw the items as a choice of one; the commands set the check marks.
+    auto* styleGroup = new QActionGroup(this);
+    styleGroup->addAction(explorer);
+    styleGroup->addAction(panels);
+    auto* modeGroup = new QActionGroup(this);
     mnuViewListSeparator_ = viewMenu->addSeparator();
     const struct {
         const char* name;
@@ -199,6 +205,7 @@ void frmMenu::BuildMenus() {
         QAction* item = AddItem(viewMenu, m.name, QString::fromLatin1(m.caption),
                                 [this, mode = m.mode] { SetListMode(mode); });
         item->setCheckable(true);
+        modeGroup->addAction(item);
         item->setChecked(m.mode == ListViewMode::kDetails);
     }
 
@@ -291,10 +298,12 @@ void frmMenu::BuildPopupMenus() {
         {"popExpListViewList", "List", ListViewMode::kList},
         {"popExpListViewDetails", "Details", ListViewMode::kDetails},
     };
+    auto* popupModeGroup = new QActionGroup(this);
     for (const auto& m : listModes) {
         QAction* item = AddItem(expList, m.name, QString::fromLatin1(m.caption),
                                 [this, mode = m.mode] { SetListMode(mode); });
         item->setCheckable(true);
+        popupModeGroup->addAction(item);
         item->setChecked(m.mode == ListViewMode::kDetails);
     }
     expList->addSeparator();
