@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -70,8 +71,24 @@ size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& cp) {
     return len;
 }
 
+// Bytes eight at a time in a 64-bit word (fields are short, so no wider vectors).
+constexpr uint64_t kEveryByte = 0x0101010101010101ULL;
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+uint64_t Load8(const char* p) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    // The first byte in memory goes to the low end, as the bit scans below expect.
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    return word;
+}
+
 bool IsAscii(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    uint64_t any = 0;
+    size_t i = 0;
+    for (; i + 8 <= s.size(); i += 8) any |= Load8(s.data() + i);
+    for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
+    return (any & kHighBits) == 0;
 }
 
 constexpr std::array<char, 256> MakeAsciiLower() {
@@ -146,7 +163,15 @@ TextMatcher::TextMatcher(std::string_view needle, int mode)
 
 bool TextMatcher::Matches(std::string_view field) const {
     if (mode_ < kMatchWhole || mode_ > kMatchAnywhere) return false;
-    if (needleAscii_ && IsAscii(field)) return MatchesAscii(field);
+    if (needleAscii_) {
+        // Every character takes at least one byte, and an ASCII needle has one per character.
+        if (field.size() < asciiNeedle_.size()) return false;
+        // ASCII bytes stand for themselves in UTF-8 and in Windows-1252, so a match of the
+        // bytes is a match of the characters. Only a field with other characters can match
+        // without one, through a character that lower-cases to ASCII (the Kelvin sign).
+        if (MatchesAscii(field)) return true;
+        if (IsAscii(field)) return false;
+    }
     return MatchesUnicode(field);
 }
 
@@ -160,16 +185,28 @@ bool TextMatcher::MatchesAscii(std::string_view field) const {
         default: {
             if (needle.empty()) return true;
             if (field.size() < needle.size()) return false;
-            // Look for the first needle character in either case, then compare the rest.
-            const char lower = needle[0];
-            const char upper = (lower >= 'a' && lower <= 'z') ? static_cast<char>(lower - 32) : lower;
-            const size_t last = field.size() - needle.size();
-            for (size_t i = 0; i <= last; ++i) {
-                const char c = field[i];
-                if ((c == lower || c == upper) &&
-                    EqualsAsciiFolded(field.substr(i + 1), needle.substr(1))) {
-                    return true;
+            // Look for the first needle character in either case (a letter's two cases differ
+            // only in bit 0x20), then compare the rest.
+            const auto first = static_cast<unsigned char>(needle[0]);
+            const unsigned char caseBit = (first >= 'a' && first <= 'z') ? 0x20 : 0;
+            const size_t starts = field.size() - needle.size() + 1;  // positions a match can start at
+            const std::string_view rest = needle.substr(1);
+            auto matchesAt = [&](size_t i) {
+                return (static_cast<unsigned char>(field[i]) | caseBit) == first &&
+                       EqualsAsciiFolded(field.substr(i + 1), rest);
+            };
+            size_t i = 0;
+            // Eight positions at a time: a byte of x is zero where the field holds the first
+            // character; the test below flags every such byte (and may flag a few more, which
+            // matchesAt rules out).
+            for (; i + 8 <= starts; i += 8) {
+                const uint64_t x = (Load8(field.data() + i) | (kEveryByte * caseBit)) ^ (kEveryByte * first);
+                for (uint64_t flagged = (x - kEveryByte) & ~x & kHighBits; flagged != 0; flagged &= flagged - 1) {
+                    if (matchesAt(i + static_cast<size_t>(std::countr_zero(flagged)) / 8)) return true;
                 }
+            }
+            for (; i < starts; ++i) {
+                if (matchesAt(i)) return true;
             }
             return false;
         }

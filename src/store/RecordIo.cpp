@@ -34,6 +34,18 @@ std::string ReadText(CatalogueFile* file, StringSlot slot, int code) {
     return text;
 }
 
+void ReadTextInto(CatalogueFile* file, StringSlot slot, std::string& out, int code) {
+    if (slot.len <= 0) {
+        out.clear();
+        return;
+    }
+    if (!file || slot.pos < 1 || slot.pos - 1 + int64_t{slot.len} > file->Length()) {
+        StoreReadError(code);
+    }
+    out.resize(static_cast<size_t>(slot.len));
+    ReadBytesAt(file, slot.pos, out.data(), out.size(), code);
+}
+
 StringSlot AppendText(CatalogueFile* file, std::string_view text, int code) {
     if (text.empty()) return {};
     const int32_t pos = NextAppendPosition(file, code);

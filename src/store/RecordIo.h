@@ -44,6 +44,10 @@ int32_t NextAppendPosition(CatalogueFile* file, int code);
 // The text of a slot; empty without touching the file when the length is 0 or less.
 std::string ReadText(CatalogueFile* file, StringSlot slot, int code);
 
+// The text of a slot into `out` (its capacity is reused), for walks that read every record;
+// the same checks and read error (`code`) as ReadText.
+void ReadTextInto(CatalogueFile* file, StringSlot slot, std::string& out, int code);
+
 // Appends the text's bytes at the end of the file and returns its slot; (0, 0) for an empty text.
 StringSlot AppendText(CatalogueFile* file, std::string_view text, int code);
 

@@ -72,6 +72,8 @@ public:
     DebugDataResult DebugData();
 
     const HeaderRecord& Header() const { return header_; }
+    // The open file (null when none), for walks that read record texts into their own buffers.
+    const std::shared_ptr<CatalogueFile>& File() const { return file_; }
     bool IsOpen() const { return file_ != nullptr && usable_; }
     // Makes buffered appends reach the system (for a caller about to copy or rename the file).
     bool Flush();
