@@ -1,0 +1,71 @@
+// Backup and compaction. CopyCatalogue re-appends every live category, CD, directory and file of
+// the program's data file, in list order, into a fresh catalogue, so the copy holds no dead bytes
+// and every record gets a new id. BackupDataFile writes such a copy to a file the user chose;
+// CompactDataFiles swaps one in for the data file and keeps the previous file under its "bak"
+// name. Progress goes through the progress seam, the current CD and the cancel button through
+// the caller's callbacks. Each call opens and releases its own store objects; user-interface
+// thread.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace karvio {
+
+struct CopyCallbacks {
+    // Shown in the progress window before each CD: "Processing : " and the CD's name.
+    std::function<void(const std::string& label)> showLabel;
+    // Asked after every copied file and directory; true ends the copy at once.
+    std::function<bool()> cancelRequested;
+};
+
+// Copies the live catalogue of the data file (GetDataFileName) into a new catalogue at `target`,
+// replacing whatever file is there. Returns the data file's path when the copy is complete; the
+// empty text when it was cancelled (`error` empty) or could not be made (`error` says why: the
+// target is the data file itself, or a file cannot be opened). Read and write errors inside the
+// store end the program with their numbered messages, as everywhere.
+std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callbacks = {},
+                          std::string* error = nullptr);
+
+enum class MaintenanceOutcome {
+    Done,
+    Declined,   // the user answered the question with anything but Yes
+    Refused,    // a backup onto the data file itself
+    Cancelled,  // the cancel callback stopped the copy
+    Failed,     // `error` says why; the data file is as it was
+};
+
+struct MaintenanceResult {
+    MaintenanceOutcome outcome = MaintenanceOutcome::Failed;
+    std::string error;     // why it failed; with Done, what went wrong after the data file was in place
+    std::string dataFile;  // the data file (symbolic links resolved)
+    std::string bakFile;   // compaction: where the previous data file is kept
+};
+
+// The compaction command. Asks "Compact Data Files ??"; on Yes removes the program's leftover
+// report pages ("cd_" + six digits + ".tmp") from `reportDir` (the report page directory when
+// empty), copies the catalogue into "~Temp_cd.~~~" in the data file's own directory, syncs it and
+// renames it over the data file; the previous file then takes the "bak" name. At every moment
+// the data file's name and the "bak" name each hold a complete catalogue; whatever fails before
+// the copy is in place leaves both files as they were.
+MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks = {}, const std::string& reportDir = {});
+
+// The backup command, for a target the user chose. A target that is the data file (by identity:
+// another spelling, a symbolic or a hard link) is refused with "Cannot backup to the current data
+// file!!". The copy is written beside the target and renamed over it only when complete, so a
+// cancelled or failed backup leaves the target as it was.
+MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks& callbacks = {});
+
+// The name the previous data file keeps after compaction: its file name's extension replaced
+// by "bak" ("bak" appended when it has none); a data file already named so gets ".bak" added.
+std::string BakPathOf(const std::string& dataFile);
+
+// The work file compaction writes, in the data file's own directory.
+inline constexpr const char* kCompactionWorkFile = "~Temp_cd.~~~";
+
+// Replaces the rename that swaps files in (tests make it fail); an empty function restores
+// rename(2). Returns the previous one. The function returns 0 on success, like rename(2).
+using RenameFunction = std::function<int(const std::string& from, const std::string& to)>;
+RenameFunction SetRenameFunction(RenameFunction rename);
+
+}  // namespace karvio

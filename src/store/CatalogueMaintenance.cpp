@@ -1,0 +1,231 @@
+// The file-system side of backup and compaction: where the copies go, syncing them, and the
+// renames that swap them in.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "CatalogueCopy.h"
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "ReportPages.h"
+
+namespace karvio {
+
+namespace {
+
+constexpr const char* kBakExtension = "bak";
+constexpr const char* kBakWorkFile = "~Temp_bak.~~~";
+
+RenameFunction& Renamer() {
+    static RenameFunction rename;
+    return rename;
+}
+
+int Rename(const std::string& from, const std::string& to) {
+    if (const RenameFunction& rename = Renamer()) return rename(from, to);
+    return ::rename(from.c_str(), to.c_str());
+}
+
+std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::string DirectoryOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The path with every symbolic link resolved; the path itself when it cannot be resolved.
+std::string Resolved(const std::string& path) {
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real) return path;
+    std::string resolved(real);
+    ::free(real);
+    return resolved;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false when the close reports an error.
+    bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_;
+};
+
+// Makes the file's bytes durable, and gives it the permission bits of `modeOf` when set.
+bool SyncFile(const std::string& path, const struct stat* modeOf, std::string* error) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return *error = SystemError(path), false;
+    if (modeOf && ::fchmod(fd.get(), modeOf->st_mode & 07777) != 0) return *error = SystemError(path), false;
+    if (::fsync(fd.get()) != 0) return *error = SystemError(path), false;
+    if (!fd.Close()) return *error = SystemError(path), false;
+    return true;
+}
+
+// Makes renames in `dir` durable. Some file systems cannot sync a directory; that is no error.
+void SyncDirectory(const std::string& dir) {
+    Descriptor fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0) ::fsync(fd.get());
+}
+
+// A complete copy of `from` at the new name `to`, for file systems without hard links.
+bool CopyFileBytes(const std::string& from, const std::string& to, std::string* error) {
+    Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return *error = SystemError(from), false;
+    Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (out.get() < 0) return *error = SystemError(to), false;
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return *error = SystemError(from), false;
+        if (n == 0) break;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out.get(), buffer.data() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            if (w <= 0) return *error = SystemError(to), false;
+            done += w;
+        }
+    }
+    if (::fsync(out.get()) != 0 || !out.Close()) return *error = SystemError(to), false;
+    return true;
+}
+
+// A second name for the data file's current bytes: a hard link, or a copy where the file system
+// has none.
+bool SecondName(const std::string& dataFile, const std::string& name, std::string* error) {
+    ::unlink(name.c_str());
+    if (::link(dataFile.c_str(), name.c_str()) == 0 || CopyFileBytes(dataFile, name, error)) return true;
+    ::unlink(name.c_str());
+    return false;
+}
+
+MaintenanceResult Failure(MaintenanceResult result, std::string error) {
+    result.outcome = MaintenanceOutcome::Failed;
+    result.error = std::move(error);
+    return result;
+}
+
+}  // namespace
+
+RenameFunction SetRenameFunction(RenameFunction rename) { return std::exchange(Renamer(), std::move(rename)); }
+
+std::string BakPathOf(const std::string& dataFile) {
+    const size_t slash = dataFile.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = dataFile.rfind('.');
+    std::string bak = dot == std::string::npos || dot < nameStart
+                          ? dataFile + "." + kBakExtension
+                          : dataFile.substr(0, dot + 1) + kBakExtension;
+    if (bak == dataFile) bak += std::string(".") + kBakExtension;
+    return bak;
+}
+
+MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::string& reportDir) {
+    MaintenanceResult result;
+    if (ShowMessage("Compact Data Files ??", vbYesNoCancel) != vbYes) {
+        result.outcome = MaintenanceOutcome::Declined;
+        return result;
+    }
+    DeleteReportPages(reportDir.empty() ? ReportPageDirectory() : reportDir);
+
+    // The swap works on the file itself, not on a symbolic link that names it.
+    result.dataFile = Resolved(GetDataFileName());
+    result.bakFile = BakPathOf(result.dataFile);
+    struct stat original {};
+    if (::stat(result.dataFile.c_str(), &original) != 0) {
+        return Failure(std::move(result), SystemError(result.dataFile));
+    }
+    const std::string dir = DirectoryOf(result.dataFile);
+    const std::string work = dir + "/" + kCompactionWorkFile;
+
+    std::string error;
+    const std::string copied = CopyCatalogue(work, callbacks, &error);
+    if (copied.empty()) {
+        ::unlink(work.c_str());
+        if (!error.empty()) return Failure(std::move(result), error);
+        result.outcome = MaintenanceOutcome::Cancelled;
+        return result;
+    }
+    // The previous file first gets a second name, then the copy is renamed over the data file,
+    // then the second name over the "bak" file: at every moment both names hold a complete
+    // catalogue, and a failure before the copy is in place leaves both as they were.
+    const std::string previous = dir + "/" + kBakWorkFile;
+    if (!SyncFile(work, &original, &error) || !SecondName(result.dataFile, previous, &error)) {
+        ::unlink(work.c_str());
+        return Failure(std::move(result), error);
+    }
+    SyncDirectory(dir);
+    if (Rename(work, result.dataFile) != 0) {
+        error = SystemError("cannot rename " + work + " to " + result.dataFile);
+        ::unlink(work.c_str());
+        ::unlink(previous.c_str());
+        return Failure(std::move(result), error);
+    }
+    SyncDirectory(dir);
+    if (Rename(previous, result.bakFile) != 0) {
+        // Compacted all the same; the previous file stays under its work name.
+        result.error = SystemError("cannot rename " + previous + " to " + result.bakFile) +
+                       "; the previous data file is kept as " + previous;
+        result.bakFile = previous;
+    }
+    SyncDirectory(dir);
+    result.outcome = MaintenanceOutcome::Done;
+    return result;
+}
+
+MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks& callbacks) {
+    MaintenanceResult result;
+    result.dataFile = Resolved(GetDataFileName());
+    struct stat data {}, chosen {};
+    const bool targetExists = ::stat(target.c_str(), &chosen) == 0;
+    if (Resolved(target) == result.dataFile ||
+        (targetExists && ::stat(result.dataFile.c_str(), &data) == 0 && data.st_dev == chosen.st_dev &&
+         data.st_ino == chosen.st_ino)) {
+        ShowMessage("Cannot backup to the current data file!!", vbOKOnly);
+        result.outcome = MaintenanceOutcome::Refused;
+        return result;
+    }
+    // Through a symbolic link the copy goes where the link points, and the link stays.
+    const std::string finalPath = Resolved(target);
+    std::string partial = finalPath + ".XXXXXX";
+    const int fd = ::mkstemp(partial.data());
+    if (fd < 0) return Failure(std::move(result), SystemError("cannot write beside " + finalPath));
+    ::close(fd);
+
+    std::string error;
+    const std::string copied = CopyCatalogue(partial, callbacks, &error);
+    if (copied.empty()) {
+        ::unlink(partial.c_str());
+        if (!error.empty()) return Failure(std::move(result), error);
+        result.outcome = MaintenanceOutcome::Cancelled;
+        return result;
+    }
+    if (!SyncFile(partial, targetExists ? &chosen : nullptr, &error)) {
+        ::unlink(partial.c_str());
+        return Failure(std::move(result), error);
+    }
+    if (Rename(partial, finalPath) != 0) {
+        error = SystemError("cannot rename " + partial + " to " + finalPath);
+        ::unlink(partial.c_str());
+        return Failure(std::move(result), error);
+    }
+    SyncDirectory(DirectoryOf(finalPath));
+    result.outcome = MaintenanceOutcome::Done;
+    return result;
+}
+
+}  // namespace karvio

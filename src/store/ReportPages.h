@@ -1,0 +1,25 @@
+// Where the program's report pages live and how they are named: "cd_" and a six-digit counter
+// with the extension ".tmp", in the program directory when it is writable, else in the user's
+// cache directory. The report writer picks names here; compaction removes the leftovers.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace karvio {
+
+// The program directory when writable, else $XDG_CACHE_HOME/Karvio (~/.cache/Karvio), created
+// when missing.
+std::string ReportPageDirectory();
+
+// Whether `fileName` (no directory) is one of the program's report pages: "cd_" + six digits +
+// ".tmp".
+bool IsReportPageName(std::string_view fileName);
+
+// The page path in `dir` with the smallest counter, from 0 upward, that names no file yet.
+std::string NextReportPagePath(const std::string& dir);
+
+// Deletes the program's report pages in `dir` and nothing else; returns how many went.
+int DeleteReportPages(const std::string& dir);
+
+}  // namespace karvio
