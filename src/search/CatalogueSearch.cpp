@@ -1,0 +1,178 @@
+#include "CatalogueSearch.h"
+
+#include <algorithm>
+
+#include "DateText.h"
+#include "Messages.h"
+#include "Progress.h"
+#include "RecordIo.h"
+
+namespace karvio {
+
+namespace {
+
+// The read-error numbers of the texts, the same the record getters use.
+constexpr int kReadCdName = 2202, kReadCdBasepath = 2203, kReadCdNotes = 2204;
+constexpr int kReadDirName = 2112, kReadDirPath = 2113, kReadDirNotes = 2114;
+constexpr int kReadFileName = 2116, kReadFileNotes = 2118;
+
+// Matches the fields of the records the cursors stand on. Texts are read straight from their
+// slots into one reused buffer, and only for the fields a flag asks for, so a walk over a
+// million files allocates nothing per record.
+class RecordMatcher {
+public:
+    RecordMatcher(CatalogueFile* file, const SearchCriteria& criteria, const std::string& text)
+        : file_(file), criteria_(criteria), matcher_(text, criteria.mode),
+          asciiNeedleLength_(IsAsciiText(text) ? text.size() : 0) {}
+
+    bool Cd(const CdRecord& r) {
+        return (criteria_.searchPathNames && Field(r.CdBasepath, kReadCdBasepath, true)) ||
+               (criteria_.searchCdNames && Field(r.CdName, kReadCdName, false)) ||
+               (criteria_.searchComments && Field(r.CdNotes, kReadCdNotes, false));
+    }
+
+    bool Dir(const DirRecord& r) {
+        return (criteria_.searchPathNames && Field(r.DirPath, kReadDirPath, true)) ||
+               (criteria_.searchFileNames && Field(r.DirName, kReadDirName, false)) ||
+               (criteria_.searchComments && Field(r.DirNotes, kReadDirNotes, false));
+    }
+
+    // A file is never matched by path.
+    bool File(const FileRecord& r) {
+        return (criteria_.searchFileNames && Field(r.FileName, kReadFileName, false)) ||
+               (criteria_.searchComments && Field(r.FileNotes, kReadFileNotes, false));
+    }
+
+private:
+    static bool IsAsciiText(const std::string& s) {
+        return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    }
+
+    // `emptyIsRoot`: an empty path reads as "\", as the getters return it.
+    bool Field(StringSlot slot, int code, bool emptyIsRoot) {
+        // Every character of a text takes at least one byte and an ASCII needle folds to as
+        // many characters as it has bytes, so a shorter field cannot hold it.
+        if (slot.len > 0 && static_cast<size_t>(slot.len) < asciiNeedleLength_) return false;
+        ReadTextInto(file_, slot, buffer_, code);
+        if (emptyIsRoot && buffer_.empty()) buffer_ = "\\";
+        return matcher_.Matches(buffer_);
+    }
+
+    CatalogueFile* file_;
+    const SearchCriteria& criteria_;
+    TextMatcher matcher_;
+    size_t asciiNeedleLength_;
+    std::string buffer_;
+};
+
+}  // namespace
+
+bool CheckSearchCriteria(const SearchCriteria& criteria) {
+    if (criteria.text.empty()) {
+        ShowMessage("Nothing Entered To Search For", vbOKOnly);
+        return false;
+    }
+    if (!criteria.searchCdNames && !criteria.searchPathNames && !criteria.searchFileNames &&
+        !criteria.searchComments) {
+        ShowMessage("You have to select something to search for", vbOKOnly);
+        return false;
+    }
+    return true;
+}
+
+std::string SearchTextOf(const std::string& entered) {
+    std::string text = entered;
+    std::erase(text, '*');
+    return text;
+}
+
+std::vector<int32_t> AllCdIds(classData& data) {
+    std::vector<int32_t> ids;
+    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
+        ids.push_back(cd->GetCdId());
+    }
+    return ids;
+}
+
+SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds,
+                              const SearchCriteria& criteria, const SearchHitSink& sink,
+                              const std::atomic<bool>* stop) {
+    SearchOutcome outcome;
+    if (!data.IsOpen()) return outcome;
+    RecordMatcher match(data.File().get(), criteria, SearchTextOf(criteria.text));
+    auto stopped = [&] {
+        if (stop && stop->load(std::memory_order_relaxed)) outcome.stopped = true;
+        return outcome.stopped;
+    };
+    SearchHit hit;
+    auto emit = [&](SearchHitKind kind) {
+        hit.kind = kind;
+        hit.dateText = DateToText(hit.date);
+        ++outcome.hits;
+        if (sink) sink(hit);
+    };
+
+    ProgressStart(static_cast<int>(cdIds.size()));
+    for (const int32_t cdId : cdIds) {
+        ProgressStep();
+        if (stopped()) break;
+        if (cdId < 1) continue;
+        classCd& cd = data.GetCdGoto(cdId);
+        // The CD's name is read once, when its first directory or file is a hit.
+        std::string cdName;
+        bool haveCdName = false;
+        auto cdNameOnce = [&]() -> const std::string& {
+            if (!haveCdName) cdName = cd.GetCdName(), haveCdName = true;
+            return cdName;
+        };
+        if (match.Cd(cd.Record())) {
+            hit.name = cdNameOnce();
+            hit.cdName = cd.GetCdLabel();
+            hit.path = cd.GetCdBasepath();
+            hit.date = cd.GetCdLastScanned();
+            hit.size = cd.GetCdtotalSize();
+            hit.attributes = 0;
+            hit.notes = cd.GetCdNotes();
+            hit.id = cd.GetCdId();
+            emit(SearchHitKind::Cd);
+        }
+        for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
+            if (stopped()) break;
+            if (match.Dir(dir->Record())) {
+                hit.name = dir->GetDirName();
+                hit.cdName = cdNameOnce();
+                hit.path = dir->GetDirPath();
+                hit.date = dir->GetDirDate();
+                hit.size = dir->GetDirSize();
+                hit.attributes = dir->GetDirAttr();
+                hit.notes = dir->GetDirNotes();
+                hit.id = dir->GetDirId();
+                emit(SearchHitKind::Directory);
+            }
+            std::string dirFullName;
+            bool haveDirFullName = false;
+            for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
+                if (stopped()) break;
+                if (match.File(file->Record())) {
+                    if (!haveDirFullName) dirFullName = dir->GetDirFullName(), haveDirFullName = true;
+                    hit.name = file->GetFileName();
+                    hit.cdName = cdNameOnce();
+                    hit.path = dirFullName;
+                    hit.date = file->GetFileDate();
+                    hit.size = file->GetFileSize();
+                    hit.attributes = file->getFileAttr();
+                    hit.notes = file->GetFileNotes();
+                    hit.id = file->GetFileId();
+                    emit(SearchHitKind::File);
+                }
+                YieldIfDue();
+            }
+            if (outcome.stopped) break;
+        }
+        if (outcome.stopped) break;
+    }
+    ProgressEnd();
+    return outcome;
+}
+
+}  // namespace karvio
