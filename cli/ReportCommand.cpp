@@ -1,0 +1,77 @@
+// karvio-cli report: the HTML page of a CD or a directory, written with the images it refers to
+// beside it; prints the page's path.
+#include <cstdio>
+#include <filesystem>
+
+#include "CliSupport.h"
+#include "HtmlReport.h"
+#include "ReportPages.h"
+#include "ReportTree.h"
+
+namespace karvio::cli {
+
+namespace {
+
+struct ReportArgs {
+    std::string kind;
+    int32_t id = 0;
+    std::string output;
+    bool fromRoot = false;
+    ReportOptions options;
+};
+
+void RunReport(ReportArgs& args) {
+    auto data = OpenCatalogueOrExit();
+    int32_t cdId = args.id;
+    if (args.kind == "cd") {
+        if (!IsCdId(*data, args.id)) Fail("no CD with id " + std::to_string(args.id));
+    } else {
+        if (!IsDirId(*data, args.id)) Fail("no directory with id " + std::to_string(args.id));
+        cdId = data->GetCdGoto(0).GetDirGoto(args.id).GetDirCdId();
+    }
+    // The files are listed from the catalogue, so the tree needs only the directories.
+    const ReportTree tree = BuildCdReportTree(*data, cdId, false);
+    int start = 0;
+    if (args.kind == "dir" && !args.fromRoot) {
+        // The CD's root directory has no node of its own: the CD's node stands for it.
+        start = std::max(0, tree.FindDirectory(args.id));
+    }
+
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const std::string page =
+        args.output.empty() ? NextReportPagePath(ReportPageDirectory()) : fs::absolute(args.output, ec).string();
+    std::string error;
+    if (!WriteHtmlReport(*data, tree, start, args.options, page, &error)) Fail(error);
+    for (const std::string& image : ProvideReportImages(fs::path(page).parent_path().string())) {
+        std::fprintf(stderr, "karvio-cli: warning: %s is missing beside the page\n", image.c_str());
+    }
+    std::printf("%s\n", page.c_str());
+}
+
+void AddReportCommand(CLI::App& app) {
+    auto args = std::make_shared<ReportArgs>();
+    CLI::App* cmd = app.add_subcommand("report", "Write the HTML report of a CD or a directory; prints its path");
+    cmd->add_option("KIND", args->kind, "cd or dir")->required()->check(CLI::IsMember({"cd", "dir"}));
+    cmd->add_option("ID", args->id, "The CD's or directory's id")->required();
+    cmd->add_option("-o,--output", args->output,
+                    "Page file (default: the next cd_NNNNNN.tmp in the report directory)");
+    cmd->add_flag("--from-root", args->fromRoot, "For a directory: report its whole CD");
+    ReportOptions& o = args->options;
+    cmd->add_flag("!--no-dir-size", o.chkDirSize, "Hide directory sizes");
+    cmd->add_flag("--dir-date", o.chkDirDate, "Show directory update dates");
+    cmd->add_flag("--dir-attributes", o.chkDirAttrib, "Kept as an option; puts nothing on the page");
+    cmd->add_flag("!--no-dir-notes", o.chkDirNotes, "Hide directory notes");
+    cmd->add_flag("!--no-files", o.chkDirFiles, "List no files");
+    cmd->add_flag("!--no-file-sizes", o.chkFileSizes, "Hide file sizes");
+    cmd->add_flag("--file-dates", o.chkFileDates, "Show file update dates");
+    cmd->add_flag("--file-attributes", o.chkFileAttrib, "Kept as an option; puts nothing on the page");
+    cmd->add_flag("!--no-file-notes", o.chkFileNotes, "Hide file notes");
+    cmd->callback([args] { RunReport(*args); });
+}
+
+const RegisterCommands registered(AddReportCommand);
+
+}  // namespace
+
+}  // namespace karvio::cli
