@@ -1,0 +1,85 @@
+// karvio-cli backup and compact: a compacted copy of the catalogue to a chosen file, and the
+// compaction of the data file itself (keeping the previous file as its "bak" copy). Ctrl-C
+// cancels either cleanly.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "CatalogueCopy.h"
+#include "CliSupport.h"
+#include "Interrupt.h"
+#include "ProgramInfo.h"
+
+namespace karvio::cli {
+
+namespace {
+
+long long FileLength(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+CopyCallbacks TerminalCallbacks(const ScopedInterrupt& interrupt) {
+    CopyCallbacks callbacks;
+    callbacks.cancelRequested = [&interrupt] { return interrupt.Raised(); };
+    if (::isatty(STDERR_FILENO)) {
+        callbacks.showLabel = [](const std::string& label) {
+            std::fprintf(stderr, "\r\033[K%s", Display(label).c_str());
+            std::fflush(stderr);
+        };
+    }
+    return callbacks;
+}
+
+void EndLabel() {
+    if (::isatty(STDERR_FILENO)) std::fprintf(stderr, "\r\033[K");
+}
+
+// Prints what went wrong and sets the exit status; true when the command did its work.
+bool Report(const MaintenanceResult& result) {
+    EndLabel();
+    switch (result.outcome) {
+        case MaintenanceOutcome::Done: return true;
+        case MaintenanceOutcome::Declined: std::fprintf(stderr, "karvio-cli: not compacted\n"); break;
+        case MaintenanceOutcome::Refused: break;  // the message said why
+        case MaintenanceOutcome::Cancelled: std::fprintf(stderr, "karvio-cli: cancelled; nothing changed\n"); break;
+        case MaintenanceOutcome::Failed:
+            std::fprintf(stderr, "karvio-cli: %s; the data file is unchanged\n", result.error.c_str());
+            break;
+    }
+    ExitStatus() = 1;
+    return false;
+}
+
+void AddMaintenanceCommands(CLI::App& app) {
+    auto target = std::make_shared<std::string>();
+    CLI::App* backup = app.add_subcommand("backup", "Write a compacted copy of the catalogue to FILE");
+    backup->add_option("FILE", *target)->required();
+    backup->callback([target] {
+        OpenCatalogueOrExit();
+        ScopedInterrupt interrupt;
+        const MaintenanceResult result = BackupDataFile(*target, TerminalCallbacks(interrupt));
+        if (Report(result)) std::printf("%s: %lld bytes\n", target->c_str(), FileLength(*target));
+    });
+
+    CLI::App* compact = app.add_subcommand(
+        "compact", "Rewrite the data file without dead bytes (asks first); the previous file is kept as .bak");
+    compact->add_flag("--yes,-y", Options().yes, "Answer Yes to the question");
+    compact->callback([] {
+        OpenCatalogueOrExit();
+        const long long before = FileLength(GetDataFileName());
+        ScopedInterrupt interrupt;
+        const MaintenanceResult result = CompactDataFiles(TerminalCallbacks(interrupt));
+        if (Report(result)) {
+            std::printf("%s: %lld -> %lld bytes; the previous file is %s\n", result.dataFile.c_str(), before,
+                        FileLength(result.dataFile), result.bakFile.c_str());
+        }
+    });
+}
+
+const RegisterCommands registered(AddMaintenanceCommands);
+
+}  // namespace
+
+}  // namespace karvio::cli
