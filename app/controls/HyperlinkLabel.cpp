@@ -15,8 +15,7 @@ HyperlinkLabel::HyperlinkLabel(const QString& text, const QUrl& url, QWidget* pa
 void HyperlinkLabel::SetHighlighted(bool on) {
     highlighted_ = on;
     QPalette p = palette();
-    p.setColor(QPalette::WindowText,
-               on ? p.color(QPalette::Highlight) : p.color(QPalette::Link));
+    p.setColor(QPalette::WindowText, on ? p.color(QPalette::Highlight) : p.color(QPalette::Link));
     setPalette(p);
     QFont f = font();
     f.setUnderline(on);

@@ -8,8 +8,8 @@
 
 namespace karvio {
 
-SplitGeometry ComputeSplitLayout(bool horizontalSplit, double width, double height,
-                                 double fraction, double barThickness) {
+SplitGeometry ComputeSplitLayout(bool horizontalSplit, double width, double height, double fraction,
+                                 double barThickness) {
     SplitGeometry g;
     if (horizontalSplit) {
         const double available = height - barThickness;
@@ -45,7 +45,9 @@ SplitPanel::SplitPanel(QWidget* parent) : QWidget(parent), splitter_(new QWidget
     setHorizontalSplit(false);
 }
 
-int SplitPanel::BarThickness() const { return std::max(1, TwipsToPixels(kSplitBarTwips)); }
+int SplitPanel::BarThickness() const {
+    return std::max(1, TwipsToPixels(kSplitBarTwips));
+}
 
 void SplitPanel::setHorizontalSplit(bool horizontal) {
     horizontalSplit_ = horizontal;
@@ -87,10 +89,11 @@ void SplitPanel::Layout() {
     const SplitGeometry g =
         ComputeSplitLayout(horizontalSplit_, width(), height(), fraction_, BarThickness());
     auto place = [](QWidget* w, const QRectF& r) {
-        if (w) w->setGeometry(QRect(static_cast<int>(std::lround(r.x())),
-                                    static_cast<int>(std::lround(r.y())),
-                                    std::max(0, static_cast<int>(std::lround(r.width()))),
-                                    std::max(0, static_cast<int>(std::lround(r.height())))));
+        if (w)
+            w->setGeometry(QRect(static_cast<int>(std::lround(r.x())),
+                                 static_cast<int>(std::lround(r.y())),
+                                 std::max(0, static_cast<int>(std::lround(r.width()))),
+                                 std::max(0, static_cast<int>(std::lround(r.height())))));
     };
     place(control1_, g.control1);
     place(control2_, g.control2);
@@ -115,9 +118,8 @@ bool SplitPanel::eventFilter(QObject* watched, QEvent* event) {
             if (!(mouse->buttons() & Qt::LeftButton)) return false;
             const QPointF p = mouse->position();
             const SplitDrag drag =
-                horizontalSplit_
-                    ? DragSplitBar(splitter_->y(), p.y(), BarThickness(), height())
-                    : DragSplitBar(splitter_->x(), p.x(), BarThickness(), width());
+                horizontalSplit_ ? DragSplitBar(splitter_->y(), p.y(), BarThickness(), height())
+                                 : DragSplitBar(splitter_->x(), p.x(), BarThickness(), width());
             const int position = static_cast<int>(std::lround(drag.barPosition));
             if (horizontalSplit_) {
                 splitter_->move(0, position);

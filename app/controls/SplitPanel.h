@@ -22,8 +22,8 @@ struct SplitGeometry {
 };
 
 // Where the two children and the bar go in a panel of `width` x `height` divided at `fraction`.
-SplitGeometry ComputeSplitLayout(bool horizontalSplit, double width, double height,
-                                 double fraction, double barThickness);
+SplitGeometry ComputeSplitLayout(bool horizontalSplit, double width, double height, double fraction,
+                                 double barThickness);
 
 struct SplitDrag {
     double barPosition;  // the bar's new left (or top), unclamped while the button is held

@@ -16,10 +16,16 @@ int TwipsToPixels(double twips, double dpi) {
     return static_cast<int>(std::lround(twips * dpi / kTwipsPerInch));
 }
 
-int TwipsToPixels(double twips) { return TwipsToPixels(twips, ScreenLogicalDpi()); }
+int TwipsToPixels(double twips) {
+    return TwipsToPixels(twips, ScreenLogicalDpi());
+}
 
-double PixelsToTwips(double pixels, double dpi) { return pixels * kTwipsPerInch / dpi; }
+double PixelsToTwips(double pixels, double dpi) {
+    return pixels * kTwipsPerInch / dpi;
+}
 
-double PixelsToTwips(double pixels) { return PixelsToTwips(pixels, ScreenLogicalDpi()); }
+double PixelsToTwips(double pixels) {
+    return PixelsToTwips(pixels, ScreenLogicalDpi());
+}
 
 }  // namespace karvio

@@ -66,9 +66,9 @@ public:
 
 // Commands that are one call each. An empty function is a missing target.
 struct MainCommandTargets {
-    std::function<void()> preview;             // the report preview command
-    std::function<void()> backup;              // back up the data file
-    std::function<void()> compact;             // compact the data file
+    std::function<void()> preview;                // the report preview command
+    std::function<void()> backup;                 // back up the data file
+    std::function<void()> compact;                // compact the data file
     std::function<void(int32_t)> selectCategory;  // the category dialog, on a category id
 };
 

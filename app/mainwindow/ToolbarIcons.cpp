@@ -26,7 +26,8 @@ QString ThemeIconNameFor(const QString& key) {
 }
 
 QString FallbackIconPathFor(const QString& key) {
-    return QString::fromStdString(FindResource("icons/toolbar/" + key.toLower().toStdString() + ".png"));
+    return QString::fromStdString(
+        FindResource("icons/toolbar/" + key.toLower().toStdString() + ".png"));
 }
 
 QIcon ToolbarIcon(const QString& key) {

@@ -82,7 +82,9 @@ void SetMenuState(int mode) {
     if (frmMenu* window = frmMenu::Instance()) window->SetMenuState(mode);
 }
 
-frmMenu* frmMenu::Instance() { return TheMainWindow(); }
+frmMenu* frmMenu::Instance() {
+    return TheMainWindow();
+}
 
 frmMenu::frmMenu(QWidget* parent) : QMainWindow(parent), mdiArea_(new QMdiArea(this)) {
     setObjectName(QStringLiteral("frmMenu"));
@@ -151,31 +153,46 @@ void frmMenu::BuildMenus() {
     auto categories = [this] { return static_cast<bool>(targets_.selectCategory); };
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    AddItem(file, "mnuFilePreview", QStringLiteral("P&review"), [this] { mnuFilePreview_Click(); }, preview);
-    AddItem(file, "mnuFilePrint", QStringLiteral("&Print"), [this] { mnuFilePrint_Click(); }, report);
-    AddItem(file, "mnuFileSave", QStringLiteral("&Save as htm"), [this] { mnuFileSave_Click(); }, report);
+    AddItem(
+        file, "mnuFilePreview", QStringLiteral("P&review"), [this] { mnuFilePreview_Click(); },
+        preview);
+    AddItem(
+        file, "mnuFilePrint", QStringLiteral("&Print"), [this] { mnuFilePrint_Click(); }, report);
+    AddItem(
+        file, "mnuFileSave", QStringLiteral("&Save as htm"), [this] { mnuFileSave_Click(); },
+        report);
     file->addSeparator();
-    AddItem(file, "mnuFileBackup", QStringLiteral("&Backup"), [this] { targets_.backup(); },
-            [this] { return static_cast<bool>(targets_.backup); });
-    AddItem(file, "mnuFileCompact", QStringLiteral("&Compact Data"), [this] { targets_.compact(); },
-            [this] { return static_cast<bool>(targets_.compact); });
+    AddItem(
+        file, "mnuFileBackup", QStringLiteral("&Backup"), [this] { targets_.backup(); },
+        [this] { return static_cast<bool>(targets_.backup); });
+    AddItem(
+        file, "mnuFileCompact", QStringLiteral("&Compact Data"), [this] { targets_.compact(); },
+        [this] { return static_cast<bool>(targets_.compact); });
     file->addSeparator();
     AddItem(file, "mnuFileExit", QStringLiteral("E&xit"), [this] { Exit(); });
 
     QMenu* cd = menuBar()->addMenu(QStringLiteral("&CD"));
-    AddItem(cd, "mnuCDShowList", QStringLiteral("Show &List"), [this] { mnuCDShowList_Click(); }, view);
+    AddItem(
+        cd, "mnuCDShowList", QStringLiteral("Show &List"), [this] { mnuCDShowList_Click(); }, view);
     cd->addSeparator();
-    AddItem(cd, "mnuCdAdd", QStringLiteral("&Add"), [this] { mnuCdAdd_Click(); }, view);
-    AddItem(cd, "mnuCdEdit", QStringLiteral("&Edit Details"), [this] { mnuCdEdit_Click(); }, view);
-    AddItem(cd, "mnuCdDelete", QStringLiteral("&Delete"), [this] { mnuCdDelete_Click(); }, view);
-    AddItem(cd, "mnuCdRescan", QStringLiteral("&Rescan"), [this] { mnuCdRescan_Click(); }, view);
+    AddItem(
+        cd, "mnuCdAdd", QStringLiteral("&Add"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        cd, "mnuCdEdit", QStringLiteral("&Edit Details"), [this] { mnuCdEdit_Click(); }, view);
+    AddItem(
+        cd, "mnuCdDelete", QStringLiteral("&Delete"), [this] { mnuCdDelete_Click(); }, view);
+    AddItem(
+        cd, "mnuCdRescan", QStringLiteral("&Rescan"), [this] { mnuCdRescan_Click(); }, view);
     cd->addSeparator();
-    AddItem(cd, "mnuCdCategories", QStringLiteral("&Categories"), [this] { mnuCdCategories_Click(); },
-            categories);
-    AddItem(cd, "mnuCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(
+        cd, "mnuCdCategories", QStringLiteral("&Categories"), [this] { mnuCdCategories_Click(); },
+        categories);
+    AddItem(
+        cd, "mnuCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
     cd->addSeparator();
-    AddItem(cd, "mnuCdProperties", QStringLiteral("&Properties"), [this] { mnuCdProperties_Click(); },
-            view);
+    AddItem(
+        cd, "mnuCdProperties", QStringLiteral("&Properties"), [this] { mnuCdProperties_Click(); },
+        view);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     QAction* explorer = AddItem(viewMenu, "mnuViewExplorer", QStringLiteral("&Explorer Style"),
@@ -228,7 +245,9 @@ void frmMenu::BuildMenus() {
     AddItem(help, "mnuHelpAbout", QStringLiteral("&About"), [this] { mnuHelpAbout_Click(); });
 
     using S = MenuStateItem;
-    auto state = [this](S item, const char* name) { stateItems_[static_cast<int>(item)] = items_.value(name); };
+    auto state = [this](S item, const char* name) {
+        stateItems_[static_cast<int>(item)] = items_.value(name);
+    };
     state(S::kCdAdd, "mnuCdAdd");
     state(S::kCdEdit, "mnuCdEdit");
     state(S::kCdDelete, "mnuCdDelete");
@@ -256,37 +275,78 @@ void frmMenu::BuildPopupMenus() {
     };
 
     QMenu* cd = popup("popCdMenu");
-    AddItem(cd, "popCdProperties", QStringLiteral("&Properties"), [this] { cdPanel_->PropertiesListItem(); }, cdPanel);
-    AddItem(cd, "popCdAdd", QStringLiteral("&Add Cd"), [this] { mnuCdAdd_Click(); }, view);
-    AddItem(cd, "popCdEdit", QStringLiteral("&Edit CD Details"), [this] { mnuCdEdit_Click(); }, view);
-    AddItem(cd, "popCdDelete", QStringLiteral("&Delete Cd"), [this] { mnuCdDelete_Click(); }, view);
-    AddItem(cd, "popCdRescan", QStringLiteral("&Rescan CD"), [this] { mnuCdRescan_Click(); }, view);
-    AddItem(cd, "popCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
-    AddItem(cd, "popCdPreview", QStringLiteral("&Report Preview"), [this] { mnuFilePreview_Click(); }, preview);
+    AddItem(
+        cd, "popCdProperties", QStringLiteral("&Properties"),
+        [this] { cdPanel_->PropertiesListItem(); }, cdPanel);
+    AddItem(
+        cd, "popCdAdd", QStringLiteral("&Add Cd"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        cd, "popCdEdit", QStringLiteral("&Edit CD Details"), [this] { mnuCdEdit_Click(); }, view);
+    AddItem(
+        cd, "popCdDelete", QStringLiteral("&Delete Cd"), [this] { mnuCdDelete_Click(); }, view);
+    AddItem(
+        cd, "popCdRescan", QStringLiteral("&Rescan CD"), [this] { mnuCdRescan_Click(); }, view);
+    AddItem(
+        cd, "popCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(
+        cd, "popCdPreview", QStringLiteral("&Report Preview"), [this] { mnuFilePreview_Click(); },
+        preview);
 
     QMenu* tree = popup("popTreeMenu");
-    AddItem(tree, "popTreeProperties", QStringLiteral("&Properties"), [this] { cdPanel_->PropertiesTreeItem(); }, cdPanel);
-    AddItem(tree, "popTreeLaunch", QStringLiteral("&Launch"),
-            [this] { LaunchFile(cdPanel_->SelectedTreeTag()); }, cdPanel);
-    AddItem(tree, "popTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
-    AddItem(tree, "popTreePreview", QStringLiteral("&Report Preview"), [this] { mnuFilePreview_Click(); }, preview);
+    AddItem(
+        tree, "popTreeProperties", QStringLiteral("&Properties"),
+        [this] { cdPanel_->PropertiesTreeItem(); }, cdPanel);
+    AddItem(
+        tree, "popTreeLaunch", QStringLiteral("&Launch"),
+        [this] { LaunchFile(cdPanel_->SelectedTreeTag()); }, cdPanel);
+    AddItem(
+        tree, "popTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(
+        tree, "popTreePreview", QStringLiteral("&Report Preview"),
+        [this] { mnuFilePreview_Click(); }, preview);
 
     QMenu* expTree = popup("mnuPopExpTree");
-    AddItem(expTree, "popExpLaunch", QStringLiteral("&Launch"), [this] { explorer_->popMenuTreeLaunch(); }, explorer);
-    AddItem(expTree, "popExpAddCdOrFolder", QStringLiteral("Add Cd &or Folder"), [this] { mnuCdAdd_Click(); }, view);
-    AddItem(expTree, "popExpCatAdd", QStringLiteral("&Add Category"), [this] { explorer_->popMenuTreeAdd(); }, explorer);
-    AddItem(expTree, "popExpCatRemove", QStringLiteral("&Remove"), [this] { explorer_->popMenuTreeDelete(); }, explorer);
-    AddItem(expTree, "popExpCatRename", QStringLiteral("Re&name"), [this] { explorer_->popMenuTreeRename(); }, explorer);
-    AddItem(expTree, "popExpCatProperties", QStringLiteral("&Properties"), [this] { explorer_->popMenuTreeProperties(); }, explorer);
-    AddItem(expTree, "popExpTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(
+        expTree, "popExpLaunch", QStringLiteral("&Launch"),
+        [this] { explorer_->popMenuTreeLaunch(); }, explorer);
+    AddItem(
+        expTree, "popExpAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
+        [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        expTree, "popExpCatAdd", QStringLiteral("&Add Category"),
+        [this] { explorer_->popMenuTreeAdd(); }, explorer);
+    AddItem(
+        expTree, "popExpCatRemove", QStringLiteral("&Remove"),
+        [this] { explorer_->popMenuTreeDelete(); }, explorer);
+    AddItem(
+        expTree, "popExpCatRename", QStringLiteral("Re&name"),
+        [this] { explorer_->popMenuTreeRename(); }, explorer);
+    AddItem(
+        expTree, "popExpCatProperties", QStringLiteral("&Properties"),
+        [this] { explorer_->popMenuTreeProperties(); }, explorer);
+    AddItem(
+        expTree, "popExpTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); },
+        search);
 
     QMenu* expList = popup("mnuPopExpList");
-    AddItem(expList, "popExpListLaunch", QStringLiteral("&Launch"), [this] { explorer_->popMenuListLaunch(); }, explorer);
-    AddItem(expList, "popExpListAddCdOrFolder", QStringLiteral("Add Cd &or Folder"), [this] { mnuCdAdd_Click(); }, view);
-    AddItem(expList, "popExpListCatAdd", QStringLiteral("&Add Category"), [this] { explorer_->popMenuTreeAdd(); }, explorer);
-    AddItem(expList, "popExpListCatRemove", QStringLiteral("&Remove"), [this] { explorer_->popMenuListDelete(); }, explorer);
-    AddItem(expList, "popExpListCatRename", QStringLiteral("Re&name"), [this] { explorer_->popMenuListRename(); }, explorer);
-    AddItem(expList, "popExpListCatProperties", QStringLiteral("&Properties"), [this] { explorer_->popMenuListProperties(); }, explorer);
+    AddItem(
+        expList, "popExpListLaunch", QStringLiteral("&Launch"),
+        [this] { explorer_->popMenuListLaunch(); }, explorer);
+    AddItem(
+        expList, "popExpListAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
+        [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        expList, "popExpListCatAdd", QStringLiteral("&Add Category"),
+        [this] { explorer_->popMenuTreeAdd(); }, explorer);
+    AddItem(
+        expList, "popExpListCatRemove", QStringLiteral("&Remove"),
+        [this] { explorer_->popMenuListDelete(); }, explorer);
+    AddItem(
+        expList, "popExpListCatRename", QStringLiteral("Re&name"),
+        [this] { explorer_->popMenuListRename(); }, explorer);
+    AddItem(
+        expList, "popExpListCatProperties", QStringLiteral("&Properties"),
+        [this] { explorer_->popMenuListProperties(); }, explorer);
     expList->addSeparator();
     const struct {
         const char* name;
@@ -307,7 +367,9 @@ void frmMenu::BuildPopupMenus() {
         item->setChecked(m.mode == ListViewMode::kDetails);
     }
     expList->addSeparator();
-    AddItem(expList, "popExpListSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(
+        expList, "popExpListSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); },
+        search);
 }
 
 void frmMenu::BuildToolbar() {
@@ -330,7 +392,8 @@ void frmMenu::BuildToolbar() {
         {QStringLiteral("SaveAs"), [this] { return reportPreview_ != nullptr; }},
         {QStringLiteral("Search"), [this] { return !searchWindow_.isNull(); }},
         {QStringLiteral("Sync"), never},
-        {QStringLiteral("Categories"), [this] { return static_cast<bool>(targets_.selectCategory); }},
+        {QStringLiteral("Categories"),
+         [this] { return static_cast<bool>(targets_.selectCategory); }},
         {QStringLiteral("Tree"), view},
         {QStringLiteral("Setup"), never},
     };
@@ -354,12 +417,13 @@ void frmMenu::BuildToolbar() {
 
     using S = MenuStateItem;
     const std::pair<S, int> stateButtons[] = {
-        {S::kButtonAdd, 1},      {S::kButtonEdit, 2},    {S::kButtonDelete, 3},
-        {S::kButtonRescan, 4},   {S::kButtonPreview, 6}, {S::kButtonPrint, 7},
-        {S::kButtonSave, 8},     {S::kButtonSearch, 10}, {S::kButtonCategories, 12},
-        {S::kButtonTree, 14},    {S::kButtonSetup, 16},
+        {S::kButtonAdd, 1},    {S::kButtonEdit, 2},    {S::kButtonDelete, 3},
+        {S::kButtonRescan, 4}, {S::kButtonPreview, 6}, {S::kButtonPrint, 7},
+        {S::kButtonSave, 8},   {S::kButtonSearch, 10}, {S::kButtonCategories, 12},
+        {S::kButtonTree, 14},  {S::kButtonSetup, 16},
     };
-    for (const auto& [item, index] : stateButtons) stateItems_[static_cast<int>(item)] = buttons_[index];
+    for (const auto& [item, index] : stateButtons)
+        stateItems_[static_cast<int>(item)] = buttons_[index];
 }
 
 void frmMenu::BuildStatusBar() {
@@ -368,8 +432,7 @@ void frmMenu::BuildStatusBar() {
     bar->setSizeGripEnabled(true);
     statusText_ = new QLabel(this);
     statusText_->setObjectName(QStringLiteral("StatusPanel1"));
-    statusText_->setText(QStringLiteral("Data file: ") +
-                         QString::fromStdString(GetDataFileName()));
+    statusText_->setText(QStringLiteral("Data file: ") + QString::fromStdString(GetDataFileName()));
     statusText_->setTextFormat(Qt::PlainText);
     bar->addWidget(statusText_, 1);
 
@@ -445,7 +508,9 @@ void frmMenu::SetCommandTargets(MainCommandTargets targets) {
     UpdateCommandStates();
 }
 
-bool frmMenu::IsExplorerStyle() const { return items_.value("mnuViewExplorer")->isChecked(); }
+bool frmMenu::IsExplorerStyle() const {
+    return items_.value("mnuViewExplorer")->isChecked();
+}
 
 void frmMenu::SetViewStyleChecks(bool explorer) {
     items_.value("mnuViewExplorer")->setChecked(explorer);
@@ -457,9 +522,13 @@ QAction* frmMenu::ToolbarButton(int index) const {
     return index >= 1 && index <= kToolbarButtonCount ? buttons_[index] : nullptr;
 }
 
-QAction* frmMenu::Item(const QString& name) const { return items_.value(name); }
+QAction* frmMenu::Item(const QString& name) const {
+    return items_.value(name);
+}
 
-QMenu* frmMenu::PopupMenu(const QString& name) const { return popups_.value(name); }
+QMenu* frmMenu::PopupMenu(const QString& name) const {
+    return popups_.value(name);
+}
 
 // ---- Commands
 
@@ -527,14 +596,16 @@ void frmMenu::mnuHelpAbout_Click() {
 void frmMenu::mnuHelpContents_Click() {
     if (HelpFilePath.isEmpty() || !QFile::exists(HelpFilePath) ||
         !QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath))) {
-        ShowMessage("The help page could not be opened:\r\n" + HelpFilePath.toStdString(), vbOKOnly);
+        ShowMessage("The help page could not be opened:\r\n" + HelpFilePath.toStdString(),
+                    vbOKOnly);
     }
 }
 
 void frmMenu::mnuViewExplorer_Click() {
     SetViewStyleChecks(true);
     mnuViewListSeparator_->setVisible(true);
-    for (const char* name : {"mnuViewLargeIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewDetails"}) {
+    for (const char* name :
+         {"mnuViewLargeIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewDetails"}) {
         items_.value(name)->setVisible(true);
     }
     if (explorer_) ShowChild(explorer_->ViewWindow());
@@ -543,7 +614,8 @@ void frmMenu::mnuViewExplorer_Click() {
 void frmMenu::mnuViewPanels_Click() {
     SetViewStyleChecks(false);
     mnuViewListSeparator_->setVisible(false);
-    for (const char* name : {"mnuViewLargeIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewDetails"}) {
+    for (const char* name :
+         {"mnuViewLargeIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewDetails"}) {
         items_.value(name)->setVisible(false);
     }
     if (cdPanel_) ShowChild(cdPanel_->ViewWindow());
@@ -565,18 +637,27 @@ void frmMenu::SetListMode(ListViewMode mode) {
 }
 
 void frmMenu::OnToolbarButton(const QString& key) {
-    if (key == "Add") mnuCdAdd_Click();
-    else if (key == "Edit") mnuCdEdit_Click();
-    else if (key == "Delete") mnuCdDelete_Click();
-    else if (key == "Rescan") mnuCdRescan_Click();
-    else if (key == "Preview") mnuFilePreview_Click();
-    else if (key == "Print") mnuFilePrint_Click();
-    else if (key == "SaveAs") mnuFileSave_Click();
-    else if (key == "Search") mnuCdSearch_Click();
+    if (key == "Add")
+        mnuCdAdd_Click();
+    else if (key == "Edit")
+        mnuCdEdit_Click();
+    else if (key == "Delete")
+        mnuCdDelete_Click();
+    else if (key == "Rescan")
+        mnuCdRescan_Click();
+    else if (key == "Preview")
+        mnuFilePreview_Click();
+    else if (key == "Print")
+        mnuFilePrint_Click();
+    else if (key == "SaveAs")
+        mnuFileSave_Click();
+    else if (key == "Search")
+        mnuCdSearch_Click();
     else if (key == "Categories") {
         // Unlike the menu item, the button does not refill the explorer's list afterwards.
         if (targets_.selectCategory) targets_.selectCategory(0);
-    } else if (key == "Tree") mnuCDShowList_Click();
+    } else if (key == "Tree")
+        mnuCDShowList_Click();
     // "Sync" and "Setup" have no action.
 }
 
@@ -682,13 +763,16 @@ void frmMenu::ProgressBounce() {
     }
 }
 
-void frmMenu::ProgressEnd() { ShowProgressBar(false); }
+void frmMenu::ProgressEnd() {
+    ShowProgressBar(false);
+}
 
 // ---- Window life
 
 void frmMenu::MenuStart() {
     const std::array<long long, 4> current = CurrentRectTwips();
-    const SettingKey keys[4] = {settings::kLeft, settings::kTop, settings::kWidth, settings::kHeight};
+    const SettingKey keys[4] = {settings::kLeft, settings::kTop, settings::kWidth,
+                                settings::kHeight};
     TwipsRect saved;
     long long* fields[4] = {&saved.left, &saved.top, &saved.width, &saved.height};
     bool readable = true;

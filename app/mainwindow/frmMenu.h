@@ -114,8 +114,8 @@ protected:
 
 private:
     struct Command {
-        std::function<bool()> available;   // empty: always available
-        std::optional<bool> wanted;        // as SetMenuState left it
+        std::function<bool()> available;  // empty: always available
+        std::optional<bool> wanted;       // as SetMenuState left it
     };
 
     void BuildMenus();

@@ -45,6 +45,8 @@ void InstallMessageBox(ctlMsgBox* box) {
     SetMessageSink(AnswerMessage);
 }
 
-ctlMsgBox* InstalledMessageBox() { return Installed(); }
+ctlMsgBox* InstalledMessageBox() {
+    return Installed();
+}
 
 }  // namespace karvio

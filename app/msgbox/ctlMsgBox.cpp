@@ -93,7 +93,8 @@ MsgBoxState ctlMsgBox::StateForAsk(const QString& message) const {
         const QStringList values = btnValues_.split(';');
         state.buttonCount = std::min<int>(static_cast<int>(captions.size()), kMaxMsgBoxButtons);
         for (int i = 0; i < state.buttonCount; ++i) state.captions[i] = captions[i];
-        for (int i = 0; i < std::min<int>(static_cast<int>(values.size()), kMaxMsgBoxButtons); ++i) {
+        for (int i = 0; i < std::min<int>(static_cast<int>(values.size()), kMaxMsgBoxButtons);
+             ++i) {
             bool ok = false;
             const int value = values[i].trimmed().toInt(&ok);
             if (ok) state.values[i] = value;

@@ -16,16 +16,16 @@ namespace karvio {
 
 namespace {
 
-constexpr double kWidenThreshold = 0.8;   // a row wider than this share of the form widens it
-constexpr double kWidenFactor = 1.2;      // ... to this multiple of the row
-constexpr double kMessageShare = 0.75;    // the message wraps at this share of the inner width
-constexpr double kLeftMargin = 0.12;      // left-aligned messages start here
-constexpr double kRightMargin = 0.88;     // right-aligned messages end here
-constexpr double kBandTop = 240;          // the message band starts this far below the top
+constexpr double kWidenThreshold = 0.8;  // a row wider than this share of the form widens it
+constexpr double kWidenFactor = 1.2;     // ... to this multiple of the row
+constexpr double kMessageShare = 0.75;   // the message wraps at this share of the inner width
+constexpr double kLeftMargin = 0.12;     // left-aligned messages start here
+constexpr double kRightMargin = 0.88;    // right-aligned messages end here
+constexpr double kBandTop = 240;         // the message band starts this far below the top
 constexpr double kBandHeight = 1600;
-constexpr double kGap = 120;              // between message, buttons and check box
-constexpr double kBottomMargin = 240;     // below the last row
-constexpr int kCaptionPaddingPx = 24;     // room around a button's caption
+constexpr double kGap = 120;           // between message, buttons and check box
+constexpr double kBottomMargin = 240;  // below the last row
+constexpr int kCaptionPaddingPx = 24;  // room around a button's caption
 
 QString OneLineBreakKind(QString text) {
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -91,7 +91,10 @@ void frmMsgBox::redrawButtons() {
     }
     const int n = state_.buttonCount;
     rowWidth_ = n * buttonWidth_ + (n - 1) * state_.btnSpacing;
-    if (kWidenThreshold * formWidth_ < rowWidth_) formWidth_ = kWidenFactor * rowWidth_;
+    // Widening never makes the form narrower than its design width.
+    if (kWidenThreshold * formWidth_ < rowWidth_) {
+        formWidth_ = std::max(formWidth_, kWidenFactor * rowWidth_);
+    }
     if (state_.checkBoxVisible) {
         const double checkWidth = PixelsToTwips(checkDont_->sizeHint().width(), dpi_);
         formWidth_ = std::max(formWidth_, checkWidth + 2 * kGap);
@@ -159,22 +162,23 @@ void frmMsgBox::PlaceBottomRow() {
     buttonTop_ = std::max(buttonTop_, messageRect_.bottom() + kGap);
     double bottom = buttonTop_ + state_.btnHeight;
     for (int i = 1; i < btn_.size(); ++i) {
-        btn_[i]->setGeometry(ToPixels(QRectF(buttonLeft_[i], buttonTop_, buttonWidth_,
-                                             state_.btnHeight)));
+        btn_[i]->setGeometry(
+            ToPixels(QRectF(buttonLeft_[i], buttonTop_, buttonWidth_, state_.btnHeight)));
         btn_[i]->show();
     }
     if (state_.checkBoxVisible) {
         const double checkHeight = PixelsToTwips(checkDont_->sizeHint().height(), dpi_);
         const double checkWidth = PixelsToTwips(checkDont_->sizeHint().width(), dpi_);
         const double checkTop = bottom + kGap;
-        checkDont_->setGeometry(ToPixels(QRectF((formWidth_ - checkWidth) / 2, checkTop,
-                                                checkWidth, checkHeight)));
+        checkDont_->setGeometry(
+            ToPixels(QRectF((formWidth_ - checkWidth) / 2, checkTop, checkWidth, checkHeight)));
         bottom = checkTop + checkHeight;
     }
     formHeight_ = std::max(formHeight_, bottom + kBottomMargin);
     setFixedSize(TwipsToPixels(formWidth_, dpi_), TwipsToPixels(formHeight_, dpi_));
 
-    const int focusIndex = state_.btnDefault >= 1 && state_.btnDefault < btn_.size() ? state_.btnDefault : 1;
+    const int focusIndex =
+        state_.btnDefault >= 1 && state_.btnDefault < btn_.size() ? state_.btnDefault : 1;
     if (focusIndex < btn_.size()) btn_[focusIndex]->setFocus();
 }
 

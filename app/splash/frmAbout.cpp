@@ -25,7 +25,8 @@ namespace karvio {
 QString SystemInformationText() {
     QStringList lines;
     lines << QStringLiteral("Karvio %1").arg(QLatin1String(kVersionText));
-    lines << QStringLiteral("Qt: %1 (built with %2)").arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR));
+    lines << QStringLiteral("Qt: %1 (built with %2)")
+                 .arg(QLatin1String(qVersion()), QLatin1String(QT_VERSION_STR));
     lines << QStringLiteral("Operating system: %1").arg(QSysInfo::prettyProductName());
     lines << QStringLiteral("Kernel: %1 %2").arg(QSysInfo::kernelType(), QSysInfo::kernelVersion());
     lines << QStringLiteral("CPU architecture: %1").arg(QSysInfo::currentCpuArchitecture());
@@ -37,7 +38,8 @@ QString SystemInformationText() {
                      .arg(screen->logicalDotsPerInch());
     }
     lines << QStringLiteral("Style: %1").arg(QApplication::style()->name());
-    lines << QStringLiteral("Program directory: %1").arg(QString::fromStdString(ProgramDirectory()));
+    lines
+        << QStringLiteral("Program directory: %1").arg(QString::fromStdString(ProgramDirectory()));
     lines << QStringLiteral("Data file: %1").arg(QString::fromStdString(GetDataFileName()));
     lines << QStringLiteral("Settings file: %1").arg(SettingsFilePath());
     return lines.join('\n');
@@ -63,10 +65,9 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
         this);
     purpose->setWordWrap(true);
 
-    auto* guide = new HyperlinkLabel(QStringLiteral("User guide"),
-                                     QUrl::fromLocalFile(HelpFilePath), this);
-    const QString dataFolder =
-        QFileInfo(QString::fromStdString(GetDataFileName())).absolutePath();
+    auto* guide =
+        new HyperlinkLabel(QStringLiteral("User guide"), QUrl::fromLocalFile(HelpFilePath), this);
+    const QString dataFolder = QFileInfo(QString::fromStdString(GetDataFileName())).absolutePath();
     auto* folder = new HyperlinkLabel(QStringLiteral("Folder of the data file"),
                                       QUrl::fromLocalFile(dataFolder), this);
 
@@ -85,8 +86,8 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
-    QPushButton* info = buttons->addButton(QStringLiteral("&System Info..."),
-                                           QDialogButtonBox::ActionRole);
+    QPushButton* info =
+        buttons->addButton(QStringLiteral("&System Info..."), QDialogButtonBox::ActionRole);
     info->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(info, &QPushButton::clicked, this, &frmAbout::ShowSystemInfo);

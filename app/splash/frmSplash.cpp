@@ -25,9 +25,9 @@ QWidget* BuildSplash() {
     frame->setObjectName(QStringLiteral("frmSplash"));
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->setFrameShape(QFrame::Box);
-    frame->setStyleSheet(QStringLiteral(
-        "QFrame#frmSplash { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
-        "stop:0 #fdfdfb, stop:1 #dfe8f3); border: 1px solid #7d8ea6; }"));
+    frame->setStyleSheet(
+        QStringLiteral("QFrame#frmSplash { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
+                       "stop:0 #fdfdfb, stop:1 #dfe8f3); border: 1px solid #7d8ea6; }"));
 
     auto* icon = new QLabel(frame);
     icon->setPixmap(ApplicationIcon().pixmap(96, 96));
@@ -37,7 +37,8 @@ QWidget* BuildSplash() {
     name->setFont(nameFont);
     name->setStyleSheet(QStringLiteral("color: #1d3557;"));
     name->setAlignment(Qt::AlignCenter);
-    auto* line = new QLabel(QStringLiteral("Catalogue of your CDs, DVDs, drives and folders"), frame);
+    auto* line =
+        new QLabel(QStringLiteral("Catalogue of your CDs, DVDs, drives and folders"), frame);
     line->setAlignment(Qt::AlignCenter);
     auto* version = new QLabel(QStringLiteral("Version ") + QLatin1String(kVersionText), frame);
     version->setAlignment(Qt::AlignCenter);
@@ -71,6 +72,8 @@ void CloseSplash() {
     Splash() = nullptr;
 }
 
-bool IsSplashShown() { return Splash() && Splash()->isVisible(); }
+bool IsSplashShown() {
+    return Splash() && Splash()->isVisible();
+}
 
 }  // namespace karvio

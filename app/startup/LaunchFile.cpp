@@ -111,7 +111,9 @@ LaunchServices LaunchServices::Desktop() {
     return services;
 }
 
-LaunchResult LaunchFile(int32_t fileId) { return LaunchFile(fileId, LaunchServices::Desktop()); }
+LaunchResult LaunchFile(int32_t fileId) {
+    return LaunchFile(fileId, LaunchServices::Desktop());
+}
 
 LaunchResult LaunchFile(int32_t fileId, const LaunchServices& services) {
     LaunchTarget target;

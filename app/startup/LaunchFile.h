@@ -30,9 +30,9 @@ struct LaunchServices {
 
 enum class LaunchResult {
     kOpened,
-    kCancelled,       // the user gave up at the insert-disc question
-    kNoAssociation,   // "Unknown File Type" was shown
-    kNoSuchRecord,    // the id names no file of the catalogue
+    kCancelled,      // the user gave up at the insert-disc question
+    kNoAssociation,  // "Unknown File Type" was shown
+    kNoSuchRecord,   // the id names no file of the catalogue
 };
 
 // Whether an application is registered for `mimeType` or one of its parent types, as

@@ -9,10 +9,10 @@
 
 namespace karvio {
 
-inline constexpr int32_t kDisplayColor1 = 0;          // black: root and category nodes
-inline constexpr int32_t kDisplayColor2 = 143;        // dark red: directory nodes
-inline constexpr int32_t kDisplayColor3 = 9371648;    // dark blue (0x8F0000): other nodes
-inline constexpr int32_t kDisplayColor4 = -28928;     // 0xFFFF8F00: notes lines of the report
+inline constexpr int32_t kDisplayColor1 = 0;        // black: root and category nodes
+inline constexpr int32_t kDisplayColor2 = 143;      // dark red: directory nodes
+inline constexpr int32_t kDisplayColor3 = 9371648;  // dark blue (0x8F0000): other nodes
+inline constexpr int32_t kDisplayColor4 = -28928;   // 0xFFFF8F00: notes lines of the report
 
 // Whether the CD panel view reloads its CD list at its next activation.
 extern bool RefreshCdView;

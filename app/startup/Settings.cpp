@@ -11,7 +11,9 @@ QSettings Store() {
                      kSettingsApplication);
 }
 
-QString Path(const QString& section, const QString& key) { return section + '/' + key; }
+QString Path(const QString& section, const QString& key) {
+    return section + '/' + key;
+}
 
 }  // namespace
 
@@ -33,9 +35,13 @@ void SaveSetting(const SettingKey& key, const QString& value) {
     SaveSetting(key.section, key.key, value);
 }
 
-QString SettingsFilePath() { return Store().fileName(); }
+QString SettingsFilePath() {
+    return Store().fileName();
+}
 
-QString BoolToSettingText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString BoolToSettingText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 bool SettingTextToBool(const QString& text, bool fallback) {
     const QString t = text.trimmed();

@@ -36,10 +36,10 @@ inline constexpr SettingKey kShowTipsAtStartup{"Options", "Show Tips at Startup"
 
 // Every key, in the order of the program's key table.
 inline constexpr SettingKey kAllKeys[] = {
-    kViewModeExplorer, kLeft,         kTop,          kWidth,        kHeight,
-    kLastCdId,         kChkDirSize,   kChkDirDate,   kChkDirAttrib, kChkDirNotes,
-    kChkDirFiles,      kChkFileSizes, kChkFileDates, kChkFileAttrib, kChkFileNotes,
-    kShowTipsAtStartup,
+    kViewModeExplorer, kLeft,          kTop,          kWidth,
+    kHeight,           kLastCdId,      kChkDirSize,   kChkDirDate,
+    kChkDirAttrib,     kChkDirNotes,   kChkDirFiles,  kChkFileSizes,
+    kChkFileDates,     kChkFileAttrib, kChkFileNotes, kShowTipsAtStartup,
 };
 }  // namespace settings
 

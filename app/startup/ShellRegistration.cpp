@@ -35,7 +35,9 @@ void StartTool(const char* name, const QString& argument) {
     if (!tool.isEmpty()) QProcess::startDetached(tool, {argument});
 }
 
-QString XmlEscaped(const QString& text) { return text.toHtmlEscaped(); }
+QString XmlEscaped(const QString& text) {
+    return text.toHtmlEscaped();
+}
 
 }  // namespace
 
@@ -82,7 +84,8 @@ QString DesktopEntryText(const QString& executablePath, const QString& iconPath,
         "Type=Application\n"
         "Name=Karvio\n"
         "GenericName=Disc Catalogue\n"
-        "Comment=Catalogue CDs, DVDs, USB drives and folders, and find any file without the disc\n");
+        "Comment=Catalogue CDs, DVDs, USB drives and folders, and find any file without the "
+        "disc\n");
     text += QStringLiteral("Exec=%1 %f\n").arg(QuoteExecArgument(executablePath));
     if (!iconPath.isEmpty()) text += QStringLiteral("Icon=%1\n").arg(iconPath);
     text += QStringLiteral(

@@ -48,7 +48,9 @@ QString DataFileFromCommandLine(const QStringList& arguments) {
 }
 
 QString StartupErrorText(int code, const QString& source) {
-    return QStringLiteral("An Error Has Occured !! Quitting !!\nError code : %1 %2").arg(code).arg(source);
+    return QStringLiteral("An Error Has Occured !! Quitting !!\nError code : %1 %2")
+        .arg(code)
+        .arg(source);
 }
 
 int RunKarvio(int argc, char** argv) {

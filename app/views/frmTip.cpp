@@ -16,7 +16,9 @@
 
 namespace karvio {
 
-int PickTipIndex(int count, double r) { return static_cast<int>(count * r + 1); }
+int PickTipIndex(int count, double r) {
+    return static_cast<int>(count * r + 1);
+}
 
 QString MissingTipsFileText() {
     const QString name = QString::fromLatin1(kTipsFileName);
@@ -32,8 +34,8 @@ frmTip::frmTip(QWidget* parent, const QString& tipsFile, std::function<double()>
     setWindowTitle(QStringLiteral("Tip of the Day"));
     if (!random_) {
         // A generator of its own, seeded from the clock.
-        random_ = [generator = QRandomGenerator(static_cast<quint32>(
-                       QDateTime::currentMSecsSinceEpoch()))]() mutable {
+        random_ = [generator = QRandomGenerator(
+                       static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))]() mutable {
             return generator.generateDouble();
         };
     }
@@ -53,7 +55,7 @@ frmTip::frmTip(QWidget* parent, const QString& tipsFile, std::function<double()>
     lblTipText_->setTextFormat(Qt::PlainText);
     lblTipText_->setWordWrap(true);
     lblTipText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblTipText_->setMinimumSize(380, 110);
+    lblTipText_->setMinimumSize(380, 80);
     lblTipText_->setText(QStringLiteral("Karvio keeps a catalogue of your discs and folders."));
 
     auto* panel = new QFrame(this);
@@ -126,7 +128,9 @@ void frmTip::OnCheckBoxClicked() {
                 chkLoadTipsAtStartup_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-bool frmTip::ShowsAtStartup() { return GetSetting(settings::kShowTipsAtStartup).trimmed() != "0"; }
+bool frmTip::ShowsAtStartup() {
+    return GetSetting(settings::kShowTipsAtStartup).trimmed() != "0";
+}
 
 void frmTip::ShowTipOfTheDay(bool fromMenu, QWidget* parent) {
     if (!fromMenu && !ShowsAtStartup()) return;

@@ -20,7 +20,8 @@ TEST(LaunchPath, VolumeRootPlusFullName) {
         const char* expected;
     } cases[] = {
         // A whole volume (its mount point) scanned: the top directory has an empty full name.
-        {"/media/me/HOLIDAY", "", "Photos\\2001\\beach.jpg", "/media/me/HOLIDAY/Photos/2001/beach.jpg"},
+        {"/media/me/HOLIDAY", "", "Photos\\2001\\beach.jpg",
+         "/media/me/HOLIDAY/Photos/2001/beach.jpg"},
         {"/", "", "etc\\hosts", "/etc/hosts"},
         // A folder scanned: its own relative path comes off the base path's end.
         {"/home/me/Photos/", "home\\me\\Photos", "home\\me\\Photos\\2001\\beach.jpg",
@@ -34,10 +35,12 @@ TEST(LaunchPath, VolumeRootPlusFullName) {
         // A base path that does not end with the folder's path is taken whole.
         {"/mnt/elsewhere/", "Music", "Music\\song.ogg", "/mnt/elsewhere/Music/song.ogg"},
         // Names in other scripts and with blanks pass unchanged.
-        {"/media/me/Läppäri", "", "Kuvat\\Kesä 2020\\järvi.jpg", "/media/me/Läppäri/Kuvat/Kesä 2020/järvi.jpg"},
+        {"/media/me/Läppäri", "", "Kuvat\\Kesä 2020\\järvi.jpg",
+         "/media/me/Läppäri/Kuvat/Kesä 2020/järvi.jpg"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(LaunchPathFor(c.basePath, c.scannedFolder, c.fileFullName), QString::fromUtf8(c.expected))
+        EXPECT_EQ(LaunchPathFor(c.basePath, c.scannedFolder, c.fileFullName),
+                  QString::fromUtf8(c.expected))
             << c.basePath << " + " << c.fileFullName;
     }
 }

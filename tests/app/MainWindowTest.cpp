@@ -21,17 +21,14 @@ using S = MenuStateItem;
 
 // The context table, one string per item: modes 0..5, E enabled, - disabled, . unchanged.
 const std::pair<S, const char*> kExpectedTable[] = {
-    {S::kButtonAdd, "EEEEE-"},     {S::kCdAdd, "EEEEE-"},
-    {S::kButtonEdit, "-EE---"},    {S::kButtonDelete, "-EE---"},
-    {S::kButtonRescan, "-EE---"},  {S::kCdEdit, "-EE---"},
-    {S::kCdDelete, "-EE---"},      {S::kCdRescan, "-EE---"},
-    {S::kButtonPreview, "--E-E-"}, {S::kFilePreview, "--E-E-"},
-    {S::kButtonPrint, "----E-"},   {S::kButtonSave, "----E-"},
-    {S::kFilePrint, "----E-"},     {S::kFileSave, "..--E-"},
-    {S::kButtonSearch, "-EEEE-"},  {S::kCdSearch, "-EEEE-"},
-    {S::kFileBackup, "-EEEE-"},    {S::kFileCompact, "-EEEE-"},
-    {S::kButtonCategories, "EEE---"}, {S::kButtonTree, "---EE-"},
-    {S::kCDShowList, "---E--"},    {S::kButtonSetup, "EEEEE-"},
+    {S::kButtonAdd, "EEEEE-"},        {S::kCdAdd, "EEEEE-"},        {S::kButtonEdit, "-EE---"},
+    {S::kButtonDelete, "-EE---"},     {S::kButtonRescan, "-EE---"}, {S::kCdEdit, "-EE---"},
+    {S::kCdDelete, "-EE---"},         {S::kCdRescan, "-EE---"},     {S::kButtonPreview, "--E-E-"},
+    {S::kFilePreview, "--E-E-"},      {S::kButtonPrint, "----E-"},  {S::kButtonSave, "----E-"},
+    {S::kFilePrint, "----E-"},        {S::kFileSave, "..--E-"},     {S::kButtonSearch, "-EEEE-"},
+    {S::kCdSearch, "-EEEE-"},         {S::kFileBackup, "-EEEE-"},   {S::kFileCompact, "-EEEE-"},
+    {S::kButtonCategories, "EEE---"}, {S::kButtonTree, "---EE-"},   {S::kCDShowList, "---E--"},
+    {S::kButtonSetup, "EEEEE-"},
 };
 
 TEST(MenuState, TableOfEveryMode) {
@@ -42,10 +39,13 @@ TEST(MenuState, TableOfEveryMode) {
             const std::optional<bool> got = row[static_cast<int>(item)];
             const char want = states[mode];
             if (want == '.') {
-                EXPECT_FALSE(got.has_value()) << "mode " << mode << " item " << static_cast<int>(item);
+                EXPECT_FALSE(got.has_value())
+                    << "mode " << mode << " item " << static_cast<int>(item);
             } else {
-                ASSERT_TRUE(got.has_value()) << "mode " << mode << " item " << static_cast<int>(item);
-                EXPECT_EQ(*got, want == 'E') << "mode " << mode << " item " << static_cast<int>(item);
+                ASSERT_TRUE(got.has_value())
+                    << "mode " << mode << " item " << static_cast<int>(item);
+                EXPECT_EQ(*got, want == 'E')
+                    << "mode " << mode << " item " << static_cast<int>(item);
             }
         }
     }
@@ -138,14 +138,26 @@ struct ItemOf {
     int button;
 };
 const ItemOf kItems[] = {
-    {S::kButtonAdd, "", 1},      {S::kButtonEdit, "", 2},     {S::kButtonDelete, "", 3},
-    {S::kButtonRescan, "", 4},   {S::kButtonPreview, "", 6},  {S::kButtonPrint, "", 7},
-    {S::kButtonSave, "", 8},     {S::kButtonSearch, "", 10},  {S::kButtonCategories, "", 12},
-    {S::kButtonTree, "", 14},    {S::kCdAdd, "mnuCdAdd", 0},  {S::kCdEdit, "mnuCdEdit", 0},
-    {S::kCdDelete, "mnuCdDelete", 0}, {S::kCdRescan, "mnuCdRescan", 0},
-    {S::kFilePreview, "mnuFilePreview", 0}, {S::kFilePrint, "mnuFilePrint", 0},
-    {S::kCdSearch, "mnuCdSearch", 0}, {S::kFileBackup, "mnuFileBackup", 0},
-    {S::kFileCompact, "mnuFileCompact", 0}, {S::kCDShowList, "mnuCDShowList", 0},
+    {S::kButtonAdd, "", 1},
+    {S::kButtonEdit, "", 2},
+    {S::kButtonDelete, "", 3},
+    {S::kButtonRescan, "", 4},
+    {S::kButtonPreview, "", 6},
+    {S::kButtonPrint, "", 7},
+    {S::kButtonSave, "", 8},
+    {S::kButtonSearch, "", 10},
+    {S::kButtonCategories, "", 12},
+    {S::kButtonTree, "", 14},
+    {S::kCdAdd, "mnuCdAdd", 0},
+    {S::kCdEdit, "mnuCdEdit", 0},
+    {S::kCdDelete, "mnuCdDelete", 0},
+    {S::kCdRescan, "mnuCdRescan", 0},
+    {S::kFilePreview, "mnuFilePreview", 0},
+    {S::kFilePrint, "mnuFilePrint", 0},
+    {S::kCdSearch, "mnuCdSearch", 0},
+    {S::kFileBackup, "mnuFileBackup", 0},
+    {S::kFileCompact, "mnuFileCompact", 0},
+    {S::kCDShowList, "mnuCDShowList", 0},
 };
 
 TEST(MainWindow, SetMenuStateEnablesByContextWhenTargetsExist) {
@@ -189,11 +201,11 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
             QAction* action = menu.ToolbarButton(button);
             if (!action->isSeparator()) EXPECT_FALSE(action->isEnabled()) << "button " << button;
         }
-        for (const char* name : {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan",
-                                 "mnuCdProperties", "mnuCdSearch", "mnuCdCategories",
-                                 "mnuFilePreview", "mnuFilePrint", "mnuFileSave", "mnuFileBackup",
-                                 "mnuFileCompact", "mnuCDShowList", "popExpLaunch", "popTreeLaunch",
-                                 "popCdProperties"}) {
+        for (const char* name :
+             {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan", "mnuCdProperties",
+              "mnuCdSearch", "mnuCdCategories", "mnuFilePreview", "mnuFilePrint", "mnuFileSave",
+              "mnuFileBackup", "mnuFileCompact", "mnuCDShowList", "popExpLaunch", "popTreeLaunch",
+              "popCdProperties"}) {
             EXPECT_FALSE(menu.Item(name)->isEnabled()) << name;
         }
         for (const char* name : {"mnuFileExit", "mnuViewExplorer", "mnuViewPanels", "mnuHelpTip",
@@ -206,24 +218,49 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
 TEST(MainWindow, MenusCarryTheirCaptions) {
     frmMenu menu;
     const std::pair<const char*, const char*> captions[] = {
-        {"mnuFilePreview", "P&review"}, {"mnuFilePrint", "&Print"}, {"mnuFileSave", "&Save as htm"},
-        {"mnuFileBackup", "&Backup"}, {"mnuFileCompact", "&Compact Data"}, {"mnuFileExit", "E&xit"},
-        {"mnuCDShowList", "Show &List"}, {"mnuCdAdd", "&Add"}, {"mnuCdEdit", "&Edit Details"},
-        {"mnuCdDelete", "&Delete"}, {"mnuCdRescan", "&Rescan"}, {"mnuCdCategories", "&Categories"},
-        {"mnuCdSearch", "&Search"}, {"mnuCdProperties", "&Properties"},
-        {"mnuViewExplorer", "&Explorer Style"}, {"mnuViewPanels", "&Traditional"},
-        {"mnuViewLargeIcons", "L&arge Icons"}, {"mnuViewSmallIcons", "S&mall Icons"},
-        {"mnuViewList", "&List"}, {"mnuViewDetails", "&Details"},
-        {"mnuDebugData", "Class Data"}, {"mnuDebugCd", "CD Data"}, {"mnuDebugDir", "Dir Data"},
-        {"mnuDebugFile", "Files Data"}, {"mnuDebugCat", "Cat Data"},
-        {"mnuHelpContents", "&Contents"}, {"mnuHelpIndex", "&Index"},
-        {"mnuHelpTip", "&Tip of the day"}, {"mnuHelpAbout", "&About"},
-        {"popCdProperties", "&Properties"}, {"popCdAdd", "&Add Cd"}, {"popCdEdit", "&Edit CD Details"},
-        {"popCdDelete", "&Delete Cd"}, {"popCdRescan", "&Rescan CD"}, {"popCdSearch", "&Search"},
-        {"popCdPreview", "&Report Preview"}, {"popTreeLaunch", "&Launch"},
-        {"popExpAddCdOrFolder", "Add Cd &or Folder"}, {"popExpCatAdd", "&Add Category"},
-        {"popExpCatRemove", "&Remove"}, {"popExpCatRename", "Re&name"},
-        {"popExpListViewLargeIcons", "Large Icons"}, {"popExpListSearch", "&Search"},
+        {"mnuFilePreview", "P&review"},
+        {"mnuFilePrint", "&Print"},
+        {"mnuFileSave", "&Save as htm"},
+        {"mnuFileBackup", "&Backup"},
+        {"mnuFileCompact", "&Compact Data"},
+        {"mnuFileExit", "E&xit"},
+        {"mnuCDShowList", "Show &List"},
+        {"mnuCdAdd", "&Add"},
+        {"mnuCdEdit", "&Edit Details"},
+        {"mnuCdDelete", "&Delete"},
+        {"mnuCdRescan", "&Rescan"},
+        {"mnuCdCategories", "&Categories"},
+        {"mnuCdSearch", "&Search"},
+        {"mnuCdProperties", "&Properties"},
+        {"mnuViewExplorer", "&Explorer Style"},
+        {"mnuViewPanels", "&Traditional"},
+        {"mnuViewLargeIcons", "L&arge Icons"},
+        {"mnuViewSmallIcons", "S&mall Icons"},
+        {"mnuViewList", "&List"},
+        {"mnuViewDetails", "&Details"},
+        {"mnuDebugData", "Class Data"},
+        {"mnuDebugCd", "CD Data"},
+        {"mnuDebugDir", "Dir Data"},
+        {"mnuDebugFile", "Files Data"},
+        {"mnuDebugCat", "Cat Data"},
+        {"mnuHelpContents", "&Contents"},
+        {"mnuHelpIndex", "&Index"},
+        {"mnuHelpTip", "&Tip of the day"},
+        {"mnuHelpAbout", "&About"},
+        {"popCdProperties", "&Properties"},
+        {"popCdAdd", "&Add Cd"},
+        {"popCdEdit", "&Edit CD Details"},
+        {"popCdDelete", "&Delete Cd"},
+        {"popCdRescan", "&Rescan CD"},
+        {"popCdSearch", "&Search"},
+        {"popCdPreview", "&Report Preview"},
+        {"popTreeLaunch", "&Launch"},
+        {"popExpAddCdOrFolder", "Add Cd &or Folder"},
+        {"popExpCatAdd", "&Add Category"},
+        {"popExpCatRemove", "&Remove"},
+        {"popExpCatRename", "Re&name"},
+        {"popExpListViewLargeIcons", "Large Icons"},
+        {"popExpListSearch", "&Search"},
     };
     for (const auto& [name, caption] : captions) {
         ASSERT_NE(menu.Item(name), nullptr) << name;
@@ -240,10 +277,22 @@ TEST(MainWindow, MenusCarryTheirCaptions) {
 TEST(MainWindow, ToolbarButtonsByIndex) {
     frmMenu menu;
     const std::pair<const char*, const char*> entries[] = {
-        {"Add", "Add"}, {"Edit", "Edit Details"}, {"Delete", "Delete"}, {"Rescan", "Rescan"},
-        {"", ""}, {"Preview", "Preview"}, {"Print", "Print"}, {"SaveAs", "Save"}, {"", ""},
-        {"Search", "Search"}, {"Sync", "Sync"}, {"Categories", "Categories Setup"}, {"", ""},
-        {"Tree", "Tree/List View Mode"}, {"", ""}, {"Setup", "Setup"},
+        {"Add", "Add"},
+        {"Edit", "Edit Details"},
+        {"Delete", "Delete"},
+        {"Rescan", "Rescan"},
+        {"", ""},
+        {"Preview", "Preview"},
+        {"Print", "Print"},
+        {"SaveAs", "Save"},
+        {"", ""},
+        {"Search", "Search"},
+        {"Sync", "Sync"},
+        {"Categories", "Categories Setup"},
+        {"", ""},
+        {"Tree", "Tree/List View Mode"},
+        {"", ""},
+        {"Setup", "Setup"},
     };
     ASSERT_EQ(menu.Toolbar()->actions().size(), kToolbarButtonCount);
     for (int i = 1; i <= kToolbarButtonCount; ++i) {
@@ -359,14 +408,14 @@ TEST(WindowRect, RejectsRectanglesOffTheScreen) {
     } cases[] = {
         {{0, 0, 6000, 4500}, true},
         {{1500, 1500, 9000, 6000}, true},
-        {{0, 0, 19200, 14400}, true},          // exactly the screen
-        {{-48000, -48000, 6000, 4500}, false}, // left minimized
+        {{0, 0, 19200, 14400}, true},           // exactly the screen
+        {{-48000, -48000, 6000, 4500}, false},  // left minimized
         {{-1, 0, 6000, 4500}, false},
         {{0, 0, -5, 4500}, false},
         {{19201, 0, 0, 0}, false},
         {{0, 14401, 0, 0}, false},
-        {{15000, 0, 6000, 4500}, false},       // right edge off screen
-        {{0, 12000, 6000, 4500}, false},       // bottom edge off screen
+        {{15000, 0, 6000, 4500}, false},  // right edge off screen
+        {{0, 12000, 6000, 4500}, false},  // bottom edge off screen
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsSavedRectUsable(c.rect, 19200, 14400), c.usable)
@@ -374,7 +423,8 @@ TEST(WindowRect, RejectsRectanglesOffTheScreen) {
     }
 }
 
-void SaveRect(const QString& left, const QString& top, const QString& width, const QString& height) {
+void SaveRect(const QString& left, const QString& top, const QString& width,
+              const QString& height) {
     SaveSetting(settings::kLeft, left);
     SaveSetting(settings::kTop, top);
     SaveSetting(settings::kWidth, width);
@@ -386,7 +436,8 @@ TEST(MainWindow, MenuStartRestoresAUsableRectangle) {
     frmMenu menu;
     menu.MenuStart();
     const QRect g = menu.geometry();
-    EXPECT_EQ(g, QRect(TwipsToPixels(1500), TwipsToPixels(1500), TwipsToPixels(6000), TwipsToPixels(4500)));
+    EXPECT_EQ(g, QRect(TwipsToPixels(1500), TwipsToPixels(1500), TwipsToPixels(6000),
+                       TwipsToPixels(4500)));
     menu.hide();
 }
 
@@ -394,7 +445,7 @@ TEST(MainWindow, MenuStartKeepsTheDesignRectangleForBadValues) {
     const std::array<std::array<const char*, 4>, 3> bad = {{
         {"1500", "1500", "600000", "4500"},  // far wider than the screen
         {"-48000", "-48000", "6000", "4500"},
-        {"left", "1500", "6000", "4500"},    // damaged settings file
+        {"left", "1500", "6000", "4500"},  // damaged settings file
     }};
     for (const auto& values : bad) {
         SaveRect(values[0], values[1], values[2], values[3]);
@@ -412,7 +463,8 @@ TEST(MainWindow, MenuStartKeepsTheDesignRectangleForBadValues) {
 TEST(MainWindow, ExitSavesRectangleAndStyle) {
     {
         frmMenu menu;
-        menu.setGeometry(TwipsToPixels(1200), TwipsToPixels(900), TwipsToPixels(7200), TwipsToPixels(6000));
+        menu.setGeometry(TwipsToPixels(1200), TwipsToPixels(900), TwipsToPixels(7200),
+                         TwipsToPixels(6000));
         menu.mnuViewPanels_Click();
         menu.Exit();
     }

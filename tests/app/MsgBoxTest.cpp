@@ -42,15 +42,13 @@ TEST_P(MsgBoxStyles, BuildsTheButtonRowOfTheStyle) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllStyles, MsgBoxStyles,
-    ::testing::Values(StyleCase{0, {"OK"}, {1}, 1, 0},
-                      StyleCase{1, {"OK", "Cancel"}, {1, 2}, 1, 2},
+    ::testing::Values(StyleCase{0, {"OK"}, {1}, 1, 0}, StyleCase{1, {"OK", "Cancel"}, {1, 2}, 1, 2},
                       StyleCase{2, {"Abort", "Retry", "Cancel"}, {3, 4, 2}, 2, 3},
                       StyleCase{3, {"Yes", "No", "Cancel"}, {6, 7, 2}, 1, 3},
                       StyleCase{4, {"Yes", "No"}, {6, 7}, 0, 0},
                       StyleCase{5, {"Retry", "Cancel"}, {4, 2}, 1, 2},
                       // Icon bits make a combined value that falls back to OK.
-                      StyleCase{36, {"OK"}, {1}, 1, 0},
-                      StyleCase{-1, {"OK"}, {1}, 1, 0}));
+                      StyleCase{36, {"OK"}, {1}, 1, 0}, StyleCase{-1, {"OK"}, {1}, 1, 0}));
 
 // Runs msgBox with `style`; `drive` acts on the form once it runs.
 int RunMessage(ctlMsgBox& box, int style, std::function<void(frmMsgBox&)> drive) {
@@ -69,8 +67,10 @@ TEST(MsgBox, ReturnsTheValueOfThePressedButton) {
 
 TEST(MsgBox, EscapePressesTheCancelButton) {
     ctlMsgBox box;
-    EXPECT_EQ(RunMessage(box, 3, [](frmMsgBox& f) { QTest::keyClick(&f, Qt::Key_Escape); }), vbCancel);
-    EXPECT_EQ(RunMessage(box, 5, [](frmMsgBox& f) { QTest::keyClick(&f, Qt::Key_Escape); }), vbCancel);
+    EXPECT_EQ(RunMessage(box, 3, [](frmMsgBox& f) { QTest::keyClick(&f, Qt::Key_Escape); }),
+              vbCancel);
+    EXPECT_EQ(RunMessage(box, 5, [](frmMsgBox& f) { QTest::keyClick(&f, Qt::Key_Escape); }),
+              vbCancel);
 }
 
 TEST(MsgBox, EscapeDoesNothingWithoutACancelButton) {
@@ -88,7 +88,8 @@ TEST(MsgBox, EscapeDoesNothingWithoutACancelButton) {
 
 TEST(MsgBox, EnterPressesTheDefaultButton) {
     ctlMsgBox box;
-    EXPECT_EQ(RunMessage(box, 2, [](frmMsgBox& f) { QTest::keyClick(&f, Qt::Key_Return); }), vbRetry);
+    EXPECT_EQ(RunMessage(box, 2, [](frmMsgBox& f) { QTest::keyClick(&f, Qt::Key_Return); }),
+              vbRetry);
 }
 
 TEST(MsgBox, TimerPressesTheDefaultButtonOrTheFirst) {
@@ -125,6 +126,15 @@ TEST(MsgBox, ThreeButtonsKeepTheDesignWidth) {
     box.setBtnCaptions(QStringLiteral("A;B;C"));
     frmMsgBox form(box.StateForAsk(QString()));
     EXPECT_DOUBLE_EQ(form.ButtonRowWidthTwips(), 3060);
+    EXPECT_DOUBLE_EQ(form.FormWidthTwips(), 4500);
+}
+
+TEST(MsgBox, WideningNeverNarrowsTheForm) {
+    ctlMsgBox box;
+    box.setBtnCaptions(QStringLiteral("A;B;C"));
+    box.setBtnWidth(1100);  // a row of 3660: past 0.8 of the form, yet 1.2 of it is only 4392
+    frmMsgBox form(box.StateForAsk(QString()));
+    EXPECT_DOUBLE_EQ(form.ButtonRowWidthTwips(), 3660);
     EXPECT_DOUBLE_EQ(form.FormWidthTwips(), 4500);
 }
 
@@ -190,11 +200,12 @@ TEST(MsgBox, PropertiesHaveTheirDefaults) {
     EXPECT_FALSE(box.CheckBoxVisible());
     EXPECT_TRUE(box.backImage().isNull());
     // The property names under which a host keeps them.
-    for (const char* name : {"width", "height", "BackImage", "BackColor", "Moveable", "ControlBox",
-                             "AlwaysOnTop", "BtnFont", "WaitTime", "BtnDefault", "BtnCancel",
-                             "Version", "msgText", "msgColor", "msgAlignment", "msgFont",
-                             "BtnCaptions", "BtnHeight", "BtnWidth", "btnSpacing", "BtnValues",
-                             "CheckboxVisible"}) {
+    for (const char* name :
+         {"width",      "height",         "BackImage", "BackColor", "Moveable",
+          "ControlBox", "AlwaysOnTop",    "BtnFont",   "WaitTime",  "BtnDefault",
+          "BtnCancel",  "Version",        "msgText",   "msgColor",  "msgAlignment",
+          "msgFont",    "BtnCaptions",    "BtnHeight", "BtnWidth",  "btnSpacing",
+          "BtnValues",  "CheckboxVisible"}) {
         EXPECT_TRUE(box.property(name).isValid()) << name;
     }
 }

@@ -32,27 +32,32 @@ TEST(ShellRegistration, ExecArgumentQuoting) {
 TEST(ShellRegistration, WritesThePackageAndTheDesktopEntry) {
     QTemporaryDir home;
     const QString exe = "/opt/Karvio Apps/bin/Karvio";
-    ASSERT_TRUE(Associate(exe, ".cd", kCatalogueMimeType, kCatalogueDescription, home.path(), false));
+    ASSERT_TRUE(
+        Associate(exe, ".cd", kCatalogueMimeType, kCatalogueDescription, home.path(), false));
 
     const QString xml = ReadAll(home.filePath("mime/packages/karvio.xml"));
-    EXPECT_TRUE(xml.contains("<mime-type type=\"application/x-karvio-catalogue\">")) << xml.toStdString();
+    EXPECT_TRUE(xml.contains("<mime-type type=\"application/x-karvio-catalogue\">"))
+        << xml.toStdString();
     EXPECT_TRUE(xml.contains("<comment>Karvio Data File</comment>"));
     EXPECT_TRUE(xml.contains("<glob pattern=\"*.cd\"/>"));
 
     const QString entry = ReadAll(home.filePath("applications/Karvio.desktop"));
     EXPECT_TRUE(entry.startsWith("[Desktop Entry]\n"));
-    EXPECT_TRUE(entry.contains("\nExec=\"/opt/Karvio Apps/bin/Karvio\" %f\n")) << entry.toStdString();
+    EXPECT_TRUE(entry.contains("\nExec=\"/opt/Karvio Apps/bin/Karvio\" %f\n"))
+        << entry.toStdString();
     EXPECT_TRUE(entry.contains("\nMimeType=application/x-karvio-catalogue;\n"));
     EXPECT_TRUE(entry.contains("\nType=Application\n"));
     EXPECT_TRUE(entry.contains("\nName=Karvio\n"));
 
     // Written again at the next start, unchanged.
-    ASSERT_TRUE(Associate(exe, ".cd", kCatalogueMimeType, kCatalogueDescription, home.path(), false));
+    ASSERT_TRUE(
+        Associate(exe, ".cd", kCatalogueMimeType, kCatalogueDescription, home.path(), false));
     EXPECT_EQ(ReadAll(home.filePath("applications/Karvio.desktop")), entry);
     // A moved program rewrites its command.
     ASSERT_TRUE(Associate("/usr/bin/Karvio", ".cd", kCatalogueMimeType, kCatalogueDescription,
                           home.path(), false));
-    EXPECT_TRUE(ReadAll(home.filePath("applications/Karvio.desktop")).contains("Exec=\"/usr/bin/Karvio\" %f"));
+    EXPECT_TRUE(ReadAll(home.filePath("applications/Karvio.desktop"))
+                    .contains("Exec=\"/usr/bin/Karvio\" %f"));
 }
 
 TEST(ShellRegistration, TheDesktopAcceptsTheFiles) {

@@ -27,8 +27,8 @@ TEST(SplitPanel, DragTakesTheBarToThePointerAndClamps) {
     } cases[] = {
         {500, 80, 1080, 500, 500.0 / 1080},  // pointer on the bar's far edge: no move
         {500, 40, 1080, 460, 460.0 / 1080},
-        {500, 600, 1080, 1020, 0.9},         // beyond the right end
-        {500, -900, 1080, -480, 0.1},        // beyond the left end
+        {500, 600, 1080, 1020, 0.9},   // beyond the right end
+        {500, -900, 1080, -480, 0.1},  // beyond the left end
         {100, 0, 1000, 20, 0.1},
     };
     for (const Case& c : cases) {

@@ -30,16 +30,17 @@ TEST(Startup, DataFileFromTheCommandLine) {
     } cases[] = {
         {{}, ""},
         {{plain}, plain},
-        {{relative}, plain},                          // made absolute
-        {{plain, "--ignored"}, plain},                // the first argument is the data file
-        {{dir.filePath("My"), "Discs.cd"}, spaced},   // a path with a blank typed unquoted
-        {{dir.filePath("Missing.cd")}, ""},           // falls back to the default data file
-        {{dir.path()}, ""},                           // a folder is not a data file
-        {{"\"" + plain + "\""}, ""},                  // a quoted path is not a file name
+        {{relative}, plain},                         // made absolute
+        {{plain, "--ignored"}, plain},               // the first argument is the data file
+        {{dir.filePath("My"), "Discs.cd"}, spaced},  // a path with a blank typed unquoted
+        {{dir.filePath("Missing.cd")}, ""},          // falls back to the default data file
+        {{dir.path()}, ""},                          // a folder is not a data file
+        {{"\"" + plain + "\""}, ""},                 // a quoted path is not a file name
         {{""}, ""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DataFileFromCommandLine(c.arguments), c.expected) << c.arguments.join('|').toStdString();
+        EXPECT_EQ(DataFileFromCommandLine(c.arguments), c.expected)
+            << c.arguments.join('|').toStdString();
     }
 }
 
@@ -85,7 +86,8 @@ TEST(Settings, EveryKeyHasItsDefaultAndRoundTrips) {
         EXPECT_STREQ(key.key, name);
         EXPECT_EQ(GetSetting(key), fallback) << name;
     }
-    for (const SettingKey& key : {settings::kLeft, settings::kTop, settings::kWidth, settings::kHeight}) {
+    for (const SettingKey& key :
+         {settings::kLeft, settings::kTop, settings::kWidth, settings::kHeight}) {
         EXPECT_STREQ(key.section, "Startup");
         EXPECT_EQ(key.defaultValue, nullptr);
         EXPECT_EQ(GetSetting(key.section, key.key, "1234"), "1234");
@@ -111,8 +113,8 @@ TEST(Settings, BooleanTexts) {
     EXPECT_EQ(BoolToSettingText(true), "True");
     EXPECT_EQ(BoolToSettingText(false), "False");
     const std::tuple<const char*, bool, bool> cases[] = {
-        {"True", false, true}, {"False", true, false}, {"true", false, true},
-        {"-1", false, true},   {"0", true, false},     {"garbage", true, true},
+        {"True", false, true},     {"False", true, false}, {"true", false, true},
+        {"-1", false, true},       {"0", true, false},     {"garbage", true, true},
         {"garbage", false, false}, {"", true, true},
     };
     for (const auto& [text, fallback, expected] : cases) {

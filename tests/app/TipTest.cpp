@@ -103,7 +103,8 @@ TEST(Tip, TheShippedTipsFileHasTwentyTips) {
     }
     EXPECT_GE(tips, 20);
     EXPECT_TRUE(lines.last().isEmpty()) << "ends with a line break";
-    for (int i = 0; i + 1 < lines.size(); ++i) EXPECT_FALSE(lines[i].trimmed().isEmpty()) << "no empty tip";
+    for (int i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_FALSE(lines[i].trimmed().isEmpty()) << "no empty tip";
 }
 
 }  // namespace
