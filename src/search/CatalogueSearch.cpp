@@ -16,9 +16,9 @@ constexpr int kReadCdName = 2202, kReadCdBasepath = 2203, kReadCdNotes = 2204;
 constexpr int kReadDirName = 2112, kReadDirPath = 2113, kReadDirNotes = 2114;
 constexpr int kReadFileName = 2116, kReadFileNotes = 2118;
 
-// Matches the fields of the records the cursors stand on. Texts are read straight from their
-// slots into one reused buffer, and only for the fields a flag asks for, so a walk over a
-// million files allocates nothing per record.
+// Matches the fields of the records the cursors stand on. Texts are matched where the file's
+// cache holds them (or read into one reused buffer), and only for the fields a flag asks for, so
+// a walk over a million files neither copies nor allocates per record.
 class RecordMatcher {
 public:
     RecordMatcher(CatalogueFile* file, const SearchCriteria& criteria, const std::string& text)
@@ -53,9 +53,8 @@ private:
         // Every character of a text takes at least one byte and an ASCII needle folds to as
         // many characters as it has bytes, so a shorter field cannot hold it.
         if (slot.len > 0 && static_cast<size_t>(slot.len) < asciiNeedleLength_) return false;
-        ReadTextInto(file_, slot, buffer_, code);
-        if (emptyIsRoot && buffer_.empty()) buffer_ = "\\";
-        return matcher_.Matches(buffer_);
+        const std::string_view text = ReadTextView(file_, slot, buffer_, code);
+        return matcher_.Matches(emptyIsRoot && text.empty() ? std::string_view("\\") : text);
     }
 
     CatalogueFile* file_;

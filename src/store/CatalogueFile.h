@@ -27,6 +27,11 @@ public:
     // record id can hold.
     virtual bool WriteAt(int64_t offset, const void* data, size_t size) = 0;
 
+    // The `size` bytes at `offset` in place, without a copy, when the file has them in one piece
+    // of memory (a cached block, the append buffer); null otherwise, and for any range ReadAt
+    // would refuse, so callers then read with ReadAt. Valid until the next call on the file.
+    virtual const unsigned char* View(int64_t /*offset*/, size_t /*size*/) { return nullptr; }
+
     // The length, buffered appends included.
     virtual int64_t Length() = 0;
 

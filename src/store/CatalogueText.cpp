@@ -152,13 +152,16 @@ std::u32string FoldCatalogueText(std::string_view bytes) {
 }
 
 TextMatcher::TextMatcher(std::string_view needle, int mode)
-    : mode_(mode), needleAscii_(IsAscii(needle)) {
+    : mode_(mode), needleAscii_(IsAscii(needle)), bytesDecide_(needleAscii_) {
     if (needleAscii_) {
         asciiNeedle_.resize(needle.size());
         std::transform(needle.begin(), needle.end(), asciiNeedle_.begin(),
                        [](char c) { return kAsciiLower[static_cast<unsigned char>(c)]; });
     }
     foldedNeedle_ = FoldCatalogueText(needle);
+    for (char target : kAsciiFoldTargets) {
+        if (asciiNeedle_.find(target) != std::string::npos) bytesDecide_ = false;
+    }
 }
 
 bool TextMatcher::Matches(std::string_view field) const {
@@ -170,7 +173,7 @@ bool TextMatcher::Matches(std::string_view field) const {
         // bytes is a match of the characters. Only a field with other characters can match
         // without one, through a character that lower-cases to ASCII (the Kelvin sign).
         if (MatchesAscii(field)) return true;
-        if (IsAscii(field)) return false;
+        if (bytesDecide_ || IsAscii(field)) return false;
     }
     return MatchesUnicode(field);
 }
@@ -195,18 +198,34 @@ bool TextMatcher::MatchesAscii(std::string_view field) const {
                 return (static_cast<unsigned char>(field[i]) | caseBit) == first &&
                        EqualsAsciiFolded(field.substr(i + 1), rest);
             };
-            size_t i = 0;
             // Eight positions at a time: a byte of x is zero where the field holds the first
             // character; the test below flags every such byte (and may flag a few more, which
             // matchesAt rules out).
+            auto flags = [&](size_t at) {
+                const uint64_t x = (Load8(field.data() + at) | (kEveryByte * caseBit)) ^ (kEveryByte * first);
+                return (x - kEveryByte) & ~x & kHighBits;
+            };
+            size_t i = 0;
             for (; i + 8 <= starts; i += 8) {
-                const uint64_t x = (Load8(field.data() + i) | (kEveryByte * caseBit)) ^ (kEveryByte * first);
-                for (uint64_t flagged = (x - kEveryByte) & ~x & kHighBits; flagged != 0; flagged &= flagged - 1) {
+                for (uint64_t flagged = flags(i); flagged != 0; flagged &= flagged - 1) {
                     if (matchesAt(i + static_cast<size_t>(std::countr_zero(flagged)) / 8)) return true;
                 }
             }
-            for (; i < starts; ++i) {
-                if (matchesAt(i)) return true;
+            if (i == starts) return false;
+            if (field.size() < 8) {
+                for (; i < starts; ++i) {
+                    if (matchesAt(i)) return true;
+                }
+                return false;
+            }
+            // The last positions (fewer than eight) from one more word, which may overlap the
+            // positions already seen: those are masked off.
+            const size_t at = std::min(i, field.size() - 8);
+            uint64_t flagged = flags(at) & (~uint64_t{0} << ((i - at) * 8));
+            for (; flagged != 0; flagged &= flagged - 1) {
+                const size_t position = at + static_cast<size_t>(std::countr_zero(flagged)) / 8;
+                if (position >= starts) break;
+                if (matchesAt(position)) return true;
             }
             return false;
         }

@@ -39,9 +39,15 @@ private:
 
     int mode_;
     bool needleAscii_;
+    // The needle is ASCII without an i or a k: the only letters that characters beyond ASCII
+    // lower-case to (U+0130 to i, the Kelvin sign U+212A to k), so comparing bytes decides.
+    bool bytesDecide_;
     std::string asciiNeedle_;      // lower-cased, when the needle is ASCII
     std::u32string foldedNeedle_;  // lower-cased code points
 };
+
+// The ASCII letters that some character beyond ASCII lower-cases to.
+inline constexpr std::string_view kAsciiFoldTargets = "ik";
 
 // The code points of catalogue bytes (UTF-8 or Windows-1252), lower-cased.
 std::u32string FoldCatalogueText(std::string_view bytes);

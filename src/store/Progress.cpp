@@ -20,6 +20,9 @@ YieldHook& Hook() {
     return hook;
 }
 
+// Whether a hook is installed, for the check a walk makes at every record; constant-initialised.
+bool hookInstalled = false;
+
 Clock::time_point& LastYield() {
     static Clock::time_point last = Clock::now();
     return last;
@@ -45,7 +48,10 @@ void ProgressEnd() {
     if (ProgressSink* sink = Sink()) sink->End();
 }
 
-YieldHook SetYieldHook(YieldHook hook) { return std::exchange(Hook(), std::move(hook)); }
+YieldHook SetYieldHook(YieldHook hook) {
+    hookInstalled = static_cast<bool>(hook);
+    return std::exchange(Hook(), std::move(hook));
+}
 
 void YieldNow() {
     LastYield() = Clock::now();
@@ -53,7 +59,7 @@ void YieldNow() {
 }
 
 void YieldIfDue() {
-    if (!Hook()) return;
+    if (!hookInstalled) return;
     const auto now = Clock::now();
     if (now - LastYield() < kYieldInterval) return;
     YieldNow();

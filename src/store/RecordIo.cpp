@@ -46,6 +46,17 @@ void ReadTextInto(CatalogueFile* file, StringSlot slot, std::string& out, int co
     ReadBytesAt(file, slot.pos, out.data(), out.size(), code);
 }
 
+std::string_view ReadTextView(CatalogueFile* file, StringSlot slot, std::string& buffer, int code) {
+    if (slot.len <= 0) return {};
+    if (file && slot.pos >= 1) {
+        if (const unsigned char* bytes = file->View(slot.pos - 1, static_cast<size_t>(slot.len))) {
+            return {reinterpret_cast<const char*>(bytes), static_cast<size_t>(slot.len)};
+        }
+    }
+    ReadTextInto(file, slot, buffer, code);
+    return buffer;
+}
+
 StringSlot AppendText(CatalogueFile* file, std::string_view text, int code) {
     if (text.empty()) return {};
     const int32_t pos = NextAppendPosition(file, code);

@@ -25,6 +25,13 @@ void WriteBytesAt(CatalogueFile* file, int64_t pos, const void* data, size_t siz
 
 template <typename Record>
 void ReadRecordAt(CatalogueFile* file, int32_t id, Record& record, int code) {
+    // Walks read records one after another from the cache: decode them where they lie.
+    if (file && id >= 1) {
+        if (const unsigned char* bytes = file->View(id - 1, Record::kSize)) {
+            record.Decode(bytes);
+            return;
+        }
+    }
     uint8_t bytes[Record::kSize];
     ReadBytesAt(file, id, bytes, sizeof bytes, code);
     record.Decode(bytes);
@@ -47,6 +54,10 @@ std::string ReadText(CatalogueFile* file, StringSlot slot, int code);
 // The text of a slot into `out` (its capacity is reused), for walks that read every record;
 // the same checks and read error (`code`) as ReadText.
 void ReadTextInto(CatalogueFile* file, StringSlot slot, std::string& out, int code);
+
+// The text of a slot where the file holds it, or else read into `buffer`; valid until the next
+// call on the file or the buffer. The same checks and read error (`code`) as ReadText.
+std::string_view ReadTextView(CatalogueFile* file, StringSlot slot, std::string& buffer, int code);
 
 // Appends the text's bytes at the end of the file and returns its slot; (0, 0) for an empty text.
 StringSlot AppendText(CatalogueFile* file, std::string_view text, int code);

@@ -54,31 +54,44 @@ bool SystemCatalogueFile::ReadFromDisk(int64_t offset, unsigned char* out, size_
         const int64_t index = offset / static_cast<int64_t>(kBlockSize);
         const size_t within = static_cast<size_t>(offset % static_cast<int64_t>(kBlockSize));
         const size_t take = std::min(size, kBlockSize - within);
-        Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
-        if (block.index != index || block.valid < within + take) {
-            if (!block.bytes) block.bytes = std::make_unique<unsigned char[]>(kBlockSize);
-            block.index = -1;
-            const int64_t start = index * static_cast<int64_t>(kBlockSize);
-            const size_t want = static_cast<size_t>(std::min<int64_t>(kBlockSize, diskLength_ - start));
-            size_t got = 0;
-            while (got < want) {
-                const ssize_t n = ::pread(fd_, block.bytes.get() + got, want - got,
-                                          start + static_cast<int64_t>(got));
-                if (n < 0 && errno == EINTR) continue;
-                if (n <= 0) break;
-                got += static_cast<size_t>(n);
-            }
-            if (got < within + take) return false;
-            ApplyPatches(start, block.bytes.get(), got);
-            block.index = index;
-            block.valid = got;
-        }
-        std::memcpy(out, block.bytes.get() + within, take);
+        const Block* block = LoadBlock(index, within + take);
+        if (!block) return false;
+        std::memcpy(out, block->bytes.get() + within, take);
         out += take;
         offset += static_cast<int64_t>(take);
         size -= take;
     }
     return true;
+}
+
+SystemCatalogueFile::Block* SystemCatalogueFile::FillBlock(Block& block, int64_t index, size_t needed) {
+    if (!block.bytes) block.bytes = std::make_unique_for_overwrite<unsigned char[]>(kBlockSize);
+    block.index = -1;
+    const int64_t start = index * static_cast<int64_t>(kBlockSize);
+    const size_t want = static_cast<size_t>(std::min<int64_t>(kBlockSize, diskLength_ - start));
+    size_t got = 0;
+    while (got < want) {
+        const ssize_t n = ::pread(fd_, block.bytes.get() + got, want - got, start + static_cast<int64_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    if (got < needed) return nullptr;
+    ApplyPatches(start, block.bytes.get(), got);
+    block.index = index;
+    block.valid = got;
+    return &block;
+}
+
+const unsigned char* SystemCatalogueFile::View(int64_t offset, size_t size) {
+    if (offset < 0 || static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(Length())) return nullptr;
+    if (offset >= diskLength_) return pending_.data() + (offset - diskLength_);
+    const int64_t index = offset / static_cast<int64_t>(kBlockSize);
+    const size_t within = static_cast<size_t>(offset % static_cast<int64_t>(kBlockSize));
+    // A range that runs past the block, or on into the append buffer, has no single place.
+    if (within + size > kBlockSize || offset + static_cast<int64_t>(size) > diskLength_) return nullptr;
+    const Block* block = LoadBlock(index, within + size);
+    return block ? block->bytes.get() + within : nullptr;
 }
 
 bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size) {
@@ -191,7 +204,7 @@ void SystemCatalogueFile::CacheFlushedBytes(int64_t from) {
             if (block.index != index || static_cast<int64_t>(block.valid) != from - start) continue;
             have = block.valid;
         } else {
-            if (!block.bytes) block.bytes = std::make_unique<unsigned char[]>(kBlockSize);
+            if (!block.bytes) block.bytes = std::make_unique_for_overwrite<unsigned char[]>(kBlockSize);
         }
         std::memcpy(block.bytes.get() + have, pending_.data() + (start + static_cast<int64_t>(have) - from),
                     end - have);

@@ -26,6 +26,7 @@ public:
     SystemCatalogueFile& operator=(const SystemCatalogueFile&) = delete;
 
     bool ReadAt(int64_t offset, void* data, size_t size) override;
+    const unsigned char* View(int64_t offset, size_t size) override;
     bool WriteAt(int64_t offset, const void* data, size_t size) override;
     int64_t Length() override { return diskLength_ + static_cast<int64_t>(pending_.size()); }
     bool Flush() override;
@@ -52,6 +53,13 @@ private:
     };
 
     bool ReadFromDisk(int64_t offset, unsigned char* out, size_t size);
+    // The cached block `index` holding at least its first `needed` bytes, read when it is not
+    // cached; null when the file ends before them or the system reports an error.
+    Block* LoadBlock(int64_t index, size_t needed) {
+        Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
+        return block.index == index && block.valid >= needed ? &block : FillBlock(block, index, needed);
+    }
+    Block* FillBlock(Block& block, int64_t index, size_t needed);
     bool WriteToDisk(int64_t offset, const unsigned char* data, size_t size);
     void PatchCache(int64_t offset, const unsigned char* data, size_t size);
     void ApplyPatches(int64_t offset, unsigned char* out, size_t size) const;

@@ -213,3 +213,37 @@ TEST(TextMatcherScan, AgreesWithAPlainFindAtEveryPosition) {
 }
 
 }  // namespace
+
+namespace {
+
+// The matcher lets the bytes decide for texts without these letters: no other character may
+// lower-case to an ASCII letter outside the list.
+TEST(TextMatcherScan, OnlyTheListedLettersHaveFoldsFromBeyondAscii) {
+    std::string targets;
+    for (char32_t cp = 0x80; cp < 0x110000; ++cp) {
+        if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+        std::string utf8;
+        if (cp < 0x800) {
+            utf8 = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        } else if (cp < 0x10000) {
+            utf8 = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (cp & 0x3F))};
+        } else {
+            utf8 = {static_cast<char>(0xF0 | (cp >> 18)), static_cast<char>(0x80 | ((cp >> 12) & 0x3F)),
+                    static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
+        }
+        const std::u32string folded = FoldCatalogueText(utf8);
+        if (folded.size() == 1 && folded[0] < 0x80) targets += static_cast<char>(folded[0]);
+    }
+    for (int byte = 0x80; byte < 0x100; ++byte) {  // Windows-1252
+        const std::u32string folded = FoldCatalogueText(std::string(1, static_cast<char>(byte)));
+        if (folded[0] < 0x80) targets += static_cast<char>(folded[0]);
+    }
+    std::sort(targets.begin(), targets.end());
+    EXPECT_EQ(targets, std::string(kAsciiFoldTargets));
+    // Bytes decide for this needle; a non-ASCII field still matches in its ASCII part.
+    EXPECT_TRUE(TextMatcher("rger", kMatchAnywhere).Matches("\xC3\x84RGER.jpg"));
+    EXPECT_FALSE(TextMatcher("xrger", kMatchAnywhere).Matches("\xC3\x84RGER.jpg"));
+}
+
+}  // namespace
