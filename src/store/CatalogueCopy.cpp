@@ -4,20 +4,25 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <vector>
 
+#include "CatalogueDate.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "RecordIo.h"
-#include "TransferRecords.h"
+#include "SequentialFile.h"
 #include "classData.h"
 
 namespace karvio {
 
 namespace {
 
+// The read-error numbers of the texts, the same the record getters use.
+constexpr int kReadCdName = 2202, kReadCdBasepath = 2203, kReadCdNotes = 2204, kReadCdLabel = 2205;
+constexpr int kReadCatName = 2207, kReadCatNotes = 2208;
 constexpr int kReadDirName = 2112, kReadDirPath = 2113, kReadDirNotes = 2114;
 constexpr int kReadFileName = 2116, kReadFileNotes = 2118;
 
@@ -27,48 +32,123 @@ bool SameFile(const std::string& a, const std::string& b) {
            sa.st_ino == sb.st_ino;
 }
 
-// Copies one catalogue into another that is new and empty. The source is walked with its own
-// cursors and its texts read into buffers that are reused, so no record is read twice and the
-// walk allocates nothing per file.
+// Writes a copy of a catalogue front to back into a new file, in the layout the store's own
+// append operations give a catalogue built in list order: the header, each category with its
+// name and notes, then each CD with its texts, each of its directories with its texts followed by
+// its files with theirs. A record is appended as soon as its position is known and its links and
+// totals patched once what follows it is written (almost always still in the write buffer). The
+// source is walked with its own cursors and its texts taken from where its cache holds them.
 class CatalogueCopier {
 public:
-    CatalogueCopier(classData& source, classData& dest, const CopyCallbacks& callbacks)
-        : source_(source), dest_(dest), callbacks_(callbacks), sourceFile_(source.File().get()) {}
+    CatalogueCopier(classData& source, SequentialFile& out, const CopyCallbacks& callbacks)
+        : source_(source), out_(out), callbacks_(callbacks), sourceFile_(source.File().get()) {}
 
-    // False when cancelled.
+    // False when cancelled, or when the copy would grow past the largest position.
     bool Run() {
+        header_.dataVersionMajor = kVersionMajor;
+        header_.dataVersionMinor = kVersionMinor;
+        header_.dataVersionRevision = kVersionRevision;
+        header_.dataCreated = header_.dataLastOpened = DateNow();
+        header_.dataSpaceUsed = static_cast<int32_t>(HeaderRecord::kSize);
+        WriteHeader(false);
         ProgressStart(source_.GetCdCount() + source_.GetCatCount());
         CopyCategories();
         const bool complete = CopyCds();
         ProgressEnd();
-        return complete;
+        if (complete) WriteHeader(true);
+        return complete && !tooLarge_;
     }
 
+    bool TooLarge() const { return tooLarge_; }
+
 private:
+    void WriteHeader(bool patch) {
+        uint8_t bytes[HeaderRecord::kSize];
+        header_.Encode(bytes);
+        if (patch) {
+            out_.Patch(0, bytes, sizeof bytes);
+        } else {
+            out_.Append(bytes, sizeof bytes);
+        }
+    }
+
+    // The 1-based position of the next appended byte.
+    int32_t NextId() {
+        const int64_t next = out_.Position() + 1;
+        if (next > kMaxCatalogueLength) tooLarge_ = true;
+        return static_cast<int32_t>(std::min<int64_t>(next, kMaxCatalogueLength));
+    }
+
+    template <typename Record>
+    void AppendRecord(const Record& record) {
+        uint8_t bytes[Record::kSize];
+        record.Encode(bytes);
+        out_.Append(bytes, sizeof bytes);
+    }
+
+    template <typename Record>
+    void PatchRecord(const Record& record, int32_t id) {
+        uint8_t bytes[Record::kSize];
+        record.Encode(bytes);
+        out_.Patch(id - 1, bytes, sizeof bytes);
+    }
+
+    static int32_t Length(StringSlot slot) { return slot.len > 0 ? slot.len : 0; }
+
+    // The slot a text of `slot`'s length gets at `at`, and `at` moved past it.
+    static StringSlot Place(StringSlot slot, int64_t& at) {
+        if (Length(slot) == 0) return {};
+        const StringSlot placed{static_cast<int32_t>(at), slot.len};
+        at += slot.len;
+        return placed;
+    }
+
+    void AppendText(StringSlot slot, int code) {
+        if (Length(slot) == 0) return;
+        const std::string_view text = ReadTextView(sourceFile_, slot, buffer_, code);
+        out_.Append(text.data(), text.size());
+    }
+
     void CopyCategories() {
-        std::vector<int32_t> ids;
+        std::vector<CatRecord> cats;
         for (classCat* cat = &source_.GetCatFirst(); !source_.GetCatEof(); cat = &source_.GetCatNext()) {
-            ids.push_back(cat->GetCatId());
+            cats.push_back(cat->Record());
         }
-        // A category moved under one created after it names a parent not copied yet: its
-        // parent is set once every category has its new id.
-        std::vector<std::pair<int32_t, int32_t>> laterParents;  // new id, old parent id
-        for (const int32_t oldId : ids) {
+        // Every category's new id is known before the first is written, so a parent that comes
+        // later in the list is translated like any other.
+        int64_t at = out_.Position() + 1;
+        std::vector<int32_t> ids;
+        for (const CatRecord& c : cats) {
+            ids.push_back(static_cast<int32_t>(at));
+            newCategoryIds_.emplace(c.CatId, static_cast<int32_t>(at));
+            at += static_cast<int64_t>(CatRecord::kSize) + Length(c.CatName) + Length(c.CatNotes);
+        }
+        if (at > kMaxCatalogueLength) tooLarge_ = true;
+        const double created = DateNow();
+        for (size_t k = 0; k < cats.size(); ++k) {
             ProgressStep();
-            CatInfo info = ReadCatInfo(source_, oldId);
-            const int32_t oldParent = info.CatParentId;
-            info.CatParentId = Translate(oldParent);
-            const int32_t newId = AddCatInfo(dest_, info);
-            if (oldParent != 0 && info.CatParentId == 0) laterParents.emplace_back(newId, oldParent);
-            newCategoryIds_.emplace(oldId, newId);
-        }
-        for (const auto& [newId, oldParent] : laterParents) {
+            const CatRecord& c = cats[k];
+            CatRecord r;
+            r.CatId = ids[k];
+            r.CatNext = k + 1 < cats.size() ? ids[k + 1] : 0;
+            r.CatPrev = k > 0 ? ids[k - 1] : 0;
+            r.CatCreated = created;
+            int64_t text = r.CatId + static_cast<int64_t>(CatRecord::kSize);
+            r.CatName = Place(c.CatName, text);
+            r.CatNotes = Place(c.CatNotes, text);
+            r.CatImageId = c.CatImageId;
             // A parent that is not in the list at all leaves the category at the top level: its
             // old id would name some other record of the copy.
-            if (const int32_t parent = Translate(oldParent); parent != 0) {
-                dest_.GetCatGoto(newId).SetCatParentId(parent, true);
-            }
+            r.CatParentId = Translate(c.CatParentId);
+            r.CatSpaceUsed = static_cast<int32_t>(CatRecord::kSize) + Length(c.CatName) + Length(c.CatNotes);
+            AppendRecord(r);
+            AppendText(c.CatName, kReadCatName);
+            AppendText(c.CatNotes, kReadCatNotes);
+            header_.dataSpaceUsed += r.CatSpaceUsed;
         }
+        header_.dataNumOfCats = static_cast<int32_t>(cats.size());
+        header_.dataCatFirstRecord = ids.empty() ? 0 : ids.front();
+        header_.dataCatLastRecord = ids.empty() ? 0 : ids.back();
     }
 
     // The new id of a category; 0 (the root) for 0 and for a category that is not in the list.
@@ -82,45 +162,110 @@ private:
         for (classCd* cd = &source_.GetCdFirst(); !source_.GetCdEof(); cd = &source_.GetCdNext()) {
             ids.push_back(cd->GetCdId());
         }
+        CdRecord previous;
         for (const int32_t oldId : ids) {
             ProgressStep();
-            CdInfo info = ReadCdInfo(source_, oldId);
-            if (callbacks_.showLabel) callbacks_.showLabel("Processing : " + info.CdName);
-            info.CdCategory = Translate(info.CdCategory);
-            const int32_t newId = AddCdInfo(dest_, info);
-            if (!CopyDirectories(oldId)) return false;
-            dest_.GetCdCommit(newId);
+            classCd& cd = source_.GetCdGoto(oldId);
+            if (callbacks_.showLabel) callbacks_.showLabel("Processing : " + cd.GetCdName());
+            const CdRecord s = cd.Record();
+            CdRecord r = s;
+            r.CdId = NextId();
+            r.NextRecord = 0;
+            r.PrevRecord = previous.CdId;
+            r.DirFirst = r.DirLast = 0;
+            r.CdCategory = Translate(s.CdCategory);
+            r.CdReserved[0] = r.CdReserved[1] = 0;
+            // Texts in the order the store appends them: name, label, base path, notes.
+            int64_t text = r.CdId + static_cast<int64_t>(CdRecord::kSize);
+            r.CdName = Place(s.CdName, text);
+            r.CdLabel = Place(s.CdLabel, text);
+            r.CdBasepath = Place(s.CdBasepath, text);
+            r.CdNotes = Place(s.CdNotes, text);
+            AppendRecord(r);
+            AppendText(s.CdName, kReadCdName);
+            AppendText(s.CdLabel, kReadCdLabel);
+            AppendText(s.CdBasepath, kReadCdBasepath);
+            AppendText(s.CdNotes, kReadCdNotes);
+            r.CdSpaceUsed = static_cast<int32_t>(text - r.CdId);
+            if (!CopyDirectories(oldId, r)) return false;
+            PatchRecord(r, r.CdId);
+            if (previous.CdId != 0) {
+                previous.NextRecord = r.CdId;
+                PatchRecord(previous, previous.CdId);
+            }
+            if (header_.dataCdFirstRecord == 0) header_.dataCdFirstRecord = r.CdId;
+            header_.dataCdLastRecord = r.CdId;
+            header_.dataNumOfCds += 1;
+            header_.dataSpaceUsed += r.CdSpaceUsed;
+            previous = r;
         }
         return true;
     }
 
-    bool CopyDirectories(int32_t oldCdId) {
-        classCd& cd = source_.GetCdGoto(oldCdId);
-        for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
-            const DirRecord& r = dir->Record();
-            ReadTextInto(sourceFile_, r.DirName, dirInfo_.DirName, kReadDirName);
-            ReadTextInto(sourceFile_, r.DirPath, dirInfo_.DirPath, kReadDirPath);
-            if (dirInfo_.DirPath.empty()) dirInfo_.DirPath = "\\";
-            ReadTextInto(sourceFile_, r.DirNotes, dirInfo_.DirNotes, kReadDirNotes);
-            dirInfo_.DirSize = r.DirSize;
-            dirInfo_.DirDate = r.DirDate;
-            dirInfo_.DirAttr = r.DirAttr;
-            const int32_t newDirId = AddDirInfo(dest_, dirInfo_);
-            classDir& newDir = dest_.GetCdGoto(0).GetDirGoto(newDirId);
-            newDir.updateDirSize(r.DirSize, r.DirCountOfDirs, r.DirCountOfFiles, r.DirCountOfFilesDirect);
-            newDir.GetFileAppendStart();
-            for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
-                const FileRecord& f = file->Record();
-                ReadTextInto(sourceFile_, f.FileName, fileInfo_.FileName, kReadFileName);
-                ReadTextInto(sourceFile_, f.FileNotes, fileInfo_.FileNotes, kReadFileNotes);
-                fileInfo_.FileSize = f.FileSize;
-                fileInfo_.FileDate = f.FileDate;
-                fileInfo_.FileAttr = f.FileAttr;
-                AddFileInfo(dest_, fileInfo_);
-                if (Cancelled()) return false;
-            }
-            dest_.GetCdGoto(0).GetDirGoto(0).GetFileAppendFinish();
+    // Copies the CD's directories with their files below the new CD `cd`, and sets its list
+    // ends and space.
+    bool CopyDirectories(int32_t oldCdId, CdRecord& cd) {
+        classCd& source = source_.GetCdGoto(oldCdId);
+        DirRecord previous;
+        for (classDir* dir = &source.GetDirFirst(); !source.GetDirEof(); dir = &source.GetDirNext()) {
+            const DirRecord s = dir->Record();
+            DirRecord r = s;
+            r.DirId = NextId();
+            r.DirCdId = cd.CdId;
+            r.DirNext = r.FileFirst = r.FileLast = 0;
+            r.DirReserved = r.DirReserved2 = 0;
+            // Texts in the order the store appends them: name, path, notes.
+            int64_t text = r.DirId + static_cast<int64_t>(DirRecord::kSize);
+            r.DirName = Place(s.DirName, text);
+            r.DirPath = Place(s.DirPath, text);
+            r.DirNotes = Place(s.DirNotes, text);
+            AppendRecord(r);
+            AppendText(s.DirName, kReadDirName);
+            AppendText(s.DirPath, kReadDirPath);
+            AppendText(s.DirNotes, kReadDirNotes);
+            if (!CopyFiles(*dir, cd.CdId, r)) return false;
+            // The next directory follows this one's files; the last one's link is reset below.
+            r.DirNext = NextId();
+            PatchRecord(r, r.DirId);
+            cd.CdSpaceUsed += static_cast<int32_t>(r.DirNext - r.DirId);
+            if (cd.DirFirst == 0) cd.DirFirst = r.DirId;
+            cd.DirLast = r.DirId;
+            previous = r;
             if (Cancelled()) return false;
+        }
+        if (previous.DirId != 0) {
+            previous.DirNext = 0;
+            PatchRecord(previous, previous.DirId);
+        }
+        return true;
+    }
+
+    // Copies the directory's files behind the new directory `dir` and sets its list ends.
+    bool CopyFiles(classDir& source, int32_t cdId, DirRecord& dir) {
+        FileRecord r;
+        for (ClassFile* file = &source.GetFileFirst(); !source.GetFileEof(); file = &source.GetFileNext()) {
+            const FileRecord& s = file->Record();
+            r.FileId = NextId();
+            r.FileCdId = cdId;
+            r.FileDirId = dir.DirId;
+            int64_t text = r.FileId + static_cast<int64_t>(FileRecord::kSize);
+            r.FileName = Place(s.FileName, text);
+            r.FileNotes = Place(s.FileNotes, text);
+            // The next file follows this one's texts; the last one's link is reset below.
+            r.FileNext = static_cast<int32_t>(std::min<int64_t>(text, kMaxCatalogueLength));
+            r.FileSize = s.FileSize;
+            r.FileDate = s.FileDate;
+            r.FileAttr = s.FileAttr;
+            AppendRecord(r);
+            AppendText(s.FileName, kReadFileName);
+            AppendText(s.FileNotes, kReadFileNotes);
+            if (dir.FileFirst == 0) dir.FileFirst = r.FileId;
+            dir.FileLast = r.FileId;
+            if (Cancelled()) return false;
+        }
+        if (r.FileId != 0) {
+            r.FileNext = 0;
+            PatchRecord(r, r.FileId);
         }
         return true;
     }
@@ -131,12 +276,13 @@ private:
     }
 
     classData& source_;
-    classData& dest_;
+    SequentialFile& out_;
     const CopyCallbacks& callbacks_;
     CatalogueFile* sourceFile_;
+    HeaderRecord header_;
     std::unordered_map<int32_t, int32_t> newCategoryIds_;
-    DirInfo dirInfo_;
-    FileInfo fileInfo_;
+    std::string buffer_;  // a text the source's cache does not hold in one piece
+    bool tooLarge_ = false;
 };
 
 void SetError(std::string* error, std::string text) {
@@ -161,14 +307,21 @@ std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callba
     // Appends of other store objects on the same file must be on disk before anything copies or
     // renames it.
     source.Flush();
-    classData dest(target);
-    if (const int16_t code = dest.GetError(); code != kErrorNone) {
-        SetError(error, target + ": " + DataFileErrorText(code, dest.GetOpenErrorText()));
+    SequentialFile out;
+    if (!out.Create(target)) {
+        SetError(error, out.Error());
         return {};
     }
-    if (!CatalogueCopier(source, dest, callbacks).Run()) return {};
-    if (!dest.Flush()) {
-        SetError(error, target + ": " + std::strerror(errno));
+    CatalogueCopier copier(source, out, callbacks);
+    const bool complete = copier.Run();
+    const bool written = out.Finish();
+    if (copier.TooLarge()) {
+        SetError(error, target + ": the copy would be larger than a catalogue can be");
+        return {};
+    }
+    if (!complete) return {};
+    if (!written) {
+        SetError(error, target + ": " + out.Error());
         return {};
     }
     return sourcePath;

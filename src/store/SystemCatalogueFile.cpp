@@ -111,8 +111,14 @@ bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size)
     }
     if (size > 0) {
         const size_t at = static_cast<size_t>(offset - diskLength_);
-        if (at + size > pending_.size()) pending_.resize(at + size);
-        std::memcpy(pending_.data() + at, bytes, size);
+        if (at == pending_.size()) {
+            // Appending, the common case: no zero-fill before the copy.
+            if (pending_.capacity() < kFlushThreshold) pending_.reserve(kFlushThreshold + kBlockSize);
+            pending_.insert(pending_.end(), bytes, bytes + size);
+        } else {
+            if (at + size > pending_.size()) pending_.resize(at + size);
+            std::memcpy(pending_.data() + at, bytes, size);
+        }
     }
     return !BuffersFull() || Flush();
 }

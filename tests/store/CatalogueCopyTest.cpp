@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <unordered_map>
 
 #include "../support/SampleCatalogue.h"
 #include "../support/TempDir.h"
@@ -341,6 +342,81 @@ TEST_F(CatalogueCopyTest, BackupWritesACompactCopyAndACancelLeavesTheTargetAsItW
     EXPECT_EQ(copy.cds, 2);
     EXPECT_EQ(copy.liveSpace, copy.fileLength);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), fs::directory_iterator()), 2);
+}
+
+// The catalogue a copy through the store's own append operations makes, record by record: what
+// the copy must write, byte for byte but for the times of writing.
+void ReferenceCopy(const std::string& from, const std::string& to) {
+    classData source(from), dest(to);
+    std::unordered_map<int32_t, int32_t> newIds;
+    std::vector<std::pair<int32_t, int32_t>> later;
+    std::vector<int32_t> cats, cds;
+    for (classCat* c = &source.GetCatFirst(); !source.GetCatEof(); c = &source.GetCatNext()) cats.push_back(c->GetCatId());
+    for (const int32_t id : cats) {
+        CatInfo info = ReadCatInfo(source, id);
+        const int32_t parent = info.CatParentId;
+        info.CatParentId = newIds.count(parent) ? newIds[parent] : 0;
+        newIds[id] = AddCatInfo(dest, info);
+        if (parent != 0 && info.CatParentId == 0) later.emplace_back(newIds[id], parent);
+    }
+    for (const auto& [id, parent] : later) {
+        if (newIds.count(parent)) dest.GetCatGoto(id).SetCatParentId(newIds[parent], true);
+    }
+    for (classCd* c = &source.GetCdFirst(); !source.GetCdEof(); c = &source.GetCdNext()) cds.push_back(c->GetCdId());
+    for (const int32_t id : cds) {
+        CdInfo info = ReadCdInfo(source, id);
+        info.CdCategory = newIds.count(info.CdCategory) ? newIds[info.CdCategory] : 0;
+        const int32_t newCd = AddCdInfo(dest, info);
+        classCd& cd = source.GetCdGoto(id);
+        for (classDir* d = &cd.GetDirFirst(); !cd.GetDirEof(); d = &cd.GetDirNext()) {
+            const DirInfo dir{0, 0, d->GetDirName(), d->GetDirPath(), d->GetDirSize(), d->GetDirDate(), d->GetDirNotes(),
+                              d->GetDirAttr(), 0, 0, 0};
+            classDir& added = dest.GetCdGoto(0).GetDirGoto(AddDirInfo(dest, dir));
+            added.updateDirSize(d->GetDirSize(), d->GetDirCountOfDirs(), d->GetDirCountOfFiles(),
+                                d->GetDirCountOfFilesDirect());
+            added.GetFileAppendStart();
+            for (ClassFile* f = &d->GetFileFirst(); !d->GetFileEof(); f = &d->GetFileNext()) {
+                AddFileInfo(dest, FileInfo{0, 0, 0, f->GetFileName(), f->GetFileSize(), f->GetFileDate(),
+                                           f->GetFileNotes(), f->getFileAttr()});
+            }
+            dest.GetCdGoto(0).GetDirGoto(0).GetFileAppendFinish();
+        }
+        dest.GetCdCommit(newCd);
+    }
+}
+
+// The file's bytes with the times of writing (the header's two dates, each category's creation)
+// blanked out.
+std::vector<unsigned char> WithoutTimes(const std::string& path) {
+    std::vector<unsigned char> bytes = ReadAllBytes(path);
+    auto blank = [&](size_t at) { std::fill(bytes.begin() + at, bytes.begin() + at + 8, 0); };
+    blank(10);  // dataCreated
+    blank(42);  // dataLastOpened
+    classData data(path);
+    for (classCat* c = &data.GetCatFirst(); !data.GetCatEof(); c = &data.GetCatNext()) blank(c->GetCatId() - 1 + 13);
+    return bytes;
+}
+
+TEST_F(CatalogueCopyTest, TheCopyIsWhatTheStoresOwnAppendOperationsWrite) {
+    BuildEdited();
+    {
+        classData data(path_);
+        const int32_t early = AddCatInfo(data, CatInfo{0, "Early \xC3\xA9", "n\r\notes", 3, 0});
+        const int32_t late = AddCatInfo(data, CatInfo{0, "Late", "", 0, 0});
+        data.GetCatGoto(early).SetCatParentId(late, true);
+        AddSampleCd(data, "Empty", {}, early);
+        AddSampleCd(data, "Wide", Tree(30, 50), late, "x");
+        data.GetCdGoto(a_).SetCdNotes("", true);
+        SetFileNotesById(data.GetCdGoto(b_).GetDirFirst().GetFileFirst().GetFileId(), "first file");
+    }
+    const std::string copy = dir_.File("copy.cd"), reference = dir_.File("reference.cd");
+    ASSERT_EQ(CopyCatalogue(copy), path_);
+    ReferenceCopy(path_, reference);
+    EXPECT_EQ(WithoutTimes(copy), WithoutTimes(reference));
+    const CheckReport report = CheckCatalogue(copy);
+    EXPECT_TRUE(report.Clean());
+    EXPECT_EQ(report.liveSpace, report.fileLength);
+    EXPECT_EQ(report.files, CheckCatalogue(path_).files);
 }
 
 TEST(BakName, ExtensionOfTheFileNameOnly) {

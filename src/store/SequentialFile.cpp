@@ -1,0 +1,79 @@
+#include "SequentialFile.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace karvio {
+
+namespace {
+constexpr size_t kChunk = 4 * 1024 * 1024;
+}  // namespace
+
+SequentialFile::~SequentialFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool SequentialFile::Create(const std::string& path) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        error_ = path + ": " + std::strerror(errno);
+        return false;
+    }
+    buffer_.reserve(kChunk + kChunk / 4);
+    return true;
+}
+
+void SequentialFile::Fail(const char* what) {
+    if (error_.empty()) error_ = std::string(what) + ": " + std::strerror(errno);
+}
+
+void SequentialFile::Append(const void* data, size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    buffer_.insert(buffer_.end(), bytes, bytes + size);
+    if (buffer_.size() >= kChunk) Drain();
+}
+
+void SequentialFile::Patch(int64_t offset, const void* data, size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (offset < written_) {
+        const size_t below = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), written_ - offset));
+        for (size_t done = 0; done < below;) {
+            const ssize_t n = ::pwrite(fd_, bytes + done, below - done, offset + static_cast<int64_t>(done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return Fail("write");
+            done += static_cast<size_t>(n);
+        }
+        offset += static_cast<int64_t>(below);
+        bytes += below;
+        size -= below;
+    }
+    if (size > 0) std::memcpy(buffer_.data() + (offset - written_), bytes, size);
+}
+
+void SequentialFile::Drain() {
+    size_t done = 0;
+    while (done < buffer_.size()) {
+        const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            Fail("write");
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    written_ += static_cast<int64_t>(buffer_.size());
+    buffer_.clear();
+}
+
+bool SequentialFile::Finish() {
+    if (fd_ < 0) return false;
+    Drain();
+    if (::close(fd_) != 0) Fail("close");
+    fd_ = -1;
+    return error_.empty();
+}
+
+}  // namespace karvio
