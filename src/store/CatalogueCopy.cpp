@@ -299,7 +299,7 @@ std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callba
         return {};
     }
     ::unlink(target.c_str());
-    classData source(sourcePath);
+    classData source(sourcePath, classData::ForReading{});
     if (const int16_t code = source.GetError(); code != kErrorNone) {
         SetError(error, sourcePath + ": " + DataFileErrorText(code, source.GetOpenErrorText()));
         return {};

@@ -19,6 +19,11 @@ classData::classData(const std::string& path)
     OpenFiles(path);
 }
 
+classData::classData(const std::string& path, ForReading)
+    : cd_(std::make_unique<classCd>()), cat_(std::make_unique<classCat>()) {
+    OpenForReading(path);
+}
+
 classData::~classData() { CloseFile(); }
 
 void classData::CloseFile() {
@@ -31,13 +36,17 @@ void classData::CloseFile() {
 
 bool classData::Flush() { return !file_ || file_->Flush(); }
 
-bool classData::OpenFiles(const std::string& path) {
+bool classData::OpenFiles(const std::string& path) { return Open(path, false); }
+
+bool classData::OpenForReading(const std::string& path) { return Open(path, true); }
+
+bool classData::Open(const std::string& path, bool readOnly) {
     CloseFile();
     path_ = path;
     openError_.clear();
     header_ = HeaderRecord{};
 
-    CatalogueFileOpenResult opened = OpenCatalogueFile(path);
+    CatalogueFileOpenResult opened = OpenCatalogueFile(path, !readOnly);
     if (!opened.file) {
         error_ = kErrorCannotOpen;
         openError_ = opened.error;
@@ -48,6 +57,17 @@ bool classData::OpenFiles(const std::string& path) {
     // An existing file shorter than the header reads as zeros and fails the signature test.
     const bool existed = opened.existed;
     if (existed && file_->Length() >= static_cast<int64_t>(HeaderRecord::kSize)) ReadHeader();
+    if (readOnly) {
+        if (std::memcmp(header_.dataSignature, "VELK", 4) != 0 || header_.dataVersionMajor != kVersionMajor ||
+            header_.dataVersionMinor != kVersionMinor) {
+            error_ = kErrorWrongVersion;
+            return false;
+        }
+        usable_ = true;
+        cd_->OpenFiles(file_);
+        cat_->OpenFiles(file_);
+        return true;
+    }
     header_.dataLastOpened = DateNow();
 
     if (!existed) {

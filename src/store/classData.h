@@ -33,6 +33,9 @@ public:
     classData();
     // Opens `path` instead of the program's data file.
     explicit classData(const std::string& path);
+    // Opens `path` with OpenForReading.
+    struct ForReading {};
+    classData(const std::string& path, ForReading);
     ~classData();
 
     classData(const classData&) = delete;
@@ -40,6 +43,9 @@ public:
 
     // Opens or creates the data file; False when it is refused (see GetError).
     bool OpenFiles(const std::string& path);
+    // Opens an existing data file without writing to it, not even the time it was opened, for
+    // walks that only read (backup and compaction leave the data file byte for byte as it was).
+    bool OpenForReading(const std::string& path);
     // The pending error code (kError...), reset to 0 by the call.
     int16_t GetError();
     // Why the last OpenFiles failed with kErrorCannotOpen.
@@ -79,6 +85,7 @@ public:
     bool Flush();
 
 private:
+    bool Open(const std::string& path, bool readOnly);
     void CloseFile();
     void ReadHeader();
     void WriteHeader();

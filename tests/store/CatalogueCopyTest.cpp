@@ -39,6 +39,14 @@ std::vector<SampleDir> Tree(int dirs, int files) {
     return tree;
 }
 
+// Sets the header's time of last opening to 0, so that any store object that opens the file for
+// writing (which stamps the time) changes its bytes, whatever the clock says.
+void ClearOpenTime(const std::string& path) {
+    std::vector<unsigned char> bytes = ReadAllBytes(path);
+    std::fill(bytes.begin() + 42, bytes.begin() + 50, 0);
+    karvio::testing::WriteAllBytes(path, bytes);
+}
+
 bool Contains(const std::vector<unsigned char>& bytes, const std::string& text) {
     return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
 }
@@ -173,6 +181,7 @@ TEST_F(CatalogueCopyTest, ACategoryWhoseParentComesLaterKeepsItsParent) {
 
 TEST_F(CatalogueCopyTest, DeclinedCancelledAndFailedCompactionsLeaveTheDataFileAsItWas) {
     BuildEdited();
+    ClearOpenTime(path_);
     std::ofstream(dir_.File("Karvio.bak")) << "the earlier bak";
     const auto data = ReadAllBytes(path_);
     const auto bak = ReadAllBytes(dir_.File("Karvio.bak"));
@@ -227,6 +236,7 @@ TEST_F(CatalogueCopyTest, DeclinedCancelledAndFailedCompactionsLeaveTheDataFileA
 // rename) leaves a complete data file: the old one, or the compacted one.
 TEST_F(CatalogueCopyTest, AKilledCompactionLeavesACompleteDataFile) {
     BuildEdited();
+    ClearOpenTime(path_);
     const auto original = ReadAllBytes(path_);
     const CheckReport before = CheckCatalogue(path_);
     struct Point {
@@ -307,6 +317,7 @@ TEST_F(CatalogueCopyTest, ThroughASymbolicLinkTheFileItNamesIsCompacted) {
 
 TEST_F(CatalogueCopyTest, BackupRefusesTheDataFileUnderAnyName) {
     BuildEdited();
+    ClearOpenTime(path_);
     const auto original = ReadAllBytes(path_);
     fs::create_symlink(path_, dir_.File("link.cd"));
     fs::create_hard_link(path_, dir_.File("hard.cd"));
@@ -325,6 +336,7 @@ TEST_F(CatalogueCopyTest, BackupRefusesTheDataFileUnderAnyName) {
 
 TEST_F(CatalogueCopyTest, BackupWritesACompactCopyAndACancelLeavesTheTargetAsItWas) {
     BuildEdited();
+    ClearOpenTime(path_);
     const auto original = ReadAllBytes(path_);
     const std::string target = dir_.File("backup.cd");
     std::ofstream(target) << "an older backup";
@@ -417,6 +429,15 @@ TEST_F(CatalogueCopyTest, TheCopyIsWhatTheStoresOwnAppendOperationsWrite) {
     EXPECT_TRUE(report.Clean());
     EXPECT_EQ(report.liveSpace, report.fileLength);
     EXPECT_EQ(report.files, CheckCatalogue(path_).files);
+}
+
+TEST_F(CatalogueCopyTest, AMissingDataFileIsReportedAndNotCreated) {
+    std::string error;
+    EXPECT_EQ(CopyCatalogue(dir_.File("copy.cd"), {}, &error), "");
+    EXPECT_NE(error.find("Karvio.cd"), std::string::npos);
+    EXPECT_FALSE(fs::exists(path_));
+    EXPECT_EQ(Compact().outcome, MaintenanceOutcome::Failed);
+    EXPECT_FALSE(fs::exists(path_));
 }
 
 TEST(BakName, ExtensionOfTheFileNameOnly) {
