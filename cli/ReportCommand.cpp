@@ -57,16 +57,23 @@ void AddReportCommand(CLI::App& app) {
     cmd->add_option("-o,--output", args->output,
                     "Page file (default: the next cd_NNNNNN.tmp in the report directory)");
     cmd->add_flag("--from-root", args->fromRoot, "For a directory: report its whole CD");
+    // Each option of the report as a flag that turns its default round.
     ReportOptions& o = args->options;
-    cmd->add_flag("!--no-dir-size", o.chkDirSize, "Hide directory sizes");
-    cmd->add_flag("--dir-date", o.chkDirDate, "Show directory update dates");
-    cmd->add_flag("--dir-attributes", o.chkDirAttrib, "Kept as an option; puts nothing on the page");
-    cmd->add_flag("!--no-dir-notes", o.chkDirNotes, "Hide directory notes");
-    cmd->add_flag("!--no-files", o.chkDirFiles, "List no files");
-    cmd->add_flag("!--no-file-sizes", o.chkFileSizes, "Hide file sizes");
-    cmd->add_flag("--file-dates", o.chkFileDates, "Show file update dates");
-    cmd->add_flag("--file-attributes", o.chkFileAttrib, "Kept as an option; puts nothing on the page");
-    cmd->add_flag("!--no-file-notes", o.chkFileNotes, "Hide file notes");
+    auto turnOff = [cmd](const char* name, bool& option, const char* help) {
+        cmd->add_flag_callback(name, [&option] { option = false; }, help);
+    };
+    auto turnOn = [cmd](const char* name, bool& option, const char* help) {
+        cmd->add_flag_callback(name, [&option] { option = true; }, help);
+    };
+    turnOff("--no-dir-size", o.chkDirSize, "Hide directory sizes");
+    turnOn("--dir-date", o.chkDirDate, "Show directory update dates");
+    turnOn("--dir-attributes", o.chkDirAttrib, "Kept as an option; puts nothing on the page");
+    turnOff("--no-dir-notes", o.chkDirNotes, "Hide directory notes");
+    turnOff("--no-files", o.chkDirFiles, "List no files");
+    turnOff("--no-file-sizes", o.chkFileSizes, "Hide file sizes");
+    turnOn("--file-dates", o.chkFileDates, "Show file update dates");
+    turnOn("--file-attributes", o.chkFileAttrib, "Kept as an option; puts nothing on the page");
+    turnOff("--no-file-notes", o.chkFileNotes, "Hide file notes");
     cmd->callback([args] { RunReport(*args); });
 }
 
