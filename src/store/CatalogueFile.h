@@ -1,9 +1,9 @@
 // Byte-level access to one open catalogue data file: read and write at a 0-based offset, length.
 // Every read and write of the store goes through this class, so tests can put a failing file in
-// its place. The file of the system keeps appended bytes in memory until an in-place write, a
-// full buffer or the last store object's release, and keeps recently read blocks; all store
-// objects of the process that open the same file share one such object, so each sees the others'
-// writes at its next read. Not thread-safe: the store runs on the user-interface thread.
+// its place. The file of the system holds writes in memory only inside a batch (an append run:
+// a scan or a copy filling a new CD), and keeps recently read blocks; all store objects of the
+// process that open the same file share one such object, so each sees the others' writes at its
+// next read. Not thread-safe: the store runs on the user-interface thread.
 #pragma once
 
 #include <cstddef>
@@ -35,8 +35,15 @@ public:
     // The length, buffered appends included.
     virtual int64_t Length() = 0;
 
-    // Hands buffered appends to the system. False when that fails.
+    // Hands held writes to the system. False when that fails.
     virtual bool Flush() = 0;
+
+    // Writes between BeginBatch and the matching EndBatch may be held in memory until the batch
+    // ends or the buffers fill; outside a batch every write has reached the system when WriteAt
+    // returns, so an edit the user made is in the file once its operation is done. Batches nest;
+    // ending the outermost flushes, and returns False when that fails.
+    virtual void BeginBatch() {}
+    virtual bool EndBatch() { return true; }
 
     // Called whenever a store object opens the file: forget what another process may have
     // changed since.

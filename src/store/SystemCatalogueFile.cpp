@@ -120,7 +120,12 @@ bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size)
             std::memcpy(pending_.data() + at, bytes, size);
         }
     }
-    return !BuffersFull() || Flush();
+    return (batchDepth_ > 0 && !BuffersFull()) || Flush();
+}
+
+bool SystemCatalogueFile::EndBatch() {
+    if (batchDepth_ > 0) --batchDepth_;
+    return batchDepth_ > 0 || Flush();
 }
 
 void SystemCatalogueFile::Defer(int64_t offset, const unsigned char* data, size_t size) {

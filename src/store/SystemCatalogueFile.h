@@ -1,6 +1,7 @@
 // The catalogue file of the system: a POSIX descriptor with a write buffer and a small cache of
-// read blocks. Appended bytes and writes over earlier bytes are both held in memory (every read
-// sees them) until a buffer fills, Flush is called or the object is released. Flush writes the
+// read blocks. Inside a batch, appended bytes and writes over earlier bytes are both held in
+// memory (every read sees them) until a buffer fills, the batch ends, Flush is called or the
+// object is released; outside a batch each write is flushed at once. Flush writes the
 // appended bytes first, in order, and then the earlier-offset writes in the order they were made,
 // so a process killed at any moment leaves a file whose header and links only point at bytes that
 // are already there, and whose every state is one the unbuffered writes would also have passed.
@@ -31,6 +32,8 @@ public:
     int64_t Length() override { return diskLength_ + static_cast<int64_t>(pending_.size()); }
     bool Flush() override;
     void Refresh() override;
+    void BeginBatch() override { ++batchDepth_; }
+    bool EndBatch() override;
 
 private:
     static constexpr size_t kBlockSize = 64 * 1024;
@@ -69,6 +72,7 @@ private:
     void DropCache();
 
     int fd_;
+    int batchDepth_ = 0;
     int64_t diskLength_;                  // bytes the system holds
     std::vector<unsigned char> pending_;  // appended bytes from diskLength_ on
     std::vector<Patch> patches_;          // writes below diskLength_, in the order made

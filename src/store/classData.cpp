@@ -143,9 +143,10 @@ classCd& classData::GetCdAppend() {
 
 void classData::GetCdCommit(int32_t id) {
     cd_->GetDirAppendFinish();
-    // The run's list ends and space now live in the CD record. Closing the run lets this object
-    // walk other CDs' directories afterwards instead of the committed CD's over and over.
-    cd_->Dirs().xxSetAppendFinish();
+    // The run's list ends and space now live in the CD record. Closing the run puts its records
+    // in the file before the links below publish them, and lets this object walk other CDs'
+    // directories afterwards instead of the committed CD's over and over.
+    if (!cd_->Dirs().xxSetAppendFinish()) StoreWriteError(2101);
     cd_->MoveAbsolute(id);
     const int32_t space = cd_->GetSpaceUsed();
     cd_->SetCdPrevRecord(header_.dataCdLastRecord);

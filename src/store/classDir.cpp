@@ -12,6 +12,9 @@ constexpr int kWriteName = 2111, kWriteNotes = 2112, kWritePath = 2113;
 
 classDir::classDir() : file_cursor_(std::make_unique<ClassFile>()) {}
 
+// A run that was never committed (a stopped scan) ends here; nothing points at what it wrote.
+classDir::~classDir() { xxSetAppendFinish(); }
+
 void classDir::ReadAt(int32_t id) {
     ReadRecordAt(file_.get(), id, rec_, kReadRecord);
     nextOnDisk_ = rec_.DirNext;
@@ -115,7 +118,16 @@ void classDir::SetDirPath(const std::string& path) {
     AppendText(strip ? path.substr(1) : path, rec_.DirPath, kWritePath);
 }
 
+bool classDir::xxSetAppendFinish() {
+    if (!appendOpen_) return true;
+    appendOpen_ = false;
+    return !file_ || file_->EndBatch();
+}
+
 void classDir::SetAppendStart(int32_t cdId) {
+    // The records of an append run are unreachable until the CD is committed, so the file may
+    // hold them in memory and write them in large pieces.
+    if (!appendOpen_ && file_) file_->BeginBatch();
     listCdId_ = cdId;
     listFirst_ = listLast_ = 0;
     appendSpace_ = 0;
@@ -146,6 +158,7 @@ int16_t classDir::GetError() {
 }
 
 void classDir::OpenFiles(std::shared_ptr<CatalogueFile> file) {
+    xxSetAppendFinish();
     file_ = file;
     file_cursor_->OpenFiles(std::move(file));
 }

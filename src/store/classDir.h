@@ -17,6 +17,9 @@ namespace karvio {
 class classDir {
 public:
     classDir();
+    ~classDir();
+    classDir(const classDir&) = delete;
+    classDir& operator=(const classDir&) = delete;
 
     // Appends a directory record to the open append run and returns its id.
     int32_t recordAdd();
@@ -57,8 +60,8 @@ public:
     void SetDirPath(const std::string& path);
 
     void SetAppendStart(int32_t cdId);
-    // Closes the append run. The program never calls it; an append run stays open.
-    void xxSetAppendFinish() { appendOpen_ = false; }
+    // Closes the append run; the writes it held reach the file. False when they could not.
+    bool xxSetAppendFinish();
     int32_t getDirRecFirst() const { return listFirst_; }
     int32_t getDirRecLast() const { return listLast_; }
     // The append run's space (not reset).

@@ -56,6 +56,7 @@ TEST(BufferedWrite, EarlierOffsetWritesAreReadBackBeforeAndAfterTheFlush) {
     const Write writes[] = {{100, 84, 1}, {5 * 1024 * 1024 + 3, 300, 2}, {100, 84, 3},
                             {65536 - 10, 20, 4}, {static_cast<int64_t>(size) - 8, 40, 5}};
     (void)Read(file, 0, 4096);
+    file.BeginBatch();
     for (const Write& w : writes) {
         const std::vector<unsigned char> bytes = Pattern(w.size, w.seed);
         ASSERT_TRUE(file.WriteAt(w.offset, bytes.data(), w.size));
@@ -79,6 +80,7 @@ TEST(BufferedWrite, EarlierOffsetWritesAreReadBackBeforeAndAfterTheFlush) {
               std::vector<unsigned char>(expected.begin() + 5 * 1024 * 1024 - 1000,
                                          expected.begin() + 5 * 1024 * 1024 - 1000 + big));
 
-    ASSERT_TRUE(file.Flush());
+    EXPECT_NE(ReadAllBytes(path), expected) << "inside a batch the writes are still held";
+    ASSERT_TRUE(file.EndBatch());
     EXPECT_EQ(ReadAllBytes(path), expected);
 }

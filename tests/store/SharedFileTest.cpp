@@ -179,7 +179,34 @@ TEST(SharedFile, AProcessKilledAtAnyWriteLeavesTheCommittedCdsIntact) {
         EXPECT_EQ(Contents(path, first), firstContents) << "kill at write " << killAt;
         for (int32_t id : listed) {
             EXPECT_NO_THROW(Contents(path, id)) << "kill at write " << killAt << ", CD " << id;
-            if (id == second) EXPECT_EQ(Contents(path, id), secondContents);
+            if (id == second) {
+                EXPECT_EQ(Contents(path, id), secondContents);
+            }
         }
     }
+}
+
+TEST(SharedFile, EditsReachTheFileWhenTheyReturnAndScansWhenTheyCommit) {
+    TempDir dir;
+    const std::string path = dir.File("k.cd");
+    classData data(path);  // stays open, as a window's store object does
+    const int32_t id = AddSampleCd(data, "Before", BigTree(2, 2));
+    auto onDisk = [&](const std::string& text) {
+        const auto bytes = ReadAllBytes(path);
+        return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+    };
+    EXPECT_TRUE(onDisk("file1.dat")) << "a committed CD is in the file";
+    data.GetCdGoto(id).SetCdName("After the rename", true);
+    EXPECT_TRUE(onDisk("After the rename"));
+    classData reader(path);
+    EXPECT_EQ(reader.GetCdGoto(id).GetCdName(), "After the rename");
+    // An append run in progress may be held in memory; it is in the file once committed.
+    CdInfo cd;
+    cd.CdName = "Held";
+    const int32_t held = AddCdInfo(data, cd);
+    DirInfo d;
+    d.DirName = "held-directory-name";
+    AddDirInfo(data, d);
+    data.GetCdCommit(held);
+    EXPECT_TRUE(onDisk("held-directory-name"));
 }

@@ -11,12 +11,16 @@
 namespace karvio::testing {
 
 struct SampleFile {
+    SampleFile(std::string n, double s, std::string t = {})
+        : name(std::move(n)), size(s), notes(std::move(t)) {}
     std::string name;
     double size = 0;
     std::string notes;
 };
 
 struct SampleDir {
+    SampleDir(std::string n, std::string p, std::vector<SampleFile> f = {}, std::string t = {})
+        : name(std::move(n)), path(std::move(p)), files(std::move(f)), notes(std::move(t)) {}
     std::string name;
     std::string path;  // the containing directory's catalogue path ("\" at the top)
     std::vector<SampleFile> files;
