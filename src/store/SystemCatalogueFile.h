@@ -37,7 +37,7 @@ public:
 
 private:
     static constexpr size_t kBlockSize = 64 * 1024;
-    static constexpr size_t kBlockSlots = 128;  // 8 MiB of cached blocks at most
+    static constexpr size_t kBlockSlots = 16;  // 1 MiB: small enough to stay in the CPU caches
     static constexpr size_t kFlushThreshold = 1024 * 1024;
     static constexpr size_t kPatchLimit = 4096;              // earlier-offset writes held at most
     static constexpr size_t kPatchBytesLimit = 256 * 1024;  // and their bytes
