@@ -1,0 +1,368 @@
+// The main window's menus, pop-up menus, toolbar and status bar, built once when the window is
+// made: every item with its caption, access key and object name, and the toolbar by index.
+#include <QAction>
+#include <QActionGroup>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "ProgramInfo.h"
+#include "mainwindow/ToolbarIcons.h"
+#include "mainwindow/frmMenu.h"
+#include "startup/LaunchFile.h"
+#include "views/frmTip.h"
+
+namespace karvio {
+
+namespace {
+
+constexpr int kProgressPanelWidthPx = 200;
+constexpr int kToolbarIconPx = 24;
+
+// The toolbar by index: key and tooltip; an empty key is a separator.
+struct ToolbarEntry {
+    const char* key;
+    const char* tooltip;
+};
+constexpr ToolbarEntry kToolbar[kToolbarButtonCount] = {
+    {"Add", "Add"},
+    {"Edit", "Edit Details"},
+    {"Delete", "Delete"},
+    {"Rescan", "Rescan"},
+    {"", ""},
+    {"Preview", "Preview"},
+    {"Print", "Print"},
+    {"SaveAs", "Save"},
+    {"", ""},
+    {"Search", "Search"},
+    {"Sync", "Sync"},
+    {"Categories", "Categories Setup"},
+    {"", ""},
+    {"Tree", "Tree/List View Mode"},
+    {"", ""},
+    {"Setup", "Setup"},
+};
+
+}  // namespace
+
+QAction* frmMenu::AddItem(QMenu* menu, const char* name, const QString& caption,
+                          std::function<void()> action, std::function<bool()> available) {
+    auto* item = menu->addAction(caption);
+    item->setObjectName(QString::fromLatin1(name));
+    if (action) {
+        connect(item, &QAction::triggered, this, [action = std::move(action)] { action(); });
+    }
+    items_.insert(item->objectName(), item);
+    commands_.insert(item, Command{std::move(available), std::nullopt});
+    return item;
+}
+
+void frmMenu::BuildMenus() {
+    auto never = [] { return false; };
+    auto view = [this] { return CurrentView() != nullptr; };
+    auto search = [this] { return !searchWindow_.isNull(); };
+    auto preview = [this] { return static_cast<bool>(targets_.preview); };
+    auto report = [this] { return reportPreview_ != nullptr; };
+    auto categories = [this] { return static_cast<bool>(targets_.selectCategory); };
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    AddItem(
+        file, "mnuFilePreview", QStringLiteral("P&review"), [this] { mnuFilePreview_Click(); },
+        preview);
+    AddItem(
+        file, "mnuFilePrint", QStringLiteral("&Print"), [this] { mnuFilePrint_Click(); }, report);
+    AddItem(
+        file, "mnuFileSave", QStringLiteral("&Save as htm"), [this] { mnuFileSave_Click(); },
+        report);
+    file->addSeparator();
+    AddItem(
+        file, "mnuFileBackup", QStringLiteral("&Backup"), [this] { targets_.backup(); },
+        [this] { return static_cast<bool>(targets_.backup); });
+    AddItem(
+        file, "mnuFileCompact", QStringLiteral("&Compact Data"), [this] { targets_.compact(); },
+        [this] { return static_cast<bool>(targets_.compact); });
+    file->addSeparator();
+    AddItem(file, "mnuFileExit", QStringLiteral("E&xit"), [this] { Exit(); });
+
+    QMenu* cd = menuBar()->addMenu(QStringLiteral("&CD"));
+    AddItem(
+        cd, "mnuCDShowList", QStringLiteral("Show &List"), [this] { mnuCDShowList_Click(); }, view);
+    cd->addSeparator();
+    AddItem(
+        cd, "mnuCdAdd", QStringLiteral("&Add"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        cd, "mnuCdEdit", QStringLiteral("&Edit Details"), [this] { mnuCdEdit_Click(); }, view);
+    AddItem(
+        cd, "mnuCdDelete", QStringLiteral("&Delete"), [this] { mnuCdDelete_Click(); }, view);
+    AddItem(
+        cd, "mnuCdRescan", QStringLiteral("&Rescan"), [this] { mnuCdRescan_Click(); }, view);
+    cd->addSeparator();
+    AddItem(
+        cd, "mnuCdCategories", QStringLiteral("&Categories"), [this] { mnuCdCategories_Click(); },
+        categories);
+    AddItem(
+        cd, "mnuCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    cd->addSeparator();
+    AddItem(
+        cd, "mnuCdProperties", QStringLiteral("&Properties"), [this] { mnuCdProperties_Click(); },
+        view);
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    QAction* explorer = AddItem(viewMenu, "mnuViewExplorer", QStringLiteral("&Explorer Style"),
+                                [this] { mnuViewExplorer_Click(); });
+    QAction* panels = AddItem(viewMenu, "mnuViewPanels", QStringLiteral("&Traditional"),
+                              [this] { mnuViewPanels_Click(); });
+    explorer->setCheckable(true);
+    panels->setCheckable(true);
+    explorer->setChecked(true);
+    // Groups only draw the items as a choice of one; the commands set the check marks.
+    auto* styleGroup = new QActionGroup(this);
+    styleGroup->addAction(explorer);
+    styleGroup->addAction(panels);
+    auto* modeGroup = new QActionGroup(this);
+    mnuViewListSeparator_ = viewMenu->addSeparator();
+    const struct {
+        const char* name;
+        const char* caption;
+        ListViewMode mode;
+    } listModes[] = {
+        {"mnuViewLargeIcons", "L&arge Icons", ListViewMode::kLargeIcons},
+        {"mnuViewSmallIcons", "S&mall Icons", ListViewMode::kSmallIcons},
+        {"mnuViewList", "&List", ListViewMode::kList},
+        {"mnuViewDetails", "&Details", ListViewMode::kDetails},
+    };
+    for (const auto& m : listModes) {
+        QAction* item = AddItem(viewMenu, m.name, QString::fromLatin1(m.caption),
+                                [this, mode = m.mode] { SetListMode(mode); });
+        item->setCheckable(true);
+        modeGroup->addAction(item);
+        item->setChecked(m.mode == ListViewMode::kDetails);
+    }
+
+    QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
+    AddItem(debug, "mnuDebugData", QStringLiteral("Class Data"), [this] { DebugClassData(); });
+    AddItem(debug, "mnuDebugCd", QStringLiteral("CD Data"), [this] { DebugCdData(); });
+    AddItem(debug, "mnuDebugDir", QStringLiteral("Dir Data"), [this] { DebugDirData(); });
+    AddItem(debug, "mnuDebugFile", QStringLiteral("Files Data"), {}, never);
+    AddItem(debug, "mnuDebugCat", QStringLiteral("Cat Data"), [this] { DebugCatData(); });
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QAction* contents = AddItem(help, "mnuHelpContents", QStringLiteral("&Contents"),
+                                [this] { mnuHelpContents_Click(); });
+    contents->setShortcut(QKeySequence::HelpContents);
+    AddItem(help, "mnuHelpIndex", QStringLiteral("&Index"), {}, never);
+    help->addSeparator();
+    AddItem(help, "mnuHelpTip", QStringLiteral("&Tip of the day"),
+            [this] { frmTip::ShowTipOfTheDay(true, this); });
+    help->addSeparator();
+    AddItem(help, "mnuHelpAbout", QStringLiteral("&About"), [this] { mnuHelpAbout_Click(); });
+
+    using S = MenuStateItem;
+    auto state = [this](S item, const char* name) {
+        stateItems_[static_cast<int>(item)] = items_.value(name);
+    };
+    state(S::kCdAdd, "mnuCdAdd");
+    state(S::kCdEdit, "mnuCdEdit");
+    state(S::kCdDelete, "mnuCdDelete");
+    state(S::kCdRescan, "mnuCdRescan");
+    state(S::kFilePreview, "mnuFilePreview");
+    state(S::kFilePrint, "mnuFilePrint");
+    state(S::kFileSave, "mnuFileSave");
+    state(S::kCdSearch, "mnuCdSearch");
+    state(S::kFileBackup, "mnuFileBackup");
+    state(S::kFileCompact, "mnuFileCompact");
+    state(S::kCDShowList, "mnuCDShowList");
+}
+
+void frmMenu::BuildPopupMenus() {
+    auto cdPanel = [this] { return cdPanel_ != nullptr; };
+    auto explorer = [this] { return explorer_ != nullptr; };
+    auto view = [this] { return CurrentView() != nullptr; };
+    auto search = [this] { return !searchWindow_.isNull(); };
+    auto preview = [this] { return static_cast<bool>(targets_.preview); };
+    auto popup = [this](const char* name) {
+        auto* menu = new QMenu(this);
+        menu->setObjectName(QString::fromLatin1(name));
+        popups_.insert(menu->objectName(), menu);
+        return menu;
+    };
+
+    QMenu* cd = popup("popCdMenu");
+    AddItem(
+        cd, "popCdProperties", QStringLiteral("&Properties"),
+        [this] { cdPanel_->PropertiesListItem(); }, cdPanel);
+    AddItem(
+        cd, "popCdAdd", QStringLiteral("&Add Cd"), [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        cd, "popCdEdit", QStringLiteral("&Edit CD Details"), [this] { mnuCdEdit_Click(); }, view);
+    AddItem(
+        cd, "popCdDelete", QStringLiteral("&Delete Cd"), [this] { mnuCdDelete_Click(); }, view);
+    AddItem(
+        cd, "popCdRescan", QStringLiteral("&Rescan CD"), [this] { mnuCdRescan_Click(); }, view);
+    AddItem(
+        cd, "popCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(
+        cd, "popCdPreview", QStringLiteral("&Report Preview"), [this] { mnuFilePreview_Click(); },
+        preview);
+
+    QMenu* tree = popup("popTreeMenu");
+    AddItem(
+        tree, "popTreeProperties", QStringLiteral("&Properties"),
+        [this] { cdPanel_->PropertiesTreeItem(); }, cdPanel);
+    AddItem(
+        tree, "popTreeLaunch", QStringLiteral("&Launch"),
+        [this] { LaunchFile(cdPanel_->SelectedTreeTag()); }, cdPanel);
+    AddItem(
+        tree, "popTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+    AddItem(
+        tree, "popTreePreview", QStringLiteral("&Report Preview"),
+        [this] { mnuFilePreview_Click(); }, preview);
+
+    QMenu* expTree = popup("mnuPopExpTree");
+    AddItem(
+        expTree, "popExpLaunch", QStringLiteral("&Launch"),
+        [this] { explorer_->popMenuTreeLaunch(); }, explorer);
+    AddItem(
+        expTree, "popExpAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
+        [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        expTree, "popExpCatAdd", QStringLiteral("&Add Category"),
+        [this] { explorer_->popMenuTreeAdd(); }, explorer);
+    AddItem(
+        expTree, "popExpCatRemove", QStringLiteral("&Remove"),
+        [this] { explorer_->popMenuTreeDelete(); }, explorer);
+    AddItem(
+        expTree, "popExpCatRename", QStringLiteral("Re&name"),
+        [this] { explorer_->popMenuTreeRename(); }, explorer);
+    AddItem(
+        expTree, "popExpCatProperties", QStringLiteral("&Properties"),
+        [this] { explorer_->popMenuTreeProperties(); }, explorer);
+    AddItem(
+        expTree, "popExpTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); },
+        search);
+
+    QMenu* expList = popup("mnuPopExpList");
+    AddItem(
+        expList, "popExpListLaunch", QStringLiteral("&Launch"),
+        [this] { explorer_->popMenuListLaunch(); }, explorer);
+    AddItem(
+        expList, "popExpListAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
+        [this] { mnuCdAdd_Click(); }, view);
+    AddItem(
+        expList, "popExpListCatAdd", QStringLiteral("&Add Category"),
+        [this] { explorer_->popMenuTreeAdd(); }, explorer);
+    AddItem(
+        expList, "popExpListCatRemove", QStringLiteral("&Remove"),
+        [this] { explorer_->popMenuListDelete(); }, explorer);
+    AddItem(
+        expList, "popExpListCatRename", QStringLiteral("Re&name"),
+        [this] { explorer_->popMenuListRename(); }, explorer);
+    AddItem(
+        expList, "popExpListCatProperties", QStringLiteral("&Properties"),
+        [this] { explorer_->popMenuListProperties(); }, explorer);
+    expList->addSeparator();
+    const struct {
+        const char* name;
+        const char* caption;
+        ListViewMode mode;
+    } listModes[] = {
+        {"popExpListViewLargeIcons", "Large Icons", ListViewMode::kLargeIcons},
+        {"popExpListViewSmallIcons", "Small Icons", ListViewMode::kSmallIcons},
+        {"popExpListViewList", "List", ListViewMode::kList},
+        {"popExpListViewDetails", "Details", ListViewMode::kDetails},
+    };
+    auto* popupModeGroup = new QActionGroup(this);
+    for (const auto& m : listModes) {
+        QAction* item = AddItem(expList, m.name, QString::fromLatin1(m.caption),
+                                [this, mode = m.mode] { SetListMode(mode); });
+        item->setCheckable(true);
+        popupModeGroup->addAction(item);
+        item->setChecked(m.mode == ListViewMode::kDetails);
+    }
+    expList->addSeparator();
+    AddItem(
+        expList, "popExpListSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); },
+        search);
+}
+
+void frmMenu::BuildToolbar() {
+    toolbar1_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar1_->setMovable(false);
+    toolbar1_->setIconSize(QSize(kToolbarIconPx, kToolbarIconPx));
+    toolbar1_->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    auto always = std::function<bool()>();
+    auto never = [] { return false; };
+    auto view = [this] { return CurrentView() != nullptr; };
+    const QHash<QString, std::function<bool()>> availability = {
+        {QStringLiteral("Add"), view},
+        {QStringLiteral("Edit"), view},
+        {QStringLiteral("Delete"), view},
+        {QStringLiteral("Rescan"), view},
+        {QStringLiteral("Preview"), [this] { return static_cast<bool>(targets_.preview); }},
+        {QStringLiteral("Print"), [this] { return reportPreview_ != nullptr; }},
+        {QStringLiteral("SaveAs"), [this] { return reportPreview_ != nullptr; }},
+        {QStringLiteral("Search"), [this] { return !searchWindow_.isNull(); }},
+        {QStringLiteral("Sync"), never},
+        {QStringLiteral("Categories"),
+         [this] { return static_cast<bool>(targets_.selectCategory); }},
+        {QStringLiteral("Tree"), view},
+        {QStringLiteral("Setup"), never},
+    };
+
+    for (int index = 1; index <= kToolbarButtonCount; ++index) {
+        const ToolbarEntry& entry = kToolbar[index - 1];
+        const QString key = QString::fromLatin1(entry.key);
+        QAction* button;
+        if (key.isEmpty()) {
+            button = toolbar1_->addSeparator();
+        } else {
+            button = toolbar1_->addAction(ToolbarIcon(key), QString::fromLatin1(entry.tooltip));
+            button->setObjectName(QStringLiteral("tbr") + key);
+            button->setToolTip(QString::fromLatin1(entry.tooltip));
+            button->setData(key);
+            connect(button, &QAction::triggered, this, [this, key] { OnToolbarButton(key); });
+            commands_.insert(button, Command{availability.value(key), std::nullopt});
+        }
+        buttons_[index] = button;
+    }
+
+    using S = MenuStateItem;
+    const std::pair<S, int> stateButtons[] = {
+        {S::kButtonAdd, 1},    {S::kButtonEdit, 2},    {S::kButtonDelete, 3},
+        {S::kButtonRescan, 4}, {S::kButtonPreview, 6}, {S::kButtonPrint, 7},
+        {S::kButtonSave, 8},   {S::kButtonSearch, 10}, {S::kButtonCategories, 12},
+        {S::kButtonTree, 14},  {S::kButtonSetup, 16},
+    };
+    for (const auto& [item, index] : stateButtons)
+        stateItems_[static_cast<int>(item)] = buttons_[index];
+}
+
+void frmMenu::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    statusText_ = new QLabel(this);
+    statusText_->setObjectName(QStringLiteral("StatusPanel1"));
+    statusText_->setText(QStringLiteral("Data file: ") + QString::fromStdString(GetDataFileName()));
+    statusText_->setTextFormat(Qt::PlainText);
+    bar->addWidget(statusText_, 1);
+
+    progressPanel_ = new QFrame(this);
+    progressPanel_->setObjectName(QStringLiteral("StatusPanel2"));
+    progressPanel_->setFixedWidth(kProgressPanelWidthPx);
+    bar->addPermanentWidget(progressPanel_);
+
+    // The bar rests on the toolbar, hidden, until long work docks it into the second panel.
+    progressBar1_ = new QProgressBar(toolbar1_);
+    progressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
+    progressBar1_->setTextVisible(false);
+    progressBar1_->hide();
+}
+
+}  // namespace karvio
