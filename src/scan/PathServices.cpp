@@ -65,18 +65,15 @@ int32_t AttributesOf(mode_t mode, const char* name) {
 int32_t GetDirAttributes(const std::string& path) {
     if (path.empty()) return 0;
     const std::string stripped = StripBackslash(path);
-    if (IsVolumeRoot(stripped)) return 0;
     struct stat st {};
     if (::stat(stripped.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
     return AttributesOf(st.st_mode, LastComponent(stripped).c_str());
 }
 
 double GetFolderDate(const std::string& path) {
-    // The lookup names the directory itself only without a trailing separator.
-    if (path.empty() || path.back() == '/' || IsVolumeRoot(path)) return 0;
+    if (path.empty()) return 0;
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
-    if (LastComponent(path).compare(0, 1, ".") != 0) return 0;
+    if (::stat(StripBackslash(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
     return FileTimeToDate(st.st_mtim.tv_sec);
 }
 

@@ -21,12 +21,13 @@ inline constexpr int32_t kAttrDirectory = 16;
 // The attribute word of an entry of mode `mode` named `name`.
 int32_t AttributesOf(mode_t mode, const char* name);
 
-// The attribute word of the directory `path`; 0 when it names no directory, and for a volume
-// root.
+// The attribute word of the directory `path` (a volume root included); 0 when it names no
+// directory.
 int32_t GetDirAttributes(const std::string& path);
 
-// The catalogue date of the directory `path` when the path names it without a trailing "/" and
-// its name begins with "."; 0 in every other case (a volume root, a path ending in "/").
+// The catalogue date of the directory `path` (its last modification; a trailing "/" and a volume
+// root are fine); 0 when it names no directory. The scanned folder's own record takes its date
+// from here, so it shows the folder's real date rather than the zero date.
 double GetFolderDate(const std::string& path);
 
 // The catalogue date, in local time and whole seconds, of an instant given in seconds since

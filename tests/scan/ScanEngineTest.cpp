@@ -91,7 +91,8 @@ TEST_F(VolumeRootScanTest, ExampleFolderStoresTheCountsAndNegatedSizes) {
     EXPECT_EQ(top.DirCountOfFiles, 5);
     EXPECT_EQ(top.DirCountOfDirs, 1);
     EXPECT_EQ(top.DirCountOfFilesDirect, 3);
-    EXPECT_EQ(top.DirDate, 0);  // the path ends with "/"
+    EXPECT_EQ(top.DirDate, GetFolderDate(Path("ex")));  // the folder's own date, not the zero date
+    EXPECT_GT(top.DirDate, 40000);
     EXPECT_EQ(top.DirAttr, kAttrDirectory);
     const DirInfo& sub = tree[1].info;
     EXPECT_EQ(sub.DirName, "sub");
@@ -122,8 +123,9 @@ TEST_F(VolumeRootScanTest, VolumeRootAndFolderStoreTheirBasePathsAndDirectoryPat
     ASSERT_EQ(rootTree.size(), 3u);
     EXPECT_EQ(rootTree[0].info.DirName, "");
     EXPECT_EQ(rootTree[0].info.DirPath, "\\");
-    EXPECT_EQ(rootTree[0].info.DirAttr, 0);
-    EXPECT_EQ(rootTree[0].info.DirDate, 0);
+    // The volume root's record carries the root's own attributes and date.
+    EXPECT_EQ(rootTree[0].info.DirAttr, kAttrDirectory);
+    EXPECT_GT(rootTree[0].info.DirDate, 40000);
     EXPECT_EQ(rootTree[1].info.DirName, "Photos");
     EXPECT_EQ(rootTree[1].info.DirPath, "\\");
     EXPECT_EQ(rootTree[2].info.DirName, "2001");

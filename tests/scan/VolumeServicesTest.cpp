@@ -204,14 +204,17 @@ TEST_F(FixtureVolumes, TruePathCaseAttributesAndFolderDates) {
     ASSERT_EQ(::mkdir((root_ + "/.hidden").c_str(), 0555), 0);
     EXPECT_EQ(GetDirAttributes(root_ + "/cd/Photos/"), kAttrDirectory);
     EXPECT_EQ(GetDirAttributes(root_ + "/.hidden"), kAttrDirectory | kAttrHidden | kAttrReadOnly);
-    EXPECT_EQ(GetDirAttributes(root_ + "/cd/"), 0);  // a volume root
+    EXPECT_EQ(GetDirAttributes(root_ + "/cd/"), kAttrDirectory);  // a volume root
     EXPECT_EQ(GetDirAttributes(root_ + "/mountinfo"), 0);
     EXPECT_EQ(GetDirAttributes(root_ + "/missing"), 0);
 
-    EXPECT_EQ(GetFolderDate(root_ + "/cd/Photos/"), 0);
-    EXPECT_EQ(GetFolderDate(root_ + "/cd/Photos"), 0);
-    EXPECT_EQ(GetFolderDate(root_ + "/cd"), 0);
+    // A folder's own date, with or without the trailing "/", a volume root's too.
+    EXPECT_GT(GetFolderDate(root_ + "/cd/Photos/"), 40000);
+    EXPECT_EQ(GetFolderDate(root_ + "/cd/Photos/"), GetFolderDate(root_ + "/cd/Photos"));
+    EXPECT_GT(GetFolderDate(root_ + "/cd"), 40000);
     EXPECT_GT(GetFolderDate(root_ + "/.hidden"), 40000);
+    EXPECT_EQ(GetFolderDate(root_ + "/mountinfo"), 0);
+    EXPECT_EQ(GetFolderDate(root_ + "/missing/"), 0);
 }
 
 TEST(FileServices, ExistsAndRename) {
