@@ -338,12 +338,9 @@ void frmMenu::DebugClassData() {
 void frmMenu::DebugCdData() {
     classData data;
     if (!data.IsOpen()) return;
-    int count = 0;
-    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
-        cd->GetCdName();
-        ++count;
-    }
-    ShowMessage("CDs walked: " + std::to_string(count) + " of " +
+    data.GetCdFirst();
+    const int32_t walked = data.GetCdGoto(0).DebugData();
+    ShowMessage("CDs walked: " + std::to_string(walked) + " of " +
                     std::to_string(data.GetCdCount()) + " counted in the header",
                 vbOKOnly);
 }
@@ -352,24 +349,17 @@ void frmMenu::DebugDirData() {
     classData data;
     if (!data.IsOpen() || data.GetCdCount() == 0) return;
     classCd& cd = data.GetCdFirst();
-    int count = 0;
-    for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
-        dir->GetDirPath();
-        dir->GetDirName();
-        ++count;
-    }
-    ShowMessage("Directories of the first CD walked: " + std::to_string(count), vbOKOnly);
+    cd.GetDirFirst();
+    ShowMessage("Directories of the first CD walked: " + std::to_string(cd.Dirs().DebugData()),
+                vbOKOnly);
 }
 
 void frmMenu::DebugCatData() {
     classData data;
     if (!data.IsOpen()) return;
-    int count = 0;
-    for (classCat* cat = &data.GetCatFirst(); !data.GetCatEof(); cat = &data.GetCatNext()) {
-        cat->GetCatName();
-        ++count;
-    }
-    ShowMessage("Categories walked: " + std::to_string(count) + " of " +
+    data.GetCatFirst();
+    const int32_t walked = data.GetCatGoto(0).DebugData();
+    ShowMessage("Categories walked: " + std::to_string(walked) + " of " +
                     std::to_string(data.GetCatCount()) + " counted in the header",
                 vbOKOnly);
 }

@@ -128,6 +128,15 @@ int16_t classCat::GetError() {
     return error;
 }
 
+int32_t classCat::DebugData() {
+    int32_t walked = 0;
+    for (MoveFirst(); !isEof(); MoveNext()) {
+        GetCatName();
+        ++walked;
+    }
+    return walked;
+}
+
 int32_t classCat::GetSpaceUsed() const {
     return static_cast<int32_t>(CatRecord::kSize) + rec_.CatName.len + rec_.CatNotes.len;
 }

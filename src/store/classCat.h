@@ -52,6 +52,9 @@ public:
     void OpenFiles(std::shared_ptr<CatalogueFile> file) { file_ = std::move(file); }
     // 69 plus the current lengths of the name and the notes.
     int32_t GetSpaceUsed() const;
+    // Diagnostic walk over the category list reading every name; changes nothing in the file.
+    // Returns how many categories it walked.
+    int32_t DebugData();
 
     const CatRecord& Record() const { return rec_; }
 

@@ -145,6 +145,15 @@ int16_t classCd::GetError() {
     return error;
 }
 
+int32_t classCd::DebugData() {
+    int32_t walked = 0;
+    for (MoveFirst(); !isEof(); MoveNext()) {
+        GetCdName();
+        ++walked;
+    }
+    return walked;
+}
+
 void classCd::OpenFiles(std::shared_ptr<CatalogueFile> file) {
     file_ = file;
     dir_->OpenFiles(std::move(file));

@@ -69,6 +69,9 @@ public:
 
     int16_t GetError();
     void OpenFiles(std::shared_ptr<CatalogueFile> file);
+    // Diagnostic walk over the CD list from its first CD, reading every name; changes nothing in
+    // the file. Returns how many CDs it walked.
+    int32_t DebugData();
 
     classDir& GetDirGoto(int32_t id);
     classDir& GetDirFirst();

@@ -157,6 +157,16 @@ int16_t classDir::GetError() {
     return error;
 }
 
+int32_t classDir::DebugData() {
+    int32_t walked = 0;
+    for (MoveFirst(); !isEof(); MoveNext()) {
+        GetDirPath();
+        GetDirName();
+        ++walked;
+    }
+    return walked;
+}
+
 void classDir::OpenFiles(std::shared_ptr<CatalogueFile> file) {
     xxSetAppendFinish();
     file_ = file;

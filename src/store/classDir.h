@@ -73,6 +73,9 @@ public:
 
     int16_t GetError();
     void OpenFiles(std::shared_ptr<CatalogueFile> file);
+    // Diagnostic walk over the current CD's directories reading every path and name; changes
+    // nothing in the file. Returns how many directories it walked.
+    int32_t DebugData();
 
     ClassFile& GetFileGoto(int32_t id);
     ClassFile& GetFileFirst();

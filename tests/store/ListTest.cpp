@@ -6,6 +6,7 @@
 
 #include "../support/SampleCatalogue.h"
 #include "../support/TempDir.h"
+#include "CatalogueCheck.h"
 #include "classData.h"
 
 using namespace karvio;
@@ -76,6 +77,24 @@ TEST_F(Lists, EditingTheLastCdAfterAWalkKeepsItInTheList) {
     classData fresh(path_);
     EXPECT_EQ(CdIds(fresh), (std::vector<int32_t>{a, b}));
     EXPECT_EQ(fresh.GetCdGoto(b).GetCdNotes(), "edited after the walk");
+}
+
+TEST_F(Lists, DebugWalksCountWhatTheListsHold) {
+    CatInfo cat;
+    cat.CatName = "C";
+    AddCatInfo(data_, cat);
+    const int32_t a = AddSampleCd(data_, "A", {{"", "\\"}, {"X", "\\"}, {"Y", "X"}});
+    AddSampleCd(data_, "B", {});
+    data_.GetCdFirst();
+    EXPECT_EQ(data_.GetCdGoto(0).DebugData(), 2);
+    data_.GetCdGoto(a).GetDirFirst();
+    EXPECT_EQ(data_.GetCdGoto(a).Dirs().DebugData(), 3);
+    data_.GetCatFirst();
+    EXPECT_EQ(data_.GetCatGoto(0).DebugData(), 1);
+    const DebugDataResult debug = data_.DebugData();
+    data_.Flush();
+    EXPECT_EQ(debug.fileLength, static_cast<int64_t>(ReadAllBytes(path_).size()));
+    EXPECT_EQ(debug.liveSpace, CheckCatalogue(path_).liveSpace);
 }
 
 TEST_F(Lists, CdTextsSpaceAndBasepath) {
