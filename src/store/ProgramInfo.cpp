@@ -21,22 +21,26 @@ bool IsDirectoryWritable(const std::string& dir) {
     return !dir.empty() && ::access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
-std::string DefaultDataFilePath() {
+std::string ProgramOrUserDirectory(const char* xdgVariable, const char* homeFallback) {
     const std::string programDir = ProgramDirectory();
-    if (IsDirectoryWritable(programDir)) return programDir + "/" + kDataFileName;
+    if (IsDirectoryWritable(programDir)) return programDir;
 
-    std::filesystem::path dataHome;
-    const char* xdg = std::getenv("XDG_DATA_HOME");
+    std::filesystem::path base;
+    const char* xdg = std::getenv(xdgVariable);
     if (xdg && *xdg == '/') {
-        dataHome = xdg;
+        base = xdg;
     } else {
         const char* home = std::getenv("HOME");
-        dataHome = std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "share";
+        base = std::filesystem::path(home && *home ? home : "/tmp") / homeFallback;
     }
-    const std::filesystem::path dir = dataHome / "Karvio";
+    const std::filesystem::path dir = base / "Karvio";
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    return (dir / kDataFileName).string();
+    return dir.string();
+}
+
+std::string DefaultDataFilePath() {
+    return ProgramOrUserDirectory("XDG_DATA_HOME", ".local/share") + "/" + kDataFileName;
 }
 
 std::string FindResource(const std::string& relative) {

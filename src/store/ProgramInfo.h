@@ -23,6 +23,11 @@ std::string ProgramDirectory();
 // Whether the current user may create files in `dir`.
 bool IsDirectoryWritable(const std::string& dir);
 
+// The program directory when the user may write there; else `$<xdgVariable>/Karvio` (or
+// `~/<homeFallback>/Karvio` when the variable is unset), created when missing. Where the program
+// keeps what it writes: the default data file, report pages.
+std::string ProgramOrUserDirectory(const char* xdgVariable, const char* homeFallback);
+
 // The default data file: Karvio.cd in the program directory when that directory is writable,
 // else in $XDG_DATA_HOME/Karvio/ (~/.local/share/Karvio/), which is created when missing.
 std::string DefaultDataFilePath();

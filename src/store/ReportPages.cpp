@@ -21,22 +21,7 @@ constexpr int kCounterDigits = 6;
 
 }  // namespace
 
-std::string ReportPageDirectory() {
-    const std::string programDir = ProgramDirectory();
-    if (IsDirectoryWritable(programDir)) return programDir;
-    std::filesystem::path cache;
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    if (xdg && *xdg == '/') {
-        cache = xdg;
-    } else {
-        const char* home = std::getenv("HOME");
-        cache = std::filesystem::path(home && *home ? home : "/tmp") / ".cache";
-    }
-    const std::filesystem::path dir = cache / "Karvio";
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    return dir.string();
-}
+std::string ReportPageDirectory() { return ProgramOrUserDirectory("XDG_CACHE_HOME", ".cache"); }
 
 bool IsReportPageName(std::string_view name) {
     if (name.size() != kPageStem.size() + kCounterDigits + kPageExtension.size()) return false;
