@@ -1,7 +1,6 @@
 #include "startup/LaunchFile.h"
 
 #include <QDesktopServices>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
@@ -9,6 +8,7 @@
 
 #include "CatalogueText.h"
 #include "Messages.h"
+#include "PathServices.h"
 #include "classData.h"
 
 namespace karvio {
@@ -103,7 +103,7 @@ bool HasDefaultApplication(const QString& path) {
 
 LaunchServices LaunchServices::Desktop() {
     LaunchServices services;
-    services.fileExists = [](const QString& path) { return QFileInfo(path).isFile(); };
+    services.fileExists = [](const QString& path) { return FileExists(path.toStdString()); };
     services.hasAssociation = HasDefaultApplication;
     services.open = [](const QString& path) {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "Messages.h"
+#include "PathServices.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "mainwindow/ToolbarIcons.h"
@@ -34,8 +35,7 @@ enum StartupStep : int {
 
 QString ExistingFile(const QString& path) {
     if (path.isEmpty()) return {};
-    const QFileInfo info(path);
-    return info.isFile() ? info.absoluteFilePath() : QString();
+    return FileExists(path.toStdString()) ? QFileInfo(path).absoluteFilePath() : QString();
 }
 
 }  // namespace
