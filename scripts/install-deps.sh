@@ -5,13 +5,13 @@ set -euo pipefail
 
 packages=(
     # toolchain
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev ccache
     # libraries
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
     nlohmann-json3-dev libcli11-dev libblkid-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth imagemagick genisoimage fuseiso
+    xvfb xauth openbox imagemagick genisoimage fuseiso
     # runtime
     fonts-liberation shared-mime-info desktop-file-utils xdg-utils
 )

@@ -6,6 +6,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
+
+#include "ReportTree.h"
 
 class QWidget;
 
@@ -13,6 +17,25 @@ namespace karvio {
 
 // List modes of the explorer's contents list, in the order of the View menu.
 enum class ListViewMode { kLargeIcons, kSmallIcons, kList, kDetails };
+
+// A catalogued record that another window (search results, the find box) asks a view to show.
+// kind is the item kind code: 2 or 3 a CD or scanned folder, 4 a directory, 5 a file; the ids
+// that do not apply are 0.
+struct RecordRef {
+    int kind = 0;
+    int32_t cdId = 0;
+    int32_t dirId = 0;
+    int32_t fileId = 0;
+};
+
+// Where the Preview command starts: the tree of the CD the view shows, as a report tree, and
+// the node selected in it (-1 when the CD itself is selected, so "Start From Selected Directory"
+// is not offered).
+struct PreviewSource {
+    ReportTree tree;
+    int cdNode = 0;
+    int selectedNode = -1;
+};
 
 // What both catalogue views (explorer and CD panel) offer the main window.
 class CatalogueView {
@@ -27,6 +50,14 @@ public:
     virtual void PropertiesMainMenu() = 0;
     // Gives the view the keyboard focus after the first activation of the main window.
     virtual void StartFocus() = 0;
+    // The Preview command's start; nullopt when the selection cannot be previewed (the view has
+    // then told the user why).
+    virtual std::optional<PreviewSource> PreviewStart() = 0;
+    // Selects the record's CD, the directory node and the row, and makes them visible.
+    virtual void RevealRecord(const RecordRef& record) = 0;
+    // Rebuilds everything from the data file (after a compaction, or another program's change);
+    // no record id held before is used again.
+    virtual void ReloadCatalogue() = 0;
 };
 
 // The explorer view (category tree and contents list).
@@ -54,6 +85,9 @@ public:
     virtual void PropertiesTreeItem() = 0;
     // The record id held by the selected tree node (0 for none), for the launch command.
     virtual int32_t SelectedTreeTag() const = 0;
+    // The CDs a search walks: the CD list's ids in the order of its second column, ascending
+    // (refilled first when the list is not current).
+    virtual std::vector<int32_t> CdIdsForSearch() = 0;
 };
 
 // The report preview window (print and save of the shown page).
