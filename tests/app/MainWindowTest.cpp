@@ -69,6 +69,9 @@ struct FakeExplorer : ExplorerView {
     void MainMenu_CdRescan() override { ++rescans; }
     void PropertiesMainMenu() override { ++properties; }
     void StartFocus() override {}
+    std::optional<PreviewSource> PreviewStart() override { return std::nullopt; }
+    void RevealRecord(const RecordRef&) override {}
+    void ReloadCatalogue() override {}
     void SwitchListViewModes(ListViewMode m) override { mode = m; }
     void RefillListCds() override { ++refills; }
     void popMenuTreeLaunch() override {}
@@ -93,10 +96,14 @@ struct FakeCdPanel : CdPanelView {
     void MainMenu_CdRescan() override {}
     void PropertiesMainMenu() override {}
     void StartFocus() override {}
+    std::optional<PreviewSource> PreviewStart() override { return std::nullopt; }
+    void RevealRecord(const RecordRef&) override {}
+    void ReloadCatalogue() override {}
     bool HasTreeNodes() const override { return nodes; }
     void PropertiesListItem() override {}
     void PropertiesTreeItem() override {}
     int32_t SelectedTreeTag() const override { return 0; }
+    std::vector<int32_t> CdIdsForSearch() override { return {}; }
 };
 
 struct FakeReport : ReportPreviewTarget {
