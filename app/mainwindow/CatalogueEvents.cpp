@@ -1,0 +1,10 @@
+#include "mainwindow/CatalogueEvents.h"
+
+namespace karvio {
+
+CatalogueEvents& CatalogueEvents::Instance() {
+    static CatalogueEvents events;
+    return events;
+}
+
+}  // namespace karvio
