@@ -27,7 +27,6 @@ namespace karvio {
 namespace {
 
 constexpr int kLabelIntervalMs = 40;
-constexpr int kMediumCheckIntervalMs = 500;
 constexpr int kFrameIntervalMs = 90;
 constexpr int kFrameCount = 12;
 constexpr const char* kAnimationFile = "images/NewFileTree.gif";
@@ -183,7 +182,6 @@ void frmAnimation::ScanCd(int32_t& newId) {
         main->setEnabled(true);
         main->activateWindow();
     }
-    closing_ = true;
     hide();
     if (mediumLost_) {
         newId = 0;
@@ -198,7 +196,6 @@ void frmAnimation::btnCancel_Click() {
         return;
     }
     QApplication::restoreOverrideCursor();
-    closing_ = true;
     hide();
 }
 
@@ -225,7 +222,7 @@ void frmAnimation::FileAdded(std::string_view dirPath, std::string_view name, co
 }
 
 void frmAnimation::ShowProgress(std::string_view path, std::string_view name, const ScanCounts& soFar) {
-    if (sinceMediumCheck_.isValid() && sinceMediumCheck_.elapsed() >= kMediumCheckIntervalMs) {
+    if (sinceMediumCheck_.isValid() && sinceMediumCheck_.elapsed() >= mediumCheckMs_) {
         sinceMediumCheck_.restart();
         if (!MediumStillThere()) {
             mediumLost_ = true;

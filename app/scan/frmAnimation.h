@@ -46,6 +46,9 @@ public:
     // Whether the animation plays the shipped picture (false: the painted one).
     bool PlaysAnimationFile() const { return movie_ != nullptr; }
 
+    // How often the walk checks that its medium is still there (milliseconds; tests use 0).
+    void SetMediumCheckInterval(int ms) { mediumCheckMs_ = ms; }
+
     QLabel* Label1() const { return label1_; }
     QPushButton* btnCancel() const { return btnCancel_; }
 
@@ -72,7 +75,7 @@ private:
     std::string scanPath_;
     dev_t scanDevice_ = 0;
     bool mediumLost_ = false;
-    bool closing_ = false;
+    int mediumCheckMs_ = 500;
     QElapsedTimer sinceLabel_;
     QElapsedTimer sinceMediumCheck_;
     QLabel* label1_;
