@@ -188,7 +188,7 @@ void AddCategoryCommands(CLI::App& app) {
     addCmd->add_option("--notes", add->notes);
     addCmd->add_option("--icon", add->icon, "Image number");
     addCmd->callback([add] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, add->parent, true);
         CatInfo info;
         info.CatName = add->name;
@@ -207,7 +207,7 @@ void AddCategoryCommands(CLI::App& app) {
     rename->add_option("ID", edit->id)->required();
     rename->add_option("NAME", edit->text)->required();
     rename->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         data->GetCatGoto(edit->id).SetCatName(edit->text, true);
     });
@@ -216,7 +216,7 @@ void AddCategoryCommands(CLI::App& app) {
     move->add_option("ID", edit->id)->required();
     move->add_option("PARENT", edit->number)->required();
     move->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         RequireCategory(*data, edit->number, true);
         if (WouldLoop(*data, edit->id, edit->number)) {
@@ -229,7 +229,7 @@ void AddCategoryCommands(CLI::App& app) {
     notes->add_option("ID", edit->id)->required();
     notes->add_option("TEXT", edit->text)->required();
     notes->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         classCat& cat = data->GetCatGoto(edit->id);
         cat.SetCatNotes(edit->text);
@@ -240,7 +240,7 @@ void AddCategoryCommands(CLI::App& app) {
     icon->add_option("ID", edit->id)->required();
     icon->add_option("N", edit->number)->required();
     icon->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         classCat& cat = data->GetCatGoto(edit->id);
         cat.SetCatImageId(edit->number);
@@ -250,7 +250,7 @@ void AddCategoryCommands(CLI::App& app) {
     CLI::App* remove = category->add_subcommand("remove", "Remove a category without sub-categories");
     remove->add_option("ID", edit->id)->required();
     remove->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         for (classCat* cat = &data->GetCatFirst(); !data->GetCatEof(); cat = &data->GetCatNext()) {
             if (cat->GetCatParentId() == edit->id) {
@@ -277,7 +277,7 @@ void AddCdCommands(CLI::App& app) {
     rename->add_option("ID", args->id)->required();
     rename->add_option("NAME", args->text)->required();
     rename->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         requireCd(*data, args->id);
         data->GetCdGoto(args->id).SetCdName(args->text, true);
     });
@@ -287,7 +287,7 @@ void AddCdCommands(CLI::App& app) {
     notes->add_option("TEXT", args->text)->required();
     notes->callback([args, requireCd] {
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             requireCd(*data, args->id);
         }
         SetCdNotesById(args->id, args->text);
@@ -297,7 +297,7 @@ void AddCdCommands(CLI::App& app) {
     category->add_option("ID", args->id)->required();
     category->add_option("CATEGORY", args->category)->required();
     category->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         requireCd(*data, args->id);
         RequireCategory(*data, args->category, true);
         data->GetCdGoto(args->id).setCdCategory(args->category, true);
@@ -308,7 +308,7 @@ void AddCdCommands(CLI::App& app) {
     remove->callback([args, requireCd] {
         std::string title;
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             requireCd(*data, args->id);
             title = data->GetCdGoto(args->id).GetCdName();
         }
@@ -329,7 +329,7 @@ void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isD
     notes->add_option("TEXT", args->text)->required();
     notes->callback([args, isDir, what] {
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             if (!(isDir ? IsDirId(*data, args->id) : IsFileId(*data, args->id))) {
                 Fail(std::string("no ") + what + " with id " + std::to_string(args->id));
             }
