@@ -84,7 +84,6 @@ void ScanEngine::RunScan() {
     }
 
     if (!stopRequested_) {
-        data->File()->ClearAppendStart();
         CdInfo cd;
         cd.CdId = newCdId_;
         cd.CdName = cdName_;
@@ -99,6 +98,7 @@ void ScanEngine::RunScan() {
         cd.CdLastScanned = DateNow();
         cd.CdMediaType = GetMediaType(scanPath_);
         CommitScannedCd(*data, cd);
+        data->File()->ClearAppendStart();
         if (oldCdId_ > 0) data->GetCdDelete(oldCdId_);
     } else {
         data->File()->GiveBackAppends();

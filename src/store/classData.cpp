@@ -119,10 +119,11 @@ bool classData::Open(const std::string& path, bool readOnly) {
 
 void classData::StampOpened() {
     if (file_->IsReadOnly()) return;
-    const bool held = file_->HoldsWriteLock();
-    // Only when no other program is writing: the time is not worth a wait.
+    // Only when no program is writing, this one included (a scan's further store objects): the
+    // time is not worth a wait, nor a write in the middle of another change.
+    if (file_->HoldsWriteLock()) return;
     if (file_->LockForWriting(0) != CatalogueFile::LockResult::Locked) return;
-    if (!held) ReadHeader();
+    ReadHeader();
     header_.dataLastOpened = DateNow();
     WriteHeader();
     if (!file_->UnlockWriting()) StoreWriteError(kWriteHeader, file_.get());
