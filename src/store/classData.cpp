@@ -150,8 +150,30 @@ WriteAccess classData::BeginWrite(int waitMs, bool reopen) {
         if (!Open(path, openedForReading_)) return WriteAccess::Failed;
     }
     ++writeDepth_;
-    if (writeDepth_ == 1) ReloadHeader();
+    if (writeDepth_ == 1) {
+        ReloadHeader();
+        MendInterruptedCommit();
+    }
     return WriteAccess::Granted;
+}
+
+void classData::MendInterruptedCommit() {
+    // A program stopped between linking a CD behind the last one and writing the header leaves
+    // a complete CD that the header does not count yet.
+    const int32_t last = header_.dataCdLastRecord;
+    if (last < 1 || file_->Length() < int64_t{last} - 1 + static_cast<int64_t>(CdRecord::kSize)) return;
+    CdRecord lastCd, next;
+    uint8_t bytes[CdRecord::kSize];
+    if (!file_->ReadAt(last - 1, bytes, sizeof bytes)) return;
+    lastCd.Decode(bytes);
+    const int32_t id = lastCd.NextRecord;
+    if (lastCd.CdId != last || id < 1 || !file_->ReadAt(id - 1, bytes, sizeof bytes)) return;
+    next.Decode(bytes);
+    if (next.CdId != id || next.PrevRecord != last || next.NextRecord != 0) return;
+    header_.dataCdLastRecord = id;
+    header_.dataNumOfCds += 1;
+    header_.dataSpaceUsed += next.CdSpaceUsed;
+    WriteHeader();
 }
 
 void classData::EndWrite() {

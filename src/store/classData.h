@@ -151,6 +151,7 @@ private:
     // Sets the last-opened time when the lock is free at once; a busy or read-only catalogue
     // keeps its old time.
     void StampOpened();
+    void MendInterruptedCommit();
 
     std::shared_ptr<CatalogueFile> file_;
     bool usable_ = false;
