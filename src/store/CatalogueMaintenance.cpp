@@ -159,7 +159,10 @@ void RemoveStaleWorkFiles(const std::string& dir, const std::string& dataFile) {
         // A previous file that no longer has another name (a run killed after its swap) is the
         // only copy of the catalogue before that compaction: it stays for the user.
         if (BaseName(path).compare(0, previousPrefix.size(), previousPrefix) == 0 && st.st_nlink < 2) continue;
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+        // A second name of the data file itself is locked by the caller's own lock.
+        struct stat data {};
+        const bool isData = ::stat(dataFile.c_str(), &data) == 0 && data.st_dev == st.st_dev && data.st_ino == st.st_ino;
+        if (isData || ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
     }
 }
 

@@ -201,6 +201,7 @@ std::string classData::WriteAccessText(WriteAccess access) {
 CatalogueIdentity classData::Identity() {
     CatalogueIdentity id;
     if (!IsOpen()) return id;
+    file_->Refresh();
     ReloadHeader();
     std::tie(id.device, id.inode) = file_->DeviceAndInode();
     id.created = header_.dataCreated;
