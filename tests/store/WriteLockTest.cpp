@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "../support/SampleCatalogue.h"
@@ -212,4 +213,52 @@ TEST(WriteLock, DamagedFilesAreNamedWithTheirCause) {
     EXPECT_NE(text.find("Damaged"), std::string::npos) << text;
     EXPECT_NE(text.find(path), std::string::npos) << text;
     EXPECT_EQ(ReadAllBytes(path), bytes);
+}
+
+TEST(WriteLock, ACompactionKilledAtAnyStepLeavesACompleteCatalogueAndNoWorkFilesAfterTheNext) {
+    TempDir dir;
+    const std::string path = dir.File("Karvio.cd");
+    { classData data(path); AddSampleCd(data, "A", {{"", "\\", {{"a", 1}, {"b", 2}}, ""}}); AddSampleCd(data, "B", {}); }
+    // Killed while copying (at the first or the last copied file), before either rename, and
+    // between them.
+    for (int step = 0; step < 4; ++step) {
+        SCOPED_TRACE("killed at step " + std::to_string(step));
+        const pid_t child = ::fork();
+        if (child == 0) {
+            DataFilePath = path;
+            SetMessageSink([](const std::string&, const MsgButtonSet&) { return int{vbYes}; });
+            int renames = 0;
+            SetRenameFunction([&](const std::string& from, const std::string& to) {
+                if (++renames == step - 1) ::kill(::getpid(), SIGKILL);
+                return ::rename(from.c_str(), to.c_str());
+            });
+            int copied = 0;
+            CopyCallbacks callbacks;
+            callbacks.cancelRequested = [&] {
+                if (step < 2 && ++copied == (step == 0 ? 1 : 3)) ::kill(::getpid(), SIGKILL);
+                return false;
+            };
+            CompactDataFiles(callbacks, dir.path().string());
+            ::_exit(0);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status));
+        EXPECT_TRUE(CheckCatalogue(path).Clean());
+        classData data(path);
+        EXPECT_EQ(data.GetCdCount(), 2);
+        EXPECT_EQ(ReadCdInfo(data, data.Header().dataCdFirstRecord).CdName, "A");
+    }
+    DataFilePath = path;
+    const auto previousSink = SetMessageSink([](const std::string&, const MsgButtonSet&) { return int{vbYes}; });
+    EXPECT_EQ(CompactDataFiles({}, dir.path().string()).outcome, MaintenanceOutcome::Done);
+    SetMessageSink(previousSink);
+    DataFilePath.clear();
+    EXPECT_TRUE(CheckCatalogue(path).Clean());
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        // The previous file of a run killed after its swap is the only copy of that state: kept.
+        if (name.starts_with("~Temp_bak.") && std::filesystem::hard_link_count(entry.path()) == 1) continue;
+        EXPECT_FALSE(name.starts_with("~Temp_")) << name;
+    }
 }
