@@ -13,6 +13,7 @@
 #include "mainwindow/ToolbarIcons.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
+#include "search/frmSearch.h"
 #include "splash/frmSplash.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
@@ -85,6 +86,7 @@ int RunKarvio(int argc, char** argv) {
         frmMenu menu;
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+        frmSearch::Install(menu);
 
         step = kStepMenuStart;
         menu.MenuStart();
