@@ -5,6 +5,7 @@
 
 #include "CatalogueCheck.h"
 #include "CatalogueDate.h"
+#include "CategoryPictures.h"
 #include "CliSupport.h"
 #include "ProgramInfo.h"
 #include "TransferRecords.h"
@@ -173,21 +174,30 @@ void RequireCategory(classData& data, int32_t id, bool allowRoot) {
     if (!IsCategoryId(data, id)) Fail("no category with id " + std::to_string(id));
 }
 
+// A category with a picture number the program does not ship would show no picture at all.
+void RequireShippedImage(int32_t image) {
+    if (!IsShippedCategoryImage(image)) {
+        Fail("no category picture " + std::to_string(image) + "; the pictures are " +
+             std::to_string(kDefaultCategoryImage) + " (the default) to " + std::to_string(kLastCategoryImage));
+    }
+}
+
 void AddCategoryCommands(CLI::App& app) {
     CLI::App* category = app.add_subcommand("category", "Add, rename, move, annotate or remove a category");
     category->require_subcommand(1);
 
     struct AddArgs {
         std::string name, notes;
-        int32_t parent = 0, icon = 0;
+        int32_t parent = 0, icon = kDefaultCategoryImage;
     };
     auto add = std::make_shared<AddArgs>();
     CLI::App* addCmd = category->add_subcommand("add", "Add a category; prints its id");
     addCmd->add_option("NAME", add->name)->required();
     addCmd->add_option("--parent", add->parent, "Parent category id (0: the root)");
     addCmd->add_option("--notes", add->notes);
-    addCmd->add_option("--icon", add->icon, "Image number");
+    addCmd->add_option("--icon", add->icon, "Image number (6 the default picture, 7 to 18 the others)");
     addCmd->callback([add] {
+        RequireShippedImage(add->icon);
         auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, add->parent, true);
         CatInfo info;
@@ -238,8 +248,9 @@ void AddCategoryCommands(CLI::App& app) {
 
     CLI::App* icon = category->add_subcommand("icon", "Set a category's image number");
     icon->add_option("ID", edit->id)->required();
-    icon->add_option("N", edit->number)->required();
+    icon->add_option("N", edit->number, "6 the default picture, 7 to 18 the others")->required();
     icon->callback([edit] {
+        RequireShippedImage(edit->number);
         auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         classCat& cat = data->GetCatGoto(edit->id);

@@ -11,6 +11,7 @@
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "mainwindow/ToolbarIcons.h"
+#include "explorer/frmCategorySelect.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
 #include "splash/frmSplash.h"
@@ -85,6 +86,12 @@ int RunKarvio(int argc, char** argv) {
         frmMenu menu;
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+        MainCommandTargets targets;
+        targets.selectCategory = [&menu](int32_t categoryId) {
+            int32_t chosen = -1;
+            frmCategorySelect::SelectCategory(categoryId, chosen, &menu);
+        };
+        menu.SetCommandTargets(std::move(targets));
 
         step = kStepMenuStart;
         menu.MenuStart();
