@@ -198,7 +198,7 @@ void AddCategoryCommands(CLI::App& app) {
     addCmd->add_option("--icon", add->icon, "Image number (6 the default picture, 7 to 18 the others)");
     addCmd->callback([add] {
         RequireShippedImage(add->icon);
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, add->parent, true);
         CatInfo info;
         info.CatName = add->name;
@@ -217,7 +217,7 @@ void AddCategoryCommands(CLI::App& app) {
     rename->add_option("ID", edit->id)->required();
     rename->add_option("NAME", edit->text)->required();
     rename->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         data->GetCatGoto(edit->id).SetCatName(edit->text, true);
     });
@@ -226,7 +226,7 @@ void AddCategoryCommands(CLI::App& app) {
     move->add_option("ID", edit->id)->required();
     move->add_option("PARENT", edit->number)->required();
     move->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         RequireCategory(*data, edit->number, true);
         if (WouldLoop(*data, edit->id, edit->number)) {
@@ -239,7 +239,7 @@ void AddCategoryCommands(CLI::App& app) {
     notes->add_option("ID", edit->id)->required();
     notes->add_option("TEXT", edit->text)->required();
     notes->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         classCat& cat = data->GetCatGoto(edit->id);
         cat.SetCatNotes(edit->text);
@@ -251,7 +251,7 @@ void AddCategoryCommands(CLI::App& app) {
     icon->add_option("N", edit->number, "6 the default picture, 7 to 18 the others")->required();
     icon->callback([edit] {
         RequireShippedImage(edit->number);
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         classCat& cat = data->GetCatGoto(edit->id);
         cat.SetCatImageId(edit->number);
@@ -261,7 +261,7 @@ void AddCategoryCommands(CLI::App& app) {
     CLI::App* remove = category->add_subcommand("remove", "Remove a category without sub-categories");
     remove->add_option("ID", edit->id)->required();
     remove->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         for (classCat* cat = &data->GetCatFirst(); !data->GetCatEof(); cat = &data->GetCatNext()) {
             if (cat->GetCatParentId() == edit->id) {
@@ -288,7 +288,7 @@ void AddCdCommands(CLI::App& app) {
     rename->add_option("ID", args->id)->required();
     rename->add_option("NAME", args->text)->required();
     rename->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         requireCd(*data, args->id);
         data->GetCdGoto(args->id).SetCdName(args->text, true);
     });
@@ -298,7 +298,7 @@ void AddCdCommands(CLI::App& app) {
     notes->add_option("TEXT", args->text)->required();
     notes->callback([args, requireCd] {
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             requireCd(*data, args->id);
         }
         SetCdNotesById(args->id, args->text);
@@ -308,7 +308,7 @@ void AddCdCommands(CLI::App& app) {
     category->add_option("ID", args->id)->required();
     category->add_option("CATEGORY", args->category)->required();
     category->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         requireCd(*data, args->id);
         RequireCategory(*data, args->category, true);
         data->GetCdGoto(args->id).setCdCategory(args->category, true);
@@ -319,7 +319,7 @@ void AddCdCommands(CLI::App& app) {
     remove->callback([args, requireCd] {
         std::string title;
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             requireCd(*data, args->id);
             title = data->GetCdGoto(args->id).GetCdName();
         }
@@ -340,7 +340,7 @@ void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isD
     notes->add_option("TEXT", args->text)->required();
     notes->callback([args, isDir, what] {
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             if (!(isDir ? IsDirId(*data, args->id) : IsFileId(*data, args->id))) {
                 Fail(std::string("no ") + what + " with id " + std::to_string(args->id));
             }

@@ -14,6 +14,7 @@
 #include "explorer/frmCategorySelect.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
+#include "search/frmSearch.h"
 #include "splash/frmSplash.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
@@ -92,6 +93,7 @@ int RunKarvio(int argc, char** argv) {
             frmCategorySelect::SelectCategory(categoryId, chosen, &menu);
         };
         menu.SetCommandTargets(std::move(targets));
+        frmSearch::Install(menu);
 
         step = kStepMenuStart;
         menu.MenuStart();
