@@ -2,6 +2,7 @@
 
 #include "CatalogueText.h"
 #include "classData.h"
+#include "TransferRecords.h"
 
 namespace karvio {
 
@@ -31,6 +32,8 @@ void SetCategoryNotes(int32_t id, const QString& notes) {
     if (id <= 0) return;
     classData data;
     if (data.GetError() != kErrorNone) return;
+    const ScopedCatalogueWrite write(data);
+    if (!write.Granted()) return;
     classCat& cat = data.GetCatGoto(id);
     cat.SetCatNotes(notes.toStdString());
     cat.recordUpdate();
@@ -40,6 +43,8 @@ void SetCategoryIcon(int32_t id, int32_t icon) {
     if (id <= 0) return;
     classData data;
     if (data.GetError() != kErrorNone) return;
+    const ScopedCatalogueWrite write(data);
+    if (!write.Granted()) return;
     classCat& cat = data.GetCatGoto(id);
     cat.SetCatImageId(icon);
     cat.recordUpdate();

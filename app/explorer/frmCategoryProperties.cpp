@@ -14,6 +14,7 @@
 #include "controls/ItemIcons.h"
 #include "controls/ctlIconLabel.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "TransferRecords.h"
 
 namespace karvio {
 
@@ -121,6 +122,8 @@ void frmCategoryProperties::done(int result) {
     if (result == QDialog::Accepted) {
         {
             classData data;
+            const ScopedCatalogueWrite write(data);
+            if (!write.Granted()) return;
             classCat& cat = data.GetCatGoto(categoryId_);
             cat.SetCatNotes(fldNotes_->toPlainText().toStdString());
             cat.SetCatImageId(icon_);

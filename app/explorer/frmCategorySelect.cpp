@@ -278,6 +278,8 @@ void frmCategorySelect::btnAdd_Click() {
     QString key;
     {
         classData data;
+        const ScopedCatalogueWrite write(data);
+        if (!write.Granted()) return;
         id = AddCatInfo(data, info);
         key = QString::fromStdString(data.GetKarvioBasePath(id));
     }
@@ -307,7 +309,10 @@ void frmCategorySelect::OnItemChanged(QStandardItem* item) {
         classCat& cat = data.GetCatGoto(id);
         stored = cat.GetCatName();
         // An edit ended with no text keeps the category's name.
-        if (!text.isEmpty() && text.toStdString() != stored) cat.SetCatName(text.toStdString(), true);
+        if (!text.isEmpty() && text.toStdString() != stored) {
+            const ScopedCatalogueWrite write(data);
+            if (write.Granted()) data.GetCatGoto(id).SetCatName(text.toStdString(), true);
+        }
         stored = data.GetCatGoto(id).GetCatName();
     }
     building_ = true;
@@ -345,6 +350,8 @@ void frmCategorySelect::btnRemove_Click() {
     if (ShowMessage("Remove category\r\n[" + caption + "]", vbYesNoCancel) != vbYes) return;
     {
         classData data;
+        const ScopedCatalogueWrite write(data);
+        if (!write.Granted()) return;
         data.GetCatDelete(id);
     }
     QStandardItem* parent = item->parent();
@@ -384,6 +391,8 @@ bool frmCategorySelect::MoveCategory(int32_t source, int32_t target) {
     if (!ItemOf(source) || !ItemOf(target)) return false;
     {
         classData data;
+        const ScopedCatalogueWrite write(data);
+        if (!write.Granted()) return false;
         data.GetCatGoto(source).SetCatParentId(target, true);
     }
     BuildTree();

@@ -12,6 +12,7 @@
 #include "classData.h"
 #include "controls/ctlIconLabel.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "TransferRecords.h"
 
 namespace karvio {
 
@@ -96,7 +97,8 @@ void frmEdit::btnOK_Click() {
         cd_.CdCategory = txtCategory_->CategoryId();
         {
             classData data;
-            UpdateCdInfo(data, cd_);
+            const ScopedCatalogueWrite write(data);
+            if (write.Granted()) UpdateCdInfo(data, cd_);
         }
         QApplication::restoreOverrideCursor();
         emit CatalogueEvents::Instance().catalogueChanged();

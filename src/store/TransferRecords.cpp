@@ -32,6 +32,12 @@ bool MayWrite(classData& data) {
 
 }  // namespace
 
+ScopedCatalogueWrite::ScopedCatalogueWrite(classData& data) : data_(data), granted_(MayWrite(data)) {}
+
+ScopedCatalogueWrite::~ScopedCatalogueWrite() {
+    if (granted_) data_.EndWrite();
+}
+
 CatInfo ReadCatInfo(classData& data, int32_t id) {
     classCat& cat = data.GetCatGoto(id);
     CatInfo info;
