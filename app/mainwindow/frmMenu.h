@@ -52,6 +52,9 @@ public:
     void SetSearchWindow(QWidget* window);
     void SetReportPreview(ReportPreviewTarget* preview);
     void SetCommandTargets(MainCommandTargets targets);
+    const MainCommandTargets& CommandTargets() const { return targets_; }
+    // The catalogue view of the active style, or nullptr while it is not installed.
+    CatalogueView* CurrentCatalogueView() const { return CurrentView(); }
 
     // Enables and disables the commands for a context (MenuMode); other modes change nothing.
     void SetMenuState(int mode);

@@ -13,6 +13,7 @@
 #include "mainwindow/ToolbarIcons.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
+#include "report/PreviewCommand.h"
 #include "splash/frmSplash.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
@@ -84,6 +85,7 @@ int RunKarvio(int argc, char** argv) {
         step = kStepViewStyle;
         frmMenu menu;
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
+        InstallReportAndMaintenance(menu);
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
 
         step = kStepMenuStart;
