@@ -52,7 +52,9 @@ public:
     void SetSearchWindow(QWidget* window);
     void SetReportPreview(ReportPreviewTarget* preview);
     void SetCommandTargets(MainCommandTargets targets);
-    // The installed CD panel view (nullptr when none), and the view of the active style.
+    const MainCommandTargets& CommandTargets() const { return targets_; }
+    // The installed CD panel view (nullptr when none), and the view of the active style
+    // (nullptr while it is not installed).
     CdPanelView* CdPanel() const { return cdPanel_; }
     CatalogueView* CurrentCatalogueView() const { return CurrentView(); }
 

@@ -14,6 +14,7 @@
 #include "explorer/frmCategorySelect.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
+#include "report/PreviewCommand.h"
 #include "search/frmSearch.h"
 #include "splash/frmSplash.h"
 #include "startup/ProgramValues.h"
@@ -86,8 +87,9 @@ int RunKarvio(int argc, char** argv) {
         step = kStepViewStyle;
         frmMenu menu;
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
+        InstallReportAndMaintenance(menu);
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-        MainCommandTargets targets;
+        MainCommandTargets targets = menu.CommandTargets();
         targets.selectCategory = [&menu](int32_t categoryId) {
             int32_t chosen = -1;
             frmCategorySelect::SelectCategory(categoryId, chosen, &menu);

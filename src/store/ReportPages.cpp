@@ -21,7 +21,27 @@ constexpr int kCounterDigits = 6;
 
 }  // namespace
 
-std::string ReportPageDirectory() { return ProgramOrUserDirectory("XDG_CACHE_HOME", ".cache"); }
+std::string ReportPageDirectory() {
+    // A portable copy (its data file beside the program) keeps its pages there too; any other
+    // program directory (a build folder, /usr/local/bin) is no place for a user's files.
+    const std::string programDir = ProgramDirectory();
+    struct stat st {};
+    if (IsDirectoryWritable(programDir) && ::stat((programDir + "/" + kDataFileName).c_str(), &st) == 0) {
+        return programDir;
+    }
+    std::filesystem::path base;
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    if (xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::filesystem::path(home && *home ? home : "/tmp") / ".cache";
+    }
+    const std::filesystem::path dir = base / "Karvio";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return dir.string();
+}
 
 bool IsReportPageName(std::string_view name) {
     if (name.size() != kPageStem.size() + kCounterDigits + kPageExtension.size()) return false;

@@ -1,6 +1,6 @@
 // Where the program's report pages live and how they are named: "cd_" and a six-digit counter
-// with the extension ".tmp", in the program directory when it is writable, else in the user's
-// cache directory. The report writer picks names here; compaction removes the leftovers.
+// with the extension ".tmp", in the user's cache directory (beside the program only for a
+// portable copy). The report writer picks names here; compaction removes the leftovers.
 #pragma once
 
 #include <string>
@@ -8,8 +8,8 @@
 
 namespace karvio {
 
-// The program directory when writable, else $XDG_CACHE_HOME/Karvio (~/.cache/Karvio), created
-// when missing.
+// $XDG_CACHE_HOME/Karvio (~/.cache/Karvio), created when missing; the program directory when it
+// is writable and holds the data file "Karvio.cd" (a portable copy).
 std::string ReportPageDirectory();
 
 // Whether `fileName` (no directory) is one of the program's report pages: "cd_" + six digits +

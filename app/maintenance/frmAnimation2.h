@@ -1,0 +1,59 @@
+// The progress window of backup and compaction "Compacting Data Files": the project's animation,
+// the CD being copied, how many records are copied, and Cancel, which asks "Cancel Data
+// Compaction" first. Shown modeless but application-modal, so the rest of the program waits
+// while the copy yields to the event loop. User-interface thread.
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+
+#include "CatalogueCopy.h"
+
+class QLabel;
+class QMovie;
+class QPushButton;
+
+namespace karvio {
+
+class frmAnimation2 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmAnimation2(QWidget* parent = nullptr);
+
+    // The public cancel flag, set when the user confirmed Cancel.
+    bool Cancelled() const { return cancelled_; }
+
+    // The copy's callbacks: the CD label, and the cancel flag asked after every record (which
+    // also counts the records shown in the second label).
+    CopyCallbacks Callbacks();
+
+    void SetCdLabel(const QString& text);
+    void SetRecordCount(qint64 records);
+
+    QLabel* Animation1() const { return animation1_; }
+    QLabel* CdLabel() const { return lblCD_; }
+    QLabel* FilesLabel() const { return lblFiles_; }
+    QPushButton* CancelButton() const { return btnCancel_; }
+    // Whether the animation file was found and plays.
+    bool IsAnimating() const;
+
+public slots:
+    // Escape and the close box ask like the Cancel button.
+    void reject() override;
+
+private:
+    void AskCancel();
+
+    QLabel* animation1_;
+    QMovie* movie_ = nullptr;
+    QLabel* lblCD_;
+    QLabel* lblFiles_;
+    QPushButton* btnCancel_;
+    bool cancelled_ = false;
+    bool asking_ = false;
+    qint64 records_ = 0;
+    QElapsedTimer sinceLabel_;
+};
+
+}  // namespace karvio

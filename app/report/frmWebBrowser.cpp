@@ -1,0 +1,267 @@
+#include "report/frmWebBrowser.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <QTextCursor>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "HtmlReport.h"
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "mainwindow/MenuState.h"
+#include "mainwindow/frmMenu.h"
+
+namespace karvio {
+
+namespace {
+
+// Entry lines per appended piece: a screenful and more, yet a piece takes only milliseconds.
+constexpr int kLinesPerPiece = 200;
+// Appending stops for the event loop after this long, so scrolling stays smooth.
+constexpr int kAppendSliceMs = 30;
+
+constexpr char kImageRef[] = "src='images/";
+constexpr char kBackgroundRef[] = "background=images/";
+
+// Keeps the page while one of the preview's own modal dialogs is up.
+class OwnDialog {
+public:
+    explicit OwnDialog(int& count) : count_(count) { ++count_; }
+    ~OwnDialog() { --count_; }
+    OwnDialog(const OwnDialog&) = delete;
+    OwnDialog& operator=(const OwnDialog&) = delete;
+
+private:
+    int& count_;
+};
+
+}  // namespace
+
+bool SaveReportPage(const QByteArray& html, const QString& imageDir, const QString& target, QString* error) {
+    const QFileInfo info(target);
+    const QString folderName = info.completeBaseName() + QStringLiteral("_files");
+    const QDir folder(info.absolutePath() + '/' + folderName);
+    if (!folder.exists() && !QDir().mkpath(folder.path())) {
+        *error = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder.path()));
+        return false;
+    }
+    for (const char* image : kReportImages) {
+        const QString name = QFileInfo(QString::fromLatin1(image)).fileName();
+        const QString to = folder.filePath(name);
+        QString from = imageDir + '/' + QString::fromLatin1(image);
+        if (!QFile::exists(from)) from = QString::fromStdString(FindResource(image));
+        QFile::remove(to);
+        if (!QFile::copy(from, to)) {
+            *error = QStringLiteral("The image %1 cannot be written.").arg(QDir::toNativeSeparators(to));
+            return false;
+        }
+    }
+    // Only the page's own attributes carry these texts: catalogue names on the page have their
+    // quotes escaped, and the body tag is the second line.
+    const QByteArray folderRef = QUrl::toPercentEncoding(folderName) + '/';
+    QByteArray page = html;
+    page.replace(kImageRef, QByteArray("src='") + folderRef);
+    const qsizetype body = page.indexOf(kBackgroundRef);
+    if (body >= 0 && body < 200) {
+        page.replace(body, qsizetype(sizeof kBackgroundRef - 1), QByteArray("background=") + folderRef);
+    }
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly) || out.write(page) != page.size() || !out.commit()) {
+        *error = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(target), out.errorString());
+        return false;
+    }
+    return true;
+}
+
+frmWebBrowser::frmWebBrowser(QMdiArea* area, QWidget* parent)
+    : QWidget(parent), area_(area), browser_(new QTextBrowser(this)) {
+    setObjectName(QStringLiteral("frmWebBrowser"));
+    setWindowTitle(QStringLiteral("Report Preview"));
+    browser_->setObjectName(QStringLiteral("WebBrowser1"));
+    browser_->setAccessibleName(QStringLiteral("Report page"));
+    browser_->setOpenLinks(false);
+    browser_->setLineWrapMode(QTextEdit::NoWrap);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(browser_);
+
+    loader_.setInterval(0);
+    connect(&loader_, &QTimer::timeout, this, &frmWebBrowser::AppendSome);
+    if (area_) connect(area_, &QMdiArea::subWindowActivated, this, &frmWebBrowser::OnSubWindowActivated);
+}
+
+frmWebBrowser::~frmWebBrowser() {
+    loader_.stop();
+    if (!pageFile_.isEmpty()) QFile::remove(pageFile_);
+}
+
+bool frmWebBrowser::ShowHtml(const QString& pageFile) {
+    DropPage();
+    QFile file(pageFile);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(QStringLiteral("The report page cannot be read:\r\n%1\r\n%2")
+                        .arg(QDir::toNativeSeparators(pageFile), file.errorString())
+                        .toStdString(),
+                    vbOKOnly);
+        return false;
+    }
+    html_ = file.readAll();
+    pageFile_ = pageFile;
+
+    // Every entry is a line of its own; a rich-text document parses and lays out a few hundred
+    // of them in milliseconds but tens of thousands in seconds, so the first screen goes in
+    // with setHtml and the rest is appended in pieces from the event loop.
+    QStringList lines = QString::fromUtf8(html_).split(QStringLiteral("\r\n"));
+    while (!lines.isEmpty() && (lines.last().isEmpty() || lines.last() == QLatin1String("</html>") ||
+                                lines.last() == QLatin1String("</body>"))) {
+        lines.removeLast();
+    }
+    pieces_.clear();
+    next_ = 0;
+    for (qsizetype at = 0; at < lines.size(); at += kLinesPerPiece) {
+        pieces_.append(lines.mid(at, kLinesPerPiece).join(QStringLiteral("\r\n")));
+    }
+
+    browser_->clear();
+    browser_->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(pageFile).absolutePath() + '/'));
+    browser_->setHtml(pieces_.isEmpty() ? QString() : pieces_[next_++]);
+
+    if (!sub_ && area_) {
+        sub_ = area_->addSubWindow(this);
+        sub_->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub_->setWindowTitle(windowTitle());
+        sub_->installEventFilter(this);
+    }
+    QApplication::restoreOverrideCursor();
+    if (sub_) {
+        sub_->show();
+        show();
+        area_->setActiveSubWindow(sub_);
+    } else {
+        show();
+    }
+    if (IsLoading()) loader_.start();
+    QCoreApplication::processEvents();
+    SetMenuState(kModePreview);
+    return true;
+}
+
+void frmWebBrowser::AppendSome() {
+    QElapsedTimer slice;
+    slice.start();
+    // Appending keeps the reader's place: the scroll bar only grows below it.
+    QTextCursor cursor(browser_->document());
+    cursor.beginEditBlock();
+    while (next_ < pieces_.size()) {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertHtml(pieces_[next_]);
+        pieces_[next_++].clear();
+        if (slice.elapsed() >= kAppendSliceMs) break;
+    }
+    cursor.endEditBlock();
+    if (!IsLoading()) {
+        loader_.stop();
+        pieces_.clear();
+        next_ = 0;
+        emit pageComplete();
+    }
+}
+
+void frmWebBrowser::FinishLoading() {
+    if (!IsLoading()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    while (IsLoading()) AppendSome();
+    QApplication::restoreOverrideCursor();
+}
+
+void frmWebBrowser::DropPage() {
+    loader_.stop();
+    pieces_.clear();
+    next_ = 0;
+    if (!pageFile_.isEmpty()) QFile::remove(pageFile_);  // a failure to delete is of no concern
+    pageFile_.clear();
+    html_.clear();
+    browser_->clear();
+    if (sub_) sub_->hide();
+}
+
+void frmWebBrowser::OnSubWindowActivated(QMdiSubWindow* window) {
+    // Another child window taking over ends the preview; a dialog of our own, or the main
+    // window losing the focus (window == nullptr), does not.
+    if (!window || window == sub_ || ownDialogs_ > 0 || !HasPage()) return;
+    DropPage();
+}
+
+bool frmWebBrowser::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sub_ && event->type() == QEvent::Close) {
+        // Closing the preview drops its page; the window is kept for the next preview.
+        event->ignore();
+        DropPage();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmWebBrowser::Print() {
+    if (!HasPage()) return;
+    OwnDialog guard(ownDialogs_);
+    FinishLoading();
+    // Screen resolution keeps the page's 16-pixel rows as they are on the screen.
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setDocName(QFileInfo(pageFile_).fileName());
+    const QString printerName = defaultPrinterName ? defaultPrinterName() : QPrinterInfo::defaultPrinterName();
+    if (!printerName.isEmpty()) {
+        printer.setPrinterName(printerName);
+    } else {
+        // No default printer: printing without a question would print nothing and say nothing.
+        bool accepted = false;
+        if (askPrinter) {
+            accepted = askPrinter(printer);
+        } else {
+            QPrintDialog dialog(&printer, this);
+            dialog.setWindowTitle(QStringLiteral("Print"));
+            accepted = dialog.exec() == QDialog::Accepted;
+        }
+        if (!accepted) return;
+    }
+    browser_->document()->print(&printer);
+    const QString output = printer.outputFileName();
+    if (printer.printerState() == QPrinter::Error ||
+        (!output.isEmpty() && QFileInfo(output).size() == 0)) {
+        const QString where = output.isEmpty() ? printer.printerName() : QDir::toNativeSeparators(output);
+        ShowMessage(QStringLiteral("The page could not be printed on %1.").arg(where).toStdString(), vbOKOnly);
+    }
+}
+
+void frmWebBrowser::SaveAs() {
+    if (!HasPage()) return;
+    OwnDialog guard(ownDialogs_);
+    if (lastSaveDir_.isEmpty()) lastSaveDir_ = QDir::homePath();
+    const QString proposal = lastSaveDir_ + QStringLiteral("/report.htm");
+    QString target = askSaveName
+                         ? askSaveName(proposal)
+                         : QFileDialog::getSaveFileName(this, QStringLiteral("Save as htm"), proposal,
+                                                        QStringLiteral("Web page (*.htm *.html)"));
+    if (target.isEmpty()) return;
+    if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".htm");
+    lastSaveDir_ = QFileInfo(target).absolutePath();
+    QString error;
+    if (!SaveReportPage(html_, QFileInfo(pageFile_).absolutePath(), target, &error)) {
+        ShowMessage(QStringLiteral("The page could not be saved.\r\n%1").arg(error).toStdString(), vbOKOnly);
+    }
+}
+
+}  // namespace karvio

@@ -1,0 +1,267 @@
+// The Preview command end to end on a fixture catalogue: the options dialog driven by its real
+// widgets, the page in the preview window, the page file's life, print and save.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "ReportPages.h"
+#include "mainwindow/frmMenu.h"
+#include "report/PreviewCommand.h"
+#include "report/frmPreviewOptions.h"
+#include "report/frmWebBrowser.h"
+#include "startup/Settings.h"
+#include "support/SampleCatalogue.h"
+#include "support/TempDir.h"
+
+namespace karvio {
+namespace {
+
+using testing::TempDir;
+
+// A catalogue view that offers the tree of its CD, as both real views do.
+struct FakeView : ExplorerView {
+    QWidget window;
+    std::optional<PreviewSource> source;
+    int asked = 0;
+    QWidget* ViewWindow() override { return &window; }
+    void MainMenu_CdAdd() override {}
+    void MainMenu_CdEdit() override {}
+    void MainMenu_CdDelete() override {}
+    void MainMenu_CdRescan() override {}
+    void PropertiesMainMenu() override {}
+    void StartFocus() override {}
+    std::optional<PreviewSource> PreviewStart() override {
+        ++asked;
+        return source;
+    }
+    void RevealRecord(const RecordRef&) override {}
+    void ReloadCatalogue() override {}
+    void SwitchListViewModes(ListViewMode) override {}
+    void RefillListCds() override {}
+    void popMenuTreeLaunch() override {}
+    void popMenuTreeAdd() override {}
+    void popMenuTreeDelete() override {}
+    void popMenuTreeRename() override {}
+    void popMenuTreeProperties() override {}
+    void popMenuListLaunch() override {}
+    void popMenuListDelete() override {}
+    void popMenuListRename() override {}
+    void popMenuListProperties() override {}
+};
+
+// Answers the next modal dialog when it comes up.
+void WhenDialog(std::function<void(QWidget*)> answer) {
+    QTimer::singleShot(0, [answer] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        answer(dialog);
+    });
+}
+
+class ReportPreview : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DataFilePath = dir.File("Karvio.cd");
+        {
+            classData data;
+            ASSERT_TRUE(data.OpenFiles(DataFilePath));
+            testing::BuildSampleCatalogue(data);
+        }
+        previousSink = SetMessageSink([this](const std::string& text, const MsgButtonSet& b) {
+            messages.push_back(text);
+            return b.DefaultValue();
+        });
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(dir.File("cache")));
+        view = new FakeView;
+        menu.SetExplorerView(view);
+        menu.SetViewStyleChecks(true);
+        preview = InstallReportAndMaintenance(menu);
+        menu.show();
+        classData data;
+        data.GetCdFirst();
+        PreviewSource source;
+        source.tree = BuildCdReportTree(data, data.GetCdGoto(0).GetCdId(), false);
+        source.cdNode = 0;
+        source.selectedNode = source.tree.FindDirectory(DocsId(data));
+        view->source = source;
+    }
+    void TearDown() override {
+        menu.SetExplorerView(nullptr);
+        delete view;
+        SetMessageSink(previousSink);
+        DataFilePath.clear();
+    }
+    static int32_t DocsId(classData& data) {
+        classCd& cd = data.GetCdFirst();
+        for (cd.GetDirFirst(); !cd.GetDirEof(); cd.GetDirNext()) {
+            if (cd.Dirs().GetDirName() == "Docs") return cd.Dirs().GetDirId();
+        }
+        return 0;
+    }
+    QString PreviewOnce(std::function<void(frmPreviewOptions*)> choose) {
+        WhenDialog([choose](QWidget* w) {
+            auto* dialog = qobject_cast<frmPreviewOptions*>(w);
+            ASSERT_NE(dialog, nullptr);
+            choose(dialog);
+            QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
+        });
+        menu.Item("mnuFilePreview")->trigger();
+        preview->FinishLoading();
+        return preview->Browser()->toPlainText();
+    }
+
+    TempDir dir;
+    frmMenu menu;
+    FakeView* view = nullptr;
+    frmWebBrowser* preview = nullptr;
+    std::vector<std::string> messages;
+    MessageSink previousSink;
+};
+
+TEST_F(ReportPreview, OptionsFromEitherStartAndKeptInTheSettings) {
+    // Start from the selected directory, files listed: only the directory's subtree.
+    QString text = PreviewOnce([](frmPreviewOptions* d) {
+        EXPECT_TRUE(d->StartFromSelected()->isEnabled());
+        EXPECT_TRUE(d->StartFromSelected()->isChecked());
+        d->CheckBox("chkDirFiles")->setChecked(true);
+    });
+    EXPECT_TRUE(text.contains("Docs"));
+    EXPECT_TRUE(text.contains("manual.pdf"));
+    EXPECT_FALSE(text.contains("readme.txt"));
+    EXPECT_TRUE(preview->HasPage());
+    EXPECT_TRUE(QFile::exists(preview->PageFile()));
+    EXPECT_TRUE(preview->PageFile().startsWith(QString::fromStdString(dir.File("cache"))));
+
+    // From the root without files; the unchecked box is remembered and disables the file options.
+    text = PreviewOnce([](frmPreviewOptions* d) {
+        d->StartFromRoot()->click();
+        d->CheckBox("chkDirFiles")->setChecked(false);
+        EXPECT_FALSE(d->CheckBox("chkFileSizes")->isEnabled());
+    });
+    EXPECT_TRUE(text.trimmed().startsWith("Alpha")) << text.left(80).toStdString();
+    EXPECT_TRUE(text.contains("Old"));
+    EXPECT_FALSE(text.contains("manual.pdf"));
+    EXPECT_EQ(GetSetting(settings::kChkDirFiles), "0");
+    EXPECT_FALSE(LoadReportOptions().chkDirFiles);
+
+    // A CD selected: only "Start From Root" is offered.
+    view->source->selectedNode = -1;
+    PreviewOnce([](frmPreviewOptions* d) {
+        EXPECT_FALSE(d->StartFromSelected()->isEnabled());
+        EXPECT_TRUE(d->StartFromRoot()->isChecked());
+    });
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(ReportPreview, CancelRefusalAndAnUnwritableCacheWriteNoPage) {
+    WhenDialog([](QWidget* w) { QTest::mouseClick(qobject_cast<frmPreviewOptions*>(w)->CancelButton(), Qt::LeftButton); });
+    menu.Item("mnuFilePreview")->trigger();
+    EXPECT_FALSE(preview->HasPage());
+
+    const PreviewSource kept = *view->source;
+    view->source.reset();  // the view refused (and said why itself)
+    menu.Item("mnuFilePreview")->trigger();
+    view->source = kept;
+    EXPECT_FALSE(preview->HasPage());
+    EXPECT_EQ(view->asked, 2);
+
+    // The cache directory lies below a plain file, so it can never be made.
+    testing::WriteAllBytes(dir.File("blocker"), {'x'});
+    qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(dir.File("blocker") + "/cache"));
+    view->source->selectedNode = -1;
+    messages.clear();
+    PreviewOnce([](frmPreviewOptions*) {});
+    EXPECT_FALSE(preview->HasPage());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("cannot be written"), std::string::npos);
+}
+
+TEST_F(ReportPreview, PageLivesWhileThePreviewIsActiveAndThroughItsOwnDialogs) {
+    PreviewOnce([](frmPreviewOptions*) {});
+    const QString page = preview->PageFile();
+    ASSERT_TRUE(QFile::exists(page));
+
+    // Print with no default printer: the print dialog is asked (here: a PDF file), the page
+    // file survives the dialog, and the PDF is written.
+    preview->defaultPrinterName = [] { return QString(); };
+    bool asked = false;
+    const QString pdf = QString::fromStdString(dir.File("out.pdf"));
+    preview->askPrinter = [&](QPrinter& printer) {
+        asked = true;
+        EXPECT_TRUE(QFile::exists(page));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    menu.Item("mnuFilePrint")->trigger();
+    EXPECT_TRUE(asked);
+    EXPECT_GT(QFileInfo(pdf).size(), 1000);
+
+    // A cancelled print dialog prints nothing and says nothing.
+    preview->askPrinter = [](QPrinter&) { return false; };
+    menu.Item("mnuFilePrint")->trigger();
+    EXPECT_TRUE(messages.empty());
+
+    // Save as: the page and its images beside it under the page's own folder name.
+    const QString saved = QString::fromStdString(dir.File("my report"));
+    preview->askSaveName = [&](const QString&) {
+        EXPECT_TRUE(QFile::exists(page));
+        return saved;
+    };
+    menu.Item("mnuFileSave")->trigger();
+    ASSERT_TRUE(QFile::exists(saved + ".htm"));
+    QFile file(saved + ".htm");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
+    EXPECT_FALSE(html.contains("'images/"));
+    EXPECT_TRUE(html.contains("src='my%20report_files/nodeFolder.gif'"));
+    EXPECT_TRUE(html.contains("background=my%20report_files/background.jpg"));
+    for (const char* image : kReportImages) {
+        EXPECT_TRUE(QFile::exists(QString::fromStdString(dir.File("my report_files/")) +
+                                  QFileInfo(QString::fromLatin1(image)).fileName()))
+            << image;
+    }
+    // The saved page finds its images when shown again.
+    frmWebBrowser again(nullptr);
+    again.ShowHtml(saved + ".htm");
+    again.FinishLoading();
+    EXPECT_FALSE(again.Browser()->document()->resource(QTextDocument::ImageResource,
+                                                       QUrl("my%20report_files/nodeFolder.gif")).isNull());
+    again.DropPage();
+    EXPECT_TRUE(QFile::exists(page)) << "showing another page must not touch this one";
+
+    // Another child window activated: the page goes and the preview hides.
+    QMdiSubWindow* other = menu.MdiArea()->addSubWindow(new QWidget);
+    other->show();
+    menu.MdiArea()->setActiveSubWindow(other);
+    EXPECT_FALSE(QFile::exists(page));
+    EXPECT_FALSE(preview->HasPage());
+    // Print and save of a dropped page do nothing.
+    menu.Item("mnuFilePrint")->trigger();
+    menu.Item("mnuFileSave")->trigger();
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST(ReportPageSave, AnUnwritableTargetIsReportedAndNothingHalfWritten) {
+    TempDir dir;
+    testing::WriteAllBytes(dir.File("blocker"), {'x'});
+    QString error;
+    EXPECT_FALSE(SaveReportPage("<html>", QString::fromStdString(dir.path().string()),
+                                QString::fromStdString(dir.File("blocker") + "/page.htm"), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+}  // namespace
+}  // namespace karvio
