@@ -1,4 +1,5 @@
 #include "startup/Startup.h"
+#include "views/frmBrowseCD.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -85,6 +86,8 @@ int RunKarvio(int argc, char** argv) {
         frmMenu menu;
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+        // Owned by the main window, whose MDI area takes it over when the view is first shown.
+        menu.SetCdPanelView(new frmBrowseCD(&menu));
 
         step = kStepMenuStart;
         menu.MenuStart();
