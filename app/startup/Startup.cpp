@@ -87,7 +87,9 @@ int RunKarvio(int argc, char** argv) {
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
         // Owned by the main window, whose MDI area takes it over when the view is first shown.
-        menu.SetCdPanelView(new frmBrowseCD(&menu));
+        auto* cdPanel = new frmBrowseCD(&menu);
+        cdPanel->hide();
+        menu.SetCdPanelView(cdPanel);
 
         step = kStepMenuStart;
         menu.MenuStart();
