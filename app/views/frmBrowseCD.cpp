@@ -292,6 +292,8 @@ void frmBrowseCD::RefillListCds(int32_t cdId, bool showTree) {
         listModel_->appendRow(row);
     }
     listView1_->selectionModel()->blockSignals(false);
+    for (int column = 0; column < listModel_->columnCount(); ++column)
+        listView1_->resizeColumnToContents(column);
     if (cdId == 0) cdId = GetSetting(settings::kLastCdId).toInt();
     int row = ListRowOf(cdId);
     if (row < 0 && listModel_->rowCount() > 0) row = 0;
@@ -398,7 +400,7 @@ void frmBrowseCD::ShowDetails(int kind, int32_t id) {
         attr = info.FileAttr;
     }
     fldName_->setText(Text(name));
-    fldSize_->setText(Text(FormatSize(size)));
+    fldSize_->setText(Text(FormatSize(size)).trimmed());
     fldDate_->setText(Text(DateToText(date)));
     fldAttr_->setText(Text(AttributesToText(attr)));
     notesTag_ = Text(notes);
