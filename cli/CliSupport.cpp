@@ -1,11 +1,18 @@
 #include "CliSupport.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 #include <iostream>
 #include <vector>
 
 #include "CatalogueDate.h"
 #include "CatalogueText.h"
+#include "ProgramInfo.h"
 
 namespace karvio::cli {
 
@@ -40,15 +47,51 @@ void Fail(const std::string& message) {
     std::exit(1);
 }
 
-std::unique_ptr<classData> OpenCatalogueOrExit() {
-    auto data = std::make_unique<classData>();
-    if (const int16_t error = data->GetError(); error != kErrorNone) {
-        std::string text = DataFileErrorText(error, data->GetOpenErrorText());
+namespace {
+
+void FailOnOpenError(classData& data) {
+    if (const int16_t error = data.GetError(); error != kErrorNone) {
+        std::string text = DataFileErrorText(error, data.GetOpenErrorText());
         for (auto& c : text) {
             if (c == '\r') c = ' ';
         }
-        Fail(data->GetOpenPath() + ":\n" + text);
+        Fail(data.GetOpenPath() + ":\n" + text);
     }
+}
+
+// The store object that holds the write lock of a writing command until the program ends.
+classData*& WriteHolder() {
+    static classData* holder = nullptr;
+    return holder;
+}
+
+void ReleaseWriteHolder() {
+    // Before the store's own statics go: held writes reach the file, then the lock is let go.
+    delete std::exchange(WriteHolder(), nullptr);
+}
+
+void HoldWriteLockOrExit() {
+    if (WriteHolder()) return;
+    auto holder = std::make_unique<classData>();
+    FailOnOpenError(*holder);
+    const WriteAccess access = holder->BeginWrite(WriteLockWait(), true);
+    if (access != WriteAccess::Granted) Fail(holder->GetOpenPath() + ": " + classData::WriteAccessText(access));
+    WriteHolder() = holder.release();
+    std::atexit(ReleaseWriteHolder);
+}
+
+}  // namespace
+
+std::unique_ptr<classData> OpenCatalogueOrExit(bool forWriting) {
+    if (forWriting) {
+        HoldWriteLockOrExit();
+    } else {
+        const std::string path = GetDataFileName();
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) Fail(path + ": no such catalogue (" + std::strerror(errno) + ")");
+    }
+    auto data = std::make_unique<classData>();
+    FailOnOpenError(*data);
     return data;
 }
 

@@ -33,7 +33,12 @@ struct RegisterCommands {
 void AddRegisteredCommands(CLI::App& app);
 
 // Opens the catalogue the options name. When it is refused, prints why and ends with status 1.
-std::unique_ptr<classData> OpenCatalogueOrExit();
+// A command that only reads never creates a catalogue: a path that names none is an error. A
+// command that writes (`forWriting`) takes the catalogue's write lock first and keeps it until
+// the program ends, so that its checks and its changes see no other program's write in between;
+// when another program is changing the catalogue, or it is read-only, it ends with status 1 and
+// changes nothing.
+std::unique_ptr<classData> OpenCatalogueOrExit(bool forWriting = false);
 
 // Ends the command with a message on stderr and status 1.
 [[noreturn]] void Fail(const std::string& message);

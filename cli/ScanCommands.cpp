@@ -144,7 +144,7 @@ struct ScanArgs {
 void RunScanCommand(const ScanArgs& args) {
     RequireDirectory(args.path);
     {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         if (args.category != 0 && !IsCategoryId(*data, args.category)) {
             Fail("no category with id " + std::to_string(args.category));
         }
@@ -159,7 +159,7 @@ void RunScanCommand(const ScanArgs& args) {
 void RunRescanCommand(const ScanArgs& args) {
     CdInfo cd;
     {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         if (!IsCdId(*data, args.cdId)) Fail("no CD with id " + std::to_string(args.cdId));
         cd = ReadCdInfo(*data, args.cdId);
     }

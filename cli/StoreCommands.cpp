@@ -5,6 +5,7 @@
 
 #include "CatalogueCheck.h"
 #include "CatalogueDate.h"
+#include "CategoryPictures.h"
 #include "CliSupport.h"
 #include "ProgramInfo.h"
 #include "TransferRecords.h"
@@ -173,22 +174,31 @@ void RequireCategory(classData& data, int32_t id, bool allowRoot) {
     if (!IsCategoryId(data, id)) Fail("no category with id " + std::to_string(id));
 }
 
+// A category with a picture number the program does not ship would show no picture at all.
+void RequireShippedImage(int32_t image) {
+    if (!IsShippedCategoryImage(image)) {
+        Fail("no category picture " + std::to_string(image) + "; the pictures are " +
+             std::to_string(kDefaultCategoryImage) + " (the default) to " + std::to_string(kLastCategoryImage));
+    }
+}
+
 void AddCategoryCommands(CLI::App& app) {
     CLI::App* category = app.add_subcommand("category", "Add, rename, move, annotate or remove a category");
     category->require_subcommand(1);
 
     struct AddArgs {
         std::string name, notes;
-        int32_t parent = 0, icon = 0;
+        int32_t parent = 0, icon = kDefaultCategoryImage;
     };
     auto add = std::make_shared<AddArgs>();
     CLI::App* addCmd = category->add_subcommand("add", "Add a category; prints its id");
     addCmd->add_option("NAME", add->name)->required();
     addCmd->add_option("--parent", add->parent, "Parent category id (0: the root)");
     addCmd->add_option("--notes", add->notes);
-    addCmd->add_option("--icon", add->icon, "Image number");
+    addCmd->add_option("--icon", add->icon, "Image number (6 the default picture, 7 to 18 the others)");
     addCmd->callback([add] {
-        auto data = OpenCatalogueOrExit();
+        RequireShippedImage(add->icon);
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, add->parent, true);
         CatInfo info;
         info.CatName = add->name;
@@ -207,7 +217,7 @@ void AddCategoryCommands(CLI::App& app) {
     rename->add_option("ID", edit->id)->required();
     rename->add_option("NAME", edit->text)->required();
     rename->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         data->GetCatGoto(edit->id).SetCatName(edit->text, true);
     });
@@ -216,7 +226,7 @@ void AddCategoryCommands(CLI::App& app) {
     move->add_option("ID", edit->id)->required();
     move->add_option("PARENT", edit->number)->required();
     move->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         RequireCategory(*data, edit->number, true);
         if (WouldLoop(*data, edit->id, edit->number)) {
@@ -229,7 +239,7 @@ void AddCategoryCommands(CLI::App& app) {
     notes->add_option("ID", edit->id)->required();
     notes->add_option("TEXT", edit->text)->required();
     notes->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         classCat& cat = data->GetCatGoto(edit->id);
         cat.SetCatNotes(edit->text);
@@ -238,9 +248,10 @@ void AddCategoryCommands(CLI::App& app) {
 
     CLI::App* icon = category->add_subcommand("icon", "Set a category's image number");
     icon->add_option("ID", edit->id)->required();
-    icon->add_option("N", edit->number)->required();
+    icon->add_option("N", edit->number, "6 the default picture, 7 to 18 the others")->required();
     icon->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        RequireShippedImage(edit->number);
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         classCat& cat = data->GetCatGoto(edit->id);
         cat.SetCatImageId(edit->number);
@@ -250,7 +261,7 @@ void AddCategoryCommands(CLI::App& app) {
     CLI::App* remove = category->add_subcommand("remove", "Remove a category without sub-categories");
     remove->add_option("ID", edit->id)->required();
     remove->callback([edit] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         RequireCategory(*data, edit->id, false);
         for (classCat* cat = &data->GetCatFirst(); !data->GetCatEof(); cat = &data->GetCatNext()) {
             if (cat->GetCatParentId() == edit->id) {
@@ -277,7 +288,7 @@ void AddCdCommands(CLI::App& app) {
     rename->add_option("ID", args->id)->required();
     rename->add_option("NAME", args->text)->required();
     rename->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         requireCd(*data, args->id);
         data->GetCdGoto(args->id).SetCdName(args->text, true);
     });
@@ -287,7 +298,7 @@ void AddCdCommands(CLI::App& app) {
     notes->add_option("TEXT", args->text)->required();
     notes->callback([args, requireCd] {
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             requireCd(*data, args->id);
         }
         SetCdNotesById(args->id, args->text);
@@ -297,7 +308,7 @@ void AddCdCommands(CLI::App& app) {
     category->add_option("ID", args->id)->required();
     category->add_option("CATEGORY", args->category)->required();
     category->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit();
+        auto data = OpenCatalogueOrExit(true);
         requireCd(*data, args->id);
         RequireCategory(*data, args->category, true);
         data->GetCdGoto(args->id).setCdCategory(args->category, true);
@@ -308,7 +319,7 @@ void AddCdCommands(CLI::App& app) {
     remove->callback([args, requireCd] {
         std::string title;
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             requireCd(*data, args->id);
             title = data->GetCdGoto(args->id).GetCdName();
         }
@@ -329,7 +340,7 @@ void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isD
     notes->add_option("TEXT", args->text)->required();
     notes->callback([args, isDir, what] {
         {
-            auto data = OpenCatalogueOrExit();
+            auto data = OpenCatalogueOrExit(true);
             if (!(isDir ? IsDirId(*data, args->id) : IsFileId(*data, args->id))) {
                 Fail(std::string("no ") + what + " with id " + std::to_string(args->id));
             }

@@ -52,6 +52,9 @@ public:
     void SetSearchWindow(QWidget* window);
     void SetReportPreview(ReportPreviewTarget* preview);
     void SetCommandTargets(MainCommandTargets targets);
+    // The installed CD panel view (nullptr when none), and the view of the active style.
+    CdPanelView* CdPanel() const { return cdPanel_; }
+    CatalogueView* CurrentCatalogueView() const { return CurrentView(); }
 
     // Enables and disables the commands for a context (MenuMode); other modes change nothing.
     void SetMenuState(int mode);

@@ -12,8 +12,10 @@
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "mainwindow/ToolbarIcons.h"
+#include "explorer/frmCategorySelect.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
+#include "search/frmSearch.h"
 #include "splash/frmSplash.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
@@ -90,6 +92,13 @@ int RunKarvio(int argc, char** argv) {
         auto* cdPanel = new frmBrowseCD(&menu);
         cdPanel->hide();
         menu.SetCdPanelView(cdPanel);
+        MainCommandTargets targets;
+        targets.selectCategory = [&menu](int32_t categoryId) {
+            int32_t chosen = -1;
+            frmCategorySelect::SelectCategory(categoryId, chosen, &menu);
+        };
+        menu.SetCommandTargets(std::move(targets));
+        frmSearch::Install(menu);
 
         step = kStepMenuStart;
         menu.MenuStart();

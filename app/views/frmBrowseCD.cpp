@@ -25,6 +25,8 @@
 #include "startup/LaunchFile.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
+#include "scan/CdCommands.h"
+#include "views/frmProperties.h"
 
 namespace karvio {
 
@@ -445,20 +447,51 @@ void frmBrowseCD::MainMenu_CdDelete() {
     if (id == 0) return;
     const int row = ListRowOf(id);
     const std::string title = listModel_->item(row, 0)->text().toStdString();
-    if (!RemoveCd(id, title)) return;
+    // DeleteCd asks, removes and tells every window (this one drops the row through cdRemoved).
+    if (!DeleteCd(id, title)) return;
     RefreshExplorer = true;
-    emit CatalogueEvents::Instance().cdRemoved(id);
     RefillListCds(0, false);
     ClearTree();
     ShowDetails(0, 0);
 }
 
-void frmBrowseCD::PropertiesListItem() {
-    // The properties dialog is not in this build yet; the details pane shows the same record.
-    if (const int32_t id = SelectedCdId()) ShowDetails(kIconCd, id);
+void frmBrowseCD::MainMenu_CdAdd() {
+    const int32_t id = AddCd(0, this);
+    if (id > 0) {
+        RefreshExplorer = true;
+        RefillListCds(id, true);
+    }
 }
 
-void frmBrowseCD::PropertiesTreeItem() { OnTreeNode(); }
+void frmBrowseCD::MainMenu_CdEdit() {
+    const int32_t id = SelectedCdId();
+    if (id == 0) return;
+    if (EditCdDetails(id, this) > 0) {
+        RefreshExplorer = true;
+        RefillListCds(id, true);
+    }
+}
+
+void frmBrowseCD::MainMenu_CdRescan() {
+    const int32_t id = SelectedCdId();
+    if (id == 0) return;
+    const int32_t replacement = RescanCd(id, this);
+    if (replacement > 0) {
+        RefreshExplorer = true;
+        RefillListCds(replacement, true);
+    }
+}
+
+void frmBrowseCD::PropertiesListItem() {
+    if (const int32_t id = SelectedCdId()) frmProperties::ShowProperties(kIconCd, id, this);
+}
+
+void frmBrowseCD::PropertiesTreeItem() {
+    const int node = treeModel_->NodeOf(treeView1_->currentIndex());
+    if (node < 0) return;
+    frmProperties::ShowProperties(treeModel_->KindOf(node), treeModel_->Tree().Node(node).tag,
+                                  this);
+}
 
 void frmBrowseCD::StartFocus() { listView1_->setFocus(); }
 

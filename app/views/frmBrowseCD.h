@@ -51,10 +51,10 @@ public:
     explicit frmBrowseCD(QWidget* parent = nullptr);
 
     QWidget* ViewWindow() override { return this; }
-    void MainMenu_CdAdd() override {}
-    void MainMenu_CdEdit() override {}
+    void MainMenu_CdAdd() override;
+    void MainMenu_CdEdit() override;
     void MainMenu_CdDelete() override;
-    void MainMenu_CdRescan() override {}
+    void MainMenu_CdRescan() override;
     void PropertiesMainMenu() override { PropertiesListItem(); }
     void StartFocus() override;
     std::optional<PreviewSource> PreviewStart() override;

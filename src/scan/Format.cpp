@@ -47,7 +47,9 @@ std::string ColorToHtml(int32_t colour) {
     std::snprintf(bgr, sizeof bgr, "%06X", static_cast<uint32_t>(colour));
     const std::string hex = std::string(bgr).substr(std::string(bgr).size() - 6);
     // The hex digits of the value read blue-green-red; swap the outer pairs.
-    return "#" + hex.substr(4, 2) + hex.substr(2, 2) + hex.substr(0, 2);
+    std::string html(1, '#');
+    html.append(hex, 4, 2).append(hex, 2, 2).append(hex, 0, 2);
+    return html;
 }
 
 std::string FlattenLines(const std::string& text) {

@@ -120,11 +120,12 @@ std::string GetTruePathCase(const std::string& path) {
         if (end == std::string::npos) end = real.size();
         if (end > i) {
             const std::string parent = spelled.empty() ? "/" : spelled;
-            spelled += "/" + SpellingOnDisk(parent, real.substr(i, end - i));
+            spelled += '/';
+            spelled += SpellingOnDisk(parent, real.substr(i, end - i));
         }
         i = end + 1;
     }
-    if (spelled.empty()) spelled = "/";
+    if (spelled.empty()) spelled.assign(1, '/');
     if (spelled == "/" || IsVolumeRoot(spelled)) return spelled;
     if (path.back() == '/') spelled += '/';
     return spelled;

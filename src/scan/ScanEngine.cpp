@@ -47,6 +47,16 @@ void ScanEngine::RunScan() {
     newCdId_ = 0;
 
     auto data = std::make_unique<classData>();
+    // No other program writes from the first append to the final details.
+    const WriteAccess access = data->BeginWrite(WriteLockWait(), true);
+    if (access != WriteAccess::Granted) {
+        ShowMessage("The CD cannot be added: " + classData::WriteAccessText(access), vbOKOnly);
+        stopRequested_ = true;
+        YieldNow();
+        return;
+    }
+    // A stopped or failed scan gives its appended space back.
+    data->File()->MarkAppendStart();
     auto oldData = std::make_unique<classData>();
 
     // The CD record comes first; it stays out of the CD list until the walk has finished.
@@ -74,7 +84,6 @@ void ScanEngine::RunScan() {
     }
 
     if (!stopRequested_) {
-        data->GetCdCommit(newCdId_);
         CdInfo cd;
         cd.CdId = newCdId_;
         cd.CdName = cdName_;
@@ -88,11 +97,15 @@ void ScanEngine::RunScan() {
         cd.CdNumOfSubdirs = totals_.directories;
         cd.CdLastScanned = DateNow();
         cd.CdMediaType = GetMediaType(scanPath_);
-        UpdateCdInfo(*data, cd);
+        CommitScannedCd(*data, cd);
+        data->File()->ClearAppendStart();
         if (oldCdId_ > 0) data->GetCdDelete(oldCdId_);
+    } else {
+        data->File()->GiveBackAppends();
     }
     matcher.reset();
     oldData.reset();
+    data->EndWrite();
     data.reset();
     YieldNow();
 }

@@ -31,6 +31,12 @@ public:
     // makes the walk stop after the entry it is working on. True when the scan is stopping.
     bool Cancel();
 
+    // While a scan runs, makes the walk stop without asking, as Cancel does on Yes: for a scan
+    // that can no longer go on (its medium was removed). Nothing is linked.
+    void Stop() {
+        if (scanning_) stopRequested_ = true;
+    }
+
     // Where the walk reports its progress (not owned; null for none).
     void SetProgress(ScanProgress* progress) { progress_ = progress; }
 

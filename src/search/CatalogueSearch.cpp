@@ -133,6 +133,8 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
             hit.attributes = 0;
             hit.notes = cd.GetCdNotes();
             hit.id = cd.GetCdId();
+            hit.cdId = hit.id;
+            hit.dirId = 0;
             emit(SearchHitKind::Cd);
         }
         for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
@@ -146,6 +148,8 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
                 hit.attributes = dir->GetDirAttr();
                 hit.notes = dir->GetDirNotes();
                 hit.id = dir->GetDirId();
+                hit.cdId = cdId;
+                hit.dirId = hit.id;
                 emit(SearchHitKind::Directory);
             }
             std::string dirFullName;
@@ -162,6 +166,8 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
                     hit.attributes = file->getFileAttr();
                     hit.notes = file->GetFileNotes();
                     hit.id = file->GetFileId();
+                    hit.cdId = cdId;
+                    hit.dirId = dir->GetDirId();
                     emit(SearchHitKind::File);
                 }
                 YieldIfDue();

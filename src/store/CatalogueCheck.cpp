@@ -155,7 +155,7 @@ void Checker::CheckCategories() {
 
 void Checker::CheckCds() {
     std::unordered_set<int32_t> seen;
-    int32_t prev = 0;
+    int32_t prev = 0, beforeLast = 0;
     int32_t id = header_.dataCdFirstRecord;
     const int64_t limit = length_ / static_cast<int64_t>(CdRecord::kSize);
     while (id != 0) {
@@ -185,14 +185,23 @@ void Checker::CheckCds() {
                     std::to_string(space));
         }
         report_.liveSpace += space;
+        beforeLast = prev;
         prev = id;
         id = cd.NextRecord;
+    }
+    report_.cds = static_cast<int32_t>(seen.size());
+    if (header_.dataCdLastRecord != prev && header_.dataCdLastRecord == beforeLast && beforeLast != 0 &&
+        header_.dataNumOfCds == report_.cds - 1) {
+        // The program stopped between linking a complete CD and counting it in the header; the
+        // next change mends the header.
+        report_.notes.push_back("CD " + std::to_string(prev) +
+                                " is linked but not yet counted in the header (an interrupted commit)");
+        return;
     }
     if (header_.dataCdLastRecord != prev) {
         Problem("header names CD " + std::to_string(header_.dataCdLastRecord) +
                 " as the last, the list ends at " + std::to_string(prev));
     }
-    report_.cds = static_cast<int32_t>(seen.size());
     if (header_.dataNumOfCds != report_.cds) {
         Problem("header counts " + std::to_string(header_.dataNumOfCds) + " CDs, the list holds " +
                 std::to_string(report_.cds));

@@ -44,8 +44,11 @@ struct MaintenanceResult {
 
 // The compaction command. Asks "Compact Data Files ??"; on Yes removes the program's leftover
 // report pages ("cd_" + six digits + ".tmp") from `reportDir` (the report page directory when
-// empty), copies the catalogue into "~Temp_cd.~~~" in the data file's own directory, syncs it and
-// renames it over the data file; the previous file then takes the "bak" name. At every moment
+// empty), copies the catalogue into a work file of its own in the data file's directory, syncs it
+// and renames it over the data file; the previous file then takes the "bak" name. The whole run,
+// swap included, holds the data file's write lock, so no other program's change falls between
+// the copy and the swap; a catalogue being changed by another program, or read-only, is not
+// compacted (Failed, with the reason). At every moment
 // the data file's name and the "bak" name each hold a complete catalogue; whatever fails before
 // the copy is in place leaves both files as they were.
 MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks = {}, const std::string& reportDir = {});
@@ -60,8 +63,14 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
 // by "bak" ("bak" appended when it has none); a data file already named so gets ".bak" added.
 std::string BakPathOf(const std::string& dataFile);
 
-// The work file compaction writes, in the data file's own directory.
-inline constexpr const char* kCompactionWorkFile = "~Temp_cd.~~~";
+// The work files of a compaction, in the data file's own directory: the copy and the previous
+// file's second name. Each name holds the data file's name and is unique to one run
+// ("~Temp_cd.<name>.XXXXXX"), so runs on other catalogues in the folder never touch it; one left
+// by a killed run is removed by the next compaction of the same catalogue, when no run holds it.
+inline constexpr const char* kCompactionWorkFile = "~Temp_cd.";
+inline constexpr const char* kPreviousWorkFile = "~Temp_bak.";
+// The prefix of the work files that belong to `dataFile`.
+std::string WorkFilePrefix(const char* kind, const std::string& dataFile);
 
 // Replaces the rename that swaps files in (tests make it fail); an empty function restores
 // rename(2). Returns the previous one. The function returns 0 on success, like rename(2).

@@ -31,13 +31,28 @@ CatalogueFileOpener& Opener() {
     return opener;
 }
 
+int& LockWait() {
+    static int wait = kDefaultWriteLockWaitMs;
+    return wait;
+}
+
 }  // namespace
+
+int SetWriteLockWait(int waitMs) { return std::exchange(LockWait(), waitMs); }
+int WriteLockWait() { return LockWait(); }
 
 CatalogueFileOpenResult OpenSystemCatalogueFile(const std::string& path, bool create) {
     CatalogueFileOpenResult result;
     int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
     if (fd >= 0) {
         result.existed = true;
+    } else if (errno == EACCES || errno == EROFS || errno == EPERM) {
+        // A catalogue the user may not write, or on a read-only medium, can still be read.
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            result.existed = true;
+            result.readOnly = true;
+        }
     } else if (errno == ENOENT && create) {
         fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     }
@@ -57,13 +72,14 @@ CatalogueFileOpenResult OpenSystemCatalogueFile(const std::string& path, bool cr
     if (auto it = files.find(key); it != files.end()) {
         if (auto shared = it->second.lock()) {
             ::close(fd);
+            result.readOnly = shared->IsReadOnly();
             result.file = shared;
             return result;
         }
     }
     // Forget files nobody holds any more.
     std::erase_if(files, [](const auto& entry) { return entry.second.expired(); });
-    auto file = std::make_shared<SystemCatalogueFile>(fd, st.st_size);
+    auto file = std::make_shared<SystemCatalogueFile>(fd, st.st_size, path, result.readOnly);
     files[key] = file;
     result.file = std::move(file);
     return result;

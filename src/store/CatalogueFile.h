@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace karvio {
 
@@ -48,7 +49,49 @@ public:
     // Called whenever a store object opens the file: forget what another process may have
     // changed since.
     virtual void Refresh() {}
+
+    // Why the last failed call failed ("No space left on device", ...); empty when unknown.
+    virtual std::string LastError() const { return {}; }
+    // The path the file was opened by, for messages.
+    virtual std::string Path() const { return {}; }
+    // The file was opened for reading only (the user may not write it, or its medium is
+    // read-only): every write fails.
+    virtual bool IsReadOnly() const { return false; }
+
+    // The exclusive write lock that makes writers of all processes take turns. Calls nest; the
+    // first waits up to `waitMs` milliseconds for another process to let go. Writes made without
+    // the lock take it themselves (waiting the default time) and keep it until the outermost
+    // UnlockWriting or until the file is released.
+    enum class LockResult { Locked, Busy, ReadOnly, Failed };
+    virtual LockResult LockForWriting(int /*waitMs*/) { return IsReadOnly() ? LockResult::ReadOnly : LockResult::Locked; }
+    // Ends one LockForWriting; the outermost hands held writes to the system first, then lets
+    // other processes in. False when those writes fail.
+    virtual bool UnlockWriting() { return Flush(); }
+    virtual bool HoldsWriteLock() const { return false; }
+
+    // Whether the path this file was opened by still names this very file (not one that
+    // compaction renamed over it, and not a removed one).
+    virtual bool StillAtPath() const { return true; }
+    // The file's device and inode numbers (0, 0 when it has none, as a file in memory).
+    virtual std::pair<uint64_t, uint64_t> DeviceAndInode() const { return {0, 0}; }
+
+    // Remembers the length as the start of a run of appends (a scan): GiveBackAppends cuts the
+    // file back to it as long as nothing below it was written since. A write that fails inside
+    // such a run gives the run's space back by itself.
+    virtual void MarkAppendStart() {}
+    virtual bool GiveBackAppends() { return false; }
+    virtual void ClearAppendStart() {}
 };
+
+// The message a writer gets when another process holds the lock.
+inline constexpr const char* kCatalogueBusyText = "the catalogue is being changed by another program";
+// The message a writer gets on a catalogue it may not write.
+inline constexpr const char* kCatalogueReadOnlyText = "the catalogue is read-only and cannot be changed";
+// How long a writer waits for another process's write to end, unless told otherwise.
+inline constexpr int kDefaultWriteLockWaitMs = 3000;
+// Sets the wait of later writers (milliseconds); returns the previous one.
+int SetWriteLockWait(int waitMs);
+int WriteLockWait();
 
 // Largest file length: record ids and text positions are 32-bit signed 1-based positions.
 inline constexpr int64_t kMaxCatalogueLength = 0x7FFFFFFF;
@@ -56,11 +99,12 @@ inline constexpr int64_t kMaxCatalogueLength = 0x7FFFFFFF;
 struct CatalogueFileOpenResult {
     std::shared_ptr<CatalogueFile> file;  // null when the file could not be opened
     bool existed = false;                 // the file was there before this open
+    bool readOnly = false;                // opened for reading only
     std::string error;                    // why it could not be opened
 };
 
 // Opens `path` for reading and writing, creating an empty file when there is none and `create`
-// is set. Store objects of this process that name the same file (also through another spelling
+// is set. A file the user may not write (or on a read-only medium) is opened for reading only. Store objects of this process that name the same file (also through another spelling
 // or link) share the returned object.
 CatalogueFileOpenResult OpenCatalogueFile(const std::string& path, bool create = true);
 

@@ -1,6 +1,8 @@
 // The file-system side of backup and compaction: where the copies go, syncing them, and the
 // renames that swap them in.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,13 +16,13 @@
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "ReportPages.h"
+#include "classData.h"
 
 namespace karvio {
 
 namespace {
 
 constexpr const char* kBakExtension = "bak";
-constexpr const char* kBakWorkFile = "~Temp_bak.~~~";
 
 RenameFunction& Renamer() {
     static RenameFunction rename;
@@ -113,6 +115,57 @@ bool SecondName(const std::string& dataFile, const std::string& name, std::strin
     return false;
 }
 
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A fresh name that no other run uses: `prefix` and six random characters, reserved by creating
+// the file (the caller then replaces it).
+std::string UniqueName(const std::string& prefix, std::string* error) {
+    std::string name = prefix + "XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        *error = SystemError("cannot create a work file beside " + prefix);
+        return {};
+    }
+    ::close(fd);
+    return name;
+}
+
+// Removes the work files of `dataFile` that killed runs left behind. Only runs of this same
+// catalogue make such names, and they hold its write lock, as the caller does; a file some run
+// still holds locked (its copy, just renamed in) is left alone all the same.
+void RemoveStaleWorkFiles(const std::string& dir, const std::string& dataFile) {
+    const std::string prefixes[] = {BaseName(WorkFilePrefix(kCompactionWorkFile, dataFile)),
+                                    BaseName(WorkFilePrefix(kPreviousWorkFile, dataFile))};
+    DIR* listing = ::opendir(dir.c_str());
+    if (!listing) return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        for (const std::string& prefix : prefixes) {
+            if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
+                stale.push_back(dir + "/" + name);
+            }
+        }
+    }
+    ::closedir(listing);
+    const std::string previousPrefix = prefixes[1];
+    for (const std::string& path : stale) {
+        Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+        struct stat st {};
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) continue;
+        // A previous file that no longer has another name (a run killed after its swap) is the
+        // only copy of the catalogue before that compaction: it stays for the user.
+        if (BaseName(path).compare(0, previousPrefix.size(), previousPrefix) == 0 && st.st_nlink < 2) continue;
+        // A second name of the data file itself is locked by the caller's own lock.
+        struct stat data {};
+        const bool isData = ::stat(dataFile.c_str(), &data) == 0 && data.st_dev == st.st_dev && data.st_ino == st.st_ino;
+        if (isData || ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    }
+}
+
 MaintenanceResult Failure(MaintenanceResult result, std::string error) {
     result.outcome = MaintenanceOutcome::Failed;
     result.error = std::move(error);
@@ -120,6 +173,10 @@ MaintenanceResult Failure(MaintenanceResult result, std::string error) {
 }
 
 }  // namespace
+
+std::string WorkFilePrefix(const char* kind, const std::string& dataFile) {
+    return DirectoryOf(dataFile) + "/" + kind + BaseName(dataFile) + ".";
+}
 
 RenameFunction SetRenameFunction(RenameFunction rename) { return std::exchange(Renamer(), std::move(rename)); }
 
@@ -150,9 +207,25 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
         return Failure(std::move(result), SystemError(result.dataFile));
     }
     const std::string dir = DirectoryOf(result.dataFile);
-    const std::string work = dir + "/" + kCompactionWorkFile;
+
+    // The write lock, for the copy and the swap: a change another program made in between would
+    // be lost with the old file.
+    classData guard(result.dataFile, classData::ForReading{});
+    if (const int16_t code = guard.GetError(); code != kErrorNone) {
+        return Failure(std::move(result), DataFileErrorText(code, guard.GetOpenErrorText()));
+    }
+    if (const WriteAccess access = guard.BeginWrite(WriteLockWait(), true); access != WriteAccess::Granted) {
+        return Failure(std::move(result), result.dataFile + ": " + classData::WriteAccessText(access));
+    }
+    struct EndWrite {
+        classData& data;
+        ~EndWrite() { data.EndWrite(); }
+    } endWrite{guard};
+    RemoveStaleWorkFiles(dir, result.dataFile);
 
     std::string error;
+    const std::string work = UniqueName(WorkFilePrefix(kCompactionWorkFile, result.dataFile), &error);
+    if (work.empty()) return Failure(std::move(result), error);
     const std::string copied = CopyCatalogue(work, callbacks, &error);
     if (copied.empty()) {
         ::unlink(work.c_str());
@@ -160,12 +233,26 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
         result.outcome = MaintenanceOutcome::Cancelled;
         return result;
     }
+    // The copy is locked before it takes the data file's name, so a writer that opens it there
+    // waits until this run has finished.
+    CatalogueFileOpenResult copy = OpenCatalogueFile(work, false);
+    if (!copy.file || copy.file->LockForWriting(0) != CatalogueFile::LockResult::Locked) {
+        ::unlink(work.c_str());
+        return Failure(std::move(result), work + ": cannot lock the compacted copy");
+    }
+    struct Unlock {
+        std::shared_ptr<CatalogueFile> file;
+        ~Unlock() { file->UnlockWriting(); }
+    } unlockCopy{copy.file};
+
     // The previous file first gets a second name, then the copy is renamed over the data file,
     // then the second name over the "bak" file: at every moment both names hold a complete
     // catalogue, and a failure before the copy is in place leaves both as they were.
-    const std::string previous = dir + "/" + kBakWorkFile;
-    if (!SyncFile(work, &original, &error) || !SecondName(result.dataFile, previous, &error)) {
+    const std::string previous = UniqueName(WorkFilePrefix(kPreviousWorkFile, result.dataFile), &error);
+    if (previous.empty() || !SyncFile(work, &original, &error) ||
+        !SecondName(result.dataFile, previous, &error)) {
         ::unlink(work.c_str());
+        if (!previous.empty()) ::unlink(previous.c_str());
         return Failure(std::move(result), error);
     }
     SyncDirectory(dir);

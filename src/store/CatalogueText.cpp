@@ -140,7 +140,7 @@ std::u32string FoldCatalogueText(std::string_view bytes) {
     std::u32string out;
     out.reserve(bytes.size());
     if (IsValidUtf8(bytes)) {
-        char32_t cp;
+        char32_t cp = 0;
         for (size_t i = 0; i < bytes.size();) {
             i += DecodeUtf8At(bytes, i, cp);
             out += LowerCodePoint(cp);

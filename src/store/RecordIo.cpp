@@ -4,22 +4,54 @@
 
 namespace karvio {
 
-void StoreReadError(int code) { FatalError("File Read Error!! Error " + std::to_string(code)); }
+namespace {
 
-void StoreWriteError(int code) { FatalError("File Write Error!! Error " + std::to_string(code)); }
+std::string Detail(CatalogueFile* file, const std::string& cause) {
+    if (!file) return cause.empty() ? std::string() : "\r\n" + cause;
+    const std::string path = file->Path();
+    const std::string why = cause.empty() ? file->LastError() : cause;
+    if (path.empty() && why.empty()) return {};
+    if (path.empty()) return "\r\n" + why;
+    return "\r\n" + path + (why.empty() ? std::string() : ": " + why);
+}
+
+}  // namespace
+
+void StoreReadError(int code, CatalogueFile* file, const std::string& cause) {
+    FatalError("File Read Error!! Error " + std::to_string(code) + Detail(file, cause));
+}
+
+void StoreWriteError(int code, CatalogueFile* file, const std::string& cause) {
+    FatalError("File Write Error!! Error " + std::to_string(code) + Detail(file, cause));
+}
+
+std::string ReadFailureCause(CatalogueFile* file, int64_t pos, int64_t size) {
+    if (!file) return "the catalogue is not open";
+    if (pos < 1) return "a record points at position " + std::to_string(pos) + ": the file is damaged";
+    if (pos - 1 + size > file->Length()) {
+        return "a record or text at position " + std::to_string(pos) + " lies outside the file (" +
+               std::to_string(file->Length()) + " bytes): the file is damaged or cut short";
+    }
+    const std::string system = file->LastError();
+    return system.empty() ? "the system could not read the file" : system;
+}
 
 void ReadBytesAt(CatalogueFile* file, int64_t pos, void* data, size_t size, int code) {
-    if (!file || pos < 1 || !file->ReadAt(pos - 1, data, size)) StoreReadError(code);
+    if (!file || pos < 1 || !file->ReadAt(pos - 1, data, size)) {
+        StoreReadError(code, file, ReadFailureCause(file, pos, static_cast<int64_t>(size)));
+    }
 }
 
 void WriteBytesAt(CatalogueFile* file, int64_t pos, const void* data, size_t size, int code) {
-    if (!file || pos < 1 || !file->WriteAt(pos - 1, data, size)) StoreWriteError(code);
+    if (!file || pos < 1 || !file->WriteAt(pos - 1, data, size)) {
+        StoreWriteError(code, file, file ? std::string() : "the catalogue is not open");
+    }
 }
 
 int32_t NextAppendPosition(CatalogueFile* file, int code) {
-    if (!file) StoreWriteError(code);
+    if (!file) StoreWriteError(code, nullptr, "the catalogue is not open");
     const int64_t pos = file->Length() + 1;
-    if (pos > kMaxCatalogueLength) StoreWriteError(code);
+    if (pos > kMaxCatalogueLength) StoreWriteError(code, file, "the catalogue has reached its largest size (2 GB)");
     return static_cast<int32_t>(pos);
 }
 
@@ -27,7 +59,7 @@ std::string ReadText(CatalogueFile* file, StringSlot slot, int code) {
     if (slot.len <= 0) return {};
     // The length is checked against the file before anything is allocated for it.
     if (!file || slot.pos < 1 || slot.pos - 1 + int64_t{slot.len} > file->Length()) {
-        StoreReadError(code);
+        StoreReadError(code, file, ReadFailureCause(file, slot.pos, slot.len));
     }
     std::string text(static_cast<size_t>(slot.len), '\0');
     ReadBytesAt(file, slot.pos, text.data(), text.size(), code);
@@ -40,7 +72,7 @@ void ReadTextInto(CatalogueFile* file, StringSlot slot, std::string& out, int co
         return;
     }
     if (!file || slot.pos < 1 || slot.pos - 1 + int64_t{slot.len} > file->Length()) {
-        StoreReadError(code);
+        StoreReadError(code, file, ReadFailureCause(file, slot.pos, slot.len));
     }
     out.resize(static_cast<size_t>(slot.len));
     ReadBytesAt(file, slot.pos, out.data(), out.size(), code);
@@ -60,7 +92,9 @@ std::string_view ReadTextView(CatalogueFile* file, StringSlot slot, std::string&
 StringSlot AppendText(CatalogueFile* file, std::string_view text, int code) {
     if (text.empty()) return {};
     const int32_t pos = NextAppendPosition(file, code);
-    if (text.size() > static_cast<size_t>(kMaxCatalogueLength)) StoreWriteError(code);
+    if (text.size() > static_cast<size_t>(kMaxCatalogueLength)) {
+        StoreWriteError(code, file, "the text is longer than a catalogue can hold");
+    }
     WriteBytesAt(file, pos, text.data(), text.size(), code);
     return {pos, static_cast<int32_t>(text.size())};
 }

@@ -12,9 +12,13 @@
 
 namespace karvio {
 
-// "File Read Error!! Error <code>" / "File Write Error!! Error <code>", then the program ends.
-[[noreturn]] void StoreReadError(int code);
-[[noreturn]] void StoreWriteError(int code);
+// "File Read Error!! Error <code>" / "File Write Error!! Error <code>", then the file and the
+// cause when they are known, then the program ends.
+[[noreturn]] void StoreReadError(int code, CatalogueFile* file = nullptr, const std::string& cause = {});
+[[noreturn]] void StoreWriteError(int code, CatalogueFile* file = nullptr, const std::string& cause = {});
+
+// The cause of a failed read of `size` bytes at 1-based `pos`.
+std::string ReadFailureCause(CatalogueFile* file, int64_t pos, int64_t size);
 
 // Reads `size` bytes at 1-based position `pos`; a read error (`code`) when any byte lies outside
 // the file or the file is not open.

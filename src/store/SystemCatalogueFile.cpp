@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/file.h>
+
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -12,7 +16,8 @@
 
 namespace karvio {
 
-SystemCatalogueFile::SystemCatalogueFile(int fd, int64_t length) : fd_(fd), diskLength_(length) {}
+SystemCatalogueFile::SystemCatalogueFile(int fd, int64_t length, std::string path, bool readOnly)
+    : fd_(fd), path_(std::move(path)), readOnly_(readOnly), diskLength_(length) {}
 
 SystemCatalogueFile::~SystemCatalogueFile() {
     // A failure here stops before the first write that could point at bytes that did not reach
@@ -22,8 +27,14 @@ SystemCatalogueFile::~SystemCatalogueFile() {
 }
 
 bool SystemCatalogueFile::ReadAt(int64_t offset, void* data, size_t size) {
-    if (offset < 0 || static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(Length())) {
-        return false;
+    if (offset < 0) return false;
+    if (static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(Length())) {
+        // Another process may have appended since this one last looked.
+        if (locked_ || !pending_.empty() || !patches_.empty() || !ReadDiskLength() ||
+            static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(Length())) {
+            lastError_.clear();
+            return false;
+        }
     }
     auto* out = static_cast<unsigned char*>(data);
     if (offset < diskLength_) {
@@ -95,10 +106,20 @@ const unsigned char* SystemCatalogueFile::View(int64_t offset, size_t size) {
 }
 
 bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size) {
+    if (readOnly_) {
+        lastError_ = kCatalogueReadOnlyText;
+        return false;
+    }
+    if (!locked_) {
+        // A writer that did not take the lock: it takes it now and keeps it (see LockForWriting).
+        if (LockForWriting(WriteLockWait()) != LockResult::Locked) return false;
+        --lockDepth_;
+    }
     const int64_t length = Length();
     if (offset < 0 || offset > length) return false;
     if (static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(kMaxCatalogueLength)) return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
+    lowestWrite_ = std::min(lowestWrite_, offset);
 
     if (offset < diskLength_) {
         // A write below the buffer may publish what the buffer holds, so it waits for the next
@@ -161,7 +182,10 @@ bool SystemCatalogueFile::WriteToDisk(int64_t offset, const unsigned char* data,
     while (done < size) {
         const ssize_t n = ::pwrite(fd_, data + done, size - done, offset + static_cast<int64_t>(done));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) {
+            lastError_ = std::strerror(n < 0 ? errno : ENOSPC);
+            return false;
+        }
         done += static_cast<size_t>(n);
     }
     return true;
@@ -185,7 +209,10 @@ void SystemCatalogueFile::PatchCache(int64_t offset, const unsigned char* data, 
 
 bool SystemCatalogueFile::Flush() {
     if (!pending_.empty()) {
-        if (!WriteToDisk(diskLength_, pending_.data(), pending_.size())) return false;
+        if (!WriteToDisk(diskLength_, pending_.data(), pending_.size())) {
+            DiscardAfterFailure();
+            return false;
+        }
         const int64_t from = diskLength_;
         diskLength_ += static_cast<int64_t>(pending_.size());
         CacheFlushedBytes(from);
@@ -194,7 +221,10 @@ bool SystemCatalogueFile::Flush() {
     }
     // Only now may the earlier-offset writes, links among them, reach the file; in their order.
     for (const Patch& p : patches_) {
-        if (!WriteToDisk(p.offset, patchBytes_.data() + p.at, p.size)) return false;
+        if (!WriteToDisk(p.offset, patchBytes_.data() + p.at, p.size)) {
+            DiscardAfterFailure();
+            return false;
+        }
     }
     patches_.clear();
     patchBytes_.clear();
@@ -229,10 +259,104 @@ void SystemCatalogueFile::DropCache() {
 }
 
 void SystemCatalogueFile::Refresh() {
+    // While this process holds the lock nobody else changes the file.
+    if (locked_) return;
     DropCache();
     if (!pending_.empty() || !patches_.empty()) return;
+    ReadDiskLength();
+}
+
+bool SystemCatalogueFile::ReadDiskLength() {
     struct stat st {};
-    if (::fstat(fd_, &st) == 0) diskLength_ = st.st_size;
+    if (::fstat(fd_, &st) != 0) return false;
+    diskLength_ = st.st_size;
+    return true;
+}
+
+CatalogueFile::LockResult SystemCatalogueFile::LockForWriting(int waitMs) {
+    if (readOnly_) {
+        lastError_ = kCatalogueReadOnlyText;
+        return LockResult::ReadOnly;
+    }
+    if (locked_) {
+        ++lockDepth_;
+        return LockResult::Locked;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
+    for (;;) {
+        if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) break;
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            lastError_ = std::strerror(errno);
+            return LockResult::Failed;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            lastError_ = kCatalogueBusyText;
+            return LockResult::Busy;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    locked_ = true;
+    lockDepth_ = 1;
+    // What this process read before may have been changed by the writer before it.
+    DropCache();
+    if (pending_.empty() && patches_.empty()) ReadDiskLength();
+    return LockResult::Locked;
+}
+
+bool SystemCatalogueFile::UnlockWriting() {
+    if (lockDepth_ > 0) --lockDepth_;
+    if (lockDepth_ > 0 || !locked_) return true;
+    // Held writes reach the file before another process may read or write it.
+    const bool flushed = Flush();
+    ::flock(fd_, LOCK_UN);
+    locked_ = false;
+    appendStart_ = -1;
+    return flushed;
+}
+
+bool SystemCatalogueFile::StillAtPath() const {
+    struct stat atPath {}, open {};
+    if (path_.empty() || ::fstat(fd_, &open) != 0) return true;
+    if (::stat(path_.c_str(), &atPath) != 0) return false;
+    return atPath.st_dev == open.st_dev && atPath.st_ino == open.st_ino;
+}
+
+std::pair<uint64_t, uint64_t> SystemCatalogueFile::DeviceAndInode() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return {0, 0};
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+void SystemCatalogueFile::MarkAppendStart() {
+    appendStart_ = Length();
+    lowestWrite_ = appendStart_;
+}
+
+bool SystemCatalogueFile::CutTo(int64_t length) {
+    DropCache();
+    pending_.clear();
+    patches_.clear();
+    patchBytes_.clear();
+    diskLength_ = std::min(diskLength_, length);
+    // A write that failed half-way may have left bytes past what this object counts.
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return false;
+    return st.st_size <= length || ::ftruncate(fd_, length) == 0;
+}
+
+bool SystemCatalogueFile::GiveBackAppends() {
+    if (appendStart_ < 0 || lowestWrite_ < appendStart_ || Length() < appendStart_) return false;
+    const int64_t start = std::exchange(appendStart_, -1);
+    return CutTo(start);
+}
+
+void SystemCatalogueFile::DiscardAfterFailure() {
+    const std::string cause = lastError_;
+    // The bytes the failed write left half-written past the consistent end go; so does the whole
+    // append run when nothing before it was touched: a full disk gets its space back.
+    if (!GiveBackAppends()) CutTo(diskLength_);
+    ::fsync(fd_);
+    lastError_ = cause;
 }
 
 }  // namespace karvio

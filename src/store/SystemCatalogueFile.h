@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "CatalogueFile.h"
@@ -19,8 +20,9 @@ namespace karvio {
 
 class SystemCatalogueFile : public CatalogueFile {
 public:
-    // Takes ownership of the open descriptor `fd`.
-    SystemCatalogueFile(int fd, int64_t length);
+    // Takes ownership of the open descriptor `fd`, opened by `path` (for reading only when
+    // `readOnly`).
+    SystemCatalogueFile(int fd, int64_t length, std::string path = {}, bool readOnly = false);
     ~SystemCatalogueFile() override;
 
     SystemCatalogueFile(const SystemCatalogueFile&) = delete;
@@ -34,6 +36,17 @@ public:
     void Refresh() override;
     void BeginBatch() override { ++batchDepth_; }
     bool EndBatch() override;
+    std::string LastError() const override { return lastError_; }
+    std::string Path() const override { return path_; }
+    bool IsReadOnly() const override { return readOnly_; }
+    LockResult LockForWriting(int waitMs) override;
+    bool UnlockWriting() override;
+    bool HoldsWriteLock() const override { return locked_; }
+    bool StillAtPath() const override;
+    std::pair<uint64_t, uint64_t> DeviceAndInode() const override;
+    void MarkAppendStart() override;
+    bool GiveBackAppends() override;
+    void ClearAppendStart() override { appendStart_ = -1; }
 
 private:
     static constexpr size_t kBlockSize = 64 * 1024;
@@ -70,8 +83,21 @@ private:
     void CacheFlushedBytes(int64_t from);
     bool BuffersFull() const;
     void DropCache();
+    // The length the system reports now; false when it cannot tell.
+    bool ReadDiskLength();
+    // After a failed write: the file is cut back to the last state every link agrees with (the
+    // start of the append run when nothing below it was written since), held writes are dropped.
+    void DiscardAfterFailure();
+    bool CutTo(int64_t length);
 
     int fd_;
+    std::string path_;
+    bool readOnly_ = false;
+    bool locked_ = false;
+    int lockDepth_ = 0;
+    std::string lastError_;
+    int64_t appendStart_ = -1;   // MarkAppendStart's length, -1 when none
+    int64_t lowestWrite_ = 0;    // lowest offset written since then
     int batchDepth_ = 0;
     int64_t diskLength_;                  // bytes the system holds
     std::vector<unsigned char> pending_;  // appended bytes from diskLength_ on

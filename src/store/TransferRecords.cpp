@@ -21,6 +21,15 @@ void SetCdFields(classCd& cd, const CdInfo& info) {
     cd.recordUpdate();
 }
 
+// Takes the write lock for one of the operations below, which the windows call: a refusal is
+// shown, and the operation changes nothing.
+bool MayWrite(classData& data) {
+    const WriteAccess access = data.BeginWrite();
+    if (access == WriteAccess::Granted) return true;
+    ShowMessage("The change cannot be saved: " + classData::WriteAccessText(access), vbOKOnly);
+    return false;
+}
+
 }  // namespace
 
 CatInfo ReadCatInfo(classData& data, int32_t id) {
@@ -67,6 +76,13 @@ CdInfo ReadCdInfo(classData& data, int32_t id) {
 
 void UpdateCdInfo(classData& data, const CdInfo& info) {
     SetCdFields(data.GetCdGoto(info.CdId), info);
+}
+
+void CommitScannedCd(classData& data, const CdInfo& info) {
+    classCd& cd = data.GetCdGoto(info.CdId);
+    const int32_t before = cd.GetSpaceUsed();
+    SetCdFields(cd, info);
+    data.GetCdCommit(info.CdId, cd.GetSpaceUsed() - before);
 }
 
 int32_t AddCdInfo(classData& data, const CdInfo& info) {
@@ -131,13 +147,14 @@ void AddFileInfo(classData& data, const FileInfo& info) {
 bool RemoveCd(int32_t id, const std::string& title) {
     if (id == 0) return false;
     if (ShowMessage("Remove Cd\r\n[" + title + "]", vbYesNoCancel) != vbYes) return false;
-    DeleteCdById(id);
+    if (!DeleteCdById(id)) return false;
     ShowMessage("CD removed", vbOKOnly);
     return true;
 }
 
 bool DeleteCdById(int32_t id) {
     classData data;
+    if (!MayWrite(data)) return false;
     data.GetCdDelete(id);
     return true;
 }
@@ -145,12 +162,14 @@ bool DeleteCdById(int32_t id) {
 void SetCdNotesById(int32_t id, const std::string& notes) {
     if (id == 0) return;
     classData data;
+    if (!MayWrite(data)) return;
     data.GetCdGoto(id).SetCdNotes(notes, true);
 }
 
 void SetDirNotesById(int32_t id, const std::string& notes) {
     if (id == 0) return;
     classData data;
+    if (!MayWrite(data)) return;
     const int32_t cdId = data.GetCdGoto(0).GetDirGoto(id).GetDirCdId();
     const int32_t change = data.GetCdGoto(cdId).GetDirGoto(id).SetDirNotes(notes, true);
     data.GetCdGoto(cdId).UpdateSpaceUsed(change);
@@ -159,6 +178,7 @@ void SetDirNotesById(int32_t id, const std::string& notes) {
 void SetFileNotesById(int32_t id, const std::string& notes) {
     if (id == 0) return;
     classData data;
+    if (!MayWrite(data)) return;
     const int32_t cdId = data.GetCdGoto(0).GetDirGoto(0).GetFileGoto(id).GetFileCdId();
     data.GetCdGoto(cdId);
     const int32_t change = data.GetCdGoto(0).GetDirGoto(0).GetFileGoto(id).SetFileNotes(notes, true);

@@ -64,6 +64,10 @@ CatInfo ReadCatInfo(classData& data, int32_t id);
 int32_t AddCatInfo(classData& data, const CatInfo& info);
 CdInfo ReadCdInfo(classData& data, int32_t id);
 void UpdateCdInfo(classData& data, const CdInfo& info);
+// Writes the final details of a scanned CD (appended, its directories done) and only then links
+// it into the CD list, so that a program killed at any moment leaves either no new CD or a
+// complete one. The file ends byte for byte as GetCdCommit followed by UpdateCdInfo leaves it.
+void CommitScannedCd(classData& data, const CdInfo& info);
 // Appends a CD and opens its directory append run; the caller appends its directories and then
 // commits it with GetCdCommit.
 int32_t AddCdInfo(classData& data, const CdInfo& info);

@@ -19,6 +19,39 @@ namespace karvio {
 inline constexpr int16_t kErrorNone = 0;
 inline constexpr int16_t kErrorWrongVersion = 1;  // another signature or version: refused
 inline constexpr int16_t kErrorCannotOpen = 2;    // the system would not open the file
+inline constexpr int16_t kErrorDamaged = 3;       // shorter than its header: damaged or cut short
+
+// What BeginWrite got.
+enum class WriteAccess {
+    Granted,   // this process may write until the matching EndWrite
+    Busy,      // another program is changing the catalogue (kCatalogueBusyText)
+    ReadOnly,  // the catalogue cannot be written (kCatalogueReadOnlyText)
+    Replaced,  // another program compacted or replaced the file this object opened
+    Failed,    // not open, or the system refused the lock
+};
+
+// Who a catalogue is and what its lists hold, to tell whether record ids taken earlier still
+// mean what they meant. Taken cheaply (one stat and the 82-byte header) and compared with
+// CompareCatalogueIdentity.
+struct CatalogueIdentity {
+    uint64_t device = 0, inode = 0;  // 0, 0: no such file
+    double created = 0;
+    int32_t cdFirst = 0, cdLast = 0, cdCount = 0;
+    int32_t catFirst = 0, catLast = 0, catCount = 0;
+    int32_t spaceUsed = 0;
+    bool operator==(const CatalogueIdentity&) const = default;
+};
+
+enum class CatalogueChange {
+    None,      // the same file, and no CD or category was added or removed
+    Changed,   // CDs or categories were added or removed: ids of removed ones are void
+    Replaced,  // another file now has the name (compaction, a restored backup) or it is gone:
+               // every id taken before is void
+};
+
+// The identity of the catalogue at `path` now, read straight from the disk.
+CatalogueIdentity ReadCatalogueIdentity(const std::string& path);
+CatalogueChange CompareCatalogueIdentity(const CatalogueIdentity& held, const CatalogueIdentity& now);
 
 // The live-space figures that DebugData recomputes.
 struct DebugDataResult {
@@ -63,6 +96,9 @@ public:
     int32_t GetCdCount() const { return header_.dataNumOfCds; }
     classCd& GetCdAppend();
     void GetCdCommit(int32_t id);
+    // GetCdCommit for a CD whose texts were set after it was appended: `textSpace` bytes of its
+    // space are left out of the header's running total, as when the texts follow the commit.
+    void GetCdCommit(int32_t id, int32_t textSpace);
     void GetCdDelete(int32_t id);
 
     classCat& GetCatGoto(int32_t id);
@@ -84,11 +120,38 @@ public:
     // Makes buffered appends reach the system (for a caller about to copy or rename the file).
     bool Flush();
 
+    // Takes the exclusive write lock that makes writers of all programs take turns, waiting up to
+    // `waitMs` for another program's write to end; then reads the header afresh. Every change
+    // (an edit, a scan from its first append to its final details, a removal, a compaction with
+    // its swap) runs between BeginWrite and EndWrite so that no other program writes in between.
+    // When another program replaced the file since this object opened it, an object that has
+    // nothing loaded yet (`reopen`) opens the path again and goes on; any other gets Replaced
+    // and must reload before it writes. Calls nest. A write made without BeginWrite takes the
+    // lock itself, ending the program with a write error when it is busy, and keeps it until
+    // the outermost EndWrite or until every object of the process has closed the file.
+    WriteAccess BeginWrite(int waitMs = WriteLockWait(), bool reopen = false);
+    // Ends one BeginWrite that was granted; the outermost puts held writes in the file (a write
+    // error when that fails) and lets other programs in.
+    void EndWrite();
+    // The catalogue could only be opened for reading.
+    bool IsReadOnly() const { return file_ && file_->IsReadOnly(); }
+    // The identity of the file this object has open, with its lists as last read.
+    CatalogueIdentity Identity();
+    // The text of a refused BeginWrite.
+    static std::string WriteAccessText(WriteAccess access);
+
 private:
     bool Open(const std::string& path, bool readOnly);
     void CloseFile();
     void ReadHeader();
+    // Reads the header again when the object is usable: another object of this process or
+    // another program may have linked or unlinked records since.
+    void ReloadHeader();
     void WriteHeader();
+    // Sets the last-opened time when the lock is free at once; a busy or read-only catalogue
+    // keeps its old time.
+    void StampOpened();
+    void MendInterruptedCommit();
 
     std::shared_ptr<CatalogueFile> file_;
     bool usable_ = false;
@@ -96,6 +159,8 @@ private:
     std::string openError_;
     HeaderRecord header_;
     int16_t error_ = kErrorNone;
+    int writeDepth_ = 0;
+    bool openedForReading_ = false;
     std::unique_ptr<classCd> cd_;
     std::unique_ptr<classCat> cat_;
 };

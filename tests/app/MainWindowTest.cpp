@@ -206,7 +206,9 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
         menu.SetMenuState(mode);
         for (int button = 1; button <= kToolbarButtonCount; ++button) {
             QAction* action = menu.ToolbarButton(button);
-            if (!action->isSeparator()) EXPECT_FALSE(action->isEnabled()) << "button " << button;
+            if (!action->isSeparator()) {
+                EXPECT_FALSE(action->isEnabled()) << "button " << button;
+            }
         }
         for (const char* name :
              {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan", "mnuCdProperties",

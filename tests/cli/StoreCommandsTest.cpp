@@ -138,3 +138,26 @@ TEST(StoreCommands, CheckReportsDamageAndRefusedFiles) {
     EXPECT_EQ(RunCli(data, {"check"}).status, 1);
     EXPECT_EQ(RunCli(dir.File("missing.cd"), {"check"}).status, 1);
 }
+
+TEST(StoreCommands, CategoryPicturesStayWithinTheShippedSet) {
+    TempDir dir;
+    const std::string data = dir.File("pictures.cd");
+    const int32_t plain = AddCategory(data, {"Plain"});
+    const int32_t last = AddCategory(data, {"Last", "--icon", "18"});
+
+    // Outside the pictures: refused with the range named, and nothing written.
+    const auto bytes = ReadAllBytes(data);
+    for (const char* bad : {"0", "5", "19", "-1"}) {
+        const auto r = RunCli(data, {"category", "icon", std::to_string(plain), bad});
+        EXPECT_EQ(r.status, 1) << bad;
+        EXPECT_NE(r.err.find("6 (the default) to 18"), std::string::npos) << r.err;
+        EXPECT_EQ(RunCli(data, {"category", "add", "Bad", "--icon", bad}).status, 1) << bad;
+    }
+    EXPECT_EQ(ReadAllBytes(data), bytes);
+    EXPECT_EQ(RunCli(data, {"category", "icon", std::to_string(last), "6"}).status, 0);
+
+    const Json cats = Json::parse(RunCli(data, {"categories", "--json"}).out);
+    ASSERT_EQ(cats.size(), 2u);
+    EXPECT_EQ(cats[0]["image"], 6);  // a new category shows the default picture
+    EXPECT_EQ(cats[1]["image"], 6);
+}

@@ -230,6 +230,7 @@ TEST_F(VolumeRootScanTest, StoppedScanAndRescanLeaveTheCatalogueAsItWas) {
         EXPECT_EQ(messages_, std::vector<std::string>{kCancelScanQuestion});
         EXPECT_LT(progress.directories.size(), 6u);
         ExpectSameApartFromAppendedBytes(before, FileBytes(Catalogue()));
+        EXPECT_EQ(FileBytes(Catalogue()).size(), before.size()) << "the stopped scan gives its space back";
         EXPECT_TRUE(CheckCatalogue(Catalogue()).Clean());
         classData data;
         EXPECT_EQ(data.GetCdCount(), 1);

@@ -222,16 +222,23 @@ TEST(TextMatcherScan, OnlyTheListedLettersHaveFoldsFromBeyondAscii) {
     std::string targets;
     for (char32_t cp = 0x80; cp < 0x110000; ++cp) {
         if (cp >= 0xD800 && cp <= 0xDFFF) continue;
-        std::string utf8;
+        char bytes[4];
+        size_t n;
         if (cp < 0x800) {
-            utf8 = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+            bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
+            n = 1;
         } else if (cp < 0x10000) {
-            utf8 = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-                    static_cast<char>(0x80 | (cp & 0x3F))};
+            bytes[0] = static_cast<char>(0xE0 | (cp >> 12));
+            bytes[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            n = 2;
         } else {
-            utf8 = {static_cast<char>(0xF0 | (cp >> 18)), static_cast<char>(0x80 | ((cp >> 12) & 0x3F)),
-                    static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
+            bytes[0] = static_cast<char>(0xF0 | (cp >> 18));
+            bytes[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            bytes[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            n = 3;
         }
+        bytes[n++] = static_cast<char>(0x80 | (cp & 0x3F));
+        const std::string utf8(bytes, n);
         const std::u32string folded = FoldCatalogueText(utf8);
         if (folded.size() == 1 && folded[0] < 0x80) targets += static_cast<char>(folded[0]);
     }

@@ -36,11 +36,13 @@ struct Sample {
     }
 };
 
+// The numbered line of the fatal message the action ends in (the file and cause follow it).
 std::string FatalMessageOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const FatalErrorException& e) {
-        return e.what();
+        const std::string text = e.what();
+        return text.substr(0, text.find("\r\n"));
     }
     return "(no fatal error)";
 }

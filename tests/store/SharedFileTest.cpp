@@ -99,8 +99,9 @@ TEST(SharedFile, AnotherProcesssWritesAreSeenByTheNextStoreObject) {
     TempDir dir;
     const std::string path = dir.File("k.cd");
     classData keep(path);  // keeps the shared file (and its caches) alive in this process
+    ASSERT_EQ(keep.BeginWrite(), WriteAccess::Granted);
     const int32_t a = AddSampleCd(keep, "A", BigTree(2, 2));
-    keep.Flush();
+    keep.EndWrite();
     const pid_t child = ::fork();
     if (child == 0) {
         {

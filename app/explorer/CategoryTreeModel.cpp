@@ -1,0 +1,678 @@
+#include "explorer/CategoryTreeModel.h"
+
+#include <QApplication>
+#include <QCollatorSortKey>
+#include <QFont>
+#include <QGuiApplication>
+#include <QCursor>
+#include <algorithm>
+#include <charconv>
+#include <numeric>
+#include <unordered_map>
+
+#include "CatalogueText.h"
+#include "Progress.h"
+#include "classData.h"
+#include "controls/ItemIcons.h"
+#include "explorer/CategoryLookups.h"
+#include "startup/ProgramValues.h"
+
+namespace karvio {
+
+namespace {
+
+const std::vector<NodeHandle> kNoChildren;
+
+QString Decoded(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return QString::fromStdString(DecodeCatalogueText(bytes));
+}
+
+bool IsCategoryKind(int kind) { return kind >= kIconCategory; }
+
+// Shows the wait cursor for the lifetime of the object (when there is a screen to show it on).
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+CategoryTreeModel::CategoryTreeModel(QObject* parent) : QAbstractItemModel(parent) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    collator_.setNumericMode(true);
+    nodes_.resize(1);
+    NodeHandle root = NewNode(kNoNode, kIconRoot, 0, CategoryDisplayName(0).toStdString());
+    nodes_[root].flags |= kBold;
+}
+
+CategoryTreeModel::~CategoryTreeModel() = default;
+
+void CategoryTreeModel::Clear() {
+    beginResetModel();
+    nodes_.clear();
+    nodes_.shrink_to_fit();
+    nodes_.resize(1);
+    pool_.clear();
+    pool_.shrink_to_fit();
+    categories_.clear();
+    cds_.clear();
+    NodeHandle root = NewNode(kNoNode, kIconRoot, 0, CategoryDisplayName(0).toStdString());
+    nodes_[root].flags |= kBold;
+    endResetModel();
+}
+
+NodeHandle CategoryTreeModel::NewNode(NodeHandle parent, int kind, int32_t tag,
+                                      std::string_view caption) {
+    Node node;
+    node.parent = parent;
+    node.kind = kind;
+    node.tag = tag;
+    node.captionOffset = static_cast<uint32_t>(pool_.size());
+    node.captionLength = static_cast<uint32_t>(caption.size());
+    pool_.append(caption);
+    nodes_.push_back(std::move(node));
+    const auto handle = static_cast<NodeHandle>(nodes_.size() - 1);
+    if (IsCategoryKind(kind)) {
+        categories_.insert(tag, handle);
+    } else if (kind == kIconCd || kind == kIconFolder) {
+        cds_.insert(tag, handle);
+    }
+    return handle;
+}
+
+bool CategoryTreeModel::CaptionLess(std::string_view a, std::string_view b) const {
+    const int order = collator_.compare(Decoded(a), Decoded(b));
+    if (order != 0) return order < 0;
+    return a < b;
+}
+
+uint32_t CategoryTreeModel::SortedRow(NodeHandle parent, std::string_view caption) const {
+    const std::vector<NodeHandle>& siblings = nodes_[parent].children;
+    const QString shown = Decoded(caption);
+    auto it = std::lower_bound(siblings.begin(), siblings.end(), 0, [&](NodeHandle sibling, int) {
+        const std::string_view other = CaptionBytes(sibling);
+        const int order = collator_.compare(Decoded(other), shown);
+        return order != 0 ? order < 0 : other < caption;
+    });
+    return static_cast<uint32_t>(it - siblings.begin());
+}
+
+void CategoryTreeModel::Renumber(NodeHandle parent, size_t from) {
+    std::vector<NodeHandle>& children = nodes_[parent].children;
+    for (size_t i = from; i < children.size(); ++i) nodes_[children[i]].row = static_cast<uint32_t>(i);
+}
+
+NodeHandle CategoryTreeModel::AddNode(NodeHandle parent, int kind, int32_t tag,
+                                      std::string_view caption, bool bold) {
+    if (!IsLive(parent)) return kNoNode;
+    const uint32_t row = SortedRow(parent, caption);
+    beginInsertRows(IndexOf(parent), static_cast<int>(row), static_cast<int>(row));
+    const NodeHandle handle = NewNode(parent, kind, tag, caption);
+    if (bold) nodes_[handle].flags |= kBold;
+    std::vector<NodeHandle>& children = nodes_[parent].children;
+    children.insert(children.begin() + row, handle);
+    Renumber(parent, row);
+    endInsertRows();
+    return handle;
+}
+
+void CategoryTreeModel::Forget(NodeHandle node) {
+    std::vector<NodeHandle> stack{node};
+    while (!stack.empty()) {
+        const NodeHandle n = stack.back();
+        stack.pop_back();
+        Node& item = nodes_[n];
+        for (NodeHandle c : item.children) stack.push_back(c);
+        if (IsCategoryKind(item.kind)) {
+            auto it = categories_.find(item.tag);
+            if (it != categories_.end() && it.value() == n) categories_.erase(it);
+        } else if (item.kind == kIconCd || item.kind == kIconFolder) {
+            auto it = cds_.find(item.tag);
+            if (it != cds_.end() && it.value() == n) cds_.erase(it);
+        }
+        item.kind = 0;
+        item.children = {};
+    }
+}
+
+void CategoryTreeModel::RemoveNode(NodeHandle node) {
+    if (!IsLive(node) || node == kRootNode) return;
+    const NodeHandle parent = nodes_[node].parent;
+    const uint32_t row = nodes_[node].row;
+    beginRemoveRows(IndexOf(parent), static_cast<int>(row), static_cast<int>(row));
+    std::vector<NodeHandle>& siblings = nodes_[parent].children;
+    siblings.erase(siblings.begin() + row);
+    Renumber(parent, row);
+    Forget(node);
+    endRemoveRows();
+}
+
+void CategoryTreeModel::RemoveChildren(NodeHandle node) {
+    if (!IsLive(node) || nodes_[node].children.empty()) return;
+    beginRemoveRows(IndexOf(node), 0, static_cast<int>(nodes_[node].children.size()) - 1);
+    std::vector<NodeHandle> children = std::move(nodes_[node].children);
+    nodes_[node].children = {};
+    for (NodeHandle c : children) Forget(c);
+    endRemoveRows();
+}
+
+void CategoryTreeModel::SetCaption(NodeHandle node, std::string_view caption) {
+    if (!IsLive(node)) return;
+    Node& item = nodes_[node];
+    if (CaptionBytes(node) == caption) return;
+    item.captionOffset = static_cast<uint32_t>(pool_.size());
+    item.captionLength = static_cast<uint32_t>(caption.size());
+    pool_.append(caption);
+    const NodeHandle parent = item.parent;
+    if (parent != kNoNode) {
+        // Take the node out of its siblings and put it back in its new sorted place.
+        std::vector<NodeHandle>& siblings = nodes_[parent].children;
+        const uint32_t from = item.row;
+        siblings.erase(siblings.begin() + from);
+        uint32_t to = SortedRow(parent, caption);
+        siblings.insert(siblings.begin() + from, node);  // back for the move notice
+        if (to != from) {
+            const int destination = static_cast<int>(to > from ? to + 1 : to);
+            const QModelIndex p = IndexOf(parent);
+            beginMoveRows(p, static_cast<int>(from), static_cast<int>(from), p, destination);
+            siblings.erase(siblings.begin() + from);
+            siblings.insert(siblings.begin() + to, node);
+            Renumber(parent, std::min(from, to));
+            endMoveRows();
+        }
+    }
+    const QModelIndex index = IndexOf(node);
+    emit dataChanged(index, index);
+}
+
+void CategoryTreeModel::SetKind(NodeHandle node, int kind) {
+    if (!IsLive(node) || kind <= 0) return;
+    nodes_[node].kind = kind;
+    const QModelIndex index = IndexOf(node);
+    emit dataChanged(index, index);
+}
+
+void CategoryTreeModel::SetBold(NodeHandle node, bool bold) {
+    if (!IsLive(node)) return;
+    if (bold) {
+        nodes_[node].flags |= kBold;
+    } else {
+        nodes_[node].flags &= static_cast<uint8_t>(~kBold);
+    }
+    const QModelIndex index = IndexOf(node);
+    emit dataChanged(index, index);
+}
+
+bool CategoryTreeModel::IsLive(NodeHandle node) const {
+    return node != kNoNode && node < nodes_.size() && nodes_[node].kind != 0;
+}
+
+int CategoryTreeModel::Kind(NodeHandle node) const { return IsLive(node) ? nodes_[node].kind : 0; }
+int32_t CategoryTreeModel::Tag(NodeHandle node) const { return IsLive(node) ? nodes_[node].tag : 0; }
+bool CategoryTreeModel::Bold(NodeHandle node) const {
+    return IsLive(node) && (nodes_[node].flags & kBold) != 0;
+}
+NodeHandle CategoryTreeModel::Parent(NodeHandle node) const {
+    return IsLive(node) ? nodes_[node].parent : kNoNode;
+}
+const std::vector<NodeHandle>& CategoryTreeModel::Children(NodeHandle node) const {
+    return IsLive(node) ? nodes_[node].children : kNoChildren;
+}
+int CategoryTreeModel::ChildCount(NodeHandle node) const {
+    return static_cast<int>(Children(node).size());
+}
+
+std::string_view CategoryTreeModel::CaptionBytes(NodeHandle node) const {
+    if (node == kNoNode || node >= nodes_.size()) return {};
+    const Node& item = nodes_[node];
+    return std::string_view(pool_).substr(item.captionOffset, item.captionLength);
+}
+
+QString CategoryTreeModel::Caption(NodeHandle node) const { return Decoded(CaptionBytes(node)); }
+
+void CategoryTreeModel::Segment(NodeHandle node, std::string& out) const {
+    const Node& item = nodes_[node];
+    if (node == kRootNode) {
+        out += "Root";
+    } else if (IsCategoryKind(item.kind)) {
+        out += ".Category";
+        out += std::to_string(item.tag);
+    } else if (item.kind == kIconCd || item.kind == kIconFolder) {
+        out += std::to_string(item.tag);
+    } else {
+        out += CaptionBytes(node);
+    }
+}
+
+std::string CategoryTreeModel::Key(NodeHandle node) const {
+    if (!IsLive(node)) return {};
+    std::vector<NodeHandle> chain;
+    for (NodeHandle n = node; n != kNoNode; n = nodes_[n].parent) chain.push_back(n);
+    std::string key;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (it != chain.rbegin()) key += '\\';
+        Segment(*it, key);
+    }
+    return key;
+}
+
+bool CategoryTreeModel::Match(NodeHandle node, std::string_view rest, NodeHandle& found) const {
+    if (rest.empty()) {
+        found = node;
+        return true;
+    }
+    if (rest.front() != '\\') return false;
+    rest.remove_prefix(1);
+    std::string segment;
+    for (NodeHandle child : nodes_[node].children) {
+        segment.clear();
+        Segment(child, segment);
+        if (rest.size() < segment.size() || rest.compare(0, segment.size(), segment) != 0) continue;
+        // A directory name may itself hold "\": try every child whose segment fits.
+        if (Match(child, rest.substr(segment.size()), found)) return true;
+    }
+    return false;
+}
+
+NodeHandle CategoryTreeModel::FindByKey(std::string_view key) const {
+    constexpr std::string_view kRoot = "Root";
+    if (key.substr(0, kRoot.size()) != kRoot) return kNoNode;
+    NodeHandle found = kNoNode;
+    if (Match(kRootNode, key.substr(kRoot.size()), found)) return found;
+    // A category whose stored parents no longer lead to its node (an orphan placed under the
+    // root): the key's last segment still names it.
+    const size_t last = key.rfind('\\');
+    if (last == std::string_view::npos) return kNoNode;
+    std::string_view tail = key.substr(last + 1);
+    constexpr std::string_view kCategory = ".Category";
+    int32_t id = 0;
+    bool category = false;
+    if (tail.substr(0, kCategory.size()) == kCategory) {
+        tail.remove_prefix(kCategory.size());
+        category = true;
+    }
+    const auto [end, error] = std::from_chars(tail.data(), tail.data() + tail.size(), id);
+    if (error != std::errc() || end != tail.data() + tail.size() || id <= 0) return kNoNode;
+    if (category) return CategoryNode(id);
+    if (CdIdFromKey(key) == id) return CdNode(id);
+    return kNoNode;
+}
+
+NodeHandle CategoryTreeModel::CategoryNode(int32_t categoryId) const {
+    return categories_.value(categoryId);
+}
+
+NodeHandle CategoryTreeModel::CdNode(int32_t cdId) const { return cds_.value(cdId, kNoNode); }
+
+size_t CategoryTreeModel::MemoryUsed() const {
+    size_t bytes = nodes_.capacity() * sizeof(Node) + pool_.capacity();
+    for (const Node& node : nodes_) bytes += node.children.capacity() * sizeof(NodeHandle);
+    bytes += static_cast<size_t>(categories_.capacity() + cds_.capacity()) * 16;
+    return bytes;
+}
+
+QModelIndex CategoryTreeModel::IndexOf(NodeHandle node) const {
+    if (!IsLive(node)) return {};
+    return createIndex(static_cast<int>(nodes_[node].row), 0, static_cast<quintptr>(node));
+}
+
+NodeHandle CategoryTreeModel::HandleOf(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this) return kNoNode;
+    const auto handle = static_cast<NodeHandle>(index.internalId());
+    return IsLive(handle) ? handle : kNoNode;
+}
+
+bool CategoryTreeModel::DirectoriesLoaded(NodeHandle cdNode) const {
+    return IsLive(cdNode) && (nodes_[cdNode].flags & kLoaded) != 0;
+}
+
+void CategoryTreeModel::SetDirectoriesLoaded(NodeHandle cdNode, bool loaded) {
+    if (!IsLive(cdNode)) return;
+    if (loaded) {
+        nodes_[cdNode].flags |= kLoaded;
+    } else {
+        nodes_[cdNode].flags &= static_cast<uint8_t>(~kLoaded);
+    }
+}
+
+NodeHandle CategoryTreeModel::NewDetachedNode(NodeHandle parent, int kind, int32_t tag,
+                                              std::string_view caption) {
+    return NewNode(parent, kind, tag, caption);
+}
+
+void CategoryTreeModel::AppendDetached(NodeHandle parent, NodeHandle child) {
+    nodes_[parent].children.push_back(child);
+}
+
+void CategoryTreeModel::SortDetached(NodeHandle top) {
+    // Sort keys are made once per node, so a directory of 100,000 sub-directories costs one
+    // collation each and then only byte comparisons.
+    std::vector<NodeHandle> stack{top};
+    std::vector<QCollatorSortKey> keys;
+    std::vector<uint32_t> order;
+    while (!stack.empty()) {
+        const NodeHandle n = stack.back();
+        stack.pop_back();
+        std::vector<NodeHandle>& children = nodes_[n].children;
+        if (children.size() > 1) {
+            keys.clear();
+            keys.reserve(children.size());
+            for (NodeHandle c : children) keys.push_back(collator_.sortKey(Caption(c)));
+            order.resize(children.size());
+            std::iota(order.begin(), order.end(), 0U);
+            std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+                const int c = keys[a].compare(keys[b]);
+                if (c != 0) return c < 0;
+                return CaptionBytes(children[a]) < CaptionBytes(children[b]);
+            });
+            std::vector<NodeHandle> sorted(children.size());
+            for (size_t i = 0; i < order.size(); ++i) sorted[i] = children[order[i]];
+            children = std::move(sorted);
+        }
+        for (size_t i = 0; i < children.size(); ++i) {
+            nodes_[children[i]].row = static_cast<uint32_t>(i);
+            if (!nodes_[children[i]].children.empty()) stack.push_back(children[i]);
+        }
+    }
+}
+
+void CategoryTreeModel::AttachChildren(NodeHandle parent, std::vector<NodeHandle> children) {
+    if (!IsLive(parent) || children.empty()) return;
+    if (!nodes_[parent].children.empty()) {
+        // Not a fresh node: insert one at a time in sorted places.
+        for (NodeHandle c : children) {
+            const uint32_t row = SortedRow(parent, CaptionBytes(c));
+            beginInsertRows(IndexOf(parent), static_cast<int>(row), static_cast<int>(row));
+            std::vector<NodeHandle>& siblings = nodes_[parent].children;
+            siblings.insert(siblings.begin() + row, c);
+            Renumber(parent, row);
+            endInsertRows();
+        }
+        return;
+    }
+    beginInsertRows(IndexOf(parent), 0, static_cast<int>(children.size()) - 1);
+    nodes_[parent].children = std::move(children);
+    SortDetached(parent);
+    endInsertRows();
+}
+
+QModelIndex CategoryTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0) return {};
+    NodeHandle p = kNoNode;
+    if (!parent.isValid()) {
+        if (row != 0) return {};
+        return IndexOf(kRootNode);
+    }
+    p = HandleOf(parent);
+    if (p == kNoNode) return {};
+    const std::vector<NodeHandle>& children = nodes_[p].children;
+    if (static_cast<size_t>(row) >= children.size()) return {};
+    return createIndex(row, 0, static_cast<quintptr>(children[static_cast<size_t>(row)]));
+}
+
+QModelIndex CategoryTreeModel::parent(const QModelIndex& child) const {
+    const NodeHandle node = HandleOf(child);
+    if (node == kNoNode) return {};
+    return IndexOf(nodes_[node].parent);
+}
+
+int CategoryTreeModel::rowCount(const QModelIndex& parent) const {
+    if (!parent.isValid()) return 1;
+    if (parent.column() != 0) return 0;
+    return ChildCount(HandleOf(parent));
+}
+
+int CategoryTreeModel::columnCount(const QModelIndex&) const { return 1; }
+
+bool CategoryTreeModel::hasChildren(const QModelIndex& parent) const {
+    if (!parent.isValid()) return true;
+    const NodeHandle node = HandleOf(parent);
+    if (node == kNoNode) return false;
+    const Node& item = nodes_[node];
+    if ((item.kind == kIconCd || item.kind == kIconFolder) && (item.flags & kLoaded) == 0) return true;
+    return !item.children.empty();
+}
+
+QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
+    const NodeHandle node = HandleOf(index);
+    if (node == kNoNode) return {};
+    const Node& item = nodes_[node];
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+        case Qt::AccessibleTextRole:
+            return Caption(node);
+        case Qt::DecorationRole:
+            return ItemIcon(item.kind);
+        case Qt::ForegroundRole:
+            if (node == kRootNode || IsCategoryKind(item.kind)) return DisplayColorToQColor(DisplayColor1);
+            if (item.kind == kIconDirectory) return DisplayColorToQColor(DisplayColor2);
+            return {};
+        case Qt::FontRole:
+            if (item.flags & kBold) {
+                QFont font = QApplication::font();
+                font.setBold(true);
+                return font;
+            }
+            return {};
+        case KindRole:
+            return item.kind;
+        case TagRole:
+            return item.tag;
+        case HandleRole:
+            return static_cast<uint>(node);
+        case KeyRole:
+            return QByteArray::fromStdString(Key(node));
+        default:
+            return {};
+    }
+}
+
+Qt::ItemFlags CategoryTreeModel::flags(const QModelIndex& index) const {
+    if (HandleOf(index) == kNoNode) return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+}
+
+bool CategoryTreeModel::canFetchMore(const QModelIndex& parent) const {
+    const NodeHandle node = HandleOf(parent);
+    if (node == kNoNode) return false;
+    const Node& item = nodes_[node];
+    return (item.kind == kIconCd || item.kind == kIconFolder) && (item.flags & kLoaded) == 0;
+}
+
+void CategoryTreeModel::fetchMore(const QModelIndex& parent) {
+    // Loaded after the view has finished what it was doing: reading a large CD yields to the
+    // event loop, which must not happen inside the view's own layout pass.
+    const NodeHandle node = HandleOf(parent);
+    if (!canFetchMore(parent)) return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, node] {
+            if (canFetchMore(IndexOf(node))) LoadCdDirectories(*this, node, nodes_[node].tag);
+        },
+        Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void BuildCategoryTree(CategoryTreeModel& model, bool keepExisting) {
+    if (!keepExisting) model.Clear();
+    struct Row {
+        int32_t id;
+        int32_t parentId;
+        int32_t icon;
+        std::string name;
+        std::string parentKey;
+    };
+    std::vector<Row> rows;
+    {
+        classData data;
+        if (data.GetError() != kErrorNone) return;
+        for (classCat* cat = &data.GetCatFirst(); !data.GetCatEof(); cat = &data.GetCatNext()) {
+            rows.push_back({cat->GetCatId(), cat->GetCatParentId(), cat->GetCatImageId(),
+                            cat->GetCatName(), "Root" + cat->GetCategoryPath()});
+        }
+    }
+    // A parent's key is a proper prefix of its children's parent keys, so this order places
+    // every parent before its children.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const Row& a, const Row& b) { return a.parentKey < b.parentKey; });
+    for (const Row& row : rows) {
+        const int icon = row.icon >= kIconCategory ? row.icon : kIconCategory;
+        NodeHandle node = model.CategoryNode(row.id);
+        if (node != kNoNode) {
+            model.SetCaption(node, row.name);
+            model.SetKind(node, icon);
+            continue;
+        }
+        NodeHandle parent = row.parentId == 0 ? kRootNode : model.CategoryNode(row.parentId);
+        // The parent category is gone (or its parents loop): the category is still shown.
+        if (parent == kNoNode) parent = kRootNode;
+        model.AddNode(parent, icon, row.id, row.name);
+    }
+}
+
+void AddCdNodes(CategoryTreeModel& model) {
+    struct CdRow {
+        int32_t id;
+        int32_t category;
+        int kind;
+        std::string name;
+    };
+    std::vector<CdRow> cds;
+    {
+        classData data;
+        if (data.GetError() != kErrorNone) return;
+        for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
+            cds.push_back({cd->GetCdId(), cd->GetCdCategory(),
+                           cd->GetCdMediaType() == 5 ? kIconCd : kIconFolder, cd->GetCdName()});
+        }
+    }
+    // Group by parent so each parent's new children are sorted once and shown with one notice.
+    std::unordered_map<NodeHandle, std::vector<NodeHandle>> byParent;
+    std::vector<NodeHandle> parents;
+    for (const CdRow& cd : cds) {
+        if (model.CdNode(cd.id) != kNoNode) continue;
+        NodeHandle parent = cd.category > 0 ? model.CategoryNode(cd.category) : kRootNode;
+        // A CD whose category is gone is shown under the root rather than hidden.
+        if (parent == kNoNode) parent = kRootNode;
+        auto [it, fresh] = byParent.try_emplace(parent);
+        if (fresh) parents.push_back(parent);
+        it->second.push_back(model.NewDetachedNode(parent, cd.kind, cd.id, cd.name));
+    }
+    for (NodeHandle parent : parents) model.AttachChildren(parent, std::move(byParent[parent]));
+}
+
+bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId) {
+    const int kind = model.Kind(cdNode);
+    if ((kind != kIconCd && kind != kIconFolder) || model.DirectoriesLoaded(cdNode)) return false;
+    // Marked first, so a second request while this one yields does not load twice.
+    model.SetDirectoriesLoaded(cdNode, true);
+    WaitCursor wait;
+    ProgressStart(100);
+
+    // The directories are built detached from the shown tree and attached at the end with one
+    // notice, so a view that repaints while the load yields never sees half a subtree.
+    std::vector<NodeHandle> top;
+    std::unordered_map<std::string, NodeHandle> byFullName;
+    auto attachTo = [&](NodeHandle parent, NodeHandle child) {
+        if (parent == cdNode) {
+            top.push_back(child);
+        } else {
+            // Children of a detached node: the model sorts them when attaching.
+            model.AppendDetached(parent, child);
+        }
+    };
+    {
+        classData data;
+        if (data.GetError() != kErrorNone) {
+            ProgressEnd();
+            return false;
+        }
+        classCd& cd = data.GetCdGoto(cdId);
+        bool first = true;
+        for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
+            ProgressStep();
+            YieldIfDue();
+            std::string path = dir->GetDirPath();
+            const int32_t dirId = dir->GetDirId();
+            const bool topLevel = path.empty() || path == "\\";
+            if (first && !topLevel) {
+                // A scan that began below the top of its volume: the folders above it.
+                NodeHandle current = cdNode;
+                std::string fullName;
+                size_t start = 0;
+                while (start <= path.size()) {
+                    size_t end = path.find('\\', start);
+                    if (end == std::string::npos) end = path.size();
+                    const std::string component = path.substr(start, end - start);
+                    start = end + 1;
+                    if (component.empty()) continue;
+                    fullName += fullName.empty() ? component : "\\" + component;
+                    auto found = byFullName.find(fullName);
+                    if (found != byFullName.end()) {
+                        current = found->second;
+                        continue;
+                    }
+                    const NodeHandle node =
+                        model.NewDetachedNode(current, kIconDirectory, dirId, component);
+                    attachTo(current, node);
+                    byFullName.emplace(fullName, node);
+                    current = node;
+                }
+            }
+            first = false;
+            std::string name = dir->GetDirName();
+            if (name.empty()) continue;  // the CD's top directory: its node is the CD's own
+            while (!path.empty() && path.back() == '\\') path.pop_back();
+            while (!path.empty() && path.front() == '\\') path.erase(0, 1);
+            NodeHandle parent = cdNode;
+            if (!path.empty()) {
+                auto found = byFullName.find(path);
+                // A directory whose parent record is missing is still shown, under the CD.
+                if (found != byFullName.end()) parent = found->second;
+            }
+            const NodeHandle node = model.NewDetachedNode(parent, kIconDirectory, dirId, name);
+            attachTo(parent, node);
+            byFullName.emplace(path.empty() ? name : path + "\\" + name, node);
+        }
+    }
+    if (!model.IsLive(cdNode)) {
+        ProgressEnd();
+        return false;  // removed while the load yielded
+    }
+    for (NodeHandle n : top) model.SortDetached(n);
+    model.AttachChildren(cdNode, std::move(top));
+    ProgressEnd();
+    return true;
+}
+
+int32_t CdIdFromKey(std::string_view key) {
+    // Positions are 0-based here; npos stands for "no further backslash".
+    size_t p = 0;
+    for (;;) {
+        const size_t slash = key.find('\\', p);
+        if (slash == std::string_view::npos) {
+            // Back at the start, where the walk would begin again: no CD segment.
+            p = 0;
+            break;
+        }
+        p = slash + 1;
+        if (p >= key.size() || key[p] != '.') break;
+    }
+    if (p >= key.size()) return 0;
+    int32_t id = 0;
+    const char* begin = key.data() + p;
+    const char* end = key.data() + key.size();
+    const size_t slash = key.find('\\', p);
+    if (slash != std::string_view::npos) end = key.data() + slash;
+    const auto result = std::from_chars(begin, end, id);
+    if (result.ec != std::errc()) return 0;
+    return id;
+}
+
+}  // namespace karvio

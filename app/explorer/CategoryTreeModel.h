@@ -1,0 +1,162 @@
+// The catalogue as one tree: the root "Karvio", the categories nested as the user arranged them,
+// the CDs and scanned folders under their category and, once a CD's node is first opened, its
+// directories. Files are never nodes; the explorer's contents list reads them from the store.
+//
+// Nodes are compact rows in one array, addressed by a 32-bit handle (1 is the root, 0 none) that
+// stays valid while the node lives and is never reused before the next full rebuild. A node keeps
+// its parent, its row among its siblings and its children's handles; captions are the stored bytes
+// in one pool. Keys are not stored: a node's key is its parent's key, "\" and the node's own
+// segment (".Category" and the id for a category, the id for a CD, the name for a directory), so a
+// directory name that contains "\" is still one node, and keys compare byte for byte.
+//
+// Children are kept sorted by caption (QCollator of the user's locale, letter case ignored, byte
+// order between captions the collator finds equal). One column. User-interface thread.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QCollator>
+#include <QHash>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace karvio {
+
+using NodeHandle = uint32_t;
+inline constexpr NodeHandle kNoNode = 0;
+inline constexpr NodeHandle kRootNode = 1;
+
+class CategoryTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    // Roles beyond Qt's: what a view or command asks of a node.
+    enum Role {
+        KindRole = Qt::UserRole + 1,  // int: the item kind code (icon index)
+        TagRole,                      // int: the record id (0 for the root)
+        HandleRole,                   // uint: the node's handle
+        KeyRole,                      // QByteArray: the node's key, byte for byte
+    };
+
+    explicit CategoryTreeModel(QObject* parent = nullptr);
+    ~CategoryTreeModel() override;
+
+    // Removes every node and adds the root again (key "Root", caption "Karvio", bold, icon 1).
+    void Clear();
+
+    // Adds a child of `parent` in its sorted place and returns its handle; kNoNode when `parent`
+    // is not a live node. `bold` marks a category made by the user in this session.
+    NodeHandle AddNode(NodeHandle parent, int kind, int32_t tag, std::string_view caption,
+                       bool bold = false);
+    // Removes the node and everything below it. The root cannot be removed.
+    void RemoveNode(NodeHandle node);
+    // Removes every child of the node (and below); the node itself stays.
+    void RemoveChildren(NodeHandle node);
+    // Gives the node a new caption (and moves it to its sorted place among its siblings).
+    void SetCaption(NodeHandle node, std::string_view caption);
+    void SetKind(NodeHandle node, int kind);
+    void SetBold(NodeHandle node, bool bold);
+
+    bool IsLive(NodeHandle node) const;
+    int Kind(NodeHandle node) const;
+    int32_t Tag(NodeHandle node) const;
+    bool Bold(NodeHandle node) const;
+    NodeHandle Parent(NodeHandle node) const;
+    // The node's children in their shown order.
+    const std::vector<NodeHandle>& Children(NodeHandle node) const;
+    int ChildCount(NodeHandle node) const;
+    // The caption's stored bytes, and as the user reads it.
+    std::string_view CaptionBytes(NodeHandle node) const;
+    QString Caption(NodeHandle node) const;
+    // The node's key ("Root", "Root\.Category12", "Root\.Category12\900\Photos\2004").
+    std::string Key(NodeHandle node) const;
+    // The live node with that key, or kNoNode. A category key is also found by the category's id
+    // when its node is not where its stored parents would put it (an orphan under the root).
+    NodeHandle FindByKey(std::string_view key) const;
+    // The node of a category or CD record, or kNoNode.
+    NodeHandle CategoryNode(int32_t categoryId) const;
+    NodeHandle CdNode(int32_t cdId) const;
+    // Number of nodes ever made since the last rebuild (the highest handle in use).
+    size_t NodeCount() const { return nodes_.size() - 1; }
+    // Bytes held by the nodes, their children lists and the caption pool.
+    size_t MemoryUsed() const;
+
+    QModelIndex IndexOf(NodeHandle node) const;
+    NodeHandle HandleOf(const QModelIndex& index) const;
+
+    // Whether the CD node's directories have been read.
+    bool DirectoriesLoaded(NodeHandle cdNode) const;
+    // Marks a CD node as read (its directories were read, or it has none to read).
+    void SetDirectoriesLoaded(NodeHandle cdNode, bool loaded);
+    // Attaches a prepared list of sorted child handles at once (a bulk load); the children were
+    // made with NewDetachedNode and already carry `parent` as their parent.
+    NodeHandle NewDetachedNode(NodeHandle parent, int kind, int32_t tag, std::string_view caption);
+    // Appends `child` to the children of `parent`, a node not yet shown (detached).
+    void AppendDetached(NodeHandle parent, NodeHandle child);
+    void AttachChildren(NodeHandle parent, std::vector<NodeHandle> children);
+    // Sorts the children of a detached subtree (below `node`, which is not yet shown).
+    void SortDetached(NodeHandle node);
+
+    // QAbstractItemModel
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    // Caption order of two captions, as the children are kept.
+    bool CaptionLess(std::string_view a, std::string_view b) const;
+
+private:
+    struct Node {
+        NodeHandle parent = kNoNode;
+        uint32_t row = 0;
+        int32_t kind = 0;  // 0 for a removed node
+        int32_t tag = 0;
+        uint32_t captionOffset = 0;
+        uint32_t captionLength = 0;
+        uint8_t flags = 0;
+        std::vector<NodeHandle> children;
+    };
+    static constexpr uint8_t kBold = 1;
+    static constexpr uint8_t kLoaded = 2;
+
+    NodeHandle NewNode(NodeHandle parent, int kind, int32_t tag, std::string_view caption);
+    uint32_t SortedRow(NodeHandle parent, std::string_view caption) const;
+    void Renumber(NodeHandle parent, size_t from);
+    void Forget(NodeHandle node);
+    void Segment(NodeHandle node, std::string& out) const;
+    bool Match(NodeHandle node, std::string_view rest, NodeHandle& found) const;
+
+    std::vector<Node> nodes_;  // index = handle; [0] unused
+    std::string pool_;
+    QHash<int32_t, NodeHandle> categories_;
+    QHash<int32_t, NodeHandle> cds_;
+    QCollator collator_;
+};
+
+// Fills the model with the root and every category (`keepExisting` False: from scratch). With
+// `keepExisting` True nothing is removed or moved: a category's node takes its new caption and
+// icon in place, a new category gets a node. A category whose parent category is gone is shown
+// under the root. Categories only; the explorer adds the CDs.
+void BuildCategoryTree(CategoryTreeModel& model, bool keepExisting);
+
+// Adds every CD of the catalogue under its category (under the root when the category is gone).
+void AddCdNodes(CategoryTreeModel& model);
+
+// Adds the directories of CD `cdId` under its node `cdNode` (which has none yet), reading each
+// directory record once in store order, yielding to the event loop by time and driving the main
+// window's progress bar. A directory whose parent directory cannot be found (an inconsistent
+// record) is shown under the CD node. False when the node was not a CD or was already loaded.
+bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId);
+
+// The CD id in a tree key: the first segment after "Root" that does not begin with "."; 0 for
+// the root and for category keys.
+int32_t CdIdFromKey(std::string_view key);
+
+}  // namespace karvio

@@ -1,0 +1,162 @@
+#include "scan/frmScan.h"
+
+#include <unistd.h>
+#include <sys/stat.h>
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "Messages.h"
+#include "MountTable.h"
+#include "PathServices.h"
+#include "TransferRecords.h"
+#include "VolumeServices.h"
+#include "classData.h"
+#include "controls/ctlFolderBrowser.h"
+#include "controls/ctlIconLabel.h"
+#include "scan/frmAnimation.h"
+
+namespace karvio {
+
+namespace {
+
+constexpr const char* kNotReady = "No CD Found to Scan or CD Not Ready";
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+std::string DefaultScanDrive() {
+    std::string fixed;
+    for (const MountEntry& mount : MountedVolumes()) {
+        const int32_t type = MediaTypeOfMount(mount);
+        if (type == kMediaCdRom && GetVolumeLabel(mount.mountPoint) != kDiskNotReady) return mount.mountPoint;
+        if (type == kMediaFixed && fixed.empty()) fixed = mount.mountPoint;
+    }
+    return fixed.empty() ? std::string("/") : fixed;
+}
+
+std::string ScanFolderProblem(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) return "The folder [" + path + "] does not exist";
+    if (!S_ISDIR(st.st_mode)) return "[" + path + "] is not a folder";
+    if (::access(path.c_str(), R_OK | X_OK) != 0) return "The folder [" + path + "] cannot be read";
+    return {};
+}
+
+void frmScan::ScanCd(int32_t cdId, int32_t categoryId, bool& cancelled, frmAnimation& animation,
+                     QWidget* parent) {
+    frmScan dialog(cdId, categoryId, animation, parent);
+    dialog.exec();
+    cancelled = dialog.Cancelled();
+}
+
+frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWidget* parent)
+    : QDialog(parent), cdId_(cdId), animation_(animation), folder_(new ctlFolderBrowser(this)),
+      txtLabel_(new QLineEdit(this)), txtLabelInternal_(new QLineEdit(this)),
+      txtNotes_(new QPlainTextEdit(this)), txtCategory_(new ctlIconLabel(this)),
+      btnOK_(new QPushButton(tr("&Start"), this)), btnCancel_(new QPushButton(tr("&Cancel"), this)) {
+    setObjectName(QStringLiteral("frmScan"));
+    setWindowTitle(tr("Cd Rescan"));
+    folder_->setObjectName(QStringLiteral("ctlFolderBrowser1"));
+    txtLabel_->setObjectName(QStringLiteral("txtLabel"));
+    txtLabelInternal_->setObjectName(QStringLiteral("txtLabelInternal"));
+    txtNotes_->setObjectName(QStringLiteral("txtNotes"));
+    txtNotes_->setTabChangesFocus(true);
+    txtCategory_->setObjectName(QStringLiteral("txtCategory"));
+    btnOK_->setObjectName(QStringLiteral("btnOK"));
+    btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+    btnOK_->setDefault(true);
+
+    auto* form = new QFormLayout(this);
+    form->addRow(tr("&Drive"), folder_);
+    form->addRow(tr("&My Label"), txtLabel_);
+    form->addRow(tr("CD &Label"), txtLabelInternal_);
+    form->addRow(tr("&Notes"), txtNotes_);
+    form->addRow(tr("C&ategory"), txtCategory_);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(btnOK_, QDialogButtonBox::AcceptRole);
+    buttons->addButton(btnCancel_, QDialogButtonBox::RejectRole);
+    form->addRow(buttons);
+    folder_->txtFolder()->setAccessibleName(tr("Drive"));
+    txtLabel_->setAccessibleName(tr("My Label"));
+    txtLabelInternal_->setAccessibleName(tr("CD Label"));
+    txtNotes_->setAccessibleName(tr("Notes"));
+    txtCategory_->txtFolder()->setAccessibleName(tr("Category"));
+
+    std::string name, notes;
+    int32_t category = 0;
+    if (cdId_ < 1) {
+        folder_->SetText(Q(DefaultScanDrive()));
+        txtLabelInternal_->setText(Q(GetVolumeLabel(folder_->Text().toStdString())));
+        name = txtLabelInternal_->text().toStdString();
+    } else {
+        CdInfo cd;
+        {
+            classData data;
+            cd = ReadCdInfo(data, cdId_);
+        }
+        name = cd.CdName;
+        notes = cd.CdNotes;
+        category = cd.CdCategory;
+        folder_->SetText(Q(StripBackslash(cd.CdBasepath)));
+        txtLabelInternal_->setText(Q(GetVolumeLabel(folder_->Text().toStdString())));
+    }
+    if (categoryId > 0) category = categoryId;
+    // Connected after the proposal, so the stored name of a rescan is what the dialog shows.
+    connect(folder_, &ctlFolderBrowser::Change, this, &frmScan::FolderChanged);
+    txtLabel_->setText(Q(name));
+    txtNotes_->setPlainText(Q(notes));
+    txtCategory_->SetCategoryId(category);
+
+    for (QWidget* w : {static_cast<QWidget*>(txtLabel_), static_cast<QWidget*>(txtNotes_)}) {
+        w->installEventFilter(this);
+    }
+    connect(btnOK_, &QPushButton::clicked, this, &frmScan::btnOK_Click);
+    connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
+    resize(sizeHint().expandedTo(QSize(460, 300)));
+}
+
+void frmScan::FolderChanged() {
+    txtLabelInternal_->setText(Q(GetVolumeLabel(folder_->Text().trimmed().toStdString())));
+    txtLabel_->setText(txtLabelInternal_->text());
+}
+
+void frmScan::btnOK_Click() {
+    const std::string path = folder_->Text().trimmed().toStdString();
+    txtLabelInternal_->setText(Q(GetVolumeLabel(path)));
+    if (txtLabelInternal_->text().compare(QLatin1String(kDiskNotReady), Qt::CaseInsensitive) == 0) {
+        ShowMessage(kNotReady, vbOKOnly);
+        return;
+    }
+    const std::string problem = ScanFolderProblem(path);
+    if (!problem.empty()) {
+        ShowMessage(problem, vbOKOnly);
+        return;
+    }
+    hide();
+    animation_.SetVars(cdId_ < 1 ? 0 : cdId_, AddBackslash(path), txtLabel_->text().toStdString(),
+                       txtNotes_->toPlainText().toStdString(), txtLabelInternal_->text().toStdString(),
+                       txtCategory_->CategoryId());
+    cancelled_ = false;
+    accept();
+}
+
+void frmScan::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    txtLabel_->setFocus();
+}
+
+bool frmScan::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == txtLabel_) QTimer::singleShot(0, txtLabel_, &QLineEdit::selectAll);
+        if (watched == txtNotes_) QTimer::singleShot(0, txtNotes_, &QPlainTextEdit::selectAll);
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace karvio

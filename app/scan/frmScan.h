@@ -1,0 +1,73 @@
+// The scan dialog "Cd Rescan": what to scan (a drive or folder), the CD's name, notes and
+// category, for a new scan or a rescan. Start checks the medium and the folder and, when they
+// can be read, hands everything to the progress window with SetVars; bad input gets a message
+// and the dialog stays open with what was typed. Modal, destroyed when it returns;
+// user-interface thread.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <string>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace karvio {
+
+class ctlFolderBrowser;
+class ctlIconLabel;
+class frmAnimation;
+
+class frmScan : public QDialog {
+    Q_OBJECT
+
+public:
+    // Shows the dialog for a new scan (`cdId` < 1) or a rescan of the CD `cdId`; a `categoryId`
+    // > 0 preselects that category. Returns through `cancelled` whether the user closed it
+    // without starting; when false, `animation` holds the scan (SetVars) and the caller runs
+    // its ScanCd next.
+    static void ScanCd(int32_t cdId, int32_t categoryId, bool& cancelled, frmAnimation& animation,
+                       QWidget* parent = nullptr);
+
+    frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWidget* parent = nullptr);
+
+    bool Cancelled() const { return cancelled_; }
+    void btnOK_Click();
+
+    ctlFolderBrowser* ctlFolderBrowser1() const { return folder_; }
+    QLineEdit* txtLabel() const { return txtLabel_; }
+    QLineEdit* txtLabelInternal() const { return txtLabelInternal_; }
+    QPlainTextEdit* txtNotes() const { return txtNotes_; }
+    ctlIconLabel* txtCategory() const { return txtCategory_; }
+    QPushButton* btnOK() const { return btnOK_; }
+    QPushButton* btnCancel() const { return btnCancel_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FolderChanged();
+
+    int32_t cdId_;
+    frmAnimation& animation_;
+    bool cancelled_ = true;
+    ctlFolderBrowser* folder_;
+    QLineEdit* txtLabel_;
+    QLineEdit* txtLabelInternal_;
+    QPlainTextEdit* txtNotes_;
+    ctlIconLabel* txtCategory_;
+    QPushButton* btnOK_;
+    QPushButton* btnCancel_;
+};
+
+// The drive a new scan proposes: the first mounted CD-ROM with a readable medium, else the
+// first fixed volume, else "/"; volumes in mount order.
+std::string DefaultScanDrive();
+
+// Why a folder cannot be scanned, or an empty text when it can: a path that does not exist,
+// that is no folder, or a folder that cannot be read.
+std::string ScanFolderProblem(const std::string& path);
+
+}  // namespace karvio

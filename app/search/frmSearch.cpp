@@ -1,0 +1,505 @@
+#include "search/frmSearch.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCollator>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "CatalogueText.h"
+#include "Format.h"
+#include "Messages.h"
+#include "Progress.h"
+#include "TransferRecords.h"
+#include "VolumeServices.h"
+#include "classData.h"
+#include "controls/ItemIcons.h"
+#include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/frmMenu.h"
+#include "search/SearchResultsModel.h"
+#include "startup/LaunchFile.h"
+#include "startup/Settings.h"
+#if __has_include("views/frmProperties.h")
+#include "views/frmProperties.h"
+#define KARVIO_HAVE_PROPERTIES 1
+#endif
+
+namespace karvio {
+
+namespace {
+
+constexpr const char* kNothingEntered = "Nothing Entered To Search For";
+constexpr const char* kNothingSelected = "You have to select something to search for";
+constexpr const char* kStaleResult =
+    "This result no longer matches the catalogue: the entry was changed or removed since the "
+    "search. Please search again.";
+
+// The last options, kept between runs in their own section.
+constexpr const char* kSection = "Search";
+constexpr const char* kKeyMode = "Mode";
+constexpr const char* kKeyCdNames = "CDNames";
+constexpr const char* kKeyPathNames = "PathNames";
+constexpr const char* kKeyFileNames = "FileNames";
+constexpr const char* kKeyComments = "Comments";
+
+// The hidden id column is made with no width, as the result list always had it.
+constexpr int kIdColumnWidth = 0;
+
+bool ReadBool(const char* key, bool fallback) {
+    return SettingTextToBool(GetSetting(kSection, key, BoolToSettingText(fallback)), fallback);
+}
+
+}  // namespace
+
+frmSearch::frmSearch(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("frmSearch"));
+    setWindowTitle(QStringLiteral("Search"));
+    BuildControls();
+    // Window load: an empty text, a hidden empty list, the inputs enabled.
+    fldSearchFor_->clear();
+    listView1_->hide();
+    LoadOptions();
+    EnableSearchInputs(true);
+
+    CatalogueEvents& events = CatalogueEvents::Instance();
+    connect(&events, &CatalogueEvents::catalogueReplaced, this, &frmSearch::OnCatalogueReplaced);
+    connect(&events, &CatalogueEvents::cdRemoved, this, &frmSearch::OnCdRemoved);
+}
+
+frmSearch::~frmSearch() { stopRequested_ = true; }
+
+frmSearch* frmSearch::Install(frmMenu& menu) {
+    auto* window = new frmSearch;
+    menu.SetSearchWindow(window);
+    if (QAction* search = menu.Item(QStringLiteral("mnuCdSearch"))) search->setShortcut(QKeySequence::Find);
+    QMdiArea* area = menu.MdiArea();
+    connect(area, &QMdiArea::subWindowActivated, window, [window](QMdiSubWindow* active) {
+        window->OnActivated(active && active->widget() == window);
+    });
+    // Until the MDI area takes it, the window belongs to the main window.
+    window->setParent(&menu, Qt::Widget);
+    window->hide();
+    return window;
+}
+
+void frmSearch::BuildControls() {
+    label1_ = new QLabel(QStringLiteral("Search &For"), this);
+    fldSearchFor_ = new QLineEdit(this);
+    fldSearchFor_->setObjectName(QStringLiteral("fldSearchFor"));
+    fldSearchFor_->setAccessibleName(QStringLiteral("Search For"));
+    label1_->setBuddy(fldSearchFor_);
+
+    btnOK_ = new QPushButton(QStringLiteral("&Search"), this);
+    btnOK_->setObjectName(QStringLiteral("btnOK"));
+    btnOK_->setDefault(true);
+    btnStop_ = new QPushButton(QStringLiteral("&Stop"), this);
+    btnStop_->setObjectName(QStringLiteral("btnStop"));
+    btnCancel_ = new QPushButton(QStringLiteral("&Close"), this);
+    btnCancel_->setObjectName(QStringLiteral("btnCancel"));
+    btnOK_->setAccessibleName(QStringLiteral("Search"));
+    btnStop_->setAccessibleName(QStringLiteral("Stop"));
+    btnCancel_->setAccessibleName(QStringLiteral("Close"));
+    connect(btnOK_, &QPushButton::clicked, this, &frmSearch::btnOK_Click);
+    connect(btnStop_, &QPushButton::clicked, this, &frmSearch::btnStop_Click);
+    connect(btnCancel_, &QPushButton::clicked, this, &frmSearch::btnCancel_Click);
+    // Esc is the Close button's, as a cancel button's.
+    auto* escape = new QAction(this);
+    escape->setShortcut(Qt::Key_Escape);
+    escape->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QAction::triggered, this, &frmSearch::btnCancel_Click);
+    addAction(escape);
+
+    frame1_ = new QGroupBox(QStringLiteral("Search Criteria"), this);
+    frame1_->setObjectName(QStringLiteral("Frame1"));
+    const char* const modes[] = {"&Whole Word", "&Beginning", "&Anywhere"};
+    auto* modeLayout = new QVBoxLayout(frame1_);
+    for (size_t i = 0; i < option1_.size(); ++i) {
+        option1_[i] = new QRadioButton(QString::fromLatin1(modes[i]), frame1_);
+        option1_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        option1_[i]->setAccessibleName(QString::fromLatin1(modes[i]).remove('&'));
+        modeLayout->addWidget(option1_[i]);
+    }
+    option1_[kMatchAnywhere]->setChecked(true);
+
+    auto makeCheck = [this](const char* name, const char* caption, bool checked) {
+        auto* box = new QCheckBox(QString::fromLatin1(caption), this);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setAccessibleName(QString::fromLatin1(caption).remove('&'));
+        box->setChecked(checked);
+        return box;
+    };
+    chkCDNames_ = makeCheck("chkCDNames", "Search &CD Names", false);
+    chkPathNames_ = makeCheck("chkPathNames", "Search &Path Names", true);
+    chkFileNames_ = makeCheck("chkFileNames", "Search File&Names", true);
+    chkComments_ = makeCheck("chkComments", "Search Co&mments", true);
+
+    results_ = new SearchResultsModel(this);
+    listView1_ = new QTreeView(this);
+    listView1_->setObjectName(QStringLiteral("ListView1"));
+    listView1_->setAccessibleName(QStringLiteral("Search results"));
+    listView1_->setModel(results_);
+    listView1_->setRootIsDecorated(false);
+    listView1_->setItemsExpandable(false);
+    listView1_->setUniformRowHeights(true);
+    listView1_->setAllColumnsShowFocus(true);
+    listView1_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    listView1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    listView1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listView1_->setContextMenuPolicy(Qt::CustomContextMenu);
+    QHeaderView* header = listView1_->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setStretchLastSection(false);
+    const int widths[kSearchColumnCount] = {200, 120, 260, 130, 90, 80, 200, kIdColumnWidth};
+    for (int column = 0; column < kSearchColumnCount; ++column)
+        header->resizeSection(column, widths[column]);
+    header->setSectionHidden(kColFileId, true);
+    connect(header, &QHeaderView::sectionClicked, this, &frmSearch::OnHeaderClicked);
+    connect(listView1_, &QTreeView::activated, this, [this](const QModelIndex& index) { RevealResult(index.row()); });
+    connect(listView1_, &QTreeView::customContextMenuRequested, this, &frmSearch::OnResultMenu);
+    listView1_->installEventFilter(this);
+    listView1_->viewport()->installEventFilter(this);
+
+    resultMenu_ = new QMenu(this);
+    resultMenu_->setObjectName(QStringLiteral("popSearchMenu"));
+
+    auto* top = new QGridLayout;
+    top->addWidget(label1_, 0, 0);
+    top->addWidget(fldSearchFor_, 0, 1);
+    // Stop stands exactly where Search stands; one of the two is shown at a time.
+    top->addWidget(btnOK_, 0, 2);
+    top->addWidget(btnStop_, 0, 2);
+    top->addWidget(btnCancel_, 1, 2, Qt::AlignTop);
+    auto* checks = new QVBoxLayout;
+    for (QCheckBox* box : {chkCDNames_, chkPathNames_, chkFileNames_, chkComments_}) checks->addWidget(box);
+    checks->addStretch();
+    auto* criteria = new QHBoxLayout;
+    criteria->addWidget(frame1_);
+    criteria->addLayout(checks);
+    criteria->addStretch();
+    top->addLayout(criteria, 1, 0, 1, 2);
+    top->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(listView1_, 1);
+    resize(760, 460);
+}
+
+void frmSearch::EnableSearchInputs(bool enable) {
+    for (QWidget* w : std::initializer_list<QWidget*>{fldSearchFor_, chkCDNames_, chkComments_, chkFileNames_,
+                                                       chkPathNames_, frame1_, option1_[0], option1_[1], option1_[2]})
+        w->setEnabled(enable);
+    btnOK_->setVisible(enable);
+    btnStop_->setVisible(!enable);
+    btnStop_->raise();
+    stopRequested_ = false;
+}
+
+SearchCriteria frmSearch::Criteria() const {
+    SearchCriteria criteria;
+    criteria.text = fldSearchFor_->text().toStdString();
+    criteria.searchCdNames = chkCDNames_->isChecked();
+    criteria.searchPathNames = chkPathNames_->isChecked();
+    criteria.searchFileNames = chkFileNames_->isChecked();
+    criteria.searchComments = chkComments_->isChecked();
+    for (size_t i = 0; i < option1_.size(); ++i) {
+        if (option1_[i]->isChecked()) criteria.mode = static_cast<int>(i);
+    }
+    return criteria;
+}
+
+std::vector<int32_t> frmSearch::CdIdsForSearch() const {
+    if (frmMenu* menu = frmMenu::Instance()) {
+        if (CdPanelView* panel = menu->CdPanel()) return panel->CdIdsForSearch();
+    }
+    // Without a CD panel the walk takes the CDs as that panel's list would hold them when sorted
+    // by its second column ("Notes", one-line form) ascending; equal notes keep list order.
+    classData data;
+    if (!data.IsOpen()) return {};
+    const std::vector<int32_t> ids = AllCdIds(data);
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<std::pair<QCollatorSortKey, int32_t>> keyed;
+    keyed.reserve(ids.size());
+    for (const int32_t id : ids) {
+        const std::string notes = FlattenLines(ReadCdInfo(data, id).CdNotes);
+        keyed.emplace_back(collator.sortKey(QString::fromStdString(DecodeCatalogueText(notes))), id);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
+    std::vector<int32_t> ordered;
+    ordered.reserve(keyed.size());
+    for (const auto& entry : keyed) ordered.push_back(entry.second);
+    return ordered;
+}
+
+void frmSearch::btnOK_Click() {
+    if (searching_) return;
+    const SearchCriteria criteria = Criteria();
+    if (criteria.text.empty()) {
+        ShowMessage(kNothingEntered, vbOKOnly);
+        return;
+    }
+    followResults_ = true;
+    resultsHidden_ = true;
+    EnableSearchInputs(false);
+    if (!criteria.searchCdNames && !criteria.searchPathNames && !criteria.searchFileNames &&
+        !criteria.searchComments) {
+        ShowMessage(kNothingSelected, vbOKOnly);
+        EnableSearchInputs(true);
+        return;
+    }
+    SaveOptions();
+    listView1_->hide();
+    results_->Clear();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    searching_ = true;
+    replacedDuringSearch_ = false;
+    removedDuringSearch_.clear();
+    {
+        const std::vector<int32_t> cds = CdIdsForSearch();
+        classData data;
+        SetMenuState(kModeBusy);
+        // The hits found since the last yield go in as one batch, then the desktop gets its turn.
+        const YieldHook previous = SetYieldHook([this] {
+            FlushResults();
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        });
+        SearchCatalogue(
+            data, cds, criteria,
+            [this](const SearchHit& hit) {
+                if (!removedDuringSearch_.contains(hit.cdId)) results_->AddPending(hit);
+            },
+            &stopRequested_);
+        SetYieldHook(previous);
+    }
+    if (replacedDuringSearch_)
+        results_->Clear();
+    else
+        FlushResults();
+    searching_ = false;
+    ProgressEnd();
+    EnableSearchInputs(true);
+    QApplication::restoreOverrideCursor();
+    SetMenuState(kModeSearch);
+}
+
+void frmSearch::FlushResults() {
+    if (replacedDuringSearch_) return;
+    if (results_->Flush() == 0) return;
+    if (resultsHidden_) {
+        listView1_->show();
+        resultsHidden_ = false;
+    }
+    if (followResults_) {
+        const QModelIndex newest = results_->index(results_->LastAddedRow(), 0);
+        listView1_->setCurrentIndex(newest);
+        listView1_->scrollTo(newest);
+    }
+}
+
+void frmSearch::btnStop_Click() { stopRequested_ = true; }
+
+void frmSearch::btnCancel_Click() {
+    stopRequested_ = true;
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!sub) {
+        lower();
+        return;
+    }
+    sub->lower();
+    // The window that is now on top becomes the active one.
+    if (QMdiArea* area = sub->mdiArea()) {
+        const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+        for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+            if (*it != sub && (*it)->isVisible()) {
+                area->setActiveSubWindow(*it);
+                break;
+            }
+        }
+    }
+}
+
+void frmSearch::OnActivated(bool active) {
+    if (!active) {
+        // Another window is in front: its own work owns the progress bar.
+        if (!searching_) ProgressEnd();
+        return;
+    }
+    SetMenuState(searching_ ? kModeBusy : kModeSearch);
+    if (fldSearchFor_->isEnabled()) {
+        fldSearchFor_->setFocus();
+        fldSearchFor_->selectAll();
+    }
+}
+
+void frmSearch::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (fldSearchFor_->isEnabled()) {
+        fldSearchFor_->setFocus();
+        fldSearchFor_->selectAll();
+    }
+}
+
+void frmSearch::closeEvent(QCloseEvent* event) {
+    // The window lives as long as the program: closing it only sends it to the back.
+    event->ignore();
+    btnCancel_Click();
+}
+
+bool frmSearch::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == listView1_ || watched == listView1_->viewport()) {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+            followResults_ = false;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmSearch::OnHeaderClicked(int column) {
+    Qt::SortOrder order = Qt::AscendingOrder;
+    if (column == results_->SortColumn())
+        order = results_->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    results_->sort(column, order);
+    QHeaderView* header = listView1_->header();
+    header->setSortIndicator(column, order);
+    header->setSortIndicatorShown(true);
+    const QModelIndex current = listView1_->currentIndex();
+    if (current.isValid()) listView1_->scrollTo(current);
+}
+
+int frmSearch::CurrentResultRow() const {
+    const QModelIndex current = listView1_->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void frmSearch::OnResultMenu(const QPoint& at) {
+    const QModelIndex index = listView1_->indexAt(at);
+    if (!index.isValid()) return;
+    listView1_->setCurrentIndex(index);
+    const int row = index.row();
+    resultMenu_->clear();
+    QAction* reveal = resultMenu_->addAction(QStringLiteral("&Show in List"), this, [this, row] { RevealResult(row); });
+    resultMenu_->setDefaultAction(reveal);
+    QAction* launch = resultMenu_->addAction(QStringLiteral("&Launch"), this, [this, row] { LaunchResult(row); });
+    launch->setEnabled(results_->Kind(row) == SearchHitKind::File);
+    QAction* properties =
+        resultMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesResult(row); });
+#ifndef KARVIO_HAVE_PROPERTIES
+    properties->setEnabled(false);
+#else
+    (void)properties;
+#endif
+    resultMenu_->popup(listView1_->viewport()->mapToGlobal(at));
+}
+
+bool frmSearch::CheckResult(int row, RecordRef* record) const {
+    if (row < 0 || row >= results_->rowCount()) return false;
+    *record = results_->Record(row);
+    const int32_t id = results_->Id(row);
+    bool same = false;
+    classData data;
+    if (data.IsOpen() && id > 0 && id < data.File()->Length()) {
+        const std::vector<int32_t> cds = AllCdIds(data);
+        const bool listed = std::find(cds.begin(), cds.end(), record->cdId) != cds.end();
+        const std::string_view name = results_->Name(row);
+        switch (results_->Kind(row)) {
+            case SearchHitKind::Cd: {
+                if (!listed) break;
+                const CdInfo cd = ReadCdInfo(data, id);
+                same = cd.CdName == name;
+                record->kind = cd.CdMediaType == kMediaCdRom ? kIconCd : kIconFolder;
+                break;
+            }
+            case SearchHitKind::Directory: {
+                if (!listed) break;
+                const DirInfo dir = ReadDirInfo(data, id);
+                same = dir.DirName == name && dir.DirCdId == record->cdId && dir.DirPath == results_->Path(row);
+                break;
+            }
+            case SearchHitKind::File: {
+                if (!listed) break;
+                const FileInfo file = ReadFileInfo(data, id);
+                same = file.FileName == name && file.FileCdId == record->cdId && file.FileDirId == record->dirId;
+                break;
+            }
+        }
+    }
+    if (!same) ShowMessage(kStaleResult, vbOKOnly);
+    return same;
+}
+
+bool frmSearch::RevealResult(int row) {
+    RecordRef record;
+    if (!CheckResult(row, &record)) return false;
+    frmMenu* menu = frmMenu::Instance();
+    CatalogueView* view = menu ? menu->CurrentCatalogueView() : nullptr;
+    if (!view) return false;
+    menu->mnuCDShowList_Click();
+    view->RevealRecord(record);
+    return true;
+}
+
+void frmSearch::LaunchResult(int row) {
+    RecordRef record;
+    if (results_->Kind(row) != SearchHitKind::File || !CheckResult(row, &record)) return;
+    LaunchFile(record.fileId);
+}
+
+void frmSearch::PropertiesResult(int row) {
+    RecordRef record;
+    if (!CheckResult(row, &record)) return;
+#ifdef KARVIO_HAVE_PROPERTIES
+    const int32_t id = record.fileId ? record.fileId : record.dirId ? record.dirId : record.cdId;
+    frmProperties::ShowProperties(record.kind, id, this);
+#endif
+}
+
+void frmSearch::OnCatalogueReplaced() {
+    // Every id the rows hold is void now; a walk still running reads a file that is gone.
+    if (searching_) {
+        replacedDuringSearch_ = true;
+        stopRequested_ = true;
+    }
+    results_->Clear();
+}
+
+void frmSearch::OnCdRemoved(int32_t cdId) {
+    if (searching_) removedDuringSearch_.insert(cdId);
+    results_->RemoveCd(cdId);
+}
+
+void frmSearch::LoadOptions() {
+    const int mode = GetSetting(kSection, kKeyMode, QString::number(kMatchAnywhere)).toInt();
+    option1_[static_cast<size_t>(mode >= 0 && mode < 3 ? mode : kMatchAnywhere)]->setChecked(true);
+    chkCDNames_->setChecked(ReadBool(kKeyCdNames, false));
+    chkPathNames_->setChecked(ReadBool(kKeyPathNames, true));
+    chkFileNames_->setChecked(ReadBool(kKeyFileNames, true));
+    chkComments_->setChecked(ReadBool(kKeyComments, true));
+}
+
+void frmSearch::SaveOptions() const {
+    const SearchCriteria criteria = Criteria();
+    SaveSetting(kSection, kKeyMode, QString::number(criteria.mode));
+    SaveSetting(kSection, kKeyCdNames, BoolToSettingText(criteria.searchCdNames));
+    SaveSetting(kSection, kKeyPathNames, BoolToSettingText(criteria.searchPathNames));
+    SaveSetting(kSection, kKeyFileNames, BoolToSettingText(criteria.searchFileNames));
+    SaveSetting(kSection, kKeyComments, BoolToSettingText(criteria.searchComments));
+}
+
+}  // namespace karvio

@@ -1,0 +1,152 @@
+#include "views/frmProperties.h"
+
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "CatalogueText.h"
+#include "DateText.h"
+#include "Format.h"
+#include "TransferRecords.h"
+
+namespace karvio {
+
+namespace {
+
+QString Shown(const std::string& bytes) {
+    return QString::fromStdString(DecodeCatalogueText(bytes));
+}
+
+QString TrimmedSize(double size) { return QString::fromStdString(FormatSize(size)).trimmed(); }
+
+QLabel* ValueLabel(QWidget* parent, const QString& name) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    label->setWordWrap(true);
+    label->setAccessibleName(name.mid(3));
+    return label;
+}
+
+}  // namespace
+
+QString CountsText(int32_t files, int32_t subdirs, const QString& what) {
+    QString text = files < 1 ? QStringLiteral("No files under this %1\r\n").arg(what)
+                             : QStringLiteral("Total number of files [%1]\r\n").arg(files);
+    text += subdirs < 1 ? QStringLiteral("No subdirectories under this %1").arg(what)
+                        : QStringLiteral("Total number of subdirectories [%1]").arg(subdirs);
+    return text;
+}
+
+frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
+    : QDialog(parent), kind_(kind), id_(id) {
+    setObjectName(QStringLiteral("frmProperties"));
+    setWindowTitle(QStringLiteral("Properties"));
+    lblFileName_ = ValueLabel(this, QStringLiteral("lblFileName"));
+    QFont bold = lblFileName_->font();
+    bold.setBold(true);
+    lblFileName_->setFont(bold);
+    lblSize_ = ValueLabel(this, QStringLiteral("lblSize"));
+    lblTime_ = ValueLabel(this, QStringLiteral("lblTime"));
+    lblAttr_ = ValueLabel(this, QStringLiteral("lblAttr"));
+    lblCount_ = ValueLabel(this, QStringLiteral("lblCount"));
+    fldNotes_ = new QPlainTextEdit(this);
+    fldNotes_->setObjectName(QStringLiteral("fldNotes"));
+    fldNotes_->setAccessibleName(QStringLiteral("Notes"));
+    fldNotes_->setTabChangesFocus(true);
+    btnOK_ = new QPushButton(QStringLiteral("&OK"), this);
+    btnOK_->setObjectName(QStringLiteral("btnOK"));
+    btnOK_->setDefault(true);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Name :"), lblFileName_);
+    form->addRow(QStringLiteral("Size :"), lblSize_);
+    form->addRow(QStringLiteral("Date :"), lblTime_);
+    form->addRow(QStringLiteral("Attributes :"), lblAttr_);
+    form->addRow(QString(), lblCount_);
+    auto* notesCaption = new QLabel(QStringLiteral("&Notes :"), this);
+    notesCaption->setBuddy(fldNotes_);
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(btnOK_, QDialogButtonBox::AcceptRole);
+    connect(btnOK_, &QPushButton::clicked, this, [this] {
+        Save();
+        accept();
+    });
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(notesCaption);
+    layout->addWidget(fldNotes_, 1);
+    layout->addWidget(buttons);
+    resize(420, 380);
+    Fill();
+}
+
+void frmProperties::Fill() {
+    std::string notes;
+    if (kind_ == 2 || kind_ == 3) {
+        const CdInfo cd = GetCdInfoById(id_);
+        lblFileName_->setText(Shown(cd.CdName));
+        lblSize_->setText(TrimmedSize(cd.CdTotalSize));
+        lblTime_->setText(QString::fromStdString(DateToText(cd.CdLastScanned)));
+        lblCount_->setText(CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, QStringLiteral("folder")));
+        notes = cd.CdNotes;
+    } else if (kind_ == 4) {
+        const DirInfo dir = GetDirInfoById(id_);
+        lblFileName_->setText(Shown(dir.DirName));
+        lblSize_->setText(TrimmedSize(dir.DirSize));
+        lblTime_->setText(QString::fromStdString(DateToText(dir.DirDate)));
+        lblAttr_->setText(QString::fromStdString(AttributesToText(dir.DirAttr)));
+        lblCount_->setText(
+            CountsText(dir.DirCountOfFiles, dir.DirCountOfDirs, QStringLiteral("directory")));
+        notes = dir.DirNotes;
+    } else if (kind_ == 5) {
+        const FileInfo file = GetFileInfoById(id_);
+        lblFileName_->setText(Shown(file.FileName));
+        lblSize_->setText(TrimmedSize(file.FileSize));
+        lblTime_->setText(QString::fromStdString(DateToText(file.FileDate)));
+        lblAttr_->setText(QString::fromStdString(AttributesToText(file.FileAttr)));
+        notes = file.FileNotes;
+    }
+    loadedNotes_ = Shown(notes);
+    fldNotes_->setPlainText(loadedNotes_);
+}
+
+void frmProperties::Save() {
+    if (saved_) return;
+    saved_ = true;
+    const QString text = fldNotes_->toPlainText();
+    if (text.trimmed() == loadedNotes_.trimmed()) return;
+    const std::string bytes = text.toStdString();
+    if (kind_ == 2 || kind_ == 3) {
+        SetCdNotesById(id_, bytes);
+    } else if (kind_ == 4) {
+        SetDirNotesById(id_, bytes);
+    } else if (kind_ == 5) {
+        SetFileNotesById(id_, bytes);
+    }
+    changed_ = true;
+}
+
+void frmProperties::closeEvent(QCloseEvent* event) {
+    Save();
+    event->accept();
+    QDialog::closeEvent(event);
+}
+
+// Escape closes the window too, and like the close box it keeps what was typed.
+void frmProperties::reject() {
+    Save();
+    QDialog::reject();
+}
+
+bool frmProperties::ShowProperties(int kind, int32_t id, QWidget* parent) {
+    frmProperties dialog(kind, id, parent);
+    dialog.exec();
+    return dialog.Changed();
+}
+
+}  // namespace karvio

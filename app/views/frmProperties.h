@@ -1,0 +1,62 @@
+// The modal "Properties" window of one catalogued item (a CD, a scanned folder, a directory or a
+// file): its stored name, size, date, attributes and counts, and its notes, which the user may
+// edit. User-interface thread.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <cstdint>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace karvio {
+
+class frmProperties : public QDialog {
+    Q_OBJECT
+
+public:
+    // Shows the item of kind `kind` (2 CD, 3 scanned folder, 4 directory, 5 file) and record id
+    // `id` modally; True when the notes were saved. Another kind shows an empty window.
+    static bool ShowProperties(int kind, int32_t id, QWidget* parent = nullptr);
+
+    explicit frmProperties(int kind, int32_t id, QWidget* parent = nullptr);
+
+    QLabel* lblFileName() const { return lblFileName_; }
+    QLabel* lblSize() const { return lblSize_; }
+    QLabel* lblTime() const { return lblTime_; }
+    QLabel* lblAttr() const { return lblAttr_; }
+    QLabel* lblCount() const { return lblCount_; }
+    QPlainTextEdit* fldNotes() const { return fldNotes_; }
+    QPushButton* btnOK() const { return btnOK_; }
+    bool Changed() const { return changed_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void Fill();
+    // Writes changed notes once; closing in any way runs it.
+    void Save();
+
+    int kind_;
+    int32_t id_;
+    bool changed_ = false;
+    bool saved_ = false;
+    QString loadedNotes_;
+    QLabel* lblFileName_;
+    QLabel* lblSize_;
+    QLabel* lblTime_;
+    QLabel* lblAttr_;
+    QLabel* lblCount_;
+    QPlainTextEdit* fldNotes_;
+    QPushButton* btnOK_;
+};
+
+// The counts text of a CD or directory: a line on files, a line break (CR LF), a line on
+// subdirectories; `what` is "folder" or "directory".
+QString CountsText(int32_t files, int32_t subdirs, const QString& what);
+
+}  // namespace karvio
