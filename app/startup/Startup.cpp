@@ -1,4 +1,5 @@
 #include "startup/Startup.h"
+#include "views/frmBrowseCD.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -89,6 +90,10 @@ int RunKarvio(int argc, char** argv) {
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
         InstallReportAndMaintenance(menu);
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+        // Owned by the main window, whose MDI area takes it over when the view is first shown.
+        auto* cdPanel = new frmBrowseCD(&menu);
+        cdPanel->hide();
+        menu.SetCdPanelView(cdPanel);
         MainCommandTargets targets = menu.CommandTargets();
         targets.selectCategory = [&menu](int32_t categoryId) {
             int32_t chosen = -1;

@@ -1,0 +1,114 @@
+// The traditional view: a list of every catalogued CD above the complete directory and file tree
+// of the CD picked in it, beside a details pane whose notes are edited in place. The tree is a
+// flat model read on demand, so a CD of a million files shows without a widget per node.
+// User-interface thread.
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QWidget>
+#include <cstdint>
+
+#include "ReportTree.h"
+#include "mainwindow/MainWindowTargets.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QSplitter;
+class QStandardItemModel;
+class QTreeView;
+
+namespace karvio {
+
+// The tree of one CD as a model: nodes of a ReportTree, with the item kind code as picture.
+class CdTreeModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    explicit CdTreeModel(QObject* parent = nullptr) : QAbstractItemModel(parent) {}
+    void SetTree(ReportTree tree);
+    const ReportTree& Tree() const { return tree_; }
+    // The node an index stands for, -1 for none.
+    int NodeOf(const QModelIndex& index) const;
+    QModelIndex IndexOfNode(int node) const;
+    // The item kind code of a node (2 CD, 3 scanned folder, 4 directory, 5 file).
+    int KindOf(int node) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+private:
+    ReportTree tree_;
+    std::vector<int32_t> rowInParent_;
+};
+
+class frmBrowseCD : public QWidget, public CdPanelView {
+    Q_OBJECT
+
+public:
+    explicit frmBrowseCD(QWidget* parent = nullptr);
+
+    QWidget* ViewWindow() override { return this; }
+    void MainMenu_CdAdd() override;
+    void MainMenu_CdEdit() override;
+    void MainMenu_CdDelete() override;
+    void MainMenu_CdRescan() override;
+    void PropertiesMainMenu() override { PropertiesListItem(); }
+    void StartFocus() override;
+    std::optional<PreviewSource> PreviewStart() override;
+    void RevealRecord(const RecordRef& record) override;
+    void ReloadCatalogue() override;
+    bool HasTreeNodes() const override;
+    void PropertiesListItem() override;
+    void PropertiesTreeItem() override;
+    int32_t SelectedTreeTag() const override;
+    std::vector<int32_t> CdIdsForSearch() override;
+
+    // Rebuilds the CD list and selects `cdId` (0: the start-up choice); with `showTree` the
+    // selected CD's tree is built too.
+    void RefillListCds(int32_t cdId, bool showTree);
+    void ShowCd(int32_t cdId);
+    int32_t SelectedCdId() const;
+
+    QTreeView* CdList() const { return listView1_; }
+    QTreeView* Tree() const { return treeView1_; }
+    CdTreeModel* TreeModel() const { return treeModel_; }
+    QPlainTextEdit* Notes() const { return fldNotes_; }
+    QLabel* NameLabel() const { return fldName_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void ShowDetails(int kind, int32_t id);
+    void SaveNotes();
+    void OnListRow();
+    void OnTreeNode();
+    void ClearTree();
+    int ListRowOf(int32_t cdId) const;
+
+    QSplitter* splitPanel1_;
+    QSplitter* splitPanel2_;
+    QTreeView* listView1_;
+    QStandardItemModel* listModel_;
+    QTreeView* treeView1_;
+    CdTreeModel* treeModel_;
+    QLabel* fldName_;
+    QLabel* fldSize_;
+    QLabel* fldDate_;
+    QLabel* fldAttr_;
+    QPlainTextEdit* fldNotes_;
+    int detailsKind_ = 0;
+    int32_t detailsId_ = 0;
+    QString notesTag_;
+    int32_t shownCd_ = 0;
+    bool busy_ = false;
+};
+
+// The media type of a CD in words.
+QString MediaTypeText(int32_t mediaType);
+
+}  // namespace karvio
