@@ -15,6 +15,7 @@
 #include "explorer/frmCategorySelect.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
+#include "explorer/frmBrowse2.h"
 #include "report/PreviewCommand.h"
 #include "search/frmSearch.h"
 #include "splash/frmSplash.h"
@@ -90,7 +91,10 @@ int RunKarvio(int argc, char** argv) {
         menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
         InstallReportAndMaintenance(menu);
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-        // Owned by the main window, whose MDI area takes it over when the view is first shown.
+        // Owned by the main window, whose MDI area takes them over when they are first shown.
+        auto* explorer = new frmBrowse2(&menu);
+        explorer->hide();
+        menu.SetExplorerView(explorer);
         auto* cdPanel = new frmBrowseCD(&menu);
         cdPanel->hide();
         menu.SetCdPanelView(cdPanel);

@@ -1,0 +1,231 @@
+#include "explorer/ContentsListModel.h"
+
+#include <QLocale>
+#include <QMimeDatabase>
+#include <algorithm>
+
+#include "CatalogueDate.h"
+#include "CatalogueText.h"
+#include "DateText.h"
+#include "Format.h"
+#include "controls/ItemIcons.h"
+
+namespace karvio {
+
+namespace {
+
+QString Decoded(std::string_view bytes) {
+    return QString::fromStdString(DecodeCatalogueText(bytes));
+}
+
+bool IsCategoryKind(int32_t kind) { return kind >= kIconCategory; }
+
+}  // namespace
+
+QString DateSortingKey(double date) {
+    const LocalDateTime f = FieldsFromDate(date);
+    return QString::asprintf("%04d%02d%02d%02d%02d%02d", f.year, f.month, f.day, f.hour, f.minute,
+                             f.second);
+}
+
+ContentsListModel::ContentsListModel(QObject* parent) : QAbstractTableModel(parent) {
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    collator_.setNumericMode(true);
+}
+
+void ContentsListModel::Clear() {
+    beginResetModel();
+    rows_.clear();
+    staged_.clear();
+    pool_.clear();
+    endResetModel();
+}
+
+void ContentsListModel::Stage(int32_t kind, int32_t tag, int64_t node, std::string_view name,
+                              double size, double date, int32_t attr, std::string_view notes) {
+    ListRow row;
+    row.kind = kind;
+    row.tag = tag;
+    row.node = node;
+    row.size = size;
+    row.date = date;
+    row.attr = attr;
+    row.nameOffset = static_cast<uint32_t>(pool_.size());
+    row.nameLength = static_cast<uint32_t>(name.size());
+    pool_.append(name);
+    row.notesOffset = static_cast<uint32_t>(pool_.size());
+    row.notesLength = static_cast<uint32_t>(notes.size());
+    pool_.append(notes);
+    staged_.push_back(row);
+}
+
+void ContentsListModel::Flush() {
+    if (staged_.empty()) return;
+    if (IsSorted()) {
+        // A sorted list takes every batch into its kept order.
+        beginResetModel();
+        rows_.insert(rows_.end(), staged_.begin(), staged_.end());
+        staged_.clear();
+        SortRows(rows_);
+        endResetModel();
+        return;
+    }
+    const int first = static_cast<int>(rows_.size());
+    beginInsertRows({}, first, first + static_cast<int>(staged_.size()) - 1);
+    rows_.insert(rows_.end(), staged_.begin(), staged_.end());
+    staged_.clear();
+    endInsertRows();
+}
+
+std::string_view ContentsListModel::Bytes(uint32_t offset, uint32_t length) const {
+    return std::string_view(pool_).substr(offset, length);
+}
+
+QString ContentsListModel::Name(int row) const {
+    const ListRow& r = Row(row);
+    return Decoded(Bytes(r.nameOffset, r.nameLength));
+}
+
+QString ContentsListModel::Notes(int row) const {
+    const ListRow& r = Row(row);
+    return Decoded(Bytes(r.notesOffset, r.notesLength));
+}
+
+void ContentsListModel::SetNotes(int row, std::string_view notes) {
+    ListRow& r = rows_[static_cast<size_t>(row)];
+    r.notesOffset = static_cast<uint32_t>(pool_.size());
+    r.notesLength = static_cast<uint32_t>(notes.size());
+    pool_.append(notes);
+    emit dataChanged(index(row, 0), index(row, kListColumnCount - 1));
+}
+
+QString ContentsListModel::CellText(int row, int column) const {
+    const ListRow& r = Row(row);
+    const bool category = IsCategoryKind(r.kind);
+    switch (column) {
+        case kListColName: return Name(row);
+        case kListColSize:
+            if (category) return QStringLiteral("Category");
+            if (r.kind == kIconRoot) return {};
+            return QString::fromStdString(FormatSize(r.size)).trimmed();
+        case kListColDate:
+            if (category || r.kind == kIconRoot) return {};
+            return QString::fromStdString(DateToText(r.date));
+        case kListColAttr:
+            if (category) return QStringLiteral("Category");
+            if (r.kind == kIconCd) return QStringLiteral("CD");
+            if (r.kind == kIconFolder) return QStringLiteral("Folder");
+            if (r.kind == kIconRoot) return {};
+            return QString::fromStdString(AttributesToText(r.attr));
+        case kListColNotes:
+            return QString::fromStdString(
+                FlattenLines(DecodeCatalogueText(Bytes(r.notesOffset, r.notesLength))));
+        case kListColTreeNodeIndex: return QString::number(r.node);
+        case kListColDateSorting:
+            if (category || r.kind == kIconRoot) return QStringLiteral(" ");
+            return DateSortingKey(r.date);
+        default: return {};
+    }
+}
+
+QIcon ContentsListModel::RowIcon(const ListRow& row) const {
+    if (row.kind != kIconFile) return ItemIcon(row.kind);
+    // A file shows its type's picture from the desktop theme, the file picture otherwise.
+    const QString name = Decoded(Bytes(row.nameOffset, row.nameLength));
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString suffix = dot > 0 ? name.mid(dot + 1).toLower() : QString();
+    auto found = fileIcons_.constFind(suffix);
+    if (found != fileIcons_.constEnd()) return *found;
+    QIcon icon;
+    if (!suffix.isEmpty()) {
+        static const QMimeDatabase mimes;
+        const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+        icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    }
+    if (icon.isNull()) icon = ItemIcon(kIconFile);
+    fileIcons_.insert(suffix, icon);
+    return icon;
+}
+
+int ContentsListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ContentsListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kListColumnCount;
+}
+
+QVariant ContentsListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) return {};
+    const ListRow& r = Row(index.row());
+    switch (role) {
+        case Qt::DisplayRole: return CellText(index.row(), index.column());
+        case Qt::DecorationRole:
+            return index.column() == kListColName ? QVariant(RowIcon(r)) : QVariant();
+        case Qt::ToolTipRole: return CellText(index.row(), kListColNotes);
+        case Qt::TextAlignmentRole:
+            if (index.column() == kListColSize) return int(Qt::AlignRight | Qt::AlignVCenter);
+            if (index.column() == kListColDate || index.column() == kListColAttr)
+                return int(Qt::AlignHCenter | Qt::AlignVCenter);
+            return int(Qt::AlignLeft | Qt::AlignVCenter);
+        case KindRole: return r.kind;
+        case TagRole: return r.tag;
+        case NodeRole: return static_cast<qlonglong>(r.node);
+        default: return {};
+    }
+}
+
+QVariant ContentsListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+    static const char* const captions[kListColumnCount] = {
+        "Name", "Size", "Date", "Attr", "Notes", "TreeNodeIndex", "DateSorting"};
+    if (section < 0 || section >= kListColumnCount) return {};
+    return QString::fromLatin1(captions[section]);
+}
+
+Qt::ItemFlags ContentsListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void ContentsListModel::SortBy(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= kListColumnCount) return;
+    // The "Date" column sorts by the date itself, as its hidden key column would.
+    sortColumn_ = column == kListColDate ? kListColDateSorting : column;
+    sortOrder_ = order;
+    Resort();
+}
+
+void ContentsListModel::Resort() {
+    if (!IsSorted()) return;
+    emit layoutAboutToBeChanged();
+    SortRows(rows_);
+    emit layoutChanged();
+}
+
+void ContentsListModel::SortRows(std::vector<ListRow>& rows) const {
+    const int column = sortColumn_;
+    auto less = [&](const ListRow& a, const ListRow& b) -> bool {
+        switch (column) {
+            case kListColSize: return a.size < b.size;
+            case kListColDate:
+            case kListColDateSorting: return a.date < b.date;
+            case kListColTreeNodeIndex: return a.node < b.node;
+            case kListColAttr: return a.attr < b.attr;
+            case kListColNotes:
+                return collator_.compare(Decoded(Bytes(a.notesOffset, a.notesLength)),
+                                         Decoded(Bytes(b.notesOffset, b.notesLength))) < 0;
+            default:
+                return collator_.compare(Decoded(Bytes(a.nameOffset, a.nameLength)),
+                                         Decoded(Bytes(b.nameOffset, b.nameLength))) < 0;
+        }
+    };
+    if (sortOrder_ == Qt::AscendingOrder) {
+        std::stable_sort(rows.begin(), rows.end(), less);
+    } else {
+        std::stable_sort(rows.begin(), rows.end(),
+                         [&](const ListRow& a, const ListRow& b) { return less(b, a); });
+    }
+}
+
+}  // namespace karvio

@@ -1,0 +1,99 @@
+// The explorer's contents list: the rows of one tree node's children (categories, CDs, folders,
+// directories) followed by the files of the directory the node stands for. A row is compact
+// (kind, record id, tree node, size, date, attributes and where its texts lie in a byte pool);
+// the texts shown are formatted in data() when a view asks. Seven columns: "Name", "Size",
+// "Date", "Attr", "Notes" and the hidden "TreeNodeIndex" and "DateSorting". Sorting is by typed
+// keys: sizes by value, dates by date, texts by the locale's collation. User-interface thread.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QCollator>
+#include <QHash>
+#include <QIcon>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace karvio {
+
+enum ListColumn {
+    kListColName,
+    kListColSize,
+    kListColDate,
+    kListColAttr,
+    kListColNotes,
+    kListColTreeNodeIndex,
+    kListColDateSorting,
+    kListColumnCount
+};
+
+struct ListRow {
+    int32_t kind = 0;
+    int32_t tag = 0;       // record id
+    int64_t node = -1;     // tree node handle; -1 for a file
+    double size = 0;
+    double date = 0;
+    int32_t attr = 0;
+    uint32_t nameOffset = 0, nameLength = 0;
+    uint32_t notesOffset = 0, notesLength = 0;
+};
+
+class ContentsListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Role { KindRole = Qt::UserRole + 1, TagRole, NodeRole };
+
+    explicit ContentsListModel(QObject* parent = nullptr);
+
+    // Removes every row.
+    void Clear();
+    // Rows are gathered with Stage and shown with Flush, so a long fill shows them in batches.
+    void Stage(int32_t kind, int32_t tag, int64_t node, std::string_view name, double size,
+               double date, int32_t attr, std::string_view notes);
+    void Flush();
+    size_t StagedCount() const { return staged_.size(); }
+
+    const ListRow& Row(int row) const { return rows_[static_cast<size_t>(row)]; }
+    QString Name(int row) const;
+    QString Notes(int row) const;  // as stored (several lines)
+    void SetNotes(int row, std::string_view notes);
+
+    // Sorts by `column` (the "Date" column by the date) and keeps that order for later fills.
+    void SortBy(int column, Qt::SortOrder order);
+    bool IsSorted() const { return sortColumn_ >= 0; }
+    int SortColumn() const { return sortColumn_; }
+    Qt::SortOrder SortOrder() const { return sortOrder_; }
+    // Applies the kept order to the rows shown now.
+    void Resort();
+
+    // The shown texts of the cells, as the user reads them.
+    QString CellText(int row, int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void sort(int column, Qt::SortOrder order) override { SortBy(column, order); }
+
+private:
+    QIcon RowIcon(const ListRow& row) const;
+    std::string_view Bytes(uint32_t offset, uint32_t length) const;
+    void SortRows(std::vector<ListRow>& rows) const;
+
+    std::vector<ListRow> rows_;
+    std::vector<ListRow> staged_;
+    std::string pool_;
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    QCollator collator_;
+    mutable QHash<QString, QIcon> fileIcons_;  // by file-name suffix
+};
+
+// The date key of the hidden "DateSorting" column: year, month, day, hour, minute, second as
+// fixed-width digits ("20240301140509"), so text order is date order.
+QString DateSortingKey(double date);
+
+}  // namespace karvio

@@ -1,0 +1,650 @@
+#include "explorer/frmBrowse2.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMenu>
+#include <QStackedWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "CatalogueText.h"
+#include "Messages.h"
+#include "TransferRecords.h"
+#include "classData.h"
+#include "controls/ItemIcons.h"
+#include "controls/SplitPanel.h"
+#include "controls/Twips.h"
+#include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/MenuState.h"
+#include "mainwindow/frmMenu.h"
+#include "scan/CdCommands.h"
+#include "startup/LaunchFile.h"
+#include "startup/ProgramValues.h"
+#include "startup/Settings.h"
+#include "views/frmProperties.h"
+
+namespace karvio {
+
+namespace {
+
+constexpr int kColumnWidthsTwips[kListColumnCount] = {1600, 1200, 2000, 600, 2000, 0, 0};
+const char* const kSettingsSection = "Explorer";
+
+bool IsContainer(int kind) { return kind == kIconCd || kind == kIconFolder; }
+bool IsItemKind(int kind) { return kind >= kIconCd && kind <= kIconFile; }
+
+// Waits with the busy cursor for the life of the object.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+QString ModeName(ListViewMode mode) {
+    switch (mode) {
+        case ListViewMode::kLargeIcons: return QStringLiteral("LargeIcons");
+        case ListViewMode::kSmallIcons: return QStringLiteral("SmallIcons");
+        case ListViewMode::kList: return QStringLiteral("List");
+        case ListViewMode::kDetails: break;
+    }
+    return QStringLiteral("Details");
+}
+
+}  // namespace
+
+frmBrowse2::frmBrowse2(QWidget* parent)
+    : QWidget(parent),
+      tree_(new CategoryTreeModel(this)),
+      list_(new ContentsListModel(this)),
+      split_(new SplitPanel(this)),
+      treeView_(new QTreeView),
+      stack_(new QStackedWidget),
+      iconView_(new QListView),
+      detailsView_(new QTreeView) {
+    setObjectName(QStringLiteral("frmBrowse2"));
+    setWindowTitle(QStringLiteral("Explorer"));
+    setWindowIcon(ItemIcon(kIconRoot));
+
+    treeView_->setObjectName(QStringLiteral("TreeView1"));
+    treeView_->setAccessibleName(QStringLiteral("Catalogue tree"));
+    treeView_->setModel(tree_);
+    treeView_->setHeaderHidden(true);
+    treeView_->setUniformRowHeights(true);
+    treeView_->setIndentation(TwipsToPixels(100) + 8);
+    treeView_->setSelectionMode(QAbstractItemView::SingleSelection);
+    treeView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    detailsView_->setObjectName(QStringLiteral("ListView1"));
+    detailsView_->setAccessibleName(QStringLiteral("Contents"));
+    detailsView_->setModel(list_);
+    detailsView_->setRootIsDecorated(false);
+    detailsView_->setItemsExpandable(false);
+    detailsView_->setUniformRowHeights(true);
+    detailsView_->setAllColumnsShowFocus(true);
+    detailsView_->setSortingEnabled(false);
+    detailsView_->header()->setSectionsClickable(true);
+    detailsView_->header()->setSortIndicatorShown(true);
+    detailsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    detailsView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    for (int column = 0; column < kListColumnCount; ++column) {
+        const int saved = GetSetting(QLatin1String(kSettingsSection),
+                                     QStringLiteral("Column%1").arg(column), QString())
+                              .toInt();
+        detailsView_->setColumnWidth(
+            column, saved > 0 ? saved : TwipsToPixels(kColumnWidthsTwips[column]));
+    }
+    detailsView_->setColumnHidden(kListColTreeNodeIndex, true);
+    detailsView_->setColumnHidden(kListColDateSorting, true);
+
+    iconView_->setObjectName(QStringLiteral("ListView1Icons"));
+    iconView_->setAccessibleName(QStringLiteral("Contents"));
+    iconView_->setModel(list_);
+    iconView_->setModelColumn(kListColName);
+    iconView_->setUniformItemSizes(true);
+    iconView_->setResizeMode(QListView::Adjust);
+    iconView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    iconView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Both views select the same rows: switching modes keeps the selection.
+    iconView_->setSelectionModel(detailsView_->selectionModel());
+
+    stack_->addWidget(detailsView_);
+    stack_->addWidget(iconView_);
+    split_->setHorizontalSplit(false);
+    split_->setControl1(treeView_);
+    split_->setControl2(stack_);
+    split_->setSplitPercent(35);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(split_);
+
+    for (QWidget* view : {static_cast<QWidget*>(treeView_), static_cast<QWidget*>(detailsView_),
+                          static_cast<QWidget*>(iconView_)}) {
+        view->installEventFilter(this);
+    }
+
+    connect(treeView_, &QTreeView::clicked, this,
+            [this](const QModelIndex& index) { OnTreeClicked(tree_->HandleOf(index)); });
+    connect(treeView_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                // Keyboard moves in the tree list the node as a click does.
+                const NodeHandle node = tree_->HandleOf(current);
+                if (node != kNoNode && node != listed_ && treeView_->hasFocus()) OnTreeClicked(node);
+            });
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(detailsView_),
+                                    static_cast<QAbstractItemView*>(iconView_)}) {
+        connect(view, &QAbstractItemView::doubleClicked, this,
+                [this](const QModelIndex& index) { OnListActivated(index.row()); });
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            frmMenu* menu = frmMenu::Instance();
+            QMenu* pop = menu ? menu->PopupMenu(QStringLiteral("mnuPopExpList")) : nullptr;
+            if (!pop) return;
+            const int row = SelectedListRow();
+            const int kind = row >= 0 ? list_->Row(row).kind : 0;
+            auto show = [menu](const char* name, bool visible) {
+                if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
+            };
+            show("popExpListLaunch", kind == kIconFile);
+            show("popExpListAddCdOrFolder", kind == 0 || kind >= kIconCategory || kind == kIconRoot);
+            show("popExpListCatAdd", false);
+            show("popExpListCatRemove", IsContainer(kind));
+            show("popExpListCatRename", false);
+            show("popExpListCatProperties", IsItemKind(kind));
+            pop->popup(view->viewport()->mapToGlobal(at));
+        });
+    }
+    connect(detailsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { OnListSelection(); });
+    connect(detailsView_->header(), &QHeaderView::sectionClicked, this, [this](int column) {
+        // Every click flips the order, whichever column is clicked.
+        const Qt::SortOrder order = list_->IsSorted() && list_->SortOrder() == Qt::AscendingOrder
+                                        ? Qt::DescendingOrder
+                                        : Qt::AscendingOrder;
+        list_->SortBy(column, order);
+        detailsView_->header()->setSortIndicator(column, order);
+    });
+    connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex index = treeView_->indexAt(at);
+        if (index.isValid()) {
+            treeView_->setCurrentIndex(index);
+            OnTreeClicked(tree_->HandleOf(index));
+        }
+        frmMenu* menu = frmMenu::Instance();
+        QMenu* pop = menu ? menu->PopupMenu(QStringLiteral("mnuPopExpTree")) : nullptr;
+        if (!pop) return;
+        const int kind = tree_->Kind(SelectedNode());
+        auto show = [menu](const char* name, bool visible) {
+            if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
+        };
+        show("popExpLaunch", false);
+        show("popExpAddCdOrFolder", kind == kIconRoot || kind >= kIconCategory);
+        show("popExpCatAdd", false);
+        show("popExpCatRemove", IsContainer(kind));
+        show("popExpCatRename", false);
+        show("popExpCatProperties", IsItemKind(kind));
+        pop->popup(treeView_->viewport()->mapToGlobal(at));
+    });
+
+    CatalogueEvents& events = CatalogueEvents::Instance();
+    connect(&events, &CatalogueEvents::catalogueReplaced, this, [this] { ReloadCatalogue(); });
+    connect(&events, &CatalogueEvents::cdRemoved, this, [this](int32_t cdId) { DropCd(cdId); });
+
+    const QString savedMode =
+        GetSetting(QLatin1String(kSettingsSection), QStringLiteral("ListMode"), QString());
+    for (ListViewMode mode : {ListViewMode::kLargeIcons, ListViewMode::kSmallIcons,
+                              ListViewMode::kList, ListViewMode::kDetails}) {
+        if (ModeName(mode) == savedMode) mode_ = mode;
+    }
+    SwitchListViewModes(mode_);
+    RefillListCds(0, kNoNode);
+}
+
+frmBrowse2::~frmBrowse2() { SaveColumnWidths(); }
+
+void frmBrowse2::SaveColumnWidths() const {
+    for (int column = 0; column < kListColTreeNodeIndex; ++column) {
+        SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("Column%1").arg(column),
+                    QString::number(detailsView_->columnWidth(column)));
+    }
+}
+
+QAbstractItemView* frmBrowse2::ListView1() const {
+    if (mode_ == ListViewMode::kDetails) return detailsView_;
+    return iconView_;
+}
+
+NodeHandle frmBrowse2::SelectedNode() const {
+    const NodeHandle node = tree_->HandleOf(treeView_->currentIndex());
+    return node == kNoNode ? kRootNode : node;
+}
+
+int frmBrowse2::SelectedListRow() const {
+    const QModelIndex current = detailsView_->selectionModel()->currentIndex();
+    if (current.isValid() && detailsView_->selectionModel()->isRowSelected(current.row(), {}))
+        return current.row();
+    const QModelIndexList rows = detailsView_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void frmBrowse2::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    SetMenuState(kModeCdShown);
+    if (RefreshExplorer) RefillListCds(0, kNoNode);
+}
+
+void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
+    mode_ = mode;
+    switch (mode) {
+        case ListViewMode::kLargeIcons:
+            iconView_->setViewMode(QListView::IconMode);
+            iconView_->setIconSize(QSize(32, 32));
+            iconView_->setFlow(QListView::LeftToRight);
+            iconView_->setWrapping(true);
+            iconView_->setGridSize(QSize(fontMetrics().averageCharWidth() * 14, 32 + 2 * fontMetrics().height() + 8));
+            iconView_->setWordWrap(true);
+            break;
+        case ListViewMode::kSmallIcons:
+            iconView_->setViewMode(QListView::ListMode);
+            iconView_->setIconSize(QSize(16, 16));
+            iconView_->setFlow(QListView::LeftToRight);
+            iconView_->setWrapping(true);
+            iconView_->setGridSize(QSize(fontMetrics().averageCharWidth() * 24, fontMetrics().height() + 6));
+            iconView_->setWordWrap(false);
+            break;
+        case ListViewMode::kList:
+            iconView_->setViewMode(QListView::ListMode);
+            iconView_->setIconSize(QSize(16, 16));
+            iconView_->setFlow(QListView::TopToBottom);
+            iconView_->setWrapping(true);
+            iconView_->setGridSize(QSize());
+            iconView_->setWordWrap(false);
+            break;
+        case ListViewMode::kDetails: break;
+    }
+    const bool hadFocus = stack_->currentWidget() && stack_->currentWidget()->hasFocus();
+    stack_->setCurrentWidget(mode == ListViewMode::kDetails ? static_cast<QWidget*>(detailsView_)
+                                                            : static_cast<QWidget*>(iconView_));
+    if (hadFocus) stack_->currentWidget()->setFocus();
+    SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("ListMode"), ModeName(mode));
+}
+
+void frmBrowse2::RefillListCds(int32_t cdId, NodeHandle select) {
+    {
+        classData data;
+        if (data.GetError() != kErrorNone) {
+            ShowMessage("Error!!\r\nWrong Version of the Data File\r\nCan't Use newer version data",
+                        vbOKOnly);
+            SetMenuState(kModeBusy);
+            return;
+        }
+    }
+    WaitCursor wait;
+    BuildCategoryTree(*tree_, false);
+    AddCdNodes(*tree_);
+    NodeHandle target = kNoNode;
+    if (cdId > 0) target = tree_->CdNode(cdId);
+    if (target == kNoNode && select != kNoNode && tree_->IsLive(select)) target = select;
+    if (target == kNoNode) target = kRootNode;
+    treeView_->expand(tree_->IndexOf(kRootNode));
+    SelectNode(target);
+    FillList(target);
+    RefreshExplorer = false;
+}
+
+void frmBrowse2::ReloadCatalogue() { RefillListCds(SelectedCdId(), kNoNode); }
+
+NodeHandle frmBrowse2::AddCdToTree(int32_t cdId) {
+    // Categories may have changed with the scan's dialogs; rebuilding keeps the tree whole.
+    RefillListCds(cdId, kNoNode);
+    const NodeHandle node = tree_->CdNode(cdId);
+    if (node != kNoNode) OpenCdNode(node);
+    return node;
+}
+
+void frmBrowse2::SelectNode(NodeHandle node) {
+    const QModelIndex index = tree_->IndexOf(node);
+    treeView_->setCurrentIndex(index);
+    treeView_->scrollTo(index);
+}
+
+void frmBrowse2::OpenCdNode(NodeHandle node) {
+    if (!tree_->DirectoriesLoaded(node)) {
+        WaitCursor wait;
+        LoadCdDirectories(*tree_, node, tree_->Tag(node));
+    }
+    if (tree_->ChildCount(node) > 0) treeView_->expand(tree_->IndexOf(node));
+}
+
+void frmBrowse2::OnTreeClicked(NodeHandle node) {
+    if (node == kNoNode) return;
+    const int kind = tree_->Kind(node);
+    if (IsContainer(kind)) OpenCdNode(node);
+    FillList(node);
+    EnableItemCommands(IsItemKind(kind));
+}
+
+void frmBrowse2::FillList(NodeHandle node) {
+    WaitCursor wait;
+    list_->Clear();
+    listed_ = node;
+    if (node == kNoNode || !tree_->IsLive(node)) return;
+
+    classData data;
+    const int kind = tree_->Kind(node);
+    for (NodeHandle child : tree_->Children(node)) {
+        const int childKind = tree_->Kind(child);
+        const int32_t tag = tree_->Tag(child);
+        if (IsContainer(childKind)) {
+            classCd& cd = data.GetCdGoto(tag);
+            list_->Stage(childKind, tag, child, tree_->CaptionBytes(child), cd.GetCdtotalSize(),
+                         cd.GetCdLastScanned(), 0, cd.GetCdNotes());
+        } else if (childKind == kIconDirectory && tag > 0) {
+            classDir& dir = data.GetCdGoto(0).GetDirGoto(tag);
+            list_->Stage(childKind, tag, child, tree_->CaptionBytes(child), dir.GetDirSize(),
+                         dir.GetDirDate(), dir.GetDirAttr(), dir.GetDirNotes());
+        } else if (childKind >= kIconCategory) {
+            list_->Stage(childKind, tag, child, tree_->CaptionBytes(child), 0, 0, 0,
+                         data.GetCatGoto(tag).GetCatNotes());
+        } else {
+            list_->Stage(childKind, tag, child, tree_->CaptionBytes(child), 0, 0, 0, {});
+        }
+    }
+    list_->Flush();
+
+    // The directory whose files the list shows: the node's own, or a CD's top directory.
+    int32_t dirId = 0;
+    if (kind == kIconDirectory) {
+        dirId = tree_->Tag(node);
+    } else if (IsContainer(kind)) {
+        classDir& top = data.GetCdGoto(tree_->Tag(node)).GetDirFirst();
+        if (!data.GetCdGoto(tree_->Tag(node)).GetDirEof() && top.GetDirName().empty())
+            dirId = top.GetDirId();
+    }
+    if (dirId > 0) {
+        const int32_t cdId = CdIdFromKey(tree_->Key(node));
+        if (cdId > 0) data.GetCdGoto(cdId);
+        classDir& dir = data.GetCdGoto(0).GetDirGoto(dirId);
+        int batch = 0;
+        for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
+            list_->Stage(kIconFile, file->GetFileId(), -1, file->GetFileName(), file->GetFileSize(),
+                         file->GetFileDate(), file->getFileAttr(), file->GetFileNotes());
+            if (++batch % 4096 == 0) list_->Flush();
+        }
+        list_->Flush();
+    }
+    if (frmMenu* menu = frmMenu::Instance()) menu->ProgressEnd();
+}
+
+void frmBrowse2::EnableItemCommands(bool enabled) {
+    frmMenu* menu = frmMenu::Instance();
+    if (!menu) return;
+    if (QAction* edit = menu->Item(QStringLiteral("mnuCdEdit"))) edit->setEnabled(enabled);
+    if (QAction* button = menu->ToolbarButton(2)) button->setEnabled(enabled);
+    if (QAction* button = menu->ToolbarButton(6)) button->setEnabled(enabled);
+}
+
+void frmBrowse2::OnListSelection() {
+    const int row = SelectedListRow();
+    EnableItemCommands(row >= 0 && IsItemKind(list_->Row(row).kind));
+}
+
+void frmBrowse2::OnListActivated(int row) {
+    if (row < 0 || row >= list_->rowCount()) return;
+    const ListRow item = list_->Row(row);
+    if (item.kind == kIconFile) {
+        LaunchFile(item.tag);
+        return;
+    }
+    const NodeHandle node = static_cast<NodeHandle>(item.node);
+    if (!tree_->IsLive(node)) return;
+    SelectNode(node);
+    if (IsContainer(item.kind)) OpenCdNode(node);
+    FillList(node);
+}
+
+void frmBrowse2::ListBackspace() {
+    const NodeHandle node = SelectedNode();
+    if (tree_->Tag(node) <= 0 && tree_->Kind(node) != kIconDirectory) return;
+    const NodeHandle parent = tree_->Parent(node);
+    if (parent == kNoNode) return;
+    SelectNode(parent);
+    FillList(parent);
+}
+
+bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
+    const bool isList = watched == detailsView_ || watched == iconView_;
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == treeView_) listHasFocus_ = false;
+        if (isList) listHasFocus_ = true;
+    }
+    if (isList && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            OnListActivated(SelectedListRow());
+            return true;
+        }
+        if (key->key() == Qt::Key_Backspace) {
+            ListBackspace();
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete) {
+            popMenuListDelete();
+            return true;
+        }
+    }
+    if (watched == treeView_ && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete) {
+            popMenuTreeDelete();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmBrowse2::StartFocus() {
+    if (listHasFocus_) {
+        ListView1()->setFocus();
+        const int row = SelectedListRow();
+        EnableItemCommands(row >= 0 && IsItemKind(list_->Row(row).kind));
+    } else {
+        treeView_->setFocus();
+        EnableItemCommands(IsItemKind(tree_->Kind(SelectedNode())));
+    }
+}
+
+int32_t frmBrowse2::SelectedCdId() const {
+    if (listHasFocus_) {
+        const int row = SelectedListRow();
+        if (row >= 0 && IsContainer(list_->Row(row).kind)) return list_->Row(row).tag;
+    }
+    return CdIdFromKey(tree_->Key(SelectedNode()));
+}
+
+void frmBrowse2::MainMenu_CdAdd() {
+    const NodeHandle node = SelectedNode();
+    const int kind = tree_->Kind(node);
+    const int32_t category = kind >= kIconCategory ? tree_->Tag(node) : 0;
+    const int32_t cdId = AddCd(category, this);
+    if (cdId <= 0) return;
+    AddCdToTree(cdId);
+    RefreshCdView = true;
+}
+
+void frmBrowse2::MainMenu_CdEdit() {
+    const int32_t cdId = SelectedCdId();
+    if (cdId <= 0) return;
+    if (EditCdDetails(cdId, this) == 0) return;
+    RefillListCds(cdId, kNoNode);
+    RefreshCdView = true;
+}
+
+void frmBrowse2::MainMenu_CdDelete() {
+    const int32_t cdId = SelectedCdId();
+    if (cdId <= 0) return;
+    classData data;
+    const std::string name = data.GetCdGoto(cdId).GetCdName();
+    if (DeleteCd(cdId, name)) RefreshCdView = true;
+}
+
+void frmBrowse2::MainMenu_CdRescan() {
+    const int32_t cdId = SelectedCdId();
+    if (cdId <= 0) return;
+    const int32_t newId = RescanCd(cdId, this);
+    if (newId <= 0) return;
+    AddCdToTree(newId);
+    RefreshCdView = true;
+}
+
+void frmBrowse2::DropCd(int32_t cdId) {
+    const NodeHandle node = tree_->CdNode(cdId);
+    if (node == kNoNode) return;
+    const NodeHandle parent = tree_->Parent(node);
+    const bool listedInside = listed_ != kNoNode && CdIdFromKey(tree_->Key(listed_)) == cdId;
+    const bool listedParent = listed_ == parent;
+    tree_->RemoveNode(node);
+    if (listedInside || listedParent) {
+        SelectNode(parent);
+        FillList(parent);
+    }
+}
+
+void frmBrowse2::ShowProperties(int kind, int32_t id) {
+    if (!IsItemKind(kind) || id <= 0) return;
+    if (!frmProperties::ShowProperties(kind, id, this)) return;
+    if (IsContainer(kind)) RefreshCdView = true;
+    FillList(listed_);
+}
+
+void frmBrowse2::PropertiesMainMenu() {
+    if (listHasFocus_) {
+        popMenuListProperties();
+    } else {
+        popMenuTreeProperties();
+    }
+}
+
+void frmBrowse2::popMenuTreeProperties() {
+    const NodeHandle node = SelectedNode();
+    ShowProperties(tree_->Kind(node), tree_->Tag(node));
+}
+
+void frmBrowse2::popMenuListProperties() {
+    const int row = SelectedListRow();
+    if (row < 0) return;
+    ShowProperties(list_->Row(row).kind, list_->Row(row).tag);
+}
+
+void frmBrowse2::popMenuTreeLaunch() {}
+
+void frmBrowse2::popMenuListLaunch() {
+    const int row = SelectedListRow();
+    if (row >= 0 && list_->Row(row).kind == kIconFile) LaunchFile(list_->Row(row).tag);
+}
+
+void frmBrowse2::popMenuTreeAdd() {
+    // New categories are made in the category dialog, which rebuilds this tree when it closes.
+    if (frmMenu* menu = frmMenu::Instance()) menu->mnuCdCategories_Click();
+}
+
+void frmBrowse2::popMenuTreeDelete() {
+    const NodeHandle node = SelectedNode();
+    if (!IsContainer(tree_->Kind(node))) return;
+    const int32_t cdId = tree_->Tag(node);
+    if (DeleteCd(cdId, std::string(tree_->CaptionBytes(node)))) RefreshCdView = true;
+}
+
+void frmBrowse2::popMenuListDelete() {
+    const int row = SelectedListRow();
+    if (row < 0 || !IsContainer(list_->Row(row).kind)) return;
+    const int32_t cdId = list_->Row(row).tag;
+    classData data;
+    const std::string name = data.GetCdGoto(cdId).GetCdName();
+    if (DeleteCd(cdId, name)) RefreshCdView = true;
+}
+
+void frmBrowse2::popMenuTreeRename() {}
+void frmBrowse2::popMenuListRename() {}
+
+std::optional<PreviewSource> frmBrowse2::PreviewStart() {
+    const NodeHandle node = SelectedNode();
+    const int kind = tree_->Kind(node);
+    if (!IsContainer(kind) && kind != kIconDirectory) {
+        ShowMessage("Only CDs, Folders or Subdirectories can be previewed", vbOKOnly);
+        return std::nullopt;
+    }
+    NodeHandle cdNode = node;
+    while (cdNode != kNoNode && !IsContainer(tree_->Kind(cdNode))) cdNode = tree_->Parent(cdNode);
+    if (cdNode == kNoNode) return std::nullopt;
+    OpenCdNode(cdNode);
+
+    // The report follows the tree the user sees: the CD's node and its directories in order.
+    PreviewSource source;
+    int selected = -1;
+    std::vector<std::pair<NodeHandle, int>> stack{{cdNode, -1}};
+    while (!stack.empty()) {
+        const auto [handle, parent] = stack.back();
+        stack.pop_back();
+        const int k = tree_->Kind(handle);
+        const ReportNodeKind reportKind = ReportNodeKindFromImage(k);
+        const int added = source.tree.Add(parent, reportKind, tree_->Tag(handle),
+                                          std::string(tree_->CaptionBytes(handle)));
+        if (handle == node && k == kIconDirectory) selected = added;
+        const auto& children = tree_->Children(handle);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, added});
+    }
+    source.cdNode = 0;
+    source.selectedNode = selected;
+    return source;
+}
+
+void frmBrowse2::RevealRecord(const RecordRef& record) {
+    if (record.cdId <= 0) return;
+    NodeHandle node = tree_->CdNode(record.cdId);
+    if (node == kNoNode) {
+        RefillListCds(record.cdId, kNoNode);
+        node = tree_->CdNode(record.cdId);
+        if (node == kNoNode) return;
+    }
+    OpenCdNode(node);
+    NodeHandle target = node;
+    int32_t rowTag = 0;
+    int rowKind = 0;
+    if (record.kind == kIconDirectory || record.kind == kIconFile) {
+        // The directory node: the one tagged with the directory, found below the CD's node.
+        const int32_t dirId = record.dirId;
+        std::vector<NodeHandle> stack{node};
+        NodeHandle found = kNoNode;
+        while (!stack.empty() && found == kNoNode) {
+            const NodeHandle h = stack.back();
+            stack.pop_back();
+            if (h != node && tree_->Kind(h) == kIconDirectory && tree_->Tag(h) == dirId) found = h;
+            for (NodeHandle c : tree_->Children(h)) stack.push_back(c);
+        }
+        if (record.kind == kIconDirectory && found != kNoNode) {
+            // Show the directory as a row of its parent's list.
+            target = tree_->Parent(found);
+            rowTag = dirId;
+            rowKind = kIconDirectory;
+        } else {
+            if (found != kNoNode) target = found;
+            rowTag = record.fileId;
+            rowKind = kIconFile;
+        }
+    }
+    SelectNode(target);
+    FillList(target);
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        if (rowTag != 0 && list_->Row(row).tag == rowTag && list_->Row(row).kind == rowKind) {
+            const QModelIndex index = list_->index(row, 0);
+            detailsView_->selectionModel()->setCurrentIndex(
+                index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            ListView1()->scrollTo(index);
+            ListView1()->setFocus();
+            break;
+        }
+    }
+}
+
+}  // namespace karvio

@@ -1,0 +1,100 @@
+// The explorer view: the catalogue tree (categories, CDs, folders and, once a CD is opened, its
+// directories) beside the contents list of the selected node, in four list modes sharing one
+// model. It routes the main window's CD commands to the CD commands every view shares and keeps
+// the CD panel current through RefreshCdView. One instance, an MDI child of the main window.
+// User-interface thread.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+#include "explorer/CategoryTreeModel.h"
+#include "explorer/ContentsListModel.h"
+#include "mainwindow/MainWindowTargets.h"
+
+class QAbstractItemView;
+class QListView;
+class QStackedWidget;
+class QTreeView;
+
+namespace karvio {
+
+class SplitPanel;
+
+class frmBrowse2 : public QWidget, public ExplorerView {
+    Q_OBJECT
+
+public:
+    explicit frmBrowse2(QWidget* parent = nullptr);
+    ~frmBrowse2() override;
+
+    QWidget* ViewWindow() override { return this; }
+    void MainMenu_CdAdd() override;
+    void MainMenu_CdEdit() override;
+    void MainMenu_CdDelete() override;
+    void MainMenu_CdRescan() override;
+    void PropertiesMainMenu() override;
+    void StartFocus() override;
+    std::optional<PreviewSource> PreviewStart() override;
+    void RevealRecord(const RecordRef& record) override;
+    void ReloadCatalogue() override;
+
+    void SwitchListViewModes(ListViewMode mode) override;
+    void RefillListCds() override { RefillListCds(0, kNoNode); }
+    // Rebuilds the whole tree, then selects the CD `cdId` (when above 0), else node `select`
+    // (when not kNoNode), else the root.
+    void RefillListCds(int32_t cdId, NodeHandle select);
+    // Adds the node of a newly scanned CD, loads its directories, selects it and lists it.
+    NodeHandle AddCdToTree(int32_t cdId);
+
+    void popMenuTreeLaunch() override;
+    void popMenuTreeAdd() override;
+    void popMenuTreeDelete() override;
+    void popMenuTreeRename() override;
+    void popMenuTreeProperties() override;
+    void popMenuListLaunch() override;
+    void popMenuListDelete() override;
+    void popMenuListRename() override;
+    void popMenuListProperties() override;
+
+    CategoryTreeModel* TreeModel() const { return tree_; }
+    ContentsListModel* ListModel() const { return list_; }
+    QTreeView* TreeView1() const { return treeView_; }
+    // The list view of the current mode.
+    QAbstractItemView* ListView1() const;
+    NodeHandle SelectedNode() const;
+    // The node whose contents the list shows.
+    NodeHandle ListedNode() const { return listed_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FillList(NodeHandle node);
+    void EnableItemCommands(bool enabled);
+    void SelectNode(NodeHandle node);
+    void OnTreeClicked(NodeHandle node);
+    void OnListActivated(int row);
+    void OnListSelection();
+    void ListBackspace();
+    void OpenCdNode(NodeHandle node);
+    int SelectedListRow() const;
+    int32_t SelectedCdId() const;
+    void DropCd(int32_t cdId);
+    void ShowProperties(int kind, int32_t id);
+    void SaveColumnWidths() const;
+
+    CategoryTreeModel* tree_;
+    ContentsListModel* list_;
+    SplitPanel* split_;
+    QTreeView* treeView_;
+    QStackedWidget* stack_;
+    QListView* iconView_;
+    QTreeView* detailsView_;
+    ListViewMode mode_ = ListViewMode::kDetails;
+    NodeHandle listed_ = kNoNode;
+    bool listHasFocus_ = false;
+};
+
+}  // namespace karvio
