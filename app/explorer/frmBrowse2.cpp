@@ -29,7 +29,8 @@ namespace karvio {
 
 namespace {
 
-constexpr int kColumnWidthsTwips[kListColumnCount] = {1600, 1200, 2000, 600, 2000, 0, 0};
+// "Attr" is wider than its historic 600 twips so that "Category" and "Folder" are not cut.
+constexpr int kColumnWidthsTwips[kListColumnCount] = {2400, 1200, 2000, 1100, 2000, 0, 0};
 const char* const kSettingsSection = "Explorer";
 
 bool IsContainer(int kind) { return kind == kIconCd || kind == kIconFolder; }
@@ -85,7 +86,7 @@ frmBrowse2::frmBrowse2(QWidget* parent)
     detailsView_->setAllColumnsShowFocus(true);
     detailsView_->setSortingEnabled(false);
     detailsView_->header()->setSectionsClickable(true);
-    detailsView_->header()->setSortIndicatorShown(true);
+    detailsView_->header()->setSortIndicatorShown(false);  // until the first column click
     detailsView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     detailsView_->setContextMenuPolicy(Qt::CustomContextMenu);
     for (int column = 0; column < kListColumnCount; ++column) {
@@ -162,6 +163,7 @@ frmBrowse2::frmBrowse2(QWidget* parent)
                                         ? Qt::DescendingOrder
                                         : Qt::AscendingOrder;
         list_->SortBy(column, order);
+        detailsView_->header()->setSortIndicatorShown(true);
         detailsView_->header()->setSortIndicator(column, order);
     });
     connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {

@@ -1,5 +1,7 @@
 #include "mainwindow/frmMenu.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -134,9 +136,21 @@ void frmMenu::ShowChild(QWidget* window) {
     for (QMdiSubWindow* candidate : mdiArea_->subWindowList()) {
         if (candidate->widget() == window) sub = candidate;
     }
-    if (!sub) sub = mdiArea_->addSubWindow(window);
-    sub->show();
+    const bool added = !sub;
+    if (added) sub = mdiArea_->addSubWindow(window);
+    const bool view = (explorer_ && window == explorer_->ViewWindow()) ||
+                      (cdPanel_ && window == cdPanel_->ViewWindow());
     window->show();
+    if (added && view) {
+        // A catalogue view fills the main window, as a file manager's does.
+        sub->showMaximized();
+    } else if (added) {
+        sub->resize(std::max(sub->sizeHint().width(), mdiArea_->width() * 3 / 4),
+                    std::max(sub->sizeHint().height(), mdiArea_->height() * 3 / 4));
+        sub->show();
+    } else {
+        sub->show();
+    }
     mdiArea_->setActiveSubWindow(sub);
     sub->raise();
 }
