@@ -183,8 +183,8 @@ void frmAnimation::ScanCd(int32_t& newId) {
         main->activateWindow();
     }
     hide();
-    if (mediumLost_) {
-        newId = 0;
+    // A medium taken out after the CD was linked lost nothing: the scan had finished.
+    if (mediumLost_ && newId == 0) {
         ShowMessage("The medium was removed during the scan; the catalogue is as it was before the scan",
                     vbOKOnly);
     }

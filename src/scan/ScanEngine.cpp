@@ -26,7 +26,9 @@ void ScanEngine::SetVars(int32_t cdId, const std::string& path, const std::strin
 void ScanEngine::ScanCd(int32_t& newId) {
     YieldNow();
     RunScan();
-    newId = stopRequested_ ? 0 : newCdId_;
+    // A stop asked for after the CD was linked comes too late: the CD is in the catalogue, and
+    // the caller must hear of it.
+    newId = committed_ ? newCdId_ : 0;
 }
 
 bool ScanEngine::Cancel() {
@@ -45,6 +47,7 @@ void ScanEngine::RunScan() {
     } scanning(scanning_);
     totals_ = ScanCounts{};
     newCdId_ = 0;
+    committed_ = false;
 
     auto data = std::make_unique<classData>();
     // No other program writes from the first append to the final details.
@@ -98,6 +101,7 @@ void ScanEngine::RunScan() {
         cd.CdLastScanned = DateNow();
         cd.CdMediaType = GetMediaType(scanPath_);
         CommitScannedCd(*data, cd);
+        committed_ = true;
         data->File()->ClearAppendStart();
         if (oldCdId_ > 0) data->GetCdDelete(oldCdId_);
     } else {

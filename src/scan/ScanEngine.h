@@ -50,6 +50,7 @@ private:
 
     bool scanning_ = false;
     bool stopRequested_ = false;
+    bool committed_ = false;  // the new CD is in the CD list
     bool isRescan_ = false;
     int32_t oldCdId_ = 0;
     int32_t newCdId_ = 0;

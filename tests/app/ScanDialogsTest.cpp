@@ -341,7 +341,8 @@ TEST_F(ScanDialogs, AddEditRescanAndDeleteThroughTheCommands) {
 
 TEST_F(ScanDialogs, CancelAsksAndAVanishedMediumStopsTheScan) {
     const std::string tree = Folder("big");
-    MakeTree(tree, 40, 150);
+    // Large enough that the walk is still running when the questions are answered.
+    MakeTree(tree, 200, 150);
     {
         frmAnimation animation;
         animation.SetVars(0, tree + "/", "Big", "", "label", 0);
