@@ -294,7 +294,8 @@ void frmBrowse2::RefillListCds(int32_t cdId, NodeHandle select) {
     RefreshExplorer = false;
 }
 
-void frmBrowse2::ReloadCatalogue() { RefillListCds(SelectedCdId(), kNoNode); }
+// Ids held before are void: the rebuilt tree starts at the root.
+void frmBrowse2::ReloadCatalogue() { RefillListCds(0, kNoNode); }
 
 NodeHandle frmBrowse2::AddCdToTree(int32_t cdId) {
     // Categories may have changed with the scan's dialogs; rebuilding keeps the tree whole.

@@ -16,6 +16,7 @@
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
 #include "explorer/frmBrowse2.h"
+#include "mainwindow/CatalogueWatch.h"
 #include "report/PreviewCommand.h"
 #include "search/frmSearch.h"
 #include "splash/frmSplash.h"
@@ -105,6 +106,8 @@ int RunKarvio(int argc, char** argv) {
         };
         menu.SetCommandTargets(std::move(targets));
         frmSearch::Install(menu);
+        // Another program's compaction or removals void the ids the windows hold.
+        CatalogueWatch watch;
 
         step = kStepMenuStart;
         menu.MenuStart();
