@@ -1,24 +1,29 @@
 // Commands that scan: scan (add a drive or folder as a new CD), rescan (scan a CD again, keeping
-// its notes) and tree (a CD's directories and files as stored). Ctrl-C during a scan asks whether
-// to cancel, as the progress window's Cancel button does.
+// its notes) and tree (a CD's directories and files as stored). On a terminal Ctrl-C during a
+// scan asks whether to cancel, as the progress window's Cancel button does; without one, and for
+// SIGTERM, the scan stops at once. A stopped scan links nothing into the catalogue.
 #include <signal.h>
 #include <strings.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 
-#include "CatalogueDate.h"
 #include "CliSupport.h"
-#include "Format.h"
+#include "Interrupt.h"
 #include "Messages.h"
+#include "Output.h"
 #include "PathServices.h"
 #include "Progress.h"
+#include "RecordOutput.h"
 #include "ScanEngine.h"
+#include "TextOutput.h"
 #include "VolumeServices.h"
 
 namespace karvio::cli {
@@ -26,19 +31,6 @@ namespace karvio::cli {
 namespace {
 
 constexpr const char* kNotReady = "No CD Found to Scan or CD Not Ready";
-
-// Ctrl-C presses not yet answered. Three unanswered presses end the program the ordinary way,
-// so a scan whose question cannot be asked can still be interrupted; nothing is linked into the
-// catalogue before a scan completes, so that loses nothing.
-volatile sig_atomic_t gInterrupts = 0;
-
-void OnInterrupt(int) {
-    gInterrupts = gInterrupts + 1;
-    if (gInterrupts >= 3) {
-        ::signal(SIGINT, SIG_DFL);
-        ::raise(SIGINT);
-    }
-}
 
 // A one-line progress bar on stderr, redrawn at most ten times a second.
 class TerminalProgress : public ScanProgress {
@@ -62,10 +54,8 @@ private:
         char counts[96];
         std::snprintf(counts, sizeof counts, "%d dirs, %d files  ", soFar.directories, soFar.files);
         std::string line = counts;
-        std::string shown = FlattenLines(Display(std::string(path)));
-        for (char& c : shown) {
-            if (c == '\n' || c == '\t') c = ' ';
-        }
+        std::string shown;
+        AppendEscapedPath(shown, path);
         const size_t room = static_cast<size_t>(width) > line.size() + 1 ? width - line.size() - 1 : 0;
         if (shown.size() > room) shown = room > 3 ? "..." + shown.substr(shown.size() - (room - 3)) : "";
         line += shown;
@@ -78,31 +68,35 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-// Runs a scan prepared with SetVars: the progress bar when stderr is a terminal, Ctrl-C turned
-// into the cancel question. Returns the new CD id, 0 when the scan was stopped.
-int32_t RunScan(ScanEngine& engine) {
+// Runs a scan prepared with SetVars: the progress bar when stderr is a terminal; a stop signal
+// stops the walk, and on a terminal Ctrl-C asks first. Returns the new CD id, 0 when the scan was
+// stopped; `interrupted` tells whether Ctrl-C or a signal was behind it.
+int32_t RunScan(ScanEngine& engine, bool& interrupted) {
     TerminalProgress bar;
     const bool showBar = ::isatty(STDERR_FILENO);
     if (showBar) engine.SetProgress(&bar);
+    interrupted = false;
 
-    struct sigaction action {}, previous {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;  // a question being read on the terminal goes on reading
-    gInterrupts = 0;
-    ::sigaction(SIGINT, &action, &previous);
-    YieldHook previousHook = SetYieldHook([&engine, &bar] {
-        if (gInterrupts == 0) return;
-        bar.Clear();
-        engine.Cancel();
-        gInterrupts = 0;
+    std::optional<InterruptQuestion> question;
+    if (::isatty(STDIN_FILENO) && !Options().yes) question.emplace();
+    YieldHook previousHook = SetYieldHook([&] {
+        if (!StopFlag().load() && question && question->TakePress()) {
+            bar.Clear();
+            interrupted = true;
+            engine.Cancel();
+        }
+        if (StopFlag().load()) {
+            bar.Clear();
+            interrupted = true;
+            engine.Stop();
+        }
     });
 
     int32_t newId = 0;
     engine.ScanCd(newId);
 
     SetYieldHook(std::move(previousHook));
-    ::sigaction(SIGINT, &previous, nullptr);
+    question.reset();
     bar.Clear();
     engine.SetProgress(nullptr);
     return newId;
@@ -118,19 +112,27 @@ std::string ReadyVolumeLabel(const std::string& path) {
     return label;
 }
 
-void RequireDirectory(const std::string& path) {
+// A folder the scan can walk, or the command ends saying what is wrong with the path.
+void RequireDirectory(const std::string& path, const char* hint = "") {
     struct stat st {};
-    if (path.empty()) Fail("no path given");
-    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) Fail(path + ": not a directory");
+    if (path.empty()) UsageError("no path given");
+    if (::stat(path.c_str(), &st) != 0) Fail(PathError(path, errno) + hint);
+    if (!S_ISDIR(st.st_mode)) Fail(PathError(path, ENOTDIR));
+    if (::access(path.c_str(), R_OK | X_OK) != 0) Fail(PathError(path, errno));
 }
 
-void FinishScan(int32_t newId) {
+void FinishScan(int32_t newId, bool interrupted) {
     if (newId == 0) {
+        FlushOutputQuietly();
+        if (StopSignal() != 0) {
+            std::fprintf(stderr, "karvio-cli: scan stopped by %s; the catalogue is as it was\n", StopSignalName());
+            std::exit(StopStatus());
+        }
         std::fprintf(stderr, "karvio-cli: scan cancelled; the catalogue is as it was\n");
-        ExitStatus() = 1;
+        ExitStatus() = interrupted ? 128 + SIGINT : 1;
         return;
     }
-    std::printf("%d\n", newId);
+    Print("%d\n", newId);
 }
 
 struct ScanArgs {
@@ -153,7 +155,9 @@ void RunScanCommand(const ScanArgs& args) {
     ScanEngine engine;
     engine.SetVars(0, AddBackslash(args.path), args.nameGiven ? args.name : label, args.notes, label,
                    args.category);
-    FinishScan(RunScan(engine));
+    bool interrupted = false;
+    const int32_t newId = RunScan(engine, interrupted);
+    FinishScan(newId, interrupted);
 }
 
 void RunRescanCommand(const ScanArgs& args) {
@@ -164,72 +168,84 @@ void RunRescanCommand(const ScanArgs& args) {
         cd = ReadCdInfo(*data, args.cdId);
     }
     const std::string path = args.path.empty() ? cd.CdBasepath : args.path;
-    RequireDirectory(path);
+    RequireDirectory(path, args.path.empty() ? " (give the CD's present place as PATH)" : "");
     const std::string label = ReadyVolumeLabel(path);
     ScanEngine engine;
     engine.SetVars(args.cdId, AddBackslash(path), cd.CdName, cd.CdNotes, label, cd.CdCategory);
-    FinishScan(RunScan(engine));
+    bool interrupted = false;
+    const int32_t newId = RunScan(engine, interrupted);
+    FinishScan(newId, interrupted);
 }
 
-// Names and notes on one line of text output: line breaks and tabs written as \n, \r, \t.
-std::string OneField(const std::string& bytes) {
-    std::string out;
-    for (char c : Display(bytes)) {
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else {
-            out += c;
-        }
-    }
-    return out;
+// The text line of a directory or file: kind, id, full name, size, date, attribute word, notes.
+void AppendTreeLine(std::string& line, char kind, int32_t id, std::string_view fullName, double size,
+                    double date, int32_t attributes, std::string_view notes) {
+    line += kind;
+    line += ' ';
+    AppendInt(line, id);
+    line += '\t';
+    AppendEscapedPath(line, fullName);
+    line += '\t';
+    AppendInt(line, ByteCount(size));
+    line += '\t';
+    AppendIsoDate(line, date);
+    line += '\t';
+    AppendInt(line, attributes);
+    line += '\t';
+    AppendEscaped(line, notes);
+    line += '\n';
 }
 
+// Walks the CD's directories in stored order, each followed by its files, writing every record
+// as it is read: neither the listing nor the list of ids is held in memory.
 void RunTree(int32_t cdId, bool json) {
     auto data = OpenCatalogueOrExit();
     if (!IsCdId(*data, cdId)) Fail("no CD with id " + std::to_string(cdId));
-    std::vector<int32_t> dirIds;
     classCd& cd = data->GetCdGoto(cdId);
+    JsonWriter out;
+    std::string line;
+    if (json) out.BeginArray(JsonWriter::Lines);
     for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
-        dirIds.push_back(dir->GetDirId());
-    }
-    Json all = Json::array();
-    for (int32_t dirId : dirIds) {
-        const DirInfo dir = ReadDirInfo(*data, dirId);
-        classDir& cursor = data->GetCdGoto(cdId).GetDirGoto(dirId);
-        const std::string fullName = cursor.GetDirFullName();
-        std::vector<int32_t> fileIds;
-        for (ClassFile* file = &cursor.GetFileFirst(); !cursor.GetFileEof(); file = &cursor.GetFileNext()) {
-            fileIds.push_back(file->GetFileId());
-        }
-        Json dirJson;
+        const std::string fullName = dir->GetDirFullName();
         if (json) {
-            dirJson = DirJson(dir);
-            dirJson["full_name"] = Display(fullName);
-            dirJson["file_list"] = Json::array();
+            out.BeginObject(JsonWriter::Lines);
+            DirMembers(out, DirInfoOf(*dir));
+            out.Member("full_name", NativeCataloguePath(fullName));
+            out.Key("file_list");
+            out.BeginArray(JsonWriter::Lines);
+            WriteJson(out);
         } else {
-            std::printf("D %d\t%s\t%.0f\t%s\t%d\t%s\n", dir.DirId, OneField(fullName).c_str(), dir.DirSize,
-                        DateToIso(dir.DirDate).c_str(), dir.DirAttr, OneField(dir.DirNotes).c_str());
+            line.clear();
+            AppendTreeLine(line, 'D', dir->GetDirId(), fullName, dir->GetDirSize(), dir->GetDirDate(),
+                           dir->GetDirAttr(), dir->GetDirNotes());
+            Write(line);
         }
-        for (int32_t fileId : fileIds) {
-            const FileInfo file = ReadFileInfo(*data, fileId);
-            const std::string fileFull = JoinCataloguePath(fullName, file.FileName);
+        for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
+            const std::string fileFull = JoinCataloguePath(fullName, file->GetFileName());
             if (json) {
-                Json f = FileJson(file);
-                f["full_name"] = Display(fileFull);
-                dirJson["file_list"].push_back(std::move(f));
+                out.BeginObject();
+                FileMembers(out, FileInfoOf(*file));
+                out.Member("full_name", NativeCataloguePath(fileFull));
+                out.EndObject();
+                WriteJson(out);
             } else {
-                std::printf("F %d\t%s\t%.0f\t%s\t%d\t%s\n", file.FileId, OneField(fileFull).c_str(),
-                            file.FileSize, DateToIso(file.FileDate).c_str(), file.FileAttr,
-                            OneField(file.FileNotes).c_str());
+                line.clear();
+                AppendTreeLine(line, 'F', file->GetFileId(), fileFull, file->GetFileSize(), file->GetFileDate(),
+                               file->getFileAttr(), file->GetFileNotes());
+                Write(line);
             }
+            ExitIfStopped("tree");
         }
-        if (json) all.push_back(std::move(dirJson));
+        if (json) {
+            out.EndArray();
+            out.EndObject();
+        }
+        ExitIfStopped("tree");
     }
-    if (json) PrintJson(all);
+    if (json) {
+        out.EndArray();
+        WriteJson(out);
+    }
 }
 
 void AddScanCommands(CLI::App& app) {
