@@ -110,7 +110,7 @@ std::string Display(const std::string& bytes) { return DecodeCatalogueText(bytes
 
 void WriteJson(JsonWriter& json) {
     Write(json.Text());
-    json.Text().clear();
+    json.Clear();
 }
 
 namespace {

@@ -30,7 +30,10 @@ void CheckStdout() {
 }  // namespace
 
 void SetUpOutput() {
-    if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, nullptr, _IOFBF, kPipeBuffer);
+    // glibc sizes a buffer it allocates itself by the device's block size (4 KiB), whatever size
+    // is asked for; a listing of a million lines wants fewer, larger writes.
+    static char buffer[kPipeBuffer];
+    if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 }
 
 void Write(std::string_view text) {

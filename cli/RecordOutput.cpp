@@ -1,26 +1,41 @@
 #include "RecordOutput.h"
 
+#include <array>
+#include <string>
+
+#include "RecordIo.h"
 #include "TextOutput.h"
 
 namespace karvio::cli {
 
 void DateMember(JsonWriter& json, std::string_view key, double date) {
     json.Key(key);
-    if (date == 0) {
-        json.Null();
-    } else {
-        thread_local std::string text;
-        text.clear();
-        AppendIsoDateWithOffset(text, date);
-        json.String(text);
-    }
+    json.Date(date);
 }
 
 void AttributeMembers(JsonWriter& json, int32_t attributes) {
+    // The arrays of words of the 32 combinations of the five bits that have words, written once.
+    static const std::array<std::string, 32> kArrays = [] {
+        constexpr int32_t kBits[kAttributeWordCount] = {16, 2, 1, 4, 32};
+        std::array<std::string, 32> arrays;
+        for (int combination = 0; combination < 32; ++combination) {
+            int32_t word = 0;
+            for (int i = 0; i < kAttributeWordCount; ++i) {
+                if (combination & (1 << i)) word |= kBits[i];
+            }
+            const char* words[kAttributeWordCount];
+            const int count = AttributeWords(word, words);
+            std::string& text = arrays[static_cast<size_t>(combination)];
+            text = "[";
+            for (int i = 0; i < count; ++i) text += (i > 0 ? ",\"" : "\"") + std::string(words[i]) + "\"";
+            text += "]";
+        }
+        return arrays;
+    }();
+    const int combination = (attributes & 16 ? 1 : 0) | (attributes & 2 ? 2 : 0) | (attributes & 1 ? 4 : 0) |
+                            (attributes & 4 ? 8 : 0) | (attributes & 32 ? 16 : 0);
     json.Key("attributes");
-    json.BeginArray();
-    for (const char* name : AttributeNames(attributes)) json.String(name);
-    json.EndArray();
+    json.Raw(kArrays[static_cast<size_t>(combination)]);
     json.Member("attribute_word", attributes);
 }
 
@@ -58,17 +73,22 @@ void DirMembers(JsonWriter& json, const DirInfo& dir) {
     json.Member("direct_files", dir.DirCountOfFilesDirect);
 }
 
-void FileMembers(JsonWriter& json, const FileInfo& file) {
-    json.Member("id", file.FileId);
-    json.Member("cd", file.FileCdId);
-    json.Member("dir", file.FileDirId);
+void FileMembers(JsonWriter& json, const FileFields& file) {
+    json.Member("id", file.id);
+    json.Member("cd", file.cd);
+    json.Member("dir", file.dir);
     json.Key("name");
-    json.CatalogueString(file.FileName);
-    json.Member("size", ByteCount(file.FileSize));
-    DateMember(json, "date", file.FileDate);
-    AttributeMembers(json, file.FileAttr);
+    json.CatalogueString(file.name);
+    json.Member("size", ByteCount(file.size));
+    DateMember(json, "date", file.date);
+    AttributeMembers(json, file.attributes);
     json.Key("notes");
-    json.CatalogueString(file.FileNotes);
+    json.CatalogueString(file.notes);
+}
+
+void FileMembers(JsonWriter& json, const FileInfo& file) {
+    FileMembers(json, FileFields{file.FileId, file.FileCdId, file.FileDirId, file.FileName, file.FileNotes,
+                                 file.FileSize, file.FileDate, file.FileAttr});
 }
 
 void CategoryMembers(JsonWriter& json, classData& data, const CatInfo& cat) {
@@ -101,17 +121,13 @@ DirInfo DirInfoOf(classDir& dir) {
     return info;
 }
 
-FileInfo FileInfoOf(ClassFile& file) {
-    FileInfo info;
-    info.FileId = file.GetFileId();
-    info.FileCdId = file.GetFileCdId();
-    info.FileDirId = file.getFileDirId();
-    info.FileName = file.GetFileName();
-    info.FileSize = file.GetFileSize();
-    info.FileDate = file.GetFileDate();
-    info.FileNotes = file.GetFileNotes();
-    info.FileAttr = file.getFileAttr();
-    return info;
+FileFields FileFieldsOf(classData& data, ClassFile& file, std::string& name, std::string& notes) {
+    // The read-error numbers the file cursor's own getters use for these texts.
+    constexpr int kReadFileName = 2116, kReadFileNotes = 2118;
+    const FileRecord& r = file.Record();
+    ReadTextInto(data.File().get(), r.FileName, name, kReadFileName);
+    ReadTextInto(data.File().get(), r.FileNotes, notes, kReadFileNotes);
+    return FileFields{r.FileId, r.FileCdId, r.FileDirId, name, notes, r.FileSize, r.FileDate, r.FileAttr};
 }
 
 }  // namespace karvio::cli

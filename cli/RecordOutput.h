@@ -21,10 +21,23 @@ void AttributeMembers(JsonWriter& json, int32_t attributes);
 void CdMembers(JsonWriter& json, const CdInfo& cd);
 void DirMembers(JsonWriter& json, const DirInfo& dir);
 void FileMembers(JsonWriter& json, const FileInfo& file);
+
+// A file record's fields with its texts where the caller keeps them: what a walk over every file
+// fills from its cursor without copying a text per record.
+struct FileFields {
+    int32_t id = 0, cd = 0, dir = 0;
+    std::string_view name, notes;
+    double size = 0, date = 0;
+    int32_t attributes = 0;
+};
+void FileMembers(JsonWriter& json, const FileFields& file);
 void CategoryMembers(JsonWriter& json, classData& data, const CatInfo& cat);
 
-// The transfer record of the directory or file a cursor stands on, read from the cursor.
+// The transfer record of the directory a cursor stands on, read from the cursor.
 DirInfo DirInfoOf(classDir& dir);
-FileInfo FileInfoOf(ClassFile& file);
+
+// The fields of the file a cursor of `data` stands on, its texts read into `name` and `notes`
+// (whose room is reused from file to file).
+FileFields FileFieldsOf(classData& data, ClassFile& file, std::string& name, std::string& notes);
 
 }  // namespace karvio::cli

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -178,22 +179,37 @@ void RunRescanCommand(const ScanArgs& args) {
 }
 
 // The text line of a directory or file: kind, id, full name, size, date, attribute word, notes.
-void AppendTreeLine(std::string& line, char kind, int32_t id, std::string_view fullName, double size,
-                    double date, int32_t attributes, std::string_view notes) {
-    line += kind;
-    line += ' ';
-    AppendInt(line, id);
-    line += '\t';
-    AppendEscapedPath(line, fullName);
-    line += '\t';
-    AppendInt(line, ByteCount(size));
-    line += '\t';
-    AppendIsoDate(line, date);
-    line += '\t';
-    AppendInt(line, attributes);
-    line += '\t';
-    AppendEscaped(line, notes);
-    line += '\n';
+// `pathPrefix` is written before `name` as it is; `name` is escaped (as a path when `isPath`).
+void PutTreeLine(std::string& line, char kind, int32_t id, std::string_view pathPrefix, std::string_view name,
+                 bool isPath, double size, double date, int32_t attributes, std::string_view notes) {
+    const size_t bound = 3 * kNumberBound + kDateBound + 16 + pathPrefix.size() + EscapedBound(name) +
+                         EscapedBound(notes);
+    if (line.size() < bound) line.resize(bound);
+    char* const start = line.data();
+    char* p = start;
+    *p++ = kind;
+    *p++ = ' ';
+    p = PutInt(p, id);
+    *p++ = '\t';
+    std::memcpy(p, pathPrefix.data(), pathPrefix.size());
+    p += pathPrefix.size();
+    p = isPath ? PutEscapedPath(p, name) : PutEscaped(p, name);
+    *p++ = '\t';
+    p = PutInt(p, ByteCount(size));
+    *p++ = '\t';
+    p = PutIsoDate(p, date);
+    *p++ = '\t';
+    p = PutInt(p, attributes);
+    *p++ = '\t';
+    p = PutEscaped(p, notes);
+    *p++ = '\n';
+    Write(std::string_view(start, static_cast<size_t>(p - start)));
+}
+
+// What a file's full name begins with: its directory's full name as a native path and "/".
+std::string FilePathPrefix(std::string native) {
+    if (native.empty() || native.back() != '/') native += '/';
+    return native;
 }
 
 // Walks the CD's directories in stored order, each followed by its files, writing every record
@@ -203,36 +219,39 @@ void RunTree(int32_t cdId, bool json) {
     if (!IsCdId(*data, cdId)) Fail("no CD with id " + std::to_string(cdId));
     classCd& cd = data->GetCdGoto(cdId);
     JsonWriter out;
-    std::string line;
+    std::string line, name, notes;
     if (json) out.BeginArray(JsonWriter::Lines);
     for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
         const std::string fullName = dir->GetDirFullName();
+        std::string prefix;
         if (json) {
-            out.BeginObject(JsonWriter::Lines);
+            const std::string native = NativeCataloguePath(fullName);
+            prefix = FilePathPrefix(native);
+            out.BeginObject();
             DirMembers(out, DirInfoOf(*dir));
-            out.Member("full_name", NativeCataloguePath(fullName));
+            out.Member("full_name", native);
             out.Key("file_list");
             out.BeginArray(JsonWriter::Lines);
             WriteJson(out);
         } else {
-            line.clear();
-            AppendTreeLine(line, 'D', dir->GetDirId(), fullName, dir->GetDirSize(), dir->GetDirDate(),
-                           dir->GetDirAttr(), dir->GetDirNotes());
-            Write(line);
+            std::string escaped;
+            AppendEscapedPath(escaped, fullName);
+            prefix = FilePathPrefix(escaped);
+            PutTreeLine(line, 'D', dir->GetDirId(), {}, fullName, true, dir->GetDirSize(), dir->GetDirDate(),
+                        dir->GetDirAttr(), dir->GetDirNotes());
         }
         for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
-            const std::string fileFull = JoinCataloguePath(fullName, file->GetFileName());
+            const FileFields fields = FileFieldsOf(*data, *file, name, notes);
             if (json) {
                 out.BeginObject();
-                FileMembers(out, FileInfoOf(*file));
-                out.Member("full_name", NativeCataloguePath(fileFull));
+                FileMembers(out, fields);
+                out.Key("full_name");
+                out.CatalogueString(prefix, fields.name);
                 out.EndObject();
                 WriteJson(out);
             } else {
-                line.clear();
-                AppendTreeLine(line, 'F', file->GetFileId(), fileFull, file->GetFileSize(), file->GetFileDate(),
-                               file->getFileAttr(), file->GetFileNotes());
-                Write(line);
+                PutTreeLine(line, 'F', fields.id, prefix, fields.name, false, fields.size, fields.date,
+                            fields.attributes, fields.notes);
             }
             ExitIfStopped("tree");
         }

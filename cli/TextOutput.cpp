@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "ByteScan.h"
 #include "CatalogueDate.h"
 #include "CatalogueText.h"
 
@@ -15,8 +16,6 @@ namespace karvio::cli {
 namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
-constexpr uint64_t kOnes = 0x0101010101010101ULL;
-constexpr uint64_t kHighBits = 0x8080808080808080ULL;
 
 // Calls `take(utf8)` with the bytes as UTF-8: the bytes themselves when they are, else their
 // Windows-1252 reading.
@@ -75,19 +74,12 @@ char* EscapeUtf8(char* p, std::string_view text, std::string_view backslash) {
     return p;
 }
 
-uint64_t Load8(const char* p) {
-    uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    return word;
-}
+using namespace bytescan;
 
-// Flags (in the high bit of each byte) the bytes of `word` that are control characters, DEL or
-// beyond ASCII; and `special` bytes.
+// Flags the bytes of `word` that are control characters, DEL or beyond ASCII; and `special`.
 uint64_t Unplain(uint64_t word, char special) {
-    const uint64_t below20 = (word - kOnes * 0x20) & ~word;
-    const uint64_t del = word ^ (kOnes * 0x7F);
-    const uint64_t sp = word ^ (kOnes * static_cast<unsigned char>(special));
-    return (below20 | ((del - kOnes) & ~del) | ((sp - kOnes) & ~sp) | word) & kHighBits;
+    return AnyBelowSpace(word) | AnyEqual(word, 0x7F) | AnyEqual(word, static_cast<unsigned char>(special)) |
+           High(word);
 }
 
 // Copies `bytes` to `p` and checks the copy eight bytes at a time: printable ASCII other than
@@ -96,27 +88,20 @@ uint64_t Unplain(uint64_t word, char special) {
 // past the copy's end, within the room the caller gave (EscapedBound).
 char* CopyPlain(char* p, std::string_view bytes, char special, char to) {
     static_assert(std::endian::native == std::endian::little, "the tail mask takes the first bytes as the low ones");
-    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
     const size_t n = bytes.size();
     if (n == 0) return p;
     std::memcpy(p, bytes.data(), n);
     const uint64_t swap = kOnes * static_cast<unsigned char>(special ^ to);
     for (size_t i = 0; i < n; i += 8) {
         uint64_t word = Load8(p + i);
-        if (n - i < 8) {
-            // Past the end: bytes that are plain whatever the text.
-            const uint64_t keep = ~0ULL >> (8 * (8 - (n - i)));
-            word = (word & keep) | (kOnes * 'a' & ~keep);
-        }
+        if (n - i < 8) word = KeepFirst(word, n - i, 'a');  // past the end: plain whatever the text
         if (to == 0) {
             if (Unplain(word, special) != 0) return nullptr;
             continue;
         }
         if (Unplain(word, 0x7F) != 0) return nullptr;
-        // The exact zero-byte test (no borrow between bytes), so that only `special` bytes are
-        // flagged; each flag, moved down to a whole-byte mask, picks a byte to swap.
-        const uint64_t sp = word ^ (kOnes * static_cast<unsigned char>(special));
-        const uint64_t specials = ~(((sp & kLow7) + kLow7) | sp | kLow7);
+        // Each `special` byte's flag, moved down to a whole-byte mask, picks a byte to swap.
+        const uint64_t specials = ExactEqual(word, static_cast<unsigned char>(special));
         if (specials != 0) {
             word ^= ((specials >> 7) * 0xFF) & swap;
             std::memcpy(p + i, &word, sizeof word);
@@ -164,8 +149,9 @@ char* PutInt(char* p, int64_t value) {
     return p + n;
 }
 
-char* PutIsoDate(char* p, double date) {
-    const LocalDateTime f = FieldsFromDate(date);
+namespace {
+
+char* PutIsoFields(char* p, const LocalDateTime& f) {
     if (f.year < 0 || f.year > 9999) {
         const int n = std::snprintf(p, kDateBound, "%d-%02d-%02dT%02d:%02d:%02d", f.year, f.month, f.day,
                                     f.hour, f.minute, f.second);
@@ -187,14 +173,34 @@ char* PutIsoDate(char* p, double date) {
     return p + sizeof text - 1;
 }
 
+long LocalOffsetAt(const LocalDateTime& f);
+
+}  // namespace
+
+char* PutIsoDate(char* p, double date) { return PutIsoFields(p, FieldsFromDate(date)); }
+
+char* PutIsoDateWithOffset(char* p, double date) {
+    const LocalDateTime f = FieldsFromDate(date);
+    p = PutIsoFields(p, f);
+    const long offset = LocalOffsetAt(f);
+    const long minutes = (offset < 0 ? -offset : offset) / 60;
+    *p++ = offset < 0 ? '-' : '+';
+    *p++ = static_cast<char>('0' + minutes / 600 % 10);
+    *p++ = static_cast<char>('0' + minutes / 60 % 10);
+    *p++ = ':';
+    *p++ = static_cast<char>('0' + minutes % 60 / 10);
+    *p++ = static_cast<char>('0' + minutes % 10);
+    return p;
+}
+
 char* PutAttributeWords(char* p, int32_t attributes) {
-    bool first = true;
-    for (const char* word : AttributeNames(attributes)) {
-        if (!first) *p++ = '-';
-        const size_t n = std::strlen(word);
-        std::memcpy(p, word, n);
+    const char* words[kAttributeWordCount];
+    const int count = AttributeWords(attributes, words);
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) *p++ = '-';
+        const size_t n = std::strlen(words[i]);
+        std::memcpy(p, words[i], n);
         p += n;
-        first = false;
     }
     return p;
 }
@@ -210,31 +216,34 @@ void AppendPut(std::string& out, size_t bound, Put put) {
     out.resize(static_cast<size_t>(end - out.data()));
 }
 
-// The local time zone's offset from UTC, in seconds, at a local date and hour. Offsets change
-// only at whole hours in practice, so they are kept per local hour in a small direct-mapped
-// cache: a listing of a million dates calls mktime a few thousand times, not a million.
-long LocalOffsetAt(const LocalDateTime& f) {
-    struct Entry {
-        int64_t hourKey = INT64_MIN;
-        long offset = 0;
-    };
-    static std::array<Entry, 4096> cache;
-    const int64_t hourKey = ((static_cast<int64_t>(f.year) * 12 + f.month) * 31 + f.day) * 24 + f.hour;
-    Entry& entry = cache[static_cast<size_t>(hourKey) & (cache.size() - 1)];
-    if (entry.hourKey == hourKey) return entry.offset;
+// The local time zone's offset from UTC, in seconds, at half past `hour` of a local day.
+long OffsetAt(const LocalDateTime& f, int hour) {
     std::tm tm{};
     tm.tm_year = f.year - 1900;
     tm.tm_mon = f.month - 1;
     tm.tm_mday = f.day;
-    tm.tm_hour = f.hour;
+    tm.tm_hour = hour;
     tm.tm_min = 30;  // inside the hour, away from a change at its start
     tm.tm_isdst = -1;
     const std::time_t t = std::mktime(&tm);
     std::tm local{};
-    long offset = 0;
-    if (t != static_cast<std::time_t>(-1) && localtime_r(&t, &local)) offset = local.tm_gmtoff;
-    entry = {hourKey, offset};
-    return offset;
+    return t != static_cast<std::time_t>(-1) && localtime_r(&t, &local) ? local.tm_gmtoff : 0;
+}
+
+// The offset at a local date and time. Offsets change on a couple of days a year, at whole hours
+// in practice, so they are kept per local day in a direct-mapped cache: a listing of a million
+// dates asks mktime a few times per distinct day, not a million times. Only on a day whose first
+// and last hours differ is the hour asked about itself.
+long LocalOffsetAt(const LocalDateTime& f) {
+    struct Day {
+        int64_t key = INT64_MIN;
+        long first = 0, last = 0;
+    };
+    static std::array<Day, 16384> cache;
+    const int64_t key = (static_cast<int64_t>(f.year) * 12 + f.month) * 31 + f.day;
+    Day& day = cache[static_cast<size_t>(key) & (cache.size() - 1)];
+    if (day.key != key) day = {key, OffsetAt(f, 0), OffsetAt(f, 23)};
+    return day.first == day.last ? day.first : OffsetAt(f, f.hour);
 }
 
 }  // namespace
@@ -294,17 +303,18 @@ void AppendInt(std::string& out, int64_t value) {
     AppendPut(out, kNumberBound, [&](char* p) { return PutInt(p, value); });
 }
 
-std::vector<const char*> AttributeNames(int32_t attributes) {
+int AttributeWords(int32_t attributes, const char* (&words)[kAttributeWordCount]) {
     static constexpr struct {
         int32_t bit;
         const char* word;
-    } kWords[] = {{16, "directory"}, {2, "hidden"}, {1, "readonly"}, {4, "system"}, {32, "archive"}};
-    std::vector<const char*> names;
-    if ((attributes & (16 | 2 | 1 | 4 | 32)) == 0) return names;
+    } kWords[kAttributeWordCount] = {
+        {16, "directory"}, {2, "hidden"}, {1, "readonly"}, {4, "system"}, {32, "archive"}};
+    int n = 0;
+    if ((attributes & (16 | 2 | 1 | 4 | 32)) == 0) return n;
     for (const auto& w : kWords) {
-        if (attributes & w.bit) names.push_back(w.word);
+        if (attributes & w.bit) words[n++] = w.word;
     }
-    return names;
+    return n;
 }
 
 void AppendAttributeWords(std::string& out, int32_t attributes) {
@@ -316,16 +326,7 @@ void AppendIsoDate(std::string& out, double date) {
 }
 
 void AppendIsoDateWithOffset(std::string& out, double date) {
-    AppendIsoDate(out, date);
-    const long offset = LocalOffsetAt(FieldsFromDate(date));
-    const long minutes = (offset < 0 ? -offset : offset) / 60;
-    char zone[8] = {offset < 0 ? '-' : '+',
-                    static_cast<char>('0' + minutes / 600 % 10),
-                    static_cast<char>('0' + minutes / 60 % 10),
-                    ':',
-                    static_cast<char>('0' + minutes % 60 / 10),
-                    static_cast<char>('0' + minutes % 10)};
-    out.append(zone, 6);
+    AppendPut(out, kDateBound, [&](char* p) { return PutIsoDateWithOffset(p, date); });
 }
 
 std::string IsoDateWithOffset(double date) {

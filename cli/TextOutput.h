@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace karvio::cli {
 
@@ -26,6 +25,7 @@ char* PutEscaped(char* p, std::string_view bytes);
 char* PutEscapedPath(char* p, std::string_view cataloguePath);
 char* PutInt(char* p, int64_t value);
 char* PutIsoDate(char* p, double date);
+char* PutIsoDateWithOffset(char* p, double date);
 char* PutAttributeWords(char* p, int32_t attributes);
 
 // Appends catalogue bytes decoded as DecodeCatalogueText does (UTF-8 as it is, else
@@ -54,15 +54,17 @@ std::string NativeBasePath(std::string_view basePath);
 // the text is nothing else. "icons/Adwaita" -> "icons\Adwaita", "/usr/share" -> "usr\share".
 std::string CataloguePathQuery(std::string_view native);
 
+// The attribute words of the bits 16, 2, 1, 4, 32 in that order: directory, hidden, readonly,
+// system, archive; `words` receives them. Other bits have no word.
+inline constexpr int kAttributeWordCount = 5;
+int AttributeWords(int32_t attributes, const char* (&words)[kAttributeWordCount]);
+
 // The magnitude of a stored size (a directory's is stored negated) as a whole number of bytes;
 // 0 for a value that is not a finite number.
 int64_t ByteCount(double size);
 
 void AppendInt(std::string& out, int64_t value);
 
-// The attribute words of the bits 16, 2, 1, 4, 32 in that order: directory, hidden, readonly,
-// system, archive. Other bits have no word.
-std::vector<const char*> AttributeNames(int32_t attributes);
 // The words joined by "-" ("readonly-archive"); empty when none.
 void AppendAttributeWords(std::string& out, int32_t attributes);
 

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -100,6 +101,9 @@ int Finish(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Without TZ, glibc looks at /etc/localtime again at every local-time conversion (a stat per
+    // date); naming the same zone file once spares a listing of a million dates those calls.
+    ::setenv("TZ", ":/etc/localtime", 0);
     cli::InstallStopSignals();
     cli::SetUpOutput();
 
