@@ -285,7 +285,7 @@ void AddScanCommands(CLI::App& app) {
 
     CLI::App* tree = app.add_subcommand("tree", "A CD's directories in stored order with their files");
     tree->add_option("CDID", args->cdId)->required();
-    tree->add_flag("--json", args->json);
+    tree->add_flag("--json", args->json, "A JSON array of the directories, each with its files");
     tree->callback([args] { RunTree(args->cdId, args->json); });
 }
 

@@ -406,19 +406,19 @@ void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isD
 void AddStoreCommands(CLI::App& app) {
     auto json = std::make_shared<bool>(false);
     CLI::App* info = app.add_subcommand("info", "Header fields, counts, length and live space");
-    info->add_flag("--json", *json);
+    info->add_flag("--json", *json, "Typed JSON instead of text");
     info->callback([json] { RunInfo(*json); });
 
     CLI::App* check = app.add_subcommand("check", "Walk the whole catalogue and report every inconsistency");
-    check->add_flag("--json", *json);
+    check->add_flag("--json", *json, "Typed JSON instead of text");
     check->callback([json] { RunCheck(*json); });
 
     CLI::App* list = app.add_subcommand("list", "The CDs in list order");
-    list->add_flag("--json", *json);
+    list->add_flag("--json", *json, "Typed JSON instead of text");
     list->callback([json] { RunList(*json); });
 
     CLI::App* categories = app.add_subcommand("categories", "The categories in list order");
-    categories->add_flag("--json", *json);
+    categories->add_flag("--json", *json, "Typed JSON instead of text");
     categories->callback([json] { RunCategories(*json); });
 
     struct ShowArgs {
@@ -429,7 +429,7 @@ void AddStoreCommands(CLI::App& app) {
     CLI::App* showCmd = app.add_subcommand("show", "One record with all its fields");
     showCmd->add_option("KIND", show->kind)->required()->check(CLI::IsMember({"cd", "dir", "file"}));
     showCmd->add_option("ID", show->id)->required();
-    showCmd->add_flag("--json", *json);
+    showCmd->add_flag("--json", *json, "Typed JSON instead of text");
     showCmd->callback([show, json] { RunShow(show->kind, show->id, *json); });
 
     AddCategoryCommands(app);

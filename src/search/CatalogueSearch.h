@@ -27,7 +27,7 @@ struct SearchCriteria {
     // What directory paths are matched against instead of `text`, when set: the text in the
     // stored form of paths (karvio-cli takes "/"-separated paths). CD base paths, which are
     // native paths, are matched against `text`.
-    std::optional<std::string> pathText;
+    std::optional<std::string> pathText = std::nullopt;
     // Whether each hit's `dateText` is filled in; a caller that writes dates its own way saves
     // the locale's formatting per hit.
     bool dateTexts = true;
