@@ -1,10 +1,15 @@
-// Search and compaction speed against grep and cp. Builds a seeded catalogue of one million files
-// by default (20 CDs of folders of photo, music, document and source files, some with notes)
-// through the store's own append operations, writes the same file names one per line, then times
-// on the warm files, best of three each:
-//   karvio-cli --data CAT search TEXT > /dev/null    against   grep -c -i TEXT names.txt
+// Search, listing and compaction speed against grep and cp. Builds a seeded catalogue of one
+// million files by default (20 CDs of folders of photo, music, document and source files, some
+// with notes) through the store's own append operations, writes the same file names one per line,
+// then times on the warm files, the best of --runs each, the commands taking turns:
+//   karvio-cli --data CAT search RARE > hits         against   grep -c -i RARE names.txt
+//   karvio-cli --data CAT search COMMON > hits       against   grep -c -i COMMON names.txt
+//   karvio-cli --data ONE tree 83 --json > out       against   karvio-cli --data ONE tree 83 > out
 //   karvio-cli --data CAT --yes compact              against   cp CAT copy.cd
-// TEXT is a word found in about 0.1% of the file names and nowhere else. Prints the times, the
+// RARE is a word found in about 0.1% of the file names and nowhere else, COMMON ("mp3") one in
+// about a fifth of them (some 200,000 hits): the second pair shows what printing the hits costs
+// beside finding them. ONE is a second catalogue with all the files on one CD, for the listing of
+// a CD as JSON beside the text listing, with the peak memory of each. Prints the times, the
 // ratios and the hit counts (which must agree). Compaction syncs its copy before it swaps it in;
 // cp does not, so the time of cp followed by a sync of the copy is printed as well. Wall and CPU
 // times both: on a machine shared with other work the CPU times vary less.
@@ -51,8 +56,10 @@ struct Options {
 };
 
 constexpr const char* kNeedle = "zephyr";  // appears in ~0.1% of file names only
+constexpr const char* kCommonNeedle = "mp3";  // ~20% of file names, in no directory name or note
 constexpr double kNeedleShare = 0.001;
 constexpr int kCds = 20;
+constexpr int32_t kFirstCdId = 83;  // the first record after the header of a new catalogue
 
 constexpr std::array kWords = {
     "alpha",   "budget",  "summer",  "garden",  "invoice", "meeting", "draft",   "final",  "river",
@@ -186,12 +193,12 @@ Totals AddTree(classData& data, Generator& gen, int32_t cdId, const std::string&
     return totals;
 }
 
-void Generate(const std::string& catalogue, const std::string& listing, const Options& o) {
+void Generate(const std::string& catalogue, const std::string& listing, const Options& o, int cds = kCds) {
     fs::remove(catalogue);
     Generator gen(o.seed, o.files);
     {
         classData data(catalogue);
-        for (int c = 0; c < kCds && gen.filesLeft_ > 0; ++c) {
+        for (int c = 0; c < cds && gen.filesLeft_ > 0; ++c) {
             karvio::CdInfo cd;
             cd.CdName = "Disc " + std::to_string(c + 1);
             cd.CdLabel = "DISC_" + std::to_string(c + 1);
@@ -199,7 +206,7 @@ void Generate(const std::string& catalogue, const std::string& listing, const Op
             cd.CdMediaType = 5;
             cd.CdLastScanned = 45000.5 + c;
             const int32_t cdId = karvio::AddCdInfo(data, cd);
-            const long budget = gen.filesLeft_ / (kCds - c);
+            const long budget = gen.filesLeft_ / (cds - c);
             const Totals t = AddTree(data, gen, cdId, "", "\\", 0, budget);
             data.GetCdCommit(cdId);
             karvio::CdInfo done = karvio::ReadCdInfo(data, cdId);
@@ -209,13 +216,32 @@ void Generate(const std::string& catalogue, const std::string& listing, const Op
             karvio::UpdateCdInfo(data, done);
         }
     }
+    if (listing.empty()) return;
     std::ofstream out(listing, std::ios::binary | std::ios::trunc);
     for (const std::string& name : gen.names) out << name << '\n';
+}
+
+// Generate in a child process: a spawned command's peak memory (ru_maxrss) starts from its
+// parent's size at the spawn, so the benchmark itself stays small.
+void GenerateApart(const std::string& catalogue, const std::string& listing, const Options& o, int cds = kCds) {
+    std::fflush(stdout);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        Generate(catalogue, listing, o, cds);
+        std::fflush(stdout);
+        ::_exit(0);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "generating %s failed\n", catalogue.c_str());
+        std::exit(1);
+    }
 }
 
 struct Timing {
     double wall = 0;  // seconds
     double cpu = 0;   // user + system seconds of the child
+    long peakKb = 0;  // the child's largest resident set
 };
 
 // Runs `argv` with stdout to `out`; returns its wall and CPU time.
@@ -238,6 +264,7 @@ Timing Run(const std::vector<std::string>& argv, const std::string& out) {
     Timing t;
     t.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     t.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    t.peakKb = usage.ru_maxrss;
     posix_spawn_file_actions_destroy(&actions);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed\n", args[0]);
@@ -258,6 +285,7 @@ std::vector<Timing> BestEach(int runs, const std::vector<std::vector<std::vector
             const Timing t = Run(argv, outs[which]);
             sum.wall += t.wall;
             sum.cpu += t.cpu;
+            sum.peakKb = std::max(sum.peakKb, t.peakKb);
         }
         return sum;
     };
@@ -268,6 +296,7 @@ std::vector<Timing> BestEach(int runs, const std::vector<std::vector<std::vector
             const Timing t = once(which);
             best[which].wall = std::min(best[which].wall, t.wall);
             best[which].cpu = std::min(best[which].cpu, t.cpu);
+            best[which].peakKb = std::max(best[which].peakKb, t.peakKb);
         }
     }
     return best;
@@ -334,7 +363,7 @@ int main(int argc, char** argv) {
     const std::string hits = dir + "/hits.txt";
 
     const auto t0 = std::chrono::steady_clock::now();
-    Generate(catalogue, listing, o);
+    GenerateApart(catalogue, listing, o);
     const double generated = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     std::printf("catalogue: %s, %ld files, %lld bytes (generated in %.2f s)\n", catalogue.c_str(),
                 CountLines(listing),
@@ -350,6 +379,29 @@ int main(int argc, char** argv) {
                 FirstLine(dir + "/grep.txt").c_str());
     PrintComparison("search", "karvio-cli search", tSearch, "grep -c -i", tGrep);
 
+    const std::vector<std::string> common = {o.cli, "--data", catalogue, "search", kCommonNeedle};
+    const std::vector<std::string> grepCommon = {"grep", "-c", "-i", kCommonNeedle, listing};
+    const std::vector<Timing> commonTimes = BestEach(o.runs, {{common}, {grepCommon}}, {hits, dir + "/grep.txt"});
+    std::printf("search \"%s\": %ld hits, grep counts %s\n", kCommonNeedle, CountLines(hits),
+                FirstLine(dir + "/grep.txt").c_str());
+    PrintComparison("search", "karvio-cli search", commonTimes[0], "grep -c -i", commonTimes[1]);
+    std::printf("%-8s printing the hits beside finding the rare word: %.3f s cpu more\n", "",
+                commonTimes[0].cpu - tSearch.cpu);
+
+    // One CD of all the files: its listing as JSON beside the text listing.
+    const std::string oneCd = dir + "/one.cd";
+    GenerateApart(oneCd, "", o, 1);
+    const std::string cdId = std::to_string(kFirstCdId);
+    const std::vector<std::string> treeText = {o.cli, "--data", oneCd, "tree", cdId};
+    const std::vector<std::string> treeJson = {o.cli, "--data", oneCd, "tree", cdId, "--json"};
+    const std::vector<Timing> treeTimes =
+        BestEach(o.runs, {{treeJson}, {treeText}}, {dir + "/tree.json", dir + "/tree.txt"});
+    std::printf("tree: one CD of %ld files, %lld bytes of JSON, %lld bytes of text\n", o.files,
+                static_cast<long long>(fs::file_size(dir + "/tree.json")),
+                static_cast<long long>(fs::file_size(dir + "/tree.txt")));
+    PrintComparison("tree", "karvio-cli tree --json", treeTimes[0], "karvio-cli tree", treeTimes[1]);
+    std::printf("%-8s peak memory: --json %ld KB, text %ld KB\n", "", treeTimes[0].peakKb, treeTimes[1].peakKb);
+
     const std::vector<std::string> compact = {o.cli, "--data", catalogue, "--yes", "compact"};
     const std::vector<std::string> cp = {"cp", catalogue, copy};
     const std::vector<std::string> sync = {"sync", copy};
@@ -362,7 +414,8 @@ int main(int argc, char** argv) {
 
     if (!o.keep) {
         std::error_code ec;
-        for (const char* f : {"/bench.cd", "/bench.bak", "/names.txt", "/copy.cd", "/hits.txt", "/grep.txt"}) {
+        for (const char* f : {"/bench.cd", "/bench.bak", "/names.txt", "/copy.cd", "/hits.txt", "/grep.txt", "/one.cd",
+                              "/tree.json", "/tree.txt"}) {
             fs::remove(dir + f, ec);
         }
         if (o.dir.empty()) fs::remove(dir, ec);

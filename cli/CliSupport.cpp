@@ -10,8 +10,9 @@
 #include <iostream>
 #include <vector>
 
-#include "CatalogueDate.h"
 #include "CatalogueText.h"
+#include "Interrupt.h"
+#include "Output.h"
 #include "ProgramInfo.h"
 
 namespace karvio::cli {
@@ -42,9 +43,19 @@ void AddRegisteredCommands(CLI::App& app) {
 }
 
 void Fail(const std::string& message) {
-    std::fflush(stdout);
+    FlushOutputQuietly();
     std::fprintf(stderr, "karvio-cli: %s\n", message.c_str());
-    std::exit(1);
+    std::exit(StopSignal() != 0 ? StopStatus() : 1);
+}
+
+void UsageError(const std::string& message) {
+    FlushOutputQuietly();
+    std::fprintf(stderr, "karvio-cli: %s\n", message.c_str());
+    std::exit(2);
+}
+
+std::string PathError(const std::string& path, int error) {
+    return Display(path) + ": " + std::strerror(error);
 }
 
 namespace {
@@ -97,57 +108,9 @@ std::unique_ptr<classData> OpenCatalogueOrExit(bool forWriting) {
 
 std::string Display(const std::string& bytes) { return DecodeCatalogueText(bytes); }
 
-void PrintJson(const Json& value) { std::cout << value.dump(2) << '\n'; }
-
-Json CdJson(const CdInfo& cd) {
-    return Json{{"id", cd.CdId},
-                {"name", Display(cd.CdName)},
-                {"label", Display(cd.CdLabel)},
-                {"basepath", Display(cd.CdBasepath)},
-                {"notes", Display(cd.CdNotes)},
-                {"category", cd.CdCategory},
-                {"files", cd.CdNumOfFiles},
-                {"subdirs", cd.CdNumOfSubdirs},
-                {"total", cd.CdTotalSize},
-                {"free", cd.CdFreeSpace},
-                {"scanned", DateToIso(cd.CdLastScanned)},
-                {"media", cd.CdMediaType}};
-}
-
-Json DirJson(const DirInfo& dir) {
-    return Json{{"id", dir.DirId},
-                {"cd", dir.DirCdId},
-                {"name", Display(dir.DirName)},
-                {"path", Display(dir.DirPath)},
-                {"size", dir.DirSize},
-                {"date", DateToIso(dir.DirDate)},
-                {"attributes", dir.DirAttr},
-                {"notes", Display(dir.DirNotes)},
-                {"dirs", dir.DirCountOfDirs},
-                {"files", dir.DirCountOfFiles},
-                {"direct_files", dir.DirCountOfFilesDirect}};
-}
-
-Json FileJson(const FileInfo& file) {
-    return Json{{"id", file.FileId},
-                {"cd", file.FileCdId},
-                {"dir", file.FileDirId},
-                {"name", Display(file.FileName)},
-                {"size", file.FileSize},
-                {"date", DateToIso(file.FileDate)},
-                {"attributes", file.FileAttr},
-                {"notes", Display(file.FileNotes)}};
-}
-
-Json CategoryJson(classData& data, const CatInfo& cat) {
-    const double created = data.GetCatGoto(cat.CatId).GetCatCreated();
-    return Json{{"id", cat.CatId},
-                {"parent", cat.CatParentId},
-                {"name", Display(cat.CatName)},
-                {"notes", Display(cat.CatNotes)},
-                {"image", cat.CatImageId},
-                {"created", DateToIso(created)},
-                {"key", data.GetKarvioBasePath(cat.CatId)}};
+void WriteJson(JsonWriter& json) {
+    Write(json.Text());
+    json.Clear();
 }
 
 namespace {

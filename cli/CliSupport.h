@@ -6,15 +6,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
 
+#include "JsonWriter.h"
 #include "TransferRecords.h"
 #include "classData.h"
 
 namespace karvio::cli {
-
-using Json = nlohmann::ordered_json;
 
 struct CliOptions {
     std::string dataFile;  // --data
@@ -40,19 +38,22 @@ void AddRegisteredCommands(CLI::App& app);
 // changes nothing.
 std::unique_ptr<classData> OpenCatalogueOrExit(bool forWriting = false);
 
-// Ends the command with a message on stderr and status 1.
+// Ends the command with a message on stderr and status 1 (or, when a stop signal came first, the
+// stopped status).
 [[noreturn]] void Fail(const std::string& message);
+
+// Ends the command with a message on stderr and status 2: the command line asks for something
+// that cannot be done as asked.
+[[noreturn]] void UsageError(const std::string& message);
+
+// "<path>: <the system's text of errno>": an error that names the file and the cause.
+std::string PathError(const std::string& path, int error);
 
 // Catalogue bytes as UTF-8 for output.
 std::string Display(const std::string& bytes);
 
-void PrintJson(const Json& value);
-
-// The JSON of a record (texts decoded, dates in ISO 8601 local time).
-Json CdJson(const CdInfo& cd);
-Json DirJson(const DirInfo& dir);
-Json FileJson(const FileInfo& file);
-Json CategoryJson(classData& data, const CatInfo& cat);
+// Writes what the writer holds to stdout and empties it.
+void WriteJson(JsonWriter& json);
 
 // Whether `id` names a record of that kind that is in its list. Ids from the command line are
 // checked before the store follows them: the store takes any position it is given as a record.

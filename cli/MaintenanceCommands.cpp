@@ -1,6 +1,6 @@
 // karvio-cli backup and compact: a compacted copy of the catalogue to a chosen file, and the
-// compaction of the data file itself (keeping the previous file as its "bak" copy). Ctrl-C
-// cancels either cleanly.
+// compaction of the data file itself (keeping the previous file as its "bak" copy). A stop
+// signal cancels either cleanly.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +9,8 @@
 #include "CatalogueCopy.h"
 #include "CliSupport.h"
 #include "Interrupt.h"
+#include "Output.h"
+#include "TextOutput.h"
 #include "ProgramInfo.h"
 
 namespace karvio::cli {
@@ -20,12 +22,12 @@ long long FileLength(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
-CopyCallbacks TerminalCallbacks(const ScopedInterrupt& interrupt) {
+CopyCallbacks TerminalCallbacks() {
     CopyCallbacks callbacks;
-    callbacks.cancelRequested = [&interrupt] { return interrupt.Raised(); };
+    callbacks.cancelRequested = [] { return StopFlag().load(); };
     if (::isatty(STDERR_FILENO)) {
         callbacks.showLabel = [](const std::string& label) {
-            std::fprintf(stderr, "\r\033[K%s", Display(label).c_str());
+            std::fprintf(stderr, "\r\033[K%s", Escaped(label).c_str());
             std::fflush(stderr);
         };
     }
@@ -43,7 +45,13 @@ bool Report(const MaintenanceResult& result) {
         case MaintenanceOutcome::Done: return true;
         case MaintenanceOutcome::Declined: std::fprintf(stderr, "karvio-cli: not compacted\n"); break;
         case MaintenanceOutcome::Refused: break;  // the message said why
-        case MaintenanceOutcome::Cancelled: std::fprintf(stderr, "karvio-cli: cancelled; nothing changed\n"); break;
+        case MaintenanceOutcome::Cancelled:
+            if (StopSignal() != 0) {
+                std::fprintf(stderr, "karvio-cli: stopped by %s; nothing changed\n", StopSignalName());
+                std::exit(StopStatus());
+            }
+            std::fprintf(stderr, "karvio-cli: cancelled; nothing changed\n");
+            break;
         case MaintenanceOutcome::Failed:
             std::fprintf(stderr, "karvio-cli: %s; the data file is unchanged\n", result.error.c_str());
             break;
@@ -58,9 +66,8 @@ void AddMaintenanceCommands(CLI::App& app) {
     backup->add_option("FILE", *target)->required();
     backup->callback([target] {
         OpenCatalogueOrExit();
-        ScopedInterrupt interrupt;
-        const MaintenanceResult result = BackupDataFile(*target, TerminalCallbacks(interrupt));
-        if (Report(result)) std::printf("%s: %lld bytes\n", target->c_str(), FileLength(*target));
+        const MaintenanceResult result = BackupDataFile(*target, TerminalCallbacks());
+        if (Report(result)) Print("%s: %lld bytes\n", Escaped(*target).c_str(), FileLength(*target));
     });
 
     CLI::App* compact = app.add_subcommand(
@@ -69,11 +76,10 @@ void AddMaintenanceCommands(CLI::App& app) {
     compact->callback([] {
         OpenCatalogueOrExit();
         const long long before = FileLength(GetDataFileName());
-        ScopedInterrupt interrupt;
-        const MaintenanceResult result = CompactDataFiles(TerminalCallbacks(interrupt));
+        const MaintenanceResult result = CompactDataFiles(TerminalCallbacks());
         if (Report(result)) {
-            std::printf("%s: %lld -> %lld bytes; the previous file is %s\n", result.dataFile.c_str(), before,
-                        FileLength(result.dataFile), result.bakFile.c_str());
+            Print("%s: %lld -> %lld bytes; the previous file is %s\n", Escaped(result.dataFile).c_str(), before,
+                  FileLength(result.dataFile), Escaped(result.bakFile).c_str());
         }
     });
 }

@@ -1,11 +1,15 @@
 // karvio-cli report: the HTML page of a CD or a directory, written with the images it refers to
-// beside it; prints the page's path.
+// beside it; prints the page's path. The page is "cd_<id>.html" or "dir_<id>.html" in the current
+// folder unless -o names a file or a folder.
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 
 #include "CliSupport.h"
 #include "HtmlReport.h"
-#include "ReportPages.h"
+#include "Output.h"
+#include "TextOutput.h"
 #include "ReportTree.h"
 
 namespace karvio::cli {
@@ -39,14 +43,19 @@ void RunReport(ReportArgs& args) {
 
     namespace fs = std::filesystem;
     std::error_code ec;
-    const std::string page =
-        args.output.empty() ? NextReportPagePath(ReportPageDirectory()) : fs::absolute(args.output, ec).string();
+    const std::string defaultName = args.kind + "_" + std::to_string(args.id) + ".html";
+    fs::path page = fs::absolute(args.output.empty() ? fs::path(defaultName) : fs::path(args.output), ec);
+    if (ec) Fail(PathError(args.output.empty() ? defaultName : args.output, ec.value()));
+    if (fs::is_directory(page, ec)) page /= defaultName;
     std::string error;
-    if (!WriteHtmlReport(*data, tree, start, args.options, page, &error)) Fail(error);
-    for (const std::string& image : ProvideReportImages(fs::path(page).parent_path().string())) {
+    if (!WriteHtmlReport(*data, tree, start, args.options, page.string(), &error)) {
+        ::unlink(page.c_str());
+        Fail(error);
+    }
+    for (const std::string& image : ProvideReportImages(page.parent_path().string())) {
         std::fprintf(stderr, "karvio-cli: warning: %s is missing beside the page\n", image.c_str());
     }
-    std::printf("%s\n", page.c_str());
+    Print("%s\n", Escaped(page.string()).c_str());
 }
 
 void AddReportCommand(CLI::App& app) {
@@ -55,7 +64,7 @@ void AddReportCommand(CLI::App& app) {
     cmd->add_option("KIND", args->kind, "cd or dir")->required()->check(CLI::IsMember({"cd", "dir"}));
     cmd->add_option("ID", args->id, "The CD's or directory's id")->required();
     cmd->add_option("-o,--output", args->output,
-                    "Page file (default: the next cd_NNNNNN.tmp in the report directory)");
+                    "Page file, or a folder for the default name (default: cd_ID.html or dir_ID.html here)");
     cmd->add_flag("--from-root", args->fromRoot, "For a directory: report its whole CD");
     // Each option of the report as a flag that turns its default round.
     ReportOptions& o = args->options;

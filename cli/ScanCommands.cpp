@@ -1,24 +1,30 @@
 // Commands that scan: scan (add a drive or folder as a new CD), rescan (scan a CD again, keeping
-// its notes) and tree (a CD's directories and files as stored). Ctrl-C during a scan asks whether
-// to cancel, as the progress window's Cancel button does.
+// its notes) and tree (a CD's directories and files as stored). On a terminal Ctrl-C during a
+// scan asks whether to cancel, as the progress window's Cancel button does; without one, and for
+// SIGTERM, the scan stops at once. A stopped scan links nothing into the catalogue.
 #include <signal.h>
 #include <strings.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
 
-#include "CatalogueDate.h"
 #include "CliSupport.h"
-#include "Format.h"
+#include "Interrupt.h"
 #include "Messages.h"
+#include "Output.h"
 #include "PathServices.h"
 #include "Progress.h"
+#include "RecordOutput.h"
 #include "ScanEngine.h"
+#include "TextOutput.h"
 #include "VolumeServices.h"
 
 namespace karvio::cli {
@@ -26,19 +32,6 @@ namespace karvio::cli {
 namespace {
 
 constexpr const char* kNotReady = "No CD Found to Scan or CD Not Ready";
-
-// Ctrl-C presses not yet answered. Three unanswered presses end the program the ordinary way,
-// so a scan whose question cannot be asked can still be interrupted; nothing is linked into the
-// catalogue before a scan completes, so that loses nothing.
-volatile sig_atomic_t gInterrupts = 0;
-
-void OnInterrupt(int) {
-    gInterrupts = gInterrupts + 1;
-    if (gInterrupts >= 3) {
-        ::signal(SIGINT, SIG_DFL);
-        ::raise(SIGINT);
-    }
-}
 
 // A one-line progress bar on stderr, redrawn at most ten times a second.
 class TerminalProgress : public ScanProgress {
@@ -62,10 +55,8 @@ private:
         char counts[96];
         std::snprintf(counts, sizeof counts, "%d dirs, %d files  ", soFar.directories, soFar.files);
         std::string line = counts;
-        std::string shown = FlattenLines(Display(std::string(path)));
-        for (char& c : shown) {
-            if (c == '\n' || c == '\t') c = ' ';
-        }
+        std::string shown;
+        AppendEscapedPath(shown, path);
         const size_t room = static_cast<size_t>(width) > line.size() + 1 ? width - line.size() - 1 : 0;
         if (shown.size() > room) shown = room > 3 ? "..." + shown.substr(shown.size() - (room - 3)) : "";
         line += shown;
@@ -78,31 +69,35 @@ private:
     std::chrono::steady_clock::time_point last_{};
 };
 
-// Runs a scan prepared with SetVars: the progress bar when stderr is a terminal, Ctrl-C turned
-// into the cancel question. Returns the new CD id, 0 when the scan was stopped.
-int32_t RunScan(ScanEngine& engine) {
+// Runs a scan prepared with SetVars: the progress bar when stderr is a terminal; a stop signal
+// stops the walk, and on a terminal Ctrl-C asks first. Returns the new CD id, 0 when the scan was
+// stopped; `interrupted` tells whether Ctrl-C or a signal was behind it.
+int32_t RunScan(ScanEngine& engine, bool& interrupted) {
     TerminalProgress bar;
     const bool showBar = ::isatty(STDERR_FILENO);
     if (showBar) engine.SetProgress(&bar);
+    interrupted = false;
 
-    struct sigaction action {}, previous {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;  // a question being read on the terminal goes on reading
-    gInterrupts = 0;
-    ::sigaction(SIGINT, &action, &previous);
-    YieldHook previousHook = SetYieldHook([&engine, &bar] {
-        if (gInterrupts == 0) return;
-        bar.Clear();
-        engine.Cancel();
-        gInterrupts = 0;
+    std::optional<InterruptQuestion> question;
+    if (::isatty(STDIN_FILENO) && !Options().yes) question.emplace();
+    YieldHook previousHook = SetYieldHook([&] {
+        if (!StopFlag().load() && question && question->TakePress()) {
+            bar.Clear();
+            interrupted = true;
+            engine.Cancel();
+        }
+        if (StopFlag().load()) {
+            bar.Clear();
+            interrupted = true;
+            engine.Stop();
+        }
     });
 
     int32_t newId = 0;
     engine.ScanCd(newId);
 
     SetYieldHook(std::move(previousHook));
-    ::sigaction(SIGINT, &previous, nullptr);
+    question.reset();
     bar.Clear();
     engine.SetProgress(nullptr);
     return newId;
@@ -118,19 +113,27 @@ std::string ReadyVolumeLabel(const std::string& path) {
     return label;
 }
 
-void RequireDirectory(const std::string& path) {
+// A folder the scan can walk, or the command ends saying what is wrong with the path.
+void RequireDirectory(const std::string& path, const char* hint = "") {
     struct stat st {};
-    if (path.empty()) Fail("no path given");
-    if (::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) Fail(path + ": not a directory");
+    if (path.empty()) UsageError("no path given");
+    if (::stat(path.c_str(), &st) != 0) Fail(PathError(path, errno) + hint);
+    if (!S_ISDIR(st.st_mode)) Fail(PathError(path, ENOTDIR));
+    if (::access(path.c_str(), R_OK | X_OK) != 0) Fail(PathError(path, errno));
 }
 
-void FinishScan(int32_t newId) {
+void FinishScan(int32_t newId, bool interrupted) {
     if (newId == 0) {
+        FlushOutputQuietly();
+        if (StopSignal() != 0) {
+            std::fprintf(stderr, "karvio-cli: scan stopped by %s; the catalogue is as it was\n", StopSignalName());
+            std::exit(StopStatus());
+        }
         std::fprintf(stderr, "karvio-cli: scan cancelled; the catalogue is as it was\n");
-        ExitStatus() = 1;
+        ExitStatus() = interrupted ? 128 + SIGINT : 1;
         return;
     }
-    std::printf("%d\n", newId);
+    Print("%d\n", newId);
 }
 
 struct ScanArgs {
@@ -153,7 +156,9 @@ void RunScanCommand(const ScanArgs& args) {
     ScanEngine engine;
     engine.SetVars(0, AddBackslash(args.path), args.nameGiven ? args.name : label, args.notes, label,
                    args.category);
-    FinishScan(RunScan(engine));
+    bool interrupted = false;
+    const int32_t newId = RunScan(engine, interrupted);
+    FinishScan(newId, interrupted);
 }
 
 void RunRescanCommand(const ScanArgs& args) {
@@ -164,72 +169,102 @@ void RunRescanCommand(const ScanArgs& args) {
         cd = ReadCdInfo(*data, args.cdId);
     }
     const std::string path = args.path.empty() ? cd.CdBasepath : args.path;
-    RequireDirectory(path);
+    RequireDirectory(path, args.path.empty() ? " (give the CD's present place as PATH)" : "");
     const std::string label = ReadyVolumeLabel(path);
     ScanEngine engine;
     engine.SetVars(args.cdId, AddBackslash(path), cd.CdName, cd.CdNotes, label, cd.CdCategory);
-    FinishScan(RunScan(engine));
+    bool interrupted = false;
+    const int32_t newId = RunScan(engine, interrupted);
+    FinishScan(newId, interrupted);
 }
 
-// Names and notes on one line of text output: line breaks and tabs written as \n, \r, \t.
-std::string OneField(const std::string& bytes) {
-    std::string out;
-    for (char c : Display(bytes)) {
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else {
-            out += c;
-        }
-    }
-    return out;
+// The text line of a directory or file: kind, id, full name, size, date, attribute word, notes.
+// `pathPrefix` is written before `name` as it is; `name` is escaped (as a path when `isPath`).
+void PutTreeLine(std::string& line, char kind, int32_t id, std::string_view pathPrefix, std::string_view name,
+                 bool isPath, double size, double date, int32_t attributes, std::string_view notes) {
+    const size_t bound = 3 * kNumberBound + kDateBound + 16 + pathPrefix.size() + EscapedBound(name) +
+                         EscapedBound(notes);
+    if (line.size() < bound) line.resize(bound);
+    char* const start = line.data();
+    char* p = start;
+    *p++ = kind;
+    *p++ = ' ';
+    p = PutInt(p, id);
+    *p++ = '\t';
+    std::memcpy(p, pathPrefix.data(), pathPrefix.size());
+    p += pathPrefix.size();
+    p = isPath ? PutEscapedPath(p, name) : PutEscaped(p, name);
+    *p++ = '\t';
+    p = PutInt(p, ByteCount(size));
+    *p++ = '\t';
+    p = PutIsoDate(p, date);
+    *p++ = '\t';
+    p = PutInt(p, attributes);
+    *p++ = '\t';
+    p = PutEscaped(p, notes);
+    *p++ = '\n';
+    Write(std::string_view(start, static_cast<size_t>(p - start)));
 }
 
+// What a file's full name begins with: its directory's full name as a native path and "/".
+std::string FilePathPrefix(std::string native) {
+    if (native.empty() || native.back() != '/') native += '/';
+    return native;
+}
+
+// Walks the CD's directories in stored order, each followed by its files, writing every record
+// as it is read: neither the listing nor the list of ids is held in memory.
 void RunTree(int32_t cdId, bool json) {
     auto data = OpenCatalogueOrExit();
     if (!IsCdId(*data, cdId)) Fail("no CD with id " + std::to_string(cdId));
-    std::vector<int32_t> dirIds;
     classCd& cd = data->GetCdGoto(cdId);
+    JsonWriter out;
+    std::string line, name, notes;
+    if (json) out.BeginArray(JsonWriter::Lines);
     for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
-        dirIds.push_back(dir->GetDirId());
-    }
-    Json all = Json::array();
-    for (int32_t dirId : dirIds) {
-        const DirInfo dir = ReadDirInfo(*data, dirId);
-        classDir& cursor = data->GetCdGoto(cdId).GetDirGoto(dirId);
-        const std::string fullName = cursor.GetDirFullName();
-        std::vector<int32_t> fileIds;
-        for (ClassFile* file = &cursor.GetFileFirst(); !cursor.GetFileEof(); file = &cursor.GetFileNext()) {
-            fileIds.push_back(file->GetFileId());
-        }
-        Json dirJson;
+        const std::string fullName = dir->GetDirFullName();
+        std::string prefix;
         if (json) {
-            dirJson = DirJson(dir);
-            dirJson["full_name"] = Display(fullName);
-            dirJson["file_list"] = Json::array();
+            const std::string native = NativeCataloguePath(fullName);
+            prefix = FilePathPrefix(native);
+            out.BeginObject();
+            DirMembers(out, DirInfoOf(*dir));
+            out.Member("full_name", native);
+            out.Key("file_list");
+            out.BeginArray(JsonWriter::Lines);
+            WriteJson(out);
         } else {
-            std::printf("D %d\t%s\t%.0f\t%s\t%d\t%s\n", dir.DirId, OneField(fullName).c_str(), dir.DirSize,
-                        DateToIso(dir.DirDate).c_str(), dir.DirAttr, OneField(dir.DirNotes).c_str());
+            std::string escaped;
+            AppendEscapedPath(escaped, fullName);
+            prefix = FilePathPrefix(escaped);
+            PutTreeLine(line, 'D', dir->GetDirId(), {}, fullName, true, dir->GetDirSize(), dir->GetDirDate(),
+                        dir->GetDirAttr(), dir->GetDirNotes());
         }
-        for (int32_t fileId : fileIds) {
-            const FileInfo file = ReadFileInfo(*data, fileId);
-            const std::string fileFull = JoinCataloguePath(fullName, file.FileName);
+        for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
+            const FileFields fields = FileFieldsOf(*data, *file, name, notes);
             if (json) {
-                Json f = FileJson(file);
-                f["full_name"] = Display(fileFull);
-                dirJson["file_list"].push_back(std::move(f));
+                out.BeginObject();
+                FileMembers(out, fields);
+                out.Key("full_name");
+                out.CatalogueString(prefix, fields.name);
+                out.EndObject();
+                WriteJson(out);
             } else {
-                std::printf("F %d\t%s\t%.0f\t%s\t%d\t%s\n", file.FileId, OneField(fileFull).c_str(),
-                            file.FileSize, DateToIso(file.FileDate).c_str(), file.FileAttr,
-                            OneField(file.FileNotes).c_str());
+                PutTreeLine(line, 'F', fields.id, prefix, fields.name, false, fields.size, fields.date,
+                            fields.attributes, fields.notes);
             }
+            ExitIfStopped("tree");
         }
-        if (json) all.push_back(std::move(dirJson));
+        if (json) {
+            out.EndArray();
+            out.EndObject();
+        }
+        ExitIfStopped("tree");
     }
-    if (json) PrintJson(all);
+    if (json) {
+        out.EndArray();
+        WriteJson(out);
+    }
 }
 
 void AddScanCommands(CLI::App& app) {
@@ -250,7 +285,7 @@ void AddScanCommands(CLI::App& app) {
 
     CLI::App* tree = app.add_subcommand("tree", "A CD's directories in stored order with their files");
     tree->add_option("CDID", args->cdId)->required();
-    tree->add_flag("--json", args->json);
+    tree->add_flag("--json", args->json, "A JSON array of the directories, each with its files");
     tree->callback([args] { RunTree(args->cdId, args->json); });
 }
 

@@ -1,13 +1,18 @@
 // karvio-cli search: the catalogue search over every CD in list order, one line or JSON object
-// per hit.
-#include <cmath>
+// per hit, each written as soon as it is found. Paths are native ("/"), in the output and in the
+// text looked for in directory paths.
 #include <cstdio>
+#include <cstring>
 
-#include "CatalogueDate.h"
 #include "CatalogueSearch.h"
 #include "CliSupport.h"
+#include "DateText.h"
 #include "Format.h"
 #include "Interrupt.h"
+#include "Messages.h"
+#include "Output.h"
+#include "RecordOutput.h"
+#include "TextOutput.h"
 
 namespace karvio::cli {
 
@@ -18,6 +23,7 @@ struct SearchArgs {
     bool whole = false, begin = false, anywhere = false;
     bool cdNames = false, paths = false, files = false, notes = false;
     bool json = false;
+    bool locale = false;
 };
 
 const char* KindName(SearchHitKind kind) {
@@ -34,29 +40,120 @@ std::string Trimmed(const std::string& s) {
     return first == std::string::npos ? std::string() : s.substr(first, last - first + 1);
 }
 
-void PrintHit(const SearchHit& hit, bool json, bool first) {
-    if (json) {
-        const Json object{{"kind", KindName(hit.kind)},
-                          {"id", hit.id},
-                          {"name", Display(hit.name)},
-                          {"cd", Display(hit.cdName)},
-                          {"path", Display(hit.path)},
-                          {"date", DateToIso(hit.date)},
-                          {"size", std::fabs(hit.size)},
-                          {"attributes", hit.attributes},
-                          {"notes", Display(hit.notes)}};
-        std::printf("%s  %s", first ? "[\n" : ",\n", object.dump().c_str());
-        return;
+// Writes hits as they come, reusing one line of text.
+class HitPrinter {
+public:
+    explicit HitPrinter(const SearchArgs& args) : json_(args.json), locale_(args.locale) {
+        if (json_) json_out_.BeginArray(JsonWriter::Lines);
     }
-    std::printf("%s\t%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", KindName(hit.kind), hit.id, Display(hit.name).c_str(),
-                Display(hit.cdName).c_str(), Display(hit.path).c_str(), hit.dateText.c_str(),
-                Trimmed(FormatSize(hit.size)).c_str(), Trimmed(AttributesToText(hit.attributes)).c_str(),
-                Display(FlattenLines(hit.notes)).c_str());
-}
+
+    void operator()(const SearchHit& hit) {
+        if (json_) {
+            Json(hit);
+        } else {
+            Text(hit);
+        }
+    }
+
+    void Finish() {
+        if (!json_) return;
+        json_out_.EndArray();
+        WriteJson(json_out_);
+    }
+
+private:
+    // One line: kind, id, name, CD, path, date, size, attribute words, notes; tab-separated.
+    void Text(const SearchHit& hit) {
+        if (locale_) {
+            LocaleText(hit);
+            return;
+        }
+        const size_t bound = 3 * kNumberBound + kDateBound + kAttributeWordsBound + 16 + EscapedBound(hit.name) +
+                             EscapedBound(hit.cdName) + EscapedBound(hit.path) + EscapedBound(hit.notes);
+        if (line_.size() < bound) line_.resize(bound);
+        char* const start = line_.data();
+        char* p = start;
+        const char* kind = KindName(hit.kind);
+        const size_t kindLength = std::strlen(kind);
+        std::memcpy(p, kind, kindLength);
+        p += kindLength;
+        *p++ = '\t';
+        p = PutInt(p, hit.id);
+        *p++ = '\t';
+        p = PutEscaped(p, hit.name);
+        *p++ = '\t';
+        p = PutEscaped(p, hit.cdName);
+        *p++ = '\t';
+        if (hit.kind == SearchHitKind::Cd) {
+            p = PutEscaped(p, NativeBasePath(hit.path));
+        } else {
+            p = PutEscapedPath(p, hit.path);
+        }
+        *p++ = '\t';
+        p = PutIsoDate(p, hit.date);
+        *p++ = '\t';
+        p = PutInt(p, ByteCount(hit.size));
+        *p++ = '\t';
+        p = PutAttributeWords(p, hit.attributes);
+        *p++ = '\t';
+        p = PutEscaped(p, hit.notes);
+        *p++ = '\n';
+        Write(std::string_view(start, static_cast<size_t>(p - start)));
+    }
+
+    // The same line with the date and size as the locale writes them (as the search window does).
+    void LocaleText(const SearchHit& hit) {
+        std::string line = KindName(hit.kind);
+        line += '\t' + std::to_string(hit.id) + '\t';
+        AppendEscaped(line, hit.name);
+        line += '\t';
+        AppendEscaped(line, hit.cdName);
+        line += '\t';
+        if (hit.kind == SearchHitKind::Cd) {
+            AppendEscaped(line, NativeBasePath(hit.path));
+        } else {
+            AppendEscapedPath(line, hit.path);
+        }
+        line += '\t' + hit.dateText + '\t' + Trimmed(FormatSize(hit.size)) + '\t';
+        AppendAttributeWords(line, hit.attributes);
+        line += '\t';
+        AppendEscaped(line, hit.notes);
+        line += '\n';
+        Write(line);
+    }
+
+    void Json(const SearchHit& hit) {
+        JsonWriter& out = json_out_;
+        out.BeginObject();
+        out.Member("kind", KindName(hit.kind));
+        out.Member("id", hit.id);
+        out.Key("name");
+        out.CatalogueString(hit.name);
+        out.Key("cd");
+        out.CatalogueString(hit.cdName);
+        out.Member("cd_id", hit.cdId);
+        if (hit.kind == SearchHitKind::File) out.Member("dir", hit.dirId);
+        out.Member("path", hit.kind == SearchHitKind::Cd ? NativeBasePath(hit.path) : NativeCataloguePath(hit.path));
+        DateMember(out, "date", hit.date);
+        out.Member("size", ByteCount(hit.size));
+        AttributeMembers(out, hit.attributes);
+        out.Key("notes");
+        out.CatalogueString(hit.notes);
+        out.EndObject();
+        WriteJson(out);
+    }
+
+    bool json_;
+    bool locale_;
+    JsonWriter json_out_;
+    std::string line_;
+};
 
 void RunSearch(const SearchArgs& args) {
     SearchCriteria criteria;
     criteria.text = args.text;
+    criteria.pathText = CataloguePathQuery(args.text);
+    criteria.dateTexts = args.locale;
     criteria.mode = args.whole ? kMatchWhole : args.begin ? kMatchBeginning : kMatchAnywhere;
     if (args.cdNames || args.paths || args.files || args.notes) {
         criteria.searchCdNames = args.cdNames;
@@ -64,44 +161,35 @@ void RunSearch(const SearchArgs& args) {
         criteria.searchFileNames = args.files;
         criteria.searchComments = args.notes;
     }
-    if (!CheckSearchCriteria(criteria)) {
-        ExitStatus() = 1;
-        return;
-    }
+    // Nothing to look for is a usage error; the check says so in the program's words.
+    if (!CheckSearchCriteria(criteria)) std::exit(2);
     auto data = OpenCatalogueOrExit();
     const std::vector<int32_t> cds = AllCdIds(*data);
-    ScopedInterrupt interrupt;
-    bool first = true;
-    const SearchOutcome outcome = SearchCatalogue(
-        *data, cds, criteria,
-        [&](const SearchHit& hit) {
-            PrintHit(hit, args.json, first);
-            first = false;
-        },
-        &ScopedInterrupt::Flag());
-    if (args.json) std::printf("%s", first ? "[]\n" : "\n]\n");
-    if (outcome.stopped) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "karvio-cli: search stopped after %lld hits\n", static_cast<long long>(outcome.hits));
-        ExitStatus() = 130;
-    }
+    HitPrinter printer(args);
+    const SearchOutcome outcome =
+        SearchCatalogue(*data, cds, criteria, [&](const SearchHit& hit) { printer(hit); }, &StopFlag());
+    printer.Finish();
+    if (outcome.stopped) ExitStopped("search (after " + std::to_string(outcome.hits) + " hits)");
 }
 
 void AddSearchCommand(CLI::App& app) {
     auto args = std::make_shared<SearchArgs>();
     CLI::App* cmd = app.add_subcommand(
         "search", "Search CD names, paths, file names and notes (without field flags: paths, file names and notes)");
-    cmd->add_option("TEXT", args->text, "Text to look for, letter case ignored; \"*\" is dropped")->required();
+    cmd->add_option("TEXT", args->text,
+                    "Text to look for, letter case ignored; \"*\" is dropped; in paths \"/\" separates the names")
+        ->required();
     auto* whole = cmd->add_flag("--whole", args->whole, "The whole field is the text");
     auto* begin = cmd->add_flag("--begin", args->begin, "The field begins with the text");
     auto* anywhere = cmd->add_flag("--anywhere", args->anywhere, "The field contains the text (default)");
     whole->excludes(begin)->excludes(anywhere);
     begin->excludes(anywhere);
     cmd->add_flag("--cd-names", args->cdNames, "Search CD names");
-    cmd->add_flag("--paths", args->paths, "Search path names (CD base paths, directory paths)");
+    cmd->add_flag("--paths", args->paths, "Search path names (CD base paths, directory paths such as usr/share)");
     cmd->add_flag("--files", args->files, "Search file and directory names");
     cmd->add_flag("--notes", args->notes, "Search notes");
-    cmd->add_flag("--json", args->json, "One JSON object per hit");
+    cmd->add_flag("--json", args->json, "A JSON array, one object per hit");
+    cmd->add_flag("--locale", args->locale, "Dates and sizes as the user's locale writes them (text output)");
     cmd->callback([args] { RunSearch(*args); });
 }
 

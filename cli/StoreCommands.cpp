@@ -1,22 +1,23 @@
 // Commands over the store itself: info, check, list, categories, show, and the editing commands
 // for categories, CDs, directories and files.
 #include <cstdio>
-#include <iostream>
+#include <nlohmann/json.hpp>
 
 #include "CatalogueCheck.h"
-#include "CatalogueDate.h"
 #include "CategoryPictures.h"
 #include "CliSupport.h"
+#include "Interrupt.h"
+#include "Output.h"
 #include "ProgramInfo.h"
+#include "RecordOutput.h"
+#include "TextOutput.h"
 #include "TransferRecords.h"
 
 namespace karvio::cli {
 
 namespace {
 
-void PrintField(const char* name, const std::string& value) {
-    std::printf("%-16s %s\n", name, value.c_str());
-}
+void PrintField(const char* name, const std::string& value) { Print("%-16s %s\n", name, value.c_str()); }
 
 void RunInfo(bool json) {
     auto data = OpenCatalogueOrExit();
@@ -25,28 +26,35 @@ void RunInfo(bool json) {
     const std::string version = std::to_string(h.dataVersionMajor) + "." +
                                 std::to_string(h.dataVersionMinor) + "." +
                                 std::to_string(h.dataVersionRevision);
+    const std::string signature(h.dataSignature, 4);
     if (json) {
-        PrintJson(Json{{"file", data->GetOpenPath()},
-                       {"signature", std::string(h.dataSignature, 4)},
-                       {"version", version},
-                       {"created", DateToIso(h.dataCreated)},
-                       {"last_opened", DateToIso(h.dataLastOpened)},
-                       {"cd_first", h.dataCdFirstRecord},
-                       {"cd_last", h.dataCdLastRecord},
-                       {"category_first", h.dataCatFirstRecord},
-                       {"category_last", h.dataCatLastRecord},
-                       {"cds", h.dataNumOfCds},
-                       {"categories", h.dataNumOfCats},
-                       {"space_used", h.dataSpaceUsed},
-                       {"live_space", debug.liveSpace},
-                       {"file_length", debug.fileLength}});
+        JsonWriter out;
+        out.BeginObject(JsonWriter::Lines);
+        out.Key("file");
+        out.CatalogueString(data->GetOpenPath());
+        out.Key("signature");
+        out.CatalogueString(signature);
+        out.Member("version", version);
+        DateMember(out, "created", h.dataCreated);
+        DateMember(out, "last_opened", h.dataLastOpened);
+        out.Member("cd_first", h.dataCdFirstRecord);
+        out.Member("cd_last", h.dataCdLastRecord);
+        out.Member("category_first", h.dataCatFirstRecord);
+        out.Member("category_last", h.dataCatLastRecord);
+        out.Member("cds", static_cast<int32_t>(h.dataNumOfCds));
+        out.Member("categories", static_cast<int32_t>(h.dataNumOfCats));
+        out.Member("space_used", static_cast<int64_t>(h.dataSpaceUsed));
+        out.Member("live_space", static_cast<int64_t>(debug.liveSpace));
+        out.Member("file_length", static_cast<int64_t>(debug.fileLength));
+        out.EndObject();
+        WriteJson(out);
         return;
     }
-    PrintField("File", data->GetOpenPath());
-    PrintField("Signature", std::string(h.dataSignature, 4));
+    PrintField("File", Escaped(data->GetOpenPath()));
+    PrintField("Signature", Escaped(signature));
     PrintField("Version", version);
-    PrintField("Created", DateToIso(h.dataCreated));
-    PrintField("Last opened", DateToIso(h.dataLastOpened));
+    PrintField("Created", IsoDateWithOffset(h.dataCreated));
+    PrintField("Last opened", IsoDateWithOffset(h.dataLastOpened));
     PrintField("CDs", std::to_string(h.dataNumOfCds) + " (first " + std::to_string(h.dataCdFirstRecord) +
                           ", last " + std::to_string(h.dataCdLastRecord) + ")");
     PrintField("Categories", std::to_string(h.dataNumOfCats) + " (first " +
@@ -61,26 +69,33 @@ void RunCheck(bool json) {
     const std::string path = GetDataFileName();
     const CheckReport report = CheckCatalogue(path);
     if (json) {
-        PrintJson(Json{{"file", path},
-                       {"clean", report.Clean()},
-                       {"problems", report.problems},
-                       {"notes", report.notes},
-                       {"cds", report.cds},
-                       {"categories", report.categories},
-                       {"directories", report.directories},
-                       {"files", report.files},
-                       {"file_length", report.fileLength},
-                       {"live_space", report.liveSpace},
-                       {"space_used", report.headerSpaceUsed}});
+        JsonWriter out;
+        out.BeginObject(JsonWriter::Lines);
+        out.Key("file");
+        out.CatalogueString(path);
+        out.Member("clean", report.Clean());
+        for (const auto& [key, texts] : {std::pair{"problems", &report.problems}, std::pair{"notes", &report.notes}}) {
+            out.Key(key);
+            out.BeginArray(JsonWriter::Lines);
+            for (const std::string& text : *texts) out.CatalogueString(text);
+            out.EndArray();
+        }
+        out.Member("cds", static_cast<int32_t>(report.cds));
+        out.Member("categories", static_cast<int32_t>(report.categories));
+        out.Member("directories", static_cast<int64_t>(report.directories));
+        out.Member("files", static_cast<int64_t>(report.files));
+        out.Member("file_length", static_cast<int64_t>(report.fileLength));
+        out.Member("live_space", static_cast<int64_t>(report.liveSpace));
+        out.Member("space_used", static_cast<int64_t>(report.headerSpaceUsed));
+        out.EndObject();
+        WriteJson(out);
     } else {
-        for (const std::string& p : report.problems) std::printf("problem: %s\n", p.c_str());
-        for (const std::string& n : report.notes) std::printf("note: %s\n", n.c_str());
-        std::printf("%s: %s; %d CDs, %d categories, %lld directories, %lld files; "
-                    "live space %lld of %lld bytes\n",
-                    path.c_str(), report.Clean() ? "clean" : "NOT clean", report.cds,
-                    report.categories, static_cast<long long>(report.directories),
-                    static_cast<long long>(report.files), static_cast<long long>(report.liveSpace),
-                    static_cast<long long>(report.fileLength));
+        for (const std::string& p : report.problems) Print("problem: %s\n", Escaped(p).c_str());
+        for (const std::string& n : report.notes) Print("note: %s\n", Escaped(n).c_str());
+        Print("%s: %s; %d CDs, %d categories, %lld directories, %lld files; live space %lld of %lld bytes\n",
+              Escaped(path).c_str(), report.Clean() ? "clean" : "NOT clean", report.cds, report.categories,
+              static_cast<long long>(report.directories), static_cast<long long>(report.files),
+              static_cast<long long>(report.liveSpace), static_cast<long long>(report.fileLength));
     }
     if (!report.Clean()) ExitStatus() = 1;
 }
@@ -91,18 +106,31 @@ void RunList(bool json) {
     for (classCd* cd = &data->GetCdFirst(); !data->GetCdEof(); cd = &data->GetCdNext()) {
         ids.push_back(cd->GetCdId());
     }
-    Json all = Json::array();
+    JsonWriter out;
+    if (json) out.BeginArray(JsonWriter::Lines);
     for (int32_t id : ids) {
         const CdInfo cd = ReadCdInfo(*data, id);
         if (json) {
-            all.push_back(CdJson(cd));
+            out.BeginObject();
+            CdMembers(out, cd);
+            out.EndObject();
+            WriteJson(out);
         } else {
-            std::printf("%d\t%s\t%s\t%d files\t%s\n", cd.CdId, Display(cd.CdName).c_str(),
-                        Display(cd.CdBasepath).c_str(), cd.CdNumOfFiles,
-                        DateToIso(cd.CdLastScanned).c_str());
+            std::string line = std::to_string(cd.CdId) + '\t';
+            AppendEscaped(line, cd.CdName);
+            line += '\t';
+            line += Escaped(NativeBasePath(cd.CdBasepath));
+            line += '\t' + std::to_string(cd.CdNumOfFiles) + " files\t";
+            AppendIsoDate(line, cd.CdLastScanned);
+            line += '\n';
+            Write(line);
         }
+        ExitIfStopped();
     }
-    if (json) PrintJson(all);
+    if (json) {
+        out.EndArray();
+        WriteJson(out);
+    }
 }
 
 void RunCategories(bool json) {
@@ -111,54 +139,76 @@ void RunCategories(bool json) {
     for (classCat* cat = &data->GetCatFirst(); !data->GetCatEof(); cat = &data->GetCatNext()) {
         ids.push_back(cat->GetCatId());
     }
-    Json all = Json::array();
+    JsonWriter out;
+    if (json) out.BeginArray(JsonWriter::Lines);
     for (int32_t id : ids) {
-        const Json cat = CategoryJson(*data, ReadCatInfo(*data, id));
+        const CatInfo cat = ReadCatInfo(*data, id);
         if (json) {
-            all.push_back(cat);
+            out.BeginObject();
+            CategoryMembers(out, *data, cat);
+            out.EndObject();
+            WriteJson(out);
         } else {
-            std::printf("%d\tparent %d\t%s\timage %d\t%s\t%s\n", cat["id"].get<int>(),
-                        cat["parent"].get<int>(), cat["name"].get<std::string>().c_str(),
-                        cat["image"].get<int>(), cat["created"].get<std::string>().c_str(),
-                        cat["key"].get<std::string>().c_str());
+            std::string line = std::to_string(cat.CatId) + "\tparent " + std::to_string(cat.CatParentId) + '\t';
+            AppendEscaped(line, cat.CatName);
+            line += "\timage " + std::to_string(cat.CatImageId) + '\t';
+            AppendIsoDate(line, data->GetCatGoto(id).GetCatCreated());
+            line += '\t';
+            AppendEscaped(line, data->GetKarvioBasePath(id));
+            line += '\n';
+            Write(line);
         }
     }
-    if (json) PrintJson(all);
+    if (json) {
+        out.EndArray();
+        WriteJson(out);
+    }
 }
 
-void PrintRecord(const Json& record, bool json) {
+// One record: its JSON object, or as text one "key value" line per member (the same members).
+void PrintRecord(JsonWriter& record, bool json) {
     if (json) {
-        PrintJson(record);
+        WriteJson(record);
         return;
     }
-    for (const auto& [key, value] : record.items()) {
-        PrintField(key.c_str(), value.is_string() ? value.get<std::string>() : value.dump());
+    const nlohmann::ordered_json parsed = nlohmann::ordered_json::parse(record.Text());
+    for (const auto& [key, value] : parsed.items()) {
+        std::string text;
+        if (value.is_string()) {
+            text = Escaped(value.get<std::string>());
+        } else if (value.is_array()) {
+            for (const auto& word : value) text += (text.empty() ? "" : "-") + word.get<std::string>();
+        } else {
+            text = value.dump();
+        }
+        PrintField(key.c_str(), text);
     }
 }
 
 void RunShow(const std::string& kind, int32_t id, bool json) {
     auto data = OpenCatalogueOrExit();
+    JsonWriter record;
+    record.BeginObject(JsonWriter::Lines);
     if (kind == "cd") {
         if (!IsCdId(*data, id)) Fail("no CD with id " + std::to_string(id));
         const CdInfo cd = ReadCdInfo(*data, id);
-        Json record = CdJson(cd);
-        record["category_key"] = cd.CdCategoryKey;
-        record["space_used"] = data->GetCdGoto(id).GetSpaceUsed();
-        PrintRecord(record, json);
+        CdMembers(record, cd);
+        record.Member("category_key", cd.CdCategoryKey);
+        record.Member("space_used", data->GetCdGoto(id).GetSpaceUsed());
     } else if (kind == "dir") {
         if (!IsDirId(*data, id)) Fail("no directory with id " + std::to_string(id));
-        DirInfo dir = ReadDirInfo(*data, id);
-        Json record = DirJson(dir);
-        record["full_name"] = Display(data->GetCdGoto(0).GetDirGoto(id).GetDirFullName());
-        PrintRecord(record, json);
+        DirMembers(record, ReadDirInfo(*data, id));
+        record.Member("full_name", NativeCataloguePath(data->GetCdGoto(0).GetDirGoto(id).GetDirFullName()));
     } else {
         if (!IsFileId(*data, id)) Fail("no file with id " + std::to_string(id));
         const FileInfo file = ReadFileInfo(*data, id);
-        Json record = FileJson(file);
+        FileMembers(record, file);
         const std::string dirPath = data->GetCdGoto(0).GetDirGoto(file.FileDirId).GetDirFullName();
-        record["full_name"] = Display(data->GetCdGoto(0).GetDirGoto(0).GetFileGoto(id).GetFileFullName(dirPath));
-        PrintRecord(record, json);
+        record.Member("full_name", NativeCataloguePath(
+                                       data->GetCdGoto(0).GetDirGoto(0).GetFileGoto(id).GetFileFullName(dirPath)));
     }
+    record.EndObject();
+    PrintRecord(record, json);
 }
 
 // Whether making `parent` the parent of `id` would make `id` its own ancestor.
@@ -205,7 +255,7 @@ void AddCategoryCommands(CLI::App& app) {
         info.CatNotes = add->notes;
         info.CatImageId = add->icon;
         info.CatParentId = add->parent;
-        std::printf("%d\n", AddCatInfo(*data, info));
+        Print("%d\n", AddCatInfo(*data, info));
     });
 
     struct EditArgs {
@@ -356,19 +406,19 @@ void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isD
 void AddStoreCommands(CLI::App& app) {
     auto json = std::make_shared<bool>(false);
     CLI::App* info = app.add_subcommand("info", "Header fields, counts, length and live space");
-    info->add_flag("--json", *json);
+    info->add_flag("--json", *json, "Typed JSON instead of text");
     info->callback([json] { RunInfo(*json); });
 
     CLI::App* check = app.add_subcommand("check", "Walk the whole catalogue and report every inconsistency");
-    check->add_flag("--json", *json);
+    check->add_flag("--json", *json, "Typed JSON instead of text");
     check->callback([json] { RunCheck(*json); });
 
     CLI::App* list = app.add_subcommand("list", "The CDs in list order");
-    list->add_flag("--json", *json);
+    list->add_flag("--json", *json, "Typed JSON instead of text");
     list->callback([json] { RunList(*json); });
 
     CLI::App* categories = app.add_subcommand("categories", "The categories in list order");
-    categories->add_flag("--json", *json);
+    categories->add_flag("--json", *json, "Typed JSON instead of text");
     categories->callback([json] { RunCategories(*json); });
 
     struct ShowArgs {
@@ -379,7 +429,7 @@ void AddStoreCommands(CLI::App& app) {
     CLI::App* showCmd = app.add_subcommand("show", "One record with all its fields");
     showCmd->add_option("KIND", show->kind)->required()->check(CLI::IsMember({"cd", "dir", "file"}));
     showCmd->add_option("ID", show->id)->required();
-    showCmd->add_flag("--json", *json);
+    showCmd->add_flag("--json", *json, "Typed JSON instead of text");
     showCmd->callback([show, json] { RunShow(show->kind, show->id, *json); });
 
     AddCategoryCommands(app);

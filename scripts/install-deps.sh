@@ -12,6 +12,9 @@ packages=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth openbox imagemagick genisoimage fuseiso
+    # desktop integration: its tools and the checks of the registration, the metainfo, the
+    # manual pages and the bash completion (mimetype and gio are what xdg-mime asks)
+    appstream libfile-mimeinfo-perl libglib2.0-bin bash-completion groff-base
     # runtime
     fonts-liberation shared-mime-info desktop-file-utils xdg-utils
 )

@@ -86,7 +86,8 @@ void frmMenu::BuildMenus() {
         file, "mnuFileCompact", QStringLiteral("&Compact Data"), [this] { targets_.compact(); },
         [this] { return static_cast<bool>(targets_.compact); });
     file->addSeparator();
-    AddItem(file, "mnuFileExit", QStringLiteral("E&xit"), [this] { Exit(); });
+    QAction* exit = AddItem(file, "mnuFileExit", QStringLiteral("E&xit"), [this] { Exit(); });
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* cd = menuBar()->addMenu(QStringLiteral("&CD"));
     AddItem(

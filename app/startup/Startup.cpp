@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QIcon>
+#include <cstdio>
 #include <exception>
 
 #include "Messages.h"
@@ -23,6 +24,7 @@
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
 #include "startup/ShellRegistration.h"
+#include "startup/StartupArguments.h"
 
 namespace karvio {
 
@@ -39,19 +41,7 @@ enum StartupStep : int {
     kStepMenuStart = 8,
 };
 
-QString ExistingFile(const QString& path) {
-    if (path.isEmpty()) return {};
-    return FileExists(path.toStdString()) ? QFileInfo(path).absoluteFilePath() : QString();
-}
-
 }  // namespace
-
-QString DataFileFromCommandLine(const QStringList& arguments) {
-    if (arguments.isEmpty()) return {};
-    const QString first = ExistingFile(arguments.first());
-    if (!first.isEmpty()) return first;
-    return ExistingFile(arguments.join(' '));
-}
 
 QString StartupErrorText(int code, const QString& source) {
     return QStringLiteral("An Error Has Occured !! Quitting !!\nError code : %1 %2")
@@ -60,10 +50,20 @@ QString StartupErrorText(int code, const QString& source) {
 }
 
 int RunKarvio(int argc, char** argv) {
+    // --help and --version need no display: answered before Qt connects to one.
+    QStringList raw;
+    for (int i = 0; i < argc; ++i) raw << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<QString> answer = EarlyAnswer(raw)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? EXIT_SUCCESS : EXIT_FAILURE;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Karvio"));
     QApplication::setOrganizationName(QStringLiteral("Karvio"));
     QApplication::setApplicationVersion(QLatin1String(kVersionText));
+    // The desktop matches the windows to the entry (and its icon) by this id.
+    QGuiApplication::setDesktopFileName(QLatin1String(kDesktopId));
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     QApplication::setWindowIcon(ApplicationIcon());
     InstallMessageBox(nullptr);
@@ -79,13 +79,22 @@ int RunKarvio(int argc, char** argv) {
         HelpFilePath = QString::fromStdString(FindResource("help/Karvio.html"));
 
         step = kStepDataFile;
-        DataFilePath = DataFileFromCommandLine(QApplication::arguments().mid(1)).toStdString();
+        // A catalogue named on the command line that is not there is said, not swapped
+        // silently for the default one (which would then be changed in its place).
+        const StartupCatalogue named = CatalogueFromArguments(QApplication::arguments().mid(1));
+        if (!named.error.isEmpty()) {
+            CloseSplash();
+            std::fprintf(stderr, "%s\n", named.error.toLocal8Bit().constData());
+            if (named.exitStatus == 1) ShowMessage(named.error.toStdString(), vbOKOnly);
+            return named.exitStatus;
+        }
+        DataFilePath = named.path.toStdString();
 
         step = kStepAssociate;
         // Like any write to the desktop's registrations, a failure here is not reported.
         Associate(QApplication::applicationFilePath(), QStringLiteral(".cd"),
                   QLatin1String(kCatalogueMimeType), QLatin1String(kCatalogueDescription),
-                  UserDataHome(), true);
+                  UserDataHome(), SystemDataDirs(), true);
 
         step = kStepViewStyle;
         frmMenu menu;

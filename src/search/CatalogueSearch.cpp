@@ -21,9 +21,11 @@ constexpr int kReadFileName = 2116, kReadFileNotes = 2118;
 // a walk over a million files neither copies nor allocates per record.
 class RecordMatcher {
 public:
-    RecordMatcher(CatalogueFile* file, const SearchCriteria& criteria, const std::string& text)
-        : file_(file), criteria_(criteria), matcher_(text, criteria.mode),
-          asciiNeedleLength_(IsAsciiText(text) ? text.size() : 0) {}
+    RecordMatcher(CatalogueFile* file, const SearchCriteria& criteria, const std::string& text,
+                  const std::string& pathText)
+        : file_(file), criteria_(criteria), matcher_(text, criteria.mode), pathMatcher_(pathText, criteria.mode),
+          asciiNeedleLength_(IsAsciiText(text) ? text.size() : 0),
+          asciiPathNeedleLength_(IsAsciiText(pathText) ? pathText.size() : 0) {}
 
     bool Cd(const CdRecord& r) {
         return (criteria_.searchPathNames && Field(r.CdBasepath, kReadCdBasepath, true)) ||
@@ -32,7 +34,7 @@ public:
     }
 
     bool Dir(const DirRecord& r) {
-        return (criteria_.searchPathNames && Field(r.DirPath, kReadDirPath, true)) ||
+        return (criteria_.searchPathNames && PathField(r.DirPath)) ||
                (criteria_.searchFileNames && Field(r.DirName, kReadDirName, false)) ||
                (criteria_.searchComments && Field(r.DirNotes, kReadDirNotes, false));
     }
@@ -57,12 +59,34 @@ private:
         return matcher_.Matches(emptyIsRoot && text.empty() ? std::string_view("\\") : text);
     }
 
+    bool PathField(StringSlot slot) {
+        if (slot.len > 0 && static_cast<size_t>(slot.len) < asciiPathNeedleLength_) return false;
+        const std::string_view text = ReadTextView(file_, slot, buffer_, kReadDirPath);
+        return pathMatcher_.Matches(text.empty() ? std::string_view("\\") : text);
+    }
+
     CatalogueFile* file_;
     const SearchCriteria& criteria_;
     TextMatcher matcher_;
+    TextMatcher pathMatcher_;
     size_t asciiNeedleLength_;
+    size_t asciiPathNeedleLength_;
     std::string buffer_;
 };
+
+// The full name of a directory (its path joined to its name, as JoinCataloguePath joins them)
+// into `out`, reusing its room: it is read for every directory that holds a hit.
+void DirFullNameInto(CatalogueFile* file, const DirRecord& r, std::string& out, std::string& scratch) {
+    ReadTextInto(file, r.DirPath, out, kReadDirPath);
+    const std::string_view name = ReadTextView(file, r.DirName, scratch, kReadDirName);
+    if (out.empty() || out == "\\") {
+        out.assign(name);
+    } else {
+        if (out.back() != '\\') out += '\\';
+        out.append(name);
+    }
+    if (out == "\\") out.clear();
+}
 
 }  // namespace
 
@@ -98,15 +122,18 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
                               const std::atomic<bool>* stop) {
     SearchOutcome outcome;
     if (!data.IsOpen()) return outcome;
-    RecordMatcher match(data.File().get(), criteria, SearchTextOf(criteria.text));
+    const std::string text = SearchTextOf(criteria.text);
+    RecordMatcher match(data.File().get(), criteria, text,
+                        criteria.pathText ? SearchTextOf(*criteria.pathText) : text);
     auto stopped = [&] {
         if (stop && stop->load(std::memory_order_relaxed)) outcome.stopped = true;
         return outcome.stopped;
     };
     SearchHit hit;
+    std::string dirFullName, dirText;  // reused from directory to directory
     auto emit = [&](SearchHitKind kind) {
         hit.kind = kind;
-        hit.dateText = DateToText(hit.date);
+        if (criteria.dateTexts) hit.dateText = DateToText(hit.date);
         ++outcome.hits;
         if (sink) sink(hit);
     };
@@ -152,19 +179,20 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
                 hit.dirId = hit.id;
                 emit(SearchHitKind::Directory);
             }
-            std::string dirFullName;
             bool haveDirFullName = false;
             for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
                 if (stopped()) break;
                 if (match.File(file->Record())) {
-                    if (!haveDirFullName) dirFullName = dir->GetDirFullName(), haveDirFullName = true;
-                    hit.name = file->GetFileName();
+                    if (!haveDirFullName) DirFullNameInto(data.File().get(), dir->Record(), dirFullName, dirText);
+                    haveDirFullName = true;
+                    // Read into the hit's own texts, whose room is reused from hit to hit.
+                    ReadTextInto(data.File().get(), file->Record().FileName, hit.name, kReadFileName);
                     hit.cdName = cdNameOnce();
                     hit.path = dirFullName;
                     hit.date = file->GetFileDate();
                     hit.size = file->GetFileSize();
                     hit.attributes = file->getFileAttr();
-                    hit.notes = file->GetFileNotes();
+                    ReadTextInto(data.File().get(), file->Record().FileNotes, hit.notes, kReadFileNotes);
                     hit.id = file->GetFileId();
                     hit.cdId = cdId;
                     hit.dirId = dir->GetDirId();

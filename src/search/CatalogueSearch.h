@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ struct SearchCriteria {
     bool searchFileNames = true;   // chkFileNames: a directory's or a file's name
     bool searchComments = true;    // chkComments: the notes of all three
     int mode = kMatchAnywhere;     // nSearchCriteria: 0 whole, 1 beginning, 2 anywhere
+    // What directory paths are matched against instead of `text`, when set: the text in the
+    // stored form of paths (karvio-cli takes "/"-separated paths). CD base paths, which are
+    // native paths, are matched against `text`.
+    std::optional<std::string> pathText = std::nullopt;
+    // Whether each hit's `dateText` is filled in; a caller that writes dates its own way saves
+    // the locale's formatting per hit.
+    bool dateTexts = true;
 };
 
 enum class SearchHitKind { Cd, Directory, File };

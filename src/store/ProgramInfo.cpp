@@ -1,5 +1,6 @@
 #include "ProgramInfo.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -21,10 +22,13 @@ bool IsDirectoryWritable(const std::string& dir) {
     return !dir.empty() && ::access(dir.c_str(), W_OK | X_OK) == 0;
 }
 
-std::string ProgramOrUserDirectory(const char* xdgVariable, const char* homeFallback) {
-    const std::string programDir = ProgramDirectory();
-    if (IsDirectoryWritable(programDir)) return programDir;
+bool IsPortableCopy() {
+    struct stat st {};
+    const std::string beside = ProgramDirectory() + "/" + kDataFileName;
+    return ::stat(beside.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
+std::string UserDirectory(const char* xdgVariable, const char* homeFallback) {
     std::filesystem::path base;
     const char* xdg = std::getenv(xdgVariable);
     if (xdg && *xdg == '/') {
@@ -37,6 +41,10 @@ std::string ProgramOrUserDirectory(const char* xdgVariable, const char* homeFall
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return dir.string();
+}
+
+std::string ProgramOrUserDirectory(const char* xdgVariable, const char* homeFallback) {
+    return IsPortableCopy() ? ProgramDirectory() : UserDirectory(xdgVariable, homeFallback);
 }
 
 std::string DefaultDataFilePath() {

@@ -1,5 +1,5 @@
-// Program-wide values of the engine: the program's version, where the program lives, and which
-// catalogue data file every store object opens.
+// Program-wide values of the engine: the program's version, where the program lives, where it
+// keeps what it writes, and which catalogue data file every store object opens.
 #pragma once
 
 #include <string>
@@ -23,13 +23,21 @@ std::string ProgramDirectory();
 // Whether the current user may create files in `dir`.
 bool IsDirectoryWritable(const std::string& dir);
 
-// The program directory when the user may write there; else `$<xdgVariable>/Karvio` (or
-// `~/<homeFallback>/Karvio` when the variable is unset), created when missing. Where the program
-// keeps what it writes: the default data file, report pages.
+// Whether the program is a portable copy: a data file "Karvio.cd" already exists in the program
+// directory. Only a portable copy keeps its data file, report pages and work files there; the
+// program never creates a data file beside itself (a build folder or /usr/local/bin is no place
+// for a user's catalogue).
+bool IsPortableCopy();
+
+// `$<xdgVariable>/Karvio`, or `$HOME/<homeFallback>/Karvio` when the variable is unset or not an
+// absolute path (as the XDG base directory rules say), created when missing.
+std::string UserDirectory(const char* xdgVariable, const char* homeFallback);
+
+// The program directory of a portable copy; else UserDirectory(xdgVariable, homeFallback).
 std::string ProgramOrUserDirectory(const char* xdgVariable, const char* homeFallback);
 
-// The default data file: Karvio.cd in the program directory when that directory is writable,
-// else in $XDG_DATA_HOME/Karvio/ (~/.local/share/Karvio/), which is created when missing.
+// The default data file: the portable copy's Karvio.cd beside the program, else
+// $XDG_DATA_HOME/Karvio/Karvio.cd (~/.local/share/Karvio/), whose folder is created when missing.
 std::string DefaultDataFilePath();
 
 // The path of a resource shipped with the program (for example "images/nodeFolder.gif" or

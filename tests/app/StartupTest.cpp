@@ -1,12 +1,18 @@
+// Start-up: the catalogue the command line names (or reports), --help and --version without a
+// display, the program-wide values, the settings, and Exit on Ctrl+Q.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
+#include "mainwindow/frmMenu.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
 #include "startup/Startup.h"
+#include "startup/StartupArguments.h"
 
 namespace karvio {
 namespace {
@@ -16,32 +22,86 @@ void Touch(const QString& path) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
 }
 
-TEST(Startup, DataFileFromTheCommandLine) {
+TEST(Startup, CatalogueFromTheCommandLine) {
     QTemporaryDir dir;
     const QString plain = dir.filePath("Music.cd");
     const QString spaced = dir.filePath("My Discs.cd");
+    const QString dashed = dir.filePath("-odd.cd");
     Touch(plain);
     Touch(spaced);
+    Touch(dashed);
     const QString relative = QDir::current().relativeFilePath(plain);
 
     struct Case {
         QStringList arguments;
-        QString expected;
+        QString path;     // the catalogue chosen
+        QString problem;  // part of the error, when the arguments cannot be used
+        int status;
     } cases[] = {
-        {{}, ""},
-        {{plain}, plain},
-        {{relative}, plain},                         // made absolute
-        {{plain, "--ignored"}, plain},               // the first argument is the data file
-        {{dir.filePath("My"), "Discs.cd"}, spaced},  // a path with a blank typed unquoted
-        {{dir.filePath("Missing.cd")}, ""},          // falls back to the default data file
-        {{dir.path()}, ""},                          // a folder is not a data file
-        {{"\"" + plain + "\""}, ""},                 // a quoted path is not a file name
-        {{""}, ""},
+        {{}, "", "", 0},                                    // the default catalogue
+        {{""}, "", "", 0},
+        {{plain}, plain, "", 0},
+        {{relative}, plain, "", 0},                         // made absolute
+        {{dir.filePath("My"), "Discs.cd"}, spaced, "", 0},  // a path with a blank typed unquoted
+        {{"--", dashed}, dashed, "", 0},                    // a name that begins with "-"
+        // Reported, never swapped for the default catalogue, which would then be changed.
+        {{dir.filePath("Missing.cd")}, "", "Missing.cd cannot be opened: No such file or directory", 1},
+        {{dir.path()}, "", "Is a directory", 1},
+        {{"\"" + plain + "\""}, "", "No such file or directory", 1},
+        {{"--bogus"}, "", "unknown option '--bogus'", 2},
+        {{plain, "-x"}, "", "unknown option '-x'", 2},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DataFileFromCommandLine(c.arguments), c.expected)
-            << c.arguments.join('|').toStdString();
+        const StartupCatalogue got = CatalogueFromArguments(c.arguments);
+        const std::string which = c.arguments.join('|').toStdString();
+        EXPECT_EQ(got.path, c.path) << which;
+        EXPECT_EQ(got.exitStatus, c.status) << which;
+        if (c.problem.isEmpty()) {
+            EXPECT_TRUE(got.error.isEmpty()) << which << ": " << got.error.toStdString();
+        } else {
+            EXPECT_TRUE(got.error.contains(c.problem)) << which << ": " << got.error.toStdString();
+        }
     }
+}
+
+TEST(Startup, HelpAndVersionNeedNoDisplay) {
+    EXPECT_FALSE(EarlyAnswer({"Karvio"}).has_value());
+    EXPECT_FALSE(EarlyAnswer({"Karvio", "catalogue.cd"}).has_value());
+    EXPECT_FALSE(EarlyAnswer({"Karvio", "--", "--help"}).has_value()) << "a file called --help";
+    EXPECT_TRUE(EarlyAnswer({"Karvio", "x.cd", "-h"}).value_or("").startsWith("Usage: Karvio [CATALOGUE]"));
+    EXPECT_EQ(EarlyAnswer({"Karvio", "--version"}).value_or(""), "Karvio 1.1.5\n");
+
+    // The built program, without any display to connect to.
+    for (const auto& [argument, expected] : {std::pair{"--help", "Usage: Karvio"}, std::pair{"--version", "Karvio 1.1.5"}}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        p.setProcessEnvironment(env);
+        p.start(KARVIO_APP, {argument});
+        ASSERT_TRUE(p.waitForFinished(30000));
+        EXPECT_EQ(p.exitCode(), 0) << argument;
+        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardOutput()).startsWith(expected)) << argument;
+    }
+    // An unknown option is a usage error, said on stderr before any window.
+    QProcess p;
+    p.start(KARVIO_APP, {"--frobnicate"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains("unknown option '--frobnicate'"));
+}
+
+TEST(Startup, ExitAnswersCtrlQ) {
+    SaveSetting(settings::kViewModeExplorer, "True");
+    frmMenu menu;
+    menu.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu));
+    menu.mnuViewPanels_Click();
+    QTest::keyClick(&menu, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(menu.isVisible());
+    EXPECT_EQ(GetSetting(settings::kViewModeExplorer), "False") << "Exit stores the view style";
+    SaveSetting(settings::kViewModeExplorer, "True");
 }
 
 TEST(Startup, ProgramWideValues) {
