@@ -98,7 +98,7 @@ TEST(StoreCommands, CdsDirectoriesAndFiles) {
               "root notes");
     const Json file = Json::parse(RunCli(data, {"show", "file", std::to_string(fileId), "--json"}).out);
     EXPECT_EQ(file["notes"], "file notes");
-    EXPECT_EQ(file["full_name"], "\\readme.txt");
+    EXPECT_EQ(file["full_name"], "/readme.txt");
     EXPECT_EQ(RunCli(data, {"check"}).status, 0);
 
     // Removing asks; without a terminal and without --yes the answer is Cancel.
