@@ -105,21 +105,6 @@ void CategoryMembers(JsonWriter& json, classData& data, const CatInfo& cat) {
     json.Member("key", data.GetKarvioBasePath(cat.CatId));
 }
 
-DirInfo DirInfoOf(classDir& dir) {
-    DirInfo info;
-    info.DirId = dir.GetDirId();
-    info.DirCdId = dir.GetDirCdId();
-    info.DirName = dir.GetDirName();
-    info.DirPath = dir.GetDirPath();
-    info.DirSize = dir.GetDirSize();
-    info.DirDate = dir.GetDirDate();
-    info.DirNotes = dir.GetDirNotes();
-    info.DirAttr = dir.GetDirAttr();
-    info.DirCountOfDirs = dir.GetDirCountOfDirs();
-    info.DirCountOfFiles = dir.GetDirCountOfFiles();
-    info.DirCountOfFilesDirect = dir.GetDirCountOfFilesDirect();
-    return info;
-}
 
 FileFields FileFieldsOf(classData& data, ClassFile& file, std::string& name, std::string& notes) {
     // The read-error numbers the file cursor's own getters use for these texts.

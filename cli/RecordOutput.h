@@ -33,9 +33,6 @@ struct FileFields {
 void FileMembers(JsonWriter& json, const FileFields& file);
 void CategoryMembers(JsonWriter& json, classData& data, const CatInfo& cat);
 
-// The transfer record of the directory a cursor stands on, read from the cursor.
-DirInfo DirInfoOf(classDir& dir);
-
 // The fields of the file a cursor of `data` stands on, its texts read into `name` and `notes`
 // (whose room is reused from file to file).
 FileFields FileFieldsOf(classData& data, ClassFile& file, std::string& name, std::string& notes);

@@ -228,7 +228,7 @@ void RunTree(int32_t cdId, bool json) {
             const std::string native = NativeCataloguePath(fullName);
             prefix = FilePathPrefix(native);
             out.BeginObject();
-            DirMembers(out, DirInfoOf(*dir));
+            DirMembers(out, ReadDirInfo(*dir));
             out.Member("full_name", native);
             out.Key("file_list");
             out.BeginArray(JsonWriter::Lines);

@@ -98,7 +98,10 @@ int32_t AddCdInfo(classData& data, const CdInfo& info) {
 }
 
 DirInfo ReadDirInfo(classData& data, int32_t id) {
-    classDir& dir = data.GetCdGoto(0).GetDirGoto(id);
+    return ReadDirInfo(data.GetCdGoto(0).GetDirGoto(id));
+}
+
+DirInfo ReadDirInfo(classDir& dir) {
     DirInfo info;
     info.DirId = dir.GetDirId();
     info.DirCdId = dir.GetDirCdId();

@@ -88,6 +88,8 @@ void CommitScannedCd(classData& data, const CdInfo& info);
 // commits it with GetCdCommit.
 int32_t AddCdInfo(classData& data, const CdInfo& info);
 DirInfo ReadDirInfo(classData& data, int32_t id);
+// The record the directory cursor is on, without moving it.
+DirInfo ReadDirInfo(classDir& dir);
 // Appends a directory to the CD's open directory append run; returns its id.
 int32_t AddDirInfo(classData& data, const DirInfo& info);
 FileInfo ReadFileInfo(classData& data, int32_t id);

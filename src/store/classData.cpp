@@ -198,21 +198,32 @@ std::string classData::WriteAccessText(WriteAccess access) {
     return "the catalogue cannot be locked for writing";
 }
 
-CatalogueIdentity classData::Identity() {
+namespace {
+
+// The identity a header and its file's place on the disk give.
+CatalogueIdentity IdentityOf(uint64_t device, uint64_t inode, const HeaderRecord& header) {
     CatalogueIdentity id;
-    if (!IsOpen()) return id;
+    id.device = device;
+    id.inode = inode;
+    id.created = header.dataCreated;
+    id.cdFirst = header.dataCdFirstRecord;
+    id.cdLast = header.dataCdLastRecord;
+    id.cdCount = header.dataNumOfCds;
+    id.catFirst = header.dataCatFirstRecord;
+    id.catLast = header.dataCatLastRecord;
+    id.catCount = header.dataNumOfCats;
+    id.spaceUsed = header.dataSpaceUsed;
+    return id;
+}
+
+}  // namespace
+
+CatalogueIdentity classData::Identity() {
+    if (!IsOpen()) return {};
     file_->Refresh();
     ReloadHeader();
-    std::tie(id.device, id.inode) = file_->DeviceAndInode();
-    id.created = header_.dataCreated;
-    id.cdFirst = header_.dataCdFirstRecord;
-    id.cdLast = header_.dataCdLastRecord;
-    id.cdCount = header_.dataNumOfCds;
-    id.catFirst = header_.dataCatFirstRecord;
-    id.catLast = header_.dataCatLastRecord;
-    id.catCount = header_.dataNumOfCats;
-    id.spaceUsed = header_.dataSpaceUsed;
-    return id;
+    const auto [device, inode] = file_->DeviceAndInode();
+    return IdentityOf(device, inode, header_);
 }
 
 CatalogueIdentity ReadCatalogueIdentity(const std::string& path) {
@@ -224,16 +235,7 @@ CatalogueIdentity ReadCatalogueIdentity(const std::string& path) {
     if (::fstat(fd, &st) == 0 && ::pread(fd, bytes, sizeof bytes, 0) == static_cast<ssize_t>(sizeof bytes)) {
         HeaderRecord header;
         header.Decode(bytes);
-        id.device = static_cast<uint64_t>(st.st_dev);
-        id.inode = static_cast<uint64_t>(st.st_ino);
-        id.created = header.dataCreated;
-        id.cdFirst = header.dataCdFirstRecord;
-        id.cdLast = header.dataCdLastRecord;
-        id.cdCount = header.dataNumOfCds;
-        id.catFirst = header.dataCatFirstRecord;
-        id.catLast = header.dataCatLastRecord;
-        id.catCount = header.dataNumOfCats;
-        id.spaceUsed = header.dataSpaceUsed;
+        id = IdentityOf(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), header);
     }
     ::close(fd);
     return id;
