@@ -205,27 +205,40 @@ void ContentsListModel::Resort() {
 
 void ContentsListModel::SortRows(std::vector<ListRow>& rows) const {
     const int column = sortColumn_;
-    auto less = [&](const ListRow& a, const ListRow& b) -> bool {
+    const bool byText = column == kListColName || column == kListColNotes;
+    // Text columns compare collation keys made once per row, not texts decoded per comparison.
+    std::vector<QCollatorSortKey> keys;
+    if (byText) {
+        keys.reserve(rows.size());
+        for (const ListRow& r : rows) {
+            keys.push_back(collator_.sortKey(column == kListColNotes
+                                                 ? Decoded(Bytes(r.notesOffset, r.notesLength))
+                                                 : Decoded(Bytes(r.nameOffset, r.nameLength))));
+        }
+    }
+    auto less = [&](size_t a, size_t b) -> bool {
+        const ListRow& x = rows[a];
+        const ListRow& y = rows[b];
         switch (column) {
-            case kListColSize: return a.size < b.size;
+            case kListColSize: return x.size < y.size;
             case kListColDate:
-            case kListColDateSorting: return a.date < b.date;
-            case kListColTreeNodeIndex: return a.node < b.node;
-            case kListColAttr: return a.attr < b.attr;
-            case kListColNotes:
-                return collator_.compare(Decoded(Bytes(a.notesOffset, a.notesLength)),
-                                         Decoded(Bytes(b.notesOffset, b.notesLength))) < 0;
-            default:
-                return collator_.compare(Decoded(Bytes(a.nameOffset, a.nameLength)),
-                                         Decoded(Bytes(b.nameOffset, b.nameLength))) < 0;
+            case kListColDateSorting: return x.date < y.date;
+            case kListColTreeNodeIndex: return x.node < y.node;
+            case kListColAttr: return x.attr < y.attr;
+            default: return keys[a].compare(keys[b]) < 0;
         }
     };
+    std::vector<size_t> order(rows.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
     if (sortOrder_ == Qt::AscendingOrder) {
-        std::stable_sort(rows.begin(), rows.end(), less);
+        std::stable_sort(order.begin(), order.end(), less);
     } else {
-        std::stable_sort(rows.begin(), rows.end(),
-                         [&](const ListRow& a, const ListRow& b) { return less(b, a); });
+        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return less(b, a); });
     }
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows.size());
+    for (size_t k : order) sorted.push_back(rows[k]);
+    rows = std::move(sorted);
 }
 
 }  // namespace karvio
