@@ -61,45 +61,62 @@ bool IsRegularFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// A FUSE mount such as fuseiso names no device: the image is the file its daemon was started
-// with, found among the daemons' command lines as the argument before the mount point.
+std::vector<std::string> ReadArguments(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> args;
+    if (!in) return args;
+    std::ostringstream text;
+    text << in.rdbuf();
+    const std::string line = text.str();
+    for (size_t start = 0; start < line.size();) {
+        size_t end = line.find('\0', start);
+        if (end == std::string::npos) end = line.size();
+        args.push_back(line.substr(start, end - start));
+        start = end + 1;
+    }
+    return args;
+}
+
+// Whether a daemon's argument names `path`. Daemons move to "/" once they run, so a relative
+// argument is taken as naming the end of the path.
+bool ArgumentNames(const std::string& arg, const std::string& path) {
+    if (arg.empty() || arg[0] == '-') return false;
+    if (arg[0] == '/') return NormalizePath(arg) == path;
+    const std::string tail = NormalizePath("/" + arg);
+    return tail != "/" && path.size() > tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// A FUSE mount such as fuseiso names no device: the image is the file its daemon holds open
+// and was started with, the daemon being the one whose arguments name the mount point.
 std::string FuseImageOf(const MountEntry& mount) {
     const std::string& procDir = GetVolumeSources().procDir;
     DIR* dir = ::opendir(procDir.c_str());
     if (!dir) return {};
     std::string image;
-    while (dirent* entry = ::readdir(dir)) {
+    while (image.empty()) {
+        const dirent* entry = ::readdir(dir);
+        if (!entry) break;
         const std::string name = entry->d_name;
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::ifstream in(procDir + "/" + name + "/cmdline", std::ios::binary);
-        if (!in) continue;
-        std::ostringstream text;
-        text << in.rdbuf();
-        const std::string line = text.str();
-        std::vector<std::string> args;
-        for (size_t start = 0; start < line.size();) {
-            size_t end = line.find('\0', start);
-            if (end == std::string::npos) end = line.size();
-            args.push_back(line.substr(start, end - start));
-            start = end + 1;
-        }
-        // A daemon's relative arguments are relative to where it was started.
-        std::string cwd;
-        char target[4096];
-        const ssize_t n = ::readlink((procDir + "/" + name + "/cwd").c_str(), target, sizeof target - 1);
-        if (n > 0) cwd.assign(target, static_cast<size_t>(n));
-        auto absolute = [&cwd](const std::string& arg) {
-            return !arg.empty() && arg[0] == '/' ? NormalizePath(arg) : NormalizePath(cwd + "/" + arg);
-        };
-        for (size_t k = 1; k < args.size() && image.empty(); ++k) {
-            if (args[k].empty() || args[k][0] == '-' || absolute(args[k]) != mount.mountPoint) continue;
-            for (size_t j = k; j-- > 1;) {
-                if (args[j].empty() || args[j][0] == '-') continue;
-                if (IsRegularFile(absolute(args[j]))) image = absolute(args[j]);
-                break;
+        const std::string process = procDir + "/" + name;
+        const std::vector<std::string> args = ReadArguments(process + "/cmdline");
+        bool serves = false;
+        for (size_t k = 1; k < args.size() && !serves; ++k) serves = ArgumentNames(args[k], mount.mountPoint);
+        if (!serves) continue;
+        DIR* fds = ::opendir((process + "/fd").c_str());
+        if (!fds) continue;
+        while (const dirent* fd = ::readdir(fds)) {
+            char target[4096];
+            const ssize_t n = ::readlink((process + "/fd/" + fd->d_name).c_str(), target, sizeof target - 1);
+            if (n <= 0) continue;
+            const std::string open(target, static_cast<size_t>(n));
+            if (open.empty() || open[0] != '/' || !IsRegularFile(open)) continue;
+            for (size_t k = 1; k < args.size() && image.empty(); ++k) {
+                if (ArgumentNames(args[k], open)) image = open;
             }
+            if (!image.empty()) break;
         }
-        if (!image.empty()) break;
+        ::closedir(fds);
     }
     ::closedir(dir);
     return image;
@@ -130,6 +147,11 @@ VolumeIdentity ProbeMount(const MountEntry& mount) {
         if (!probeFile.empty()) id.source = probeFile;
     }
     if (!probeFile.empty() && (id.uuid.empty() || id.label.empty())) ProbeFileSystem(probeFile, id);
+    // FUSE file systems may report no size; an image's own size is as steady.
+    struct stat image {};
+    if (id.size == 0 && !probeFile.empty() && ::stat(probeFile.c_str(), &image) == 0 && S_ISREG(image.st_mode)) {
+        id.size = static_cast<double>(image.st_size);
+    }
     return id;
 }
 
