@@ -105,18 +105,22 @@ std::string FuseImageOf(const MountEntry& mount) {
         if (!serves) continue;
         DIR* fds = ::opendir((process + "/fd").c_str());
         if (!fds) continue;
+        // Only a FUSE daemon holds /dev/fuse; any other program may name the mount point too.
+        bool daemon = false;
+        std::string candidate;
         while (const dirent* fd = ::readdir(fds)) {
             char target[4096];
             const ssize_t n = ::readlink((process + "/fd/" + fd->d_name).c_str(), target, sizeof target - 1);
             if (n <= 0) continue;
             const std::string open(target, static_cast<size_t>(n));
-            if (open.empty() || open[0] != '/' || !IsRegularFile(open)) continue;
-            for (size_t k = 1; k < args.size() && image.empty(); ++k) {
-                if (ArgumentNames(args[k], open)) image = open;
+            if (open == "/dev/fuse") daemon = true;
+            if (!candidate.empty() || open.empty() || open[0] != '/' || !IsRegularFile(open)) continue;
+            for (size_t k = 1; k < args.size() && candidate.empty(); ++k) {
+                if (ArgumentNames(args[k], open)) candidate = open;
             }
-            if (!image.empty()) break;
         }
         ::closedir(fds);
+        if (daemon) image = candidate;
     }
     ::closedir(dir);
     return image;

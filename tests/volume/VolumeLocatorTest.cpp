@@ -107,6 +107,42 @@ TEST_F(FixtureMounts, AVolumeIsFoundWhereverItIsMountedNow) {
     }
 }
 
+// fuseiso names no device: the image is found through its daemon, the process that holds
+// /dev/fuse and names the mount point; another program naming the mount point is no daemon.
+TEST_F(FixtureMounts, AFuseDiscImageIsFoundThroughItsDaemon) {
+    const std::string content = dir_.File("content");
+    std::filesystem::create_directories(content);
+    std::ofstream(content + "/x.txt") << "x";
+    const std::string image = dir_.File("holiday.iso");
+    if (std::system(("genisoimage -quiet -V HOLIDAY -o '" + image + "' '" + content + "' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "genisoimage is not available";
+    }
+    auto process = [&](const std::string& pid, const std::string& cmdline, std::vector<std::string> fds) {
+        const std::string dir = dir_.File("proc/" + pid);
+        std::filesystem::create_directories(dir + "/fd");
+        std::ofstream(dir + "/cmdline", std::ios::binary) << cmdline;
+        for (size_t k = 0; k < fds.size(); ++k) {
+            std::filesystem::create_symlink(fds[k], dir + "/fd/" + std::to_string(k + 3));
+        }
+    };
+    const std::string other = dir_.File("catalogue.cd");
+    std::ofstream(other) << "not an image";
+    process("100", std::string("karvio-cli\0--data\0") + other + std::string("\0scan\0/media/me/m", 18),
+            {other});
+    process("200", std::string("fuseiso\0holiday.iso\0m\0", 23), {"/dev/null", image, "/dev/fuse"});
+    Table("1 0 254:0 / / rw - ext4 /dev/vda rw\n"
+          "70 1 0:40 / /media/me/m rw - fuse.fuseiso fuseiso rw\n");
+    VolumeSources s = Sources();
+    s.procDir = dir_.File("proc");
+    ScopedVolumeSources sources(s);
+    const std::optional<VolumeIdentity> id = IdentityOfFolder("/media/me/m");
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->label, "HOLIDAY");
+    EXPECT_FALSE(id->uuid.empty());
+    EXPECT_EQ(id->source, image);
+    EXPECT_EQ(id->size, static_cast<double>(std::filesystem::file_size(image)));
+}
+
 TEST(VolumeMatching, UuidDecidesThenLabelAndSizeThenTypeSizeAndSource) {
     auto make = [](std::string uuid, std::string label, double size, std::string source = "/dev/sr0") {
         VolumeIdentity v;
