@@ -205,6 +205,12 @@ TEST_F(Explorer, TypeAheadFindsByNameAndTheListModeAndWidthsAreKept) {
             QTest::keyClicks(list, "mus");
             EXPECT_EQ(view.ListModel()->Name(list->currentIndex().row()), "Music");
         }
+        // Tabbing into a list selects its current row, so the commands have an item to act on.
+        view.ListView1()->clearSelection();
+        view.TreeView1()->setFocus();
+        QTest::keyClick(view.TreeView1(), Qt::Key_Tab);
+        ASSERT_TRUE(view.ListView1()->hasFocus());
+        EXPECT_EQ(view.ListView1()->selectionModel()->selectedRows().size(), 1);
         view.SwitchListViewModes(ListViewMode::kList);
         static_cast<QTreeView*>(view.findChild<QTreeView*>("ListView1"))->setColumnWidth(kListColNotes, 333);
     }
