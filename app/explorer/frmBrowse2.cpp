@@ -30,8 +30,9 @@ namespace karvio {
 namespace {
 
 // "Attr" is wider than its historic 600 twips so that "Category" and "Folder" are not cut, and
-// "Size" and "Name" wider so that the sizes of whole discs and longer file names show whole.
-constexpr int kColumnWidthsTwips[kListColumnCount] = {2800, 1600, 2000, 1100, 2000, 0, 0};
+// "Name", "Size" and "Date" wider so that long names, the sizes of whole discs and dates with
+// their times show whole.
+constexpr int kColumnWidthsTwips[kListColumnCount] = {2800, 1600, 2500, 1100, 2000, 0, 0};
 const char* const kSettingsSection = "Explorer";
 
 bool IsContainer(int kind) { return kind == kIconCd || kind == kIconFolder; }
