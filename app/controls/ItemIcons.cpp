@@ -1,7 +1,9 @@
 #include "controls/ItemIcons.h"
 
 #include <QConicalGradient>
+#include <QDir>
 #include <QIconEngine>
+#include <QMimeDatabase>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -411,5 +413,27 @@ QIcon ItemIcon(int kind) {
 }
 
 int LastCategoryPicture() { return kLastCategoryImage; }
+
+QIcon FileTypeIcon(const QString& fileName) {
+    static const bool themeChosen = [] {
+        auto bare = [](const QString& name) { return name.isEmpty() || name == QLatin1String("hicolor"); };
+        if (bare(QIcon::themeName()) && bare(QIcon::fallbackThemeName())) {
+            for (const QString& dir : QIcon::themeSearchPaths()) {
+                if (QDir(dir).exists(QStringLiteral("Adwaita/index.theme"))) {
+                    QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
+                    break;
+                }
+            }
+        }
+        return true;
+    }();
+    (void)themeChosen;
+    static const QMimeDatabase mimes;
+    const QMimeType type = mimes.mimeTypeForFile(fileName, QMimeDatabase::MatchExtension);
+    if (!type.isValid() || type.isDefault()) return {};
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull()) icon = QIcon::fromTheme(type.genericIconName());
+    return icon;
+}
 
 }  // namespace karvio

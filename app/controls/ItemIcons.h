@@ -20,6 +20,11 @@ inline constexpr int kFirstCategoryPicture = 7;
 // the last one shipped.
 QIcon ItemIcon(int kind);
 
+// The desktop theme's picture for the type of a file named `fileName` (by its name alone), or a
+// null icon when the theme has none. Outside a desktop session the platform names no theme; then
+// an installed full theme (Adwaita) stands in, so file types still show their pictures.
+QIcon FileTypeIcon(const QString& fileName);
+
 // The highest category picture index shipped (kFirstCategoryPicture - 1 + number of pictures).
 int LastCategoryPicture();
 

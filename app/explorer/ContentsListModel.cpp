@@ -1,7 +1,6 @@
 #include "explorer/ContentsListModel.h"
 
 #include <QLocale>
-#include <QMimeDatabase>
 #include <algorithm>
 
 #include "CatalogueDate.h"
@@ -137,11 +136,7 @@ QIcon ContentsListModel::RowIcon(const ListRow& row) const {
     auto found = fileIcons_.constFind(suffix);
     if (found != fileIcons_.constEnd()) return *found;
     QIcon icon;
-    if (!suffix.isEmpty()) {
-        static const QMimeDatabase mimes;
-        const QMimeType type = mimes.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-        icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
-    }
+    if (!suffix.isEmpty()) icon = FileTypeIcon(name);
     if (icon.isNull()) icon = ItemIcon(kIconFile);
     fileIcons_.insert(suffix, icon);
     return icon;

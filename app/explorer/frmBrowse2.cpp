@@ -29,8 +29,10 @@ namespace karvio {
 
 namespace {
 
-// "Attr" is wider than its historic 600 twips so that "Category" and "Folder" are not cut.
-constexpr int kColumnWidthsTwips[kListColumnCount] = {2400, 1200, 2000, 1100, 2000, 0, 0};
+// "Attr" is wider than its historic 600 twips so that "Category" and "Folder" are not cut, and
+// "Name", "Size" and "Date" wider so that long names, the sizes of whole discs and dates with
+// their times show whole.
+constexpr int kColumnWidthsTwips[kListColumnCount] = {2800, 1600, 2500, 1100, 2000, 0, 0};
 const char* const kSettingsSection = "Explorer";
 
 bool IsContainer(int kind) { return kind == kIconCd || kind == kIconFolder; }
@@ -419,7 +421,20 @@ bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
     const bool isList = watched == detailsView_ || watched == iconView_;
     if (event->type() == QEvent::FocusIn) {
         if (watched == treeView_) listHasFocus_ = false;
-        if (isList) listHasFocus_ = true;
+        if (isList) {
+            listHasFocus_ = true;
+            // Coming in by keyboard, the list marks its first row current but selects nothing,
+            // and a one-row list then has no key that selects it: select the current row, so
+            // the commands of the CD menu and the context menu act on what the focus shows.
+            QItemSelectionModel* selection = detailsView_->selectionModel();
+            if (list_->rowCount() > 0 && !selection->hasSelection()) {
+                const QModelIndex current = selection->currentIndex().isValid()
+                                                ? selection->currentIndex()
+                                                : list_->index(0, 0);
+                selection->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
+            }
+        }
     }
     if (isList && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -116,15 +116,20 @@ void frmProperties::Fill() {
         lblAttr_->setText(QString::fromStdString(AttributesToText(file.FileAttr)));
         notes = file.FileNotes;
     }
+    // The text box shows line breaks as line feeds; notes stored with carriage returns (as the
+    // Windows program wrote them) keep theirs when saved, and merely looking changes nothing.
+    storedCrLf_ = notes.find("\r\n") != std::string::npos;
     loadedNotes_ = Shown(notes);
+    loadedNotes_.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     fldNotes_->setPlainText(loadedNotes_);
 }
 
 void frmProperties::Save() {
     if (saved_) return;
     saved_ = true;
-    const QString text = fldNotes_->toPlainText();
+    QString text = fldNotes_->toPlainText();
     if (text.trimmed() == loadedNotes_.trimmed()) return;
+    if (storedCrLf_) text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     const std::string bytes = text.toStdString();
     if (kind_ == 2 || kind_ == 3) {
         SetCdNotesById(id_, bytes);

@@ -47,6 +47,7 @@ private:
     int32_t id_;
     bool changed_ = false;
     bool saved_ = false;
+    bool storedCrLf_ = false;  // the stored notes break lines with CR LF
     QString loadedNotes_;
     QLabel* lblFileName_;
     QLabel* lblSize_;

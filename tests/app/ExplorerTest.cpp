@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -173,6 +174,52 @@ TEST_F(Explorer, OrphanCdsShowUnderTheRootAndPreviewRefusesCategories) {
     const QModelIndexList rows = view.ListView1()->selectionModel()->selectedRows();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(view.ListModel()->Row(rows.first().row()).tag, fileId);
+}
+
+TEST_F(Explorer, TypeAheadFindsByNameAndTheListModeAndWidthsAreKept) {
+    {
+        frmBrowse2 view;
+        view.resize(800, 500);
+        view.show();
+        QApplication::setActiveWindow(&view);
+        CategoryTreeModel* tree = view.TreeModel();
+        // In the tree: typing the start of a caption moves to it and lists it.
+        view.TreeView1()->setFocus();
+        view.TreeView1()->setCurrentIndex(tree->IndexOf(kRootNode));
+        QTest::keyClicks(view.TreeView1(), "mu");
+        EXPECT_EQ(view.SelectedNode(), tree->CategoryNode(musicId_));
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+        QTest::keyClicks(view.TreeView1(), "lo");
+        EXPECT_EQ(view.SelectedNode(), tree->CdNode(looseId_));
+        EXPECT_EQ(view.ListedNode(), tree->CdNode(looseId_));
+
+        // In the list, in the details and in the icon modes.
+        view.TreeView1()->setCurrentIndex(tree->IndexOf(kRootNode));
+        emit view.TreeView1()->clicked(tree->IndexOf(kRootNode));
+        for (ListViewMode mode : {ListViewMode::kDetails, ListViewMode::kSmallIcons}) {
+            view.SwitchListViewModes(mode);
+            QAbstractItemView* list = view.ListView1();
+            list->setFocus();
+            list->setCurrentIndex(view.ListModel()->index(0, 0));
+            QTest::qWait(QApplication::keyboardInputInterval() + 50);
+            QTest::keyClicks(list, "mus");
+            EXPECT_EQ(view.ListModel()->Name(list->currentIndex().row()), "Music");
+        }
+        // Tabbing into a list selects its current row, so the commands have an item to act on.
+        view.ListView1()->clearSelection();
+        view.TreeView1()->setFocus();
+        QTest::keyClick(view.TreeView1(), Qt::Key_Tab);
+        ASSERT_TRUE(view.ListView1()->hasFocus());
+        EXPECT_EQ(view.ListView1()->selectionModel()->selectedRows().size(), 1);
+        view.SwitchListViewModes(ListViewMode::kList);
+        static_cast<QTreeView*>(view.findChild<QTreeView*>("ListView1"))->setColumnWidth(kListColNotes, 333);
+    }
+    // A new explorer comes back in the mode and with the widths the last one had.
+    frmBrowse2 again;
+    EXPECT_EQ(again.ListView1()->objectName(), "ListView1Icons");
+    EXPECT_EQ(static_cast<QListView*>(again.ListView1())->flow(), QListView::TopToBottom);
+    EXPECT_EQ(again.findChild<QTreeView*>("ListView1")->columnWidth(kListColNotes), 333);
+    again.SwitchListViewModes(ListViewMode::kDetails);
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ TEST(ItemIcons, FileRowsShowTheirTypeOrTheFilePicture) {
     model.Stage(kIconFile, 1, -1, "no-suffix", 1, 0, 0, {});
     model.Stage(kIconFile, 2, -1, "strange.zzqqxx", 1, 0, 0, {});
     model.Stage(kIconDirectory, 3, 5, "dir.txt", 1, 0, 0, {});
+    model.Stage(kIconFile, 4, -1, "notes.txt", 1, 0, 0, {});
     model.Flush();
     auto shown = [&](int row) {
         return model.data(model.index(row, kListColName), Qt::DecorationRole)
@@ -89,6 +90,13 @@ TEST(ItemIcons, FileRowsShowTheirTypeOrTheFilePicture) {
     // A directory keeps its picture whatever its name looks like.
     EXPECT_EQ(shown(2), Picture(kIconDirectory, 16));
     EXPECT_EQ(model.data(model.index(0, kListColName), ContentsListModel::KindRole).toInt(), kIconFile);
+    // Where the machine has a theme with a text picture, a text file shows it, still as a file.
+    const QIcon text = FileTypeIcon("notes.txt");
+    if (!text.isNull()) {
+        EXPECT_NE(shown(3), Picture(kIconFile, 16));
+        EXPECT_EQ(shown(3), text.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32));
+    }
+    EXPECT_EQ(model.data(model.index(3, kListColName), ContentsListModel::KindRole).toInt(), kIconFile);
 }
 
 }  // namespace
