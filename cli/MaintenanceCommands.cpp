@@ -42,7 +42,9 @@ void EndLabel() {
 bool Report(const MaintenanceResult& result) {
     EndLabel();
     switch (result.outcome) {
-        case MaintenanceOutcome::Done: return true;
+        case MaintenanceOutcome::Done:
+            if (!result.error.empty()) std::fprintf(stderr, "karvio-cli: note: %s\n", result.error.c_str());
+            return true;
         case MaintenanceOutcome::Declined: std::fprintf(stderr, "karvio-cli: not compacted\n"); break;
         case MaintenanceOutcome::Refused: break;  // the message said why
         case MaintenanceOutcome::Cancelled:

@@ -23,12 +23,14 @@ QIcon Marked(int kind) {
     for (const int size : {16, 32, 64}) {
         QPixmap picture = base.pixmap(size, size);
         if (picture.isNull()) continue;
+        // At a scale factor the pixmap has more pixels than asked for: draw in its own pixels.
         picture.setDevicePixelRatio(1);
+        const qreal side = picture.width();
         QPainter painter(&picture);
         painter.setRenderHint(QPainter::Antialiasing);
-        const qreal dot = size * 0.42;
-        const QRectF circle(size - dot - 0.5, size - dot - 0.5, dot, dot);
-        painter.setPen(QPen(Qt::white, qMax<qreal>(1.0, size / 16.0)));
+        const qreal dot = side * 0.42;
+        const QRectF circle(side - dot - 0.5, side - dot - 0.5, dot, dot);
+        painter.setPen(QPen(Qt::white, qMax<qreal>(1.0, side / 16.0)));
         painter.setBrush(QColor(0x1e, 0xa0, 0x3c));
         painter.drawEllipse(circle);
         painter.end();

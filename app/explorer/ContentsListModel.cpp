@@ -8,6 +8,7 @@
 #include "DateText.h"
 #include "Format.h"
 #include "controls/ItemIcons.h"
+#include "controls/MountedMarker.h"
 
 namespace karvio {
 
@@ -128,6 +129,7 @@ QString ContentsListModel::CellText(int row, int column) const {
 }
 
 QIcon ContentsListModel::RowIcon(const ListRow& row) const {
+    if (row.kind == kIconCd || row.kind == kIconFolder) return CdItemIcon(row.kind, row.tag);
     if (row.kind != kIconFile) return ItemIcon(row.kind);
     // A file shows its type's picture from the desktop theme, the file picture otherwise.
     const QString name = Decoded(Bytes(row.nameOffset, row.nameLength));

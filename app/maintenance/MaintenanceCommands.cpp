@@ -88,6 +88,8 @@ void RunBackupCommand(frmMenu& menu) {
     }
     if (result.outcome == MaintenanceOutcome::Failed) {
         ShowMessage("The backup could not be written; nothing was changed.\r\n" + result.error, vbOKOnly);
+    } else if (result.outcome == MaintenanceOutcome::Done && !result.error.empty()) {
+        ShowMessage("The backup was written, but " + result.error, vbOKOnly);
     }
 }
 
