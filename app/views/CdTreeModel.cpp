@@ -9,6 +9,7 @@
 #include "RecordIo.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
+#include "controls/MountedMarker.h"
 
 namespace karvio {
 
@@ -75,6 +76,9 @@ bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std:
     cdId_ = cdId;
     rootKind_ = media == kMediaTypeCdRom ? kIconCd : kIconFolder;
     cdName_ = Decoded(cdName);
+    // Whether the CD is mounted is looked up once per showing, not per paint.
+    rootIcon_ = CdItemIcon(rootKind_, cdId);
+    rootToolTip_ = MountedToolTip(cdId);
     dirs_ = std::move(dirs);
     rootDirs_ = std::move(rootDirs);
     HangDirectories(paths, fullNames);
@@ -126,6 +130,8 @@ void CdTreeModel::Clear() {
     files_.shrink_to_fit();
     rootDirs_.clear();
     cdName_.clear();
+    rootIcon_ = QIcon();
+    rootToolTip_.clear();
     cdId_ = 0;
     rootKind_ = 0;
     data_.reset();
@@ -282,7 +288,9 @@ QVariant CdTreeModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
         case Qt::AccessibleTextRole: return CaptionOf(node);
+        case Qt::ToolTipRole: return node == 0 && !rootToolTip_.isEmpty() ? QVariant(rootToolTip_) : QVariant();
         case Qt::DecorationRole: {
+            if (node == 0) return rootIcon_;
             const int kind = KindOf(node);
             QIcon& icon = icons_[static_cast<size_t>(kind)];
             if (icon.isNull()) icon = ItemIcon(kind);

@@ -102,6 +102,8 @@ private:
     int32_t cdId_ = 0;
     int rootKind_ = 0;
     QString cdName_;
+    QIcon rootIcon_;
+    QString rootToolTip_;
     std::vector<DirNode> dirs_;
     std::vector<int32_t> children_;  // subdirectory nodes, grouped by parent
     std::vector<FileNode> files_;
