@@ -14,8 +14,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "CatalogueText.h"
 #include "DateText.h"
 #include "Format.h"
+#include "ProgramInfo.h"
+#include "Progress.h"
+#include "ReportTree.h"
 #include "TransferRecords.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
@@ -36,18 +40,7 @@ namespace {
 constexpr int kSortRole = Qt::UserRole + 1;
 constexpr int kIdRole = Qt::UserRole + 2;
 
-QString Text(const std::string& bytes) { return QString::fromStdString(bytes); }
-
-int KindImage(ReportNodeKind kind) {
-    switch (kind) {
-        case ReportNodeKind::Cd: return kIconCd;
-        case ReportNodeKind::Folder: return kIconFolder;
-        case ReportNodeKind::Directory: return kIconDirectory;
-        case ReportNodeKind::File: return kIconFile;
-        case ReportNodeKind::Other: break;
-    }
-    return kIconRoot;
-}
+QString Text(const std::string& bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
 
 }  // namespace
 
@@ -59,86 +52,6 @@ QString MediaTypeText(int32_t mediaType) {
         case 5: return QStringLiteral("CD-ROM");
         case 6: return QStringLiteral("RAM disk");
         default: return QStringLiteral("Unknown");
-    }
-}
-
-// ---- tree model ----
-
-void CdTreeModel::SetTree(ReportTree tree) {
-    beginResetModel();
-    tree_ = std::move(tree);
-    rowInParent_.assign(static_cast<size_t>(tree_.Size()), 0);
-    int rootRow = 0;
-    for (int i = 0; i < tree_.Size(); ++i) {
-        const ReportNode& node = tree_.Node(i);
-        if (node.parent < 0) rowInParent_[static_cast<size_t>(i)] = rootRow++;
-        for (size_t r = 0; r < node.children.size(); ++r) {
-            rowInParent_[static_cast<size_t>(node.children[r])] = static_cast<int32_t>(r);
-        }
-    }
-    endResetModel();
-}
-
-int CdTreeModel::NodeOf(const QModelIndex& index) const {
-    if (!index.isValid()) return -1;
-    return static_cast<int>(index.internalId());
-}
-
-QModelIndex CdTreeModel::IndexOfNode(int node) const {
-    if (node < 0 || node >= tree_.Size()) return {};
-    return createIndex(rowInParent_[static_cast<size_t>(node)], 0, static_cast<quintptr>(node));
-}
-
-int CdTreeModel::KindOf(int node) const {
-    if (node < 0 || node >= tree_.Size()) return 0;
-    return KindImage(tree_.Node(node).kind);
-}
-
-QModelIndex CdTreeModel::index(int row, int column, const QModelIndex& parent) const {
-    if (column != 0 || row < 0) return {};
-    if (!parent.isValid()) {
-        int seen = 0;
-        for (int i = 0; i < tree_.Size(); ++i) {
-            if (tree_.Node(i).parent < 0 && seen++ == row) return createIndex(row, 0, quintptr(i));
-            if (tree_.Node(i).parent < 0 && i > 0) break;
-        }
-        return {};
-    }
-    const ReportNode& node = tree_.Node(NodeOf(parent));
-    if (row >= static_cast<int>(node.children.size())) return {};
-    return createIndex(row, 0, static_cast<quintptr>(node.children[static_cast<size_t>(row)]));
-}
-
-QModelIndex CdTreeModel::parent(const QModelIndex& child) const {
-    const int node = NodeOf(child);
-    if (node < 0) return {};
-    return IndexOfNode(tree_.Node(node).parent);
-}
-
-int CdTreeModel::rowCount(const QModelIndex& parent) const {
-    if (parent.column() > 0) return 0;
-    if (!parent.isValid()) return tree_.Size() > 0 ? 1 : 0;
-    return static_cast<int>(tree_.Node(NodeOf(parent)).children.size());
-}
-
-int CdTreeModel::columnCount(const QModelIndex&) const { return 1; }
-
-QVariant CdTreeModel::data(const QModelIndex& index, int role) const {
-    const int node = NodeOf(index);
-    if (node < 0) return {};
-    const ReportNode& item = tree_.Node(node);
-    switch (role) {
-        case Qt::DisplayRole: return Text(item.caption);
-        case Qt::DecorationRole: return ItemIcon(KindOf(node));
-        case Qt::FontRole:
-            if (node == 0) {
-                QFont font;
-                font.setBold(true);
-                return font;
-            }
-            return {};
-        case kIdRole: return item.tag;
-        default: return {};
     }
 }
 
@@ -332,13 +245,17 @@ int32_t frmBrowseCD::SelectedCdId() const {
 
 void frmBrowseCD::ShowCd(int32_t cdId) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    frmMenu* menu = frmMenu::Instance();
-    classData data;
-    classCd& cd = data.GetCdGoto(cdId);
-    if (menu) menu->ProgressStart(cd.GetCdNumOfFiles() + cd.GetCdNumOfSubdirs());
-    treeModel_->SetTree(BuildCdReportTree(data, cdId, true));
-    shownCd_ = treeModel_->Tree().Size() > 0 ? cdId : 0;
-    if (menu) menu->ProgressEnd();
+    // The model reads names on demand through a store object of its own, opened for reading
+    // so that showing a CD writes nothing to the catalogue.
+    auto data = std::make_unique<classData>(GetDataFileName(), classData::ForReading{});
+    if (data->IsOpen()) {
+        // One step per directory record: the files are read when their directory is opened.
+        classCd& cd = data->GetCdGoto(cdId);
+        if (cd.GetCdId() == cdId) ProgressStart(cd.GetCdNumOfSubdirs() + 1);
+    }
+    treeModel_->Load(std::move(data), cdId, [] { ProgressStep(); });
+    shownCd_ = treeModel_->IsEmpty() ? 0 : cdId;
+    ProgressEnd();
     if (HasTreeNodes()) {
         const QModelIndex first = treeModel_->IndexOfNode(0);
         treeView1_->expand(first);
@@ -349,15 +266,14 @@ void frmBrowseCD::ShowCd(int32_t cdId) {
 }
 
 void frmBrowseCD::ClearTree() {
-    treeModel_->SetTree(ReportTree{});
+    treeModel_->Clear();
     shownCd_ = 0;
 }
 
-bool frmBrowseCD::HasTreeNodes() const { return treeModel_->Tree().Size() > 0; }
+bool frmBrowseCD::HasTreeNodes() const { return !treeModel_->IsEmpty(); }
 
 int32_t frmBrowseCD::SelectedTreeTag() const {
-    const int node = treeModel_->NodeOf(treeView1_->currentIndex());
-    return node < 0 ? 0 : treeModel_->Tree().Node(node).tag;
+    return treeModel_->TagOf(treeModel_->NodeOf(treeView1_->currentIndex()));
 }
 
 void frmBrowseCD::OnListRow() {
@@ -381,7 +297,7 @@ void frmBrowseCD::OnTreeNode() {
     const int node = treeModel_->NodeOf(current);
     if (node < 0) return;
     treeView1_->expand(current);
-    ShowDetails(treeModel_->KindOf(node), treeModel_->Tree().Node(node).tag);
+    ShowDetails(treeModel_->KindOf(node), treeModel_->TagOf(node));
 }
 
 void frmBrowseCD::ShowDetails(int kind, int32_t id) {
@@ -491,8 +407,7 @@ void frmBrowseCD::PropertiesListItem() {
 void frmBrowseCD::PropertiesTreeItem() {
     const int node = treeModel_->NodeOf(treeView1_->currentIndex());
     if (node < 0) return;
-    frmProperties::ShowProperties(treeModel_->KindOf(node), treeModel_->Tree().Node(node).tag,
-                                  this);
+    frmProperties::ShowProperties(treeModel_->KindOf(node), treeModel_->TagOf(node), this);
 }
 
 void frmBrowseCD::StartFocus() { listView1_->setFocus(); }
@@ -505,7 +420,7 @@ std::optional<PreviewSource> frmBrowseCD::PreviewStart() {
     source.cdNode = 0;
     const int node = treeModel_->NodeOf(treeView1_->currentIndex());
     if (node > 0 && treeModel_->KindOf(node) == kIconDirectory) {
-        source.selectedNode = source.tree.FindDirectory(treeModel_->Tree().Node(node).tag);
+        source.selectedNode = source.tree.FindDirectory(treeModel_->TagOf(node));
     }
     return source;
 }
@@ -517,18 +432,10 @@ void frmBrowseCD::RevealRecord(const RecordRef& record) {
     if (row < 0) return;
     listView1_->setCurrentIndex(listModel_->index(row, 0));
     if (shownCd_ != record.cdId) ShowCd(record.cdId);
-    const ReportTree& tree = treeModel_->Tree();
-    int target = 0;
-    for (int i = 0; i < tree.Size(); ++i) {
-        const ReportNode& node = tree.Node(i);
-        if ((record.fileId > 0 && node.kind == ReportNodeKind::File &&
-             node.tag == record.fileId) ||
-            (record.fileId <= 0 && record.dirId > 0 && node.kind == ReportNodeKind::Directory &&
-             node.tag == record.dirId)) {
-            target = i;
-            break;
-        }
-    }
+    int target = -1;
+    if (record.fileId > 0) target = treeModel_->FindFileNode(record.fileId);
+    if (target < 0 && record.dirId > 0) target = treeModel_->FindDirectoryNode(record.dirId);
+    if (target < 0) target = 0;
     const QModelIndex index = treeModel_->IndexOfNode(target);
     treeView1_->setCurrentIndex(index);
     treeView1_->scrollTo(index);

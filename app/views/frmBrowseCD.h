@@ -4,12 +4,11 @@
 // User-interface thread.
 #pragma once
 
-#include <QAbstractItemModel>
 #include <QWidget>
 #include <cstdint>
 
-#include "ReportTree.h"
 #include "mainwindow/MainWindowTargets.h"
+#include "views/CdTreeModel.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -18,31 +17,6 @@ class QStandardItemModel;
 class QTreeView;
 
 namespace karvio {
-
-// The tree of one CD as a model: nodes of a ReportTree, with the item kind code as picture.
-class CdTreeModel : public QAbstractItemModel {
-    Q_OBJECT
-
-public:
-    explicit CdTreeModel(QObject* parent = nullptr) : QAbstractItemModel(parent) {}
-    void SetTree(ReportTree tree);
-    const ReportTree& Tree() const { return tree_; }
-    // The node an index stands for, -1 for none.
-    int NodeOf(const QModelIndex& index) const;
-    QModelIndex IndexOfNode(int node) const;
-    // The item kind code of a node (2 CD, 3 scanned folder, 4 directory, 5 file).
-    int KindOf(int node) const;
-
-    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
-    QModelIndex parent(const QModelIndex& child) const override;
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-
-private:
-    ReportTree tree_;
-    std::vector<int32_t> rowInParent_;
-};
 
 class frmBrowseCD : public QWidget, public CdPanelView {
     Q_OBJECT

@@ -1,0 +1,310 @@
+#include "views/CdTreeModel.h"
+
+#include <QFont>
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "CatalogueText.h"
+#include "RecordIo.h"
+#include "classData.h"
+#include "controls/ItemIcons.h"
+#include "controls/MountedMarker.h"
+
+namespace karvio {
+
+namespace {
+
+constexpr int32_t kMediaTypeCdRom = 5;
+constexpr int kReadCaption = 2112;
+
+QString Decoded(std::string_view bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
+
+// Whether a record of `size` bytes at 1-based `id` lies inside a file of `length` bytes: a link
+// that points past the end is damage, and then the directory is shown without files rather
+// than ending the program on a read of it.
+bool RecordInside(int32_t id, size_t size, int64_t length) {
+    return id > 0 && static_cast<int64_t>(id) - 1 + static_cast<int64_t>(size) <= length;
+}
+
+bool IsRootKey(const std::string& key) { return key.empty() || key == "\\"; }
+
+}  // namespace
+
+CdTreeModel::CdTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+CdTreeModel::~CdTreeModel() = default;
+
+bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std::function<void()>& onDirectory) {
+    Clear();
+    if (!data || !data->IsOpen() || cdId <= 0) return false;
+    classCd& cd = data->GetCdGoto(cdId);
+    if (cd.GetCdId() != cdId) return false;
+
+    std::vector<DirNode> dirs;
+    std::vector<int32_t> rootDirs;
+    DirNode root;
+    root.dirId = cdId;
+    dirs.push_back(root);
+    // The keys are needed only while the tree is hung together; the nodes keep where the names lie.
+    std::vector<std::string> paths{std::string()}, fullNames{std::string()};
+    const int64_t length = data->File()->Length();
+    for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
+        if (onDirectory) onDirectory();
+        const DirRecord& record = dir->Record();
+        const bool mayHaveFiles = RecordInside(record.FileFirst, FileRecord::kSize, length);
+        std::string name = dir->GetDirName();
+        if (name.empty()) {
+            // The CD's root directory: its files hang below the CD's own node.
+            rootDirs.push_back(record.DirId);
+            dirs[0].mayHaveFiles = dirs[0].mayHaveFiles || mayHaveFiles;
+            continue;
+        }
+        DirNode node;
+        node.dirId = record.DirId;
+        node.name = record.DirName;
+        node.mayHaveFiles = mayHaveFiles;
+        dirs.push_back(node);
+        paths.push_back(dir->GetDirPath());
+        fullNames.push_back(JoinCataloguePath(paths.back(), name));
+    }
+
+    const int32_t media = cd.GetCdMediaType();
+    const std::string cdName = cd.GetCdName();
+    beginResetModel();
+    data_ = std::move(data);
+    cdId_ = cdId;
+    rootKind_ = media == kMediaTypeCdRom ? kIconCd : kIconFolder;
+    cdName_ = Decoded(cdName);
+    // Whether the CD is mounted is looked up once per showing, not per paint.
+    rootIcon_ = CdItemIcon(rootKind_, cdId);
+    rootToolTip_ = MountedToolTip(cdId);
+    dirs_ = std::move(dirs);
+    rootDirs_ = std::move(rootDirs);
+    HangDirectories(paths, fullNames);
+    endResetModel();
+    return true;
+}
+
+void CdTreeModel::HangDirectories(const std::vector<std::string>& paths, const std::vector<std::string>& fullNames) {
+    // A directory hangs below the first directory whose full name is its path, wherever that one
+    // is stored. Its full name is longer than its path, so every step towards the CD shortens
+    // the key: damaged records cannot make a loop. A path no directory has leads to the CD.
+    const size_t count = dirs_.size();
+    std::unordered_map<std::string_view, int32_t> keys;
+    keys.reserve(count);
+    for (size_t i = 1; i < count; ++i) {
+        if (!IsRootKey(fullNames[i])) keys.emplace(fullNames[i], static_cast<int32_t>(i));
+    }
+    std::vector<int32_t> childCounts(count, 0);
+    for (size_t i = 1; i < count; ++i) {
+        int32_t parent = 0;
+        if (!IsRootKey(paths[i])) {
+            const auto it = keys.find(paths[i]);
+            if (it != keys.end()) parent = it->second;
+        }
+        dirs_[i].parent = parent;
+        dirs_[i].row = childCounts[static_cast<size_t>(parent)]++;
+    }
+    int32_t next = 0;
+    for (size_t i = 0; i < count; ++i) {
+        dirs_[i].childBegin = next;
+        dirs_[i].childCount = childCounts[i];
+        next += childCounts[i];
+    }
+    children_.assign(static_cast<size_t>(next), 0);
+    for (size_t i = 1; i < count; ++i) {
+        const DirNode& node = dirs_[i];
+        children_[static_cast<size_t>(dirs_[static_cast<size_t>(node.parent)].childBegin + node.row)] =
+            static_cast<int32_t>(i);
+    }
+}
+
+void CdTreeModel::Clear() {
+    beginResetModel();
+    dirs_.clear();
+    dirs_.shrink_to_fit();
+    children_.clear();
+    children_.shrink_to_fit();
+    files_.clear();
+    files_.shrink_to_fit();
+    rootDirs_.clear();
+    cdName_.clear();
+    rootIcon_ = QIcon();
+    rootToolTip_.clear();
+    cdId_ = 0;
+    rootKind_ = 0;
+    data_.reset();
+    endResetModel();
+}
+
+void CdTreeModel::LoadFiles(int node) {
+    if (!IsDir(node) || !FilesPending(dirs_[static_cast<size_t>(node)])) return;
+    std::vector<FileNode> found;
+    const std::vector<int32_t> sources =
+        node == 0 ? rootDirs_ : std::vector<int32_t>{dirs_[static_cast<size_t>(node)].dirId};
+    const int64_t length = data_->File()->Length();
+    classCd& cd = data_->GetCdGoto(cdId_);
+    for (const int32_t source : sources) {
+        classDir& dir = cd.GetDirGoto(source);
+        if (!RecordInside(dir.Record().FileFirst, FileRecord::kSize, length)) continue;
+        for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
+            found.push_back(FileNode{file->GetFileId(), file->Record().FileName, node});
+        }
+    }
+    DirNode& dir = dirs_[static_cast<size_t>(node)];
+    if (found.empty()) {
+        dir.fileBegin = static_cast<int32_t>(files_.size());
+        dir.fileCount = 0;
+        // The expander the view drew from mayHaveFiles goes away.
+        const QModelIndex index = IndexOfNode(node);
+        emit dataChanged(index, index);
+        return;
+    }
+    const int first = dir.childCount;
+    beginInsertRows(IndexOfNode(node), first, first + static_cast<int>(found.size()) - 1);
+    dir.fileBegin = static_cast<int32_t>(files_.size());
+    dir.fileCount = static_cast<int32_t>(found.size());
+    files_.insert(files_.end(), found.begin(), found.end());
+    endInsertRows();
+}
+
+int CdTreeModel::NodeOf(const QModelIndex& index) const {
+    if (!index.isValid() || index.model() != this) return -1;
+    return static_cast<int>(index.internalId());
+}
+
+QModelIndex CdTreeModel::IndexOfNode(int node) const {
+    if (IsDir(node)) return createIndex(dirs_[static_cast<size_t>(node)].row, 0, static_cast<quintptr>(node));
+    if (!IsFile(node)) return {};
+    const FileNode& file = files_[static_cast<size_t>(node) - dirs_.size()];
+    const DirNode& dir = dirs_[static_cast<size_t>(file.dir)];
+    const int row = dir.childCount + (node - static_cast<int>(dirs_.size()) - dir.fileBegin);
+    return createIndex(row, 0, static_cast<quintptr>(node));
+}
+
+int CdTreeModel::KindOf(int node) const {
+    if (node == 0 && !dirs_.empty()) return rootKind_;
+    if (IsDir(node)) return kIconDirectory;
+    return IsFile(node) ? kIconFile : 0;
+}
+
+int32_t CdTreeModel::TagOf(int node) const {
+    if (IsDir(node)) return dirs_[static_cast<size_t>(node)].dirId;
+    if (IsFile(node)) return files_[static_cast<size_t>(node) - dirs_.size()].fileId;
+    return 0;
+}
+
+QString CdTreeModel::CaptionOf(int node) const {
+    if (node == 0 && !dirs_.empty()) return cdName_;
+    if (IsDir(node)) return SlotText(dirs_[static_cast<size_t>(node)].name);
+    if (IsFile(node)) return SlotText(files_[static_cast<size_t>(node) - dirs_.size()].name);
+    return {};
+}
+
+int CdTreeModel::ParentOf(int node) const {
+    if (IsDir(node)) return dirs_[static_cast<size_t>(node)].parent;
+    if (IsFile(node)) return files_[static_cast<size_t>(node) - dirs_.size()].dir;
+    return -1;
+}
+
+QString CdTreeModel::SlotText(StringSlot slot) const {
+    if (slot.len <= 0 || !data_) return {};
+    CatalogueFile* file = data_->File().get();
+    // A slot outside the file (damage) shows as an empty caption; painting never ends the program.
+    if (!file || !RecordInside(slot.pos, static_cast<size_t>(slot.len), file->Length())) return {};
+    return Decoded(ReadTextView(file, slot, textBuffer_, kReadCaption));
+}
+
+int CdTreeModel::FindDirectoryNode(int32_t dirId) const {
+    if (dirs_.empty()) return -1;
+    if (dirId == 0 || std::find(rootDirs_.begin(), rootDirs_.end(), dirId) != rootDirs_.end()) return 0;
+    // Directories are walked in ascending record order, so the nodes after the CD are sorted by id.
+    const auto begin = dirs_.begin() + 1;
+    const auto it = std::lower_bound(begin, dirs_.end(), dirId,
+                                     [](const DirNode& node, int32_t id) { return node.dirId < id; });
+    if (it == dirs_.end() || it->dirId != dirId) return -1;
+    return static_cast<int>(it - dirs_.begin());
+}
+
+int CdTreeModel::FindFileNode(int32_t fileId) {
+    if (dirs_.empty() || fileId <= 0) return -1;
+    if (!RecordInside(fileId, FileRecord::kSize, data_->File()->Length())) return -1;
+    ClassFile& file = data_->GetCdGoto(cdId_).GetDirGoto(0).GetFileGoto(fileId);
+    if (file.GetFileId() != fileId || file.GetFileCdId() != cdId_) return -1;
+    const int dirNode = FindDirectoryNode(file.getFileDirId());
+    if (dirNode < 0) return -1;
+    LoadFiles(dirNode);
+    const DirNode& dir = dirs_[static_cast<size_t>(dirNode)];
+    for (int32_t i = 0; i < dir.fileCount; ++i) {
+        if (files_[static_cast<size_t>(dir.fileBegin + i)].fileId == fileId)
+            return static_cast<int>(dirs_.size()) + dir.fileBegin + i;
+    }
+    return -1;
+}
+
+QModelIndex CdTreeModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || row < 0) return {};
+    if (!parent.isValid()) return row == 0 && !dirs_.empty() ? createIndex(0, 0, quintptr(0)) : QModelIndex();
+    const int node = NodeOf(parent);
+    if (!IsDir(node)) return {};
+    const DirNode& dir = dirs_[static_cast<size_t>(node)];
+    if (row < dir.childCount)
+        return createIndex(row, 0, static_cast<quintptr>(children_[static_cast<size_t>(dir.childBegin + row)]));
+    if (dir.fileBegin < 0 || row - dir.childCount >= dir.fileCount) return {};
+    return createIndex(row, 0, static_cast<quintptr>(dirs_.size()) + dir.fileBegin + (row - dir.childCount));
+}
+
+QModelIndex CdTreeModel::parent(const QModelIndex& child) const { return IndexOfNode(ParentOf(NodeOf(child))); }
+
+int CdTreeModel::rowCount(const QModelIndex& parent) const {
+    if (parent.column() > 0) return 0;
+    if (!parent.isValid()) return dirs_.empty() ? 0 : 1;
+    const int node = NodeOf(parent);
+    return IsDir(node) ? RowsOf(dirs_[static_cast<size_t>(node)]) : 0;
+}
+
+int CdTreeModel::columnCount(const QModelIndex&) const { return 1; }
+
+bool CdTreeModel::hasChildren(const QModelIndex& parent) const {
+    if (!parent.isValid()) return !dirs_.empty();
+    if (parent.column() > 0) return false;
+    const int node = NodeOf(parent);
+    if (!IsDir(node)) return false;
+    const DirNode& dir = dirs_[static_cast<size_t>(node)];
+    return RowsOf(dir) > 0 || FilesPending(dir);
+}
+
+bool CdTreeModel::canFetchMore(const QModelIndex& parent) const {
+    const int node = NodeOf(parent);
+    return IsDir(node) && FilesPending(dirs_[static_cast<size_t>(node)]);
+}
+
+void CdTreeModel::fetchMore(const QModelIndex& parent) { LoadFiles(NodeOf(parent)); }
+
+QVariant CdTreeModel::data(const QModelIndex& index, int role) const {
+    const int node = NodeOf(index);
+    if (node < 0) return {};
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::AccessibleTextRole: return CaptionOf(node);
+        case Qt::ToolTipRole: return node == 0 && !rootToolTip_.isEmpty() ? QVariant(rootToolTip_) : QVariant();
+        case Qt::DecorationRole: {
+            if (node == 0) return rootIcon_;
+            const int kind = KindOf(node);
+            QIcon& icon = icons_[static_cast<size_t>(kind)];
+            if (icon.isNull()) icon = ItemIcon(kind);
+            return icon;
+        }
+        case Qt::FontRole:
+            if (node == 0) {
+                QFont font;
+                font.setBold(true);
+                return font;
+            }
+            return {};
+        default: return {};
+    }
+}
+
+}  // namespace karvio
