@@ -34,10 +34,7 @@
 #include "search/SearchResultsModel.h"
 #include "startup/LaunchFile.h"
 #include "startup/Settings.h"
-#if __has_include("views/frmProperties.h")
 #include "views/frmProperties.h"
-#define KARVIO_HAVE_PROPERTIES 1
-#endif
 
 namespace karvio {
 
@@ -398,13 +395,7 @@ void frmSearch::OnResultMenu(const QPoint& at) {
     resultMenu_->setDefaultAction(reveal);
     QAction* launch = resultMenu_->addAction(QStringLiteral("&Launch"), this, [this, row] { LaunchResult(row); });
     launch->setEnabled(results_->Kind(row) == SearchHitKind::File);
-    QAction* properties =
-        resultMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesResult(row); });
-#ifndef KARVIO_HAVE_PROPERTIES
-    properties->setEnabled(false);
-#else
-    (void)properties;
-#endif
+    resultMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesResult(row); });
     resultMenu_->popup(listView1_->viewport()->mapToGlobal(at));
 }
 
@@ -464,10 +455,8 @@ void frmSearch::LaunchResult(int row) {
 void frmSearch::PropertiesResult(int row) {
     RecordRef record;
     if (!CheckResult(row, &record)) return;
-#ifdef KARVIO_HAVE_PROPERTIES
     const int32_t id = record.fileId ? record.fileId : record.dirId ? record.dirId : record.cdId;
     frmProperties::ShowProperties(record.kind, id, this);
-#endif
 }
 
 void frmSearch::OnCatalogueReplaced() {
