@@ -54,6 +54,9 @@ constexpr const char* kKeyPathNames = "PathNames";
 constexpr const char* kKeyFileNames = "FileNames";
 constexpr const char* kKeyComments = "Comments";
 
+// Batches go into the list at most this often (nanoseconds).
+constexpr qint64 kMinFlushNs = 20'000'000;
+
 // The hidden id column is made with no width, as the result list always had it.
 constexpr int kIdColumnWidth = 0;
 
@@ -248,7 +251,9 @@ std::vector<int32_t> frmSearch::CdIdsForSearch() const {
 
 void frmSearch::btnOK_Click() {
     if (searching_) return;
-    const SearchCriteria criteria = Criteria();
+    SearchCriteria criteria = Criteria();
+    // The list writes dates itself, for the rows shown.
+    criteria.dateTexts = false;
     if (criteria.text.empty()) {
         ShowMessage(kNothingEntered, vbOKOnly);
         return;
@@ -274,8 +279,17 @@ void frmSearch::btnOK_Click() {
         classData data;
         SetMenuState(kModeBusy);
         // The hits found since the last yield go in as one batch, then the desktop gets its turn.
+        sinceFlush_.start();
+        flushCostNs_ = 0;
         const YieldHook previous = SetYieldHook([this] {
-            FlushResults();
+            // At most a fifth of the time goes to the list's upkeep; the events run at every yield.
+            if (sinceFlush_.nsecsElapsed() >= std::max<qint64>(kMinFlushNs, 4 * flushCostNs_)) {
+                QElapsedTimer cost;
+                cost.start();
+                FlushResults();
+                flushCostNs_ = cost.nsecsElapsed();
+                sinceFlush_.start();
+            }
             QCoreApplication::processEvents(QEventLoop::AllEvents);
         });
         SearchCatalogue(
@@ -482,8 +496,16 @@ void frmSearch::LoadOptions() {
     chkComments_->setChecked(ReadBool(kKeyComments, true));
 }
 
-void frmSearch::SaveOptions() const {
+void frmSearch::SaveOptions() {
     const SearchCriteria criteria = Criteria();
+    // Each value written rewrites the settings file; a repeated search changes nothing there.
+    if (optionsSaved_ && criteria.mode == savedOptions_.mode && criteria.searchCdNames == savedOptions_.searchCdNames &&
+        criteria.searchPathNames == savedOptions_.searchPathNames &&
+        criteria.searchFileNames == savedOptions_.searchFileNames &&
+        criteria.searchComments == savedOptions_.searchComments)
+        return;
+    savedOptions_ = criteria;
+    optionsSaved_ = true;
     SaveSetting(kSection, kKeyMode, QString::number(criteria.mode));
     SaveSetting(kSection, kKeyCdNames, BoolToSettingText(criteria.searchCdNames));
     SaveSetting(kSection, kKeyPathNames, BoolToSettingText(criteria.searchPathNames));
