@@ -17,7 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -149,20 +149,29 @@ void frmSearch::BuildControls() {
     chkComments_ = makeCheck("chkComments", "Search Co&mments", true);
 
     results_ = new SearchResultsModel(this);
-    listView1_ = new QTreeView(this);
+    // A flat table: a tree view lays out every row again for each batch appended, which at a few
+    // hundred thousand rows costs more than the walk; a table's rows all have the header's one
+    // fixed height.
+    listView1_ = new QTableView(this);
     listView1_->setObjectName(QStringLiteral("ListView1"));
     listView1_->setAccessibleName(QStringLiteral("Search results"));
     listView1_->setModel(results_);
-    listView1_->setRootIsDecorated(false);
-    listView1_->setItemsExpandable(false);
-    listView1_->setUniformRowHeights(true);
-    listView1_->setAllColumnsShowFocus(true);
+    listView1_->setShowGrid(false);
+    listView1_->setWordWrap(false);
+    listView1_->setTextElideMode(Qt::ElideRight);
+    listView1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView* rows = listView1_->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(listView1_->fontMetrics().height() + 6);
     listView1_->setSelectionBehavior(QAbstractItemView::SelectRows);
     listView1_->setSelectionMode(QAbstractItemView::SingleSelection);
     listView1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listView1_->setContextMenuPolicy(Qt::CustomContextMenu);
-    QHeaderView* header = listView1_->header();
+    QHeaderView* header = listView1_->horizontalHeader();
     header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSortIndicatorShown(false);
     header->setStretchLastSection(false);
     const int widths[kSearchColumnCount] = {200, 120, 260, 130, 90, 80, 200, kIdColumnWidth};
@@ -170,8 +179,8 @@ void frmSearch::BuildControls() {
         header->resizeSection(column, widths[column]);
     header->setSectionHidden(kColFileId, true);
     connect(header, &QHeaderView::sectionClicked, this, &frmSearch::OnHeaderClicked);
-    connect(listView1_, &QTreeView::activated, this, [this](const QModelIndex& index) { RevealResult(index.row()); });
-    connect(listView1_, &QTreeView::customContextMenuRequested, this, &frmSearch::OnResultMenu);
+    connect(listView1_, &QTableView::activated, this, [this](const QModelIndex& index) { RevealResult(index.row()); });
+    connect(listView1_, &QTableView::customContextMenuRequested, this, &frmSearch::OnResultMenu);
     listView1_->installEventFilter(this);
     listView1_->viewport()->installEventFilter(this);
 
@@ -387,7 +396,7 @@ void frmSearch::OnHeaderClicked(int column) {
     if (column == results_->SortColumn())
         order = results_->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     results_->sort(column, order);
-    QHeaderView* header = listView1_->header();
+    QHeaderView* header = listView1_->horizontalHeader();
     header->setSortIndicator(column, order);
     header->setSortIndicatorShown(true);
     const QModelIndex current = listView1_->currentIndex();

@@ -24,7 +24,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QTreeView;
+class QTableView;
 
 namespace karvio {
 
@@ -75,7 +75,7 @@ public:
     QCheckBox* PathNames() const { return chkPathNames_; }
     QCheckBox* FileNames() const { return chkFileNames_; }
     QCheckBox* Comments() const { return chkComments_; }
-    QTreeView* ResultList() const { return listView1_; }
+    QTableView* ResultList() const { return listView1_; }
     SearchResultsModel* Results() const { return results_; }
     QMenu* ResultMenu() const { return resultMenu_; }
 
@@ -110,7 +110,7 @@ private:
     QCheckBox* chkPathNames_ = nullptr;
     QCheckBox* chkFileNames_ = nullptr;
     QCheckBox* chkComments_ = nullptr;
-    QTreeView* listView1_ = nullptr;
+    QTableView* listView1_ = nullptr;
     SearchResultsModel* results_ = nullptr;
     QMenu* resultMenu_ = nullptr;
 

@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
+#include <QTableView>
 
 #include "CatalogueSearch.h"
 #include "Messages.h"
