@@ -115,6 +115,8 @@ void frmSearch::BuildControls() {
     btnStop_->setAccessibleName(QStringLiteral("Stop"));
     btnCancel_->setAccessibleName(QStringLiteral("Close"));
     connect(btnOK_, &QPushButton::clicked, this, &frmSearch::btnOK_Click);
+    // Enter in the text searches, as the default button of the window.
+    connect(fldSearchFor_, &QLineEdit::returnPressed, this, &frmSearch::btnOK_Click);
     connect(btnStop_, &QPushButton::clicked, this, &frmSearch::btnStop_Click);
     connect(btnCancel_, &QPushButton::clicked, this, &frmSearch::btnCancel_Click);
     // Esc is the Close button's, as a cancel button's.
@@ -207,6 +209,8 @@ void frmSearch::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(listView1_, 1);
+    // While the list is hidden the inputs keep their size and the room below stays empty.
+    layout->addStretch(0);
     resize(760, 460);
 }
 
