@@ -28,14 +28,10 @@ namespace karvio {
 
 namespace {
 
-// Entry lines of the first screen, set at once: more than a tall window shows.
-constexpr int kFirstScreenLines = 120;
-// Entry lines per appended piece. Every line is a one-row table, and a rich-text document takes
-// about a millisecond per table to import (more as the document grows, and more again on a busy
-// machine), so a piece stays well below a tenth of a second even at the end of a long page.
-constexpr int kLinesPerPiece = 40;
+// Entry lines per appended piece: a screenful and more, yet a piece takes only milliseconds.
+constexpr int kLinesPerPiece = 200;
 // Appending stops for the event loop after this long, so scrolling stays smooth.
-constexpr int kAppendSliceMs = 25;
+constexpr int kAppendSliceMs = 30;
 
 constexpr char kImageRef[] = "src='images/";
 constexpr char kBackgroundRef[] = "background=images/";
@@ -137,10 +133,8 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile) {
     }
     pieces_.clear();
     next_ = 0;
-    for (qsizetype at = 0; at < lines.size();) {
-        const qsizetype count = at == 0 ? kFirstScreenLines : kLinesPerPiece;
-        pieces_.append(lines.mid(at, count).join(QStringLiteral("\r\n")));
-        at += count;
+    for (qsizetype at = 0; at < lines.size(); at += kLinesPerPiece) {
+        pieces_.append(lines.mid(at, kLinesPerPiece).join(QStringLiteral("\r\n")));
     }
 
     browser_->clear();
