@@ -94,6 +94,8 @@ frmWebBrowser::frmWebBrowser(QMdiArea* area, QWidget* parent)
     browser_->setAccessibleName(QStringLiteral("Report page"));
     browser_->setOpenLinks(false);
     browser_->setLineWrapMode(QTextEdit::NoWrap);
+    // A read-only page needs no undo history, which would keep a copy of every appended piece.
+    browser_->document()->setUndoRedoEnabled(false);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);

@@ -58,7 +58,12 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
                 return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
             return {};
         case Qt::DecorationRole:
-            if (index.column() == kColFileName) return ItemIcon(Record(index.row()).kind);
+            if (index.column() == kColFileName) {
+                const int kind = Record(index.row()).kind;
+                auto found = icons_.find(kind);
+                if (found == icons_.end()) found = icons_.emplace(kind, ItemIcon(kind)).first;
+                return found->second;
+            }
             return {};
         default:
             return {};

@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <QCollator>
 #include <QCollatorSortKey>
+#include <QIcon>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -112,6 +113,9 @@ private:
     QCollator collator_;
     mutable std::vector<std::optional<QCollatorSortKey>> keys_;  // by text id, made on demand
     mutable std::unordered_map<int32_t, QCollatorSortKey> attributeKeys_;
+    // The style makes an icon from its picture files on every call; a list repaints its rows on
+    // every batch.
+    mutable std::unordered_map<int, QIcon> icons_;
 };
 
 }  // namespace karvio

@@ -17,7 +17,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -34,10 +34,7 @@
 #include "search/SearchResultsModel.h"
 #include "startup/LaunchFile.h"
 #include "startup/Settings.h"
-#if __has_include("views/frmProperties.h")
 #include "views/frmProperties.h"
-#define KARVIO_HAVE_PROPERTIES 1
-#endif
 
 namespace karvio {
 
@@ -56,6 +53,9 @@ constexpr const char* kKeyCdNames = "CDNames";
 constexpr const char* kKeyPathNames = "PathNames";
 constexpr const char* kKeyFileNames = "FileNames";
 constexpr const char* kKeyComments = "Comments";
+
+// Batches go into the list at most this often (nanoseconds).
+constexpr qint64 kMinFlushNs = 20'000'000;
 
 // The hidden id column is made with no width, as the result list always had it.
 constexpr int kIdColumnWidth = 0;
@@ -115,6 +115,8 @@ void frmSearch::BuildControls() {
     btnStop_->setAccessibleName(QStringLiteral("Stop"));
     btnCancel_->setAccessibleName(QStringLiteral("Close"));
     connect(btnOK_, &QPushButton::clicked, this, &frmSearch::btnOK_Click);
+    // Enter in the text searches, as the default button of the window.
+    connect(fldSearchFor_, &QLineEdit::returnPressed, this, &frmSearch::btnOK_Click);
     connect(btnStop_, &QPushButton::clicked, this, &frmSearch::btnStop_Click);
     connect(btnCancel_, &QPushButton::clicked, this, &frmSearch::btnCancel_Click);
     // Esc is the Close button's, as a cancel button's.
@@ -149,20 +151,29 @@ void frmSearch::BuildControls() {
     chkComments_ = makeCheck("chkComments", "Search Co&mments", true);
 
     results_ = new SearchResultsModel(this);
-    listView1_ = new QTreeView(this);
+    // A flat table: a tree view lays out every row again for each batch appended, which at a few
+    // hundred thousand rows costs more than the walk; a table's rows all have the header's one
+    // fixed height.
+    listView1_ = new QTableView(this);
     listView1_->setObjectName(QStringLiteral("ListView1"));
     listView1_->setAccessibleName(QStringLiteral("Search results"));
     listView1_->setModel(results_);
-    listView1_->setRootIsDecorated(false);
-    listView1_->setItemsExpandable(false);
-    listView1_->setUniformRowHeights(true);
-    listView1_->setAllColumnsShowFocus(true);
+    listView1_->setShowGrid(false);
+    listView1_->setWordWrap(false);
+    listView1_->setTextElideMode(Qt::ElideRight);
+    listView1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView* rows = listView1_->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(listView1_->fontMetrics().height() + 6);
     listView1_->setSelectionBehavior(QAbstractItemView::SelectRows);
     listView1_->setSelectionMode(QAbstractItemView::SingleSelection);
     listView1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     listView1_->setContextMenuPolicy(Qt::CustomContextMenu);
-    QHeaderView* header = listView1_->header();
+    QHeaderView* header = listView1_->horizontalHeader();
     header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSortIndicatorShown(false);
     header->setStretchLastSection(false);
     const int widths[kSearchColumnCount] = {200, 120, 260, 130, 90, 80, 200, kIdColumnWidth};
@@ -170,8 +181,8 @@ void frmSearch::BuildControls() {
         header->resizeSection(column, widths[column]);
     header->setSectionHidden(kColFileId, true);
     connect(header, &QHeaderView::sectionClicked, this, &frmSearch::OnHeaderClicked);
-    connect(listView1_, &QTreeView::activated, this, [this](const QModelIndex& index) { RevealResult(index.row()); });
-    connect(listView1_, &QTreeView::customContextMenuRequested, this, &frmSearch::OnResultMenu);
+    connect(listView1_, &QTableView::activated, this, [this](const QModelIndex& index) { RevealResult(index.row()); });
+    connect(listView1_, &QTableView::customContextMenuRequested, this, &frmSearch::OnResultMenu);
     listView1_->installEventFilter(this);
     listView1_->viewport()->installEventFilter(this);
 
@@ -198,6 +209,8 @@ void frmSearch::BuildControls() {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(listView1_, 1);
+    // While the list is hidden the inputs keep their size and the room below stays empty.
+    layout->addStretch(0);
     resize(760, 460);
 }
 
@@ -251,7 +264,9 @@ std::vector<int32_t> frmSearch::CdIdsForSearch() const {
 
 void frmSearch::btnOK_Click() {
     if (searching_) return;
-    const SearchCriteria criteria = Criteria();
+    SearchCriteria criteria = Criteria();
+    // The list writes dates itself, for the rows shown.
+    criteria.dateTexts = false;
     if (criteria.text.empty()) {
         ShowMessage(kNothingEntered, vbOKOnly);
         return;
@@ -277,8 +292,17 @@ void frmSearch::btnOK_Click() {
         classData data;
         SetMenuState(kModeBusy);
         // The hits found since the last yield go in as one batch, then the desktop gets its turn.
+        sinceFlush_.start();
+        flushCostNs_ = 0;
         const YieldHook previous = SetYieldHook([this] {
-            FlushResults();
+            // At most a fifth of the time goes to the list's upkeep; the events run at every yield.
+            if (sinceFlush_.nsecsElapsed() >= std::max<qint64>(kMinFlushNs, 4 * flushCostNs_)) {
+                QElapsedTimer cost;
+                cost.start();
+                FlushResults();
+                flushCostNs_ = cost.nsecsElapsed();
+                sinceFlush_.start();
+            }
             QCoreApplication::processEvents(QEventLoop::AllEvents);
         });
         SearchCatalogue(
@@ -376,7 +400,7 @@ void frmSearch::OnHeaderClicked(int column) {
     if (column == results_->SortColumn())
         order = results_->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     results_->sort(column, order);
-    QHeaderView* header = listView1_->header();
+    QHeaderView* header = listView1_->horizontalHeader();
     header->setSortIndicator(column, order);
     header->setSortIndicatorShown(true);
     const QModelIndex current = listView1_->currentIndex();
@@ -398,13 +422,7 @@ void frmSearch::OnResultMenu(const QPoint& at) {
     resultMenu_->setDefaultAction(reveal);
     QAction* launch = resultMenu_->addAction(QStringLiteral("&Launch"), this, [this, row] { LaunchResult(row); });
     launch->setEnabled(results_->Kind(row) == SearchHitKind::File);
-    QAction* properties =
-        resultMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesResult(row); });
-#ifndef KARVIO_HAVE_PROPERTIES
-    properties->setEnabled(false);
-#else
-    (void)properties;
-#endif
+    resultMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesResult(row); });
     resultMenu_->popup(listView1_->viewport()->mapToGlobal(at));
 }
 
@@ -464,10 +482,8 @@ void frmSearch::LaunchResult(int row) {
 void frmSearch::PropertiesResult(int row) {
     RecordRef record;
     if (!CheckResult(row, &record)) return;
-#ifdef KARVIO_HAVE_PROPERTIES
     const int32_t id = record.fileId ? record.fileId : record.dirId ? record.dirId : record.cdId;
     frmProperties::ShowProperties(record.kind, id, this);
-#endif
 }
 
 void frmSearch::OnCatalogueReplaced() {
@@ -493,8 +509,16 @@ void frmSearch::LoadOptions() {
     chkComments_->setChecked(ReadBool(kKeyComments, true));
 }
 
-void frmSearch::SaveOptions() const {
+void frmSearch::SaveOptions() {
     const SearchCriteria criteria = Criteria();
+    // Each value written rewrites the settings file; a repeated search changes nothing there.
+    if (optionsSaved_ && criteria.mode == savedOptions_.mode && criteria.searchCdNames == savedOptions_.searchCdNames &&
+        criteria.searchPathNames == savedOptions_.searchPathNames &&
+        criteria.searchFileNames == savedOptions_.searchFileNames &&
+        criteria.searchComments == savedOptions_.searchComments)
+        return;
+    savedOptions_ = criteria;
+    optionsSaved_ = true;
     SaveSetting(kSection, kKeyMode, QString::number(criteria.mode));
     SaveSetting(kSection, kKeyCdNames, BoolToSettingText(criteria.searchCdNames));
     SaveSetting(kSection, kKeyPathNames, BoolToSettingText(criteria.searchPathNames));

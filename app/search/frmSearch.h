@@ -6,6 +6,7 @@
 // processed, so Stop and the rest of the desktop stay live. User-interface thread.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -23,7 +24,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
-class QTreeView;
+class QTableView;
 
 namespace karvio {
 
@@ -74,7 +75,7 @@ public:
     QCheckBox* PathNames() const { return chkPathNames_; }
     QCheckBox* FileNames() const { return chkFileNames_; }
     QCheckBox* Comments() const { return chkComments_; }
-    QTreeView* ResultList() const { return listView1_; }
+    QTableView* ResultList() const { return listView1_; }
     SearchResultsModel* Results() const { return results_; }
     QMenu* ResultMenu() const { return resultMenu_; }
 
@@ -93,7 +94,7 @@ private:
     void OnCatalogueReplaced();
     void OnCdRemoved(int32_t cdId);
     void LoadOptions();
-    void SaveOptions() const;
+    void SaveOptions();
     // Checks that the row still names what the search found, and fills in a CD's kind.
     bool CheckResult(int row, RecordRef* record) const;
     int CurrentResultRow() const;
@@ -109,7 +110,7 @@ private:
     QCheckBox* chkPathNames_ = nullptr;
     QCheckBox* chkFileNames_ = nullptr;
     QCheckBox* chkComments_ = nullptr;
-    QTreeView* listView1_ = nullptr;
+    QTableView* listView1_ = nullptr;
     SearchResultsModel* results_ = nullptr;
     QMenu* resultMenu_ = nullptr;
 
@@ -119,6 +120,13 @@ private:
     bool searching_ = false;
     bool replacedDuringSearch_ = false;
     std::unordered_set<int32_t> removedDuringSearch_;
+    // Since the last batch went into the list, and what putting it there cost: the list's own
+    // upkeep grows with its length, so batches come less often the longer it gets.
+    QElapsedTimer sinceFlush_;
+    qint64 flushCostNs_ = 0;
+    // The options as last stored, so an unchanged set is not written again.
+    SearchCriteria savedOptions_;
+    bool optionsSaved_ = false;
 };
 
 }  // namespace karvio

@@ -9,11 +9,13 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
+#include <QTimer>
+#include <QTableView>
 
 #include "CatalogueSearch.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
+#include "TransferRecords.h"
 #include "classData.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "search/SearchResultsModel.h"
@@ -110,9 +112,11 @@ TEST(SearchWindow, SortingByTypedKeysAndCatalogueEvents) {
     Fixture f;
     frmSearch w;
     w.SearchFor()->setText("a");
+    w.ModeButton(kMatchAnywhere)->setChecked(true);  // the settings keep an earlier test's mode
     w.CdNames()->setChecked(true);
     QTest::mouseClick(w.OkButton(), Qt::LeftButton);
     SearchResultsModel* m = w.Results();
+    ASSERT_GT(m->rowCount(), 2);
     QAbstractItemModelTester tester(m);
     m->sort(kColSize, Qt::AscendingOrder);
     for (int r = 1; r < m->rowCount(); ++r)
@@ -127,6 +131,110 @@ TEST(SearchWindow, SortingByTypedKeysAndCatalogueEvents) {
     for (int r = 0; r < m->rowCount(); ++r) EXPECT_NE(m->Record(r).cdId, first.cdId);
     emit CatalogueEvents::Instance().catalogueReplaced();
     EXPECT_EQ(m->rowCount(), 0);
+}
+
+
+// A catalogue big enough that the walk yields many times: 60,000 files, a third named "hit".
+void AddLargeCd(const char* name) {
+    classData data;
+    std::vector<testing::SampleDir> dirs;
+    for (int d = 0; d < 300; ++d) {
+        std::vector<testing::SampleFile> files;
+        for (int f = 0; f < 200; ++f)
+            files.emplace_back((f % 3 == 0 ? "hit " : "other ") + std::to_string(d * 200 + f), f);
+        dirs.emplace_back(d == 0 ? "" : "d" + std::to_string(d), "\\", std::move(files));
+    }
+    testing::AddSampleCd(data, name, dirs);
+}
+
+void SetAnywhereInNames(frmSearch& w, const char* text) {
+    w.SearchFor()->setText(text);
+    w.ModeButton(kMatchAnywhere)->setChecked(true);
+    w.CdNames()->setChecked(false);
+    w.PathNames()->setChecked(false);
+    w.FileNames()->setChecked(true);
+    w.Comments()->setChecked(false);
+}
+
+TEST(SearchWindow, RowsStreamInBatchesAndStopEndsTheWalkLeavingTheWindowUsable) {
+    Fixture f;
+    AddLargeCd("Large");
+    frmSearch w;
+    w.show();
+    SetAnywhereInNames(w, "hit");
+    const size_t all = EngineHits(w).size();
+    ASSERT_GT(all, 20000u);
+
+    // Streaming: rows arrive while the walk still runs, in more than one batch.
+    int batches = 0, whileSearching = 0;
+    const auto counting = QObject::connect(w.Results(), &QAbstractItemModel::rowsInserted, [&] {
+        ++batches;
+        if (w.IsSearching()) ++whileSearching;
+    });
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    QObject::disconnect(counting);
+    EXPECT_EQ(WindowRows(w), EngineHits(w));
+    if (batches > 1) {
+        EXPECT_GT(whileSearching, 0);
+    }
+
+    // Stop, clicked as soon as the first batch is shown.
+    bool clicked = false;
+    const auto stopper = QObject::connect(w.Results(), &QAbstractItemModel::rowsInserted, [&] {
+        if (clicked || !w.StopButton()->isVisible()) return;
+        clicked = true;
+        QTest::mouseClick(w.StopButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    QObject::disconnect(stopper);
+    if (clicked) {
+        EXPECT_LT(static_cast<size_t>(w.Results()->rowCount()), all);
+        // The rows listed are the first hits of the walk, in its order.
+        const auto engine = EngineHits(w);
+        const auto shown = WindowRows(w);
+        EXPECT_TRUE(std::equal(shown.begin(), shown.end(), engine.begin()));
+    }
+    EXPECT_FALSE(w.IsSearching());
+    EXPECT_TRUE(w.SearchFor()->isEnabled());
+    EXPECT_TRUE(w.OkButton()->isVisible());
+    EXPECT_FALSE(w.StopButton()->isVisible());
+    // A new search after the stop lists everything again.
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(static_cast<size_t>(w.Results()->rowCount()), all);
+    EXPECT_TRUE(f.messages.empty());
+}
+
+TEST(SearchWindow, BadNamesAndStaleRowsAfterChangesAreHandled) {
+    Fixture f;
+    {
+        classData data;
+        testing::AddSampleCd(data, "Odd", {{"", "\\", {{"bad\xff\xfe name", 1}, {"half \xc3 name", 2}}}});
+    }
+    frmSearch w;
+    SetAnywhereInNames(w, "name");
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    ASSERT_EQ(WindowRows(w), EngineHits(w));
+    ASSERT_EQ(w.Results()->rowCount(), 2);
+    for (int r = 0; r < 2; ++r) {
+        // The undecodable bytes are shown as something, never dropped with the rest of the name.
+        EXPECT_TRUE(w.Results()->Text(r, kColFileName).endsWith(" name"));
+        EXPECT_FALSE(w.Results()->Text(r, kColCdName).isEmpty());
+    }
+    // A 10,000-character text with asterisks in it finds nothing and ends normally.
+    w.SearchFor()->setText(QString(5000, '*') + QString(5000, 'z'));
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(w.Results()->rowCount(), 0);
+    EXPECT_TRUE(f.messages.empty());
+
+    // A CD removed by another program behind the window's back: its rows are refused, not
+    // opened as whatever now stands at their ids.
+    SetAnywhereInNames(w, "name");
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    ASSERT_EQ(w.Results()->rowCount(), 2);
+    ASSERT_TRUE(DeleteCdById(w.Results()->Record(0).cdId));
+    EXPECT_FALSE(w.RevealResult(0));
+    ASSERT_EQ(f.messages.size(), 1u);
+    EXPECT_NE(f.messages[0].find("no longer matches"), std::string::npos);
 }
 
 }  // namespace
