@@ -27,9 +27,9 @@ namespace karvio {
 namespace {
 
 struct RevealingExplorer : ExplorerView {
-    QWidget window;
+    QWidget* window = new QWidget;  // the main window's work area takes it over when shown
     std::vector<RecordRef> revealed;
-    QWidget* ViewWindow() override { return &window; }
+    QWidget* ViewWindow() override { return window; }
     void MainMenu_CdAdd() override {}
     void MainMenu_CdEdit() override {}
     void MainMenu_CdDelete() override {}
@@ -57,8 +57,9 @@ struct Window {
     std::vector<std::string> messages;
     MessageSink previous;
     int32_t alpha = 0;
+    std::unique_ptr<RevealingExplorer> explorerOwner = std::make_unique<RevealingExplorer>();
+    RevealingExplorer* explorer = explorerOwner.get();
     frmMenu menu;
-    RevealingExplorer* explorer = new RevealingExplorer;
     QWidget* search = new QWidget;
     QuickFindBox* box = nullptr;
 
@@ -77,6 +78,8 @@ struct Window {
         menu.SetViewStyleChecks(true);
         menu.SetExplorerView(explorer);
         menu.SetSearchWindow(search);
+        // As the search window's installation gives its command the key.
+        menu.Item(QStringLiteral("mnuCdSearch"))->setShortcut(QKeySequence::Find);
         box = QuickFindBox::Install(menu, search);
         menu.resize(900, 600);
         menu.show();
@@ -155,7 +158,7 @@ TEST(QuickFindBox, CtrlFFindsHereOnlyWhileTheSearchWindowIsDown) {
     w.menu.setFocus();
     QTest::keyClick(&w.menu, Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(w.edit()->hasFocus());
-    w.explorer->window.setFocus();
+    w.explorer->window->setFocus();
     w.search->show();
     QTest::keyClick(&w.menu, Qt::Key_F, Qt::ControlModifier);
     EXPECT_FALSE(w.edit()->hasFocus());
