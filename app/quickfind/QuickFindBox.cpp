@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QToolBar>
 #include <QTreeView>
@@ -244,7 +245,14 @@ void QuickFindBox::PlacePopup() {
     const QPoint below = host->isAncestorOf(this) ? mapTo(host, QPoint(0, height())) : QPoint(0, 0);
     const int width = std::min(std::max(kPopupMinWidth, host->width() * 3 / 4), host->width());
     const int left = std::clamp(below.x() + this->width() - width, 0, std::max(0, host->width() - width));
-    const int height = std::max(120, (host->height() - below.y()) * 2 / 3);
+    // As tall as its rows need, up to two thirds of the room below the box.
+    QTreeView* list = popup_->List();
+    const int rows = std::max(1, popup_->Results()->rowCount());
+    const int rowHeight = std::max(list->sizeHintForRow(0), list->fontMetrics().height() + 2);
+    const int wanted = popup_->Status()->sizeHint().height() + list->header()->sizeHint().height() +
+                       rows * rowHeight + list->horizontalScrollBar()->sizeHint().height() + 4 * list->frameWidth() + 16;
+    const int room = std::max(120, (host->height() - below.y()) * 2 / 3);
+    const int height = std::min(wanted, room);
     popup_->setGeometry(left, below.y(), width, height);
 }
 
