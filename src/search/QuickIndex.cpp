@@ -249,7 +249,7 @@ bool QuickIndex::Build(const std::string& path, std::string* error) {
         if (!file.Read(cdId, cd) || cd.CdId != cdId || (from != 0 && cd.PrevRecord != from)) break;
         const int32_t cdEntry = Add(QuickKind::Cd, cdId, -1, file.Text(cd.CdName), file.Text(cd.CdNotes),
                                     cd.CdTotalSize, cd.CdLastScanned);
-        cds_.push_back({cdEntry, std::string(file.Text(cd.CdBasepath)), std::string(file.Text(cd.CdLabel))});
+        cds_.push_back({cdEntry, std::string(file.Text(cd.CdBasepath)), std::string(file.Text(cd.CdLabel)), {}});
         dirByFullName.clear();
 
         ListGuard dirGuard;
@@ -261,6 +261,7 @@ bool QuickIndex::Build(const std::string& path, std::string* error) {
             const std::string_view dirName = file.Text(dir.DirName);
             const auto parentIt = dirByFullName.find(dirPath == "\\" ? std::string() : dirPath);
             const int32_t parent = parentIt == dirByFullName.end() ? cdEntry : parentIt->second;
+            if (dirByFullName.empty() && dirPath != "\\") cds_.back().topPath = dirPath;
             const int32_t dirEntry =
                 Add(QuickKind::Directory, dirId, parent, dirName, file.Text(dir.DirNotes), dir.DirSize, dir.DirDate);
             dirByFullName.emplace(JoinCataloguePath(dirPath, std::string(dirName)), dirEntry);
@@ -293,6 +294,12 @@ int32_t QuickIndex::CdOf(int32_t i) const {
     const auto it = std::upper_bound(cds_.begin(), cds_.end(), i,
                                      [](int32_t v, const CdPart& part) { return v < part.entry; });
     return it == cds_.begin() ? -1 : std::prev(it)->entry;
+}
+
+const QuickIndex::CdPart* QuickIndex::PartOf(int32_t cdEntry) const {
+    const auto it = std::lower_bound(cds_.begin(), cds_.end(), cdEntry,
+                                     [](const CdPart& part, int32_t v) { return part.entry < v; });
+    return it != cds_.end() && it->entry == cdEntry ? &*it : nullptr;
 }
 
 std::string_view QuickIndex::FoldedName(int32_t i) const {
@@ -364,6 +371,13 @@ SearchHit QuickIndex::Hit(int32_t i) const {
         if (!path.empty() && path.back() != '\\') path += '\\';
         path += name;
     }
+    // The first directory of a scanned folder carries the folder's place on its volume.
+    const int32_t top = chain.empty() ? i : chain.back();
+    const CdPart* part = PartOf(cdEntry);
+    if (part && !part->topPath.empty() && entries_[size_t(top)].parent == cdEntry && top != i)
+        path = path.empty() ? part->topPath : part->topPath + "\\" + path;
+    else if (part && !part->topPath.empty() && top == i && Kind(i) == QuickKind::Directory && e.parent == cdEntry)
+        path = part->topPath;
     if (hit.kind == SearchHitKind::Directory && path.empty()) path = "\\";
     hit.path = std::move(path);
     return hit;

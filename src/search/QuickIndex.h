@@ -93,7 +93,9 @@ private:
     struct CdPart {
         int32_t entry = 0;
         std::string basePath, label;
+        std::string topPath;  // the path of its first directory (a scanned folder's place on its volume)
     };
+    const CdPart* PartOf(int32_t cdEntry) const;
     struct NoteRef {
         int32_t entry;
         uint32_t fold;  // start of the folded notes in notesArena_

@@ -107,7 +107,14 @@ TEST_F(QuickIndexTest, LetterCaseAndCompositionAreIgnoredAndTheOriginalBytesKept
 }
 
 TEST_F(QuickIndexTest, HitsAreTheRowsTheCatalogueSearchGives) {
-    // Every record the search walk finds, the index gives with the same texts and ids.
+    // Every record the search walk finds, the index gives with the same texts and ids; a scanned
+    // folder's first directory stands at its place on the volume.
+    {
+        classData writer(path_);
+        AddSampleCd(writer, "Gamma",
+                    {SampleDir{"doc", "usr\\share", {{"x.txt", 1}}}, SampleDir{"bash", "usr\\share\\doc", {{"README", 2}}}});
+    }
+    ASSERT_TRUE(index_.Build(path_));
     classData data(path_, classData::ForReading{});
     SearchCriteria all;
     all.text = "";
