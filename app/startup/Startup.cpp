@@ -19,6 +19,7 @@
 #include "explorer/frmBrowse2.h"
 #include "mainwindow/CatalogueWatch.h"
 #include "report/PreviewCommand.h"
+#include "quickfind/QuickFindBox.h"
 #include "search/frmSearch.h"
 #include "splash/frmSplash.h"
 #include "startup/ProgramValues.h"
@@ -114,7 +115,7 @@ int RunKarvio(int argc, char** argv) {
             frmCategorySelect::SelectCategory(categoryId, chosen, &menu);
         };
         menu.SetCommandTargets(std::move(targets));
-        frmSearch::Install(menu);
+        QuickFindBox::Install(menu, frmSearch::Install(menu));
         // Another program's compaction or removals void the ids the windows hold.
         CatalogueWatch watch;
 

@@ -1,0 +1,376 @@
+#include "quickfind/QuickFindBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QToolBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "TransferRecords.h"
+#include "VolumeServices.h"
+#include "classData.h"
+#include "controls/ItemIcons.h"
+#include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/frmMenu.h"
+#include "search/SearchResultsModel.h"
+#include "startup/LaunchFile.h"
+#include "views/frmProperties.h"
+
+namespace karvio {
+
+namespace {
+
+constexpr const char* kStaleHit =
+    "This result no longer matches the catalogue: the entry was changed or removed since it was "
+    "found. Please type the search again.";
+constexpr const char* kPlaceholder = "Find (Ctrl+K)";
+constexpr int kPopupMinWidth = 560;
+constexpr int kPageRows = 10;
+
+// Whether the search window is up: shown in the work area and not minimised.
+bool IsUp(QWidget* window) {
+    if (!window || !window->isVisible()) return false;
+    const QWidget* frame = window->parentWidget();
+    return !(frame && frame->isMinimized());
+}
+
+}  // namespace
+
+QuickFindPopup::QuickFindPopup(QWidget* parent) : QFrame(parent) {
+    setObjectName(QStringLiteral("QuickFindPopup"));
+    setFrameShape(QFrame::StyledPanel);
+    setAutoFillBackground(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("lblQuickFindStatus"));
+    status_->setAccessibleName(QStringLiteral("Quick find count"));
+    list_ = new QTreeView(this);
+    list_->setObjectName(QStringLiteral("lstQuickFind"));
+    list_->setAccessibleName(QStringLiteral("Quick find results"));
+    list_->setRootIsDecorated(false);
+    list_->setUniformRowHeights(true);
+    list_->setAllColumnsShowFocus(true);
+    // The answer comes best first; a column sort would undo that.
+    list_->setSortingEnabled(false);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->setFocusPolicy(Qt::ClickFocus);
+    results_ = new SearchResultsModel(this);
+    list_->setModel(results_);
+    list_->header()->setSectionResizeMode(QHeaderView::Interactive);
+    list_->setColumnWidth(kColFileName, 220);
+    list_->setColumnWidth(kColCdName, 110);
+    list_->setColumnWidth(kColPath, 200);
+    layout->addWidget(status_);
+    layout->addWidget(list_);
+    hide();
+}
+
+QuickFindBox* QuickFindBox::Install(frmMenu& menu, QWidget* searchWindow) {
+    auto* box = new QuickFindBox(&menu, menu.Toolbar());
+    menu.Toolbar()->addSeparator();
+    menu.Toolbar()->addWidget(box);
+    auto* ctrlK = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), &menu);
+    connect(ctrlK, &QShortcut::activated, box, &QuickFindBox::Activate);
+    // Ctrl+F belongs to the search command; while the search window is not up it finds here.
+    if (QAction* search = menu.Item(QStringLiteral("mnuCdSearch"))) {
+        box->searchWindow_ = searchWindow;
+        search->installEventFilter(box);
+    }
+    return box;
+}
+
+QuickFindBox::QuickFindBox(QWidget* popupParent, QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("QuickFindBox"));
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 0, 2, 0);
+    auto* label = new QLabel(QStringLiteral("Fi&nd:"), this);
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName(QStringLiteral("txtQuickFind"));
+    edit_->setAccessibleName(QStringLiteral("Quick find"));
+    edit_->setPlaceholderText(QString::fromLatin1(kPlaceholder));
+    edit_->setToolTip(QStringLiteral(
+        "Words match in any order; \"an exact phrase\"; filters kind:file,dir,cd ext:jpg "
+        "size:>10M date:2019 or date:2015..2019"));
+    edit_->setClearButtonEnabled(true);
+    edit_->setMinimumWidth(fontMetrics().horizontalAdvance(QString::fromLatin1(kPlaceholder)) * 2);
+    label->setBuddy(edit_);
+    mode_ = new QComboBox(this);
+    mode_->setObjectName(QStringLiteral("cboQuickFindMode"));
+    mode_->setAccessibleName(QStringLiteral("Quick find match"));
+    mode_->addItem(QStringLiteral("Anywhere"), int(QuickMatchMode::Anywhere));
+    mode_->addItem(QStringLiteral("Beginning"), int(QuickMatchMode::Beginning));
+    mode_->addItem(QStringLiteral("Whole name"), int(QuickMatchMode::WholeField));
+    mode_->setToolTip(QStringLiteral("Where a word must match the name"));
+    layout->addWidget(label);
+    layout->addWidget(edit_, 1);
+    layout->addWidget(mode_);
+
+    popup_ = new QuickFindPopup(popupParent ? popupParent : this);
+    listMenu_ = new QMenu(this);
+    edit_->installEventFilter(this);
+    popup_->List()->installEventFilter(this);
+    if (popupParent) popupParent->installEventFilter(this);
+
+    finder_ = std::make_unique<QuickFinder>(GetDataFileName(), [this](QuickAnswer answer) {
+        // From the worker: the box handles it on its own thread, and drops it when it is gone.
+        QMetaObject::invokeMethod(this, [this, answer = std::move(answer)] { OnAnswer(answer); },
+                                  Qt::QueuedConnection);
+    });
+
+    connect(edit_, &QLineEdit::textChanged, this, &QuickFindBox::OnEdited);
+    connect(mode_, &QComboBox::currentIndexChanged, this, &QuickFindBox::OnEdited);
+    connect(popup_->List(), &QTreeView::activated, this, [this](const QModelIndex& i) { RevealRow(i.row()); });
+    connect(popup_->List(), &QTreeView::customContextMenuRequested, this, &QuickFindBox::OnListMenu);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now != edit_ && !popup_->isAncestorOf(now) && !qobject_cast<QMenu*>(now)) popup_->hide();
+    });
+    CatalogueEvents& events = CatalogueEvents::Instance();
+    auto invalidate = [this] { finder_->Invalidate(); };
+    connect(&events, &CatalogueEvents::catalogueChanged, this, invalidate);
+    connect(&events, &CatalogueEvents::cdRemoved, this, invalidate);
+    connect(&events, &CatalogueEvents::catalogueReplaced, this, [this] {
+        // Every id the rows hold is void now.
+        popup_->Results()->Clear();
+        shownIndex_.reset();
+        finder_->Invalidate();
+    });
+}
+
+QuickFindBox::~QuickFindBox() {
+    // The worker ends before the box's members go: no answer arrives for a half-gone box.
+    finder_.reset();
+}
+
+void QuickFindBox::Activate() {
+    edit_->setFocus(Qt::ShortcutFocusReason);
+    edit_->selectAll();
+    if (!edit_->text().trimmed().isEmpty()) ShowPopup();
+}
+
+void QuickFindBox::OnEdited() {
+    const QString text = edit_->text();
+    if (finder_->Index() && finder_->Index()->BuiltFrom() != GetDataFileName()) finder_->SetPath(GetDataFileName());
+    finder_->Query(text, QuickMatchMode(mode_->currentData().toInt()));
+    if (text.trimmed().isEmpty()) {
+        popup_->hide();
+        popup_->Results()->Clear();
+        shownIndex_.reset();
+    }
+}
+
+void QuickFindBox::OnAnswer(const QuickAnswer& answer) {
+    // A later keystroke has superseded it.
+    if (answer.generation != finder_->Generation() || edit_->text().trimmed().isEmpty()) return;
+    SearchResultsModel* results = popup_->Results();
+    results->Clear();
+    shownIndex_ = answer.index;
+    shownGeneration_ = answer.generation;
+    shownComplete_ = answer.complete;
+    if (!answer.error.isEmpty()) {
+        popup_->Status()->setText(answer.error);
+        ShowPopup();
+        return;
+    }
+    const QuickIndex& index = *answer.index;
+    const size_t shown = std::min(answer.rows.size(), static_cast<size_t>(kShownRows));
+    // The index keeps the day of a date; the shown rows take the time and attributes from their
+    // records, while the file is the one indexed.
+    std::unique_ptr<classData> data;
+    if (shown > 0 && !index.IsStale()) {
+        data = std::make_unique<classData>(index.BuiltFrom(), classData::ForReading{});
+        if (!data->IsOpen()) data.reset();
+    }
+    const int64_t length = data ? data->File()->Length() : 0;
+    for (size_t r = 0; r < shown; ++r) {
+        SearchHit hit = index.Hit(answer.rows[r]);
+        if (data && hit.id > 0 && hit.id < length) {
+            switch (hit.kind) {
+                case SearchHitKind::Cd: hit.date = ReadCdInfo(*data, hit.id).CdLastScanned; break;
+                case SearchHitKind::Directory: {
+                    const DirInfo d = ReadDirInfo(*data, hit.id);
+                    hit.date = d.DirDate, hit.attributes = d.DirAttr;
+                    break;
+                }
+                case SearchHitKind::File: {
+                    const FileInfo f = ReadFileInfo(*data, hit.id);
+                    hit.date = f.FileDate, hit.attributes = f.FileAttr;
+                    break;
+                }
+            }
+        }
+        results->AddPending(hit);
+    }
+    results->Flush();
+    QLocale locale;
+    QString status;
+    if (answer.count == 0)
+        status = answer.complete ? QStringLiteral("Nothing found") : QStringLiteral("Searching...");
+    else if (!answer.complete)
+        status = QStringLiteral("%1 found so far...").arg(locale.toString(qlonglong(answer.count)));
+    else if (answer.count > static_cast<int64_t>(shown))
+        status = QStringLiteral("%1 found, the first %2 shown: type more to narrow")
+                     .arg(locale.toString(qlonglong(answer.count)), locale.toString(qlonglong(shown)));
+    else
+        status = answer.count == 1 ? QStringLiteral("1 found")
+                                   : QStringLiteral("%1 found").arg(locale.toString(qlonglong(answer.count)));
+    popup_->Status()->setText(status);
+    if (results->rowCount() > 0) popup_->List()->setCurrentIndex(results->index(0, 0));
+    ShowPopup();
+}
+
+void QuickFindBox::ShowPopup() {
+    PlacePopup();
+    popup_->show();
+    popup_->raise();
+}
+
+void QuickFindBox::PlacePopup() {
+    QWidget* host = popup_->parentWidget();
+    if (!host) return;
+    const QPoint below = host->isAncestorOf(this) ? mapTo(host, QPoint(0, height())) : QPoint(0, 0);
+    const int width = std::min(std::max(kPopupMinWidth, host->width() * 3 / 4), host->width());
+    const int left = std::clamp(below.x() + this->width() - width, 0, std::max(0, host->width() - width));
+    // As tall as its rows need, up to two thirds of the room below the box.
+    QTreeView* list = popup_->List();
+    const int rows = std::max(1, popup_->Results()->rowCount());
+    const int rowHeight = std::max(list->sizeHintForRow(0), list->fontMetrics().height() + 2);
+    const int wanted = popup_->Status()->sizeHint().height() + list->header()->sizeHint().height() +
+                       rows * rowHeight + list->horizontalScrollBar()->sizeHint().height() + 4 * list->frameWidth() + 16;
+    const int room = std::max(120, (host->height() - below.y()) * 2 / 3);
+    const int height = std::min(wanted, room);
+    popup_->setGeometry(left, below.y(), width, height);
+}
+
+void QuickFindBox::MoveCurrent(int delta) {
+    QTreeView* list = popup_->List();
+    const int rows = popup_->Results()->rowCount();
+    if (rows == 0) return;
+    const int current = list->currentIndex().isValid() ? list->currentIndex().row() : -1;
+    const int next = std::clamp(current + delta, 0, rows - 1);
+    list->setCurrentIndex(popup_->Results()->index(next, 0));
+    list->scrollTo(list->currentIndex());
+}
+
+bool QuickFindBox::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Shortcut && qobject_cast<QAction*>(watched) && !IsUp(searchWindow_)) {
+        Activate();
+        return true;
+    }
+    if (watched == popup_->parentWidget() && event->type() == QEvent::Resize && popup_->isVisible()) PlacePopup();
+    if (event->type() != QEvent::KeyPress || (watched != edit_ && watched != popup_->List()))
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+        case Qt::Key_Down: MoveCurrent(1); return true;
+        case Qt::Key_Up: MoveCurrent(-1); return true;
+        case Qt::Key_PageDown: MoveCurrent(kPageRows); return true;
+        case Qt::Key_PageUp: MoveCurrent(-kPageRows); return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            if (watched != edit_) break;
+            const QModelIndex current = popup_->List()->currentIndex();
+            if (popup_->isVisible() && current.isValid()) RevealRow(current.row());
+            return true;
+        }
+        case Qt::Key_Escape:
+            if (popup_->isVisible()) popup_->hide();
+            else edit_->clear();
+            if (watched != edit_) edit_->setFocus();
+            return true;
+        default: break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool QuickFindBox::CheckRow(int row, RecordRef* record) const {
+    SearchResultsModel* results = popup_->Results();
+    if (row < 0 || row >= results->rowCount()) return false;
+    *record = results->Record(row);
+    const int32_t id = results->Id(row);
+    bool same = false;
+    classData data;
+    if (data.IsOpen() && id > 0 && id < data.File()->Length()) {
+        const std::vector<int32_t> cds = AllCdIds(data);
+        const bool listed = std::find(cds.begin(), cds.end(), record->cdId) != cds.end();
+        const std::string_view name = results->Name(row);
+        if (listed) {
+            switch (results->Kind(row)) {
+                case SearchHitKind::Cd: {
+                    const CdInfo cd = ReadCdInfo(data, id);
+                    same = cd.CdName == name;
+                    record->kind = cd.CdMediaType == kMediaCdRom ? kIconCd : kIconFolder;
+                    break;
+                }
+                case SearchHitKind::Directory: {
+                    const DirInfo dir = ReadDirInfo(data, id);
+                    same = dir.DirName == name && dir.DirCdId == record->cdId;
+                    break;
+                }
+                case SearchHitKind::File: {
+                    const FileInfo file = ReadFileInfo(data, id);
+                    same = file.FileName == name && file.FileCdId == record->cdId && file.FileDirId == record->dirId;
+                    break;
+                }
+            }
+        }
+    }
+    if (!same) ShowMessage(kStaleHit, vbOKOnly);
+    return same;
+}
+
+bool QuickFindBox::RevealRow(int row) {
+    RecordRef record;
+    if (!CheckRow(row, &record)) return false;
+    frmMenu* menu = frmMenu::Instance();
+    CatalogueView* view = menu ? menu->CurrentCatalogueView() : nullptr;
+    if (!view) return false;
+    popup_->hide();
+    menu->mnuCDShowList_Click();
+    view->RevealRecord(record);
+    return true;
+}
+
+void QuickFindBox::LaunchRow(int row) {
+    RecordRef record;
+    if (popup_->Results()->Kind(row) != SearchHitKind::File || !CheckRow(row, &record)) return;
+    LaunchFile(record.fileId);
+}
+
+void QuickFindBox::PropertiesRow(int row) {
+    RecordRef record;
+    if (!CheckRow(row, &record)) return;
+    const int32_t id = record.fileId ? record.fileId : record.dirId ? record.dirId : record.cdId;
+    frmProperties::ShowProperties(record.kind, id, this);
+}
+
+void QuickFindBox::OnListMenu(const QPoint& at) {
+    QTreeView* list = popup_->List();
+    const QModelIndex index = list->indexAt(at);
+    if (!index.isValid()) return;
+    list->setCurrentIndex(index);
+    const int row = index.row();
+    listMenu_->clear();
+    QAction* reveal = listMenu_->addAction(QStringLiteral("&Show in List"), this, [this, row] { RevealRow(row); });
+    listMenu_->setDefaultAction(reveal);
+    QAction* launch = listMenu_->addAction(QStringLiteral("&Launch"), this, [this, row] { LaunchRow(row); });
+    launch->setEnabled(popup_->Results()->Kind(row) == SearchHitKind::File);
+    listMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesRow(row); });
+    listMenu_->popup(list->viewport()->mapToGlobal(at));
+}
+
+}  // namespace karvio

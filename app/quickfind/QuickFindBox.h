@@ -1,0 +1,95 @@
+// The find box in the main window's toolbar: results appear in a list under it while the user
+// types, in the search window's columns, from the in-memory index that a QuickFinder queries on
+// its worker thread (each keystroke supersedes the query before, so typing never waits). Enter or
+// a double-click shows the hit in the current catalogue view; the list's menu launches a file or
+// shows the properties of a hit. The index follows the program's own changes (CatalogueEvents)
+// and other programs' writes to the data file. User-interface thread.
+#pragma once
+
+#include <QFrame>
+#include <QPointer>
+#include <memory>
+
+#include "QuickFinder.h"
+#include "mainwindow/MainWindowTargets.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QTreeView;
+
+namespace karvio {
+
+class frmMenu;
+class SearchResultsModel;
+
+// The list under the box: a count line and the results. A child of the main window laid over
+// its work area, so the box keeps the keyboard while it shows.
+class QuickFindPopup : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit QuickFindPopup(QWidget* parent);
+    QTreeView* List() const { return list_; }
+    QLabel* Status() const { return status_; }
+    SearchResultsModel* Results() const { return results_; }
+
+private:
+    QLabel* status_;
+    QTreeView* list_;
+    SearchResultsModel* results_;
+};
+
+class QuickFindBox : public QWidget {
+    Q_OBJECT
+
+public:
+    // Rows the list shows at most; the count line tells how many more there are.
+    static constexpr int kShownRows = 1000;
+
+    // Adds the box to the main window's toolbar with its keys: Ctrl+K, and Ctrl+F while the
+    // search window `searchWindow` (may be null) is not up.
+    static QuickFindBox* Install(frmMenu& menu, QWidget* searchWindow);
+
+    QuickFindBox(QWidget* popupParent, QWidget* parent = nullptr);
+    ~QuickFindBox() override;
+
+    QLineEdit* Edit() const { return edit_; }
+    QComboBox* Mode() const { return mode_; }
+    QuickFindPopup* Popup() const { return popup_; }
+    // Gives the box the keyboard with its text selected.
+    void Activate();
+    // Shows the list's row in the current catalogue view; false when it is gone or stale.
+    bool RevealRow(int row);
+    void LaunchRow(int row);
+    void PropertiesRow(int row);
+    // The generation of the answer shown last, and whether it is complete (for tests).
+    uint64_t ShownGeneration() const { return shownGeneration_; }
+    bool ShownComplete() const { return shownComplete_; }
+    QuickFinder& Finder() { return *finder_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void OnEdited();
+    void OnAnswer(const QuickAnswer& answer);
+    void ShowPopup();
+    void PlacePopup();
+    void MoveCurrent(int delta);
+    void OnListMenu(const QPoint& at);
+    bool CheckRow(int row, RecordRef* record) const;
+
+    QLineEdit* edit_;
+    QComboBox* mode_;
+    QuickFindPopup* popup_;
+    QMenu* listMenu_;
+    QPointer<QWidget> searchWindow_;  // whose shortcut Ctrl+F is while it is up
+    std::unique_ptr<QuickFinder> finder_;
+    std::shared_ptr<const QuickIndex> shownIndex_;
+    uint64_t shownGeneration_ = 0;
+    bool shownComplete_ = false;
+};
+
+}  // namespace karvio

@@ -1,0 +1,201 @@
+// The find box driven with keys on the main window: typing shows ranked hits in the search
+// window's columns, the arrows and Enter reveal one in the current view, Escape closes the list,
+// Ctrl+K and Ctrl+F reach the box, and the answers follow an edit made in the program and a CD
+// added by another program.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "classData.h"
+#include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/frmMenu.h"
+#include "quickfind/QuickFindBox.h"
+#include "search/SearchResultsModel.h"
+#include "support/SampleCatalogue.h"
+
+namespace karvio {
+namespace {
+
+struct RevealingExplorer : ExplorerView {
+    QWidget* window = new QWidget;  // the main window's work area takes it over when shown
+    std::vector<RecordRef> revealed;
+    QWidget* ViewWindow() override { return window; }
+    void MainMenu_CdAdd() override {}
+    void MainMenu_CdEdit() override {}
+    void MainMenu_CdDelete() override {}
+    void MainMenu_CdRescan() override {}
+    void PropertiesMainMenu() override {}
+    void StartFocus() override {}
+    std::optional<PreviewSource> PreviewStart() override { return std::nullopt; }
+    void RevealRecord(const RecordRef& r) override { revealed.push_back(r); }
+    void ReloadCatalogue() override {}
+    void SwitchListViewModes(ListViewMode) override {}
+    void RefillListCds() override {}
+    void popMenuTreeLaunch() override {}
+    void popMenuTreeAdd() override {}
+    void popMenuTreeDelete() override {}
+    void popMenuTreeRename() override {}
+    void popMenuTreeProperties() override {}
+    void popMenuListLaunch() override {}
+    void popMenuListDelete() override {}
+    void popMenuListRename() override {}
+    void popMenuListProperties() override {}
+};
+
+struct Window {
+    QTemporaryDir dir;
+    std::vector<std::string> messages;
+    MessageSink previous;
+    int32_t alpha = 0;
+    std::unique_ptr<RevealingExplorer> explorerOwner = std::make_unique<RevealingExplorer>();
+    RevealingExplorer* explorer = explorerOwner.get();
+    frmMenu menu;
+    QWidget* search = new QWidget;
+    QuickFindBox* box = nullptr;
+
+    Window() {
+        DataFilePath = (dir.path() + "/q.cd").toStdString();
+        {
+            classData data(DataFilePath);
+            alpha = testing::AddSampleCd(data, "Alpha",
+                                         {{"", "\\", {{"abc.txt", 2}, {"xabc", 3}, {"ABC", 1}}},
+                                          {"Docs", "\\", {{"Report.doc", 30}, {"cafe\xCC\x81.txt", 4}}}});
+        }
+        previous = SetMessageSink([this](const std::string& text, const MsgButtonSet&) {
+            messages.push_back(text);
+            return 1;
+        });
+        menu.SetViewStyleChecks(true);
+        menu.SetExplorerView(explorer);
+        menu.SetSearchWindow(search);
+        // As the search window's installation gives its command the key.
+        menu.Item(QStringLiteral("mnuCdSearch"))->setShortcut(QKeySequence::Find);
+        box = QuickFindBox::Install(menu, search);
+        menu.resize(900, 600);
+        menu.show();
+        search->hide();
+        QApplication::setActiveWindow(&menu);
+        menu.SetMenuState(2);
+    }
+    ~Window() { SetMessageSink(previous); }
+
+    QLineEdit* edit() const { return box->Edit(); }
+    SearchResultsModel* results() const { return box->Popup()->Results(); }
+
+    // Waits for the whole answer to the latest query.
+    bool Settle() {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (box->ShownComplete() && box->ShownGeneration() == box->Finder().Generation()) return true;
+        }
+        return false;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (int r = 0; r < results()->rowCount(); ++r) names.emplace_back(results()->Name(r));
+        return names;
+    }
+    void Type(const char* text) {
+        edit()->clear();
+        QTest::keyClicks(edit(), QString::fromUtf8(text));
+    }
+};
+
+TEST(QuickFindBox, TypingListsRankedHitsAndEnterRevealsTheChosenOne) {
+    Window w;
+    QAbstractItemModelTester tester(w.results());
+    QTest::keyClick(&w.menu, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_TRUE(w.edit()->hasFocus());
+    // Typed one key at a time, each superseding the query before.
+    QTest::keyClicks(w.edit(), QStringLiteral("abc"));
+    ASSERT_TRUE(w.Settle());
+    EXPECT_TRUE(w.box->Popup()->isVisible());
+    EXPECT_EQ(w.Names(), (std::vector<std::string>{"ABC", "abc.txt", "xabc"}));
+    EXPECT_EQ(w.box->Popup()->Status()->text(), QStringLiteral("3 found"));
+    EXPECT_EQ(w.results()->Text(0, kColCdName), QStringLiteral("Alpha"));
+
+    QTest::keyClick(w.edit(), Qt::Key_Down);
+    QTest::keyClick(w.edit(), Qt::Key_Return);
+    ASSERT_EQ(w.explorer->revealed.size(), 1u);
+    EXPECT_EQ(w.explorer->revealed[0].kind, 5);
+    EXPECT_EQ(w.explorer->revealed[0].cdId, w.alpha);
+    classData data;
+    EXPECT_EQ(ReadFileInfo(data, w.explorer->revealed[0].fileId).FileName, "abc.txt");
+    EXPECT_FALSE(w.box->Popup()->isVisible());
+
+    // Composed typing finds the decomposed name, shown as stored; Escape closes, then clears.
+    w.edit()->setFocus();
+    w.Type("CAF\xC3\x89");
+    ASSERT_TRUE(w.Settle());
+    EXPECT_EQ(w.Names(), std::vector<std::string>{"cafe\xCC\x81.txt"});
+    EXPECT_EQ(w.results()->Text(0, kColPath), QStringLiteral("Docs"));
+    QTest::keyClick(w.edit(), Qt::Key_Escape);
+    EXPECT_FALSE(w.box->Popup()->isVisible());
+    QTest::keyClick(w.edit(), Qt::Key_Escape);
+    EXPECT_TRUE(w.edit()->text().isEmpty());
+
+    w.Type("size:>lots");
+    ASSERT_TRUE(w.Settle());
+    EXPECT_EQ(w.results()->rowCount(), 0);
+    EXPECT_TRUE(w.box->Popup()->Status()->text().contains(QStringLiteral("size")));
+    EXPECT_TRUE(w.messages.empty());
+}
+
+TEST(QuickFindBox, CtrlFFindsHereOnlyWhileTheSearchWindowIsDown) {
+    Window w;
+    w.menu.setFocus();
+    QTest::keyClick(&w.menu, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_TRUE(w.edit()->hasFocus());
+    w.explorer->window->setFocus();
+    w.search->show();
+    QTest::keyClick(&w.menu, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_FALSE(w.edit()->hasFocus());
+}
+
+TEST(QuickFindBox, AnswersFollowTheProgramsEditsAndOtherProgramsScans) {
+    Window w;
+    w.Type("shelf");
+    ASSERT_TRUE(w.Settle());
+    EXPECT_EQ(w.results()->rowCount(), 0);
+    {
+        classData data;
+        data.GetCdGoto(w.alpha).GetDirFirst().GetFileFirst().SetFileNotes("copy on shelf 2", true);
+    }
+    emit CatalogueEvents::Instance().catalogueChanged();
+    ASSERT_TRUE(w.Settle());
+    EXPECT_EQ(w.Names(), std::vector<std::string>{"abc.txt"});
+    EXPECT_EQ(w.results()->Text(0, kColNotes), QStringLiteral("copy on shelf 2"));
+
+    // Another program appends a CD without telling: the file's stamp shows it at the next query.
+    {
+        classData data(DataFilePath);
+        testing::AddSampleCd(data, "Beta", {{"Tapes", "\\", {{"mixtape.ogg", 5}}}});
+    }
+    w.Type("mixtape");
+    ASSERT_TRUE(w.Settle());
+    EXPECT_EQ(w.Names(), std::vector<std::string>{"mixtape.ogg"});
+    EXPECT_EQ(w.results()->Text(0, kColCdName), QStringLiteral("Beta"));
+    // A removed CD's hit is refused with a notice instead of being revealed.
+    {
+        classData data(DataFilePath);
+        data.GetCdDelete(w.results()->Record(0).cdId);
+    }
+    EXPECT_FALSE(w.box->RevealRow(0));
+    EXPECT_EQ(w.messages.size(), 1u);
+    EXPECT_TRUE(w.explorer->revealed.empty());
+}
+
+}  // namespace
+}  // namespace karvio
