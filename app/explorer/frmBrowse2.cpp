@@ -390,6 +390,9 @@ bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
         if (watched == treeView_) listHasFocus_ = false;
         if (isList) listHasFocus_ = true;
     }
+    // Keys the caption editor leaves (Enter ends the edit) reach its view too: they must not
+    // also open, rename or remove the item.
+    if (event->type() == QEvent::KeyPress && editing_) return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress &&
         EditingKey(watched, static_cast<QKeyEvent*>(event)->key())) {
         return true;
@@ -692,6 +695,12 @@ void frmBrowse2::SetUpEditing() {
     }
     // The icon modes would otherwise move the icons about instead of dropping on them.
     iconView_->setMovement(QListView::Static);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(treeView_),
+                                    static_cast<QAbstractItemView*>(detailsView_),
+                                    static_cast<QAbstractItemView*>(iconView_)}) {
+        connect(view->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+                [this] { editing_ = false; });
+    }
 
     // Refusals and drops are handled once the view's own mouse or drop event is over, so a
     // message never opens in the middle of a drag.
@@ -824,7 +833,7 @@ void frmBrowse2::CategoryAdd() {
     SelectNode(node);
     FillList(node);
     treeView_->setFocus();
-    treeView_->edit(tree_->IndexOf(node));
+    StartEdit(treeView_, tree_->IndexOf(node));
 }
 
 void frmBrowse2::popMenuTreeRename() {
@@ -836,7 +845,7 @@ void frmBrowse2::popMenuTreeRename() {
         return;
     }
     treeView_->setFocus();
-    treeView_->edit(tree_->IndexOf(node));
+    StartEdit(treeView_, tree_->IndexOf(node));
 }
 
 void frmBrowse2::popMenuListRename() {
@@ -850,7 +859,12 @@ void frmBrowse2::popMenuListRename() {
     }
     QAbstractItemView* view = ListView1();
     view->setFocus();
-    view->edit(list_->index(row, kListColName));
+    StartEdit(view, list_->index(row, kListColName));
+}
+
+void frmBrowse2::StartEdit(QAbstractItemView* view, const QModelIndex& index) {
+    view->edit(index);
+    editing_ = view->indexWidget(index) != nullptr;
 }
 
 bool frmBrowse2::StoreName(int kind, int32_t id, const std::string& name) {

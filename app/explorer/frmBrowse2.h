@@ -94,6 +94,7 @@ private:
 
     // Editing and drag and drop.
     void SetUpEditing();
+    void StartEdit(QAbstractItemView* view, const QModelIndex& index);
     bool EditingKey(QObject* watched, int key);
     void ShowTreeMenu(const QPoint& at);
     void ShowListMenu(QAbstractItemView* view, const QPoint& at);
@@ -120,6 +121,7 @@ private:
     ListViewMode mode_ = ListViewMode::kDetails;
     NodeHandle listed_ = kNoNode;
     bool listHasFocus_ = false;
+    bool editing_ = false;  // a caption editor is open
 };
 
 }  // namespace karvio
