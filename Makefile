@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 30
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run cli test test-main test-sanitize fuzz-smoke fuzz bench install clean
+.PHONY: all deps configure build run cli test check test-main test-sanitize fuzz-smoke fuzz bench install clean
 
 all: build
 
@@ -31,11 +31,16 @@ run: build
 # UndefinedBehaviorSanitizer, and a short run of the catalogue fuzzer.
 test: test-main test-sanitize fuzz-smoke
 
+# The quick check for day-to-day work: the full build's tests only (TESTS=regex picks some).
+check: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) $(if $(TESTS),-R '$(TESTS)')
+
 test-main: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
 	cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKARVIO_SANITIZE=ON \
+	    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1 -fno-omit-frame-pointer" \
 	    -DKARVIO_BUILD_APP=OFF -DKARVIO_BUILD_BENCH=OFF
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -1,6 +1,7 @@
 // Commands over the store itself: info, check, list, categories, show, and the editing commands
 // for categories, CDs, directories and files.
 #include <cstdio>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "CatalogueCheck.h"
@@ -12,6 +13,7 @@
 #include "RecordOutput.h"
 #include "TextOutput.h"
 #include "TransferRecords.h"
+#include "VolumeOutput.h"
 
 namespace karvio::cli {
 
@@ -106,6 +108,8 @@ void RunList(bool json) {
     for (classCd* cd = &data->GetCdFirst(); !data->GetCdEof(); cd = &data->GetCdNext()) {
         ids.push_back(cd->GetCdId());
     }
+    std::optional<CdVolumes> volumes;
+    if (json) volumes.emplace(*data);
     JsonWriter out;
     if (json) out.BeginArray(JsonWriter::Lines);
     for (int32_t id : ids) {
@@ -113,6 +117,7 @@ void RunList(bool json) {
         if (json) {
             out.BeginObject();
             CdMembers(out, cd);
+            volumes->Member(out, cd.CdId);
             out.EndObject();
             WriteJson(out);
         } else {
@@ -195,6 +200,7 @@ void RunShow(const std::string& kind, int32_t id, bool json) {
         CdMembers(record, cd);
         record.Member("category_key", cd.CdCategoryKey);
         record.Member("space_used", data->GetCdGoto(id).GetSpaceUsed());
+        CdVolumes(*data).Member(record, id);
     } else if (kind == "dir") {
         if (!IsDirId(*data, id)) Fail("no directory with id " + std::to_string(id));
         DirMembers(record, ReadDirInfo(*data, id));

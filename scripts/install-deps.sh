@@ -8,10 +8,10 @@ packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev ccache
     # libraries
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
-    nlohmann-json3-dev libcli11-dev libblkid-dev
+    nlohmann-json3-dev libcli11-dev libblkid-dev libmount-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth openbox imagemagick genisoimage fuseiso
+    xvfb xauth openbox imagemagick xdotool genisoimage fuseiso dosfstools
     # desktop integration: its tools and the checks of the registration, the metainfo, the
     # manual pages and the bash completion (mimetype and gio are what xdg-mime asks)
     appstream libfile-mimeinfo-perl libglib2.0-bin bash-completion groff-base

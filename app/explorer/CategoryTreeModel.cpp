@@ -14,6 +14,7 @@
 #include "Progress.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
+#include "controls/MountedMarker.h"
 #include "explorer/CategoryLookups.h"
 #include "explorer/ExplorerDrag.h"
 #include "startup/ProgramValues.h"
@@ -448,7 +449,9 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return Caption(node);
         case Qt::DecorationRole:
-            return ItemIcon(item.kind);
+            return item.kind == kIconCd || item.kind == kIconFolder ? CdItemIcon(item.kind, item.tag) : ItemIcon(item.kind);
+        case Qt::ToolTipRole:
+            return item.kind == kIconCd || item.kind == kIconFolder ? QVariant(MountedToolTip(item.tag)) : QVariant();
         case Qt::ForegroundRole:
             if (node == kRootNode || IsCategoryKind(item.kind)) return DisplayColorToQColor(DisplayColor1);
             if (item.kind == kIconDirectory) return DisplayColorToQColor(DisplayColor2);

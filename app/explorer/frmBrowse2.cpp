@@ -337,11 +337,11 @@ void frmBrowse2::FillList(NodeHandle node) {
         const int32_t cdId = CdIdFromKey(tree_->Key(node));
         if (cdId > 0) data.GetCdGoto(cdId);
         classDir& dir = data.GetCdGoto(0).GetDirGoto(dirId);
-        int batch = 0;
+        // One flush for all the files: the fill does not yield, so smaller batches would show
+        // nothing sooner, and a list kept sorted would be sorted again for every batch.
         for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
             list_->Stage(kIconFile, file->GetFileId(), -1, file->GetFileName(), file->GetFileSize(),
                          file->GetFileDate(), file->getFileAttr(), file->GetFileNotes());
-            if (++batch % 4096 == 0) list_->Flush();
         }
         list_->Flush();
     }

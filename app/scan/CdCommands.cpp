@@ -14,10 +14,13 @@ namespace {
 int32_t ScanThroughDialogs(int32_t cdId, int32_t categoryId, QWidget* parent) {
     frmAnimation animation;
     bool cancelled = true;
-    frmScan::ScanCd(cdId, categoryId, cancelled, animation, parent);
+    int32_t rescanned = 0;
+    frmScan::ScanCd(cdId, categoryId, cancelled, animation, parent, &rescanned);
     if (cancelled) return 0;
     int32_t newId = 0;
     animation.ScanCd(newId);
+    // A new scan the user turned into a rescan replaced that CD.
+    if (newId > 0 && rescanned > 0) emit CatalogueEvents::Instance().cdRemoved(rescanned);
     return newId;
 }
 

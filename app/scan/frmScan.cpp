@@ -3,6 +3,11 @@
 #include <unistd.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -14,7 +19,9 @@
 #include "MountTable.h"
 #include "PathServices.h"
 #include "TransferRecords.h"
+#include "VolumeLocator.h"
 #include "VolumeServices.h"
+#include "VolumeSidecar.h"
 #include "classData.h"
 #include "controls/ctlFolderBrowser.h"
 #include "controls/ctlIconLabel.h"
@@ -49,14 +56,16 @@ std::string ScanFolderProblem(const std::string& path) {
 }
 
 void frmScan::ScanCd(int32_t cdId, int32_t categoryId, bool& cancelled, frmAnimation& animation,
-                     QWidget* parent) {
+                     QWidget* parent, int32_t* rescannedCdId) {
     frmScan dialog(cdId, categoryId, animation, parent);
     dialog.exec();
     cancelled = dialog.Cancelled();
+    if (rescannedCdId) *rescannedCdId = cancelled ? 0 : dialog.RescannedCdId();
 }
 
 frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWidget* parent)
-    : QDialog(parent), cdId_(cdId), animation_(animation), folder_(new ctlFolderBrowser(this)),
+    : QDialog(parent), cdId_(cdId), originalCdId_(cdId), cboVolumes_(new QComboBox(this)), animation_(animation),
+      folder_(new ctlFolderBrowser(this)),
       txtLabel_(new QLineEdit(this)), txtLabelInternal_(new QLineEdit(this)),
       txtNotes_(new QPlainTextEdit(this)), txtCategory_(new ctlIconLabel(this)),
       btnOK_(new QPushButton(tr("&Start"), this)), btnCancel_(new QPushButton(tr("&Cancel"), this)) {
@@ -72,7 +81,12 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));
     btnOK_->setDefault(true);
 
+    cboVolumes_->setObjectName(QStringLiteral("cboVolumes"));
+    cboVolumes_->setAccessibleName(tr("Mounted volumes"));
+    cboVolumes_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboVolumes_->setMinimumContentsLength(24);
     auto* form = new QFormLayout(this);
+    form->addRow(tr("Mounted &volumes"), cboVolumes_);
     form->addRow(tr("&Drive"), folder_);
     form->addRow(tr("&My Label"), txtLabel_);
     form->addRow(tr("CD &Label"), txtLabelInternal_);
@@ -107,6 +121,11 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
         txtLabelInternal_->setText(Q(GetVolumeLabel(folder_->Text().toStdString())));
     }
     if (categoryId > 0) category = categoryId;
+    FillVolumes();
+    connect(cboVolumes_, &QComboBox::activated, this, [this](int index) {
+        const QString point = cboVolumes_->itemData(index).toString();
+        if (!point.isEmpty()) folder_->SetText(point);
+    });
     // Connected after the proposal, so the stored name of a rescan is what the dialog shows.
     connect(folder_, &ctlFolderBrowser::Change, this, &frmScan::FolderChanged);
     txtLabel_->setText(Q(name));
@@ -138,12 +157,65 @@ void frmScan::btnOK_Click() {
         ShowMessage(problem, vbOKOnly);
         return;
     }
+    if (cdId_ < 1 && !OfferRescan(path)) return;
     hide();
     animation_.SetVars(cdId_ < 1 ? 0 : cdId_, AddBackslash(path), txtLabel_->text().toStdString(),
                        txtNotes_->toPlainText().toStdString(), txtLabelInternal_->text().toStdString(),
                        txtCategory_->CategoryId());
     cancelled_ = false;
     accept();
+}
+
+void frmScan::FillVolumes() {
+    struct Choice {
+        QString text, point;
+        bool disc;
+    };
+    std::vector<Choice> choices;
+    for (const MountedVolume& volume : MountedVolumeIdentities()) {
+        const std::string& point = volume.mount.mountPoint;
+        const bool disc = MediaTypeOfMount(volume.mount) == kMediaCdRom;
+        std::string label = volume.identity.label.empty() ? GetVolumeLabel(point) : volume.identity.label;
+        // A drive without a medium has nothing to offer.
+        if (disc && label == kDiskNotReady) continue;
+        choices.push_back({Q(label) + QStringLiteral("  \u2014  ") + Q(point), Q(point), disc});
+    }
+    std::stable_partition(choices.begin(), choices.end(), [](const Choice& c) { return c.disc; });
+    cboVolumes_->clear();
+    const QString current = folder_->Text();
+    for (const Choice& c : choices) {
+        cboVolumes_->addItem(c.text, c.point);
+        if (c.point == current) cboVolumes_->setCurrentIndex(cboVolumes_->count() - 1);
+    }
+}
+
+bool frmScan::OfferRescan(const std::string& path) {
+    const std::optional<VolumeIdentity> identity = IdentityOfFolder(path);
+    if (!identity || identity->uuid.empty()) return true;
+    int32_t found = 0;
+    CdInfo cd;
+    {
+        classData data;
+        for (const auto& [id, entry] : RecordedVolumes(data)) {
+            if (entry.identity.uuid == identity->uuid && entry.identity.relativePath == identity->relativePath) {
+                found = id;
+            }
+        }
+        if (found == 0) return true;
+        cd = ReadCdInfo(data, found);
+    }
+    const int answer = ShowMessage("This volume is already catalogued as the CD [" + cd.CdName +
+                                       "].\r\nRescan that CD instead (its notes are kept)?",
+                                   vbYesNoCancel);
+    if (answer == vbCancel) return false;
+    if (answer == vbYes) {
+        // A rescan of that CD keeps its own name, notes and category unless they were changed here.
+        cdId_ = found;
+        if (txtLabel_->text() == txtLabelInternal_->text()) txtLabel_->setText(Q(cd.CdName));
+        if (txtNotes_->toPlainText().isEmpty()) txtNotes_->setPlainText(Q(cd.CdNotes));
+        if (txtCategory_->CategoryId() == 0) txtCategory_->SetCategoryId(cd.CdCategory);
+    }
+    return true;
 }
 
 void frmScan::showEvent(QShowEvent* event) {

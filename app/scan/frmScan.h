@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -27,12 +28,16 @@ public:
     // > 0 preselects that category. Returns through `cancelled` whether the user closed it
     // without starting; when false, `animation` holds the scan (SetVars) and the caller runs
     // its ScanCd next.
+    // A new scan of a volume folder that a CD already holds (same file system UUID, same
+    // folder) may become a rescan of that CD: `rescannedCdId` then receives its id.
     static void ScanCd(int32_t cdId, int32_t categoryId, bool& cancelled, frmAnimation& animation,
-                       QWidget* parent = nullptr);
+                       QWidget* parent = nullptr, int32_t* rescannedCdId = nullptr);
 
     frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWidget* parent = nullptr);
 
     bool Cancelled() const { return cancelled_; }
+    // The CD a new scan turned into a rescan of, or 0.
+    int32_t RescannedCdId() const { return cdId_ > 0 && originalCdId_ < 1 ? cdId_ : 0; }
     void btnOK_Click();
 
     ctlFolderBrowser* ctlFolderBrowser1() const { return folder_; }
@@ -42,6 +47,8 @@ public:
     ctlIconLabel* txtCategory() const { return txtCategory_; }
     QPushButton* btnOK() const { return btnOK_; }
     QPushButton* btnCancel() const { return btnCancel_; }
+    // The mounted volumes by label, CD-ROMs with a medium first; choosing one fills the drive.
+    QComboBox* cboVolumes() const { return cboVolumes_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -49,8 +56,14 @@ protected:
 
 private:
     void FolderChanged();
+    void FillVolumes();
+    // For a new scan of a folder some CD already holds, asks whether to rescan that CD instead;
+    // False when the user cancelled.
+    bool OfferRescan(const std::string& path);
 
     int32_t cdId_;
+    int32_t originalCdId_;
+    QComboBox* cboVolumes_;
     frmAnimation& animation_;
     bool cancelled_ = true;
     ctlFolderBrowser* folder_;

@@ -1,5 +1,8 @@
 #include "startup/LaunchFile.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QDesktopServices>
 #include <QMimeDatabase>
 #include <QProcess>
@@ -7,9 +10,12 @@
 #include <QUrl>
 
 #include "CatalogueText.h"
+#include "FileLocator.h"
 #include "Messages.h"
 #include "PathServices.h"
 #include "classData.h"
+#include "msgbox/frmMsgBox.h"
+#include "startup/MountWatcher.h"
 
 namespace karvio {
 
@@ -17,41 +23,6 @@ namespace {
 
 constexpr int kMediaTypeCdRom = 5;
 constexpr int kQueryTimeoutMs = 5000;
-
-QString NativeFromCatalogue(const std::string& cataloguePath) {
-    QString path = QString::fromStdString(DecodeCatalogueText(cataloguePath));
-    path.replace('\\', '/');
-    return path;
-}
-
-// What the launch needs from the catalogue, read through a store object of its own.
-struct LaunchTarget {
-    std::string fileFullName;
-    std::string basePath;
-    std::string scannedFolder;
-    std::string cdName;
-    int32_t mediaType = 0;
-};
-
-bool ReadLaunchTarget(int32_t fileId, LaunchTarget& target) {
-    classData data;
-    if (!data.IsOpen() || fileId <= 0) return false;
-    ClassFile& file = data.GetCdGoto(0).GetDirGoto(0).GetFileGoto(fileId);
-    if (file.GetFileId() != fileId) return false;
-    const int32_t cdId = file.GetFileCdId();
-    const int32_t dirId = file.getFileDirId();
-    const std::string fileName = file.GetFileName();
-
-    classCd& cd = data.GetCdGoto(cdId);
-    if (cd.GetCdId() != cdId) return false;
-    target.basePath = cd.GetCdBasepath();
-    target.cdName = cd.GetCdName();
-    target.mediaType = cd.GetCdMediaType();
-    const int32_t firstDir = cd.Record().DirFirst;
-    target.scannedFolder = firstDir > 0 ? cd.GetDirGoto(firstDir).GetDirFullName() : std::string();
-    target.fileFullName = JoinCataloguePath(cd.GetDirGoto(dirId).GetDirFullName(), fileName);
-    return true;
-}
 
 bool QueryHasDefault(const QString& xdgMime, const QString& mimeType) {
     QProcess query;
@@ -68,24 +39,7 @@ bool QueryHasDefault(const QString& xdgMime, const QString& mimeType) {
 
 QString LaunchPathFor(const std::string& cdBasePath, const std::string& scannedFolderFullName,
                       const std::string& fileFullName) {
-    QString root = NativeFromCatalogue(cdBasePath);
-    QString relative = NativeFromCatalogue(scannedFolderFullName);
-    while (relative.startsWith('/')) relative.remove(0, 1);
-    while (relative.endsWith('/')) relative.chop(1);
-
-    QString trimmedRoot = root;
-    while (trimmedRoot.size() > 1 && trimmedRoot.endsWith('/')) trimmedRoot.chop(1);
-    if (!relative.isEmpty() && trimmedRoot.endsWith(relative)) {
-        const qsizetype cut = trimmedRoot.size() - relative.size();
-        // Only a whole path component is taken off: "/data/xPhotos" does not end with "Photos".
-        if (cut == 0 || trimmedRoot.at(cut - 1) == '/') root = trimmedRoot.left(cut);
-    }
-    if (root.isEmpty()) root = QStringLiteral("/");
-    if (!root.endsWith('/')) root += '/';
-
-    QString name = NativeFromCatalogue(fileFullName);
-    while (name.startsWith('/')) name.remove(0, 1);
-    return root + name;
+    return QString::fromStdString(StoredFilePath(cdBasePath, scannedFolderFullName, fileFullName));
 }
 
 bool HasDefaultApplication(const QString& path) {
@@ -108,6 +62,8 @@ LaunchServices LaunchServices::Desktop() {
     services.open = [](const QString& path) {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
+    services.mountedVolumes = MountedVolumeIdentities;
+    services.ask = AskWatchingMounts;
     return services;
 }
 
@@ -115,17 +71,72 @@ LaunchResult LaunchFile(int32_t fileId) {
     return LaunchFile(fileId, LaunchServices::Desktop());
 }
 
-LaunchResult LaunchFile(int32_t fileId, const LaunchServices& services) {
-    LaunchTarget target;
-    if (!ReadLaunchTarget(fileId, target)) return LaunchResult::kNoSuchRecord;
+int AskWatchingMounts(const std::string& question, const std::function<bool()>& recheck) {
+    MountWatcher watcher;
+    QObject::connect(&watcher, &MountWatcher::mountsChanged, &watcher, [&recheck] {
+        // The question is the modal message box on top (Retry, Cancel); Retry is its first button.
+        auto* box = qobject_cast<frmMsgBox*>(QApplication::activeModalWidget());
+        if (!box || box->ButtonCount() != 2 || !recheck()) return;
+        box->PressButton(1);
+    });
+    return ShowMessage(question, vbRetryCancel);
+}
 
-    const QString path = LaunchPathFor(target.basePath, target.scannedFolder, target.fileFullName);
-    while (!services.fileExists(path)) {
-        const std::string question =
-            target.mediaType == kMediaTypeCdRom
-                ? "Insert CD Labeld\r\n" + DecodeCatalogueText(target.cdName)
-                : std::string("Wrong Media or\r\nFile Does Not Exist !!");
-        if (ShowMessage(question, vbRetryCancel) == vbCancel) return LaunchResult::kCancelled;
+std::string OtherDiscLine(const VolumeIdentity& inserted, const std::string& cdName) {
+    return "this is " + DescribeVolume(inserted) + ", not " + cdName;
+}
+
+LaunchResult LaunchFile(int32_t fileId, const LaunchServices& services) {
+    CatalogueFileTarget target;
+    {
+        classData data;
+        if (!ReadFileTarget(data, fileId, target)) return LaunchResult::kNoSuchRecord;
+    }
+    auto mounted = [&services] {
+        return services.mountedVolumes ? services.mountedVolumes() : std::vector<MountedVolume>();
+    };
+    const QString stored = LaunchPathFor(target.basePath, target.scannedFolder, target.fileFullName);
+    // The path where the file is now, or empty; the volume on its mount first, then the base path.
+    auto findPath = [&](const std::vector<MountedVolume>& volumes) {
+        const FileWhereabouts where = LocateFile(target, volumes);
+        const QString onVolume = QString::fromStdString(where.path);
+        if (where.mounted && services.fileExists(onVolume)) return onVolume;
+        return services.fileExists(stored) ? stored : QString();
+    };
+    // Mounts that were there when the launch began; another volume mounted later is named.
+    std::vector<int> seenMounts;
+    const std::vector<MountedVolume> atStart = mounted();
+    for (const MountedVolume& v : atStart) seenMounts.push_back(v.mount.mountId);
+    auto newOtherVolume = [&](const std::vector<MountedVolume>& volumes) -> const MountedVolume* {
+        const MountedVolume* found = nullptr;
+        for (const MountedVolume& v : volumes) {
+            if (std::find(seenMounts.begin(), seenMounts.end(), v.mount.mountId) != seenMounts.end()) continue;
+            if (target.identity && MatchVolume(*target.identity, v.identity) != VolumeMatch::None) continue;
+            found = &v;
+        }
+        return found;
+    };
+
+    const std::string cdName = DecodeCatalogueText(target.cdName);
+    QString path = findPath(atStart);
+    std::string otherDisc;
+    while (path.isEmpty()) {
+        std::string question = target.mediaType == kMediaTypeCdRom
+                                   ? "Insert CD Labeld\r\n" + cdName
+                                   : std::string("Wrong Media or\r\nFile Does Not Exist !!");
+        if (!otherDisc.empty()) question += "\r\n" + otherDisc;
+        // While the question is up: the right volume, or another one newly mounted, answers it.
+        auto recheck = [&] {
+            const std::vector<MountedVolume> volumes = mounted();
+            if (!findPath(volumes).isEmpty()) return true;
+            const MountedVolume* other = newOtherVolume(volumes);
+            return other && OtherDiscLine(other->identity, cdName) != otherDisc;
+        };
+        const int answer = services.ask ? services.ask(question, recheck) : ShowMessage(question, vbRetryCancel);
+        if (answer == vbCancel) return LaunchResult::kCancelled;
+        const std::vector<MountedVolume> volumes = mounted();
+        path = findPath(volumes);
+        if (const MountedVolume* other = newOtherVolume(volumes)) otherDisc = OtherDiscLine(other->identity, cdName);
     }
     if (!services.hasAssociation(path) || !services.open(path)) {
         ShowMessage("Unknown File Type\r\nOr No File Association found", vbOKOnly);

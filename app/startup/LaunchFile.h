@@ -1,12 +1,18 @@
 // Opens a catalogued file with the application the desktop associates with its type, asking for
-// the right disc while the file is not found. The desktop calls and the file test are reachable
-// through LaunchServices so the loop can be driven by tests. User-interface thread.
+// the right disc while the file is not found. A CD whose volume identity is known is looked for
+// wherever that volume is mounted now, then at its stored base path; while the insert-disc
+// question is up it watches the mount table and, when the volume appears, closes the question
+// and opens the file. The desktop calls, the file test, the mount table and the question are
+// reachable through LaunchServices so the loop can be driven by tests. User-interface thread.
 #pragma once
 
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "VolumeLocator.h"
 
 namespace karvio {
 
@@ -23,8 +29,15 @@ struct LaunchServices {
     std::function<bool(const QString& path)> hasAssociation;
     // Asks the desktop to open the file; False when it refused.
     std::function<bool(const QString& path)> open;
+    // The volumes mounted now; unset: none is looked at, only the stored base path.
+    std::function<std::vector<MountedVolume>()> mountedVolumes;
+    // Asks the insert-disc question (Retry, Cancel) and returns the answer. While it is up it
+    // calls `recheck` at every change of the mount table; when that returns True the question is
+    // answered with Retry. Unset: ShowMessage, and nothing is watched.
+    std::function<int(const std::string& question, const std::function<bool()>& recheck)> ask;
 
-    // QFileInfo, QMimeDatabase with `xdg-mime query default`, QDesktopServices.
+    // QFileInfo, QMimeDatabase with `xdg-mime query default`, QDesktopServices, the system's
+    // mount table, and the message box watched by a MountWatcher.
     static LaunchServices Desktop();
 };
 
@@ -38,6 +51,14 @@ enum class LaunchResult {
 // Whether an application is registered for `mimeType` or one of its parent types, as
 // `xdg-mime query default` answers; True when xdg-mime is not installed (the desktop decides).
 bool HasDefaultApplication(const QString& path);
+
+// Asks `question` through ShowMessage with Retry and Cancel; while it is up, every change of the
+// mount table calls `recheck`, and True presses Retry on the question's message box.
+int AskWatchingMounts(const std::string& question, const std::function<bool()>& recheck);
+
+// The line the insert-disc question gains when another volume than the CD's was mounted while
+// it waited: "this is <label>, not <name>".
+std::string OtherDiscLine(const VolumeIdentity& inserted, const std::string& cdName);
 
 LaunchResult LaunchFile(int32_t fileId);
 LaunchResult LaunchFile(int32_t fileId, const LaunchServices& services);

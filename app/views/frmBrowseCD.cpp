@@ -19,6 +19,7 @@
 #include "TransferRecords.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
+#include "controls/MountedMarker.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
@@ -288,7 +289,8 @@ void frmBrowseCD::RefillListCds(int32_t cdId, bool showTree) {
             << cell(Text(categoryName), Text(categoryName).toLower())
             << cell(Text(base), Text(base).toLower()) << cell(MediaTypeText(media), media);
         row[0]->setData(id, kIdRole);
-        row[0]->setIcon(ItemIcon(media == 5 ? kIconCd : kIconFolder));
+        row[0]->setIcon(CdItemIcon(media == 5 ? kIconCd : kIconFolder, id));
+        row[0]->setToolTip(MountedToolTip(id));
         row[3]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         row[4]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         listModel_->appendRow(row);

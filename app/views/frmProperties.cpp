@@ -12,6 +12,7 @@
 #include "DateText.h"
 #include "Format.h"
 #include "TransferRecords.h"
+#include "controls/MountedMarker.h"
 
 namespace karvio {
 
@@ -54,6 +55,7 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     lblTime_ = ValueLabel(this, QStringLiteral("lblTime"));
     lblAttr_ = ValueLabel(this, QStringLiteral("lblAttr"));
     lblCount_ = ValueLabel(this, QStringLiteral("lblCount"));
+    lblVolume_ = ValueLabel(this, QStringLiteral("lblVolume"));
     fldNotes_ = new QPlainTextEdit(this);
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
     fldNotes_->setAccessibleName(QStringLiteral("Notes"));
@@ -68,6 +70,8 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     form->addRow(QStringLiteral("Date :"), lblTime_);
     form->addRow(QStringLiteral("Attributes :"), lblAttr_);
     form->addRow(QString(), lblCount_);
+    form->addRow(QStringLiteral("Volume :"), lblVolume_);
+    form->setRowVisible(lblVolume_, kind_ == 2 || kind_ == 3);
     auto* notesCaption = new QLabel(QStringLiteral("&Notes :"), this);
     notesCaption->setBuddy(fldNotes_);
     auto* buttons = new QDialogButtonBox(this);
@@ -93,6 +97,7 @@ void frmProperties::Fill() {
         lblSize_->setText(TrimmedSize(cd.CdTotalSize));
         lblTime_->setText(QString::fromStdString(DateToText(cd.CdLastScanned)));
         lblCount_->setText(CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, QStringLiteral("folder")));
+        lblVolume_->setText(VolumeIdentityText(id_));
         notes = cd.CdNotes;
     } else if (kind_ == 4) {
         const DirInfo dir = GetDirInfoById(id_);

@@ -28,6 +28,8 @@ public:
     QLabel* lblTime() const { return lblTime_; }
     QLabel* lblAttr() const { return lblAttr_; }
     QLabel* lblCount() const { return lblCount_; }
+    // A CD's volume identity (hidden for directories and files).
+    QLabel* lblVolume() const { return lblVolume_; }
     QPlainTextEdit* fldNotes() const { return fldNotes_; }
     QPushButton* btnOK() const { return btnOK_; }
     bool Changed() const { return changed_; }
@@ -51,6 +53,7 @@ private:
     QLabel* lblTime_;
     QLabel* lblAttr_;
     QLabel* lblCount_;
+    QLabel* lblVolume_;
     QPlainTextEdit* fldNotes_;
     QPushButton* btnOK_;
 };

@@ -7,7 +7,9 @@
 #include "Progress.h"
 #include "RescanMatcher.h"
 #include "TransferRecords.h"
+#include "VolumeLocator.h"
 #include "VolumeServices.h"
+#include "VolumeSidecar.h"
 
 namespace karvio {
 
@@ -76,6 +78,7 @@ void ScanEngine::RunScan() {
 
     const std::string given = scanPath_;
     scanPath_ = GetTruePathCase(scanPath_);
+    const bool walked = !scanPath_.empty();
     if (scanPath_.empty()) {
         // Nothing there to walk: the CD gets no directories and zero totals.
         scanPath_ = given;
@@ -104,6 +107,7 @@ void ScanEngine::RunScan() {
         committed_ = true;
         data->File()->ClearAppendStart();
         if (oldCdId_ > 0) data->GetCdDelete(oldCdId_);
+        RecordVolume(data->GetOpenPath(), cd, walked);
     } else {
         data->File()->GiveBackAppends();
     }
@@ -112,6 +116,18 @@ void ScanEngine::RunScan() {
     data->EndWrite();
     data.reset();
     YieldNow();
+}
+
+void ScanEngine::RecordVolume(const std::string& dataFile, const CdInfo& cd, bool walked) {
+    // Still under the write lock: the identity belongs to the CD just linked, and the one the
+    // rescan replaced goes with it. A volume that was not there to walk has no identity.
+    std::optional<VolumeIdentity> identity = walked ? IdentityOfFolder(cd.CdBasepath) : std::nullopt;
+    std::string error;
+    const bool saved = identity ? RecordVolumeEntry(dataFile, VolumeEntry{cd.CdId, cd.CdLastScanned,
+                                                                            cd.CdNumOfFiles, *identity},
+                                                    oldCdId_, &error)
+                                : DropVolumeEntry(dataFile, oldCdId_, &error);
+    if (!saved) ShowMessage("The CD was catalogued, but its disc identity was not saved: " + error, vbOKOnly);
 }
 
 }  // namespace karvio

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ScanWalk.h"
+#include "TransferRecords.h"
 
 namespace karvio {
 
@@ -47,6 +48,8 @@ public:
 
 private:
     void RunScan();
+    // Records which volume the committed CD `cd` was scanned from beside the data file.
+    void RecordVolume(const std::string& dataFile, const CdInfo& cd, bool walked);
 
     bool scanning_ = false;
     bool stopRequested_ = false;

@@ -1,5 +1,7 @@
 #include "VolumeServices.h"
 
+#include "VolumeLocator.h"
+
 #include <dirent.h>
 #include <limits.h>
 #include <stdlib.h>
@@ -71,7 +73,9 @@ std::string GetVolumeLabel(const std::string& path) {
     DIR* dir = ::opendir(root.c_str());
     if (!dir) return kDiskNotReady;
     ::closedir(dir);
-    const std::string label = mount ? TrimAtNull(LabelOfMount(*mount)) : std::string();
+    std::string label = mount ? TrimAtNull(LabelOfMount(*mount)) : std::string();
+    // A disc image mounted through FUSE shows no device; its identity reads the label from the image.
+    if (label.empty() && mount) label = TrimAtNull(IdentityOfMount(*mount).label);
     return label.empty() ? kNoLabel : label;
 }
 

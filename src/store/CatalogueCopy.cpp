@@ -189,6 +189,7 @@ private:
             r.CdSpaceUsed = static_cast<int32_t>(text - r.CdId);
             if (!CopyDirectories(oldId, r)) return false;
             PatchRecord(r, r.CdId);
+            if (callbacks_.cdCopied) callbacks_.cdCopied(oldId, r.CdId);
             if (previous.CdId != 0) {
                 previous.NextRecord = r.CdId;
                 PatchRecord(previous, previous.CdId);

@@ -7,6 +7,7 @@
 // thread.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -17,6 +18,8 @@ struct CopyCallbacks {
     std::function<void(const std::string& label)> showLabel;
     // Asked after every copied file and directory; true ends the copy at once.
     std::function<bool()> cancelRequested;
+    // Told of every CD copied: its id in the data file and its id in the copy.
+    std::function<void(int32_t oldId, int32_t newId)> cdCopied;
 };
 
 // Copies the live catalogue of the data file (GetDataFileName) into a new catalogue at `target`,

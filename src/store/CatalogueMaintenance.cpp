@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "ReportPages.h"
+#include "VolumeSidecar.h"
 #include "classData.h"
 
 namespace karvio {
@@ -166,6 +168,23 @@ void RemoveStaleWorkFiles(const std::string& dir, const std::string& dataFile) {
     }
 }
 
+// The copy's callbacks with the CDs' new ids collected into `newIds`.
+CopyCallbacks CollectingIds(const CopyCallbacks& callbacks, std::map<int32_t, int32_t>& newIds) {
+    CopyCallbacks collecting = callbacks;
+    collecting.cdCopied = [&newIds, outer = callbacks.cdCopied](int32_t oldId, int32_t newId) {
+        newIds[oldId] = newId;
+        if (outer) outer(oldId, newId);
+    };
+    return collecting;
+}
+
+// Appends a failure to carry the disc identities to what a finished command reports.
+void NoteIdentityFailure(MaintenanceResult& result, const std::string& error) {
+    if (error.empty()) return;
+    if (!result.error.empty()) result.error += "; ";
+    result.error += "the disc identities were not carried over: " + error;
+}
+
 MaintenanceResult Failure(MaintenanceResult result, std::string error) {
     result.outcome = MaintenanceOutcome::Failed;
     result.error = std::move(error);
@@ -226,7 +245,8 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     std::string error;
     const std::string work = UniqueName(WorkFilePrefix(kCompactionWorkFile, result.dataFile), &error);
     if (work.empty()) return Failure(std::move(result), error);
-    const std::string copied = CopyCatalogue(work, callbacks, &error);
+    std::map<int32_t, int32_t> newIds;
+    const std::string copied = CopyCatalogue(work, CollectingIds(callbacks, newIds), &error);
     if (copied.empty()) {
         ::unlink(work.c_str());
         if (!error.empty()) return Failure(std::move(result), error);
@@ -270,6 +290,18 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
         result.bakFile = previous;
     }
     SyncDirectory(dir);
+    // The identities follow the CDs to their new ids; the previous file keeps its own, so a
+    // "bak" copy put back still knows its discs. A failure here loses identities, never CDs.
+    std::string carryError;
+    const std::map<int32_t, int32_t> sameIds = [&] {
+        std::map<int32_t, int32_t> ids;
+        for (const auto& [oldId, newId] : newIds) ids.emplace(oldId, oldId);
+        return ids;
+    }();
+    CarryVolumeEntries(result.dataFile, result.bakFile, sameIds, &carryError);
+    NoteIdentityFailure(result, carryError);
+    CarryVolumeEntries(result.dataFile, result.dataFile, newIds, &carryError);
+    NoteIdentityFailure(result, carryError);
     result.outcome = MaintenanceOutcome::Done;
     return result;
 }
@@ -294,7 +326,8 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
     ::close(fd);
 
     std::string error;
-    const std::string copied = CopyCatalogue(partial, callbacks, &error);
+    std::map<int32_t, int32_t> newIds;
+    const std::string copied = CopyCatalogue(partial, CollectingIds(callbacks, newIds), &error);
     if (copied.empty()) {
         ::unlink(partial.c_str());
         if (!error.empty()) return Failure(std::move(result), error);
@@ -311,6 +344,10 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
         return Failure(std::move(result), error);
     }
     SyncDirectory(DirectoryOf(finalPath));
+    // The backup's own identities lie beside it, under the ids the copy gave its CDs.
+    std::string carryError;
+    CarryVolumeEntries(result.dataFile, finalPath, newIds, &carryError);
+    NoteIdentityFailure(result, carryError);
     result.outcome = MaintenanceOutcome::Done;
     return result;
 }

@@ -1,6 +1,7 @@
 #include "TransferRecords.h"
 
 #include "Messages.h"
+#include "VolumeSidecar.h"
 
 namespace karvio {
 
@@ -165,6 +166,9 @@ bool DeleteCdById(int32_t id) {
     classData data;
     if (!MayWrite(data)) return false;
     data.GetCdDelete(id);
+    // The CD is gone whatever becomes of its identity: a leftover entry no longer matches.
+    std::string error;
+    if (!DropVolumeEntry(data.GetOpenPath(), id, &error)) ShowMessage(error, vbOKOnly);
     return true;
 }
 

@@ -272,27 +272,33 @@ std::string ReadLabelFromDevice(const std::string& path) {
     return TrimBlanks(label);
 }
 
+std::string ResolvedMountSource(const std::string& source) { return ResolvedSource(source); }
+
+std::string UdevLinkNameFor(const std::string& dirPath, const std::string& device) {
+    if (device.empty()) return {};
+    DIR* dir = ::opendir(dirPath.c_str());
+    if (!dir) return {};
+    std::string found;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink((dirPath + "/" + name).c_str(), target, sizeof target - 1);
+        if (n <= 0) continue;
+        target[n] = '\0';
+        if (Basename(target) == Basename(device)) {
+            found = DecodeUdevName(name);
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
 std::string LabelOfMount(const MountEntry& mount) {
     const std::string device = ResolvedSource(mount.source);
     if (device.empty()) return {};
-    const std::string& dirPath = Sources().labelDir;
-    if (DIR* dir = ::opendir(dirPath.c_str())) {
-        std::string label;
-        while (dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name == "." || name == "..") continue;
-            char target[PATH_MAX];
-            const ssize_t n = ::readlink((dirPath + "/" + name).c_str(), target, sizeof target - 1);
-            if (n <= 0) continue;
-            target[n] = '\0';
-            if (Basename(target) == Basename(device)) {
-                label = DecodeUdevName(name);
-                break;
-            }
-        }
-        ::closedir(dir);
-        if (!label.empty()) return label;
-    }
+    if (std::string label = UdevLinkNameFor(Sources().labelDir, device); !label.empty()) return label;
     struct stat st {};
     if (::stat(device.c_str(), &st) == 0 && S_ISBLK(st.st_mode)) return ReadLabelFromDevice(device);
     return {};

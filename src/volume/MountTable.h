@@ -1,6 +1,6 @@
 // The system's mount table and the files around it that tell what a volume is: every mount of
-// /proc/self/mountinfo, the label links of /dev/disk/by-label and the block devices of
-// /sys/dev/block. All of them are read through VolumeSources, which tests point at fixture files.
+// /proc/self/mountinfo, the label and UUID links of /dev/disk/by-label and by-uuid and the
+// block devices of /sys/dev/block. All of them are read through VolumeSources, which tests point at fixture files.
 // Stateless apart from that one setting; user-interface thread only.
 #pragma once
 
@@ -28,6 +28,8 @@ struct VolumeSources {
     std::string mountInfo = "/proc/self/mountinfo";
     std::string labelDir = "/dev/disk/by-label";
     std::string sysDevBlock = "/sys/dev/block";
+    std::string uuidDir = "/dev/disk/by-uuid";
+    std::string procDir = "/proc";  // where the FUSE daemons' command lines are read
 };
 
 const VolumeSources& GetVolumeSources();
@@ -78,6 +80,14 @@ std::string LabelOfMount(const MountEntry& mount);
 // The label of the file system in the block device or image file at `path`; empty when there is
 // none or the file cannot be read.
 std::string ReadLabelFromDevice(const std::string& path);
+
+// The device file a mount source names, symbolic links resolved; empty when the source is not an
+// absolute path ("tmpfs", "fuseiso", "server:/export").
+std::string ResolvedMountSource(const std::string& source);
+
+// The entry of a udev link folder (by-label, by-uuid) that points at `device`, decoded; empty
+// when none does or the folder cannot be read.
+std::string UdevLinkNameFor(const std::string& linkDir, const std::string& device);
 
 // Decodes the \xNN escapes udev writes into the names of /dev/disk/by-label.
 std::string DecodeUdevName(std::string_view name);
