@@ -16,6 +16,7 @@
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
 #include "explorer/CategoryLookups.h"
+#include "explorer/ExplorerDrag.h"
 #include "startup/ProgramValues.h"
 
 namespace karvio {
@@ -476,8 +477,87 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
 }
 
 Qt::ItemFlags CategoryTreeModel::flags(const QModelIndex& index) const {
-    if (HandleOf(index) == kNoNode) return Qt::NoItemFlags;
-    return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    const NodeHandle node = HandleOf(index);
+    if (node == kNoNode) return Qt::NoItemFlags;
+    // Every node may start a drag (a refused one is told so) and take a drop (a drop on a CD or
+    // a directory is refused with its message); only names the store keeps, and the root's
+    // caption, can be edited.
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled |
+                          Qt::ItemIsDropEnabled;
+    const int kind = nodes_[node].kind;
+    if (kind == kIconRoot || kind == kIconCd || kind == kIconFolder || IsCategoryKind(kind))
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool CategoryTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    const NodeHandle node = HandleOf(index);
+    if (node == kNoNode || role != Qt::EditRole) return false;
+    emit captionEdited(node, value.toString());
+    return true;
+}
+
+QStringList CategoryTreeModel::mimeTypes() const {
+    return {QString::fromLatin1(kExplorerItemMimeType)};
+}
+
+QMimeData* CategoryTreeModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty()) return nullptr;
+    const NodeHandle node = HandleOf(indexes.first());
+    if (node == kNoNode) return nullptr;
+    const Node& item = nodes_[node];
+    if (!IsDraggableKind(item.kind)) {
+        // Called only when a drag starts; the refusal is the explorer's to tell.
+        emit const_cast<CategoryTreeModel*>(this)->dragRefused();
+        return nullptr;
+    }
+    return NewExplorerItemMime({node, item.kind, item.tag});
+}
+
+bool CategoryTreeModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                        const QModelIndex&) const {
+    return (action & supportedDropActions()) && ReadExplorerItemMime(data).has_value();
+}
+
+bool CategoryTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                     const QModelIndex& parent) {
+    if (!(action & supportedDropActions())) return false;
+    const std::optional<ExplorerDragItem> item = ReadExplorerItemMime(data);
+    if (!item) return false;
+    // The views drop on items, never between them; a drop between rows would go to their parent.
+    const NodeHandle target = HandleOf(parent);
+    emit itemDropped(item->node, item->kind, item->tag, target);
+    return true;
+}
+
+// A drop only moves a node within the tree; Copy keeps a view from removing the dragged rows.
+Qt::DropActions CategoryTreeModel::supportedDragActions() const { return Qt::CopyAction; }
+Qt::DropActions CategoryTreeModel::supportedDropActions() const {
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+bool CategoryTreeModel::MoveNode(NodeHandle node, NodeHandle newParent) {
+    if (!IsLive(node) || !IsLive(newParent) || node == kRootNode) return false;
+    for (NodeHandle up = newParent; up != kNoNode; up = nodes_[up].parent) {
+        if (up == node) return false;
+    }
+    const NodeHandle oldParent = nodes_[node].parent;
+    if (oldParent == newParent) return true;
+    const uint32_t from = nodes_[node].row;
+    const uint32_t to = SortedRow(newParent, CaptionBytes(node));
+    if (!beginMoveRows(IndexOf(oldParent), static_cast<int>(from), static_cast<int>(from),
+                       IndexOf(newParent), static_cast<int>(to))) {
+        return false;
+    }
+    std::vector<NodeHandle>& siblings = nodes_[oldParent].children;
+    siblings.erase(siblings.begin() + from);
+    Renumber(oldParent, from);
+    std::vector<NodeHandle>& children = nodes_[newParent].children;
+    children.insert(children.begin() + to, node);
+    nodes_[node].parent = newParent;
+    Renumber(newParent, to);
+    endMoveRows();
+    return true;
 }
 
 bool CategoryTreeModel::canFetchMore(const QModelIndex& parent) const {

@@ -109,6 +109,32 @@ public:
     bool canFetchMore(const QModelIndex& parent) const override;
     void fetchMore(const QModelIndex& parent) override;
 
+    // Editing and drag and drop. The model stores nothing itself: it reports a finished caption
+    // edit, a refused drag and a drop, and the explorer decides, stores and moves the node.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+
+    // Makes `node` a child of `newParent` in its sorted place; the node keeps its children, and
+    // its key follows its new place. False when `newParent` is the node or lies below it.
+    bool MoveNode(NodeHandle node, NodeHandle newParent);
+
+signals:
+    // A caption edit ended with `text` (possibly empty) on the node.
+    void captionEdited(NodeHandle node, const QString& text);
+    // A drag was started on the root, a directory or a file.
+    void dragRefused();
+    // An item of the explorer was dropped on `target` (kNoNode: on no node).
+    void itemDropped(NodeHandle source, int32_t sourceKind, int32_t sourceTag, NodeHandle target);
+
+public:
+
     // Caption order of two captions, as the children are kept.
     bool CaptionLess(std::string_view a, std::string_view b) const;
 

@@ -9,6 +9,7 @@
 #include "Format.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
+#include "explorer/ExplorerDrag.h"
 
 namespace karvio {
 
@@ -181,8 +182,65 @@ QVariant ContentsListModel::headerData(int section, Qt::Orientation orientation,
 }
 
 Qt::ItemFlags ContentsListModel::flags(const QModelIndex& index) const {
-    if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    // A drop beside the rows goes to the node the tree has selected.
+    if (!index.isValid()) return Qt::ItemIsDropEnabled;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren |
+                          Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    const int32_t kind = Row(index.row()).kind;
+    if (index.column() == kListColName && IsDraggableKind(kind)) flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+void ContentsListModel::SetName(int row, std::string_view name) {
+    if (row < 0 || row >= rowCount()) return;
+    ListRow& r = rows_[static_cast<size_t>(row)];
+    r.nameOffset = static_cast<uint32_t>(pool_.size());
+    r.nameLength = static_cast<uint32_t>(name.size());
+    pool_.append(name);
+    emit dataChanged(index(row, 0), index(row, kListColumnCount - 1));
+}
+
+bool ContentsListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || index.row() >= rowCount() || role != Qt::EditRole) return false;
+    emit nameEdited(index.row(), value.toString());
+    return true;
+}
+
+QStringList ContentsListModel::mimeTypes() const {
+    return {QString::fromLatin1(kExplorerItemMimeType)};
+}
+
+QMimeData* ContentsListModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty() || !indexes.first().isValid() || indexes.first().row() >= rowCount())
+        return nullptr;
+    const ListRow& r = Row(indexes.first().row());
+    if (!IsDraggableKind(r.kind) || r.node <= 0) {
+        // Called only when a drag starts; the refusal is the explorer's to tell.
+        emit const_cast<ContentsListModel*>(this)->dragRefused();
+        return nullptr;
+    }
+    return NewExplorerItemMime({static_cast<NodeHandle>(r.node), r.kind, r.tag});
+}
+
+bool ContentsListModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                        const QModelIndex&) const {
+    return (action & supportedDropActions()) && ReadExplorerItemMime(data).has_value();
+}
+
+bool ContentsListModel::dropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
+                                     const QModelIndex& parent) {
+    if (!(action & supportedDropActions())) return false;
+    const std::optional<ExplorerDragItem> item = ReadExplorerItemMime(data);
+    if (!item) return false;
+    const int row = parent.isValid() && parent.row() < rowCount() ? parent.row() : -1;
+    emit itemDropped(item->node, item->kind, item->tag, row);
+    return true;
+}
+
+// A drop only moves a node of the tree; Copy keeps a view from removing the dragged rows.
+Qt::DropActions ContentsListModel::supportedDragActions() const { return Qt::CopyAction; }
+Qt::DropActions ContentsListModel::supportedDropActions() const {
+    return Qt::CopyAction | Qt::MoveAction;
 }
 
 void ContentsListModel::SortBy(int column, Qt::SortOrder order) {

@@ -78,6 +78,27 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     void sort(int column, Qt::SortOrder order) override { SortBy(column, order); }
 
+    // Editing and drag and drop. As in the tree, the model reports and the explorer decides.
+    // Gives the row a new name (stored bytes).
+    void SetName(int row, std::string_view name);
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    bool canDropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                         const QModelIndex& parent) const override;
+    bool dropMimeData(const QMimeData* data, Qt::DropAction action, int row, int column,
+                      const QModelIndex& parent) override;
+    Qt::DropActions supportedDragActions() const override;
+    Qt::DropActions supportedDropActions() const override;
+
+signals:
+    // A name edit ended with `text` (possibly empty) on the row.
+    void nameEdited(int row, const QString& text);
+    // A drag was started on a directory or a file row.
+    void dragRefused();
+    // An item of the explorer was dropped on the row (-1: on no row).
+    void itemDropped(uint32_t sourceNode, int32_t sourceKind, int32_t sourceTag, int row);
+
 private:
     QIcon RowIcon(const ListRow& row) const;
     std::string_view Bytes(uint32_t offset, uint32_t length) const;

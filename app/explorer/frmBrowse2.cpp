@@ -16,6 +16,7 @@
 #include "controls/ItemIcons.h"
 #include "controls/SplitPanel.h"
 #include "controls/Twips.h"
+#include "explorer/frmCategoryProperties.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
@@ -139,23 +140,8 @@ frmBrowse2::frmBrowse2(QWidget* parent)
                                     static_cast<QAbstractItemView*>(iconView_)}) {
         connect(view, &QAbstractItemView::doubleClicked, this,
                 [this](const QModelIndex& index) { OnListActivated(index.row()); });
-        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
-            frmMenu* menu = frmMenu::Instance();
-            QMenu* pop = menu ? menu->PopupMenu(QStringLiteral("mnuPopExpList")) : nullptr;
-            if (!pop) return;
-            const int row = SelectedListRow();
-            const int kind = row >= 0 ? list_->Row(row).kind : 0;
-            auto show = [menu](const char* name, bool visible) {
-                if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
-            };
-            show("popExpListLaunch", kind == kIconFile);
-            show("popExpListAddCdOrFolder", kind == 0 || kind >= kIconCategory || kind == kIconRoot);
-            show("popExpListCatAdd", false);
-            show("popExpListCatRemove", IsContainer(kind));
-            show("popExpListCatRename", false);
-            show("popExpListCatProperties", IsItemKind(kind));
-            pop->popup(view->viewport()->mapToGlobal(at));
-        });
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint& at) { ShowListMenu(view, at); });
     }
     connect(detailsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { OnListSelection(); });
@@ -168,27 +154,10 @@ frmBrowse2::frmBrowse2(QWidget* parent)
         detailsView_->header()->setSortIndicatorShown(true);
         detailsView_->header()->setSortIndicator(column, order);
     });
-    connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        const QModelIndex index = treeView_->indexAt(at);
-        if (index.isValid()) {
-            treeView_->setCurrentIndex(index);
-            OnTreeClicked(tree_->HandleOf(index));
-        }
-        frmMenu* menu = frmMenu::Instance();
-        QMenu* pop = menu ? menu->PopupMenu(QStringLiteral("mnuPopExpTree")) : nullptr;
-        if (!pop) return;
-        const int kind = tree_->Kind(SelectedNode());
-        auto show = [menu](const char* name, bool visible) {
-            if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
-        };
-        show("popExpLaunch", false);
-        show("popExpAddCdOrFolder", kind == kIconRoot || kind >= kIconCategory);
-        show("popExpCatAdd", false);
-        show("popExpCatRemove", IsContainer(kind));
-        show("popExpCatRename", false);
-        show("popExpCatProperties", IsItemKind(kind));
-        pop->popup(treeView_->viewport()->mapToGlobal(at));
-    });
+    connect(treeView_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowTreeMenu(at); });
+
+    SetUpEditing();
 
     CatalogueEvents& events = CatalogueEvents::Instance();
     connect(&events, &CatalogueEvents::catalogueReplaced, this, [this] { ReloadCatalogue(); });
@@ -436,6 +405,13 @@ bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
+    // Keys the caption editor leaves (Enter ends the edit) reach its view too: they must not
+    // also open, rename or remove the item.
+    if (event->type() == QEvent::KeyPress && editing_) return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress &&
+        EditingKey(watched, static_cast<QKeyEvent*>(event)->key())) {
+        return true;
+    }
     if (isList && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -444,17 +420,6 @@ bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
         }
         if (key->key() == Qt::Key_Backspace) {
             ListBackspace();
-            return true;
-        }
-        if (key->key() == Qt::Key_Delete) {
-            popMenuListDelete();
-            return true;
-        }
-    }
-    if (watched == treeView_ && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Delete) {
-            popMenuTreeDelete();
             return true;
         }
     }
@@ -481,9 +446,25 @@ int32_t frmBrowse2::SelectedCdId() const {
 }
 
 void frmBrowse2::MainMenu_CdAdd() {
-    const NodeHandle node = SelectedNode();
-    const int kind = tree_->Kind(node);
-    const int32_t category = kind >= kIconCategory ? tree_->Tag(node) : 0;
+    // The category the new CD is proposed for: the list's category row, else where the tree's
+    // selection is filed.
+    int32_t category = 0;
+    const int row = listHasFocus_ ? SelectedListRow() : -1;
+    if (row >= 0 && list_->Row(row).kind >= kIconCategory) {
+        category = list_->Row(row).tag;
+    } else {
+        const NodeHandle node = SelectedNode();
+        const int kind = tree_->Kind(node);
+        if (kind >= kIconCategory) {
+            category = tree_->Tag(node);
+        } else if (IsContainer(kind) || kind == kIconDirectory) {
+            const int32_t cdId = CdIdFromKey(tree_->Key(node));
+            if (cdId > 0) {
+                classData data;
+                if (data.GetError() == kErrorNone) category = data.GetCdGoto(cdId).GetCdCategory();
+            }
+        }
+    }
     const int32_t cdId = AddCd(category, this);
     if (cdId <= 0) return;
     AddCdToTree(cdId);
@@ -491,7 +472,13 @@ void frmBrowse2::MainMenu_CdAdd() {
 }
 
 void frmBrowse2::MainMenu_CdEdit() {
-    const int32_t cdId = SelectedCdId();
+    // Always the tree's CD, whichever control has the focus.
+    const NodeHandle node = SelectedNode();
+    if (!IsContainer(tree_->Kind(node))) {
+        ShowMessage("You can only edit a cd or a folder from this option", vbOKOnly);
+        return;
+    }
+    const int32_t cdId = tree_->Tag(node);
     if (cdId <= 0) return;
     if (EditCdDetails(cdId, this) == 0) return;
     RefillListCds(cdId, kNoNode);
@@ -499,15 +486,34 @@ void frmBrowse2::MainMenu_CdEdit() {
 }
 
 void frmBrowse2::MainMenu_CdDelete() {
-    const int32_t cdId = SelectedCdId();
-    if (cdId <= 0) return;
-    classData data;
-    const std::string name = data.GetCdGoto(cdId).GetCdName();
-    if (DeleteCd(cdId, name)) RefreshCdView = true;
+    if (listHasFocus_) {
+        ListDelete();
+    } else {
+        TreeDelete();
+    }
 }
 
 void frmBrowse2::MainMenu_CdRescan() {
-    const int32_t cdId = SelectedCdId();
+    int kind = 0;
+    int32_t cdId = 0;
+    if (listHasFocus_) {
+        const int row = SelectedListRow();
+        if (row >= 0) {
+            const ListRow& item = list_->Row(row);
+            kind = item.kind;
+            if (IsContainer(kind)) cdId = item.tag;
+            const auto node = static_cast<NodeHandle>(item.node);
+            if (item.node > 0 && tree_->IsLive(node)) SelectNode(node);
+        }
+    } else {
+        const NodeHandle node = SelectedNode();
+        kind = tree_->Kind(node);
+        cdId = tree_->Tag(node);
+    }
+    if (!IsContainer(kind)) {
+        ShowMessage("You can only rescan a cd or a folder from this option", vbOKOnly);
+        return;
+    }
     if (cdId <= 0) return;
     const int32_t newId = RescanCd(cdId, this);
     if (newId <= 0) return;
@@ -545,45 +551,40 @@ void frmBrowse2::PropertiesMainMenu() {
 
 void frmBrowse2::popMenuTreeProperties() {
     const NodeHandle node = SelectedNode();
-    ShowProperties(tree_->Kind(node), tree_->Tag(node));
+    const int kind = tree_->Kind(node);
+    if (kind >= kIconCategory) {
+        ShowCategoryProperties(node);
+        return;
+    }
+    ShowProperties(kind, tree_->Tag(node));
 }
 
 void frmBrowse2::popMenuListProperties() {
     const int row = SelectedListRow();
     if (row < 0) return;
-    ShowProperties(list_->Row(row).kind, list_->Row(row).tag);
+    const ListRow item = list_->Row(row);
+    if (item.kind >= kIconCategory) {
+        const auto node = static_cast<NodeHandle>(item.node);
+        if (item.node > 0 && tree_->IsLive(node)) ShowCategoryProperties(node);
+        return;
+    }
+    ShowProperties(item.kind, item.tag);
 }
 
-void frmBrowse2::popMenuTreeLaunch() {}
+void frmBrowse2::ShowCategoryProperties(NodeHandle node) {
+    const int16_t icon = frmCategoryProperties::EditCategory(
+        tree_->Tag(node), static_cast<int16_t>(tree_->Kind(node)), this);
+    if (icon < 1 || !tree_->IsLive(node)) return;
+    tree_->SetKind(node, icon < kIconCategory ? kIconCategory : icon);
+    // The list shows the category's notes and picture when it is one of its rows.
+    if (listed_ == tree_->Parent(node)) FillList(listed_);
+}
 
 void frmBrowse2::popMenuListLaunch() {
     const int row = SelectedListRow();
     if (row >= 0 && list_->Row(row).kind == kIconFile) LaunchFile(list_->Row(row).tag);
 }
 
-void frmBrowse2::popMenuTreeAdd() {
-    // New categories are made in the category dialog, which rebuilds this tree when it closes.
-    if (frmMenu* menu = frmMenu::Instance()) menu->mnuCdCategories_Click();
-}
-
-void frmBrowse2::popMenuTreeDelete() {
-    const NodeHandle node = SelectedNode();
-    if (!IsContainer(tree_->Kind(node))) return;
-    const int32_t cdId = tree_->Tag(node);
-    if (DeleteCd(cdId, std::string(tree_->CaptionBytes(node)))) RefreshCdView = true;
-}
-
-void frmBrowse2::popMenuListDelete() {
-    const int row = SelectedListRow();
-    if (row < 0 || !IsContainer(list_->Row(row).kind)) return;
-    const int32_t cdId = list_->Row(row).tag;
-    classData data;
-    const std::string name = data.GetCdGoto(cdId).GetCdName();
-    if (DeleteCd(cdId, name)) RefreshCdView = true;
-}
-
-void frmBrowse2::popMenuTreeRename() {}
-void frmBrowse2::popMenuListRename() {}
 
 std::optional<PreviewSource> frmBrowse2::PreviewStart() {
     const NodeHandle node = SelectedNode();
@@ -663,6 +664,405 @@ void frmBrowse2::RevealRecord(const RecordRef& record) {
             break;
         }
     }
+}
+
+// ---- Editing: captions, new categories, removal, drag and drop ------------------------------
+
+namespace {
+
+bool IsCategory(int kind) { return kind >= kIconCategory; }
+
+// Which items of the explorer's two pop-up menus a kind shows.
+struct MenuItems {
+    bool launch = false, addCd = false, separator = false, addCategory = false, remove = false,
+         rename = false, properties = true;
+};
+
+MenuItems MenuItemsFor(int kind) {
+    MenuItems items;
+    if (kind == kIconRoot || IsCategory(kind)) {
+        items.addCd = items.separator = items.addCategory = true;
+        items.remove = items.rename = IsCategory(kind);
+    } else if (IsContainer(kind)) {
+        items.remove = items.rename = true;
+    } else if (kind == kIconFile) {
+        items.launch = items.separator = true;
+    } else if (kind != kIconDirectory) {
+        items.properties = false;  // nothing selected
+    }
+    return items;
+}
+
+}  // namespace
+
+void frmBrowse2::SetUpEditing() {
+    // Drags start on the views themselves; drops land on an item, never between two, and are
+    // stored by the explorer, so the views only copy (never remove a dragged row themselves).
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(treeView_),
+                                    static_cast<QAbstractItemView*>(detailsView_),
+                                    static_cast<QAbstractItemView*>(iconView_)}) {
+        view->setDragEnabled(true);
+        view->setAcceptDrops(true);
+        view->setDropIndicatorShown(true);
+        view->setDragDropMode(QAbstractItemView::DragDrop);
+        view->setDragDropOverwriteMode(true);
+        view->setDefaultDropAction(Qt::CopyAction);
+    }
+    // The icon modes would otherwise move the icons about instead of dropping on them.
+    iconView_->setMovement(QListView::Static);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(treeView_),
+                                    static_cast<QAbstractItemView*>(detailsView_),
+                                    static_cast<QAbstractItemView*>(iconView_)}) {
+        connect(view->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+                [this] { editing_ = false; });
+    }
+
+    // Refusals and drops are handled once the view's own mouse or drop event is over, so a
+    // message never opens in the middle of a drag.
+    connect(tree_, &CategoryTreeModel::captionEdited, this, &frmBrowse2::OnTreeCaptionEdited);
+    connect(list_, &ContentsListModel::nameEdited, this, &frmBrowse2::OnListNameEdited);
+    auto refuseDrag = [] {
+        ShowMessage("Drag && Drop is only avaiable for the containers, and not the individual files "
+                    "or directories",
+                    vbOKOnly);
+    };
+    connect(tree_, &CategoryTreeModel::dragRefused, this, refuseDrag, Qt::QueuedConnection);
+    connect(list_, &ContentsListModel::dragRefused, this, refuseDrag, Qt::QueuedConnection);
+    connect(
+        tree_, &CategoryTreeModel::itemDropped, this,
+        [this](NodeHandle source, int32_t kind, int32_t tag, NodeHandle target) {
+            DropOnNode(source, kind, tag, target, false);
+        },
+        Qt::QueuedConnection);
+    connect(
+        list_, &ContentsListModel::itemDropped, this,
+        [this](uint32_t source, int32_t kind, int32_t tag, int row) {
+            DropOnListRow(source, kind, tag, row);
+        },
+        Qt::QueuedConnection);
+}
+
+bool frmBrowse2::EditingKey(QObject* watched, int key) {
+    if (watched == treeView_) {
+        switch (key) {
+            case Qt::Key_Delete: popMenuTreeDelete(); return true;
+            case Qt::Key_Insert: {
+                const int kind = tree_->Kind(SelectedNode());
+                if (kind == kIconRoot || IsCategory(kind)) CategoryAdd();
+                return true;
+            }
+            case Qt::Key_F2: popMenuTreeRename(); return true;
+            case Qt::Key_F10: popMenuTreeProperties(); return true;
+            default: return false;
+        }
+    }
+    if (watched == detailsView_ || watched == iconView_) {
+        switch (key) {
+            case Qt::Key_Delete: popMenuListDelete(); return true;
+            case Qt::Key_F2: popMenuListRename(); return true;
+            case Qt::Key_F10: popMenuListProperties(); return true;
+            default: return false;
+        }
+    }
+    return false;
+}
+
+void frmBrowse2::ShowTreeMenu(const QPoint& at) {
+    const QModelIndex index = treeView_->indexAt(at);
+    if (index.isValid()) {
+        treeView_->setCurrentIndex(index);
+        OnTreeClicked(tree_->HandleOf(index));
+    }
+    frmMenu* menu = frmMenu::Instance();
+    QMenu* pop = menu ? menu->PopupMenu(QStringLiteral("mnuPopExpTree")) : nullptr;
+    if (!pop) return;
+    const MenuItems items = MenuItemsFor(tree_->Kind(SelectedNode()));
+    auto show = [menu](const char* name, bool visible) {
+        if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
+    };
+    show("popExpLaunch", items.launch);
+    show("popExpAddCdOrFolder", items.addCd);
+    show("popExpTreeSeparator1", items.separator);
+    show("popExpCatAdd", items.addCategory);
+    show("popExpCatRemove", items.remove);
+    show("popExpCatRename", items.rename);
+    show("popExpCatProperties", items.properties);
+    pop->popup(treeView_->viewport()->mapToGlobal(at));
+}
+
+void frmBrowse2::ShowListMenu(QAbstractItemView* view, const QPoint& at) {
+    frmMenu* menu = frmMenu::Instance();
+    QMenu* pop = menu ? menu->PopupMenu(QStringLiteral("mnuPopExpList")) : nullptr;
+    if (!pop) return;
+    const int row = SelectedListRow();
+    MenuItems items = MenuItemsFor(row >= 0 ? list_->Row(row).kind : 0);
+    if (row < 0) {
+        // No row: what the listed node itself allows to be added to it.
+        const int listedKind = tree_->Kind(listed_);
+        items.addCd = items.separator = items.addCategory =
+            listedKind == kIconRoot || IsCategory(listedKind);
+    }
+    auto show = [menu](const char* name, bool visible) {
+        if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
+    };
+    show("popExpListLaunch", items.launch);
+    show("popExpListAddCdOrFolder", items.addCd);
+    show("popExpListSeparator1", items.separator);
+    show("popExpListCatAdd", items.addCategory);
+    show("popExpListCatRemove", items.remove);
+    show("popExpListCatRename", items.rename);
+    show("popExpListCatProperties", items.properties);
+    pop->popup(view->viewport()->mapToGlobal(at));
+}
+
+void frmBrowse2::popMenuTreeLaunch() {
+    const NodeHandle node = SelectedNode();
+    if (tree_->Kind(node) == kIconFile) LaunchFile(tree_->Tag(node));
+}
+
+void frmBrowse2::popMenuTreeAdd() { CategoryAdd(); }
+void frmBrowse2::popMenuTreeDelete() { TreeDelete(); }
+void frmBrowse2::popMenuListDelete() { ListDelete(); }
+
+void frmBrowse2::CategoryAdd() {
+    const NodeHandle parent = SelectedNode();
+    const int parentKind = tree_->Kind(parent);
+    if (parentKind != kIconRoot && !IsCategory(parentKind)) return;
+    CatInfo info;
+    info.CatName = "New Category";
+    info.CatImageId = kIconCategory;
+    info.CatParentId = tree_->Tag(parent);
+    int32_t id = 0;
+    {
+        classData data;
+        if (data.GetError() != kErrorNone) return;
+        const ScopedCatalogueWrite write(data);
+        if (!write.Granted()) return;
+        id = AddCatInfo(data, info);
+    }
+    if (id <= 0) return;
+    emit CatalogueEvents::Instance().catalogueChanged();
+    const NodeHandle node = tree_->AddNode(parent, kIconCategory, id, info.CatName, true);
+    if (node == kNoNode) return;
+    treeView_->expand(tree_->IndexOf(parent));
+    SelectNode(node);
+    FillList(node);
+    treeView_->setFocus();
+    StartEdit(treeView_, tree_->IndexOf(node));
+}
+
+void frmBrowse2::popMenuTreeRename() {
+    const NodeHandle node = SelectedNode();
+    const int kind = tree_->Kind(node);
+    if (kind == kIconDirectory || kind == kIconFile) {
+        ShowMessage("You can only edit container names, cd names, folder names or the data name",
+                    vbOKOnly);
+        return;
+    }
+    treeView_->setFocus();
+    StartEdit(treeView_, tree_->IndexOf(node));
+}
+
+void frmBrowse2::popMenuListRename() {
+    const int row = SelectedListRow();
+    if (row < 0) return;
+    const int kind = list_->Row(row).kind;
+    if (kind == kIconDirectory || kind == kIconFile) {
+        ShowMessage("You can only edit container names, cd names, folder names or the data name",
+                    vbOKOnly);
+        return;
+    }
+    QAbstractItemView* view = ListView1();
+    view->setFocus();
+    StartEdit(view, list_->index(row, kListColName));
+}
+
+void frmBrowse2::StartEdit(QAbstractItemView* view, const QModelIndex& index) {
+    view->edit(index);
+    editing_ = view->indexWidget(index) != nullptr;
+}
+
+bool frmBrowse2::StoreName(int kind, int32_t id, const std::string& name) {
+    if (id <= 0) return false;
+    classData data;
+    if (data.GetError() != kErrorNone) return false;
+    const ScopedCatalogueWrite write(data);
+    if (!write.Granted()) return false;
+    if (IsContainer(kind)) {
+        classCd& cd = data.GetCdGoto(id);
+        if (cd.GetCdId() != id) return false;
+        cd.SetCdName(name, true);
+    } else if (IsCategory(kind)) {
+        classCat& cat = data.GetCatGoto(id);
+        if (cat.GetCatId() != id) return false;
+        cat.SetCatName(name, true);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+int frmBrowse2::ListRowOfNode(NodeHandle node) const {
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        if (list_->Row(row).node == static_cast<int64_t>(node)) return row;
+    }
+    return -1;
+}
+
+void frmBrowse2::OnTreeCaptionEdited(NodeHandle node, const QString& text) {
+    const QString name = text.trimmed();
+    // An edit ended with no text keeps the old name.
+    if (name.isEmpty() || name == tree_->Caption(node)) return;
+    const int kind = tree_->Kind(node);
+    const std::string bytes = name.toStdString();
+    if (kind == kIconRoot) {
+        tree_->SetCaption(node, bytes);  // shown until the next rebuild; the root has no record
+        return;
+    }
+    if (!StoreName(kind, tree_->Tag(node), bytes)) return;
+    tree_->SetCaption(node, bytes);
+    const int row = ListRowOfNode(node);
+    if (row >= 0) list_->SetName(row, bytes);
+    RefreshCdView = true;
+    emit CatalogueEvents::Instance().catalogueChanged();
+}
+
+void frmBrowse2::OnListNameEdited(int row, const QString& text) {
+    if (row < 0 || row >= list_->rowCount()) return;
+    const ListRow item = list_->Row(row);
+    const QString name = text.trimmed();
+    if (name.isEmpty() || name == list_->Name(row)) return;
+    const std::string bytes = name.toStdString();
+    if (!StoreName(item.kind, item.tag, bytes)) return;
+    list_->SetName(row, bytes);
+    const auto node = static_cast<NodeHandle>(item.node);
+    if (item.node > 0 && tree_->IsLive(node)) tree_->SetCaption(node, bytes);
+    if (IsContainer(item.kind)) RefreshCdView = true;
+    emit CatalogueEvents::Instance().catalogueChanged();
+}
+
+bool frmBrowse2::DeleteItem(NodeHandle node, int kind, int32_t id, const std::string& caption) {
+    if (kind == kIconRoot || kind == kIconDirectory || kind == kIconFile || kind == 0) {
+        ShowMessage("You can only delete either a Category or a Folder Container", vbOKOnly);
+        return false;
+    }
+    if (IsContainer(kind)) {
+        // DeleteCd asks, removes and announces the removal; DropCd takes the node away.
+        if (!DeleteCd(id, caption)) return false;
+        RefreshCdView = true;
+        return true;
+    }
+    // A category goes only when empty: in the tree, and in the store, which may have gained a
+    // CD or a sub-category since the tree was built.
+    bool holds = tree_->IsLive(node) && tree_->ChildCount(node) > 0;
+    {
+        classData data;
+        if (data.GetError() != kErrorNone) return false;
+        for (classCd* cd = &data.GetCdFirst(); !holds && !data.GetCdEof(); cd = &data.GetCdNext())
+            holds = cd->GetCdCategory() == id;
+        for (classCat* cat = &data.GetCatFirst(); !holds && !data.GetCatEof(); cat = &data.GetCatNext())
+            holds = cat->GetCatParentId() == id && cat->GetCatId() != id;
+    }
+    if (holds) {
+        ShowMessage("Cannot delete category because it contains children!! remove all children and "
+                    "try again",
+                    vbOKOnly);
+        return false;
+    }
+    if (ShowMessage("Remove category\r\n[" + caption + "]", vbYesNoCancel) != vbYes) return false;
+    {
+        classData data;
+        const ScopedCatalogueWrite write(data);
+        if (!write.Granted()) return false;
+        data.GetCatDelete(id);
+    }
+    if (tree_->IsLive(node)) {
+        const NodeHandle parent = tree_->Parent(node);
+        const bool listedHere = listed_ == node;
+        tree_->RemoveNode(node);
+        if (listedHere) {
+            SelectNode(parent);
+            FillList(parent);
+        }
+    }
+    emit CatalogueEvents::Instance().catalogueChanged();
+    return true;
+}
+
+void frmBrowse2::TreeDelete() {
+    const NodeHandle node = SelectedNode();
+    if (tree_->Key(node).empty()) {
+        ShowMessage("You have to select something to delete", vbOKOnly);
+        return;
+    }
+    if (DeleteItem(node, tree_->Kind(node), tree_->Tag(node), std::string(tree_->CaptionBytes(node))) &&
+        tree_->IsLive(listed_)) {
+        FillList(SelectedNode());
+    }
+}
+
+void frmBrowse2::ListDelete() {
+    const int row = SelectedListRow();
+    if (row < 0) return;
+    const ListRow item = list_->Row(row);
+    const NodeHandle before = SelectedNode();
+    const std::string caption = list_->Name(row).toStdString();
+    const auto node = item.node > 0 ? static_cast<NodeHandle>(item.node) : kNoNode;
+    if (!DeleteItem(node, item.kind, item.tag, caption)) return;
+    const NodeHandle shown = tree_->IsLive(before) ? before : kRootNode;
+    SelectNode(shown);
+    FillList(shown);
+}
+
+void frmBrowse2::DropOnListRow(NodeHandle source, int32_t sourceKind, int32_t sourceTag, int row) {
+    if (row < 0) {
+        DropOnNode(source, sourceKind, sourceTag, SelectedNode(), true);
+        return;
+    }
+    if (row >= list_->rowCount()) return;
+    const ListRow& item = list_->Row(row);
+    if (item.node <= 0) {
+        ShowMessage("You can only move a CD or folder between categories", vbOKOnly);  // a file
+        return;
+    }
+    DropOnNode(source, sourceKind, sourceTag, static_cast<NodeHandle>(item.node), true);
+}
+
+void frmBrowse2::DropOnNode(NodeHandle source, int32_t sourceKind, int32_t sourceTag,
+                            NodeHandle target, bool inList) {
+    // The dragged node must still stand for the record the drag began with.
+    if (!tree_->IsLive(source) || tree_->Kind(source) != sourceKind || tree_->Tag(source) != sourceTag)
+        return;
+    if (!tree_->IsLive(target)) return;
+    const int targetKind = tree_->Kind(target);
+    if (targetKind != kIconRoot && !IsCategory(targetKind)) {
+        ShowMessage("You can only move a CD or folder between categories", vbOKOnly);
+        return;
+    }
+    for (NodeHandle up = target; up != kNoNode; up = tree_->Parent(up)) {
+        if (up == source) {
+            ShowMessage("A node can't be made a child of its own children.", vbOKOnly);
+            return;
+        }
+    }
+    const int32_t parentId = tree_->Tag(target);
+    if (tree_->Parent(source) != target) {
+        classData data;
+        if (data.GetError() != kErrorNone) return;
+        const ScopedCatalogueWrite write(data);
+        if (!write.Granted()) return;
+        if (IsCategory(sourceKind)) {
+            data.GetCatGoto(sourceTag).SetCatParentId(parentId, true);
+        } else {
+            data.GetCdGoto(sourceTag).setCdCategory(parentId, true);
+        }
+    }
+    if (!tree_->MoveNode(source, target)) return;
+    treeView_->expand(tree_->IndexOf(target));
+    if (IsContainer(sourceKind)) RefreshCdView = true;
+    emit CatalogueEvents::Instance().catalogueChanged();
+    const NodeHandle shown = inList || !tree_->IsLive(listed_) ? SelectedNode() : listed_;
+    FillList(shown);
 }
 
 }  // namespace karvio

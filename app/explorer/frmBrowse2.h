@@ -47,6 +47,13 @@ public:
     // Adds the node of a newly scanned CD, loads its directories, selects it and lists it.
     NodeHandle AddCdToTree(int32_t cdId);
 
+    // Adds "New Category" below the tree's selected node and opens its caption for editing.
+    void CategoryAdd();
+    // Deletes the tree's selected CD, folder or empty category (the list's selected row for
+    // ListDelete), with the refusals and the question.
+    void TreeDelete();
+    void ListDelete();
+
     void popMenuTreeLaunch() override;
     void popMenuTreeAdd() override;
     void popMenuTreeDelete() override;
@@ -85,6 +92,25 @@ private:
     void ShowProperties(int kind, int32_t id);
     void SaveColumnWidths() const;
 
+    // Editing and drag and drop.
+    void SetUpEditing();
+    void StartEdit(QAbstractItemView* view, const QModelIndex& index);
+    bool EditingKey(QObject* watched, int key);
+    void ShowTreeMenu(const QPoint& at);
+    void ShowListMenu(QAbstractItemView* view, const QPoint& at);
+    void OnTreeCaptionEdited(NodeHandle node, const QString& text);
+    void OnListNameEdited(int row, const QString& text);
+    // Stores a new name of a CD or category; false when nothing was stored.
+    bool StoreName(int kind, int32_t id, const std::string& name);
+    // Deletes the CD or category of `node` (kind and id as the caller sees them); true when done.
+    bool DeleteItem(NodeHandle node, int kind, int32_t id, const std::string& caption);
+    void DropOnNode(NodeHandle source, int32_t sourceKind, int32_t sourceTag, NodeHandle target,
+                    bool inList);
+    void DropOnListRow(NodeHandle source, int32_t sourceKind, int32_t sourceTag, int row);
+    void ShowCategoryProperties(NodeHandle node);
+    // The row of the list that stands for the tree node, or -1.
+    int ListRowOfNode(NodeHandle node) const;
+
     CategoryTreeModel* tree_;
     ContentsListModel* list_;
     SplitPanel* split_;
@@ -95,6 +121,7 @@ private:
     ListViewMode mode_ = ListViewMode::kDetails;
     NodeHandle listed_ = kNoNode;
     bool listHasFocus_ = false;
+    bool editing_ = false;  // a caption editor is open
 };
 
 }  // namespace karvio

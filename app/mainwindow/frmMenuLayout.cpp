@@ -230,6 +230,7 @@ void frmMenu::BuildPopupMenus() {
     AddItem(
         expTree, "popExpAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
         [this] { mnuCdAdd_Click(); }, view);
+    items_.insert(QStringLiteral("popExpTreeSeparator1"), expTree->addSeparator());
     AddItem(
         expTree, "popExpCatAdd", QStringLiteral("&Add Category"),
         [this] { explorer_->popMenuTreeAdd(); }, explorer);
@@ -242,6 +243,7 @@ void frmMenu::BuildPopupMenus() {
     AddItem(
         expTree, "popExpCatProperties", QStringLiteral("&Properties"),
         [this] { explorer_->popMenuTreeProperties(); }, explorer);
+    expTree->addSeparator();
     AddItem(
         expTree, "popExpTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); },
         search);
@@ -253,6 +255,7 @@ void frmMenu::BuildPopupMenus() {
     AddItem(
         expList, "popExpListAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
         [this] { mnuCdAdd_Click(); }, view);
+    items_.insert(QStringLiteral("popExpListSeparator1"), expList->addSeparator());
     AddItem(
         expList, "popExpListCatAdd", QStringLiteral("&Add Category"),
         [this] { explorer_->popMenuTreeAdd(); }, explorer);
