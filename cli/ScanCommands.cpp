@@ -191,7 +191,8 @@ void PutTreeLine(std::string& line, char kind, int32_t id, std::string_view path
     *p++ = ' ';
     p = PutInt(p, id);
     *p++ = '\t';
-    std::memcpy(p, pathPrefix.data(), pathPrefix.size());
+    // An empty prefix may have no storage at all: memcpy must not be given its null pointer.
+    if (!pathPrefix.empty()) std::memcpy(p, pathPrefix.data(), pathPrefix.size());
     p += pathPrefix.size();
     p = isPath ? PutEscapedPath(p, name) : PutEscaped(p, name);
     *p++ = '\t';
