@@ -23,13 +23,16 @@
 #include "ProgramInfo.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
+#include "report/ReportDocument.h"
 
 namespace karvio {
 
 namespace {
 
-// Entry lines per appended piece: a screenful and more, yet a piece takes only milliseconds.
-constexpr int kLinesPerPiece = 200;
+// Lines shown before the window appears: a screenful and more, yet only milliseconds.
+constexpr int kFirstLines = 200;
+// Lines appended between two looks at the clock.
+constexpr int kLinesPerCheck = 64;
 // Appending stops for the event loop after this long, so scrolling stays smooth.
 constexpr int kAppendSliceMs = 30;
 
@@ -123,23 +126,17 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile) {
     html_ = file.readAll();
     pageFile_ = pageFile;
 
-    // Every entry is a line of its own; a rich-text document parses and lays out a few hundred
-    // of them in milliseconds but tens of thousands in seconds, so the first screen goes in
-    // with setHtml and the rest is appended in pieces from the event loop.
-    QStringList lines = QString::fromUtf8(html_).split(QStringLiteral("\r\n"));
-    while (!lines.isEmpty() && (lines.last().isEmpty() || lines.last() == QLatin1String("</html>") ||
-                                lines.last() == QLatin1String("</body>"))) {
-        lines.removeLast();
-    }
-    pieces_.clear();
+    // Every entry is a line of its own. The first screen goes in before the window shows; the
+    // rest is appended from the event loop in slices, so the user can scroll meanwhile.
+    lines_ = QString::fromUtf8(html_).split(QStringLiteral("\r\n"));
     next_ = 0;
-    for (qsizetype at = 0; at < lines.size(); at += kLinesPerPiece) {
-        pieces_.append(lines.mid(at, kLinesPerPiece).join(QStringLiteral("\r\n")));
-    }
-
     browser_->clear();
     browser_->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(pageFile).absolutePath() + '/'));
-    browser_->setHtml(pieces_.isEmpty() ? QString() : pieces_[next_++]);
+    builder_ = std::make_unique<ReportDocumentBuilder>(browser_->document());
+    AppendLines(kFirstLines);
+    // The browser's own cursor moved along with the lines inserted at its place; back at the
+    // top it stays there while the rest is appended below, and so does the view.
+    browser_->moveCursor(QTextCursor::Start);
 
     if (!sub_ && area_) {
         sub_ = area_->addSubWindow(this);
@@ -161,25 +158,29 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile) {
     return true;
 }
 
-void frmWebBrowser::AppendSome() {
-    QElapsedTimer slice;
-    slice.start();
-    // Appending keeps the reader's place: the scroll bar only grows below it.
+void frmWebBrowser::AppendLines(qsizetype count) {
+    const qsizetype end = std::min(lines_.size(), next_ + count);
     QTextCursor cursor(browser_->document());
     cursor.beginEditBlock();
-    while (next_ < pieces_.size()) {
-        cursor.movePosition(QTextCursor::End);
-        cursor.insertHtml(pieces_[next_]);
-        pieces_[next_++].clear();
-        if (slice.elapsed() >= kAppendSliceMs) break;
+    for (; next_ < end; ++next_) {
+        builder_->AppendLine(lines_[next_]);
+        lines_[next_].clear();
     }
     cursor.endEditBlock();
     if (!IsLoading()) {
         loader_.stop();
-        pieces_.clear();
+        lines_.clear();
         next_ = 0;
+        builder_.reset();
         emit pageComplete();
     }
+}
+
+void frmWebBrowser::AppendSome() {
+    // Appending keeps the reader's place: the scroll bar only grows below it.
+    QElapsedTimer slice;
+    slice.start();
+    while (IsLoading() && slice.elapsed() < kAppendSliceMs) AppendLines(kLinesPerCheck);
 }
 
 void frmWebBrowser::FinishLoading() {
@@ -191,8 +192,9 @@ void frmWebBrowser::FinishLoading() {
 
 void frmWebBrowser::DropPage() {
     loader_.stop();
-    pieces_.clear();
+    lines_.clear();
     next_ = 0;
+    builder_.reset();
     if (!pageFile_.isEmpty()) QFile::remove(pageFile_);  // a failure to delete is of no concern
     pageFile_.clear();
     html_.clear();

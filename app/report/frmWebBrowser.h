@@ -1,6 +1,6 @@
 // The report preview: a child window of the main window's MDI area that shows a report page in
 // a QTextBrowser, and prints it or saves it with its images. A large page is shown at once by
-// its first lines and then appended piece by piece while the user can already scroll. The page
+// its first lines and then appended slice by slice while the user can already scroll. The page
 // file lives while the preview is the active window; activating another child window drops it
 // (the preview's own print and save dialogs do not). User-interface thread.
 #pragma once
@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 #include "mainwindow/MainWindowTargets.h"
 
@@ -22,6 +23,8 @@ class QPrinter;
 class QTextBrowser;
 
 namespace karvio {
+
+class ReportDocumentBuilder;
 
 // Writes `html` (a report page that refers to its images as "images/...") to `target` and the
 // images it needs, taken from `imageDir` or else the program's resources, into a folder named
@@ -51,7 +54,7 @@ public:
     void DropPage();
 
     bool HasPage() const { return !pageFile_.isEmpty(); }
-    bool IsLoading() const { return next_ < pieces_.size(); }
+    bool IsLoading() const { return next_ < lines_.size(); }
     // Appends what is left of the page at once (before printing).
     void FinishLoading();
     QString PageFile() const { return pageFile_; }
@@ -72,6 +75,7 @@ protected:
 
 private:
     void AppendSome();
+    void AppendLines(qsizetype count);
     void OnSubWindowActivated(QMdiSubWindow* window);
 
     QMdiArea* area_;
@@ -80,8 +84,9 @@ private:
     QTimer loader_;
     QString pageFile_;
     QByteArray html_;        // the page as written, for saving
-    QStringList pieces_;     // what is still to be appended, a few hundred entry lines each
+    QStringList lines_;      // the page's lines; those before next_ are in the document
     qsizetype next_ = 0;
+    std::unique_ptr<ReportDocumentBuilder> builder_;
     int ownDialogs_ = 0;     // our own modal dialogs are up: deactivation keeps the page
     QString lastSaveDir_;
 };
