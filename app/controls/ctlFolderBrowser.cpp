@@ -39,6 +39,9 @@ ctlFolderBrowser::ctlFolderBrowser(QWidget* parent)
     cmdBrowse_->setAccessibleName(tr("Browse for a folder"));
     cmdBrowse_->setToolTip(tr("Choose a folder (Alt+Down)"));
     setFocusProxy(txtFolder_);
+    // A label's mnemonic focuses its buddy only when the buddy itself takes focus; the proxy
+    // then passes it on (and the tab chain skips this container for its parts).
+    setFocusPolicy(Qt::StrongFocus);
     txtFolder_->installEventFilter(this);
     connect(txtFolder_, &QLineEdit::textChanged, this, &ctlFolderBrowser::Change);
     connect(cmdBrowse_, &QToolButton::clicked, this, &ctlFolderBrowser::Browse);

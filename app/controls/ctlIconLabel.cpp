@@ -62,6 +62,9 @@ ctlIconLabel::ctlIconLabel(QWidget* parent)
     cmdBrowse_->setAccessibleName(tr("Choose a category"));
     cmdBrowse_->setToolTip(tr("Choose a category"));
     setFocusProxy(cmdBrowse_);
+    // A label's mnemonic focuses its buddy only when the buddy itself takes focus; the proxy
+    // then passes it on (and the tab chain skips this container for its parts).
+    setFocusPolicy(Qt::StrongFocus);
     connect(txtFolder_, &QLineEdit::textChanged, this, &ctlIconLabel::Change);
     connect(cmdBrowse_, &QToolButton::clicked, this, &ctlIconLabel::Browse);
     SetCategoryId(0);

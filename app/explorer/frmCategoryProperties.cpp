@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QToolButton>
 
 #include "classCat.h"
@@ -46,11 +45,13 @@ frmCategoryProperties::frmCategoryProperties(int32_t categoryId, int16_t icon, Q
     auto* iconCaption = new QLabel(tr("Category &Icon"), this);
     iconCaption->setBuddy(imgNext_);
     imgPrev_->setObjectName(QStringLiteral("imgPrev"));
-    imgPrev_->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    // The style draws these arrows itself, sharp at any scale and plainly enabled; the theme's
+    // arrow pictures look greyed out.
+    imgPrev_->setArrowType(Qt::LeftArrow);
     imgPrev_->setAccessibleName(tr("Previous picture"));
     imgPrev_->setToolTip(tr("Previous picture"));
     imgNext_->setObjectName(QStringLiteral("imgNext"));
-    imgNext_->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    imgNext_->setArrowType(Qt::RightArrow);
     imgNext_->setAccessibleName(tr("Next picture"));
     imgNext_->setToolTip(tr("Next picture"));
     fldIcon_->setObjectName(QStringLiteral("fldIcon"));

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QFormLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -124,6 +126,27 @@ TEST_F(ScanDialogs, PickersBrowseTypeAndCancel) {
     EXPECT_EQ(picker.Caption(), "Music");
     picker.SetCategoryId(12345);  // not a category: read nothing from there
     EXPECT_EQ(picker.Caption(), "Karvio");
+
+    // In a form the mnemonic of each picker's label reaches the part that takes the keys.
+    QWidget form;
+    auto* layout = new QFormLayout(&form);
+    auto* name = new QLineEdit;
+    auto* drive = new ctlFolderBrowser;
+    auto* inForm = new ctlIconLabel;
+    layout->addRow("&Name", name);
+    layout->addRow("&Drive", drive);
+    layout->addRow("Ca&tegory", inForm);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    name->setFocus();
+    QTest::keyClick(&form, Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(drive->txtFolder()->hasFocus());
+    QTest::keyClick(&form, Qt::Key_T, Qt::AltModifier);
+    EXPECT_TRUE(inForm->cmdBrowse()->hasFocus());
+    QTest::keyClick(&form, Qt::Key_N, Qt::AltModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(drive->txtFolder()->hasFocus()) << "Tab goes straight to the folder's text";
 }
 
 TEST_F(ScanDialogs, DefaultDriveFromTheMountTable) {
