@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "MountTable.h"
 #include "Messages.h"
 #include "PathServices.h"
 #include "ProgramInfo.h"
@@ -163,6 +165,9 @@ void frmAnimation::ScanCd(int32_t& newId) {
     mediumLost_ = false;
     scanDevice_ = 0;
     const bool watchMedium = DeviceOf(scanPath_, scanDevice_);
+    const QString absolute = QDir::cleanPath(QFileInfo(QString::fromStdString(scanPath_)).absoluteFilePath());
+    volumeRoot_ = QString::fromStdString(VolumeRootOf(absolute.toStdString()));
+    if (!volumeRoot_.endsWith(QLatin1Char('/'))) volumeRoot_ += QLatin1Char('/');
     sinceLabel_.start();
     sinceMediumCheck_.start();
     if (!watchMedium) sinceMediumCheck_.invalidate();
@@ -232,9 +237,14 @@ void frmAnimation::ShowProgress(std::string_view path, std::string_view name, co
     }
     if (sinceLabel_.elapsed() < kLabelIntervalMs) return;
     sinceLabel_.restart();
+    // The place as the user knows it: the volume's mount point and the catalogue path below it
+    // with the system's separator.
     QString where = QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+    where.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (where.startsWith(QLatin1Char('/'))) where.remove(0, 1);
+    where.prepend(volumeRoot_);
     if (!name.empty()) {
-        if (!where.endsWith(QLatin1Char('\\'))) where += QLatin1Char('\\');
+        if (!where.endsWith(QLatin1Char('/'))) where += QLatin1Char('/');
         where += QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
     }
     const QLocale locale;

@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <cstdint>
+#include <QString>
 #include <string>
 
 #include "ScanEngine.h"
@@ -73,6 +74,7 @@ private:
 
     ScanEngine engine_;
     std::string scanPath_;
+    QString volumeRoot_ = QStringLiteral("/");  // with its trailing "/"
     dev_t scanDevice_ = 0;
     bool mediumLost_ = false;
     int mediumCheckMs_ = 500;

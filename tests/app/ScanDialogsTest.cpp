@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QFormLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -407,6 +408,12 @@ TEST_F(ScanDialogs, CancelAsksAndAVanishedMediumStopsTheScan) {
     first.SetVars(0, tree + "/", "Kept", "", "label", 0);
     first.ScanCd(newId);
     ASSERT_GT(newId, 0);
+    // The progress names places as the system does, from the volume's mount point.
+    const QString place = first.findChild<QLabel*>("Label1")->text();
+    if (place != "Starting...") {
+        EXPECT_FALSE(place.contains('\\')) << place.toStdString();
+        EXPECT_TRUE(place.contains("/")) << place.toStdString();
+    }
     frmAnimation lost;
     lost.SetMediumCheckInterval(0);
     lost.SetVars(0, tree + "/", "Lost", "", "label", 0);
