@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -28,18 +29,21 @@ int& ExitStatus() {
 }
 
 namespace {
-std::vector<CommandRegistrar>& Registrars() {
-    static std::vector<CommandRegistrar> registrars;
+std::vector<std::pair<int, CommandRegistrar>>& Registrars() {
+    static std::vector<std::pair<int, CommandRegistrar>> registrars;
     return registrars;
 }
 }  // namespace
 
-RegisterCommands::RegisterCommands(CommandRegistrar registrar) {
-    Registrars().push_back(std::move(registrar));
+RegisterCommands::RegisterCommands(CommandGroup group, CommandRegistrar registrar) {
+    Registrars().emplace_back(static_cast<int>(group), std::move(registrar));
 }
 
 void AddRegisteredCommands(CLI::App& app) {
-    for (const CommandRegistrar& registrar : Registrars()) registrar(app);
+    // The files' registrations run in whatever order the program's start-up takes them.
+    std::stable_sort(Registrars().begin(), Registrars().end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [group, registrar] : Registrars()) registrar(app);
 }
 
 void Fail(const std::string& message) {

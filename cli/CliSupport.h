@@ -23,10 +23,12 @@ CliOptions& Options();
 // The exit status main returns; commands set it.
 int& ExitStatus();
 
-// Each command file registers a function that adds its subcommands to the application.
+// Each command file registers a function that adds its subcommands to the application; the help
+// lists the groups in this order.
 using CommandRegistrar = std::function<void(CLI::App& app)>;
+enum class CommandGroup { Maintenance, Report, Scan, Search, Store, Volume };
 struct RegisterCommands {
-    explicit RegisterCommands(CommandRegistrar registrar);
+    RegisterCommands(CommandGroup group, CommandRegistrar registrar);
 };
 void AddRegisteredCommands(CLI::App& app);
 

@@ -86,7 +86,7 @@ void AddMaintenanceCommands(CLI::App& app) {
     });
 }
 
-const RegisterCommands registered(AddMaintenanceCommands);
+const RegisterCommands registeredMaintenanceCommands(CommandGroup::Maintenance, AddMaintenanceCommands);
 
 }  // namespace
 

@@ -86,7 +86,7 @@ void AddReportCommand(CLI::App& app) {
     cmd->callback([args] { RunReport(*args); });
 }
 
-const RegisterCommands registered(AddReportCommand);
+const RegisterCommands registeredReportCommand(CommandGroup::Report, AddReportCommand);
 
 }  // namespace
 

@@ -290,7 +290,7 @@ void AddScanCommands(CLI::App& app) {
     tree->callback([args] { RunTree(args->cdId, args->json); });
 }
 
-const RegisterCommands registered(AddScanCommands);
+const RegisterCommands registeredScanCommands(CommandGroup::Scan, AddScanCommands);
 
 }  // namespace
 

@@ -193,7 +193,7 @@ void AddSearchCommand(CLI::App& app) {
     cmd->callback([args] { RunSearch(*args); });
 }
 
-const RegisterCommands registered(AddSearchCommand);
+const RegisterCommands registeredSearchCommand(CommandGroup::Search, AddSearchCommand);
 
 }  // namespace
 

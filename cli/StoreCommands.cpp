@@ -444,7 +444,7 @@ void AddStoreCommands(CLI::App& app) {
     AddNotesCommand(app, "file", "file", false);
 }
 
-const RegisterCommands registered(AddStoreCommands);
+const RegisterCommands registeredStoreCommands(CommandGroup::Store, AddStoreCommands);
 
 }  // namespace
 

@@ -105,7 +105,7 @@ void AddVolumeCommands(CLI::App& app) {
     locate->callback([args] { RunLocate(args->id, args->json); });
 }
 
-const RegisterCommands registered(AddVolumeCommands);
+const RegisterCommands registeredVolumeCommands(CommandGroup::Volume, AddVolumeCommands);
 
 }  // namespace
 

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QDropEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 
@@ -17,6 +20,8 @@
 #include "classData.h"
 #include "controls/ItemIcons.h"
 #include "explorer/frmBrowse2.h"
+#include "explorer/frmCategoryProperties.h"
+#include "mainwindow/frmMenu.h"
 #include "support/SampleCatalogue.h"
 
 namespace karvio {
@@ -401,6 +406,79 @@ TEST_F(ExplorerEdit, DeletesCdsAndEmptyCategoriesOnly) {
     EXPECT_EQ(ListRowOf(view, "Music"), -1);
     EXPECT_EQ(tree->CategoryNode(musicId_), kNoNode);
     EXPECT_TRUE(CheckCatalogue(DataFilePath).Clean());
+}
+
+TEST_F(ExplorerEdit, ContextMenusShowTheItemsOfTheKindAndF10OpensCategoryProperties) {
+    frmMenu menu;
+    frmBrowse2* view = new frmBrowse2(&menu);
+    menu.SetExplorerView(view);
+    view->resize(800, 500);
+    view->show();
+    CategoryTreeModel* tree = view->TreeModel();
+    // Launch, add CD, first separator, add category, remove, rename, properties.
+    auto shown = [&](const char* menuName, std::initializer_list<const char*> items, auto request) {
+        request();
+        QMenu* pop = menu.PopupMenu(QString::fromLatin1(menuName));
+        EXPECT_TRUE(pop->isVisible()) << menuName;
+        std::string visible;
+        for (const char* item : items) visible += menu.Item(QLatin1String(item))->isVisible() ? '1' : '0';
+        pop->hide();
+        return visible;
+    };
+    const auto treeItems = {"popExpLaunch", "popExpAddCdOrFolder", "popExpTreeSeparator1", "popExpCatAdd",
+                            "popExpCatRemove", "popExpCatRename", "popExpCatProperties"};
+    auto onTree = [&](NodeHandle node) {
+        return shown("mnuPopExpTree", treeItems, [&] {
+            QWidget* viewport = view->TreeView1()->viewport();
+            const QPoint at = Centre(*view, node);
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+            QApplication::sendEvent(viewport, &event);
+        });
+    };
+    const NodeHandle alpha = tree->CdNode(alphaId_);
+    view->TreeView1()->expand(tree->IndexOf(tree->CategoryNode(musicId_)));
+    EXPECT_EQ(onTree(kRootNode), "0111001");
+    EXPECT_EQ(onTree(tree->CategoryNode(jazzId_)), "0111111");
+    EXPECT_EQ(view->SelectedNode(), tree->CategoryNode(jazzId_)) << "the right button selects the node";
+    EXPECT_EQ(onTree(alpha), "0000111");
+    view->TreeView1()->expand(tree->IndexOf(alpha));
+    NodeHandle photos = kNoNode;
+    for (int row = 0; row < tree->rowCount(tree->IndexOf(alpha)); ++row) {
+        const QModelIndex child = tree->index(row, 0, tree->IndexOf(alpha));
+        if (child.data().toString() == "Photos") photos = tree->HandleOf(child);
+    }
+    ASSERT_NE(photos, kNoNode);
+    EXPECT_EQ(onTree(photos), "0000001");
+
+    // The list follows its selected row: Alpha's file, and Music's CD.
+    const auto listItems = {"popExpListLaunch", "popExpListAddCdOrFolder", "popExpListSeparator1",
+                            "popExpListCatAdd", "popExpListCatRemove", "popExpListCatRename",
+                            "popExpListCatProperties"};
+    auto onList = [&](int row) {
+        return shown("mnuPopExpList", listItems, [&] {
+            PickRow(*view, row);
+            const QPoint at = view->ListView1()->visualRect(view->ListModel()->index(row, 0)).center();
+            QWidget* viewport = view->ListView1()->viewport();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+            QApplication::sendEvent(viewport, &event);
+        });
+    };
+    Pick(*view, alpha);
+    EXPECT_EQ(onList(ListRowOf(*view, "top.txt")), "1010001");
+    Pick(*view, tree->CategoryNode(musicId_));
+    EXPECT_EQ(onList(ListRowOf(*view, "Alpha")), "0000111");
+
+    // F10 on a category in the tree: its properties dialog, cancelled here.
+    Pick(*view, tree->CategoryNode(musicId_));
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<frmCategoryProperties*>(QApplication::activeModalWidget());
+        opened = dialog != nullptr;
+        if (dialog) dialog->reject();
+    });
+    QTest::keyClick(view->TreeView1(), Qt::Key_F10);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(asked_.empty());
 }
 
 }  // namespace
