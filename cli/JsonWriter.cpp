@@ -137,6 +137,23 @@ void JsonWriter::CatalogueString(std::string_view utf8Prefix, std::string_view b
     AfterValue();
 }
 
+void JsonWriter::CatalogueStringAfterEscaped(std::string_view escapedPrefix, std::string_view bytes) {
+    BeforeValue();
+    Put('"');
+    Put(escapedPrefix);
+    AppendDecodedEscaped(bytes);
+    Put('"');
+    AfterValue();
+}
+
+std::string JsonWriter::EscapedJson(std::string_view utf8) {
+    std::string out(6 * utf8.size() + 8, '\0');
+    char* end = CopyPlainJson(out.data(), utf8);
+    if (!end) end = EscapeJson(out.data(), utf8);
+    out.resize(static_cast<size_t>(end - out.data()));
+    return out;
+}
+
 void JsonWriter::Date(double date) {
     if (date == 0) {
         Null();

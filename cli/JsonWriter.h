@@ -50,6 +50,10 @@ public:
     void CatalogueString(std::string_view bytes) { CatalogueString({}, bytes); }
     // One string of `utf8` followed by catalogue bytes decoded.
     void CatalogueString(std::string_view utf8Prefix, std::string_view bytes);
+    // The same with the prefix already escaped by EscapedJson, for a prefix written many times.
+    void CatalogueStringAfterEscaped(std::string_view escapedPrefix, std::string_view bytes);
+    // `utf8` escaped for the inside of a JSON string.
+    static std::string EscapedJson(std::string_view utf8);
     // A catalogue date in ISO 8601 with its offset; null for 0 (no date).
     void Date(double date);
     void Int(int64_t value) {

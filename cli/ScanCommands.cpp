@@ -226,8 +226,9 @@ void RunTree(int32_t cdId, bool json) {
         const std::string fullName = dir->GetDirFullName();
         std::string prefix;
         if (json) {
+            // Every file's full name begins with it: escaped once for all of them.
             const std::string native = NativeCataloguePath(fullName);
-            prefix = FilePathPrefix(native);
+            prefix = JsonWriter::EscapedJson(FilePathPrefix(native));
             out.BeginObject();
             DirMembers(out, ReadDirInfo(*dir));
             out.Member("full_name", native);
@@ -247,7 +248,7 @@ void RunTree(int32_t cdId, bool json) {
                 out.BeginObject();
                 FileMembers(out, fields);
                 out.Key("full_name");
-                out.CatalogueString(prefix, fields.name);
+                out.CatalogueStringAfterEscaped(prefix, fields.name);
                 out.EndObject();
                 WriteJson(out);
             } else {
