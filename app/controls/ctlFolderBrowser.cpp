@@ -1,11 +1,15 @@
 #include "controls/ctlFolderBrowser.h"
 
+#include <QDateTime>
 #include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QToolButton>
+#include <QTreeView>
 
 #include "PathServices.h"
 
@@ -14,7 +18,18 @@ namespace karvio {
 namespace {
 
 QString SystemChooser(QWidget* owner, const QString& title, const QString& startPath) {
-    return QFileDialog::getExistingDirectory(owner, title, startPath, QFileDialog::ShowDirsOnly);
+    QFileDialog dialog(owner, title, startPath);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    // Qt's own dialog (where the desktop offers none) opens too narrow, and cuts its dates.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(720, 440)));
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        const QString longest = QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)),
+                                                   QLocale::ShortFormat);
+        details->header()->resizeSection(3, details->fontMetrics().horizontalAdvance(longest) + 24);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 ctlFolderBrowser::Chooser& CurrentChooser() {
