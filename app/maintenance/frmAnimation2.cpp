@@ -5,7 +5,10 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMovie>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "CatalogueText.h"
@@ -18,8 +21,73 @@ namespace {
 
 // The record count is redrawn at most this often; a label per record would cost more than the copy.
 constexpr int kCountRefreshMs = 100;
+constexpr int kFrameIntervalMs = 90;
+constexpr int kFrameCount = 12;
 
 }  // namespace
+
+// The picture shown when the animation file is missing: the records of a data file with gaps
+// moving one by one into a packed one, drawn in the palette's colours so it suits light and
+// dark styles and any scale.
+class CompactAnimation : public QWidget {
+public:
+    explicit CompactAnimation(QWidget* parent) : QWidget(parent) {
+        setFixedSize(96, 64);
+        timer_.setInterval(kFrameIntervalMs);
+        connect(&timer_, &QTimer::timeout, this, [this] {
+            frame_ = (frame_ + 1) % kFrameCount;
+            update();
+        });
+        timer_.start();
+    }
+    bool Running() const { return timer_.isActive(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor line = palette().color(QPalette::WindowText);
+        const QColor record = palette().color(QPalette::Highlight);
+        const QColor dead = palette().color(QPalette::Mid);
+        auto page = [&](const QRectF& r) {
+            constexpr qreal kFold = 6;
+            QPainterPath path;
+            path.moveTo(r.left(), r.top());
+            path.lineTo(r.right() - kFold, r.top());
+            path.lineTo(r.right(), r.top() + kFold);
+            path.lineTo(r.right(), r.bottom());
+            path.lineTo(r.left(), r.bottom());
+            path.closeSubpath();
+            p.setPen(QPen(line, 1));
+            p.setBrush(palette().color(QPalette::Base));
+            p.drawPath(path);
+        };
+        const QRectF from(6, 6, 28, 52), to(62, 6, 28, 52);
+        page(from);
+        page(to);
+        // The old file: live records between dead ones, which the copy leaves behind.
+        constexpr bool kLive[] = {true, false, true, true, false, false, true};
+        constexpr qreal kRow = 4, kGap = 2, kTop = 16;
+        p.setPen(Qt::NoPen);
+        for (int i = 0; i < 7; ++i) {
+            p.setBrush(kLive[i] ? record : dead);
+            p.drawRect(QRectF(from.left() + 4, kTop + i * (kRow + kGap), from.width() - 8, kRow));
+        }
+        // The new file fills from the top without gaps, a record every three frames.
+        p.setBrush(record);
+        const int packed = frame_ / 3;
+        for (int i = 0; i < packed; ++i) {
+            p.drawRect(QRectF(to.left() + 4, kTop + i * (kRow + 1), to.width() - 8, kRow));
+        }
+        // The record on its way across.
+        const qreal t = (frame_ % 3 + 1) / 4.0;
+        p.drawRect(QRectF(from.right() - 6 + t * (to.left() - from.right()), 30, 12, kRow));
+    }
+
+private:
+    QTimer timer_;
+    int frame_ = 0;
+};
 
 frmAnimation2::frmAnimation2(QWidget* parent)
     : QDialog(parent),
@@ -51,14 +119,26 @@ frmAnimation2::frmAnimation2(QWidget* parent)
         if (movie_->isValid()) {
             animation1_->setMovie(movie_);
             movie_->start();
+        } else {
+            delete movie_;
+            movie_ = nullptr;
         }
+    }
+    if (!movie_) {
+        painted_ = new CompactAnimation(this);
+        painted_->setObjectName(QStringLiteral("PaintedAnimation"));
+        animation1_->hide();
     }
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnCancel_);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(animation1_, 1);
+    if (painted_) {
+        layout->addWidget(painted_, 1, Qt::AlignCenter);
+    } else {
+        layout->addWidget(animation1_, 1);
+    }
     layout->addWidget(lblCD_);
     layout->addWidget(lblFiles_);
     layout->addLayout(buttons);
@@ -66,7 +146,11 @@ frmAnimation2::frmAnimation2(QWidget* parent)
     sinceLabel_.start();
 }
 
-bool frmAnimation2::IsAnimating() const { return movie_ && movie_->state() == QMovie::Running; }
+frmAnimation2::~frmAnimation2() = default;
+
+bool frmAnimation2::IsAnimating() const {
+    return (movie_ && movie_->state() == QMovie::Running) || (painted_ && painted_->Running());
+}
 
 void frmAnimation2::SetCdLabel(const QString& text) {
     lblCD_->setText(text);

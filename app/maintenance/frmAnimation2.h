@@ -15,11 +15,14 @@ class QPushButton;
 
 namespace karvio {
 
+class CompactAnimation;
+
 class frmAnimation2 : public QDialog {
     Q_OBJECT
 
 public:
     explicit frmAnimation2(QWidget* parent = nullptr);
+    ~frmAnimation2() override;
 
     // The public cancel flag, set when the user confirmed Cancel.
     bool Cancelled() const { return cancelled_; }
@@ -35,8 +38,9 @@ public:
     QLabel* CdLabel() const { return lblCD_; }
     QLabel* FilesLabel() const { return lblFiles_; }
     QPushButton* CancelButton() const { return btnCancel_; }
-    // Whether the animation file was found and plays.
+    // Whether the animation plays: the shipped picture, or the painted one without it.
     bool IsAnimating() const;
+    bool PlaysAnimationFile() const { return movie_ != nullptr; }
 
 public slots:
     // Escape and the close box ask like the Cancel button.
@@ -47,6 +51,7 @@ private:
 
     QLabel* animation1_;
     QMovie* movie_ = nullptr;
+    CompactAnimation* painted_ = nullptr;
     QLabel* lblCD_;
     QLabel* lblFiles_;
     QPushButton* btnCancel_;

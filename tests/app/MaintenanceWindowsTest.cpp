@@ -196,6 +196,9 @@ TEST(ProgressWindow, LabelsAndCancelQuestion) {
     EXPECT_EQ(asked, std::vector<std::string>{"Cancel Data Compaction"});
     EXPECT_TRUE(callbacks.cancelRequested());
     EXPECT_EQ(window.windowTitle(), "Compacting Data Files");
+    // The shipped picture or the painted one: either way the window has its animation.
+    EXPECT_TRUE(window.IsAnimating());
+    EXPECT_EQ(window.PlaysAnimationFile(), std::filesystem::exists(FindResource("images/FileNuke.gif")));
 }
 
 }  // namespace
