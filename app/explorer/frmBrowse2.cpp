@@ -8,6 +8,7 @@
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <array>
 
 #include "CatalogueText.h"
 #include "Messages.h"
@@ -693,6 +694,16 @@ MenuItems MenuItemsFor(int kind) {
     return items;
 }
 
+// Shows or hides a pop-up menu's items as `items` says; `names` are its items in the order
+// launch, add CD or folder, first separator, add category, remove, rename, properties.
+void ShowMenuItems(frmMenu* menu, const std::array<const char*, 7>& names, const MenuItems& items) {
+    const bool visible[] = {items.launch, items.addCd,  items.separator, items.addCategory,
+                            items.remove, items.rename, items.properties};
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (QAction* item = menu->Item(QLatin1String(names[i]))) item->setVisible(visible[i]);
+    }
+}
+
 }  // namespace
 
 void frmBrowse2::SetUpEditing() {
@@ -776,17 +787,10 @@ void frmBrowse2::ShowTreeMenu(const QPoint& at) {
     frmMenu* menu = frmMenu::Instance();
     QMenu* pop = menu ? menu->PopupMenu(QStringLiteral("mnuPopExpTree")) : nullptr;
     if (!pop) return;
-    const MenuItems items = MenuItemsFor(tree_->Kind(SelectedNode()));
-    auto show = [menu](const char* name, bool visible) {
-        if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
-    };
-    show("popExpLaunch", items.launch);
-    show("popExpAddCdOrFolder", items.addCd);
-    show("popExpTreeSeparator1", items.separator);
-    show("popExpCatAdd", items.addCategory);
-    show("popExpCatRemove", items.remove);
-    show("popExpCatRename", items.rename);
-    show("popExpCatProperties", items.properties);
+    ShowMenuItems(menu,
+                  {"popExpLaunch", "popExpAddCdOrFolder", "popExpTreeSeparator1", "popExpCatAdd",
+                   "popExpCatRemove", "popExpCatRename", "popExpCatProperties"},
+                  MenuItemsFor(tree_->Kind(SelectedNode())));
     pop->popup(treeView_->viewport()->mapToGlobal(at));
 }
 
@@ -802,16 +806,10 @@ void frmBrowse2::ShowListMenu(QAbstractItemView* view, const QPoint& at) {
         items.addCd = items.separator = items.addCategory =
             listedKind == kIconRoot || IsCategory(listedKind);
     }
-    auto show = [menu](const char* name, bool visible) {
-        if (QAction* item = menu->Item(QLatin1String(name))) item->setVisible(visible);
-    };
-    show("popExpListLaunch", items.launch);
-    show("popExpListAddCdOrFolder", items.addCd);
-    show("popExpListSeparator1", items.separator);
-    show("popExpListCatAdd", items.addCategory);
-    show("popExpListCatRemove", items.remove);
-    show("popExpListCatRename", items.rename);
-    show("popExpListCatProperties", items.properties);
+    ShowMenuItems(menu,
+                  {"popExpListLaunch", "popExpListAddCdOrFolder", "popExpListSeparator1", "popExpListCatAdd",
+                   "popExpListCatRemove", "popExpListCatRename", "popExpListCatProperties"},
+                  items);
     pop->popup(view->viewport()->mapToGlobal(at));
 }
 

@@ -8,12 +8,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "CatalogueText.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
+#include "controls/FrameAnimation.h"
 
 namespace karvio {
 
@@ -29,18 +29,9 @@ constexpr int kFrameCount = 12;
 // The picture shown when the animation file is missing: the records of a data file with gaps
 // moving one by one into a packed one, drawn in the palette's colours so it suits light and
 // dark styles and any scale.
-class CompactAnimation : public QWidget {
+class CompactAnimation : public FrameAnimation {
 public:
-    explicit CompactAnimation(QWidget* parent) : QWidget(parent) {
-        setFixedSize(96, 64);
-        timer_.setInterval(kFrameIntervalMs);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            frame_ = (frame_ + 1) % kFrameCount;
-            update();
-        });
-        timer_.start();
-    }
-    bool Running() const { return timer_.isActive(); }
+    explicit CompactAnimation(QWidget* parent) : FrameAnimation(parent, kFrameCount, kFrameIntervalMs) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -75,18 +66,15 @@ protected:
         }
         // The new file fills from the top without gaps, a record every three frames.
         p.setBrush(record);
-        const int packed = frame_ / 3;
+        const int packed = Frame() / 3;
         for (int i = 0; i < packed; ++i) {
             p.drawRect(QRectF(to.left() + 4, kTop + i * (kRow + 1), to.width() - 8, kRow));
         }
         // The record on its way across.
-        const qreal t = (frame_ % 3 + 1) / 4.0;
+        const qreal t = (Frame() % 3 + 1) / 4.0;
         p.drawRect(QRectF(from.right() - 6 + t * (to.left() - from.right()), 30, 12, kRow));
     }
 
-private:
-    QTimer timer_;
-    int frame_ = 0;
 };
 
 frmAnimation2::frmAnimation2(QWidget* parent)

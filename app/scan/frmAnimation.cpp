@@ -22,6 +22,7 @@
 #include "PathServices.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
+#include "controls/FrameAnimation.h"
 #include "mainwindow/frmMenu.h"
 
 namespace karvio {
@@ -44,18 +45,9 @@ bool DeviceOf(const std::string& path, dev_t& device) {
 
 // The picture shown when the animation file is missing: a folder tree growing one branch per
 // frame, drawn in the palette's colours so it suits light and dark styles and any scale.
-class ScanAnimation : public QWidget {
+class ScanAnimation : public FrameAnimation {
 public:
-    explicit ScanAnimation(QWidget* parent) : QWidget(parent) {
-        setFixedSize(96, 64);
-        timer_.setInterval(kFrameIntervalMs);
-        connect(&timer_, &QTimer::timeout, this, [this] {
-            frame_ = (frame_ + 1) % kFrameCount;
-            update();
-        });
-        timer_.start();
-    }
-    int Frame() const { return frame_; }
+    explicit ScanAnimation(QWidget* parent) : FrameAnimation(parent, kFrameCount, kFrameIntervalMs) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -79,7 +71,7 @@ protected:
         };
         drawFolder(QPointF(4, 4), 22);
         p.setPen(QPen(line, 1.5));
-        const int branches = 1 + frame_ / 3;
+        const int branches = 1 + Frame() / 3;
         const qreal x = 14;
         for (int i = 0; i < branches && i < 4; ++i) {
             const qreal y = 28 + i * 9;
@@ -88,7 +80,7 @@ protected:
             drawFolder(QPointF(x + 16, y - 5), 12);
         }
         // A document flies from the tree towards the catalogue on the right.
-        const qreal t = (frame_ % 3) / 3.0;
+        const qreal t = (Frame() % 3) / 3.0;
         p.setPen(QPen(line, 1));
         p.setBrush(palette().color(QPalette::Base));
         p.drawRect(QRectF(46 + t * 26, 20 + (1 - t) * 10, 8, 10));
@@ -96,9 +88,6 @@ protected:
         p.drawRoundedRect(QRectF(80, 14, 14, 36), 3, 3);
     }
 
-private:
-    QTimer timer_;
-    int frame_ = 0;
 };
 
 frmAnimation::frmAnimation(QWidget* parent)
