@@ -82,13 +82,7 @@ private:
         *p++ = '\t';
         p = PutEscaped(p, hit.name);
         *p++ = '\t';
-        p = PutEscaped(p, hit.cdName);
-        *p++ = '\t';
-        if (hit.kind == SearchHitKind::Cd) {
-            p = PutEscaped(p, NativeBasePath(hit.path));
-        } else {
-            p = PutEscapedPath(p, hit.path);
-        }
+        p = PutPlace(p, hit);
         *p++ = '\t';
         p = PutIsoDate(p, hit.date);
         *p++ = '\t';
@@ -99,6 +93,26 @@ private:
         p = PutEscaped(p, hit.notes);
         *p++ = '\n';
         Write(std::string_view(start, static_cast<size_t>(p - start)));
+    }
+
+    // The CD name and the path, tab-separated. The file hits of one directory share them, so
+    // they are escaped once for all of them.
+    char* PutPlace(char* p, const SearchHit& hit) {
+        if (hit.kind != SearchHitKind::File) return PutCdAndPath(p, hit);
+        if (hit.cdId != placeCdId_ || hit.dirId != placeDirId_) {
+            place_.resize(1 + EscapedBound(hit.cdName) + EscapedBound(hit.path));
+            place_.resize(static_cast<size_t>(PutCdAndPath(place_.data(), hit) - place_.data()));
+            placeCdId_ = hit.cdId;
+            placeDirId_ = hit.dirId;
+        }
+        std::memcpy(p, place_.data(), place_.size());
+        return p + place_.size();
+    }
+
+    static char* PutCdAndPath(char* p, const SearchHit& hit) {
+        p = PutEscaped(p, hit.cdName);
+        *p++ = '\t';
+        return hit.kind == SearchHitKind::Cd ? PutEscaped(p, NativeBasePath(hit.path)) : PutEscapedPath(p, hit.path);
     }
 
     // The same line with the date and size as the locale writes them (as the search window does).
@@ -147,6 +161,8 @@ private:
     bool locale_;
     JsonWriter json_out_;
     std::string line_;
+    std::string place_;  // PutPlace's text, of the file hits of directory placeDirId_
+    int32_t placeCdId_ = 0, placeDirId_ = 0;
 };
 
 void RunSearch(const SearchArgs& args) {

@@ -123,29 +123,41 @@ char* PutEscapedPath(char* p, std::string_view path) {
     return WithDecoded(path, [&](std::string_view text) { return EscapeUtf8(p, text, "/"); });
 }
 
+namespace {
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the two digits of `value` (0 to 99).
+void PutPair(char* p, unsigned value) { std::memcpy(p, kDigitPairs + 2 * value, 2); }
+
+}  // namespace
+
 char* PutInt(char* p, int64_t value) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
     uint64_t v = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     if (value < 0) *p++ = '-';
-    char digits[20];
-    char* d = digits + sizeof digits;
+    // The digits are written from the end, once their count is known.
+    static constexpr auto kPowers = [] {
+        std::array<uint64_t, 19> powers{};
+        uint64_t power = 1;
+        for (uint64_t& p : powers) p = power *= 10;
+        return powers;
+    }();
+    size_t n = 1;
+    while (n < 20 && v >= kPowers[n - 1]) ++n;
+    char* d = p + n;
     while (v >= 100) {
-        const unsigned pair = static_cast<unsigned>(v % 100) * 2;
+        d -= 2;
+        PutPair(d, static_cast<unsigned>(v % 100));
         v /= 100;
-        *--d = kPairs[pair + 1];
-        *--d = kPairs[pair];
     }
     if (v >= 10) {
-        *--d = kPairs[v * 2 + 1];
-        *--d = kPairs[v * 2];
+        PutPair(d - 2, static_cast<unsigned>(v));
     } else {
-        *--d = static_cast<char>('0' + v);
+        d[-1] = static_cast<char>('0' + v);
     }
-    const size_t n = static_cast<size_t>(digits + sizeof digits - d);
-    std::memcpy(p, d, n);
     return p + n;
 }
 
@@ -158,10 +170,8 @@ char* PutIsoFields(char* p, const LocalDateTime& f) {
         return p + (n > 0 ? n : 0);
     }
     char text[] = "0000-00-00T00:00:00";
-    auto put2 = [&](int at, int value) {
-        text[at] = static_cast<char>('0' + value / 10 % 10);
-        text[at + 1] = static_cast<char>('0' + value % 10);
-    };
+    // Fields out of their range (a damaged record) still take two digits each.
+    auto put2 = [&](int at, int value) { PutPair(text + at, static_cast<unsigned>(value) % 100); };
     put2(0, f.year / 100);
     put2(2, f.year % 100);
     put2(5, f.month);

@@ -1,11 +1,13 @@
 #include "CatalogueSearch.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "DateText.h"
 #include "Messages.h"
 #include "Progress.h"
 #include "RecordIo.h"
+#include "RecordWindow.h"
 
 namespace karvio {
 
@@ -16,16 +18,18 @@ constexpr int kReadCdName = 2202, kReadCdBasepath = 2203, kReadCdNotes = 2204;
 constexpr int kReadDirName = 2112, kReadDirPath = 2113, kReadDirNotes = 2114;
 constexpr int kReadFileName = 2116, kReadFileNotes = 2118;
 
-// Matches the fields of the records the cursors stand on. Texts are matched where the file's
+// Matches the fields of the records the walk stands on. Texts are matched where the file's
 // cache holds them (or read into one reused buffer), and only for the fields a flag asks for, so
 // a walk over a million files neither copies nor allocates per record.
 class RecordMatcher {
 public:
-    RecordMatcher(CatalogueFile* file, const SearchCriteria& criteria, const std::string& text,
+    RecordMatcher(RecordWindow& window, const SearchCriteria& criteria, const std::string& text,
                   const std::string& pathText)
-        : file_(file), criteria_(criteria), matcher_(text, criteria.mode), pathMatcher_(pathText, criteria.mode),
+        : window_(window), criteria_(criteria), matcher_(text, criteria.mode), pathMatcher_(pathText, criteria.mode),
           asciiNeedleLength_(IsAsciiText(text) ? text.size() : 0),
-          asciiPathNeedleLength_(IsAsciiText(pathText) ? pathText.size() : 0) {}
+          asciiPathNeedleLength_(IsAsciiText(pathText) ? pathText.size() : 0),
+          emptyMatches_(matcher_.Matches({})), rootMatches_(matcher_.Matches("\\")),
+          rootPathMatches_(pathMatcher_.Matches("\\")) {}
 
     bool Cd(const CdRecord& r) {
         return (criteria_.searchPathNames && Field(r.CdBasepath, kReadCdBasepath, true)) ||
@@ -52,25 +56,27 @@ private:
 
     // `emptyIsRoot`: an empty path reads as "\", as the getters return it.
     bool Field(StringSlot slot, int code, bool emptyIsRoot) {
+        // Most notes are empty: decided once for the whole search.
+        if (slot.len <= 0) return emptyIsRoot ? rootMatches_ : emptyMatches_;
         // Every character of a text takes at least one byte and an ASCII needle folds to as
         // many characters as it has bytes, so a shorter field cannot hold it.
-        if (slot.len > 0 && static_cast<size_t>(slot.len) < asciiNeedleLength_) return false;
-        const std::string_view text = ReadTextView(file_, slot, buffer_, code);
-        return matcher_.Matches(emptyIsRoot && text.empty() ? std::string_view("\\") : text);
+        if (static_cast<size_t>(slot.len) < asciiNeedleLength_) return false;
+        return matcher_.Matches(window_.Text(slot, buffer_, code));
     }
 
     bool PathField(StringSlot slot) {
-        if (slot.len > 0 && static_cast<size_t>(slot.len) < asciiPathNeedleLength_) return false;
-        const std::string_view text = ReadTextView(file_, slot, buffer_, kReadDirPath);
-        return pathMatcher_.Matches(text.empty() ? std::string_view("\\") : text);
+        if (slot.len <= 0) return rootPathMatches_;
+        if (static_cast<size_t>(slot.len) < asciiPathNeedleLength_) return false;
+        return pathMatcher_.Matches(window_.Text(slot, buffer_, kReadDirPath));
     }
 
-    CatalogueFile* file_;
+    RecordWindow& window_;
     const SearchCriteria& criteria_;
     TextMatcher matcher_;
     TextMatcher pathMatcher_;
     size_t asciiNeedleLength_;
     size_t asciiPathNeedleLength_;
+    bool emptyMatches_, rootMatches_, rootPathMatches_;  // what an empty field matches
     std::string buffer_;
 };
 
@@ -86,6 +92,13 @@ void DirFullNameInto(CatalogueFile* file, const DirRecord& r, std::string& out, 
         out.append(name);
     }
     if (out == "\\") out.clear();
+}
+
+// `text` into `out`, reusing its room; `text` lies elsewhere (assign allows for an overlap, which
+// costs more than the copy of a name).
+void CopyInto(std::string& out, std::string_view text) {
+    out.resize(text.size());
+    if (!text.empty()) std::memcpy(out.data(), text.data(), text.size());
 }
 
 }  // namespace
@@ -123,14 +136,20 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
     SearchOutcome outcome;
     if (!data.IsOpen()) return outcome;
     const std::string text = SearchTextOf(criteria.text);
-    RecordMatcher match(data.File().get(), criteria, text,
+    CatalogueFile* const file = data.File().get();
+    RecordWindow window(file);
+    FileWalk files(window);
+    RecordMatcher match(window, criteria, text,
                         criteria.pathText ? SearchTextOf(*criteria.pathText) : text);
     auto stopped = [&] {
         if (stop && stop->load(std::memory_order_relaxed)) outcome.stopped = true;
         return outcome.stopped;
     };
     SearchHit hit;
-    std::string dirFullName, dirText;  // reused from directory to directory
+    std::string dirText;  // reused from directory to directory
+    // The CD and the directory whose name and full name the hit's cdName and path hold, so the
+    // hits of one directory copy them once; 0 when they hold something else.
+    int32_t cdNameOf = 0, pathOf = 0;
     auto emit = [&](SearchHitKind kind) {
         hit.kind = kind;
         if (criteria.dateTexts) hit.dateText = DateToText(hit.date);
@@ -155,6 +174,7 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
             hit.name = cdNameOnce();
             hit.cdName = cd.GetCdLabel();
             hit.path = cd.GetCdBasepath();
+            cdNameOf = pathOf = 0;
             hit.date = cd.GetCdLastScanned();
             hit.size = cd.GetCdtotalSize();
             hit.attributes = 0;
@@ -170,6 +190,8 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
                 hit.name = dir->GetDirName();
                 hit.cdName = cdNameOnce();
                 hit.path = dir->GetDirPath();
+                cdNameOf = cdId;
+                pathOf = 0;
                 hit.date = dir->GetDirDate();
                 hit.size = dir->GetDirSize();
                 hit.attributes = dir->GetDirAttr();
@@ -179,23 +201,30 @@ SearchOutcome SearchCatalogue(classData& data, const std::vector<int32_t>& cdIds
                 hit.dirId = hit.id;
                 emit(SearchHitKind::Directory);
             }
-            bool haveDirFullName = false;
-            for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
+            // The files are walked from the file's pieces of memory, not through the directory's
+            // cursor: most of a search's time is this loop.
+            for (files.Start(dir->Record()); !files.AtEnd(); files.Next()) {
                 if (stopped()) break;
-                if (match.File(file->Record())) {
-                    if (!haveDirFullName) DirFullNameInto(data.File().get(), dir->Record(), dirFullName, dirText);
-                    haveDirFullName = true;
-                    // Read into the hit's own texts, whose room is reused from hit to hit.
-                    ReadTextInto(data.File().get(), file->Record().FileName, hit.name, kReadFileName);
-                    hit.cdName = cdNameOnce();
-                    hit.path = dirFullName;
-                    hit.date = file->GetFileDate();
-                    hit.size = file->GetFileSize();
-                    hit.attributes = file->getFileAttr();
-                    ReadTextInto(data.File().get(), file->Record().FileNotes, hit.notes, kReadFileNotes);
-                    hit.id = file->GetFileId();
+                const FileRecord& r = files.Record();
+                if (match.File(r)) {
+                    const int32_t dirId = dir->GetDirId();
+                    if (pathOf != dirId) {
+                        DirFullNameInto(file, dir->Record(), hit.path, dirText);
+                        pathOf = dirId;
+                    }
+                    if (cdNameOf != cdId) {
+                        hit.cdName = cdNameOnce();
+                        cdNameOf = cdId;
+                    }
+                    // Copied into the hit's own texts, whose room is reused from hit to hit.
+                    CopyInto(hit.name, window.Text(r.FileName, dirText, kReadFileName));
+                    hit.date = r.FileDate;
+                    hit.size = r.FileSize;
+                    hit.attributes = r.FileAttr;
+                    CopyInto(hit.notes, window.Text(r.FileNotes, dirText, kReadFileNotes));
+                    hit.id = r.FileId;
                     hit.cdId = cdId;
-                    hit.dirId = dir->GetDirId();
+                    hit.dirId = dirId;
                     emit(SearchHitKind::File);
                 }
                 YieldIfDue();

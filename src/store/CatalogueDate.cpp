@@ -1,5 +1,6 @@
 #include "CatalogueDate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -20,31 +21,42 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
     return era * 146097 + doe - 719468;
 }
 
+// The same in 32-bit unsigned steps where they cannot go below zero, which is the cheaper
+// arithmetic; `z` is within the clamped dates' range, far inside 32 bits.
 void CivilFromDays(int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
+    const auto days = static_cast<int32_t>(z + 719468);
+    const int32_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const auto doe = static_cast<uint32_t>(days - era * 146097);
+    const uint32_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const uint32_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const uint32_t mp = (5 * doy + 2) / 153;
     d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
     m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+    y = static_cast<int>(yoe) + era * 400 + (m <= 2);
 }
 
 const int64_t kEpochOffsetDays = DaysFromCivil(1899, 12, 30);
 
-// Seconds since 1899-12-30 00:00 of a catalogue date. Before the epoch the integer part counts
-// days backwards while the fraction still counts the time of day forwards (-1.25 is
-// 1899-12-29 06:00).
-int64_t SecondsFromDate(double date) {
+// A catalogue date that the arithmetic below can take: finite, and within about +/- 100,000
+// years (a damaged record may hold anything).
+double ClampedDate(double date) {
     if (!std::isfinite(date)) return 0;
-    // Keep far-out values from overflowing the arithmetic below (about +/- 100,000 years).
-    if (date > 4.0e7) date = 4.0e7;
-    if (date < -4.0e7) date = -4.0e7;
-    const double whole = std::trunc(date);
-    const double fraction = std::fabs(date - whole);
-    return static_cast<int64_t>(whole) * 86400 + std::llround(fraction * kSecondsPerDay);
+    return std::clamp(date, -4.0e7, 4.0e7);
+}
+
+// std::llround of `x` >= 0 (halves away from zero), without the library call: `x` minus its
+// integer part is exact.
+int64_t RoundNonNegative(double x) {
+    const auto whole = static_cast<int64_t>(x);
+    return x - static_cast<double>(whole) >= 0.5 ? whole + 1 : whole;
+}
+
+// Seconds since 1899-12-30 00:00 of a clamped catalogue date. Before the epoch the integer part
+// counts days backwards while the fraction still counts the time of day forwards (-1.25 is
+// 1899-12-29 06:00).
+int64_t SecondsFromClampedDate(double date, int64_t whole) {
+    const double fraction = std::fabs(date - static_cast<double>(whole));
+    return whole * 86400 + RoundNonNegative(fraction * kSecondsPerDay);
 }
 
 }  // namespace
@@ -70,8 +82,9 @@ double DateFromFields(const LocalDateTime& f) {
 }
 
 LocalDateTime FieldsFromDate(double date) {
-    const int64_t seconds = SecondsFromDate(date);
-    const int64_t whole = static_cast<int64_t>(std::isfinite(date) ? std::trunc(date) : 0.0);
+    date = ClampedDate(date);
+    const auto whole = static_cast<int64_t>(date);  // toward zero, as the day is counted
+    const int64_t seconds = SecondsFromClampedDate(date, whole);
     // The day is the integer part; the time of day is what is left over.
     int64_t day = whole;
     int64_t secOfDay = std::llabs(seconds - whole * 86400);
@@ -81,9 +94,10 @@ LocalDateTime FieldsFromDate(double date) {
     }
     LocalDateTime f;
     CivilFromDays(day + kEpochOffsetDays, f.year, f.month, f.day);
-    f.hour = static_cast<int>(secOfDay / 3600);
-    f.minute = static_cast<int>(secOfDay / 60 % 60);
-    f.second = static_cast<int>(secOfDay % 60);
+    const auto second = static_cast<uint32_t>(secOfDay);
+    f.hour = static_cast<int>(second / 3600);
+    f.minute = static_cast<int>(second / 60 % 60);
+    f.second = static_cast<int>(second % 60);
     return f;
 }
 

@@ -33,6 +33,17 @@ public:
     // would refuse, so callers then read with ReadAt. Valid until the next call on the file.
     virtual const unsigned char* View(int64_t /*offset*/, size_t /*size*/) { return nullptr; }
 
+    // The whole piece of memory in which View finds the `size` bytes at `offset`: its first
+    // byte, with its offset in `start` and its length in `length`; null where View gives null.
+    // Unlike a View, the piece stays valid (its bytes kept current) for as long as
+    // PieceGeneration() returns the same number, so a walk can read one record after another
+    // from it without a call into the file.
+    virtual const unsigned char* ViewPiece(int64_t /*offset*/, size_t /*size*/, int64_t& /*start*/,
+                                           size_t& /*length*/) {
+        return nullptr;
+    }
+    uint64_t PieceGeneration() const { return pieceGeneration_; }
+
     // The length, buffered appends included.
     virtual int64_t Length() = 0;
 
@@ -81,6 +92,13 @@ public:
     virtual void MarkAppendStart() {}
     virtual bool GiveBackAppends() { return false; }
     virtual void ClearAppendStart() {}
+
+protected:
+    // Files that hand out pieces call this whenever one may move, shrink, be refilled or go.
+    void PiecesChanged() { ++pieceGeneration_; }
+
+private:
+    uint64_t pieceGeneration_ = 0;
 };
 
 // The message a writer gets when another process holds the lock.

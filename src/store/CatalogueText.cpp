@@ -164,17 +164,12 @@ TextMatcher::TextMatcher(std::string_view needle, int mode)
     }
 }
 
-bool TextMatcher::Matches(std::string_view field) const {
+bool TextMatcher::MatchesBeyondAscii(std::string_view field) const {
+    return !IsAscii(field) && MatchesUnicode(field);
+}
+
+bool TextMatcher::MatchesOther(std::string_view field) const {
     if (mode_ < kMatchWhole || mode_ > kMatchAnywhere) return false;
-    if (needleAscii_) {
-        // Every character takes at least one byte, and an ASCII needle has one per character.
-        if (field.size() < asciiNeedle_.size()) return false;
-        // ASCII bytes stand for themselves in UTF-8 and in Windows-1252, so a match of the
-        // bytes is a match of the characters. Only a field with other characters can match
-        // without one, through a character that lower-cases to ASCII (the Kelvin sign).
-        if (MatchesAscii(field)) return true;
-        if (bytesDecide_ || IsAscii(field)) return false;
-    }
     return MatchesUnicode(field);
 }
 

@@ -31,10 +31,23 @@ public:
     TextMatcher(std::string_view needle, int mode);
 
     // True when `field` (catalogue bytes) matches. Any mode other than 0, 1, 2 matches nothing.
-    bool Matches(std::string_view field) const;
+    bool Matches(std::string_view field) const {
+        if (!needleAscii_ || mode_ < kMatchWhole || mode_ > kMatchAnywhere) return MatchesOther(field);
+        // Every character takes at least one byte, and an ASCII needle has one per character.
+        if (field.size() < asciiNeedle_.size()) return false;
+        // ASCII bytes stand for themselves in UTF-8 and in Windows-1252, so a match of the
+        // bytes is a match of the characters. Only a field with other characters can match
+        // without one, through a character that lower-cases to ASCII (the Kelvin sign).
+        if (MatchesAscii(field)) return true;
+        return !bytesDecide_ && MatchesBeyondAscii(field);
+    }
 
 private:
     bool MatchesAscii(std::string_view field) const;
+    // An ASCII needle against a field that did not hold its bytes.
+    bool MatchesBeyondAscii(std::string_view field) const;
+    // A needle with other characters, or a mode that matches nothing.
+    bool MatchesOther(std::string_view field) const;
     bool MatchesUnicode(std::string_view field) const;
 
     int mode_;

@@ -1,6 +1,7 @@
 #include "ClassFile.h"
 
 #include "CatalogueText.h"
+#include "RecordWindow.h"
 
 namespace karvio {
 
@@ -65,18 +66,16 @@ void ClassFile::MoveFirst() {
 }
 
 void ClassFile::MoveNext() {
-    const int32_t next = rec_.FileNext;
-    // Files are appended in list order, so a link that does not point forward is damage.
-    if (next == 0 || next <= rec_.FileId || !guard_.Step(next)) {
+    if (!FileLinkGoesOn(rec_, guard_)) {
         rec_.FileNext = -1;
         return;
     }
-    StepTo(next);
+    StepTo(rec_.FileNext);
 }
 
 void ClassFile::StepTo(int32_t id) {
     ReadAt(id);
-    if (rec_.FileId != id || rec_.FileDirId != appendDirId_) rec_.FileNext = -1;
+    if (!IsFileOf(rec_, id, appendDirId_)) rec_.FileNext = -1;
 }
 
 void ClassFile::MoveAbsolute(int32_t nRecord) {

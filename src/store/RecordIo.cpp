@@ -105,6 +105,4 @@ void ListGuard::Start(int32_t first, int64_t fileLength, size_t recordSize) {
     first_ = first;
 }
 
-bool ListGuard::Step(int32_t next) { return ++steps_ <= limit_ && next != first_; }
-
 }  // namespace karvio

@@ -76,7 +76,7 @@ public:
     void Start(int32_t first, int64_t fileLength, size_t recordSize);
 
     // Whether the walk may go on to `next`.
-    bool Step(int32_t next);
+    bool Step(int32_t next) { return ++steps_ <= limit_ && next != first_; }
 
 private:
     int64_t steps_ = 0;

@@ -78,6 +78,7 @@ bool SystemCatalogueFile::ReadFromDisk(int64_t offset, unsigned char* out, size_
 SystemCatalogueFile::Block* SystemCatalogueFile::FillBlock(Block& block, int64_t index, size_t needed) {
     if (!block.bytes) block.bytes = std::make_unique_for_overwrite<unsigned char[]>(kBlockSize);
     block.index = -1;
+    PiecesChanged();
     const int64_t start = index * static_cast<int64_t>(kBlockSize);
     const size_t want = static_cast<size_t>(std::min<int64_t>(kBlockSize, diskLength_ - start));
     size_t got = 0;
@@ -105,7 +106,24 @@ const unsigned char* SystemCatalogueFile::View(int64_t offset, size_t size) {
     return block ? block->bytes.get() + within : nullptr;
 }
 
+const unsigned char* SystemCatalogueFile::ViewPiece(int64_t offset, size_t size, int64_t& start, size_t& length) {
+    const unsigned char* const bytes = View(offset, size);
+    if (!bytes) return nullptr;
+    if (offset >= diskLength_) {
+        start = diskLength_;
+        length = pending_.size();
+        return pending_.data();
+    }
+    const int64_t index = offset / static_cast<int64_t>(kBlockSize);
+    const Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
+    start = index * static_cast<int64_t>(kBlockSize);
+    length = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(block.valid), diskLength_ - start));
+    return block.bytes.get();
+}
+
 bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size) {
+    // The append buffer may move, and held bytes change what the pieces show.
+    PiecesChanged();
     if (readOnly_) {
         lastError_ = kCatalogueReadOnlyText;
         return false;
@@ -208,6 +226,7 @@ void SystemCatalogueFile::PatchCache(int64_t offset, const unsigned char* data, 
 }
 
 bool SystemCatalogueFile::Flush() {
+    PiecesChanged();
     if (!pending_.empty()) {
         if (!WriteToDisk(diskLength_, pending_.data(), pending_.size())) {
             DiscardAfterFailure();
@@ -255,6 +274,7 @@ void SystemCatalogueFile::CacheFlushedBytes(int64_t from) {
 }
 
 void SystemCatalogueFile::DropCache() {
+    PiecesChanged();
     for (Block& block : cache_) block.index = -1;
 }
 
@@ -270,6 +290,7 @@ bool SystemCatalogueFile::ReadDiskLength() {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return false;
     diskLength_ = st.st_size;
+    PiecesChanged();
     return true;
 }
 

@@ -30,6 +30,7 @@ public:
 
     bool ReadAt(int64_t offset, void* data, size_t size) override;
     const unsigned char* View(int64_t offset, size_t size) override;
+    const unsigned char* ViewPiece(int64_t offset, size_t size, int64_t& start, size_t& length) override;
     bool WriteAt(int64_t offset, const void* data, size_t size) override;
     int64_t Length() override { return diskLength_ + static_cast<int64_t>(pending_.size()); }
     bool Flush() override;
