@@ -16,40 +16,6 @@ using namespace karvio::testing;
 
 namespace {
 
-struct Started {
-    pid_t pid;
-    std::string out, err;
-};
-
-// Starts `karvio-cli --data <data> args...` without waiting for it.
-Started Start(const TempDir& dir, const std::string& data, const std::vector<std::string>& args, int n) {
-    Started s{0, dir.File("out" + std::to_string(n)), dir.File("err" + std::to_string(n))};
-    std::string command = "exec " + ShellQuote(KARVIO_CLI) + " --data " + ShellQuote(data);
-    for (const std::string& a : args) command += " " + ShellQuote(a);
-    command += " </dev/null >" + ShellQuote(s.out) + " 2>" + ShellQuote(s.err);
-    s.pid = ::fork();
-    if (s.pid == 0) {
-        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    return s;
-}
-
-// Waits for it; its exit status, and its output in `out`.
-int Finish(const Started& s, std::string* out = nullptr, std::string* err = nullptr) {
-    int status = 0;
-    ::waitpid(s.pid, &status, 0);
-    auto slurp = [](const std::string& path) {
-        std::ifstream f(path);
-        std::stringstream text;
-        text << f.rdbuf();
-        return text.str();
-    };
-    if (out) *out = slurp(s.out);
-    if (err) *err = slurp(s.err);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 nlohmann::json Json(const std::string& data, const std::vector<std::string>& args) {
     const CliResult r = RunCli(data, args);
     EXPECT_EQ(r.status, 0) << r.err;

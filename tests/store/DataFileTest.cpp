@@ -184,4 +184,12 @@ TEST(DataFile, DatesRoundTripThroughLocalTime) {
     const std::time_t now = std::time(nullptr);
     EXPECT_EQ(TimeTFromDate(DateFromTimeT(now)), now);
     EXPECT_EQ(DateToIso(std::nan("")), "1899-12-30T00:00:00");
+    // A damaged record's date far out of range reads as the farthest date the store writes.
+    for (const double far : {1e300, -1e300, 4.1e7}) {
+        const LocalDateTime d = FieldsFromDate(far);
+        EXPECT_TRUE(d.hour >= 0 && d.hour < 24 && d.minute >= 0 && d.minute < 60 && d.month >= 1 && d.month <= 12)
+            << far;
+    }
+    EXPECT_EQ(DateToIso(1e300), DateToIso(4.0e7));
+    EXPECT_EQ(DateToIso(-1e300), DateToIso(-4.0e7));
 }

@@ -1,0 +1,161 @@
+// What karvio-cli prints, run as a user runs it: native paths in the output and in --paths
+// queries, typed JSON, names with control characters escaped, usage errors exiting 2, a failed
+// write to standard output reported, and a scan stopped by SIGINT or SIGTERM without a terminal
+// leaving a catalogue that checks clean.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "CliRunner.h"
+
+using namespace karvio::testing;
+using Json = nlohmann::json;
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(line);
+    while (std::getline(in, field, '\t')) fields.push_back(field);
+    if (!line.empty() && line.back() == '\t') fields.emplace_back();
+    return fields;
+}
+
+class OutputCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        namespace fs = std::filesystem;
+        vol_ = dir_.File("vol");
+        fs::create_directories(vol_ + "/Docs/Old");
+        std::ofstream(vol_ + "/readme.txt") << "x";
+        std::ofstream(vol_ + "/Docs/tab\tand\nnewline.txt") << "yy";
+        std::ofstream(vol_ + "/Docs/Old/v1.pdf") << "z";
+        data_ = dir_.File("out.cd");
+        const CliResult scan = RunCli(data_, {"scan", vol_, "--name", "Alpha"});
+        ASSERT_EQ(scan.status, 0) << scan.err;
+        cdId_ = Lines(scan.out).back();
+    }
+
+    TempDir dir_;
+    std::string vol_, data_, cdId_;
+};
+
+TEST_F(OutputCommandsTest, PathsAreNativeAndControlCharactersEscaped) {
+    const std::vector<std::string> hits = Lines(RunCli(data_, {"search", "txt"}).out);
+    ASSERT_EQ(hits.size(), 2u);
+    // kind, id, name, CD, path, date, size, attributes, notes
+    const std::vector<std::string> readme = Fields(hits[0]), odd = Fields(hits[1]);
+    ASSERT_EQ(odd.size(), 9u) << hits[1];
+    EXPECT_EQ(readme[2], "readme.txt");
+    EXPECT_EQ(readme[4], vol_);
+    EXPECT_EQ(odd[2], "tab\\tand\\nnewline.txt");
+    EXPECT_EQ(odd[3], "Alpha");
+    EXPECT_EQ(odd[4], vol_ + "/Docs");
+    EXPECT_EQ(odd[6], "2");
+    EXPECT_TRUE(std::regex_match(odd[5], std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)"))) << odd[5];
+
+    // A path query names its folders with "/", as the output shows them.
+    const std::vector<std::string> dirs = Lines(RunCli(data_, {"search", "--paths", "vol/Docs"}).out);
+    ASSERT_EQ(dirs.size(), 1u);
+    EXPECT_EQ(Fields(dirs[0])[2], "Old");
+    EXPECT_TRUE(Lines(RunCli(data_, {"search", "--paths", "Docs/Old"}).out).empty());
+
+    const std::string tree = RunCli(data_, {"tree", cdId_}).out;
+    EXPECT_NE(tree.find("\t" + vol_ + "/Docs/Old/v1.pdf\t"), std::string::npos) << tree;
+    EXPECT_NE(tree.find(vol_ + "/Docs/tab\\tand\\nnewline.txt\t"), std::string::npos) << tree;
+}
+
+TEST_F(OutputCommandsTest, JsonIsTypedWithNativePathsAndDatesWithTheirOffset) {
+    const Json files = Json::parse(RunCli(data_, {"search", "--json", "newline"}).out);
+    ASSERT_EQ(files.size(), 1u);
+    const Json& f = files[0];
+    EXPECT_EQ(f["kind"], "file");
+    EXPECT_EQ(f["name"], "tab\tand\nnewline.txt");
+    EXPECT_EQ(f["path"], vol_ + "/Docs");
+    ASSERT_TRUE(f["size"].is_number_integer());
+    EXPECT_EQ(f["size"], 2);
+    EXPECT_TRUE(f["attributes"].is_array());
+    EXPECT_TRUE(f["attribute_word"].is_number_integer());
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d)");
+    EXPECT_TRUE(std::regex_match(f["date"].get<std::string>(), iso)) << f["date"];
+
+    // A directory's size is its magnitude, and its attributes are named.
+    const Json dirs = Json::parse(RunCli(data_, {"search", "--json", "--files", "Old"}).out);
+    ASSERT_EQ(dirs.size(), 1u);
+    EXPECT_EQ(dirs[0]["kind"], "dir");
+    EXPECT_EQ(dirs[0]["size"], 1);
+    EXPECT_NE(dirs[0]["attributes"].dump().find("directory"), std::string::npos) << dirs[0]["attributes"];
+
+    const CliResult tree = RunCli(data_, {"tree", cdId_, "--json"});
+    ASSERT_EQ(tree.status, 0) << tree.err;
+    const Json listing = Json::parse(tree.out, nullptr, false);
+    ASSERT_FALSE(listing.is_discarded()) << tree.out;
+    EXPECT_NE(tree.out.find("\"" + vol_ + "/Docs/Old/v1.pdf\""), std::string::npos) << tree.out;
+    EXPECT_NE(tree.out.find("tab\\tand\\nnewline.txt"), std::string::npos);
+}
+
+TEST_F(OutputCommandsTest, UsageErrorsExitTwoAndFailuresNameTheirCause) {
+    CliResult r = RunCli(data_, {"lsit"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("'lsit' is not a karvio-cli command"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("list"), std::string::npos);
+    EXPECT_EQ(RunCli(data_, {"search", "--bogus", "x"}).status, 2);
+    EXPECT_EQ(RunCli(data_, {"search"}).status, 2);
+    // Global options after the command.
+    EXPECT_EQ(RunCli(data_, {"search", "readme", "--yes"}).status, 0);
+
+    r = RunCli(data_, {"scan", dir_.File("nonexistent")});
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("No such file or directory"), std::string::npos) << r.err;
+
+    // Standard output on a full device: an error, not a success.
+    const std::string full = ShellQuote(KARVIO_CLI) + " --data " + ShellQuote(data_) + " search txt >/dev/full 2>" +
+                             ShellQuote(dir_.File("full.err"));
+    const int raw = std::system(full.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) != 0);
+    std::stringstream err;
+    err << std::ifstream(dir_.File("full.err")).rdbuf();
+    EXPECT_NE(err.str().find("No space left on device"), std::string::npos) << err.str();
+}
+
+// A scan of a large folder, stopped by `signal` once it has run a little: the exit status says
+// which signal, and the catalogue is consistent and keeps what it held before.
+void ExpectStoppedScan(int signal, int status) {
+    TempDir dir;
+    const std::string data = dir.File("stop.cd");
+    std::filesystem::create_directories(dir.File("before"));
+    std::ofstream(dir.File("before/kept.txt")) << "kept";
+    ASSERT_EQ(RunCli(data, {"scan", dir.File("before"), "--name", "Before"}).status, 0);
+    const Started scan = Start(dir, data, {"scan", "/usr", "--name", "Big"}, 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::kill(scan.pid, signal);
+    std::string err;
+    const int exit = Finish(scan, nullptr, &err);
+    if (exit == 0) GTEST_SKIP() << "the scan of /usr ended before the signal";
+    EXPECT_EQ(exit, status) << err;
+    EXPECT_EQ(RunCli(data, {"check"}).status, 0);
+    const Json cds = Json::parse(RunCli(data, {"list", "--json"}).out);
+    ASSERT_GE(cds.size(), 1u);
+    EXPECT_EQ(cds[0]["name"], "Before");
+}
+
+TEST(StopSignals, SigintAndSigtermStopAScanWithoutATerminal) {
+    ExpectStoppedScan(SIGINT, 130);
+    ExpectStoppedScan(SIGTERM, 143);
+}
+
+}  // namespace
