@@ -9,21 +9,24 @@ namespace karvio::cli {
 
 namespace {
 
+// Letters inserted, dropped, changed or swapped with their neighbour (the commonest typo, as in
+// "lsit"), letter case ignored.
 size_t EditDistance(const std::string& a, const std::string& b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    auto same = [&](size_t i, size_t j) {
+        return std::tolower(static_cast<unsigned char>(a[i])) == std::tolower(static_cast<unsigned char>(b[j]));
+    };
+    std::vector<size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) previous[j] = j;
     for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
         row[0] = i;
         for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            const size_t same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                                std::tolower(static_cast<unsigned char>(b[j - 1]));
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = above;
+            row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (same(i - 1, j - 1) ? 0 : 1)});
+            if (i > 1 && j > 1 && same(i - 1, j - 2) && same(i - 2, j - 1)) row[j] = std::min(row[j], before[j - 2] + 1);
         }
+        std::swap(before, previous);
+        std::swap(previous, row);
     }
-    return row[b.size()];
+    return previous[b.size()];
 }
 
 std::vector<std::string> CommandNames(CLI::App& app) {

@@ -111,8 +111,10 @@ TEST_F(OutputCommandsTest, JsonIsTypedWithNativePathsAndDatesWithTheirOffset) {
 TEST_F(OutputCommandsTest, UsageErrorsExitTwoAndFailuresNameTheirCause) {
     CliResult r = RunCli(data_, {"lsit"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("'lsit' is not a karvio-cli command"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("list"), std::string::npos);
+    EXPECT_NE(r.err.find("'lsit' is not a karvio-cli command; did you mean 'list'?"), std::string::npos) << r.err;
+    r = RunCli(data_, {"serch", "x"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("did you mean 'search'?"), std::string::npos) << r.err;
     EXPECT_EQ(RunCli(data_, {"search", "--bogus", "x"}).status, 2);
     EXPECT_EQ(RunCli(data_, {"search"}).status, 2);
     // Global options after the command.
