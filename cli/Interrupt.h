@@ -34,7 +34,7 @@ const char* StopSignalName();
 [[noreturn]] void ExitStopped(const std::string& what = {});
 
 // ExitStopped(what) when a stop was asked.
-inline void ExitIfStopped(const std::string& what = {}) {
+inline void ExitIfStopped(const char* what = "") {
     if (StopFlag().load(std::memory_order_relaxed)) ExitStopped(what);
 }
 

@@ -109,15 +109,16 @@ void JsonWriter::AppendEscaped(std::string_view utf8) {
     size_ = static_cast<size_t>(end - buffer_.get());
 }
 
+char* JsonWriter::PutCatalogueText(char* p, std::string_view bytes) {
+    if (char* end = CopyPlainJson(p, bytes)) return end;
+    // A Windows-1252 byte decodes to at most three bytes of UTF-8, none of them escaped, and a
+    // control byte escapes to six: the room of EscapedBound holds either way.
+    if (IsValidUtf8(bytes)) return EscapeJson(p, bytes);
+    return EscapeJson(p, DecodeCatalogueText(bytes));
+}
+
 void JsonWriter::AppendDecodedEscaped(std::string_view bytes) {
-    char* p = Room(6 * bytes.size() + 8);
-    if (char* end = CopyPlainJson(p, bytes)) {
-        size_ = static_cast<size_t>(end - buffer_.get());
-    } else if (IsValidUtf8(bytes)) {
-        AppendEscaped(bytes);
-    } else {
-        AppendEscaped(DecodeCatalogueText(bytes));
-    }
+    size_ = static_cast<size_t>(PutCatalogueText(Room(EscapedBound(bytes)), bytes) - buffer_.get());
 }
 
 void JsonWriter::String(std::string_view utf8) {
@@ -132,15 +133,6 @@ void JsonWriter::CatalogueString(std::string_view utf8Prefix, std::string_view b
     BeforeValue();
     Put('"');
     if (!utf8Prefix.empty()) AppendEscaped(utf8Prefix);
-    AppendDecodedEscaped(bytes);
-    Put('"');
-    AfterValue();
-}
-
-void JsonWriter::CatalogueStringAfterEscaped(std::string_view escapedPrefix, std::string_view bytes) {
-    BeforeValue();
-    Put('"');
-    Put(escapedPrefix);
     AppendDecodedEscaped(bytes);
     Put('"');
     AfterValue();

@@ -50,8 +50,6 @@ public:
     void CatalogueString(std::string_view bytes) { CatalogueString({}, bytes); }
     // One string of `utf8` followed by catalogue bytes decoded.
     void CatalogueString(std::string_view utf8Prefix, std::string_view bytes);
-    // The same with the prefix already escaped by EscapedJson, for a prefix written many times.
-    void CatalogueStringAfterEscaped(std::string_view escapedPrefix, std::string_view bytes);
     // `utf8` escaped for the inside of a JSON string.
     static std::string EscapedJson(std::string_view utf8);
     // A catalogue date in ISO 8601 with its offset; null for 0 (no date).
@@ -65,6 +63,19 @@ public:
     // A value the caller has written as JSON already.
     void Raw(std::string_view json) { Literal(json); }
     void Null() { Literal("null"); }
+    // A value of at most `bound` characters that the caller writes itself at the place returned
+    // (valid until the next call), then ends with EndRawValue at the end of what it wrote.
+    char* BeginRawValue(size_t bound) {
+        BeforeValue();
+        return Room(bound);
+    }
+    void EndRawValue(const char* end) {
+        size_ = static_cast<size_t>(end - buffer_.get());
+        AfterValue();
+    }
+    // Catalogue bytes decoded as DecodeCatalogueText does and escaped for the inside of a JSON
+    // string, at `p` with room for EscapedBound(bytes) characters; returns the end.
+    static char* PutCatalogueText(char* p, std::string_view bytes);
 
     // Key(key) and the value.
     template <typename T>

@@ -1,6 +1,7 @@
 #include "RecordOutput.h"
 
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "RecordIo.h"
@@ -13,8 +14,11 @@ void DateMember(JsonWriter& json, std::string_view key, double date) {
     json.Date(date);
 }
 
-void AttributeMembers(JsonWriter& json, int32_t attributes) {
-    // The arrays of words of the 32 combinations of the five bits that have words, written once.
+namespace {
+
+// The JSON array of the words of `attributes` (AttributeWords).
+const std::string& AttributeArray(int32_t attributes) {
+    // The arrays of the 32 combinations of the five bits that have words, written once.
     static const std::array<std::string, 32> kArrays = [] {
         constexpr int32_t kBits[kAttributeWordCount] = {16, 2, 1, 4, 32};
         std::array<std::string, 32> arrays;
@@ -34,8 +38,26 @@ void AttributeMembers(JsonWriter& json, int32_t attributes) {
     }();
     const int combination = (attributes & 16 ? 1 : 0) | (attributes & 2 ? 2 : 0) | (attributes & 1 ? 4 : 0) |
                             (attributes & 4 ? 8 : 0) | (attributes & 32 ? 16 : 0);
+    return kArrays[static_cast<size_t>(combination)];
+}
+
+template <size_t N>
+char* PutLiteral(char* p, const char (&text)[N]) {
+    std::memcpy(p, text, N - 1);
+    return p + N - 1;
+}
+
+char* PutText(char* p, std::string_view text) {
+    // An empty text may have no storage at all: memcpy must not be given its null pointer.
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
+
+}  // namespace
+
+void AttributeMembers(JsonWriter& json, int32_t attributes) {
     json.Key("attributes");
-    json.Raw(kArrays[static_cast<size_t>(combination)]);
+    json.Raw(AttributeArray(attributes));
     json.Member("attribute_word", attributes);
 }
 
@@ -89,6 +111,48 @@ void FileMembers(JsonWriter& json, const FileFields& file) {
 void FileMembers(JsonWriter& json, const FileInfo& file) {
     FileMembers(json, FileFields{file.FileId, file.FileCdId, file.FileDirId, file.FileName, file.FileNotes,
                                  file.FileSize, file.FileDate, file.FileAttr});
+}
+
+void FileObjectWriter::Write(JsonWriter& json, const FileFields& file) {
+    if (!headSet_ || file.cd != headCd_ || file.dir != headDir_) {
+        head_ = ",\"cd\":" + std::to_string(file.cd) + ",\"dir\":" + std::to_string(file.dir) + ",\"name\":\"";
+        headCd_ = file.cd;
+        headDir_ = file.dir;
+        headSet_ = true;
+    }
+    const std::string& attributes = AttributeArray(file.attributes);
+    // The literals below come to under 100 characters; the name is written twice.
+    const size_t bound = 128 + 3 * kNumberBound + kDateBound + head_.size() + attributes.size() + prefix_.size() +
+                         2 * EscapedBound(file.name) + EscapedBound(file.notes);
+    char* p = json.BeginRawValue(bound);
+    p = PutLiteral(p, "{\"id\":");
+    p = PutInt(p, file.id);
+    p = PutText(p, head_);
+    char* const name = p;
+    p = JsonWriter::PutCatalogueText(p, file.name);
+    const size_t nameSize = static_cast<size_t>(p - name);
+    p = PutLiteral(p, "\",\"size\":");
+    p = PutInt(p, ByteCount(file.size));
+    if (file.date == 0) {
+        p = PutLiteral(p, ",\"date\":null");
+    } else {
+        p = PutLiteral(p, ",\"date\":\"");
+        p = PutIsoDateWithOffset(p, file.date);
+        *p++ = '"';
+    }
+    p = PutLiteral(p, ",\"attributes\":");
+    p = PutText(p, attributes);
+    p = PutLiteral(p, ",\"attribute_word\":");
+    p = PutInt(p, file.attributes);
+    p = PutLiteral(p, ",\"notes\":\"");
+    p = JsonWriter::PutCatalogueText(p, file.notes);
+    p = PutLiteral(p, "\",\"full_name\":\"");
+    p = PutText(p, prefix_);
+    // The name as written above, escaped already.
+    std::memcpy(p, name, nameSize);
+    p += nameSize;
+    p = PutLiteral(p, "\"}");
+    json.EndRawValue(p);
 }
 
 void CategoryMembers(JsonWriter& json, classData& data, const CatInfo& cat) {

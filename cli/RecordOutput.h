@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "JsonWriter.h"
@@ -32,6 +33,23 @@ struct FileFields {
 };
 void FileMembers(JsonWriter& json, const FileFields& file);
 void CategoryMembers(JsonWriter& json, classData& data, const CatInfo& cat);
+
+// Whole file objects on one line, each with FileMembers' members and "full_name" (the path
+// prefix and the name): what a listing of every file of a CD writes. What stays the same from
+// one file of a directory to the next is rendered once for all of them.
+class FileObjectWriter {
+public:
+    // What the full names of the files that follow begin with, escaped already
+    // (JsonWriter::EscapedJson of the directory's native path and "/").
+    void SetPathPrefix(std::string escapedPrefix) { prefix_ = std::move(escapedPrefix); }
+    void Write(JsonWriter& json, const FileFields& file);
+
+private:
+    std::string prefix_;
+    std::string head_;  // the members between "id" and the name's text, for headCd_ and headDir_
+    int32_t headCd_ = 0, headDir_ = 0;
+    bool headSet_ = false;
+};
 
 // The fields of the file a cursor of `data` stands on, its texts read into `name` and `notes`
 // (whose room is reused from file to file).

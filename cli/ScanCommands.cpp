@@ -220,22 +220,25 @@ void RunTree(int32_t cdId, bool json) {
     if (!IsCdId(*data, cdId)) Fail("no CD with id " + std::to_string(cdId));
     classCd& cd = data->GetCdGoto(cdId);
     JsonWriter out;
+    FileObjectWriter fileObjects;
     std::string line, name, notes;
     if (json) out.BeginArray(JsonWriter::Lines);
+    // The JSON goes out in pieces of about this size rather than a call per record.
+    constexpr size_t kJsonPiece = 64 * 1024;
     for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
-        const std::string fullName = dir->GetDirFullName();
         std::string prefix;
         if (json) {
+            const DirInfo info = ReadDirInfo(*dir);
             // Every file's full name begins with it: escaped once for all of them.
-            const std::string native = NativeCataloguePath(fullName);
-            prefix = JsonWriter::EscapedJson(FilePathPrefix(native));
+            const std::string native = NativeCataloguePath(JoinCataloguePath(info.DirPath, info.DirName));
+            fileObjects.SetPathPrefix(JsonWriter::EscapedJson(FilePathPrefix(native)));
             out.BeginObject();
-            DirMembers(out, ReadDirInfo(*dir));
+            DirMembers(out, info);
             out.Member("full_name", native);
             out.Key("file_list");
             out.BeginArray(JsonWriter::Lines);
-            WriteJson(out);
         } else {
+            const std::string fullName = dir->GetDirFullName();
             std::string escaped;
             AppendEscapedPath(escaped, fullName);
             prefix = FilePathPrefix(escaped);
@@ -245,12 +248,8 @@ void RunTree(int32_t cdId, bool json) {
         for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
             const FileFields fields = FileFieldsOf(*data, *file, name, notes);
             if (json) {
-                out.BeginObject();
-                FileMembers(out, fields);
-                out.Key("full_name");
-                out.CatalogueStringAfterEscaped(prefix, fields.name);
-                out.EndObject();
-                WriteJson(out);
+                fileObjects.Write(out, fields);
+                if (out.Text().size() >= kJsonPiece) WriteJson(out);
             } else {
                 PutTreeLine(line, 'F', fields.id, prefix, fields.name, false, fields.size, fields.date,
                             fields.attributes, fields.notes);

@@ -1,5 +1,6 @@
 #include "TextOutput.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -23,6 +24,24 @@ template <typename Take>
 auto WithDecoded(std::string_view bytes, Take take) {
     if (IsValidUtf8(bytes)) return take(bytes);
     const std::string decoded = DecodeCatalogueText(bytes);
+    return take(std::string_view(decoded));
+}
+
+// WithDecoded for a catalogue path: each name between its "\\" separators is decoded by
+// itself, so one name that is not UTF-8 does not change how the others read. ("\\" is ASCII and
+// never part of a longer UTF-8 sequence, so the separators are found in the bytes as they are.)
+template <typename Take>
+auto WithDecodedPath(std::string_view path, Take take) {
+    if (IsValidUtf8(path)) return take(path);
+    std::string decoded;
+    decoded.reserve(path.size() * 2);
+    for (size_t start = 0;;) {
+        const size_t end = std::min(path.find('\\', start), path.size());
+        decoded += DecodeCatalogueText(path.substr(start, end - start));
+        if (end == path.size()) break;
+        decoded += '\\';
+        start = end + 1;
+    }
     return take(std::string_view(decoded));
 }
 
@@ -120,7 +139,7 @@ char* PutEscaped(char* p, std::string_view bytes) {
 char* PutEscapedPath(char* p, std::string_view path) {
     if (path.empty() || path.front() != '\\') *p++ = '/';
     if (char* end = CopyPlain(p, path, '\\', '/')) return end;
-    return WithDecoded(path, [&](std::string_view text) { return EscapeUtf8(p, text, "/"); });
+    return WithDecodedPath(path, [&](std::string_view text) { return EscapeUtf8(p, text, "/"); });
 }
 
 namespace {
@@ -277,20 +296,20 @@ void AppendEscapedPath(std::string& out, std::string_view path) {
 }
 
 std::string NativeCataloguePath(std::string_view path) {
-    std::string out(path.empty() || path.front() != '\\' ? "/" : "");
-    AppendDecoded(out, path);
-    for (char& c : out) {
-        if (c == '\\') c = '/';
-    }
+    const bool lead = path.empty() || path.front() != '\\';
+    std::string out;
+    WithDecodedPath(path, [&](std::string_view text) {
+        out.reserve(text.size() + 1);
+        if (lead) out += '/';
+        out += text;
+    });
+    std::replace(out.begin(), out.end(), '\\', '/');
     return out;
 }
 
 std::string NativeBasePath(std::string_view basePath) {
-    std::string out;
-    AppendDecoded(out, basePath);
-    for (char& c : out) {
-        if (c == '\\') c = '/';
-    }
+    std::string out = WithDecodedPath(basePath, [](std::string_view text) { return std::string(text); });
+    std::replace(out.begin(), out.end(), '\\', '/');
     return out;
 }
 

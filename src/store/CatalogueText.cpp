@@ -117,6 +117,15 @@ bool EqualsAsciiFolded(std::string_view field, std::string_view lowerNeedle) {
 bool IsValidUtf8(std::string_view bytes) {
     char32_t cp;
     for (size_t i = 0; i < bytes.size();) {
+        // Eight ASCII bytes at a time: most names are ASCII all through.
+        if (bytes.size() - i >= 8) {
+            uint64_t word;
+            std::memcpy(&word, bytes.data() + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
             ++i;
             continue;

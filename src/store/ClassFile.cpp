@@ -12,10 +12,14 @@ constexpr int kWriteName = 2115, kWriteNotes = 2116, kWritePath = 2117;
 }  // namespace
 
 std::string JoinCataloguePath(const std::string& path, const std::string& name) {
-    const std::string a = path == "\\" ? std::string() : path;
-    const std::string b = !path.empty() && path.back() == '\\' ? std::string() : std::string("\\");
-    std::string full = a + b + name;
-    return full == "\\" ? std::string() : full;
+    std::string full;
+    full.reserve(path.size() + 1 + name.size());
+    // The root's path "\\" adds nothing; any other path ends with one separator.
+    if (path != "\\") full += path;
+    if (path.empty() || path.back() != '\\') full += '\\';
+    full += name;
+    if (full == "\\") full.clear();
+    return full;
 }
 
 void ClassFile::ReadAt(int32_t id) {

@@ -108,6 +108,48 @@ TEST_F(OutputCommandsTest, JsonIsTypedWithNativePathsAndDatesWithTheirOffset) {
     EXPECT_NE(tree.out.find("tab\\tand\\nnewline.txt"), std::string::npos);
 }
 
+// `tree --json` writes each file's object in one piece; it must say what `show file --json`
+// says of the same record, member for member and in the same order, whatever the name holds.
+TEST_F(OutputCommandsTest, TreeJsonFilesSayWhatShowSays) {
+    namespace fs = std::filesystem;
+    const std::string odd = dir_.File("odd");
+    fs::create_directories(odd + "/Quote\"d dir/caf\xc3\xa9");
+    std::ofstream(odd + "/Quote\"d dir/say \"hi\".txt") << "hello";
+    std::ofstream(odd + "/Quote\"d dir/caf\xc3\xa9/latin\xe9.txt") << "";  // not UTF-8
+    std::ofstream(odd + "/bell\a.txt") << "12";
+    const CliResult scan = RunCli(data_, {"scan", odd, "--name", "Odd"});
+    ASSERT_EQ(scan.status, 0) << scan.err;
+    const std::string cd = Lines(scan.out).back();
+
+    auto tree = [&] {
+        const CliResult r = RunCli(data_, {"tree", cd, "--json"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        return nlohmann::ordered_json::parse(r.out);
+    };
+    const int64_t noted = tree()[0]["file_list"][0]["id"];
+    ASSERT_EQ(RunCli(data_, {"file", "notes", std::to_string(noted), "line one\n\"two\" \xc3\xa9\\"}).status, 0);
+
+    size_t files = 0;
+    for (const auto& dir : tree()) {
+        for (const auto& file : dir["file_list"]) {
+            const CliResult shown = RunCli(data_, {"show", "file", std::to_string(file["id"].get<int64_t>()), "--json"});
+            ASSERT_EQ(shown.status, 0) << shown.err;
+            EXPECT_EQ(file.dump(), nlohmann::ordered_json::parse(shown.out).dump());
+            const std::string full = file["full_name"];
+            EXPECT_EQ(full, dir["full_name"].get<std::string>() + (dir["full_name"] == "/" ? "" : "/") +
+                                file["name"].get<std::string>());
+            ++files;
+        }
+    }
+    EXPECT_EQ(files, 3u);
+    const auto first = tree()[0]["file_list"][0];
+    EXPECT_EQ(first["notes"], "line one\n\"two\" \xc3\xa9\\");
+    // The name that is not UTF-8 is read as Windows-1252, and the UTF-8 names of its path stay
+    // as they are, in JSON and in text.
+    EXPECT_NE(tree().dump().find("/caf\xc3\xa9/latin\xc3\xa9.txt\""), std::string::npos);
+    EXPECT_NE(RunCli(data_, {"tree", cd}).out.find("/caf\xc3\xa9/latin\xc3\xa9.txt\t"), std::string::npos);
+}
+
 TEST_F(OutputCommandsTest, UsageErrorsExitTwoAndFailuresNameTheirCause) {
     CliResult r = RunCli(data_, {"lsit"});
     EXPECT_EQ(r.status, 2);
