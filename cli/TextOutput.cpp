@@ -157,15 +157,19 @@ void PutPair(char* p, unsigned value) { std::memcpy(p, kDigitPairs + 2 * value, 
 char* PutInt(char* p, int64_t value) {
     uint64_t v = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     if (value < 0) *p++ = '-';
-    // The digits are written from the end, once their count is known.
+    // The digits are written from the end, once their count is known: from the bit width
+    // (1233 / 4096 is just under log10 2), put right by one comparison.
     static constexpr auto kPowers = [] {
-        std::array<uint64_t, 19> powers{};
+        std::array<uint64_t, 20> powers{};
         uint64_t power = 1;
-        for (uint64_t& p : powers) p = power *= 10;
+        for (uint64_t& p : powers) {
+            p = power;
+            power *= 10;
+        }
         return powers;
     }();
-    size_t n = 1;
-    while (n < 20 && v >= kPowers[n - 1]) ++n;
+    const size_t estimate = static_cast<size_t>(std::bit_width(v | 1) * 1233) >> 12;
+    const size_t n = estimate + ((v | 1) >= kPowers[estimate] ? 1 : 0);
     char* d = p + n;
     while (v >= 100) {
         d -= 2;
