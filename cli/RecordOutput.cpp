@@ -47,12 +47,6 @@ char* PutLiteral(char* p, const char (&text)[N]) {
     return p + N - 1;
 }
 
-char* PutText(char* p, std::string_view text) {
-    // An empty text may have no storage at all: memcpy must not be given its null pointer.
-    if (!text.empty()) std::memcpy(p, text.data(), text.size());
-    return p + text.size();
-}
-
 }  // namespace
 
 void AttributeMembers(JsonWriter& json, int32_t attributes) {
@@ -114,11 +108,10 @@ void FileMembers(JsonWriter& json, const FileInfo& file) {
 }
 
 void FileObjectWriter::Write(JsonWriter& json, const FileFields& file) {
-    if (!headSet_ || file.cd != headCd_ || file.dir != headDir_) {
+    if (head_.empty() || file.cd != headCd_ || file.dir != headDir_) {
         head_ = ",\"cd\":" + std::to_string(file.cd) + ",\"dir\":" + std::to_string(file.dir) + ",\"name\":\"";
         headCd_ = file.cd;
         headDir_ = file.dir;
-        headSet_ = true;
     }
     const std::string& attributes = AttributeArray(file.attributes);
     // The literals below come to under 100 characters; the name is written twice.

@@ -40,7 +40,7 @@ void CategoryMembers(JsonWriter& json, classData& data, const CatInfo& cat);
 class FileObjectWriter {
 public:
     // What the full names of the files that follow begin with, escaped already
-    // (JsonWriter::EscapedJson of the directory's native path and "/").
+    // (JsonWriter::EscapedJson of FilePathPrefix).
     void SetPathPrefix(std::string escapedPrefix) { prefix_ = std::move(escapedPrefix); }
     void Write(JsonWriter& json, const FileFields& file);
 
@@ -48,7 +48,6 @@ private:
     std::string prefix_;
     std::string head_;  // the members between "id" and the name's text, for headCd_ and headDir_
     int32_t headCd_ = 0, headDir_ = 0;
-    bool headSet_ = false;
 };
 
 // The fields of the file a cursor of `data` stands on, its texts read into `name` and `notes`

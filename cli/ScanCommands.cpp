@@ -191,9 +191,7 @@ void PutTreeLine(std::string& line, char kind, int32_t id, std::string_view path
     *p++ = ' ';
     p = PutInt(p, id);
     *p++ = '\t';
-    // An empty prefix may have no storage at all: memcpy must not be given its null pointer.
-    if (!pathPrefix.empty()) std::memcpy(p, pathPrefix.data(), pathPrefix.size());
-    p += pathPrefix.size();
+    p = PutText(p, pathPrefix);
     p = isPath ? PutEscapedPath(p, name) : PutEscaped(p, name);
     *p++ = '\t';
     p = PutInt(p, ByteCount(size));
@@ -205,12 +203,6 @@ void PutTreeLine(std::string& line, char kind, int32_t id, std::string_view path
     p = PutEscaped(p, notes);
     *p++ = '\n';
     Write(std::string_view(start, static_cast<size_t>(p - start)));
-}
-
-// What a file's full name begins with: its directory's full name as a native path and "/".
-std::string FilePathPrefix(std::string native) {
-    if (native.empty() || native.back() != '/') native += '/';
-    return native;
 }
 
 // Walks the CD's directories in stored order, each followed by its files, writing every record

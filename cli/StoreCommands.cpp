@@ -209,12 +209,11 @@ void RunShow(const std::string& kind, int32_t id, bool json) {
         if (!IsFileId(*data, id)) Fail("no file with id " + std::to_string(id));
         const FileInfo file = ReadFileInfo(*data, id);
         FileMembers(record, file);
-        // The directory's native path and the name as it is: a "\\" in a file's name is part of
+        // The directory's native path and the name as it is: a "\" in a file's name is part of
         // the name, not a separator.
-        std::string dirPath = NativeCataloguePath(data->GetCdGoto(0).GetDirGoto(file.FileDirId).GetDirFullName());
-        if (dirPath.back() != '/') dirPath += '/';
+        const std::string dirPath = data->GetCdGoto(0).GetDirGoto(file.FileDirId).GetDirFullName();
         record.Key("full_name");
-        record.CatalogueString(dirPath, file.FileName);
+        record.CatalogueString(FilePathPrefix(NativeCataloguePath(dirPath)), file.FileName);
     }
     record.EndObject();
     PrintRecord(record, json);

@@ -27,8 +27,8 @@ auto WithDecoded(std::string_view bytes, Take take) {
     return take(std::string_view(decoded));
 }
 
-// WithDecoded for a catalogue path: each name between its "\\" separators is decoded by
-// itself, so one name that is not UTF-8 does not change how the others read. ("\\" is ASCII and
+// WithDecoded for a catalogue path: each name between its "\" separators is decoded by
+// itself, so one name that is not UTF-8 does not change how the others read. ("\" is ASCII and
 // never part of a longer UTF-8 sequence, so the separators are found in the bytes as they are.)
 template <typename Take>
 auto WithDecodedPath(std::string_view path, Take take) {

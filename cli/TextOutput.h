@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,12 @@ inline constexpr size_t kNumberBound = 24;
 inline constexpr size_t kDateBound = 40;
 inline constexpr size_t kAttributeWordsBound = 40;
 
+// `text` as it is (room: its size).
+inline char* PutText(char* p, std::string_view text) {
+    // An empty text may have no storage at all: memcpy must not be given its null pointer.
+    if (!text.empty()) std::memcpy(p, text.data(), text.size());
+    return p + text.size();
+}
 char* PutEscaped(char* p, std::string_view bytes);
 char* PutEscapedPath(char* p, std::string_view cataloguePath);
 char* PutInt(char* p, int64_t value);
@@ -44,6 +51,13 @@ void AppendEscapedPath(std::string& out, std::string_view cataloguePath);
 
 // A catalogue path as a native path from the volume root, decoded and unescaped (for JSON).
 std::string NativeCataloguePath(std::string_view cataloguePath);
+
+// What the full names of a directory's files begin with: its native path (from
+// NativeCataloguePath, escaped or not) and "/" when it does not end with one.
+inline std::string FilePathPrefix(std::string nativeDirectory) {
+    if (nativeDirectory.empty() || nativeDirectory.back() != '/') nativeDirectory += '/';
+    return nativeDirectory;
+}
 
 // A CD's base path, decoded, with "\" written "/" (a base path written on Windows, "E:\Photos\",
 // reads "E:/Photos/"; one written on Linux is native already).
