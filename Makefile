@@ -2,11 +2,12 @@
 BUILD       ?= build
 BUILD_ASAN  ?= build-asan
 BUILD_FUZZ  ?= build-fuzz
+BUILD_PACKAGE ?= build-package
 FUZZ_SECONDS ?= 30
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run cli test check test-main test-sanitize fuzz-smoke fuzz bench install clean
+.PHONY: all deps configure build run cli test check test-main test-sanitize fuzz-smoke fuzz bench install package clean
 
 all: build
 
@@ -28,8 +29,9 @@ run: build
 	fi
 
 # Every test: the full build's tests, the engine tests once more under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short run of the catalogue fuzzer.
-test: test-main test-sanitize fuzz-smoke
+# UndefinedBehaviorSanitizer, and a short run of the catalogue fuzzer; ends with one summary.
+test:
+	@BUILD=$(BUILD) BUILD_ASAN=$(BUILD_ASAN) BUILD_FUZZ=$(BUILD_FUZZ) MAKE="$(MAKE)" ./scripts/run-tests.sh
 
 # The quick check for day-to-day work: the full build's tests only (TESTS=regex picks some).
 check: build
@@ -51,10 +53,14 @@ $(BUILD_FUZZ)/bin/fuzz_catalogue: deps
 	    -DKARVIO_FUZZ=ON -DKARVIO_BUILD_APP=OFF -DKARVIO_BUILD_BENCH=OFF -DBUILD_TESTING=OFF
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_catalogue
 
+# The fuzzers' progress goes to $(BUILD_FUZZ)/fuzz.log; its last lines are shown when one fails.
 fuzz-smoke: $(BUILD_FUZZ)/bin/fuzz_catalogue
 	rm -rf $(BUILD_FUZZ)/corpus && mkdir -p $(BUILD_FUZZ)/corpus && cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
-	$(BUILD_FUZZ)/bin/fuzz_catalogue -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-	    -timeout=10 -rss_limit_mb=1024 $(BUILD_FUZZ)/corpus
+	@echo "fuzz_catalogue for $(FUZZ_SECONDS) s (log: $(BUILD_FUZZ)/fuzz.log)"
+	@$(BUILD_FUZZ)/bin/fuzz_catalogue -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    -timeout=10 -rss_limit_mb=1024 $(BUILD_FUZZ)/corpus > $(BUILD_FUZZ)/fuzz.log 2>&1 \
+	    || { tail -n 40 $(BUILD_FUZZ)/fuzz.log; exit 1; }
+	@grep -E '^Done [0-9]+ runs' $(BUILD_FUZZ)/fuzz.log
 
 # A long fuzzing run: make fuzz FUZZ_SECONDS=600
 fuzz: fuzz-smoke
@@ -65,5 +71,19 @@ bench: build
 install: build
 	cmake --install $(BUILD)
 
+# The Debian package karvio_<version>_<arch>.deb in this folder: a release build without tests or
+# benchmarks, installed to /usr, with Debian's hardening flags, binaries stripped and no path of
+# the build tree inside (file-prefix-map).
+package: deps
+	cmake -S . -B $(BUILD_PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	    -DBUILD_TESTING=OFF -DKARVIO_BUILD_BENCH=OFF \
+	    -DCMAKE_CXX_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS) -ffile-prefix-map=$(CURDIR)=." \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(BUILD_PACKAGE) -j $(JOBS)
+	rm -f $(BUILD_PACKAGE)/karvio_*.deb
+	cd $(BUILD_PACKAGE) && cpack -G DEB
+	cp $(BUILD_PACKAGE)/karvio_*.deb .
+	@ls karvio_*.deb
+
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_PACKAGE) test-logs

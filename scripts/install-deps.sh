@@ -15,6 +15,8 @@ packages=(
     # desktop integration: its tools and the checks of the registration, the metainfo, the
     # manual pages and the bash completion (mimetype and gio are what xdg-mime asks)
     appstream libfile-mimeinfo-perl libglib2.0-bin bash-completion groff-base
+    # the Debian package (make package) and its check
+    dpkg-dev lintian
     # runtime
     fonts-liberation shared-mime-info desktop-file-utils xdg-utils
 )

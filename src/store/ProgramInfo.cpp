@@ -56,12 +56,6 @@ std::string FindResource(const std::string& relative) {
     const std::filesystem::path candidates[] = {
         programDir / relative,
         programDir.parent_path() / "share" / "karvio" / relative,
-#ifdef KARVIO_DATADIR
-        std::filesystem::path(KARVIO_DATADIR) / relative,
-#endif
-#ifdef KARVIO_SOURCE_RESOURCES
-        std::filesystem::path(KARVIO_SOURCE_RESOURCES) / relative,
-#endif
     };
     std::error_code ec;
     for (const auto& candidate : candidates) {

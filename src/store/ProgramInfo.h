@@ -41,9 +41,9 @@ std::string ProgramOrUserDirectory(const char* xdgVariable, const char* homeFall
 std::string DefaultDataFilePath();
 
 // The path of a resource shipped with the program (for example "images/nodeFolder.gif" or
-// "Karvio.tip"): the first that exists of the program directory, <prefix>/share/karvio beside an
-// installed program, the install data directory, and the source tree's resources folder (for
-// programs run from the build tree). The program directory's path when none exists.
+// "Karvio.tip"): the program directory (where the build copies the resources) or else
+// <prefix>/share/karvio beside an installed program, wherever it was installed; the program
+// directory's path when neither exists.
 std::string FindResource(const std::string& relative);
 
 // The data file every store object opens: DataFilePath when set, else the default.
