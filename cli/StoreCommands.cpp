@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CatalogueCheck.h"
+#include "CatalogueEdits.h"
 #include "CategoryPictures.h"
 #include "CliSupport.h"
 #include "Interrupt.h"
@@ -69,6 +70,8 @@ void RunInfo(bool json) {
 
 void RunCheck(bool json) {
     const std::string path = GetDataFileName();
+    // As every opening does, this first completes an edit a stopped program left half done.
+    classData::CompleteInterruptedEdits(path);
     const CheckReport report = CheckCatalogue(path);
     if (json) {
         JsonWriter out;
@@ -219,25 +222,39 @@ void RunShow(const std::string& kind, int32_t id, bool json) {
     PrintRecord(record, json);
 }
 
-// Whether making `parent` the parent of `id` would make `id` its own ancestor.
-bool WouldLoop(classData& data, int32_t id, int32_t parent) {
-    for (int32_t p = parent, steps = 0; p != 0; p = data.GetCatGoto(p).GetCatParentId(), ++steps) {
-        if (p == id || steps > data.GetCatCount()) return true;
+const char* KindName(RecordKind kind) {
+    switch (kind) {
+        case RecordKind::Cd: return "CD";
+        case RecordKind::Directory: return "directory";
+        case RecordKind::File: return "file";
+        case RecordKind::Category: return "category";
     }
-    return false;
+    return "record";
 }
 
-void RequireCategory(classData& data, int32_t id, bool allowRoot) {
-    if (allowRoot && id == 0) return;
-    if (!IsCategoryId(data, id)) Fail("no category with id " + std::to_string(id));
+// Ends the command with the reason when the edit was not made. The rules live in the edit
+// service; this only words its answer.
+void Apply(const EditResult& result, const RecordRef& ref, int32_t category = 0) {
+    switch (result.status) {
+        case EditStatus::Done:
+            return;
+        case EditStatus::Stale:
+            Fail(std::string("no ") + KindName(ref.kind) + " with id " + std::to_string(ref.id));
+        case EditStatus::NoSuchCategory:
+            Fail("no category with id " + std::to_string(category));
+        case EditStatus::HoldsCategories:
+        case EditStatus::HoldsCds:
+            Fail("category " + std::to_string(ref.id) + ": " + EditResultText(result));
+        default:
+            Fail(EditResultText(result));
+    }
 }
 
-// A category with a picture number the program does not ship would show no picture at all.
-void RequireShippedImage(int32_t image) {
-    if (!IsShippedCategoryImage(image)) {
-        Fail("no category picture " + std::to_string(image) + "; the pictures are " +
-             std::to_string(kDefaultCategoryImage) + " (the default) to " + std::to_string(kLastCategoryImage));
-    }
+// Every editing command holds the write lock from its checks to its change (and, for a removal,
+// across its question).
+CatalogueEdits EditsOrExit() {
+    auto data = OpenCatalogueOrExit(true);
+    return CatalogueEdits(data->GetOpenPath());
 }
 
 void AddCategoryCommands(CLI::App& app) {
@@ -255,15 +272,14 @@ void AddCategoryCommands(CLI::App& app) {
     addCmd->add_option("--notes", add->notes);
     addCmd->add_option("--icon", add->icon, "Image number (6 the default picture, 7 to 18 the others)");
     addCmd->callback([add] {
-        RequireShippedImage(add->icon);
-        auto data = OpenCatalogueOrExit(true);
-        RequireCategory(*data, add->parent, true);
         CatInfo info;
         info.CatName = add->name;
         info.CatNotes = add->notes;
         info.CatImageId = add->icon;
         info.CatParentId = add->parent;
-        Print("%d\n", AddCatInfo(*data, info));
+        const EditResult result = EditsOrExit().AddCategory(info);
+        Apply(result, RecordRef::Of(RecordKind::Category, 0), add->parent);
+        Print("%d\n", result.id);
     });
 
     struct EditArgs {
@@ -271,63 +287,30 @@ void AddCategoryCommands(CLI::App& app) {
         std::string text;
     };
     auto edit = std::make_shared<EditArgs>();
+    auto ref = [edit] { return RecordRef::Of(RecordKind::Category, edit->id); };
     CLI::App* rename = category->add_subcommand("rename", "Rename a category");
     rename->add_option("ID", edit->id)->required();
     rename->add_option("NAME", edit->text)->required();
-    rename->callback([edit] {
-        auto data = OpenCatalogueOrExit(true);
-        RequireCategory(*data, edit->id, false);
-        data->GetCatGoto(edit->id).SetCatName(edit->text, true);
-    });
+    rename->callback([edit, ref] { Apply(EditsOrExit().RenameCategory(ref(), edit->text), ref()); });
 
     CLI::App* move = category->add_subcommand("move", "Move a category under another (0: the root)");
     move->add_option("ID", edit->id)->required();
     move->add_option("PARENT", edit->number)->required();
-    move->callback([edit] {
-        auto data = OpenCatalogueOrExit(true);
-        RequireCategory(*data, edit->id, false);
-        RequireCategory(*data, edit->number, true);
-        if (WouldLoop(*data, edit->id, edit->number)) {
-            Fail("a category cannot be moved under itself or one of its own sub-categories");
-        }
-        data->GetCatGoto(edit->id).SetCatParentId(edit->number, true);
-    });
+    move->callback([edit, ref] { Apply(EditsOrExit().MoveCategory(ref(), edit->number), ref(), edit->number); });
 
     CLI::App* notes = category->add_subcommand("notes", "Set a category's notes");
     notes->add_option("ID", edit->id)->required();
     notes->add_option("TEXT", edit->text)->required();
-    notes->callback([edit] {
-        auto data = OpenCatalogueOrExit(true);
-        RequireCategory(*data, edit->id, false);
-        classCat& cat = data->GetCatGoto(edit->id);
-        cat.SetCatNotes(edit->text);
-        cat.recordUpdate();
-    });
+    notes->callback([edit, ref] { Apply(EditsOrExit().SetCategoryNotes(ref(), edit->text), ref()); });
 
     CLI::App* icon = category->add_subcommand("icon", "Set a category's image number");
     icon->add_option("ID", edit->id)->required();
     icon->add_option("N", edit->number, "6 the default picture, 7 to 18 the others")->required();
-    icon->callback([edit] {
-        RequireShippedImage(edit->number);
-        auto data = OpenCatalogueOrExit(true);
-        RequireCategory(*data, edit->id, false);
-        classCat& cat = data->GetCatGoto(edit->id);
-        cat.SetCatImageId(edit->number);
-        cat.recordUpdate();
-    });
+    icon->callback([edit, ref] { Apply(EditsOrExit().SetCategoryImage(ref(), edit->number), ref()); });
 
-    CLI::App* remove = category->add_subcommand("remove", "Remove a category without sub-categories");
+    CLI::App* remove = category->add_subcommand("remove", "Remove a category that holds no sub-categories and no CDs");
     remove->add_option("ID", edit->id)->required();
-    remove->callback([edit] {
-        auto data = OpenCatalogueOrExit(true);
-        RequireCategory(*data, edit->id, false);
-        for (classCat* cat = &data->GetCatFirst(); !data->GetCatEof(); cat = &data->GetCatNext()) {
-            if (cat->GetCatParentId() == edit->id) {
-                Fail("category " + std::to_string(edit->id) + " has sub-categories; remove or move them first");
-            }
-        }
-        data->GetCatDelete(edit->id);
-    });
+    remove->callback([edit, ref] { Apply(EditsOrExit().RemoveCategory(ref()), ref()); });
 }
 
 void AddCdCommands(CLI::App& app) {
@@ -338,50 +321,39 @@ void AddCdCommands(CLI::App& app) {
         std::string text;
     };
     auto args = std::make_shared<Args>();
-    auto requireCd = [](classData& data, int32_t id) {
-        if (!IsCdId(data, id)) Fail("no CD with id " + std::to_string(id));
-    };
+    auto ref = [args] { return RecordRef::Of(RecordKind::Cd, args->id); };
 
     CLI::App* rename = cd->add_subcommand("rename", "Rename a CD");
     rename->add_option("ID", args->id)->required();
     rename->add_option("NAME", args->text)->required();
-    rename->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit(true);
-        requireCd(*data, args->id);
-        data->GetCdGoto(args->id).SetCdName(args->text, true);
-    });
+    rename->callback([args, ref] { Apply(EditsOrExit().RenameCd(ref(), args->text), ref()); });
 
     CLI::App* notes = cd->add_subcommand("notes", "Set a CD's notes");
     notes->add_option("ID", args->id)->required();
     notes->add_option("TEXT", args->text)->required();
-    notes->callback([args, requireCd] {
-        {
-            auto data = OpenCatalogueOrExit(true);
-            requireCd(*data, args->id);
-        }
-        SetCdNotesById(args->id, args->text);
-    });
+    notes->callback([args, ref] { Apply(EditsOrExit().AnnotateCd(ref(), args->text), ref()); });
 
     CLI::App* category = cd->add_subcommand("category", "File a CD under a category (0: the root)");
     category->add_option("ID", args->id)->required();
     category->add_option("CATEGORY", args->category)->required();
-    category->callback([args, requireCd] {
-        auto data = OpenCatalogueOrExit(true);
-        requireCd(*data, args->id);
-        RequireCategory(*data, args->category, true);
-        data->GetCdGoto(args->id).setCdCategory(args->category, true);
-    });
+    category->callback([args, ref] { Apply(EditsOrExit().FileCd(ref(), args->category), ref(), args->category); });
 
     CLI::App* remove = cd->add_subcommand("remove", "Remove a CD (asks first)");
     remove->add_option("ID", args->id)->required();
-    remove->callback([args, requireCd] {
+    remove->callback([args, ref] {
+        CatalogueEdits edits = EditsOrExit();
+        Apply(edits.Confirm(ref()), ref());
         std::string title;
         {
-            auto data = OpenCatalogueOrExit(true);
-            requireCd(*data, args->id);
-            title = data->GetCdGoto(args->id).GetCdName();
+            classData data(GetDataFileName());
+            title = data.GetCdGoto(args->id).GetCdName();
         }
-        if (!RemoveCd(args->id, title)) ExitStatus() = 1;
+        const EditResult result = edits.AskAndRemoveCd(ref(), title);
+        if (result.status == EditStatus::Declined) {
+            ExitStatus() = 1;
+            return;
+        }
+        Apply(result, ref());
     });
 }
 
@@ -396,18 +368,10 @@ void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isD
     CLI::App* notes = cmd->add_subcommand("notes", std::string("Set a ") + what + "'s notes");
     notes->add_option("ID", args->id)->required();
     notes->add_option("TEXT", args->text)->required();
-    notes->callback([args, isDir, what] {
-        {
-            auto data = OpenCatalogueOrExit(true);
-            if (!(isDir ? IsDirId(*data, args->id) : IsFileId(*data, args->id))) {
-                Fail(std::string("no ") + what + " with id " + std::to_string(args->id));
-            }
-        }
-        if (isDir) {
-            SetDirNotesById(args->id, args->text);
-        } else {
-            SetFileNotesById(args->id, args->text);
-        }
+    notes->callback([args, isDir] {
+        CatalogueEdits edits = EditsOrExit();
+        const RecordRef ref = RecordRef::Of(isDir ? RecordKind::Directory : RecordKind::File, args->id);
+        Apply(isDir ? edits.AnnotateDirectory(ref, args->text) : edits.AnnotateFile(ref, args->text), ref);
     });
 }
 

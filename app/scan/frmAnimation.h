@@ -37,6 +37,9 @@ public:
     void SetVars(int32_t cdId, const std::string& path, const std::string& name,
                  const std::string& notes, const std::string& volumeLabel, int32_t categoryId);
 
+    // For a rescan: the CD as the dialog showed it (ScanEngine::SetReplacedCd).
+    void SetReplacedCd(const RecordRef& cd) { engine_.SetReplacedCd(cd); }
+
     // Runs the scan. `newId` receives the id of the CD that now holds it, or 0 when the user
     // stopped it or its medium went away (MediumLost() tells which).
     void ScanCd(int32_t& newId);

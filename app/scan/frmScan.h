@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "CatalogueEdits.h"
+
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -63,6 +65,7 @@ private:
 
     int32_t cdId_;
     int32_t originalCdId_;
+    RecordRef replaced_;  // the CD a rescan replaces, as the dialog read it
     QComboBox* cboVolumes_;
     frmAnimation& animation_;
     bool cancelled_ = true;

@@ -21,6 +21,7 @@ void ScanEngine::SetVars(int32_t cdId, const std::string& path, const std::strin
     cdNotes_ = notes;
     volumeLabel_ = volumeLabel;
     categoryId_ = categoryId;
+    replaced_.reset();
     stopRequested_ = false;
     scanning_ = false;
 }
@@ -56,6 +57,16 @@ void ScanEngine::RunScan() {
     const WriteAccess access = data->BeginWrite(WriteLockWait(), true);
     if (access != WriteAccess::Granted) {
         ShowMessage("The CD cannot be added: " + classData::WriteAccessText(access), vbOKOnly);
+        stopRequested_ = true;
+        YieldNow();
+        return;
+    }
+    // The CD to replace must still be the one the user chose: another program may have removed,
+    // rescanned or compacted it away since.
+    if (oldCdId_ != 0 &&
+        !CatalogueEdits::IsCurrent(*data, replaced_ ? *replaced_ : RecordRef::Of(RecordKind::Cd, oldCdId_))) {
+        data->EndWrite();
+        ShowMessage(std::string(kCatalogueChangedText) + " The CD was not rescanned.", vbOKOnly);
         stopRequested_ = true;
         YieldNow();
         return;
@@ -103,10 +114,9 @@ void ScanEngine::RunScan() {
         cd.CdNumOfSubdirs = totals_.directories;
         cd.CdLastScanned = DateNow();
         cd.CdMediaType = GetMediaType(scanPath_);
-        CommitScannedCd(*data, cd);
+        CommitScannedCd(*data, cd, oldCdId_);
         committed_ = true;
         data->File()->ClearAppendStart();
-        if (oldCdId_ > 0) data->GetCdDelete(oldCdId_);
         RecordVolume(data->GetOpenPath(), cd, walked);
     } else {
         data->File()->GiveBackAppends();

@@ -7,8 +7,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "CatalogueEdits.h"
 #include "ScanWalk.h"
 #include "TransferRecords.h"
 
@@ -24,6 +26,10 @@ public:
     // category. Clears the stop request.
     void SetVars(int32_t cdId, const std::string& path, const std::string& name,
                  const std::string& notes, const std::string& volumeLabel, int32_t categoryId);
+
+    // For a rescan: the CD as the caller showed it. The rescan replaces it only when it is still
+    // that CD when the scan takes the write lock; without this, any CD at the id is replaced.
+    void SetReplacedCd(const RecordRef& cd) { replaced_ = cd; }
 
     // Runs the scan. `newId` receives the id of the new CD, or 0 when the user stopped it.
     void ScanCd(int32_t& newId);
@@ -56,6 +62,7 @@ private:
     bool committed_ = false;  // the new CD is in the CD list
     bool isRescan_ = false;
     int32_t oldCdId_ = 0;
+    std::optional<RecordRef> replaced_;
     int32_t newCdId_ = 0;
     std::string scanPath_;
     std::string cdName_;

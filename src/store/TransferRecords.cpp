@@ -1,7 +1,7 @@
 #include "TransferRecords.h"
 
+#include "CatalogueEdits.h"
 #include "Messages.h"
-#include "VolumeSidecar.h"
 
 namespace karvio {
 
@@ -85,11 +85,11 @@ void UpdateCdInfo(classData& data, const CdInfo& info) {
     SetCdFields(data.GetCdGoto(info.CdId), info);
 }
 
-void CommitScannedCd(classData& data, const CdInfo& info) {
+void CommitScannedCd(classData& data, const CdInfo& info, int32_t replacedId) {
     classCd& cd = data.GetCdGoto(info.CdId);
     const int32_t before = cd.GetSpaceUsed();
     SetCdFields(cd, info);
-    data.GetCdCommit(info.CdId, cd.GetSpaceUsed() - before);
+    data.GetCdCommitReplacing(info.CdId, cd.GetSpaceUsed() - before, replacedId);
 }
 
 int32_t AddCdInfo(classData& data, const CdInfo& info) {
@@ -155,47 +155,32 @@ void AddFileInfo(classData& data, const FileInfo& info) {
 }
 
 bool RemoveCd(int32_t id, const std::string& title) {
-    if (id == 0) return false;
-    if (ShowMessage("Remove Cd\r\n[" + title + "]", vbYesNoCancel) != vbYes) return false;
-    if (!DeleteCdById(id)) return false;
-    ShowMessage("CD removed", vbOKOnly);
-    return true;
+    return CatalogueEdits().AskAndRemoveCd(RecordRef::Of(RecordKind::Cd, id), title).Done();
 }
 
-bool DeleteCdById(int32_t id) {
-    classData data;
-    if (!MayWrite(data)) return false;
-    data.GetCdDelete(id);
-    // The CD is gone whatever becomes of its identity: a leftover entry no longer matches.
-    std::string error;
-    if (!DropVolumeEntry(data.GetOpenPath(), id, &error)) ShowMessage(error, vbOKOnly);
-    return true;
+namespace {
+
+// The by-id operations below go through the edit service with only the kind and the id; a
+// refusal is shown, and nothing is changed.
+bool Reported(const EditResult& result) {
+    if (!result.Done()) ShowMessage(EditResultText(result), vbOKOnly);
+    return result.Done();
 }
+
+}  // namespace
+
+bool DeleteCdById(int32_t id) { return Reported(CatalogueEdits().RemoveCd(RecordRef::Of(RecordKind::Cd, id))); }
 
 void SetCdNotesById(int32_t id, const std::string& notes) {
-    if (id == 0) return;
-    classData data;
-    if (!MayWrite(data)) return;
-    data.GetCdGoto(id).SetCdNotes(notes, true);
+    if (id != 0) Reported(CatalogueEdits().AnnotateCd(RecordRef::Of(RecordKind::Cd, id), notes));
 }
 
 void SetDirNotesById(int32_t id, const std::string& notes) {
-    if (id == 0) return;
-    classData data;
-    if (!MayWrite(data)) return;
-    const int32_t cdId = data.GetCdGoto(0).GetDirGoto(id).GetDirCdId();
-    const int32_t change = data.GetCdGoto(cdId).GetDirGoto(id).SetDirNotes(notes, true);
-    data.GetCdGoto(cdId).UpdateSpaceUsed(change);
+    if (id != 0) Reported(CatalogueEdits().AnnotateDirectory(RecordRef::Of(RecordKind::Directory, id), notes));
 }
 
 void SetFileNotesById(int32_t id, const std::string& notes) {
-    if (id == 0) return;
-    classData data;
-    if (!MayWrite(data)) return;
-    const int32_t cdId = data.GetCdGoto(0).GetDirGoto(0).GetFileGoto(id).GetFileCdId();
-    data.GetCdGoto(cdId);
-    const int32_t change = data.GetCdGoto(0).GetDirGoto(0).GetFileGoto(id).SetFileNotes(notes, true);
-    data.GetCdGoto(cdId).UpdateSpaceUsed(change);
+    if (id != 0) Reported(CatalogueEdits().AnnotateFile(RecordRef::Of(RecordKind::File, id), notes));
 }
 
 FileInfo GetFileInfoById(int32_t id) {

@@ -83,7 +83,9 @@ void UpdateCdInfo(classData& data, const CdInfo& info);
 // Writes the final details of a scanned CD (appended, its directories done) and only then links
 // it into the CD list, so that a program killed at any moment leaves either no new CD or a
 // complete one. The file ends byte for byte as GetCdCommit followed by UpdateCdInfo leaves it.
-void CommitScannedCd(classData& data, const CdInfo& info);
+// A rescan names the CD it replaces (`replacedId`): that one leaves the list in the same commit,
+// so a program stopped at any write leaves one of the two, never both or neither.
+void CommitScannedCd(classData& data, const CdInfo& info, int32_t replacedId = 0);
 // Appends a CD and opens its directory append run; the caller appends its directories and then
 // commits it with GetCdCommit.
 int32_t AddCdInfo(classData& data, const CdInfo& info);

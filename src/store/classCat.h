@@ -24,6 +24,8 @@ public:
     bool isEof() const { return rec_.CatNext == -1; }
     // Reads the record at `nRecord` unless the cursor already stands on it.
     void MoveAbsolute(int32_t nRecord);
+    // Makes the next MoveAbsolute read its record from the file, whichever id it names.
+    void ForgetRecord() { rec_.CatId = 0; }
 
     int32_t GetCatId() const { return rec_.CatId; }
     int32_t GetCatImageId() const { return rec_.CatImageId; }

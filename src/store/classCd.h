@@ -30,6 +30,8 @@ public:
     bool isEof() const { return rec_.NextRecord == -1; }
     // Reads the record at `nRecord` unless the cursor already stands on it.
     void MoveAbsolute(int32_t nRecord);
+    // Makes the next MoveAbsolute read its record from the file, whichever id it names.
+    void ForgetRecord() { rec_.CdId = 0; }
 
     int32_t GetCdId() const { return rec_.CdId; }
     double GetCdtotalSize() const { return rec_.CdTotalSize; }

@@ -15,7 +15,119 @@ namespace karvio {
 
 namespace {
 constexpr int kReadHeader = 2210, kWriteHeader = 2109;
+constexpr int kReadDir = 2211, kReadFile = 2115;
+// The high half of dataReserved2[0] while an edit is under way; the low half is its kind.
+constexpr uint32_t kPendingTag = 0x4B450000u, kPendingTagMask = 0xFFFF0000u;
+
+// What the unlink and commit mending need to know of the two doubly linked lists.
+struct CdList {
+    using Record = CdRecord;
+    static constexpr int kRead = 2201, kWrite = 2101;
+    static int32_t& Id(Record& r) { return r.CdId; }
+    static int32_t& Next(Record& r) { return r.NextRecord; }
+    static int32_t& Prev(Record& r) { return r.PrevRecord; }
+    static int32_t Space(const Record& r) { return r.CdSpaceUsed; }
+    static int32_t& First(HeaderRecord& h) { return h.dataCdFirstRecord; }
+    static int32_t& Last(HeaderRecord& h) { return h.dataCdLastRecord; }
+    static int32_t& Count(HeaderRecord& h) { return h.dataNumOfCds; }
+};
+struct CatList {
+    using Record = CatRecord;
+    static constexpr int kRead = 2206, kWrite = 2106;
+    static int32_t& Id(Record& r) { return r.CatId; }
+    static int32_t& Next(Record& r) { return r.CatNext; }
+    static int32_t& Prev(Record& r) { return r.CatPrev; }
+    static int32_t Space(const Record& r) { return r.CatSpaceUsed; }
+    static int32_t& First(HeaderRecord& h) { return h.dataCatFirstRecord; }
+    static int32_t& Last(HeaderRecord& h) { return h.dataCatLastRecord; }
+    static int32_t& Count(HeaderRecord& h) { return h.dataNumOfCats; }
+};
+
+// The record at `id` when one of the list's kind starts there.
+template <typename List>
+bool ReadListRecord(CatalogueFile* file, int32_t id, typename List::Record& rec) {
+    if (id < 1 || int64_t{id} - 1 + static_cast<int64_t>(List::Record::kSize) > file->Length()) return false;
+    ReadRecordAt(file, id, rec, List::kRead);
+    return List::Id(rec) == id;
+}
+
+// Whether record `id` (read into `rec`) is in its list: its neighbours, or the header's ends,
+// point at it.
+template <typename List>
+bool IsLinked(CatalogueFile* file, HeaderRecord& header, int32_t id, typename List::Record& rec) {
+    typename List::Record other;
+    if (!ReadListRecord<List>(file, id, rec)) return false;
+    const bool fromPrev = List::Prev(rec) < 1 ? List::First(header) == id
+                                              : ReadListRecord<List>(file, List::Prev(rec), other) && List::Next(other) == id;
+    const bool fromNext = List::Next(rec) < 1 ? List::Last(header) == id
+                                              : ReadListRecord<List>(file, List::Next(rec), other) && List::Prev(other) == id;
+    return fromPrev && fromNext;
+}
+
+// Takes record `id` out of the list in the header: ends, count and space. The neighbours'
+// links follow with RelinkAround. False when `id` is not in the list.
+template <typename List>
+bool CountOut(CatalogueFile* file, HeaderRecord& header, int32_t id) {
+    typename List::Record gone;
+    if (!IsLinked<List>(file, header, id, gone)) return false;
+    if (List::Prev(gone) < 1) List::First(header) = List::Next(gone);
+    if (List::Next(gone) < 1) List::Last(header) = List::Prev(gone);
+    List::Count(header) -= 1;
+    header.dataSpaceUsed -= List::Space(gone);
+    return true;
+}
+
+// Points the neighbours of record `id` (as its own links name them) at each other; a link that
+// no longer points at `id` is left alone, so doing it twice changes nothing.
+template <typename List>
+void RelinkAround(CatalogueFile* file, int32_t id) {
+    typename List::Record gone, prev, next;
+    if (!ReadListRecord<List>(file, id, gone)) return;
+    if (ReadListRecord<List>(file, List::Prev(gone), prev) && List::Next(prev) == id) {
+        List::Next(prev) = List::Next(gone);
+        WriteRecordAt(file, List::Prev(gone), prev, List::kWrite);
+    }
+    if (ReadListRecord<List>(file, List::Next(gone), next) && List::Prev(next) == id) {
+        List::Prev(next) = List::Prev(gone);
+        WriteRecordAt(file, List::Next(gone), next, List::kWrite);
+    }
+}
+
+// The record linked behind the header's last one when a commit stopped before counting it: its
+// id, or 0.
+template <typename List>
+int32_t LinkedBehindLast(CatalogueFile* file, HeaderRecord& header, typename List::Record& linked) {
+    typename List::Record last;
+    const int32_t lastId = List::Last(header);
+    if (!ReadListRecord<List>(file, lastId, last)) return 0;
+    const int32_t id = List::Next(last);
+    if (!ReadListRecord<List>(file, id, linked)) return 0;
+    return List::Prev(linked) == lastId && List::Next(linked) == 0 ? id : 0;
+}
+
+// Counts in the header a record a stopped commit linked but did not count; true when it did.
+template <typename List>
+bool CountInLinked(CatalogueFile* file, HeaderRecord& header) {
+    typename List::Record linked;
+    const int32_t id = LinkedBehindLast<List>(file, header, linked);
+    if (id == 0) return false;
+    List::Last(header) = id;
+    List::Count(header) += 1;
+    header.dataSpaceUsed += List::Space(linked);
+    return true;
+}
+
+int32_t SlotLength(StringSlot slot) { return slot.len > 0 ? slot.len : 0; }
+
 }  // namespace
+
+PendingEditRecord PendingEditOf(const HeaderRecord& header) {
+    const auto tag = static_cast<uint32_t>(header.dataReserved2[0]);
+    if ((tag & kPendingTagMask) != kPendingTag) return {};
+    const uint32_t kind = tag & ~kPendingTagMask;
+    if (kind < 1 || kind > static_cast<uint32_t>(PendingEdit::ReplaceCd)) return {};
+    return {static_cast<PendingEdit>(kind), header.dataReserved2[1], header.dataReserved2[2]};
+}
 
 classData::classData() : classData(karvio::GetDataFileName()) {}
 
@@ -113,8 +225,31 @@ bool classData::Open(const std::string& path, bool readOnly) {
         ReloadHeader();
         return true;
     }
+    RecoverInterruptedEdit();
     StampOpened();
     return true;
+}
+
+void classData::CompleteInterruptedEdits(const std::string& path) {
+    classData data(path, ForReading{});
+    if (data.IsOpen()) data.RecoverInterruptedEdit();
+}
+
+void classData::RecoverInterruptedEdit() {
+    if (file_->IsReadOnly() || file_->HoldsWriteLock()) return;
+    if (GetPendingEdit().kind == PendingEdit::None && !ListEndsLookInterrupted()) return;
+    // A program that is writing now owns what the header names; only a stopped one's is mended.
+    if (file_->LockForWriting(0) != CatalogueFile::LockResult::Locked) return;
+    ReadHeader();
+    CompletePendingEdit();
+    if (!file_->UnlockWriting()) StoreWriteError(kWriteHeader, file_.get());
+}
+
+bool classData::ListEndsLookInterrupted() {
+    CdRecord cd;
+    CatRecord cat;
+    return LinkedBehindLast<CdList>(file_.get(), header_, cd) != 0 ||
+           LinkedBehindLast<CatList>(file_.get(), header_, cat) != 0;
 }
 
 void classData::StampOpened() {
@@ -151,29 +286,138 @@ WriteAccess classData::BeginWrite(int waitMs, bool reopen) {
     }
     ++writeDepth_;
     if (writeDepth_ == 1) {
+        // Records another program may have rewritten since are read again before any is
+        // written back, and what a stopped program left half done is completed first.
         ReloadHeader();
-        MendInterruptedCommit();
+        ForgetCursorRecords();
+        CompletePendingEdit();
     }
     return WriteAccess::Granted;
 }
 
+void classData::ForgetCursorRecords() {
+    cd_->ForgetRecord();
+    cat_->ForgetRecord();
+}
+
 void classData::MendInterruptedCommit() {
-    // A program stopped between linking a CD behind the last one and writing the header leaves
-    // a complete CD that the header does not count yet.
-    const int32_t last = header_.dataCdLastRecord;
-    if (last < 1 || file_->Length() < int64_t{last} - 1 + static_cast<int64_t>(CdRecord::kSize)) return;
-    CdRecord lastCd, next;
-    uint8_t bytes[CdRecord::kSize];
-    if (!file_->ReadAt(last - 1, bytes, sizeof bytes)) return;
-    lastCd.Decode(bytes);
-    const int32_t id = lastCd.NextRecord;
-    if (lastCd.CdId != last || id < 1 || !file_->ReadAt(id - 1, bytes, sizeof bytes)) return;
-    next.Decode(bytes);
-    if (next.CdId != id || next.PrevRecord != last || next.NextRecord != 0) return;
-    header_.dataCdLastRecord = id;
-    header_.dataNumOfCds += 1;
-    header_.dataSpaceUsed += next.CdSpaceUsed;
+    // A program stopped between linking a CD or category behind the last one and writing the
+    // header leaves a complete record that the header does not count yet.
+    const bool cds = CountInLinked<CdList>(file_.get(), header_);
+    const bool cats = CountInLinked<CatList>(file_.get(), header_);
+    if (cds || cats) WriteHeader();
+}
+
+void classData::SetPendingEdit(PendingEdit kind, int32_t a, int32_t b) {
+    if (kind != PendingEdit::None) {
+        header_.dataReserved2[0] = static_cast<int32_t>(kPendingTag | static_cast<uint32_t>(kind));
+        header_.dataReserved2[1] = a;
+        header_.dataReserved2[2] = b;
+    } else if (GetPendingEdit().kind != PendingEdit::None) {
+        // Only a name this program wrote is cleared; other bytes there are carried unchanged.
+        std::memset(header_.dataReserved2, 0, sizeof header_.dataReserved2);
+    }
     WriteHeader();
+}
+
+void classData::CompletePendingEdit() {
+    const PendingEditRecord pending = GetPendingEdit();
+    switch (pending.kind) {
+        case PendingEdit::None:
+            break;
+        case PendingEdit::UnlinkCd:
+            RelinkAroundCd(pending.a);
+            break;
+        case PendingEdit::UnlinkCategory:
+            RelinkAroundCat(pending.a);
+            break;
+        case PendingEdit::RecountCd:
+            RecountCdSpace(pending.a);
+            break;
+        case PendingEdit::ReplaceCd: {
+            // Once the rescanned CD is linked, the old one goes; before that, the rescan never
+            // happened.
+            CdRecord linked;
+            if (LinkedBehindLast<CdList>(file_.get(), header_, linked) == pending.b) {
+                CountInLinked<CdList>(file_.get(), header_);
+                UnlinkCdRecord(pending.a);
+            }
+            break;
+        }
+    }
+    if (pending.kind != PendingEdit::None && GetPendingEdit().kind != PendingEdit::None) {
+        SetPendingEdit(PendingEdit::None);
+    }
+    MendInterruptedCommit();
+    ForgetCursorRecords();
+}
+
+bool classData::UnlinkCdRecord(int32_t id) {
+    if (!CountOut<CdList>(file_.get(), header_, id)) return false;
+    SetPendingEdit(PendingEdit::UnlinkCd, id);
+    RelinkAroundCd(id);
+    SetPendingEdit(PendingEdit::None);
+    cd_->ForgetRecord();
+    return true;
+}
+
+bool classData::UnlinkCatRecord(int32_t id) {
+    if (!CountOut<CatList>(file_.get(), header_, id)) return false;
+    SetPendingEdit(PendingEdit::UnlinkCategory, id);
+    RelinkAroundCat(id);
+    SetPendingEdit(PendingEdit::None);
+    cat_->ForgetRecord();
+    return true;
+}
+
+bool classData::IsListedCd(int32_t id) {
+    if (!IsOpen()) return false;
+    ReloadHeader();
+    CdRecord rec;
+    return IsLinked<CdList>(file_.get(), header_, id, rec);
+}
+
+bool classData::IsListedCategory(int32_t id) {
+    if (!IsOpen()) return false;
+    ReloadHeader();
+    CatRecord rec;
+    return IsLinked<CatList>(file_.get(), header_, id, rec);
+}
+
+void classData::RelinkAroundCd(int32_t id) { RelinkAround<CdList>(file_.get(), id); }
+
+void classData::RelinkAroundCat(int32_t id) { RelinkAround<CatList>(file_.get(), id); }
+
+void classData::RecountCdSpace(int32_t id) {
+    CdRecord cd;
+    if (!ReadListRecord<CdList>(file_.get(), id, cd)) return;
+    int64_t space = static_cast<int64_t>(CdRecord::kSize) + SlotLength(cd.CdName) + SlotLength(cd.CdNotes) +
+                    SlotLength(cd.CdLabel) + SlotLength(cd.CdBasepath);
+    const int64_t length = file_->Length();
+    auto fits = [length](int32_t at, size_t size) { return at >= 1 && int64_t{at} - 1 + static_cast<int64_t>(size) <= length; };
+    // The same walk as the check's: forward links only, each record its own and its owner's.
+    for (int32_t dirId = cd.DirFirst, lastDir = 0; dirId > lastDir && fits(dirId, DirRecord::kSize);) {
+        DirRecord dir;
+        ReadRecordAt(file_.get(), dirId, dir, kReadDir);
+        if (dir.DirId != dirId || dir.DirCdId != id) break;
+        space += static_cast<int64_t>(DirRecord::kSize) + SlotLength(dir.DirPath) + SlotLength(dir.DirName) +
+                 SlotLength(dir.DirNotes);
+        for (int32_t fileId = dir.FileFirst, lastFile = 0; fileId > lastFile && fits(fileId, FileRecord::kSize);) {
+            FileRecord file;
+            ReadRecordAt(file_.get(), fileId, file, kReadFile);
+            if (file.FileId != fileId || file.FileDirId != dirId || file.FileCdId != id) break;
+            space += static_cast<int64_t>(FileRecord::kSize) + SlotLength(file.FilePath) +
+                     SlotLength(file.FileName) + SlotLength(file.FileNotes);
+            lastFile = fileId;
+            fileId = file.FileNext;
+        }
+        lastDir = dirId;
+        dirId = dir.DirNext;
+    }
+    if (space == cd.CdSpaceUsed) return;
+    cd.CdSpaceUsed = static_cast<int32_t>(space);
+    WriteRecordAt(file_.get(), id, cd, CdList::kWrite);
+    cd_->ForgetRecord();
 }
 
 void classData::EndWrite() {
@@ -304,13 +548,18 @@ classCd& classData::GetCdAppend() {
 
 void classData::GetCdCommit(int32_t id) { GetCdCommit(id, 0); }
 
-void classData::GetCdCommit(int32_t id, int32_t textSpace) {
+void classData::GetCdCommit(int32_t id, int32_t textSpace) { GetCdCommitReplacing(id, textSpace, 0); }
+
+void classData::GetCdCommitReplacing(int32_t id, int32_t textSpace, int32_t oldId) {
     cd_->GetDirAppendFinish();
     // The run's list ends and space now live in the CD record. Closing the run puts its records
     // in the file before the links below publish them, and lets this object walk other CDs'
     // directories afterwards instead of the committed CD's over and over.
     if (!cd_->Dirs().xxSetAppendFinish()) StoreWriteError(2101, file_.get());
     ReloadHeader();
+    // A rescan names the swap before the new CD is linked: a program stopped after the link
+    // leaves the next writer to take the old CD out.
+    if (oldId > 0) SetPendingEdit(PendingEdit::ReplaceCd, oldId, id);
     cd_->MoveAbsolute(id);
     const int32_t space = cd_->GetSpaceUsed() - textSpace;
     cd_->SetCdPrevRecord(header_.dataCdLastRecord);
@@ -322,30 +571,14 @@ void classData::GetCdCommit(int32_t id, int32_t textSpace) {
     header_.dataCdLastRecord = id;
     header_.dataNumOfCds += 1;
     header_.dataSpaceUsed += space;
-    WriteHeader();
+    // One header write counts the new CD in and the old one out.
+    if (oldId > 0 && UnlinkCdRecord(oldId)) return;
+    SetPendingEdit(PendingEdit::None);
 }
 
 void classData::GetCdDelete(int32_t id) {
     ReloadHeader();
-    cd_->MoveAbsolute(id);
-    const int32_t prev = cd_->CdGetPrevRecord();
-    const int32_t next = cd_->StoredNextRecord();
-    const int32_t space = cd_->GetSpaceUsed();
-    if (prev >= 1) {
-        cd_->MoveAbsolute(prev);
-        cd_->SetCdNextRecord(next);
-    } else {
-        header_.dataCdFirstRecord = next;
-    }
-    if (next >= 1) {
-        cd_->MoveAbsolute(next);
-        cd_->SetCdPrevRecord(prev);
-    } else {
-        header_.dataCdLastRecord = prev;
-    }
-    header_.dataSpaceUsed -= space;
-    header_.dataNumOfCds -= 1;
-    WriteHeader();
+    UnlinkCdRecord(id);
 }
 
 classCat& classData::GetCatGoto(int32_t id) {
@@ -389,25 +622,7 @@ void classData::GetCatCommit(int32_t id) {
 
 void classData::GetCatDelete(int32_t id) {
     ReloadHeader();
-    cat_->MoveAbsolute(id);
-    const int32_t prev = cat_->GetPrevRecord();
-    const int32_t next = cat_->StoredNextRecord();
-    const int32_t space = cat_->GetCatSpaceUsed();
-    if (prev >= 1) {
-        cat_->MoveAbsolute(prev);
-        cat_->SetNextRecord(next);
-    } else {
-        header_.dataCatFirstRecord = next;
-    }
-    if (next >= 1) {
-        cat_->MoveAbsolute(next);
-        cat_->SetPrevRecord(prev);
-    } else {
-        header_.dataCatLastRecord = prev;
-    }
-    header_.dataNumOfCats -= 1;
-    header_.dataSpaceUsed -= space;
-    WriteHeader();
+    UnlinkCatRecord(id);
 }
 
 DebugDataResult classData::DebugData() {

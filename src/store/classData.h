@@ -53,6 +53,25 @@ enum class CatalogueChange {
 CatalogueIdentity ReadCatalogueIdentity(const std::string& path);
 CatalogueChange CompareCatalogueIdentity(const CatalogueIdentity& held, const CatalogueIdentity& now);
 
+// An edit that takes more than one write names itself in the header before its first write and
+// clears the name with its last: dataReserved2 holds a tag with the kind, and two record ids.
+// Older versions and the Windows program carry these bytes unchanged. When a program stops in
+// the middle, the next one to open or write the catalogue completes the edit under the write
+// lock (CompletePendingEdit) before anything is shown or written.
+enum class PendingEdit : int32_t {
+    None = 0,
+    UnlinkCd = 1,        // CD `a` is leaving the CD list; the header already counts it out
+    UnlinkCategory = 2,  // category `a` is leaving the category list; likewise
+    RecountCd = 3,       // CD `a`'s space used is being changed by more than one record write
+    ReplaceCd = 4,       // rescanned CD `b` takes the place of CD `a` once `b` is linked
+};
+struct PendingEditRecord {
+    PendingEdit kind = PendingEdit::None;
+    int32_t a = 0, b = 0;
+};
+// The edit a header names; None for zero bytes or anything that is not such a record.
+PendingEditRecord PendingEditOf(const HeaderRecord& header);
+
 // The live-space figures that DebugData recomputes.
 struct DebugDataResult {
     int64_t liveSpace = 0;   // 82 plus the space of every listed CD and category
@@ -120,6 +139,11 @@ public:
     // Makes buffered appends reach the system (for a caller about to copy or rename the file).
     bool Flush();
 
+    // Opens the catalogue at `path` only to complete what a stopped program left half done, as
+    // every opening for writing does, without creating the file or stamping it; for walks that
+    // read the bytes themselves (the check).
+    static void CompleteInterruptedEdits(const std::string& path);
+
     // Takes the exclusive write lock that makes writers of all programs take turns, waiting up to
     // `waitMs` for another program's write to end; then reads the header afresh. Every change
     // (an edit, a scan from its first append to its final details, a removal, a compaction with
@@ -135,6 +159,26 @@ public:
     void EndWrite();
     // The catalogue could only be opened for reading.
     bool IsReadOnly() const { return file_ && file_->IsReadOnly(); }
+    // The edit the header names as under way (as last read), None when there is none.
+    PendingEditRecord GetPendingEdit() const { return PendingEditOf(header_); }
+    // Names an edit in the header, or clears the name (PendingEdit::None), and writes the
+    // header. Only under BeginWrite; the edit's writes go between the two.
+    void SetPendingEdit(PendingEdit kind, int32_t a = 0, int32_t b = 0);
+    // Completes an edit that a program which stopped left named in the header, and counts a CD
+    // or category that it linked without counting. Only under BeginWrite; BeginWrite and
+    // opening call it.
+    void CompletePendingEdit();
+    // Commits a rescanned CD (as GetCdCommit with `textSpace`) and unlinks the CD `oldId` it
+    // replaces, so that a program stopped at any write leaves the old CD or the new one, never
+    // both or neither.
+    void GetCdCommitReplacing(int32_t id, int32_t textSpace, int32_t oldId);
+    // Whether a CD (a category) record starts at `id` and is in its list: its neighbours, or the
+    // header's ends, point at it. Reads the header afresh.
+    bool IsListedCd(int32_t id);
+    bool IsListedCategory(int32_t id);
+    // Sets CD `id`'s space used to what its record, directories, files and texts hold.
+    void RecountCdSpace(int32_t id);
+
     // The identity of the file this object has open, with its lists as last read.
     CatalogueIdentity Identity();
     // The text of a refused BeginWrite.
@@ -152,6 +196,23 @@ private:
     // keeps its old time.
     void StampOpened();
     void MendInterruptedCommit();
+    // At opening: completes what a stopped program left half done, when no program is writing.
+    void RecoverInterruptedEdit();
+    // Whether the last CD or category has a next link: a commit stopped before its count.
+    bool ListEndsLookInterrupted();
+    // Unlinks a CD or category: the header (counts, ends, the pending edit) first, then the two
+    // neighbours' links, then the header without the pending edit.
+    // False (nothing written) when no record of the kind starts at `id`.
+    bool UnlinkCdRecord(int32_t id);
+    bool UnlinkCatRecord(int32_t id);
+    // The links half of an unlink, as the pending edit names it; writes only links that still
+    // point at the record leaving the list.
+    void RelinkAroundCd(int32_t id);
+    void RelinkAroundCat(int32_t id);
+    // Reads and links a CD appended after the last one (GetCdCommit's links) in the header.
+    void CountLinkedCd(int32_t id);
+    // Forgets the records the cursors hold, so they read them again from the file.
+    void ForgetCursorRecords();
 
     std::shared_ptr<CatalogueFile> file_;
     bool usable_ = false;
