@@ -234,7 +234,7 @@ const char* KindName(RecordKind kind) {
 
 // Ends the command with the reason when the edit was not made. The rules live in the edit
 // service; this only words its answer.
-void Apply(const EditResult& result, const RecordRef& ref, int32_t category = 0) {
+void Apply(const EditResult& result, const HeldRecord& ref, int32_t category = 0) {
     switch (result.status) {
         case EditStatus::Done:
             return;
@@ -278,7 +278,7 @@ void AddCategoryCommands(CLI::App& app) {
         info.CatImageId = add->icon;
         info.CatParentId = add->parent;
         const EditResult result = EditsOrExit().AddCategory(info);
-        Apply(result, RecordRef::Of(RecordKind::Category, 0), add->parent);
+        Apply(result, HeldRecord::Of(RecordKind::Category, 0), add->parent);
         Print("%d\n", result.id);
     });
 
@@ -287,7 +287,7 @@ void AddCategoryCommands(CLI::App& app) {
         std::string text;
     };
     auto edit = std::make_shared<EditArgs>();
-    auto ref = [edit] { return RecordRef::Of(RecordKind::Category, edit->id); };
+    auto ref = [edit] { return HeldRecord::Of(RecordKind::Category, edit->id); };
     CLI::App* rename = category->add_subcommand("rename", "Rename a category");
     rename->add_option("ID", edit->id)->required();
     rename->add_option("NAME", edit->text)->required();
@@ -321,7 +321,7 @@ void AddCdCommands(CLI::App& app) {
         std::string text;
     };
     auto args = std::make_shared<Args>();
-    auto ref = [args] { return RecordRef::Of(RecordKind::Cd, args->id); };
+    auto ref = [args] { return HeldRecord::Of(RecordKind::Cd, args->id); };
 
     CLI::App* rename = cd->add_subcommand("rename", "Rename a CD");
     rename->add_option("ID", args->id)->required();
@@ -370,7 +370,7 @@ void AddNotesCommand(CLI::App& app, const char* name, const char* what, bool isD
     notes->add_option("TEXT", args->text)->required();
     notes->callback([args, isDir] {
         CatalogueEdits edits = EditsOrExit();
-        const RecordRef ref = RecordRef::Of(isDir ? RecordKind::Directory : RecordKind::File, args->id);
+        const HeldRecord ref = HeldRecord::Of(isDir ? RecordKind::Directory : RecordKind::File, args->id);
         Apply(isDir ? edits.AnnotateDirectory(ref, args->text) : edits.AnnotateFile(ref, args->text), ref);
     });
 }

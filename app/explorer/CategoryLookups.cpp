@@ -3,6 +3,7 @@
 #include "CatalogueText.h"
 #include "classData.h"
 #include "TransferRecords.h"
+#include "mainwindow/EditRefusals.h"
 
 namespace karvio {
 
@@ -29,25 +30,11 @@ QString CategoryNotes(int32_t id) {
 }
 
 void SetCategoryNotes(int32_t id, const QString& notes) {
-    if (id <= 0) return;
-    classData data;
-    if (data.GetError() != kErrorNone) return;
-    const ScopedCatalogueWrite write(data);
-    if (!write.Granted()) return;
-    classCat& cat = data.GetCatGoto(id);
-    cat.SetCatNotes(notes.toStdString());
-    cat.recordUpdate();
+    if (id > 0) ReportEdit(CatalogueEdits().SetCategoryNotes(HeldRecord::Of(RecordKind::Category, id), notes.toStdString()), notes);
 }
 
 void SetCategoryIcon(int32_t id, int32_t icon) {
-    if (id <= 0) return;
-    classData data;
-    if (data.GetError() != kErrorNone) return;
-    const ScopedCatalogueWrite write(data);
-    if (!write.Granted()) return;
-    classCat& cat = data.GetCatGoto(id);
-    cat.SetCatImageId(icon);
-    cat.recordUpdate();
+    if (id > 0) ReportEdit(CatalogueEdits().SetCategoryImage(HeldRecord::Of(RecordKind::Category, id), icon));
 }
 
 }  // namespace karvio

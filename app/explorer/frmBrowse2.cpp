@@ -13,6 +13,7 @@
 #include "CatalogueText.h"
 #include "Messages.h"
 #include "TransferRecords.h"
+#include "mainwindow/EditRefusals.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
 #include "controls/SplitPanel.h"
@@ -481,7 +482,7 @@ void frmBrowse2::MainMenu_CdEdit() {
     }
     const int32_t cdId = tree_->Tag(node);
     if (cdId <= 0) return;
-    if (EditCdDetails(cdId, this) == 0) return;
+    if (EditCdDetails(HeldRecord::Named(RecordKind::Cd, cdId, std::string(tree_->CaptionBytes(node))), this) == 0) return;
     RefillListCds(cdId, kNoNode);
     RefreshCdView = true;
 }
@@ -497,12 +498,14 @@ void frmBrowse2::MainMenu_CdDelete() {
 void frmBrowse2::MainMenu_CdRescan() {
     int kind = 0;
     int32_t cdId = 0;
+    std::string name;
     if (listHasFocus_) {
         const int row = SelectedListRow();
         if (row >= 0) {
             const ListRow& item = list_->Row(row);
             kind = item.kind;
             if (IsContainer(kind)) cdId = item.tag;
+            name = list_->Name(row).toStdString();
             const auto node = static_cast<NodeHandle>(item.node);
             if (item.node > 0 && tree_->IsLive(node)) SelectNode(node);
         }
@@ -510,13 +513,14 @@ void frmBrowse2::MainMenu_CdRescan() {
         const NodeHandle node = SelectedNode();
         kind = tree_->Kind(node);
         cdId = tree_->Tag(node);
+        name = std::string(tree_->CaptionBytes(node));
     }
     if (!IsContainer(kind)) {
         ShowMessage("You can only rescan a cd or a folder from this option", vbOKOnly);
         return;
     }
     if (cdId <= 0) return;
-    const int32_t newId = RescanCd(cdId, this);
+    const int32_t newId = RescanCd(HeldRecord::Named(RecordKind::Cd, cdId, name), this);
     if (newId <= 0) return;
     AddCdToTree(newId);
     RefreshCdView = true;
@@ -535,9 +539,9 @@ void frmBrowse2::DropCd(int32_t cdId) {
     }
 }
 
-void frmBrowse2::ShowProperties(int kind, int32_t id) {
+void frmBrowse2::ShowProperties(int kind, int32_t id, const std::string& caption) {
     if (!IsItemKind(kind) || id <= 0) return;
-    if (!frmProperties::ShowProperties(kind, id, this)) return;
+    if (!frmProperties::ShowProperties(kind, id, this, caption)) return;
     if (IsContainer(kind)) RefreshCdView = true;
     FillList(listed_);
 }
@@ -557,7 +561,7 @@ void frmBrowse2::popMenuTreeProperties() {
         ShowCategoryProperties(node);
         return;
     }
-    ShowProperties(kind, tree_->Tag(node));
+    ShowProperties(kind, tree_->Tag(node), std::string(tree_->CaptionBytes(node)));
 }
 
 void frmBrowse2::popMenuListProperties() {
@@ -569,12 +573,12 @@ void frmBrowse2::popMenuListProperties() {
         if (item.node > 0 && tree_->IsLive(node)) ShowCategoryProperties(node);
         return;
     }
-    ShowProperties(item.kind, item.tag);
+    ShowProperties(item.kind, item.tag, list_->Name(row).toStdString());
 }
 
 void frmBrowse2::ShowCategoryProperties(NodeHandle node) {
     const int16_t icon = frmCategoryProperties::EditCategory(
-        tree_->Tag(node), static_cast<int16_t>(tree_->Kind(node)), this);
+        tree_->Tag(node), static_cast<int16_t>(tree_->Kind(node)), this, std::string(tree_->CaptionBytes(node)));
     if (icon < 1 || !tree_->IsLive(node)) return;
     tree_->SetKind(node, icon < kIconCategory ? kIconCategory : icon);
     // The list shows the category's notes and picture when it is one of its rows.
@@ -830,15 +834,9 @@ void frmBrowse2::CategoryAdd() {
     info.CatName = "New Category";
     info.CatImageId = kIconCategory;
     info.CatParentId = tree_->Tag(parent);
-    int32_t id = 0;
-    {
-        classData data;
-        if (data.GetError() != kErrorNone) return;
-        const ScopedCatalogueWrite write(data);
-        if (!write.Granted()) return;
-        id = AddCatInfo(data, info);
-    }
-    if (id <= 0) return;
+    const EditResult added = CatalogueEdits().AddCategory(info);
+    if (!ReportEdit(added)) return;
+    const int32_t id = added.id;
     emit CatalogueEvents::Instance().catalogueChanged();
     const NodeHandle node = tree_->AddNode(parent, kIconCategory, id, info.CatName, true);
     if (node == kNoNode) return;
@@ -880,24 +878,17 @@ void frmBrowse2::StartEdit(QAbstractItemView* view, const QModelIndex& index) {
     editing_ = view->indexWidget(index) != nullptr;
 }
 
-bool frmBrowse2::StoreName(int kind, int32_t id, const std::string& name) {
+bool frmBrowse2::StoreName(int kind, int32_t id, const std::string& shown, const std::string& name) {
     if (id <= 0) return false;
-    classData data;
-    if (data.GetError() != kErrorNone) return false;
-    const ScopedCatalogueWrite write(data);
-    if (!write.Granted()) return false;
+    CatalogueEdits edits;
     if (IsContainer(kind)) {
-        classCd& cd = data.GetCdGoto(id);
-        if (cd.GetCdId() != id) return false;
-        cd.SetCdName(name, true);
-    } else if (IsCategory(kind)) {
-        classCat& cat = data.GetCatGoto(id);
-        if (cat.GetCatId() != id) return false;
-        cat.SetCatName(name, true);
-    } else {
-        return false;
+        return ReportEdit(edits.RenameCd(HeldRecord::Named(RecordKind::Cd, id, shown), name), QString::fromStdString(name));
     }
-    return true;
+    if (IsCategory(kind)) {
+        return ReportEdit(edits.RenameCategory(HeldRecord::Named(RecordKind::Category, id, shown), name),
+                          QString::fromStdString(name));
+    }
+    return false;
 }
 
 int frmBrowse2::ListRowOfNode(NodeHandle node) const {
@@ -917,7 +908,7 @@ void frmBrowse2::OnTreeCaptionEdited(NodeHandle node, const QString& text) {
         tree_->SetCaption(node, bytes);  // shown until the next rebuild; the root has no record
         return;
     }
-    if (!StoreName(kind, tree_->Tag(node), bytes)) return;
+    if (!StoreName(kind, tree_->Tag(node), std::string(tree_->CaptionBytes(node)), bytes)) return;
     tree_->SetCaption(node, bytes);
     const int row = ListRowOfNode(node);
     if (row >= 0) list_->SetName(row, bytes);
@@ -931,7 +922,7 @@ void frmBrowse2::OnListNameEdited(int row, const QString& text) {
     const QString name = text.trimmed();
     if (name.isEmpty() || name == list_->Name(row)) return;
     const std::string bytes = name.toStdString();
-    if (!StoreName(item.kind, item.tag, bytes)) return;
+    if (!StoreName(item.kind, item.tag, list_->Name(row).toStdString(), bytes)) return;
     list_->SetName(row, bytes);
     const auto node = static_cast<NodeHandle>(item.node);
     if (item.node > 0 && tree_->IsLive(node)) tree_->SetCaption(node, bytes);
@@ -946,34 +937,18 @@ bool frmBrowse2::DeleteItem(NodeHandle node, int kind, int32_t id, const std::st
     }
     if (IsContainer(kind)) {
         // DeleteCd asks, removes and announces the removal; DropCd takes the node away.
-        if (!DeleteCd(id, caption)) return false;
+        if (!DeleteCd(HeldRecord::Named(RecordKind::Cd, id, caption), caption)) return false;
         RefreshCdView = true;
         return true;
     }
-    // A category goes only when empty: in the tree, and in the store, which may have gained a
-    // CD or a sub-category since the tree was built.
-    bool holds = tree_->IsLive(node) && tree_->ChildCount(node) > 0;
-    {
-        classData data;
-        if (data.GetError() != kErrorNone) return false;
-        for (classCd* cd = &data.GetCdFirst(); !holds && !data.GetCdEof(); cd = &data.GetCdNext())
-            holds = cd->GetCdCategory() == id;
-        for (classCat* cat = &data.GetCatFirst(); !holds && !data.GetCatEof(); cat = &data.GetCatNext())
-            holds = cat->GetCatParentId() == id && cat->GetCatId() != id;
-    }
-    if (holds) {
-        ShowMessage("Cannot delete category because it contains children!! remove all children and "
-                    "try again",
-                    vbOKOnly);
-        return false;
-    }
+    // A category goes only when it holds nothing in the store, which may have gained a CD or a
+    // sub-category since the tree was built; the rules are asked before the question and kept
+    // again when the category goes.
+    const HeldRecord category = HeldRecord::Named(RecordKind::Category, id, caption);
+    CatalogueEdits edits;
+    if (!ReportEdit(edits.MayRemoveCategory(category))) return false;
     if (ShowMessage("Remove category\r\n[" + caption + "]", vbYesNoCancel) != vbYes) return false;
-    {
-        classData data;
-        const ScopedCatalogueWrite write(data);
-        if (!write.Granted()) return false;
-        data.GetCatDelete(id);
-    }
+    if (!ReportEdit(edits.RemoveCategory(category))) return false;
     if (tree_->IsLive(node)) {
         const NodeHandle parent = tree_->Parent(node);
         const bool listedHere = listed_ == node;
@@ -1037,23 +1012,14 @@ void frmBrowse2::DropOnNode(NodeHandle source, int32_t sourceKind, int32_t sourc
         ShowMessage("You can only move a CD or folder between categories", vbOKOnly);
         return;
     }
-    for (NodeHandle up = target; up != kNoNode; up = tree_->Parent(up)) {
-        if (up == source) {
-            ShowMessage("A node can't be made a child of its own children.", vbOKOnly);
-            return;
-        }
-    }
     const int32_t parentId = tree_->Tag(target);
     if (tree_->Parent(source) != target) {
-        classData data;
-        if (data.GetError() != kErrorNone) return;
-        const ScopedCatalogueWrite write(data);
-        if (!write.Granted()) return;
-        if (IsCategory(sourceKind)) {
-            data.GetCatGoto(sourceTag).SetCatParentId(parentId, true);
-        } else {
-            data.GetCdGoto(sourceTag).setCdCategory(parentId, true);
-        }
+        const std::string shown(tree_->CaptionBytes(source));
+        CatalogueEdits edits;
+        const EditResult moved =
+            IsCategory(sourceKind) ? edits.MoveCategory(HeldRecord::Named(RecordKind::Category, sourceTag, shown), parentId)
+                                   : edits.FileCd(HeldRecord::Named(RecordKind::Cd, sourceTag, shown), parentId);
+        if (!ReportEdit(moved)) return;
     }
     if (!tree_->MoveNode(source, target)) return;
     treeView_->expand(tree_->IndexOf(target));

@@ -89,7 +89,8 @@ private:
     int SelectedListRow() const;
     int32_t SelectedCdId() const;
     void DropCd(int32_t cdId);
-    void ShowProperties(int kind, int32_t id);
+    // `caption` is the item's name as the view shows it.
+    void ShowProperties(int kind, int32_t id, const std::string& caption);
     void SaveColumnWidths() const;
 
     // Editing and drag and drop.
@@ -101,7 +102,8 @@ private:
     void OnTreeCaptionEdited(NodeHandle node, const QString& text);
     void OnListNameEdited(int row, const QString& text);
     // Stores a new name of a CD or category; false when nothing was stored.
-    bool StoreName(int kind, int32_t id, const std::string& name);
+    // Renames the CD or category the view shows as `shown`; false when it was not saved.
+    bool StoreName(int kind, int32_t id, const std::string& shown, const std::string& name);
     // Deletes the CD or category of `node` (kind and id as the caller sees them); true when done.
     bool DeleteItem(NodeHandle node, int kind, int32_t id, const std::string& caption);
     void DropOnNode(NodeHandle source, int32_t sourceKind, int32_t sourceTag, NodeHandle target,

@@ -13,6 +13,7 @@
 #include "controls/ItemIcons.h"
 #include "controls/ctlIconLabel.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/EditRefusals.h"
 #include "TransferRecords.h"
 
 namespace karvio {
@@ -21,7 +22,12 @@ namespace {
 constexpr int kIconPixels = 32;
 }
 
-int16_t frmCategoryProperties::EditCategory(int32_t categoryId, int16_t icon, QWidget* parent) {
+int16_t frmCategoryProperties::EditCategory(int32_t categoryId, int16_t icon, QWidget* parent,
+                                            const std::string& shownName) {
+    if (!shownName.empty() &&
+        !ReportEdit(CatalogueEdits().Confirm(HeldRecord::Named(RecordKind::Category, categoryId, shownName)))) {
+        return 0;
+    }
     frmCategoryProperties dialog(categoryId, icon, parent);
     dialog.exec();
     return dialog.IconIndex();
@@ -71,7 +77,10 @@ frmCategoryProperties::frmCategoryProperties(int32_t categoryId, int16_t icon, Q
     fldNotes_->setTabChangesFocus(true);
     {
         classData data;
-        fldNotes_->setPlainText(QString::fromStdString(data.GetCatGoto(categoryId).GetCatNotes()));
+        const CatInfo shown = ReadCatInfo(data, categoryId);
+        shown_ = HeldRecord::Of(shown);
+        shown_.date = data.GetCatGoto(categoryId).GetCatCreated();
+        fldNotes_->setPlainText(QString::fromStdString(shown.CatNotes));
     }
 
     btnOK_->setObjectName(QStringLiteral("btnOK"));
@@ -121,14 +130,16 @@ void frmCategoryProperties::ShowIcon() {
 
 void frmCategoryProperties::done(int result) {
     if (result == QDialog::Accepted) {
-        {
-            classData data;
-            const ScopedCatalogueWrite write(data);
-            if (!write.Granted()) return;
-            classCat& cat = data.GetCatGoto(categoryId_);
-            cat.SetCatNotes(fldNotes_->toPlainText().toStdString());
-            cat.SetCatImageId(icon_);
-            cat.recordUpdate();
+        const QString notes = fldNotes_->toPlainText();
+        const EditResult result = CatalogueEdits().AnnotateCategory(shown_, notes.toStdString(), icon_);
+        if (result.status == EditStatus::NotWritable) {
+            ReportEdit(result);
+            return;  // the dialog stays open with what was typed
+        }
+        if (!ReportEdit(result, notes)) {
+            icon_ = 0;
+            QDialog::done(QDialog::Rejected);
+            return;
         }
         emit CatalogueEvents::Instance().catalogueChanged();
     } else {

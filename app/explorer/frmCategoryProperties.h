@@ -4,6 +4,10 @@
 // stores nothing. Modal, destroyed when it returns; user-interface thread.
 #pragma once
 
+#include <string>
+
+#include "CatalogueEdits.h"
+
 #include <QDialog>
 #include <cstdint>
 
@@ -21,7 +25,10 @@ public:
     // Shows the dialog for the category `categoryId` with its current picture `icon`. Returns the
     // picture chosen when the user pressed OK (notes and picture are then stored), 0 when the
     // user cancelled. Callers give the category's node the returned picture when it is 1 or more.
-    static int16_t EditCategory(int32_t categoryId, int16_t icon, QWidget* parent = nullptr);
+    // A view gives the category's name as it shows it (`shownName`): when another program has
+    // changed the category, that is said, the views reload, no dialog opens and 0 is returned.
+    static int16_t EditCategory(int32_t categoryId, int16_t icon, QWidget* parent = nullptr,
+                                const std::string& shownName = {});
 
     frmCategoryProperties(int32_t categoryId, int16_t icon, QWidget* parent = nullptr);
 
@@ -43,6 +50,7 @@ private:
     void ShowIcon();
 
     int32_t categoryId_;
+    HeldRecord shown_;  // the category as the dialog read it
     int16_t icon_;
     QLabel* fldCategory_;
     QLabel* fldIcon_;

@@ -18,6 +18,7 @@
 #include "CategoryPictures.h"
 #include "Messages.h"
 #include "TransferRecords.h"
+#include "mainwindow/EditRefusals.h"
 #include "classCat.h"
 #include "classCd.h"
 #include "classData.h"
@@ -32,6 +33,8 @@ namespace {
 constexpr int kIdRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
 constexpr int kKeyRole = Qt::UserRole + 3;
+// The name the node showed before the user edited it: what the category is known by.
+constexpr int kShownRole = Qt::UserRole + 4;
 constexpr const char* kNewCategoryName = "New Category";
 
 struct CategoryRow {
@@ -51,19 +54,12 @@ std::vector<CategoryRow> ReadCategories() {
     return rows;
 }
 
-bool CategoryHoldsCds(int32_t id) {
-    classData data;
-    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
-        if (cd->GetCdCategory() == id) return true;
-    }
-    return false;
-}
-
 int ImageOf(int32_t stored) { return stored >= kIconCategory ? stored : kIconCategory; }
 
 QStandardItem* MakeItem(int32_t id, const QString& name, int image, const QString& key) {
     auto* item = new QStandardItem(ItemIcon(image), name);
     item->setData(id, kIdRole);
+    item->setData(name, kShownRole);
     item->setData(image, kImageRole);
     item->setData(key, kKeyRole);
     item->setEditable(id > 0);
@@ -274,13 +270,12 @@ void frmCategorySelect::btnAdd_Click() {
     info.CatName = kNewCategoryName;
     info.CatImageId = kDefaultCategoryImage;
     info.CatParentId = parentId;
-    int32_t id = 0;
+    const EditResult added = CatalogueEdits().AddCategory(info);
+    if (!ReportEdit(added)) return;
+    const int32_t id = added.id;
     QString key;
     {
         classData data;
-        const ScopedCatalogueWrite write(data);
-        if (!write.Granted()) return;
-        id = AddCatInfo(data, info);
         key = QString::fromStdString(data.GetKarvioBasePath(id));
     }
     emit CatalogueEvents::Instance().catalogueChanged();
@@ -303,20 +298,24 @@ void frmCategorySelect::OnItemChanged(QStandardItem* item) {
     const int32_t id = item->data(kIdRole).toInt();
     if (id <= 0) return;
     const QString text = item->text().trimmed();
-    std::string stored;
-    {
-        classData data;
-        classCat& cat = data.GetCatGoto(id);
-        stored = cat.GetCatName();
-        // An edit ended with no text keeps the category's name.
-        if (!text.isEmpty() && text.toStdString() != stored) {
-            const ScopedCatalogueWrite write(data);
-            if (write.Granted()) data.GetCatGoto(id).SetCatName(text.toStdString(), true);
-        }
-        stored = data.GetCatGoto(id).GetCatName();
+    const QString shown = item->data(kShownRole).toString();
+    // An edit ended with no text keeps the category's name.
+    if (text.isEmpty() || text == shown) {
+        building_ = true;
+        item->setText(shown);
+        building_ = false;
+        return;
+    }
+    const HeldRecord category = HeldRecord::Named(RecordKind::Category, id, shown.toStdString());
+    if (!ReportEdit(CatalogueEdits().RenameCategory(category, text.toStdString()), text)) {
+        building_ = true;
+        item->setText(shown);
+        building_ = false;
+        return;
     }
     building_ = true;
-    item->setText(QString::fromStdString(stored));
+    item->setText(text);
+    item->setData(text, kShownRole);
     if (item->parent()) SortChildren(item->parent());
     building_ = false;
     SelectNode(id);
@@ -329,31 +328,35 @@ void frmCategorySelect::btnRemove_Click() {
     QStandardItem* item = model_->itemFromIndex(current);
     const int32_t id = item->data(kIdRole).toInt();
     const std::string caption = item->text().toStdString();
-    if (item->rowCount() > 0) {
-        ShowMessage("Cannot delete category [" + caption +
-                        "] because it contains children!! remove all children and try again",
-                    vbOKOnly);
-        return;
-    }
     if (id == 0) {
-        ShowMessage("Cannot delete root node!! remove all children and try again", vbOKOnly);
-        return;
-    }
-    // The CDs filed under a category are not nodes of this tree, but removing the category
-    // would leave them under a category that no view can show.
-    if (CategoryHoldsCds(id)) {
-        ShowMessage("Cannot delete category [" + caption +
-                        "] because it contains CDs!! move or remove its CDs and try again",
+        ShowMessage(item->rowCount() > 0
+                        ? "Cannot delete category [" + caption +
+                              "] because it contains children!! remove all children and try again"
+                        : std::string("Cannot delete root node!! remove all children and try again"),
                     vbOKOnly);
         return;
     }
+    // The store decides what the category holds. Its CDs are not nodes of this tree, but
+    // removing the category would leave them under a category that no view can show.
+    const HeldRecord category = HeldRecord::Named(RecordKind::Category, id, item->data(kShownRole).toString().toStdString());
+    CatalogueEdits edits;
+    auto refused = [&caption](const EditResult& result) {
+        if (result.status == EditStatus::HoldsCategories) {
+            ShowMessage("Cannot delete category [" + caption +
+                            "] because it contains children!! remove all children and try again",
+                        vbOKOnly);
+        } else if (result.status == EditStatus::HoldsCds) {
+            ShowMessage("Cannot delete category [" + caption +
+                            "] because it contains CDs!! move or remove its CDs and try again",
+                        vbOKOnly);
+        } else {
+            return !ReportEdit(result);
+        }
+        return true;
+    };
+    if (refused(edits.MayRemoveCategory(category))) return;
     if (ShowMessage("Remove category\r\n[" + caption + "]", vbYesNoCancel) != vbYes) return;
-    {
-        classData data;
-        const ScopedCatalogueWrite write(data);
-        if (!write.Granted()) return;
-        data.GetCatDelete(id);
-    }
+    if (refused(edits.RemoveCategory(category))) return;
     QStandardItem* parent = item->parent();
     parent->removeRow(item->row());
     tree_->setCurrentIndex(parent->index());
@@ -369,7 +372,8 @@ void frmCategorySelect::btnProperties_Click() {
         return;
     }
     const int16_t icon = frmCategoryProperties::EditCategory(
-        id, static_cast<int16_t>(current.data(kImageRole).toInt()), this);
+        id, static_cast<int16_t>(current.data(kImageRole).toInt()), this,
+        current.data(kShownRole).toString().toStdString());
     if (icon >= 1) {
         QStandardItem* item = model_->itemFromIndex(current);
         building_ = true;
@@ -381,20 +385,11 @@ void frmCategorySelect::btnProperties_Click() {
 
 bool frmCategorySelect::MoveCategory(int32_t source, int32_t target) {
     if (source <= 0 || target < 0) return false;
-    // The tree refuses a node inside itself: walk up from the target.
-    for (QStandardItem* up = ItemOf(target); up; up = up->parent()) {
-        if (up->data(kIdRole).toInt() == source) {
-            ShowMessage("A node can't be made a child of its own children.", vbOKOnly);
-            return false;
-        }
-    }
-    if (!ItemOf(source) || !ItemOf(target)) return false;
-    {
-        classData data;
-        const ScopedCatalogueWrite write(data);
-        if (!write.Granted()) return false;
-        data.GetCatGoto(source).SetCatParentId(target, true);
-    }
+    QStandardItem* moved = ItemOf(source);
+    if (!moved || !ItemOf(target)) return false;
+    const HeldRecord category =
+        HeldRecord::Named(RecordKind::Category, source, moved->data(kShownRole).toString().toStdString());
+    if (!ReportEdit(CatalogueEdits().MoveCategory(category, target))) return false;
     BuildTree();
     SelectNode(source);
     emit CatalogueEvents::Instance().catalogueChanged();

@@ -2,6 +2,7 @@
 
 #include "TransferRecords.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/EditRefusals.h"
 #include "scan/frmAnimation.h"
 #include "scan/frmEdit.h"
 #include "scan/frmScan.h"
@@ -24,6 +25,9 @@ int32_t ScanThroughDialogs(int32_t cdId, int32_t categoryId, QWidget* parent) {
     return newId;
 }
 
+// Whether the CD is still the one the view shows; when not, says so and the views reload.
+bool StillShown(const HeldRecord& cd) { return ReportEdit(CatalogueEdits().Confirm(cd)); }
+
 }  // namespace
 
 int32_t AddCd(int32_t categoryId, QWidget* parent) {
@@ -32,25 +36,26 @@ int32_t AddCd(int32_t categoryId, QWidget* parent) {
     return newId;
 }
 
-int16_t EditCdDetails(int32_t cdId, QWidget* parent) {
+int16_t EditCdDetails(const HeldRecord& cd, QWidget* parent) {
     int16_t mask = 0;
-    frmEdit::EditCd(cdId, mask, parent);
+    if (cd.id == 0 || !StillShown(cd)) return 0;
+    frmEdit::EditCd(cd.id, mask, parent);
     return mask;
 }
 
-int32_t RescanCd(int32_t cdId, QWidget* parent) {
-    if (cdId <= 0) return 0;
-    const int32_t newId = ScanThroughDialogs(cdId, 0, parent);
+int32_t RescanCd(const HeldRecord& cd, QWidget* parent) {
+    if (cd.id <= 0 || !StillShown(cd)) return 0;
+    const int32_t newId = ScanThroughDialogs(cd.id, 0, parent);
     if (newId > 0) {
-        emit CatalogueEvents::Instance().cdRemoved(cdId);
+        emit CatalogueEvents::Instance().cdRemoved(cd.id);
         emit CatalogueEvents::Instance().catalogueChanged();
     }
     return newId;
 }
 
-bool DeleteCd(int32_t cdId, const std::string& title) {
-    if (!RemoveCd(cdId, title)) return false;
-    emit CatalogueEvents::Instance().cdRemoved(cdId);
+bool DeleteCd(const HeldRecord& cd, const std::string& title) {
+    if (!ReportEdit(CatalogueEdits().AskAndRemoveCd(cd, title))) return false;
+    emit CatalogueEvents::Instance().cdRemoved(cd.id);
     return true;
 }
 

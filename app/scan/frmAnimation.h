@@ -38,7 +38,7 @@ public:
                  const std::string& notes, const std::string& volumeLabel, int32_t categoryId);
 
     // For a rescan: the CD as the dialog showed it (ScanEngine::SetReplacedCd).
-    void SetReplacedCd(const RecordRef& cd) { engine_.SetReplacedCd(cd); }
+    void SetReplacedCd(const HeldRecord& cd) { engine_.SetReplacedCd(cd); }
 
     // Runs the scan. `newId` receives the id of the CD that now holds it, or 0 when the user
     // stopped it or its medium went away (MediumLost() tells which).

@@ -13,6 +13,7 @@
 #include "controls/ctlIconLabel.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "TransferRecords.h"
+#include "mainwindow/EditRefusals.h"
 
 namespace karvio {
 
@@ -65,6 +66,7 @@ frmEdit::frmEdit(int32_t cdId, QWidget* parent)
         classData data;
         cd_ = ReadCdInfo(data, cdId_);
     }
+    shown_ = HeldRecord::Of(cd_);
     txtLabel_->setText(Q(cd_.CdName));
     txtNotes_->setPlainText(Q(cd_.CdNotes));
     txtLabelInternal_->setText(Q(cd_.CdLabel));
@@ -95,12 +97,22 @@ void frmEdit::btnOK_Click() {
         cd_.CdBasepath = txtBasePath_->text().toStdString();
         cd_.CdMediaType = GetMediaType(cd_.CdBasepath);
         cd_.CdCategory = txtCategory_->CategoryId();
-        {
-            classData data;
-            const ScopedCatalogueWrite write(data);
-            if (write.Granted()) UpdateCdInfo(data, cd_);
-        }
+        const EditResult result = CatalogueEdits().UpdateCdDetails(shown_, cd_);
         QApplication::restoreOverrideCursor();
+        if (result.status == EditStatus::NotWritable) {
+            // Nothing was saved: the dialog stays open with what was typed.
+            for (QWidget* w : std::initializer_list<QWidget*>{btnOK_, btnCancel_, txtLabel_, txtLabelInternal_, txtNotes_}) {
+                w->setEnabled(true);
+            }
+            ReportEdit(result);
+            result_ = 0;
+            return;
+        }
+        if (!ReportEdit(result, txtNotes_->toPlainText())) {
+            result_ = 0;
+            QDialog::reject();
+            return;
+        }
         emit CatalogueEvents::Instance().catalogueChanged();
     }
     accept();

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <cstdint>
 
+#include "CatalogueEdits.h"
 #include "TransferRecords.h"
 
 class QLineEdit;
@@ -52,6 +53,7 @@ private:
 
     int32_t cdId_;
     CdInfo cd_;
+    HeldRecord shown_;  // the CD as the dialog read it
     bool changed_ = false;
     int32_t initialCategory_ = 0;
     int16_t result_ = 0;

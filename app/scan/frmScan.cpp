@@ -114,7 +114,7 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
             classData data;
             cd = ReadCdInfo(data, cdId_);
         }
-        replaced_ = RecordRef::Of(cd);
+        replaced_ = HeldRecord::Of(cd);
         name = cd.CdName;
         notes = cd.CdNotes;
         category = cd.CdCategory;
@@ -213,7 +213,7 @@ bool frmScan::OfferRescan(const std::string& path) {
     if (answer == vbYes) {
         // A rescan of that CD keeps its own name, notes and category unless they were changed here.
         cdId_ = found;
-        replaced_ = RecordRef::Of(cd);
+        replaced_ = HeldRecord::Of(cd);
         if (txtLabel_->text() == txtLabelInternal_->text()) txtLabel_->setText(Q(cd.CdName));
         if (txtNotes_->toPlainText().isEmpty()) txtNotes_->setPlainText(Q(cd.CdNotes));
         if (txtCategory_->CategoryId() == 0) txtCategory_->SetCategoryId(cd.CdCategory);

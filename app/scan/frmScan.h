@@ -65,7 +65,7 @@ private:
 
     int32_t cdId_;
     int32_t originalCdId_;
-    RecordRef replaced_;  // the CD a rescan replaces, as the dialog read it
+    HeldRecord replaced_;  // the CD a rescan replaces, as the dialog read it
     QComboBox* cboVolumes_;
     frmAnimation& animation_;
     bool cancelled_ = true;

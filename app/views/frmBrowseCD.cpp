@@ -21,6 +21,7 @@
 #include "Progress.h"
 #include "ReportTree.h"
 #include "TransferRecords.h"
+#include "mainwindow/EditRefusals.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
@@ -310,14 +311,17 @@ void frmBrowseCD::ShowDetails(int kind, int32_t id) {
         const CdInfo info = GetCdInfoById(id);
         name = info.CdName, notes = info.CdNotes, size = info.CdTotalSize,
         date = info.CdLastScanned;
+        detailsRecord_ = HeldRecord::Of(info);
     } else if (kind == kIconDirectory) {
         const DirInfo info = GetDirInfoById(id);
         name = info.DirName, notes = info.DirNotes, size = info.DirSize, date = info.DirDate,
         attr = info.DirAttr;
+        detailsRecord_ = HeldRecord::Of(info);
     } else if (kind == kIconFile) {
         const FileInfo info = GetFileInfoById(id);
         name = info.FileName, notes = info.FileNotes, size = info.FileSize, date = info.FileDate,
         attr = info.FileAttr;
+        detailsRecord_ = HeldRecord::Of(info);
     }
     fldName_->setText(Text(name));
     fldSize_->setText(Text(FormatSize(size)).trimmed());
@@ -331,10 +335,18 @@ void frmBrowseCD::SaveNotes() {
     const QString text = fldNotes_->toPlainText();
     if (text == notesTag_ || detailsId_ == 0) return;
     const std::string bytes = text.toStdString();
+    CatalogueEdits edits;
+    // The notes go to the record the pane showed, and only while it is still that record; when
+    // another program changed it, the views reload and the typed notes wait on the clipboard.
+    auto saved = [&](const EditResult& result) {
+        if (ReportEdit(result, text)) return true;
+        notesTag_ = text;  // not offered again when the box loses the focus once more
+        return false;
+    };
     switch (detailsKind_) {
         case kIconCd:
         case kIconFolder: {
-            SetCdNotesById(detailsId_, bytes);
+            if (!saved(edits.AnnotateCd(detailsRecord_, bytes))) return;
             const int row = ListRowOf(detailsId_);
             if (row >= 0) {
                 listModel_->item(row, 1)->setText(Text(FlattenLines(bytes)));
@@ -342,8 +354,12 @@ void frmBrowseCD::SaveNotes() {
             }
             break;
         }
-        case kIconDirectory: SetDirNotesById(detailsId_, bytes); break;
-        case kIconFile: SetFileNotesById(detailsId_, bytes); break;
+        case kIconDirectory:
+            if (!saved(edits.AnnotateDirectory(detailsRecord_, bytes))) return;
+            break;
+        case kIconFile:
+            if (!saved(edits.AnnotateFile(detailsRecord_, bytes))) return;
+            break;
         default: return;
     }
     notesTag_ = text;
@@ -366,7 +382,7 @@ void frmBrowseCD::MainMenu_CdDelete() {
     const int row = ListRowOf(id);
     const std::string title = listModel_->item(row, 0)->text().toStdString();
     // DeleteCd asks, removes and tells every window (this one drops the row through cdRemoved).
-    if (!DeleteCd(id, title)) return;
+    if (!DeleteCd(HeldRecord::Named(RecordKind::Cd, id, title), title)) return;
     RefreshExplorer = true;
     RefillListCds(0, false);
     ClearTree();
@@ -381,10 +397,16 @@ void frmBrowseCD::MainMenu_CdAdd() {
     }
 }
 
+HeldRecord frmBrowseCD::ShownCd(int32_t id) const {
+    const int row = ListRowOf(id);
+    if (row < 0) return HeldRecord::Of(RecordKind::Cd, id);
+    return HeldRecord::Named(RecordKind::Cd, id, listModel_->item(row, 0)->text().toStdString());
+}
+
 void frmBrowseCD::MainMenu_CdEdit() {
     const int32_t id = SelectedCdId();
     if (id == 0) return;
-    if (EditCdDetails(id, this) > 0) {
+    if (EditCdDetails(ShownCd(id), this) > 0) {
         RefreshExplorer = true;
         RefillListCds(id, true);
     }
@@ -393,7 +415,7 @@ void frmBrowseCD::MainMenu_CdEdit() {
 void frmBrowseCD::MainMenu_CdRescan() {
     const int32_t id = SelectedCdId();
     if (id == 0) return;
-    const int32_t replacement = RescanCd(id, this);
+    const int32_t replacement = RescanCd(ShownCd(id), this);
     if (replacement > 0) {
         RefreshExplorer = true;
         RefillListCds(replacement, true);
@@ -401,13 +423,16 @@ void frmBrowseCD::MainMenu_CdRescan() {
 }
 
 void frmBrowseCD::PropertiesListItem() {
-    if (const int32_t id = SelectedCdId()) frmProperties::ShowProperties(kIconCd, id, this);
+    if (const int32_t id = SelectedCdId()) {
+        frmProperties::ShowProperties(kIconCd, id, this, ShownCd(id).name.value_or(std::string()));
+    }
 }
 
 void frmBrowseCD::PropertiesTreeItem() {
     const int node = treeModel_->NodeOf(treeView1_->currentIndex());
     if (node < 0) return;
-    frmProperties::ShowProperties(treeModel_->KindOf(node), treeModel_->TagOf(node), this);
+    frmProperties::ShowProperties(treeModel_->KindOf(node), treeModel_->TagOf(node), this,
+                                  treeModel_->CaptionOf(node).toStdString());
 }
 
 void frmBrowseCD::StartFocus() { listView1_->setFocus(); }

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "CatalogueEdits.h"
 #include "mainwindow/MainWindowTargets.h"
 #include "views/CdTreeModel.h"
 
@@ -63,6 +64,8 @@ private:
     void OnTreeNode();
     void ClearTree();
     int ListRowOf(int32_t cdId) const;
+    // The CD of list row `cdId` as the list shows it.
+    HeldRecord ShownCd(int32_t cdId) const;
 
     QSplitter* splitPanel1_;
     QSplitter* splitPanel2_;
@@ -77,6 +80,7 @@ private:
     QPlainTextEdit* fldNotes_;
     int detailsKind_ = 0;
     int32_t detailsId_ = 0;
+    HeldRecord detailsRecord_;  // the record the details pane shows, as it read it
     QString notesTag_;
     int32_t shownCd_ = 0;
     bool busy_ = false;

@@ -13,6 +13,7 @@
 #include "Format.h"
 #include "TransferRecords.h"
 #include "controls/MountedMarker.h"
+#include "mainwindow/EditRefusals.h"
 
 namespace karvio {
 
@@ -99,6 +100,7 @@ void frmProperties::Fill() {
         lblCount_->setText(CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, QStringLiteral("folder")));
         lblVolume_->setText(VolumeIdentityText(id_));
         notes = cd.CdNotes;
+        shown_ = HeldRecord::Of(cd);
     } else if (kind_ == 4) {
         const DirInfo dir = GetDirInfoById(id_);
         lblFileName_->setText(Shown(dir.DirName));
@@ -108,6 +110,7 @@ void frmProperties::Fill() {
         lblCount_->setText(
             CountsText(dir.DirCountOfFiles, dir.DirCountOfDirs, QStringLiteral("directory")));
         notes = dir.DirNotes;
+        shown_ = HeldRecord::Of(dir);
     } else if (kind_ == 5) {
         const FileInfo file = GetFileInfoById(id_);
         lblFileName_->setText(Shown(file.FileName));
@@ -115,6 +118,7 @@ void frmProperties::Fill() {
         lblTime_->setText(QString::fromStdString(DateToText(file.FileDate)));
         lblAttr_->setText(QString::fromStdString(AttributesToText(file.FileAttr)));
         notes = file.FileNotes;
+        shown_ = HeldRecord::Of(file);
     }
     // The text box shows line breaks as line feeds; notes stored with carriage returns (as the
     // Windows program wrote them) keep theirs when saved, and merely looking changes nothing.
@@ -131,14 +135,16 @@ void frmProperties::Save() {
     if (text.trimmed() == loadedNotes_.trimmed()) return;
     if (storedCrLf_) text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     const std::string bytes = text.toStdString();
-    if (kind_ == 2 || kind_ == 3) {
-        SetCdNotesById(id_, bytes);
-    } else if (kind_ == 4) {
-        SetDirNotesById(id_, bytes);
-    } else if (kind_ == 5) {
-        SetFileNotesById(id_, bytes);
+    if (kind_ < 2 || kind_ > 5) {
+        changed_ = true;
+        return;
     }
-    changed_ = true;
+    // The notes go to the record the window showed, and only while it is still that record.
+    CatalogueEdits edits;
+    const EditResult result = kind_ == 4   ? edits.AnnotateDirectory(shown_, bytes)
+                              : kind_ == 5 ? edits.AnnotateFile(shown_, bytes)
+                                           : edits.AnnotateCd(shown_, bytes);
+    changed_ = ReportEdit(result, fldNotes_->toPlainText());
 }
 
 void frmProperties::closeEvent(QCloseEvent* event) {
@@ -153,7 +159,11 @@ void frmProperties::reject() {
     QDialog::reject();
 }
 
-bool frmProperties::ShowProperties(int kind, int32_t id, QWidget* parent) {
+bool frmProperties::ShowProperties(int kind, int32_t id, QWidget* parent, const std::string& shownName) {
+    if (!shownName.empty() && kind >= 2 && kind <= 5) {
+        const RecordKind recordKind = kind == 4 ? RecordKind::Directory : kind == 5 ? RecordKind::File : RecordKind::Cd;
+        if (!ReportEdit(CatalogueEdits().Confirm(HeldRecord::Named(recordKind, id, shownName)))) return false;
+    }
     frmProperties dialog(kind, id, parent);
     dialog.exec();
     return dialog.Changed();

@@ -6,6 +6,9 @@
 #include <QDialog>
 #include <QString>
 #include <cstdint>
+#include <string>
+
+#include "CatalogueEdits.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -18,8 +21,10 @@ class frmProperties : public QDialog {
 
 public:
     // Shows the item of kind `kind` (2 CD, 3 scanned folder, 4 directory, 5 file) and record id
-    // `id` modally; True when the notes were saved. Another kind shows an empty window.
-    static bool ShowProperties(int kind, int32_t id, QWidget* parent = nullptr);
+    // `id` modally; True when the notes were saved. Another kind shows an empty window. A view
+    // gives the item's name as it shows it (`shownName`): when another program has put another
+    // record at the id, that is said, the views reload, and no window opens.
+    static bool ShowProperties(int kind, int32_t id, QWidget* parent = nullptr, const std::string& shownName = {});
 
     explicit frmProperties(int kind, int32_t id, QWidget* parent = nullptr);
 
@@ -45,6 +50,7 @@ private:
 
     int kind_;
     int32_t id_;
+    HeldRecord shown_;  // the record as the window read it
     bool changed_ = false;
     bool saved_ = false;
     bool storedCrLf_ = false;  // the stored notes break lines with CR LF

@@ -64,7 +64,7 @@ void ScanEngine::RunScan() {
     // The CD to replace must still be the one the user chose: another program may have removed,
     // rescanned or compacted it away since.
     if (oldCdId_ != 0 &&
-        !CatalogueEdits::IsCurrent(*data, replaced_ ? *replaced_ : RecordRef::Of(RecordKind::Cd, oldCdId_))) {
+        !CatalogueEdits::IsCurrent(*data, replaced_ ? *replaced_ : HeldRecord::Of(RecordKind::Cd, oldCdId_))) {
         data->EndWrite();
         ShowMessage(std::string(kCatalogueChangedText) + " The CD was not rescanned.", vbOKOnly);
         stopRequested_ = true;

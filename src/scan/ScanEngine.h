@@ -29,7 +29,7 @@ public:
 
     // For a rescan: the CD as the caller showed it. The rescan replaces it only when it is still
     // that CD when the scan takes the write lock; without this, any CD at the id is replaced.
-    void SetReplacedCd(const RecordRef& cd) { replaced_ = cd; }
+    void SetReplacedCd(const HeldRecord& cd) { replaced_ = cd; }
 
     // Runs the scan. `newId` receives the id of the new CD, or 0 when the user stopped it.
     void ScanCd(int32_t& newId);
@@ -62,7 +62,7 @@ private:
     bool committed_ = false;  // the new CD is in the CD list
     bool isRescan_ = false;
     int32_t oldCdId_ = 0;
-    std::optional<RecordRef> replaced_;
+    std::optional<HeldRecord> replaced_;
     int32_t newCdId_ = 0;
     std::string scanPath_;
     std::string cdName_;

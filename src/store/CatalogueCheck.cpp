@@ -8,6 +8,7 @@
 #include "CatalogueFile.h"
 #include "ProgramInfo.h"
 #include "Records.h"
+#include "classData.h"
 
 namespace karvio {
 
@@ -75,6 +76,12 @@ void Checker::Run() {
                 std::to_string(header_.dataVersionMinor) + " is not this program's " +
                 std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor));
         return;
+    }
+    if (const PendingEditRecord pending = PendingEditOf(header_); pending.kind != PendingEdit::None) {
+        // Another program is in the middle of an edit, or one stopped there: the next program
+        // to open the catalogue for writing completes it; until then the lists may disagree.
+        Problem("an edit of record " + std::to_string(pending.a) +
+                " is not complete (another program is writing, or one stopped; opening the catalogue completes it)");
     }
     report_.headerSpaceUsed = header_.dataSpaceUsed;
     report_.liveSpace = static_cast<int64_t>(HeaderRecord::kSize);

@@ -79,36 +79,44 @@ bool HoldsCds(classData& data, int32_t id) {
     return false;
 }
 
+// Why the category cannot go, or Done.
+EditResult RemovalRules(classData& data, const HeldRecord& category) {
+    if (!CatalogueEdits::IsCurrent(data, category)) return Refused(EditStatus::Stale);
+    if (HoldsCategories(data, category.id)) return Refused(EditStatus::HoldsCategories);
+    if (HoldsCds(data, category.id)) return Refused(EditStatus::HoldsCds);
+    return {};
+}
+
 bool PictureAllowed(classData& data, int32_t id, int32_t image) {
     return IsShippedCategoryImage(image) || data.GetCatGoto(id).GetCatImageId() == image;
 }
 
 }  // namespace
 
-RecordRef RecordRef::Of(const CdInfo& cd) {
-    RecordRef ref = Of(RecordKind::Cd, cd.CdId);
+HeldRecord HeldRecord::Of(const CdInfo& cd) {
+    HeldRecord ref = Of(RecordKind::Cd, cd.CdId);
     ref.name = cd.CdName;
     ref.date = cd.CdLastScanned;
     return ref;
 }
 
-RecordRef RecordRef::Of(const DirInfo& dir) {
-    RecordRef ref = Of(RecordKind::Directory, dir.DirId);
+HeldRecord HeldRecord::Of(const DirInfo& dir) {
+    HeldRecord ref = Of(RecordKind::Directory, dir.DirId);
     ref.name = dir.DirName;
     ref.path = dir.DirPath;
     ref.owner = dir.DirCdId;
     return ref;
 }
 
-RecordRef RecordRef::Of(const FileInfo& file) {
-    RecordRef ref = Of(RecordKind::File, file.FileId);
+HeldRecord HeldRecord::Of(const FileInfo& file) {
+    HeldRecord ref = Of(RecordKind::File, file.FileId);
     ref.name = file.FileName;
     ref.owner = file.FileDirId;
     return ref;
 }
 
-RecordRef RecordRef::Of(const CatInfo& cat) {
-    RecordRef ref = Of(RecordKind::Category, cat.CatId);
+HeldRecord HeldRecord::Of(const CatInfo& cat) {
+    HeldRecord ref = Of(RecordKind::Category, cat.CatId);
     ref.name = cat.CatName;
     return ref;
 }
@@ -141,7 +149,7 @@ std::string EditResultText(const EditResult& result) {
 CatalogueEdits::CatalogueEdits(std::string dataFile)
     : path_(dataFile.empty() ? GetDataFileName() : std::move(dataFile)) {}
 
-bool CatalogueEdits::IsCurrent(classData& data, const RecordRef& ref) {
+bool CatalogueEdits::IsCurrent(classData& data, const HeldRecord& ref) {
     switch (ref.kind) {
         case RecordKind::Cd: {
             if (!data.IsListedCd(ref.id)) return false;
@@ -185,7 +193,7 @@ EditResult CatalogueEdits::Run(Edit&& edit) {
     return edit(data);
 }
 
-EditResult CatalogueEdits::Confirm(const RecordRef& ref) {
+EditResult CatalogueEdits::Confirm(const HeldRecord& ref) {
     return Run([&](classData& data) {
         return IsCurrent(data, ref) ? EditResult{} : Refused(EditStatus::Stale);
     });
@@ -201,7 +209,7 @@ EditResult CatalogueEdits::AddCategory(const CatInfo& info) {
     });
 }
 
-EditResult CatalogueEdits::RenameCategory(const RecordRef& category, const std::string& name) {
+EditResult CatalogueEdits::RenameCategory(const HeldRecord& category, const std::string& name) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, category)) return Refused(EditStatus::Stale);
         data.GetCatGoto(category.id).SetCatName(name, true);
@@ -209,7 +217,7 @@ EditResult CatalogueEdits::RenameCategory(const RecordRef& category, const std::
     });
 }
 
-EditResult CatalogueEdits::MoveCategory(const RecordRef& category, int32_t parentId) {
+EditResult CatalogueEdits::MoveCategory(const HeldRecord& category, int32_t parentId) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, category)) return Refused(EditStatus::Stale);
         if (!CategoryExists(data, parentId)) return Refused(EditStatus::NoSuchCategory);
@@ -219,7 +227,7 @@ EditResult CatalogueEdits::MoveCategory(const RecordRef& category, int32_t paren
     });
 }
 
-EditResult CatalogueEdits::AnnotateCategory(const RecordRef& category, const std::string& notes, int32_t image) {
+EditResult CatalogueEdits::AnnotateCategory(const HeldRecord& category, const std::string& notes, int32_t image) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, category)) return Refused(EditStatus::Stale);
         if (!PictureAllowed(data, category.id, image)) return Refused(EditStatus::NoSuchPicture);
@@ -231,7 +239,7 @@ EditResult CatalogueEdits::AnnotateCategory(const RecordRef& category, const std
     });
 }
 
-EditResult CatalogueEdits::SetCategoryNotes(const RecordRef& category, const std::string& notes) {
+EditResult CatalogueEdits::SetCategoryNotes(const HeldRecord& category, const std::string& notes) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, category)) return Refused(EditStatus::Stale);
         classCat& cat = data.GetCatGoto(category.id);
@@ -241,7 +249,7 @@ EditResult CatalogueEdits::SetCategoryNotes(const RecordRef& category, const std
     });
 }
 
-EditResult CatalogueEdits::SetCategoryImage(const RecordRef& category, int32_t image) {
+EditResult CatalogueEdits::SetCategoryImage(const HeldRecord& category, int32_t image) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, category)) return Refused(EditStatus::Stale);
         if (!PictureAllowed(data, category.id, image)) return Refused(EditStatus::NoSuchPicture);
@@ -252,17 +260,19 @@ EditResult CatalogueEdits::SetCategoryImage(const RecordRef& category, int32_t i
     });
 }
 
-EditResult CatalogueEdits::RemoveCategory(const RecordRef& category) {
+EditResult CatalogueEdits::RemoveCategory(const HeldRecord& category) {
     return Run([&](classData& data) {
-        if (!IsCurrent(data, category)) return Refused(EditStatus::Stale);
-        if (HoldsCategories(data, category.id)) return Refused(EditStatus::HoldsCategories);
-        if (HoldsCds(data, category.id)) return Refused(EditStatus::HoldsCds);
-        data.GetCatDelete(category.id);
-        return EditResult{};
+        EditResult result = RemovalRules(data, category);
+        if (result.Done()) data.GetCatDelete(category.id);
+        return result;
     });
 }
 
-EditResult CatalogueEdits::RenameCd(const RecordRef& cd, const std::string& name) {
+EditResult CatalogueEdits::MayRemoveCategory(const HeldRecord& category) {
+    return Run([&](classData& data) { return RemovalRules(data, category); });
+}
+
+EditResult CatalogueEdits::RenameCd(const HeldRecord& cd, const std::string& name) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, cd)) return Refused(EditStatus::Stale);
         data.GetCdGoto(cd.id).SetCdName(name, true);
@@ -270,7 +280,7 @@ EditResult CatalogueEdits::RenameCd(const RecordRef& cd, const std::string& name
     });
 }
 
-EditResult CatalogueEdits::AnnotateCd(const RecordRef& cd, const std::string& notes) {
+EditResult CatalogueEdits::AnnotateCd(const HeldRecord& cd, const std::string& notes) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, cd)) return Refused(EditStatus::Stale);
         data.GetCdGoto(cd.id).SetCdNotes(notes, true);
@@ -278,7 +288,7 @@ EditResult CatalogueEdits::AnnotateCd(const RecordRef& cd, const std::string& no
     });
 }
 
-EditResult CatalogueEdits::FileCd(const RecordRef& cd, int32_t categoryId) {
+EditResult CatalogueEdits::FileCd(const HeldRecord& cd, int32_t categoryId) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, cd)) return Refused(EditStatus::Stale);
         if (!CategoryExists(data, categoryId)) return Refused(EditStatus::NoSuchCategory);
@@ -287,7 +297,7 @@ EditResult CatalogueEdits::FileCd(const RecordRef& cd, int32_t categoryId) {
     });
 }
 
-EditResult CatalogueEdits::UpdateCdDetails(const RecordRef& cd, const CdInfo& details) {
+EditResult CatalogueEdits::UpdateCdDetails(const HeldRecord& cd, const CdInfo& details) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, cd)) return Refused(EditStatus::Stale);
         if (!CategoryExists(data, details.CdCategory)) return Refused(EditStatus::NoSuchCategory);
@@ -304,7 +314,7 @@ EditResult CatalogueEdits::UpdateCdDetails(const RecordRef& cd, const CdInfo& de
     });
 }
 
-EditResult CatalogueEdits::RemoveCd(const RecordRef& cd) {
+EditResult CatalogueEdits::RemoveCd(const HeldRecord& cd) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, cd)) return Refused(EditStatus::Stale);
         data.GetCdDelete(cd.id);
@@ -315,7 +325,7 @@ EditResult CatalogueEdits::RemoveCd(const RecordRef& cd) {
     });
 }
 
-EditResult CatalogueEdits::AskAndRemoveCd(const RecordRef& cd, const std::string& title) {
+EditResult CatalogueEdits::AskAndRemoveCd(const HeldRecord& cd, const std::string& title) {
     if (cd.id == 0) return Refused(EditStatus::Declined);
     if (ShowMessage("Remove Cd\r\n[" + title + "]", vbYesNoCancel) != vbYes) return Refused(EditStatus::Declined);
     EditResult result = RemoveCd(cd);
@@ -323,7 +333,7 @@ EditResult CatalogueEdits::AskAndRemoveCd(const RecordRef& cd, const std::string
     return result;
 }
 
-EditResult CatalogueEdits::AnnotateDirectory(const RecordRef& dir, const std::string& notes) {
+EditResult CatalogueEdits::AnnotateDirectory(const HeldRecord& dir, const std::string& notes) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, dir)) return Refused(EditStatus::Stale);
         const int32_t cdId = data.GetCdGoto(0).GetDirGoto(dir.id).GetDirCdId();
@@ -337,7 +347,7 @@ EditResult CatalogueEdits::AnnotateDirectory(const RecordRef& dir, const std::st
     });
 }
 
-EditResult CatalogueEdits::AnnotateFile(const RecordRef& file, const std::string& notes) {
+EditResult CatalogueEdits::AnnotateFile(const HeldRecord& file, const std::string& notes) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, file)) return Refused(EditStatus::Stale);
         const int32_t cdId = data.GetCdGoto(0).GetDirGoto(0).GetFileGoto(file.id).GetFileCdId();

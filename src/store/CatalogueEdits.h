@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "TransferRecords.h"
 #include "classData.h"
@@ -22,7 +23,7 @@ enum class RecordKind { Cd, Directory, File, Category };
 // is set must still match the record at the id when an edit is made through it, or the edit is
 // refused as Stale. With only the kind and id set, a record of that kind must start at the id
 // and be in its list.
-struct RecordRef {
+struct HeldRecord {
     RecordKind kind = RecordKind::Cd;
     int32_t id = 0;
     std::optional<std::string> name;  // the CD's, directory's, file's or category's name
@@ -30,15 +31,19 @@ struct RecordRef {
     std::optional<int32_t> owner;     // a directory's CD, a file's directory
     std::optional<std::string> path;  // the path of the directory that holds a directory
 
-    static RecordRef Of(RecordKind kind, int32_t id) { return RecordRef{kind, id, {}, {}, {}, {}}; }
+    static HeldRecord Of(RecordKind kind, int32_t id) { return HeldRecord{kind, id, {}, {}, {}, {}}; }
+    // Kind, id and the name a view shows for it (a tree node's or list row's caption).
+    static HeldRecord Named(RecordKind kind, int32_t id, std::string name) {
+        return HeldRecord{kind, id, std::move(name), {}, {}, {}};
+    }
     // Kind, id, name, and the CD's scan date.
-    static RecordRef Of(const CdInfo& cd);
+    static HeldRecord Of(const CdInfo& cd);
     // Kind, id, name, path and CD.
-    static RecordRef Of(const DirInfo& dir);
+    static HeldRecord Of(const DirInfo& dir);
     // Kind, id, name and directory.
-    static RecordRef Of(const FileInfo& file);
+    static HeldRecord Of(const FileInfo& file);
     // Kind, id and name.
-    static RecordRef Of(const CatInfo& cat);
+    static HeldRecord Of(const CatInfo& cat);
 };
 
 enum class EditStatus {
@@ -75,34 +80,36 @@ public:
 
     // Adds a category under info.CatParentId (0: the root); the result's id is the new one.
     EditResult AddCategory(const CatInfo& info);
-    EditResult RenameCategory(const RecordRef& category, const std::string& name);
-    EditResult MoveCategory(const RecordRef& category, int32_t parentId);
+    EditResult RenameCategory(const HeldRecord& category, const std::string& name);
+    EditResult MoveCategory(const HeldRecord& category, int32_t parentId);
     // Notes and picture in one write; a picture is one the program ships or the one it has.
-    EditResult AnnotateCategory(const RecordRef& category, const std::string& notes, int32_t image);
-    EditResult SetCategoryNotes(const RecordRef& category, const std::string& notes);
-    EditResult SetCategoryImage(const RecordRef& category, int32_t image);
+    EditResult AnnotateCategory(const HeldRecord& category, const std::string& notes, int32_t image);
+    EditResult SetCategoryNotes(const HeldRecord& category, const std::string& notes);
+    EditResult SetCategoryImage(const HeldRecord& category, int32_t image);
     // Removes a category that holds neither sub-categories nor CDs.
-    EditResult RemoveCategory(const RecordRef& category);
+    EditResult RemoveCategory(const HeldRecord& category);
+    // The rules RemoveCategory keeps, asked without writing (before the question to the user).
+    EditResult MayRemoveCategory(const HeldRecord& category);
 
-    EditResult RenameCd(const RecordRef& cd, const std::string& name);
-    EditResult AnnotateCd(const RecordRef& cd, const std::string& notes);
+    EditResult RenameCd(const HeldRecord& cd, const std::string& name);
+    EditResult AnnotateCd(const HeldRecord& cd, const std::string& notes);
     // Files a CD under a category (0: the root).
-    EditResult FileCd(const RecordRef& cd, int32_t categoryId);
+    EditResult FileCd(const HeldRecord& cd, int32_t categoryId);
     // Name, label, base path, notes, media type and category of the edit details dialog.
-    EditResult UpdateCdDetails(const RecordRef& cd, const CdInfo& details);
+    EditResult UpdateCdDetails(const HeldRecord& cd, const CdInfo& details);
     // Unlinks the CD and drops its disc identity.
-    EditResult RemoveCd(const RecordRef& cd);
+    EditResult RemoveCd(const HeldRecord& cd);
     // Asks "Remove Cd" with the title; on Yes removes the CD and says "CD removed".
-    EditResult AskAndRemoveCd(const RecordRef& cd, const std::string& title);
+    EditResult AskAndRemoveCd(const HeldRecord& cd, const std::string& title);
 
-    EditResult AnnotateDirectory(const RecordRef& dir, const std::string& notes);
-    EditResult AnnotateFile(const RecordRef& file, const std::string& notes);
+    EditResult AnnotateDirectory(const HeldRecord& dir, const std::string& notes);
+    EditResult AnnotateFile(const HeldRecord& file, const std::string& notes);
 
     // Whether the record is still the one `ref` names, without writing anything.
-    EditResult Confirm(const RecordRef& ref);
+    EditResult Confirm(const HeldRecord& ref);
 
     // Under a write lock `data` already holds: whether `ref` names the record at its id.
-    static bool IsCurrent(classData& data, const RecordRef& ref);
+    static bool IsCurrent(classData& data, const HeldRecord& ref);
 
 private:
     template <typename Edit>

@@ -22,22 +22,7 @@ void SetCdFields(classCd& cd, const CdInfo& info) {
     cd.recordUpdate();
 }
 
-// Takes the write lock for one of the operations below, which the windows call: a refusal is
-// shown, and the operation changes nothing.
-bool MayWrite(classData& data) {
-    const WriteAccess access = data.BeginWrite();
-    if (access == WriteAccess::Granted) return true;
-    ShowMessage("The change cannot be saved: " + classData::WriteAccessText(access), vbOKOnly);
-    return false;
-}
-
 }  // namespace
-
-ScopedCatalogueWrite::ScopedCatalogueWrite(classData& data) : data_(data), granted_(MayWrite(data)) {}
-
-ScopedCatalogueWrite::~ScopedCatalogueWrite() {
-    if (granted_) data_.EndWrite();
-}
 
 CatInfo ReadCatInfo(classData& data, int32_t id) {
     classCat& cat = data.GetCatGoto(id);
@@ -155,7 +140,7 @@ void AddFileInfo(classData& data, const FileInfo& info) {
 }
 
 bool RemoveCd(int32_t id, const std::string& title) {
-    return CatalogueEdits().AskAndRemoveCd(RecordRef::Of(RecordKind::Cd, id), title).Done();
+    return CatalogueEdits().AskAndRemoveCd(HeldRecord::Of(RecordKind::Cd, id), title).Done();
 }
 
 namespace {
@@ -169,18 +154,18 @@ bool Reported(const EditResult& result) {
 
 }  // namespace
 
-bool DeleteCdById(int32_t id) { return Reported(CatalogueEdits().RemoveCd(RecordRef::Of(RecordKind::Cd, id))); }
+bool DeleteCdById(int32_t id) { return Reported(CatalogueEdits().RemoveCd(HeldRecord::Of(RecordKind::Cd, id))); }
 
 void SetCdNotesById(int32_t id, const std::string& notes) {
-    if (id != 0) Reported(CatalogueEdits().AnnotateCd(RecordRef::Of(RecordKind::Cd, id), notes));
+    if (id != 0) Reported(CatalogueEdits().AnnotateCd(HeldRecord::Of(RecordKind::Cd, id), notes));
 }
 
 void SetDirNotesById(int32_t id, const std::string& notes) {
-    if (id != 0) Reported(CatalogueEdits().AnnotateDirectory(RecordRef::Of(RecordKind::Directory, id), notes));
+    if (id != 0) Reported(CatalogueEdits().AnnotateDirectory(HeldRecord::Of(RecordKind::Directory, id), notes));
 }
 
 void SetFileNotesById(int32_t id, const std::string& notes) {
-    if (id != 0) Reported(CatalogueEdits().AnnotateFile(RecordRef::Of(RecordKind::File, id), notes));
+    if (id != 0) Reported(CatalogueEdits().AnnotateFile(HeldRecord::Of(RecordKind::File, id), notes));
 }
 
 FileInfo GetFileInfoById(int32_t id) {

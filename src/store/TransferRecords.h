@@ -10,22 +10,6 @@
 
 namespace karvio {
 
-// Holds the write lock of `data` for one change a window makes through the cursors. When another
-// program is changing the catalogue, or it is read-only, the refusal is shown to the user and
-// Granted() is false: the caller then changes nothing.
-class ScopedCatalogueWrite {
-public:
-    explicit ScopedCatalogueWrite(classData& data);
-    ~ScopedCatalogueWrite();
-    ScopedCatalogueWrite(const ScopedCatalogueWrite&) = delete;
-    ScopedCatalogueWrite& operator=(const ScopedCatalogueWrite&) = delete;
-    bool Granted() const { return granted_; }
-
-private:
-    classData& data_;
-    bool granted_;
-};
-
 struct CdInfo {
     int32_t CdId = 0;
     std::string CdName;

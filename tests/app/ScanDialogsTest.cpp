@@ -263,7 +263,7 @@ TEST_F(ScanDialogs, AddEditRescanAndDeleteThroughTheCommands) {
         edit->txtBasePath()->setText("/elsewhere/");
         QTest::mouseClick(edit->btnOK(), Qt::LeftButton);
     });
-    EXPECT_EQ(EditCdDetails(cdId), 0);
+    EXPECT_EQ(EditCdDetails(HeldRecord::Of(RecordKind::Cd, cdId)), 0);
     EXPECT_EQ(GetCdInfoById(cdId).CdBasepath, tree + "/");
     WhenModal([](QWidget* w) {
         auto* edit = qobject_cast<frmEdit*>(w);
@@ -272,12 +272,12 @@ TEST_F(ScanDialogs, AddEditRescanAndDeleteThroughTheCommands) {
         QTest::keyClicks(edit->txtNotes(), " again");
         QTest::mouseClick(edit->btnOK(), Qt::LeftButton);
     });
-    EXPECT_EQ(EditCdDetails(cdId), kCdTextsChanged);
+    EXPECT_EQ(EditCdDetails(HeldRecord::Of(RecordKind::Cd, cdId)), kCdTextsChanged);
     cd = GetCdInfoById(cdId);
     EXPECT_EQ(cd.CdNotes, "beach and hills again");
     EXPECT_EQ(cd.CdBasepath, "/elsewhere/");
     EXPECT_EQ(cd.CdMediaType, kMediaNoRoot);
-    EXPECT_EQ(EditCdDetails(0), 0);
+    EXPECT_EQ(EditCdDetails(HeldRecord::Of(RecordKind::Cd, 0)), 0);
 
     // The category only, through the picker; then Cancel with changes asks, No stays open.
     {
@@ -287,7 +287,7 @@ TEST_F(ScanDialogs, AddEditRescanAndDeleteThroughTheCommands) {
             QTest::mouseClick(edit->txtCategory()->cmdBrowse(), Qt::LeftButton);
             QTest::mouseClick(edit->btnOK(), Qt::LeftButton);
         });
-        EXPECT_EQ(EditCdDetails(cdId), kCdCategoryChanged);
+        EXPECT_EQ(EditCdDetails(HeldRecord::Of(RecordKind::Cd, cdId)), kCdCategoryChanged);
         EXPECT_EQ(GetCdInfoById(cdId).CdCategory, 0);
     }
     int questions = 0;
@@ -310,7 +310,7 @@ TEST_F(ScanDialogs, AddEditRescanAndDeleteThroughTheCommands) {
         });
         QTest::mouseClick(edit->btnCancel(), Qt::LeftButton);
     });
-    EXPECT_EQ(EditCdDetails(cdId), 0);
+    EXPECT_EQ(EditCdDetails(HeldRecord::Of(RecordKind::Cd, cdId)), 0);
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(GetCdInfoById(cdId).CdName, "Holiday");
 
@@ -335,7 +335,7 @@ TEST_F(ScanDialogs, AddEditRescanAndDeleteThroughTheCommands) {
         EXPECT_EQ(scan->ctlFolderBrowser1()->Text().toStdString(), tree);
         QTest::mouseClick(scan->btnOK(), Qt::LeftButton);
     });
-    const int32_t newId = RescanCd(cdId);
+    const int32_t newId = RescanCd(HeldRecord::Of(RecordKind::Cd, cdId));
     ASSERT_GT(newId, 0);
     EXPECT_NE(newId, cdId);
     ASSERT_EQ(removed.count(), 1);
@@ -350,11 +350,11 @@ TEST_F(ScanDialogs, AddEditRescanAndDeleteThroughTheCommands) {
 
     // Delete: No keeps the CD, Yes removes it and says so.
     answers_ = {vbNo};
-    EXPECT_FALSE(DeleteCd(newId, "Holiday"));
+    EXPECT_FALSE(DeleteCd(HeldRecord::Named(RecordKind::Cd, newId, "Holiday"), "Holiday"));
     EXPECT_EQ(CdCount(), 1);
     answers_ = {vbYes, vbOK};
     asked_.clear();
-    EXPECT_TRUE(DeleteCd(newId, "Holiday"));
+    EXPECT_TRUE(DeleteCd(HeldRecord::Named(RecordKind::Cd, newId, "Holiday"), "Holiday"));
     ASSERT_EQ(asked_.size(), 2u);
     EXPECT_EQ(asked_[0], "Remove Cd\r\n[Holiday]");
     EXPECT_EQ(asked_[1], "CD removed");

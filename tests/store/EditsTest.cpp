@@ -55,21 +55,21 @@ protected:
         sample_ = ReadAllBytes(path_);
     }
 
-    RecordRef Cd(int32_t id) {
+    HeldRecord Cd(int32_t id) {
         classData data(path_);
-        return RecordRef::Of(ReadCdInfo(data, id));
+        return HeldRecord::Of(ReadCdInfo(data, id));
     }
-    RecordRef Cat(int32_t id) {
+    HeldRecord Cat(int32_t id) {
         classData data(path_);
-        return RecordRef::Of(ReadCatInfo(data, id));
+        return HeldRecord::Of(ReadCatInfo(data, id));
     }
-    RecordRef Dir(int32_t id) {
+    HeldRecord Dir(int32_t id) {
         classData data(path_);
-        return RecordRef::Of(ReadDirInfo(data, id));
+        return HeldRecord::Of(ReadDirInfo(data, id));
     }
-    RecordRef File(int32_t id) {
+    HeldRecord File(int32_t id) {
         classData data(path_);
-        return RecordRef::Of(ReadFileInfo(data, id));
+        return HeldRecord::Of(ReadFileInfo(data, id));
     }
 
     // Everything a user could see of the catalogue, in list order, as one text.
@@ -163,7 +163,7 @@ TEST_F(EditsTest, EveryRuleIsKeptOnceForEveryCaller) {
         {"remove a category holding a sub-category", [&](auto& e) { return e.RemoveCategory(Cat(i.music)); }, EditStatus::HoldsCategories},
         {"remove a category holding only a CD", [&](auto& e) { return e.RemoveCategory(Cat(i.jazz)); }, EditStatus::HoldsCds},
         {"remove an empty category", [&](auto& e) { return e.RemoveCategory(Cat(i.empty)); }, EditStatus::Done},
-        {"remove a CD id as a category", [&](auto& e) { return e.RemoveCategory(RecordRef::Of(RecordKind::Category, i.alpha)); }, EditStatus::Stale},
+        {"remove a CD id as a category", [&](auto& e) { return e.RemoveCategory(HeldRecord::Of(RecordKind::Category, i.alpha)); }, EditStatus::Stale},
         {"move a category under itself", [&](auto& e) { return e.MoveCategory(Cat(i.music), i.music); }, EditStatus::MoveIntoItself},
         {"move a category under its sub-category", [&](auto& e) { return e.MoveCategory(Cat(i.music), i.jazz); }, EditStatus::MoveIntoItself},
         {"move a category to the root", [&](auto& e) { return e.MoveCategory(Cat(i.jazz), 0); }, EditStatus::Done},
@@ -181,20 +181,20 @@ TEST_F(EditsTest, EveryRuleIsKeptOnceForEveryCaller) {
         {"give a category a picture not shipped", [&](auto& e) { return e.SetCategoryImage(Cat(i.music), 99); }, EditStatus::NoSuchPicture},
         {"keep a category's own unshipped picture", [&](auto& e) { return e.AnnotateCategory(Cat(i.jazz), "n", 3); }, EditStatus::Done},
         {"rename a CD as shown", [&](auto& e) { return e.RenameCd(Cd(i.beta), "B"); }, EditStatus::Done},
-        {"rename a CD shown with another name", [&](auto& e) { RecordRef r = Cd(i.beta); r.name = "Other"; return e.RenameCd(r, "B"); }, EditStatus::Stale},
-        {"rename a CD shown with another scan date", [&](auto& e) { RecordRef r = Cd(i.beta); *r.date += 1; return e.RenameCd(r, "B"); }, EditStatus::Stale},
-        {"rename a category id as a CD", [&](auto& e) { return e.RenameCd(RecordRef::Of(RecordKind::Cd, i.music), "B"); }, EditStatus::Stale},
-        {"annotate an id inside a CD record", [&](auto& e) { return e.AnnotateCd(RecordRef::Of(RecordKind::Cd, i.beta + 4), "n"); }, EditStatus::Stale},
-        {"annotate an id past the end", [&](auto& e) { return e.AnnotateCd(RecordRef::Of(RecordKind::Cd, 1 << 30), "n"); }, EditStatus::Stale},
-        {"annotate a file id as a directory", [&](auto& e) { return e.AnnotateDirectory(RecordRef::Of(RecordKind::Directory, i.readme), "n"); }, EditStatus::Stale},
-        {"annotate a directory id as a file", [&](auto& e) { return e.AnnotateFile(RecordRef::Of(RecordKind::File, i.docs), "n"); }, EditStatus::Stale},
-        {"annotate a directory shown under another path", [&](auto& e) { RecordRef r = Dir(i.docs); r.path = "Elsewhere"; return e.AnnotateDirectory(r, "n"); }, EditStatus::Stale},
+        {"rename a CD shown with another name", [&](auto& e) { HeldRecord r = Cd(i.beta); r.name = "Other"; return e.RenameCd(r, "B"); }, EditStatus::Stale},
+        {"rename a CD shown with another scan date", [&](auto& e) { HeldRecord r = Cd(i.beta); *r.date += 1; return e.RenameCd(r, "B"); }, EditStatus::Stale},
+        {"rename a category id as a CD", [&](auto& e) { return e.RenameCd(HeldRecord::Of(RecordKind::Cd, i.music), "B"); }, EditStatus::Stale},
+        {"annotate an id inside a CD record", [&](auto& e) { return e.AnnotateCd(HeldRecord::Of(RecordKind::Cd, i.beta + 4), "n"); }, EditStatus::Stale},
+        {"annotate an id past the end", [&](auto& e) { return e.AnnotateCd(HeldRecord::Of(RecordKind::Cd, 1 << 30), "n"); }, EditStatus::Stale},
+        {"annotate a file id as a directory", [&](auto& e) { return e.AnnotateDirectory(HeldRecord::Of(RecordKind::Directory, i.readme), "n"); }, EditStatus::Stale},
+        {"annotate a directory id as a file", [&](auto& e) { return e.AnnotateFile(HeldRecord::Of(RecordKind::File, i.docs), "n"); }, EditStatus::Stale},
+        {"annotate a directory shown under another path", [&](auto& e) { HeldRecord r = Dir(i.docs); r.path = "Elsewhere"; return e.AnnotateDirectory(r, "n"); }, EditStatus::Stale},
         {"annotate a directory as shown", [&](auto& e) { return e.AnnotateDirectory(Dir(i.docs), "n"); }, EditStatus::Done},
         {"annotate a file as shown", [&](auto& e) { return e.AnnotateFile(File(i.readme), "n"); }, EditStatus::Done},
-        {"annotate a removed CD", [&](auto& e) { RecordRef r = Cd(i.beta); e.RemoveCd(r); return e.AnnotateCd(r, "n"); }, EditStatus::Stale},
-        {"annotate a directory of a removed CD", [&](auto& e) { RecordRef r = Dir(i.docs); e.RemoveCd(Cd(i.alpha)); return e.AnnotateDirectory(r, "n"); }, EditStatus::Stale},
-        {"rename a removed category", [&](auto& e) { RecordRef r = Cat(i.empty); e.RemoveCategory(r); return e.RenameCategory(r, "n"); }, EditStatus::Stale},
-        {"remove a CD twice", [&](auto& e) { RecordRef r = Cd(i.gamma); e.RemoveCd(r); return e.RemoveCd(r); }, EditStatus::Stale},
+        {"annotate a removed CD", [&](auto& e) { HeldRecord r = Cd(i.beta); e.RemoveCd(r); return e.AnnotateCd(r, "n"); }, EditStatus::Stale},
+        {"annotate a directory of a removed CD", [&](auto& e) { HeldRecord r = Dir(i.docs); e.RemoveCd(Cd(i.alpha)); return e.AnnotateDirectory(r, "n"); }, EditStatus::Stale},
+        {"rename a removed category", [&](auto& e) { HeldRecord r = Cat(i.empty); e.RemoveCategory(r); return e.RenameCategory(r, "n"); }, EditStatus::Stale},
+        {"remove a CD twice", [&](auto& e) { HeldRecord r = Cd(i.gamma); e.RemoveCd(r); return e.RemoveCd(r); }, EditStatus::Stale},
     };
     for (const Case& c : cases) {
         WriteAllBytes(path_, sample_);
@@ -213,9 +213,9 @@ TEST_F(EditsTest, EveryRuleIsKeptOnceForEveryCaller) {
 }
 
 TEST_F(EditsTest, ACompactionMakesHeldRecordsStale) {
-    const RecordRef beta = Cd(ids_.beta);
-    const RecordRef docs = Dir(ids_.docs);
-    const RecordRef empty = Cat(ids_.empty);
+    const HeldRecord beta = Cd(ids_.beta);
+    const HeldRecord docs = Dir(ids_.docs);
+    const HeldRecord empty = Cat(ids_.empty);
     // The first CD goes and the catalogue is compacted: every record after it moves.
     ASSERT_TRUE(CatalogueEdits(path_).RemoveCd(Cd(ids_.alpha)).Done());
     const std::string previousPath = DataFilePath;
