@@ -19,6 +19,7 @@
 #include "DialogTestSupport.h"
 #include "TransferRecords.h"
 #include "controls/ItemIcons.h"
+#include "scan/CdCommands.h"
 #include "explorer/frmBrowse2.h"
 #include "support/SampleCatalogue.h"
 #include "views/frmBrowseCD.h"
@@ -136,6 +137,23 @@ TEST_F(StaleRecords, PropertiesNotesOfARemovedOrRescannedCdAreNotLostSilently) {
     asked_.clear();
     EXPECT_FALSE(frmProperties::ShowProperties(kIconCd, ids_[0], nullptr, "Bravo"));
     EXPECT_TRUE(Told());
+}
+
+TEST_F(StaleRecords, EditDetailsAfterAnotherProgramsCompactionSaveNothing) {
+    WhenModal([&](QWidget* modal) {
+        Cli("cd remove " + std::to_string(ids_[0]));
+        Cli("compact");
+        auto* notes = modal->findChild<QPlainTextEdit*>(QStringLiteral("txtNotes"));
+        auto* ok = modal->findChild<QPushButton*>(QStringLiteral("btnOK"));
+        ASSERT_TRUE(notes && ok);
+        notes->setPlainText(QStringLiteral("details typed"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    EXPECT_EQ(EditCdDetails(HeldRecord::Named(RecordKind::Cd, ids_[1], "Bravo")), 0);
+    EXPECT_TRUE(Told());
+    EXPECT_EQ(AllNotes(), "Bravo:Bravo notes;Charl:Charl notes;");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("details typed"));
+    EXPECT_TRUE(CheckCatalogue(DataFilePath).Clean());
 }
 
 TEST_F(StaleRecords, ExplorerRenameAndDropOfACdAnotherProgramRemoved) {

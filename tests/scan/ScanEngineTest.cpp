@@ -266,3 +266,42 @@ TEST_F(ScanTest, PathThatDoesNotExistGivesAnEmptyCd) {
     EXPECT_TRUE(ReadTree(id).empty());
     EXPECT_TRUE(CheckCatalogue(Catalogue()).Clean());
 }
+
+TEST_F(ScanTest, ARescanReplacesOnlyTheCdItWasGiven) {
+    MakeFile(Path("a.txt"), 3);
+    const int32_t first = Scan(Root() + "/");
+    const int32_t second = Scan(Root() + "/");
+    ASSERT_GT(second, first);
+    // What a refused rescan may change: nothing but the time the catalogue was last opened.
+    auto bytes = [&] {
+        std::vector<unsigned char> now = ReadAllBytes(Catalogue());
+        std::fill(now.begin() + 42, now.begin() + 50, 0);
+        return now;
+    };
+    const std::vector<unsigned char> before = bytes();
+    auto rescanAs = [&](int32_t id, const HeldRecord& shown) {
+        ScanEngine engine;
+        engine.SetVars(id, Root() + "/", "Disc", "", "LABEL", 0);
+        engine.SetReplacedCd(shown);
+        int32_t newId = -1;
+        engine.ScanCd(newId);
+        return newId;
+    };
+    // The dialog showed another CD than the one at the id now (another program compacted), or
+    // the CD is gone: nothing is scanned, nothing is written, and the user hears why.
+    HeldRecord other = HeldRecord::Of(GetCdInfoById(second));
+    other.name = "Not this one";
+    EXPECT_EQ(rescanAs(second, other), 0);
+    EXPECT_EQ(rescanAs(second + 4, HeldRecord::Of(RecordKind::Cd, second + 4)), 0);
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_NE(messages_[0].find(kCatalogueChangedText), std::string::npos) << messages_[0];
+    EXPECT_EQ(bytes(), before);
+    // As shown, it is replaced: the list keeps the first and the new CD.
+    const int32_t replaced = rescanAs(second, HeldRecord::Of(GetCdInfoById(second)));
+    ASSERT_GT(replaced, second);
+    classData data;
+    std::vector<int32_t> ids;
+    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) ids.push_back(cd->GetCdId());
+    EXPECT_EQ(ids, (std::vector<int32_t>{first, replaced}));
+    EXPECT_TRUE(CheckCatalogue(Catalogue()).Clean());
+}
