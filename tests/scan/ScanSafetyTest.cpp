@@ -131,3 +131,38 @@ TEST_F(ScanSafetyTest, AScanThatCannotWriteGivesBackItsSpaceAndKeepsEveryCd) {
     EXPECT_GT(Scan(Root() + "/"), 0);
     EXPECT_EQ(Cds().size(), 2u);
 }
+
+TEST_F(ScanSafetyTest, ARescanKilledAtAnyWriteLeavesTheOldCdOrTheNewOneNeverBoth) {
+    MakeTree(4, 20);
+    const int32_t kept = Scan(Root() + "/");
+    const int32_t old = Scan(Root() + "/");
+    ASSERT_GT(old, kept);
+    const std::vector<unsigned char> original = ReadAllBytes(Catalogue());
+
+    int total = 0;
+    {
+        ScopedKillingFiles counting(0, KillingCatalogueFile::Mode::Kill);
+        ASSERT_GT(Scan(Root() + "/", old), 0);
+        total = counting.Writes();
+    }
+    int replaced = 0;
+    for (int at = 1; at <= total; at += (at < 10 || at > total - 30) ? 1 : 17) {
+        WriteAllBytes(Catalogue(), original);
+        EXPECT_TRUE(KilledInChild([&] {
+            ScopedKillingFiles killing(at, KillingCatalogueFile::Mode::Kill);
+            Scan(Root() + "/", old);
+        }));
+        SCOPED_TRACE("killed at write " + std::to_string(at) + " of " + std::to_string(total));
+        std::vector<int32_t> ids;
+        {
+            classData data;  // opening completes a rescan the kill left half done
+            for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) ids.push_back(cd->GetCdId());
+        }
+        ASSERT_EQ(ids.size(), 2u);
+        EXPECT_EQ(ids[0], kept);
+        replaced += ids[1] != old;
+        const CheckReport report = CheckCatalogue(Catalogue());
+        EXPECT_TRUE(report.Clean()) << (report.problems.empty() ? "" : report.problems.front());
+    }
+    EXPECT_GT(replaced, 0);
+}
