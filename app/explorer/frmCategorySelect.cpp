@@ -209,6 +209,13 @@ frmCategorySelect::frmCategorySelect(QWidget* parent)
         if (index.isValid()) accept();
     });
     connect(model_, &QStandardItemModel::itemChanged, this, &frmCategorySelect::OnItemChanged);
+    // An edit that found a category changed by another program has the views reload; this
+    // tree shows the categories as they are now too.
+    connect(&CatalogueEvents::Instance(), &CatalogueEvents::catalogueReplaced, this, [this] {
+        const int32_t selected = SelectedId();
+        BuildTree();
+        if (!SelectNode(selected)) SelectNode(0);
+    });
 
     BuildTree();
     SelectNode(0);

@@ -21,6 +21,7 @@
 #include "controls/ItemIcons.h"
 #include "scan/CdCommands.h"
 #include "explorer/frmBrowse2.h"
+#include "explorer/frmCategorySelect.h"
 #include "support/SampleCatalogue.h"
 #include "views/frmBrowseCD.h"
 #include "views/frmProperties.h"
@@ -206,6 +207,34 @@ TEST_F(StaleRecords, ExplorerRenameAndDropOfACdAnotherProgramRemoved) {
         classData data;
         EXPECT_TRUE(data.IsListedCategory(shelf.id));
     }
+    EXPECT_TRUE(CheckCatalogue(DataFilePath).Clean());
+}
+
+TEST_F(StaleRecords, CategoryDialogMovesAndRemovesOnlyWhatTheStoreStillHolds) {
+    CatInfo info;
+    info.CatImageId = kIconCategory;
+    info.CatName = "Shelf";
+    const int32_t shelf = CatalogueEdits().AddCategory(info).id;
+    info.CatName = "Box";
+    const int32_t box = CatalogueEdits().AddCategory(info).id;
+    ASSERT_GT(shelf, 0);
+    ASSERT_GT(box, 0);
+    frmCategorySelect dialog;
+    dialog.show();
+    // Another program files a CD under the shelf and removes the box.
+    Cli("cd category " + std::to_string(ids_[0]) + " " + std::to_string(shelf));
+    Cli("category remove " + std::to_string(box));
+    ASSERT_TRUE(dialog.SelectNode(shelf));
+    answers_ = {vbYes};
+    dialog.btnRemove_Click();
+    ASSERT_FALSE(asked_.empty());
+    EXPECT_EQ(asked_.back(), "Cannot delete category [Shelf] because it contains CDs!! move or remove its CDs and try again");
+    EXPECT_FALSE(dialog.MoveCategory(box, shelf));
+    EXPECT_TRUE(Told());
+    for (int wait = 0; wait < 100 && dialog.SelectNode(box); ++wait) QTest::qWait(20);
+    EXPECT_FALSE(dialog.SelectNode(box)) << "the dialog shows the categories as they are now";
+    classData data;
+    EXPECT_TRUE(data.IsListedCategory(shelf));
     EXPECT_TRUE(CheckCatalogue(DataFilePath).Clean());
 }
 

@@ -99,7 +99,7 @@ TEST_F(ConcurrentCommandsTest, AWriterThatWaitsTooLongIsRefusedAndChangesNothing
         classData store(data);
         const char c = store.BeginWrite() == WriteAccess::Granted ? 'y' : 'n';
         (void)!::write(ready[1], &c, 1);
-        ::sleep(5);
+        ::sleep(15);
         ::_exit(0);
     }
     char c = 0;
@@ -109,6 +109,12 @@ TEST_F(ConcurrentCommandsTest, AWriterThatWaitsTooLongIsRefusedAndChangesNothing
     const CliResult add = RunCli(data, {"category", "add", "late"});
     EXPECT_NE(add.status, 0);
     EXPECT_NE(add.err.find("the catalogue is being changed by another program"), std::string::npos) << add.err;
+    // Notes that cannot be saved are reported as a failure, not as done.
+    for (const char* kind : {"cd", "dir"}) {
+        const CliResult notes = RunCli(data, {kind, "notes", "83", "text"});
+        EXPECT_EQ(notes.status, 1) << kind;
+        EXPECT_NE(notes.err.find("being changed by another program"), std::string::npos) << notes.err;
+    }
     const CliResult list = RunCli(data, {"categories"});
     EXPECT_EQ(list.status, 0) << "readers are not blocked";
     EXPECT_EQ(ReadAllBytes(data), before);
