@@ -15,9 +15,12 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <thread>
+#include <vector>
 
 #include "Messages.h"
 #include "ProgramInfo.h"
+#include "RecordIo.h"
 #include "TransferRecords.h"
 #include "VolumeServices.h"
 #include "classData.h"
@@ -38,6 +41,21 @@ constexpr const char* kStaleHit =
 constexpr const char* kPlaceholder = "Find (Ctrl+K)";
 constexpr int kPopupMinWidth = 560;
 constexpr int kPageRows = 10;
+
+// The records this program wrote since the index last heard of them, so its own changes update
+// the index instead of having it read the whole file again. Only the writes of the thread that
+// runs the windows count (and only that thread touches the list): workers write other files (a
+// backup, a compaction's copy).
+std::vector<int32_t> writtenIds;
+std::thread::id windowThread;
+
+void NoteWritten(CatalogueFile*, int32_t id) {
+    if (std::this_thread::get_id() != windowThread) return;
+    // Many writes of one record (a directory's totals, a list's links) count once.
+    if (writtenIds.empty() || writtenIds.back() != id) writtenIds.push_back(id);
+}
+
+std::vector<int32_t> TakeWrittenIds() { return std::exchange(writtenIds, {}); }
 
 // Whether the search window is up: shown in the work area and not minimised.
 bool IsUp(QWidget* window) {
@@ -139,19 +157,34 @@ QuickFindBox::QuickFindBox(QWidget* popupParent, QWidget* parent) : QWidget(pare
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (now && now != edit_ && !popup_->isAncestorOf(now) && !qobject_cast<QMenu*>(now)) popup_->hide();
     });
+    if (popupParent && popupParent->isVisible()) finder_->Prepare();
+    windowThread = std::this_thread::get_id();
+    SetRecordWriteObserver(NoteWritten);
     CatalogueEvents& events = CatalogueEvents::Instance();
-    auto invalidate = [this] { finder_->Invalidate(); };
-    connect(&events, &CatalogueEvents::catalogueChanged, this, invalidate);
-    connect(&events, &CatalogueEvents::cdRemoved, this, invalidate);
+    connect(&events, &CatalogueEvents::catalogueChanged, this, &QuickFindBox::FollowChanges);
+    connect(&events, &CatalogueEvents::cdRemoved, this, &QuickFindBox::FollowChanges);
     connect(&events, &CatalogueEvents::catalogueReplaced, this, [this] {
         // Every id the rows hold is void now.
         popup_->Results()->Clear();
         shownIndex_.reset();
+        TakeWrittenIds();
         finder_->Invalidate();
     });
 }
 
+void QuickFindBox::FollowChanges() {
+    std::vector<int32_t> ids = TakeWrittenIds();
+    if (!ids.empty()) {
+        finder_->Update(std::move(ids));
+        return;
+    }
+    // Nothing written here: another program changed the file (a look at its stamp tells).
+    const std::shared_ptr<const QuickIndex> index = finder_->Index();
+    if (index && index->IsStale()) finder_->Invalidate();
+}
+
 QuickFindBox::~QuickFindBox() {
+    SetRecordWriteObserver(nullptr);
     // The worker ends before the box's members go: no answer arrives for a half-gone box.
     finder_.reset();
 }
@@ -165,6 +198,9 @@ void QuickFindBox::Activate() {
 void QuickFindBox::OnEdited() {
     const QString text = edit_->text();
     if (finder_->Index() && finder_->Index()->BuiltFrom() != GetDataFileName()) finder_->SetPath(GetDataFileName());
+    // This program's own changes since the last keystroke are followed without a whole read.
+    std::vector<int32_t> ids = TakeWrittenIds();
+    if (!ids.empty()) finder_->Update(std::move(ids));
     finder_->Query(text, QuickMatchMode(mode_->currentData().toInt()));
     if (text.trimmed().isEmpty()) {
         popup_->hide();
@@ -228,6 +264,7 @@ void QuickFindBox::OnAnswer(const QuickAnswer& answer) {
     else
         status = answer.count == 1 ? QStringLiteral("1 found")
                                    : QStringLiteral("%1 found").arg(locale.toString(qlonglong(answer.count)));
+    if (answer.reading && answer.count > 0) status += QStringLiteral(" (reading the changed catalogue)");
     popup_->Status()->setText(status);
     if (results->rowCount() > 0) popup_->List()->setCurrentIndex(results->index(0, 0));
     ShowPopup();
@@ -272,6 +309,8 @@ bool QuickFindBox::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == popup_->parentWidget() && event->type() == QEvent::Resize && popup_->isVisible()) PlacePopup();
+    // The index is read as soon as the window is up, so the first keystroke finds it ready.
+    if (watched == popup_->parentWidget() && event->type() == QEvent::Show) finder_->Prepare();
     if (event->type() != QEvent::KeyPress || (watched != edit_ && watched != popup_->List()))
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);

@@ -2,8 +2,10 @@
 // types, in the search window's columns, from the in-memory index that a QuickFinder queries on
 // its worker thread (each keystroke supersedes the query before, so typing never waits). Enter or
 // a double-click shows the hit in the current catalogue view; the list's menu launches a file or
-// shows the properties of a hit. The index follows the program's own changes (CatalogueEvents)
-// and other programs' writes to the data file. User-interface thread.
+// shows the properties of a hit. The index is read in the background as soon as the main window
+// is shown; it follows the program's own changes (the records it writes) without reading the
+// whole file again, and other programs' writes to the data file by reading it anew in the
+// background while the box answers from the index held. User-interface thread.
 #pragma once
 
 #include <QFrame>
@@ -74,6 +76,9 @@ protected:
 
 private:
     void OnEdited();
+    // The catalogue changed: this program's writes update the index; another program's change
+    // has it read anew in the background.
+    void FollowChanges();
     void OnAnswer(const QuickAnswer& answer);
     void ShowPopup();
     void PlacePopup();

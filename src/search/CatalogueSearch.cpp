@@ -26,8 +26,6 @@ public:
     RecordMatcher(RecordWindow& window, const SearchCriteria& criteria, const std::string& text,
                   const std::string& pathText)
         : window_(window), criteria_(criteria), matcher_(text, criteria.mode), pathMatcher_(pathText, criteria.mode),
-          asciiNeedleLength_(IsAsciiText(text) ? text.size() : 0),
-          asciiPathNeedleLength_(IsAsciiText(pathText) ? pathText.size() : 0),
           emptyMatches_(matcher_.Matches({})), rootMatches_(matcher_.Matches("\\")),
           rootPathMatches_(pathMatcher_.Matches("\\")) {}
 
@@ -50,23 +48,18 @@ public:
     }
 
 private:
-    static bool IsAsciiText(const std::string& s) {
-        return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    }
-
     // `emptyIsRoot`: an empty path reads as "\", as the getters return it.
     bool Field(StringSlot slot, int code, bool emptyIsRoot) {
         // Most notes are empty: decided once for the whole search.
         if (slot.len <= 0) return emptyIsRoot ? rootMatches_ : emptyMatches_;
-        // Every character of a text takes at least one byte and an ASCII needle folds to as
-        // many characters as it has bytes, so a shorter field cannot hold it.
-        if (static_cast<size_t>(slot.len) < asciiNeedleLength_) return false;
+        // A field too short to hold the needle is not read.
+        if (static_cast<size_t>(slot.len) < matcher_.MinFieldBytes()) return false;
         return matcher_.Matches(window_.Text(slot, buffer_, code));
     }
 
     bool PathField(StringSlot slot) {
         if (slot.len <= 0) return rootPathMatches_;
-        if (static_cast<size_t>(slot.len) < asciiPathNeedleLength_) return false;
+        if (static_cast<size_t>(slot.len) < pathMatcher_.MinFieldBytes()) return false;
         return pathMatcher_.Matches(window_.Text(slot, buffer_, kReadDirPath));
     }
 
@@ -74,8 +67,6 @@ private:
     const SearchCriteria& criteria_;
     TextMatcher matcher_;
     TextMatcher pathMatcher_;
-    size_t asciiNeedleLength_;
-    size_t asciiPathNeedleLength_;
     bool emptyMatches_, rootMatches_, rootPathMatches_;  // what an empty field matches
     std::string buffer_;
 };

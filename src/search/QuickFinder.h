@@ -1,9 +1,12 @@
-// Runs find-box queries on a worker thread of its own, so typing never waits for a query: each
-// Query supersedes the one before (a generation counter that the running query watches ends it
-// at its next look), and the worker builds the index on first use and again whenever it was
-// marked out of date or the data file changed under it. Answers go to the listener on the worker
-// thread: the first screen as soon as it is found, then the whole answer. The public calls are
-// for one thread (the user-interface thread); the index handed out is immutable and shared.
+// Runs find-box queries and keeps the index they run on, each on a worker thread of its own, so
+// that typing never waits: each Query supersedes the one before (a generation counter that the
+// running query watches ends it at its next look). The builder reads the catalogue into the index
+// as soon as Prepare asks (the program asks once its window is up), updates it after this
+// program's own changes by reading only what they touched, and builds it anew in the background
+// after another program's change, while queries go on being answered from the index held until
+// the new one is ready; then the query on show is asked again. Answers go to the listener on the
+// query thread: the first screen as soon as it is found, then the whole answer. The public calls
+// are for one thread (the user-interface thread); the index handed out is immutable and shared.
 #pragma once
 
 #include <QString>
@@ -15,6 +18,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "QuickIndex.h"
 
@@ -26,6 +30,7 @@ struct QuickAnswer {
     std::vector<int32_t> rows;
     int64_t count = 0;                     // every match so far; final when `complete`
     bool complete = false;
+    bool reading = false;                  // the index is being built anew (the answer is from the one before)
     QString error;                         // the query or the catalogue could not be read
 };
 
@@ -38,33 +43,62 @@ public:
     QuickFinder(const QuickFinder&) = delete;
     QuickFinder& operator=(const QuickFinder&) = delete;
 
+    // Reads the catalogue into the index now, in the background, unless it is held or on its way.
+    void Prepare();
     // Starts a query and returns at once; the previous one is abandoned. Returns its generation.
+    // Before the first index is ready the query waits for it on the query thread. A file that
+    // changed since the index was read (and no Update on its way) is read anew in the background.
     uint64_t Query(const QString& text, QuickMatchMode mode);
-    // The catalogue changed: the index is built again (in the background) before the next
-    // query, and the current query is asked again against it.
+    // This program changed the catalogue: the index is updated in the background, reading again
+    // the CDs whose records changed and those holding the records `writtenIds` (the ids this
+    // program wrote in place); then the query on show is asked again.
+    void Update(std::vector<int32_t> writtenIds);
+    // Another program changed or replaced the file: the index is built anew in the background.
     void Invalidate();
-    // Points the finder at another data file (rebuilds on the next query).
+    // Points the finder at another data file (built anew).
     void SetPath(const std::string& path);
     uint64_t Generation() const { return generation_.load(); }
     // The index as last built (null before the first build).
     std::shared_ptr<const QuickIndex> Index() const;
+    // Whether the index is being built or updated.
+    bool Busy() const;
+    // How many times the index was built from the whole file, and updated (for tests and the
+    // benchmark).
+    int Builds() const { return builds_.load(); }
+    int Updates() const { return updates_.load(); }
+
+    // Called on the builder thread before each build or update (tests hold a build with it).
+    void SetBuildGate(std::function<void()> gate);
 
 private:
-    void Run();
+    void RunQueries();
+    void RunBuilds();
+    // REQUIRES: mutex_ held. Asks the query on show again (its rows may be void).
+    void RequeryLocked();
 
     Listener listener_;
+    std::function<void()> gate_;
     size_t firstScreenRows_;
     mutable std::mutex mutex_;
-    std::condition_variable wake_;
+    std::condition_variable wake_;       // the query thread: a query, an index, quit
+    std::condition_variable buildWake_;  // the builder: work, quit
     std::string path_;
     QString text_;
     QuickMatchMode mode_ = QuickMatchMode::Anywhere;
     bool pending_ = false;
-    bool stale_ = true;
     bool quit_ = false;
+    // Builder state: a whole build wanted, an update wanted (with the ids written), one running.
+    bool buildWanted_ = false;
+    bool updateWanted_ = false;
+    bool building_ = false;
+    std::vector<int32_t> writtenIds_;
+    QString buildError_;
     std::shared_ptr<const QuickIndex> index_;
     std::atomic<uint64_t> generation_{0};
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> cancelBuild_{false};
+    std::atomic<int> builds_{0}, updates_{0};
+    std::thread builder_;
     std::thread worker_;
 };
 

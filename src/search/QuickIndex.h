@@ -1,23 +1,27 @@
 // An in-memory index of every CD's, directory's and file's name and notes, for the find box that
-// answers as the user types. Built from one read of the whole data file into memory (no cursor,
-// no per-record system call), walked along the same links and with the same damage checks the
-// store's cursors apply. Entries are 28-byte structs in catalogue order (each CD, then each of its
-// directories followed by that directory's files) linking to their parent instead of holding a
-// path; folded names live once in one arena, separated by NUL bytes, so a query scans the arena
-// with memmem instead of visiting entries one by one. Original bytes are kept only for the names
-// whose folded form differs. Immutable once built: any number of threads may query it.
+// answers as the user types. Built by reading the data file in pieces (never whole), walked along
+// the same links and with the same damage checks the store's cursors apply. Each CD is one part
+// of its own: 28-byte entries in catalogue order (the CD, then each of its directories followed
+// by that directory's files) linking to their parent instead of holding a path; folded names
+// (FoldText, as every search folds them) live once in the part's arena, separated by NUL bytes,
+// so a query scans the arenas with memmem instead of visiting entries one by one. Original bytes
+// are kept only for the names whose folded form differs. An update after this program's own
+// change reads again only the CDs it changed and shares every other part with the index before.
+// Immutable once built: any number of threads may query it.
 #pragma once
 
 #include <QString>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "CatalogueSearch.h"
 #include "QuickQuery.h"
+#include "Records.h"
 
 namespace karvio {
 
@@ -31,7 +35,7 @@ inline constexpr uint32_t kQuickMaxDay = (1u << 20) - 1;             // some 2,8
 struct QuickEntry {
     uint32_t fold = 0;        // start of the folded name in the arena
     uint32_t raw = 0;         // start of the original bytes in the raw pool, when kRawKept
-    int32_t parent = -1;      // entry of the directory or CD holding it; -1 for a CD
+    int32_t parent = -1;      // entry of the directory or CD holding it, within its CD; -1 for a CD
     int32_t id = 0;           // record id
     uint32_t sizeLow = 0;     // size magnitude, 44 bits, and the day of its date, 20 bits
     uint32_t sizeHighDay = 0;
@@ -57,9 +61,20 @@ struct QuickResult {
 
 class QuickIndex {
 public:
+    QuickIndex();
+    ~QuickIndex();
+    QuickIndex(QuickIndex&&) noexcept;
+    QuickIndex& operator=(QuickIndex&&) noexcept;
+
     // Reads the catalogue at `path`. False, with `error` set, when it cannot be read or is not a
-    // catalogue; a damaged list ends where the cursors would end it.
-    bool Build(const std::string& path, std::string* error = nullptr);
+    // catalogue, or when `cancel` was set; a damaged list ends where the cursors would end it.
+    bool Build(const std::string& path, std::string* error = nullptr, const std::atomic<bool>* cancel = nullptr);
+    // This index made current with the file `from` was built from, after this program changed
+    // it: the CD list is read again; a CD that is new, whose record changed, or that holds one
+    // of the records `writtenIds` (written in place: a directory or file renamed, its notes
+    // edited) is read again; every other CD's part is shared with `from`. False, with `error`
+    // set, when the file cannot be read.
+    bool Update(const QuickIndex& from, std::vector<int32_t> writtenIds, std::string* error = nullptr);
     const std::string& BuiltFrom() const { return path_; }
     // True when the file at the path is no longer byte for byte what was read (another program
     // or this one wrote it, or it was replaced).
@@ -72,9 +87,9 @@ public:
                      const std::function<void(const std::vector<int32_t>&)>& firstScreen = {},
                      const std::atomic<bool>* cancel = nullptr) const;
 
-    size_t size() const { return entries_.size(); }
-    const QuickEntry& Entry(int32_t i) const { return entries_[size_t(i)]; }
-    QuickKind Kind(int32_t i) const { return QuickKind(entries_[size_t(i)].kind); }
+    size_t size() const { return size_; }
+    const QuickEntry& Entry(int32_t i) const;
+    QuickKind Kind(int32_t i) const { return QuickKind(Entry(i).kind); }
     // The CD entry an entry belongs to.
     int32_t CdOf(int32_t i) const;
     // Original bytes of the name.
@@ -84,47 +99,33 @@ public:
     // The hit as the search window's result list shows it: a CD's base path, a directory's
     // path, a file's directory full name (catalogue paths, "\"-separated).
     SearchHit Hit(int32_t i) const;
-    // Bytes held: entries, the arena, the raw pool, the notes.
-    size_t EntryBytes() const { return entries_.capacity() * sizeof(QuickEntry); }
+    // Bytes held: entries, the arenas, the raw pools, the notes.
+    size_t EntryBytes() const;
     size_t MemoryBytes() const;
-    size_t NameBytes() const { return arena_.size() + raw_.size(); }
+    size_t NameBytes() const;
 
 private:
-    struct CdPart {
-        int32_t entry = 0;
-        std::string basePath, label;
-        std::string topPath;  // the path of its first directory (a scanned folder's place on its volume)
-    };
-    const CdPart* PartOf(int32_t cdEntry) const;
-    struct NoteRef {
-        int32_t entry;
-        uint32_t fold;  // start of the folded notes in notesArena_
-        uint32_t raw;   // start of the original notes in notesRaw_ (length-prefixed)
-    };
+    class Part;
+    class Reader;
     struct FileStamp {
         uint64_t device = 0, inode = 0;
         int64_t size = -1, mtimeNs = -1;
         bool operator==(const FileStamp&) const = default;
     };
-    class Reader;
     static bool Stamp(const std::string& path, FileStamp& stamp);
-
-    int32_t Add(QuickKind kind, int32_t id, int32_t parent, std::string_view name,
-                std::string_view notes, double size, double date);
-    const NoteRef* NotesOf(int32_t i) const;
-    // The entry whose folded name holds arena offset `offset`, searching on from `from`.
-    int32_t EntryAt(uint32_t offset, int32_t from) const;
+    // The part holding entry `i`, and `i` within it.
+    std::pair<const Part*, int32_t> Locate(int32_t i) const;
+    void Append(std::shared_ptr<const Part> part);
+    // Reads the CD list of `file` into parts; `reuse` gives the part to keep for a CD record
+    // (null to read the CD).
+    bool Walk(Reader& file, const std::function<std::shared_ptr<const Part>(const CdRecord&)>& reuse,
+              const std::atomic<bool>* cancel);
 
     std::string path_;
     FileStamp stamp_;
-    std::vector<QuickEntry> entries_;
-    std::string arena_;       // folded names, each followed by a NUL
-    std::string raw_;         // original names that differ, each a 16-bit length and the bytes
-    std::string notesArena_;  // folded notes, each followed by a NUL, in entry order
-    std::string notesRaw_;
-    std::vector<NoteRef> notes_;
-    std::vector<CdPart> cds_;
-    std::string scratch_;     // the folding of the name being added (build only)
+    std::vector<std::shared_ptr<const Part>> parts_;
+    std::vector<int32_t> starts_;  // the first entry of each part
+    size_t size_ = 0;
 };
 
 }  // namespace karvio

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include "CatalogueText.h"
+
 namespace karvio {
 
 namespace {
@@ -60,12 +62,7 @@ std::optional<QuickRange> ParseRange(const QString& t, Reader read)
 
 bool WordMatches(const QString& name, const QString& word, QuickMatchMode mode)
 {
-    switch (mode) {
-    case QuickMatchMode::WholeField: return name == word;
-    case QuickMatchMode::Beginning: return name.startsWith(word);
-    case QuickMatchMode::Anywhere: break;
-    }
-    return name.contains(word);
+    return FoldedMatches(name.toStdString(), word.toStdString(), static_cast<int>(mode));
 }
 
 } // namespace
@@ -86,10 +83,8 @@ QString QuickDecodeName(const QByteArray& raw)
 
 QString QuickFold(const QString& text)
 {
-    QString s = text.normalized(QString::NormalizationForm_C).toCaseFolded();
-    s.replace(QChar(0x00DF), QLatin1String("ss"));
-    s.replace(QChar(0x1E9E), QLatin1String("ss"));
-    return s.normalized(QString::NormalizationForm_C);
+    const QByteArray utf8 = text.toUtf8();
+    return QString::fromStdString(FoldText(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size()))));
 }
 
 bool QuickQuery::IsEmpty() const

@@ -1,6 +1,6 @@
 // The quick-find query language: words that must all match (any order), "exact phrases",
-// and filters kind:, ext:, size: and date:. Texts are compared folded (letter case and
-// Unicode composition ignored, German sharp s equal to "ss").
+// and filters kind:, ext:, size: and date:. Texts are compared folded as the search walk folds
+// them (FoldText: letter case and composition ignored, German sharp s equal to "ss").
 #pragma once
 
 #include <QByteArray>
@@ -16,7 +16,7 @@ enum class QuickMatchMode { WholeField = 0, Beginning = 1, Anywhere = 2 };
 
 // Decodes stored name bytes: UTF-8 when valid, else Windows-1252.
 QString QuickDecodeName(const QByteArray& raw);
-// The comparison form of a text: composed, case-folded, sharp s as "ss".
+// The comparison form of a text (FoldText).
 QString QuickFold(const QString& text);
 
 struct QuickRange {

@@ -1,8 +1,5 @@
 #include "CatalogueText.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -83,14 +80,6 @@ uint64_t Load8(const char* p) {
     return word;
 }
 
-bool IsAscii(std::string_view s) {
-    uint64_t any = 0;
-    size_t i = 0;
-    for (; i + 8 <= s.size(); i += 8) any |= Load8(s.data() + i);
-    for (; i < s.size(); ++i) any |= static_cast<unsigned char>(s[i]);
-    return (any & kHighBits) == 0;
-}
-
 constexpr std::array<char, 256> MakeAsciiLower() {
     std::array<char, 256> table{};
     for (int i = 0; i < 256; ++i) table[i] = static_cast<char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
@@ -98,11 +87,70 @@ constexpr std::array<char, 256> MakeAsciiLower() {
 }
 constexpr std::array<char, 256> kAsciiLower = MakeAsciiLower();
 
-char32_t LowerCodePoint(char32_t cp) {
-    if (cp < 0x80) return static_cast<unsigned char>(kAsciiLower[cp]);
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    if (!utf8) return cp;
-    return static_cast<char32_t>(towlower_l(static_cast<wint_t>(cp), utf8));
+#include "FoldTable.inc"
+
+uint32_t FoldEntry(char32_t cp) {
+    constexpr char32_t kLow = (char32_t{1} << kFoldBlockBits) - 1;
+    return kFoldStage2[(static_cast<size_t>(kFoldStage1[cp >> kFoldBlockBits]) << kFoldBlockBits) | (cp & kLow)];
+}
+
+unsigned CombiningClass(char32_t cp) { return cp < 0x80 || cp > 0x10FFFF ? 0 : (FoldEntry(cp) >> 21) & 0xFF; }
+
+// Hangul syllables decompose by rule into a leading consonant, a vowel and maybe a final one.
+constexpr char32_t kHangulFirst = 0xAC00, kHangulLast = 0xD7A3;
+constexpr char32_t kJamoLeadFirst = 0x1100, kJamoVowelFirst = 0x1161, kJamoVowelLast = 0x1175;
+constexpr char32_t kJamoFinalBase = 0x11A7, kJamoFinalFirst = 0x11A8, kJamoFinalLast = 0x11C2;
+constexpr char32_t kJamoVowels = 21, kJamoFinals = 28;
+
+char* PutUtf8(char* p, char32_t cp) {
+    if (cp < 0x80) {
+        *p++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *p++ = static_cast<char>(0xC0 | (cp >> 6));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *p++ = static_cast<char>(0xE0 | (cp >> 12));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *p++ = static_cast<char>(0xF0 | (cp >> 18));
+        *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return p;
+}
+
+// Writes the folded form of one code point at `p` (room for kMaxFoldGrowth bytes per byte of
+// its own form); returns the end.
+char* FoldCodePoint(char32_t cp, char* p) {
+    if (cp < 0x80) {
+        *p++ = kAsciiLower[cp];
+        return p;
+    }
+    if (cp >= kHangulFirst && cp <= kHangulLast) {
+        const char32_t s = cp - kHangulFirst;
+        p = PutUtf8(p, kJamoLeadFirst + s / (kJamoVowels * kJamoFinals));
+        p = PutUtf8(p, kJamoVowelFirst + (s % (kJamoVowels * kJamoFinals)) / kJamoFinals);
+        if (s % kJamoFinals != 0) p = PutUtf8(p, kJamoFinalBase + s % kJamoFinals);
+        return p;
+    }
+    const uint32_t entry = FoldEntry(cp);
+    const uint32_t length = (entry >> 16) & 0x1F;
+    if (length == 0) return PutUtf8(p, cp);
+    std::memcpy(p, kFoldPool + (entry & 0xFFFF), length);
+    return p + length;
+}
+
+// Eight ASCII bytes lower-cased at once: a byte gets 0x20 added where it lies in 'A'..'Z' (the
+// sums cannot carry into the next byte, as every byte is below 0x80).
+char* StoreLowerAscii8(char* p, uint64_t word) {
+    const uint64_t aboveZ = word + kEveryByte * (0x7F - 'Z');
+    const uint64_t fromA = word + kEveryByte * (0x80 - 'A');
+    word |= ((fromA & ~aboveZ) & kHighBits) >> 2;
+    if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+    std::memcpy(p, &word, sizeof word);
+    return p + 8;
 }
 
 bool EqualsAsciiFolded(std::string_view field, std::string_view lowerNeedle) {
@@ -145,45 +193,81 @@ std::string DecodeCatalogueText(std::string_view bytes) {
     return out;
 }
 
-std::u32string FoldCatalogueText(std::string_view bytes) {
-    std::u32string out;
-    out.reserve(bytes.size());
-    if (IsValidUtf8(bytes)) {
-        char32_t cp = 0;
-        for (size_t i = 0; i < bytes.size();) {
-            i += DecodeUtf8At(bytes, i, cp);
-            out += LowerCodePoint(cp);
+void FoldTextInto(std::string_view bytes, std::string& out) {
+    // Sized for the most a text can grow; cut to what was written at the end.
+    out.resize(bytes.size() * kMaxFoldGrowth);
+    char* p = out.data();
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n;) {
+        if (n - i >= 8) {
+            const uint64_t word = Load8(bytes.data() + i);
+            if ((word & kHighBits) == 0) {
+                p = StoreLowerAscii8(p, word);
+                i += 8;
+                continue;
+            }
         }
-    } else {
-        for (char c : bytes) out += LowerCodePoint(Cp1252ToCodePoint(static_cast<unsigned char>(c)));
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            *p++ = kAsciiLower[b];
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t len = DecodeUtf8At(bytes, i, cp);
+        if (len == 0) {
+            // Not UTF-8: the whole text is Windows-1252.
+            p = out.data();
+            for (const char c : bytes) p = FoldCodePoint(Cp1252ToCodePoint(static_cast<unsigned char>(c)), p);
+            break;
+        }
+        p = FoldCodePoint(cp, p);
+        i += len;
     }
+    out.resize(static_cast<size_t>(p - out.data()));
+}
+
+std::string FoldText(std::string_view bytes) {
+    std::string out;
+    FoldTextInto(bytes, out);
     return out;
 }
 
+bool IsMatchEnd(std::string_view hay, size_t end) {
+    if (end >= hay.size() || static_cast<unsigned char>(hay[end]) < 0x80) return true;
+    char32_t cp = 0;
+    if (DecodeUtf8At(hay, end, cp) == 0) return true;
+    // A Hangul vowel or final consonant joins the syllable before it.
+    if ((cp >= kJamoVowelFirst && cp <= kJamoVowelLast) || (cp >= kJamoFinalFirst && cp <= kJamoFinalLast))
+        return false;
+    return CombiningClass(cp) == 0;
+}
+
+bool FoldedMatches(std::string_view hay, std::string_view needle, int mode) {
+    switch (mode) {
+        case kMatchWhole: return hay == needle;
+        case kMatchBeginning: return hay.starts_with(needle) && IsMatchEnd(hay, needle.size());
+        case kMatchAnywhere: break;
+        default: return false;
+    }
+    if (needle.empty()) return true;
+    for (size_t from = 0; from + needle.size() <= hay.size();) {
+        const void* hit = memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
+        if (!hit) return false;
+        const auto at = static_cast<size_t>(static_cast<const char*>(hit) - hay.data());
+        if (IsMatchEnd(hay, at + needle.size())) return true;
+        from = at + 1;
+    }
+    return false;
+}
+
 TextMatcher::TextMatcher(std::string_view needle, int mode)
-    : mode_(mode), needleAscii_(IsAscii(needle)), bytesDecide_(needleAscii_) {
-    if (needleAscii_) {
-        asciiNeedle_.resize(needle.size());
-        std::transform(needle.begin(), needle.end(), asciiNeedle_.begin(),
-                       [](char c) { return kAsciiLower[static_cast<unsigned char>(c)]; });
-    }
-    foldedNeedle_ = FoldCatalogueText(needle);
-    for (char target : kAsciiFoldTargets) {
-        if (asciiNeedle_.find(target) != std::string::npos) bytesDecide_ = false;
-    }
-}
-
-bool TextMatcher::MatchesBeyondAscii(std::string_view field) const {
-    return !IsAscii(field) && MatchesUnicode(field);
-}
-
-bool TextMatcher::MatchesOther(std::string_view field) const {
-    if (mode_ < kMatchWhole || mode_ > kMatchAnywhere) return false;
-    return MatchesUnicode(field);
-}
+    : mode_(mode), validMode_(mode >= kMatchWhole && mode <= kMatchAnywhere), needle_(FoldText(needle)),
+      needleAscii_(IsAsciiText(needle_)),
+      minFieldBytes_((needle_.size() + kMaxFoldGrowth - 1) / kMaxFoldGrowth) {}
 
 bool TextMatcher::MatchesAscii(std::string_view field) const {
-    const std::string_view needle = asciiNeedle_;
+    const std::string_view needle = needle_;
     switch (mode_) {
         case kMatchWhole:
             return field.size() == needle.size() && EqualsAsciiFolded(field, needle);
@@ -236,18 +320,9 @@ bool TextMatcher::MatchesAscii(std::string_view field) const {
     }
 }
 
-bool TextMatcher::MatchesUnicode(std::string_view field) const {
-    const std::u32string folded = FoldCatalogueText(field);
-    const std::u32string_view hay = folded;
-    const std::u32string_view needle = foldedNeedle_;
-    switch (mode_) {
-        case kMatchWhole:
-            return hay == needle;
-        case kMatchBeginning:
-            return hay.substr(0, needle.size()) == needle && hay.size() >= needle.size();
-        default:
-            return hay.find(needle) != std::u32string_view::npos;
-    }
+bool TextMatcher::MatchesFolded(std::string_view field) const {
+    FoldTextInto(field, folded_);
+    return FoldedMatches(folded_, needle_, mode_);
 }
 
 }  // namespace karvio

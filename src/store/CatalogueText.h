@@ -1,8 +1,11 @@
 // Texts of the catalogue: stored as bytes, written as UTF-8; a text that is not valid UTF-8
-// (written by the Windows program) is read as Windows-1252. Matching ignores letter case by
-// Unicode lower-case mapping, with an ASCII fast path.
+// (written by the Windows program) is read as Windows-1252. Matching ignores letter case and
+// composition through one folding table, with an ASCII fast path; the search walk, quick find and
+// karvio-cli all match through it.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,45 +27,66 @@ enum MatchMode : int {
     kMatchAnywhere = 2,   // the field contains the text
 };
 
-// Compares fields against one search text, ignoring letter case. Build it once per search and
-// reuse it for every field; it holds no reference to its argument.
+// Matching ignores letter case and composition: both sides are folded to the canonical
+// decomposition of their full Unicode case folding ("Straße" reads as "strasse", "É" as "e" and a
+// combining acute), and a match may not end inside a character ("cafe" does not find "café",
+// composed or not). FoldTextInto writes the folded form as UTF-8.
+
+// The folded form of catalogue bytes (UTF-8, else Windows-1252) into `out`, whose room is reused:
+// no allocation once it has grown to the longest text.
+void FoldTextInto(std::string_view bytes, std::string& out);
+std::string FoldText(std::string_view bytes);
+
+// Whether a match of folded text may end at byte `end` of the folded text `hay`: at its end, or
+// before a character that does not join the one before it (a combining mark, a Hangul vowel or
+// final consonant).
+bool IsMatchEnd(std::string_view hay, size_t end);
+
+// Whether the folded `hay` matches the folded `needle` in `mode` (kMatch...).
+bool FoldedMatches(std::string_view hay, std::string_view needle, int mode);
+
+// Whether every byte is ASCII, eight at a time.
+inline bool IsAsciiText(std::string_view bytes) {
+    uint64_t any = 0;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, sizeof word);
+        any |= word;
+    }
+    for (; i < bytes.size(); ++i) any |= static_cast<unsigned char>(bytes[i]);
+    return (any & 0x8080808080808080ULL) == 0;
+}
+
+// Compares fields against one search text, ignoring letter case and composition as FoldText
+// does. Build it once per search and reuse it for every field; it holds no reference to its
+// argument. It keeps a buffer for the folding of fields: one thread at a time.
 class TextMatcher {
 public:
     TextMatcher(std::string_view needle, int mode);
 
     // True when `field` (catalogue bytes) matches. Any mode other than 0, 1, 2 matches nothing.
     bool Matches(std::string_view field) const {
-        if (!needleAscii_ || mode_ < kMatchWhole || mode_ > kMatchAnywhere) return MatchesOther(field);
-        // Every character takes at least one byte, and an ASCII needle has one per character.
-        if (field.size() < asciiNeedle_.size()) return false;
-        // ASCII bytes stand for themselves in UTF-8 and in Windows-1252, so a match of the
-        // bytes is a match of the characters. Only a field with other characters can match
-        // without one, through a character that lower-cases to ASCII (the Kelvin sign).
-        if (MatchesAscii(field)) return true;
-        return !bytesDecide_ && MatchesBeyondAscii(field);
+        if (field.size() < minFieldBytes_ || !validMode_) return false;
+        // ASCII bytes stand for themselves in UTF-8 and Windows-1252 and fold among themselves,
+        // and an ASCII field holds no combining mark: its bytes decide.
+        if (IsAsciiText(field)) return needleAscii_ && MatchesAscii(field);
+        return MatchesFolded(field);
     }
+    // The fewest bytes a field that matches can have (a byte folds to a few bytes at most).
+    size_t MinFieldBytes() const { return minFieldBytes_; }
+    const std::string& FoldedNeedle() const { return needle_; }
 
 private:
     bool MatchesAscii(std::string_view field) const;
-    // An ASCII needle against a field that did not hold its bytes.
-    bool MatchesBeyondAscii(std::string_view field) const;
-    // A needle with other characters, or a mode that matches nothing.
-    bool MatchesOther(std::string_view field) const;
-    bool MatchesUnicode(std::string_view field) const;
+    bool MatchesFolded(std::string_view field) const;
 
     int mode_;
-    bool needleAscii_;
-    // The needle is ASCII without an i or a k: the only letters that characters beyond ASCII
-    // lower-case to (U+0130 to i, the Kelvin sign U+212A to k), so comparing bytes decides.
-    bool bytesDecide_;
-    std::string asciiNeedle_;      // lower-cased, when the needle is ASCII
-    std::u32string foldedNeedle_;  // lower-cased code points
+    bool validMode_;
+    std::string needle_;    // folded
+    bool needleAscii_;      // the folded needle is ASCII
+    size_t minFieldBytes_;
+    mutable std::string folded_;  // the last non-ASCII field, folded
 };
-
-// The ASCII letters that some character beyond ASCII lower-cases to.
-inline constexpr std::string_view kAsciiFoldTargets = "ik";
-
-// The code points of catalogue bytes (UTF-8 or Windows-1252), lower-cased.
-std::u32string FoldCatalogueText(std::string_view bytes);
 
 }  // namespace karvio

@@ -1,5 +1,7 @@
 #include "RecordIo.h"
 
+#include <atomic>
+
 #include "Messages.h"
 
 namespace karvio {
@@ -46,6 +48,16 @@ void WriteBytesAt(CatalogueFile* file, int64_t pos, const void* data, size_t siz
     if (!file || pos < 1 || !file->WriteAt(pos - 1, data, size)) {
         StoreWriteError(code, file, file ? std::string() : "the catalogue is not open");
     }
+}
+
+namespace {
+std::atomic<RecordWriteObserver> recordWriteObserver{nullptr};
+}  // namespace
+
+RecordWriteObserver SetRecordWriteObserver(RecordWriteObserver observer) { return recordWriteObserver.exchange(observer); }
+
+void NoteRecordWritten(CatalogueFile* file, int32_t id) {
+    if (const RecordWriteObserver observer = recordWriteObserver.load(std::memory_order_relaxed)) observer(file, id);
 }
 
 int32_t NextAppendPosition(CatalogueFile* file, int code) {

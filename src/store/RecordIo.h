@@ -41,11 +41,20 @@ void ReadRecordAt(CatalogueFile* file, int32_t id, Record& record, int code) {
     record.Decode(bytes);
 }
 
+// Told of every record this process writes (the file and the record's id), so that a view of
+// the catalogue kept beside the store (quick find's index) can follow the program's own changes
+// without reading the file again. Called on the writing thread; one observer for the process.
+using RecordWriteObserver = void (*)(CatalogueFile* file, int32_t id);
+// Returns the observer before.
+RecordWriteObserver SetRecordWriteObserver(RecordWriteObserver observer);
+void NoteRecordWritten(CatalogueFile* file, int32_t id);
+
 template <typename Record>
 void WriteRecordAt(CatalogueFile* file, int32_t id, const Record& record, int code) {
     uint8_t bytes[Record::kSize];
     record.Encode(bytes);
     WriteBytesAt(file, id, bytes, sizeof bytes, code);
+    NoteRecordWritten(file, id);
 }
 
 // The position a record or text appended now gets: the file length plus 1. A write error

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "Messages.h"
 #include "ProgramInfo.h"
@@ -92,13 +95,17 @@ struct Window {
     QLineEdit* edit() const { return box->Edit(); }
     SearchResultsModel* results() const { return box->Popup()->Results(); }
 
-    // Waits for the whole answer to the latest query.
-    bool Settle() {
+    // Waits for the whole answer to the latest query, and unless told otherwise for the index to
+    // be read or updated first (an update asks the query again).
+    bool Settle(bool waitForIndex = true) {
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < 10000) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            if (box->ShownComplete() && box->ShownGeneration() == box->Finder().Generation()) return true;
+            // The finder's state first: an update that has ended has asked its query again by then.
+            if ((!waitForIndex || !box->Finder().Busy()) && box->ShownComplete() &&
+                box->ShownGeneration() == box->Finder().Generation())
+                return true;
         }
         return false;
     }
@@ -195,6 +202,56 @@ TEST(QuickFindBox, AnswersFollowTheProgramsEditsAndOtherProgramsScans) {
     EXPECT_FALSE(w.box->RevealRow(0));
     EXPECT_EQ(w.messages.size(), 1u);
     EXPECT_TRUE(w.explorer->revealed.empty());
+}
+
+// Another program's change has the index read anew in the background: meanwhile every key is
+// answered from the index held and says so; the new answer replaces it when the index is in. The
+// program's own edits are followed without a read of the whole file.
+TEST(QuickFindBox, AnswersWhileTheIndexIsReadAnew) {
+    Window w;
+    w.Type("abc");
+    ASSERT_TRUE(w.Settle());
+    const int builds = w.box->Finder().Builds();
+    EXPECT_EQ(builds, 1);
+    {
+        classData data;
+        data.GetCdGoto(w.alpha).GetDirFirst().GetFileFirst().SetFileNotes("copy on shelf 2", true);
+    }
+    emit CatalogueEvents::Instance().catalogueChanged();
+    w.Type("shelf");
+    ASSERT_TRUE(w.Settle());
+    EXPECT_EQ(w.Names(), std::vector<std::string>{"abc.txt"});
+    EXPECT_EQ(w.box->Finder().Builds(), builds);
+
+    // Another program (here another thread, whose writes the program does not see as its own).
+    std::mutex m;
+    std::condition_variable cv;
+    bool open = false;
+    w.box->Finder().SetBuildGate([&] {
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return open; });
+    });
+    std::thread([] {
+        classData data(DataFilePath);
+        testing::AddSampleCd(data, "Beta", {{"Tapes", "\\", {{"abc tape.ogg", 5}}}});
+    }).join();
+    w.Type("abc");
+    ASSERT_TRUE(w.Settle(false));
+    EXPECT_EQ(w.results()->rowCount(), 3);  // the new CD's file is not in the index held
+    EXPECT_TRUE(w.box->Popup()->Status()->text().contains(QStringLiteral("reading")))
+        << w.box->Popup()->Status()->text().toStdString();
+    {
+        std::lock_guard lock(m);
+        open = true;
+    }
+    cv.notify_all();
+    QElapsedTimer t;
+    t.start();
+    while (w.results()->rowCount() < 4 && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(w.results()->rowCount(), 4);
+    EXPECT_EQ(w.box->Finder().Builds(), builds + 1);
+    EXPECT_FALSE(w.box->Popup()->Status()->text().contains(QStringLiteral("reading")));
+    w.box->Finder().SetBuildGate({});
 }
 
 }  // namespace

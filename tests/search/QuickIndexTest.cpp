@@ -7,6 +7,8 @@
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <functional>
 #include <mutex>
 #include <random>
 
@@ -242,7 +244,7 @@ TEST(QuickIndexScale, AgreesWithComparingEveryNameAndStreamsTheFirstScreen) {
     EXPECT_LE(index.EntryBytes() / index.size(), sizeof(QuickEntry) + 4);
 }
 
-TEST_F(QuickIndexTest, TheFinderAnswersTheLatestQueryAndRebuildsAfterAChange) {
+TEST_F(QuickIndexTest, TheFinderAnswersTheLatestQueryAndFollowsChanges) {
     std::mutex m;
     std::condition_variable cv;
     std::vector<QuickAnswer> answers;
@@ -251,16 +253,26 @@ TEST_F(QuickIndexTest, TheFinderAnswersTheLatestQueryAndRebuildsAfterAChange) {
         answers.push_back(std::move(a));
         cv.notify_all();
     });
-    auto finalOf = [&](uint64_t generation) {
+    std::function<void()> gate;
+    bool gateOpen = true;
+    finder.SetBuildGate([&] {
+        if (!gateOpen) gate();
+    });
+    // The first complete answer to a query from `generation` on that `test` accepts.
+    auto waitFor = [&](uint64_t generation, const std::function<bool(const QuickAnswer&)>& test) {
         std::unique_lock lock(m);
         QuickAnswer found;
         cv.wait_for(lock, std::chrono::seconds(10), [&] {
             for (const QuickAnswer& a : answers)
-                if (a.generation == generation && a.complete) return found = a, true;
+                if (a.generation >= generation && a.complete && test(a)) return found = a, true;
             return false;
         });
         return found;
     };
+    auto finalOf = [&](uint64_t generation) {
+        return waitFor(generation, [&](const QuickAnswer& a) { return a.generation == generation; });
+    };
+    finder.Prepare();
     // Typing fast: only the last query is sure to be answered, and answers never mix queries.
     finder.Query("r", QuickMatchMode::Anywhere);
     finder.Query("re", QuickMatchMode::Anywhere);
@@ -269,18 +281,82 @@ TEST_F(QuickIndexTest, TheFinderAnswersTheLatestQueryAndRebuildsAfterAChange) {
     ASSERT_TRUE(a.complete);
     ASSERT_EQ(a.count, 1);
     EXPECT_EQ(a.index->RawName(a.rows[0]), "readme.txt");
+    EXPECT_EQ(finder.Builds(), 1);
 
-    // Another program adds a CD: the next query sees the stamp changed and rebuilds.
+    // Another program adds a CD: the next query is answered at once from the index held, which
+    // is built anew meanwhile (held back here until that answer is in); then the query is asked
+    // again and finds the new CD.
+    const auto held = finder.Index();
+    std::promise<void> answered;
+    std::shared_future<void> letBuild = answered.get_future().share();
+    gateOpen = false;
+    gate = [letBuild] { letBuild.wait(); };
     {
         classData data(path_);
-        AddSampleCd(data, "Gamma", {SampleDir{"Tapes", "\\", {{"mixtape.ogg", 5}}}});
+        AddSampleCd(data, "Gamma", {SampleDir{"Tapes", "\\", {{"mixtape.ogg", 5}, {"readme.ogg", 1}}}});
     }
-    a = finalOf(finder.Query("mixtape", QuickMatchMode::Anywhere));
+    const uint64_t typed = finder.Query("readme", QuickMatchMode::Anywhere);
+    a = finalOf(typed);
+    EXPECT_EQ(a.index, held);
+    EXPECT_TRUE(a.reading);
+    EXPECT_EQ(a.count, 1);
+    answered.set_value();
+    a = waitFor(typed + 1, [](const QuickAnswer& x) { return x.count == 2; });
+    ASSERT_EQ(a.count, 2);
+    EXPECT_NE(a.index, held);
+    EXPECT_EQ(a.index->Hit(a.rows[1]).cdName, "Gamma");
+    EXPECT_EQ(finder.Builds(), 2);
+
+    // This program's own change: the CD holding the written record is read again, the others'
+    // parts are shared, and nothing is built from the whole file.
+    int32_t readmeId = 0;
+    {
+        classData data(path_);
+        ClassFile& file = data.GetCdGoto(alpha_).GetDirFirst().GetFileFirst();
+        readmeId = file.GetFileId();
+        file.SetFileNotes("copy on shelf 4", true);
+    }
+    const auto before = finder.Index();
+    finder.Update({readmeId});
+    a = waitFor(0, [&](const QuickAnswer&) { return finder.Index() != before && !finder.Busy(); });
+    a = finalOf(finder.Query("shelf", QuickMatchMode::Anywhere));
     ASSERT_EQ(a.count, 1);
-    EXPECT_EQ(a.index->Hit(a.rows[0]).cdName, "Gamma");
+    EXPECT_EQ(a.index->RawName(a.rows[0]), "readme.txt");
+    EXPECT_EQ(finder.Builds(), 2);
+    EXPECT_EQ(finder.Updates(), 1);
 
     const uint64_t bad = finder.Query("size:>lots", QuickMatchMode::Anywhere);
     EXPECT_FALSE(finalOf(bad).error.isEmpty());
+}
+
+// An update reads again only the CDs it must: the others' parts are the same objects.
+TEST_F(QuickIndexTest, AnUpdateReadsOnlyTheChangedCds) {
+    {
+        classData data(path_);
+        ClassFile& file = data.GetCdGoto(beta_).GetDirFirst().GetFileFirst();
+        file.SetFileNotes("kept in the attic", true);
+    }
+    QuickIndex updated;
+    ASSERT_TRUE(updated.Update(index_, {}));
+    // Not told of the write: beta is kept as it was.
+    EXPECT_TRUE(updated.Find(ParseQuickQuery("attic"), QuickMatchMode::Anywhere).rows.empty());
+    int32_t fileId = 0;
+    for (int32_t i = 0; i < static_cast<int32_t>(index_.size()); ++i)
+        if (index_.Kind(i) == QuickKind::File && index_.Hit(i).cdId == beta_) fileId = index_.Entry(i).id, i = INT32_MAX - 1;
+    ASSERT_TRUE(updated.Update(index_, {fileId}));
+    ASSERT_EQ(updated.Find(ParseQuickQuery("attic"), QuickMatchMode::Anywhere).rows.size(), 1u);
+    EXPECT_EQ(&updated.Entry(0), &index_.Entry(0));  // alpha's part is shared
+    EXPECT_FALSE(updated.IsStale());
+    // A CD removed and one added are seen without being told.
+    {
+        classData data(path_);
+        data.GetCdDelete(alpha_);
+        AddSampleCd(data, "Delta", {SampleDir{"Maps", "\\", {{"atlas.pdf", 5}}}});
+    }
+    QuickIndex again;
+    ASSERT_TRUE(again.Update(updated, {}));
+    EXPECT_TRUE(again.Find(ParseQuickQuery("readme"), QuickMatchMode::Anywhere).rows.empty());
+    EXPECT_EQ(again.Find(ParseQuickQuery("atlas"), QuickMatchMode::Anywhere).rows.size(), 1u);
 }
 
 }  // namespace
