@@ -10,6 +10,7 @@
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "maintenance/frmAnimation2.h"
+#include "mainwindow/BusyScope.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/frmMenu.h"
 
@@ -32,42 +33,44 @@ QString AskBackupTarget(QWidget* parent, const QString& startDir) {
     return dialog.selectedFiles().first();
 }
 
-// The progress window and the waiting pointer, from the copy's first callback to the end of the
-// command: compaction asks its question first, and nothing is shown for a declined one.
-class ProgressWindow {
-public:
-    explicit ProgressWindow(frmMenu& menu) : menu_(menu) {}
-    ~ProgressWindow() {
-        if (window_) {
-            window_->hide();
-            QApplication::restoreOverrideCursor();
-        }
-    }
-    ProgressWindow(const ProgressWindow&) = delete;
-    ProgressWindow& operator=(const ProgressWindow&) = delete;
+using CopyRun = std::function<MaintenanceResult(const CopyCallbacks& callbacks)>;
+using CopyEnd = std::function<void(const MaintenanceResult& result)>;
 
-    CopyCallbacks Callbacks() {
-        CopyCallbacks callbacks;
-        callbacks.showLabel = [this](const std::string& label) { Window().showLabel(label); };
-        callbacks.cancelRequested = [this] { return Window().cancelRequested(); };
-        return callbacks;
+int runsUnderWay = 0;
+
+// One backup or compaction under way: the progress window, the busy state and the copy on a
+// worker thread (which opens its own store objects). The window's Cancel stops the copy at its
+// next record. When the copy has ended the outcome is told and the run goes.
+class MaintenanceRun : public QObject {
+public:
+    MaintenanceRun(frmMenu& menu, const CopyRun& copy, CopyEnd end)
+        : QObject(&menu), end_(std::move(end)), window_(std::make_unique<frmAnimation2>(&menu)),
+          busy_(std::make_unique<BusyScope>(false, kModeCdShown)) {
+        ++runsUnderWay;
+        connect(window_.get(), &frmAnimation2::cancelConfirmed, busy_.get(), &BusyScope::Stop);
+        window_->show();
+        const CopyCallbacks callbacks = window_->Callbacks();
+        work_ = std::make_unique<BackgroundWork>(
+            this, [this, copy, callbacks] { result_ = copy(callbacks); }, [this] { Finish(); },
+            busy_->WorkerProgress());
     }
 
 private:
-    const CopyCallbacks& Window() {
-        if (!window_) {
-            window_ = std::make_unique<frmAnimation2>(&menu_);
-            relay_ = window_->Callbacks();
-            window_->show();
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-            QCoreApplication::processEvents();
-        }
-        return relay_;
+    void Finish() {
+        work_.reset();
+        window_->hide();
+        window_.reset();
+        busy_.reset();
+        --runsUnderWay;
+        end_(result_);
+        deleteLater();
     }
 
-    frmMenu& menu_;
+    CopyEnd end_;
     std::unique_ptr<frmAnimation2> window_;
-    CopyCallbacks relay_;
+    std::unique_ptr<BusyScope> busy_;
+    MaintenanceResult result_;
+    std::unique_ptr<BackgroundWork> work_;
 };
 
 }  // namespace
@@ -76,41 +79,45 @@ BackupTargetChooser SetBackupTargetChooser(BackupTargetChooser chooser) {
     return std::exchange(Chooser(), std::move(chooser));
 }
 
+bool MaintenanceUnderWay() { return runsUnderWay > 0; }
+
 void RunBackupCommand(frmMenu& menu) {
+    if (MaintenanceUnderWay()) return;
     const QString dataFile = QString::fromStdString(GetDataFileName());
     const QString target = AskBackupTarget(&menu, QFileInfo(dataFile).absolutePath());
     if (target.isEmpty()) return;
-
-    MaintenanceResult result;
-    {
-        ProgressWindow progress(menu);
-        result = BackupDataFile(target.toStdString(), progress.Callbacks());
-    }
-    if (result.outcome == MaintenanceOutcome::Failed) {
-        ShowMessage("The backup could not be written; nothing was changed.\r\n" + result.error, vbOKOnly);
-    } else if (result.outcome == MaintenanceOutcome::Done && !result.error.empty()) {
-        ShowMessage("The backup was written, but " + result.error, vbOKOnly);
-    }
+    const std::string path = target.toStdString();
+    new MaintenanceRun(
+        menu, [path](const CopyCallbacks& callbacks) { return BackupDataFile(path, callbacks); },
+        [](const MaintenanceResult& result) {
+            if (result.outcome == MaintenanceOutcome::Failed) {
+                ShowMessage("The backup could not be written; nothing was changed.\r\n" + result.error, vbOKOnly);
+            } else if (result.outcome == MaintenanceOutcome::Done && !result.error.empty()) {
+                ShowMessage("The backup was written, but " + result.error, vbOKOnly);
+            }
+        });
 }
 
 void RunCompactCommand(frmMenu& menu) {
-    MaintenanceResult result;
-    {
-        ProgressWindow progress(menu);
-        result = CompactDataFiles(progress.Callbacks());
-    }
-    switch (result.outcome) {
-        case MaintenanceOutcome::Done:
-            // Every record id changed: the views rebuild, the search window forgets its results.
-            emit CatalogueEvents::Instance().catalogueReplaced();
-            if (!result.error.empty()) ShowMessage("The data file was compacted, but " + result.error, vbOKOnly);
-            break;
-        case MaintenanceOutcome::Failed:
-            ShowMessage("The data file could not be compacted; it is unchanged.\r\n" + result.error, vbOKOnly);
-            break;
-        default:
-            break;
-    }
+    if (MaintenanceUnderWay()) return;
+    // Asked here, on the windows' thread, before anything is shown.
+    if (ShowMessage(kCompactQuestion, vbYesNoCancel) != vbYes) return;
+    new MaintenanceRun(
+        menu, [](const CopyCallbacks& callbacks) { return CompactDataFiles(callbacks, {}, false); },
+        [](const MaintenanceResult& result) {
+            switch (result.outcome) {
+                case MaintenanceOutcome::Done:
+                    // Every record id changed: the views rebuild, the search window forgets its results.
+                    emit CatalogueEvents::Instance().catalogueReplaced();
+                    if (!result.error.empty()) ShowMessage("The data file was compacted, but " + result.error, vbOKOnly);
+                    break;
+                case MaintenanceOutcome::Failed:
+                    ShowMessage("The data file could not be compacted; it is unchanged.\r\n" + result.error, vbOKOnly);
+                    break;
+                default:
+                    break;
+            }
+        });
 }
 
 }  // namespace karvio

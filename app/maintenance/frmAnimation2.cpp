@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "CatalogueText.h"
@@ -131,7 +132,10 @@ frmAnimation2::frmAnimation2(QWidget* parent)
     layout->addWidget(lblFiles_);
     layout->addLayout(buttons);
     SetRecordCount(0);
-    sinceLabel_.start();
+    // The count of records copied is redrawn a few times a second, not once per record.
+    countTimer_.setInterval(kCountRefreshMs);
+    connect(&countTimer_, &QTimer::timeout, this, [this] { SetRecordCount(records_.load()); });
+    countTimer_.start();
 }
 
 frmAnimation2::~frmAnimation2() = default;
@@ -151,17 +155,20 @@ void frmAnimation2::SetRecordCount(qint64 records) {
 
 CopyCallbacks frmAnimation2::Callbacks() {
     CopyCallbacks callbacks;
+    // The copy may run on a worker: the labels are set on the window's thread, and the count and
+    // the flag are atomic.
     callbacks.showLabel = [this](const std::string& label) {
-        SetCdLabel(QString::fromStdString(DecodeCatalogueText(label)));
-        SetRecordCount(records_);
+        const QString text = QString::fromStdString(DecodeCatalogueText(label));
+        if (QThread::currentThread() == thread()) {
+            SetCdLabel(text);
+            SetRecordCount(records_);
+        } else {
+            QMetaObject::invokeMethod(this, [this, text] { SetCdLabel(text); }, Qt::QueuedConnection);
+        }
     };
     callbacks.cancelRequested = [this] {
-        ++records_;
-        if (sinceLabel_.elapsed() >= kCountRefreshMs) {
-            sinceLabel_.restart();
-            SetRecordCount(records_);
-        }
-        return cancelled_;
+        records_.fetch_add(1, std::memory_order_relaxed);
+        return cancelled_.load(std::memory_order_relaxed);
     };
     return callbacks;
 }
@@ -169,7 +176,10 @@ CopyCallbacks frmAnimation2::Callbacks() {
 void frmAnimation2::AskCancel() {
     if (asking_ || cancelled_) return;
     asking_ = true;
-    if (ShowMessage("Cancel Data Compaction", vbYesNoCancel) == vbYes) cancelled_ = true;
+    if (ShowMessage("Cancel Data Compaction", vbYesNoCancel) == vbYes) {
+        cancelled_ = true;
+        emit cancelConfirmed();
+    }
     asking_ = false;
 }
 

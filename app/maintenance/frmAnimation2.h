@@ -1,11 +1,13 @@
 // The progress window of backup and compaction "Compacting Data Files": the project's animation,
 // the CD being copied, how many records are copied, and Cancel, which asks "Cancel Data
 // Compaction" first. Shown modeless but application-modal, so the rest of the program waits
-// while the copy yields to the event loop. User-interface thread.
+// while the copy runs on a worker and the event loop goes on. User-interface thread; its
+// callbacks may be called from the copy's thread.
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
+#include <QTimer>
+#include <atomic>
 
 #include "CatalogueCopy.h"
 
@@ -25,7 +27,7 @@ public:
     ~frmAnimation2() override;
 
     // The public cancel flag, set when the user confirmed Cancel.
-    bool Cancelled() const { return cancelled_; }
+    bool Cancelled() const { return cancelled_.load(); }
 
     // The copy's callbacks: the CD label, and the cancel flag asked after every record (which
     // also counts the records shown in the second label).
@@ -46,6 +48,10 @@ public slots:
     // Escape and the close box ask like the Cancel button.
     void reject() override;
 
+signals:
+    // The user confirmed Cancel.
+    void cancelConfirmed();
+
 private:
     void AskCancel();
 
@@ -55,10 +61,10 @@ private:
     QLabel* lblCD_;
     QLabel* lblFiles_;
     QPushButton* btnCancel_;
-    bool cancelled_ = false;
+    std::atomic<bool> cancelled_{false};
     bool asking_ = false;
-    qint64 records_ = 0;
-    QElapsedTimer sinceLabel_;
+    std::atomic<qint64> records_{0};
+    QTimer countTimer_;
 };
 
 }  // namespace karvio

@@ -24,6 +24,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QProgressBar;
+class QPushButton;
 class QToolBar;
 
 namespace karvio {
@@ -72,6 +73,9 @@ public:
     void ProgressStep();
     void ProgressBounce();
     void ProgressEnd();
+    // The Stop button beside the progress bar, shown while a long operation that can be stopped
+    // runs (BusyScope shows it and takes its clicks).
+    QPushButton* StopButton() const { return stopButton_; }
     void Start(int maximum) override { ProgressStart(maximum); }
     void Step() override { ProgressStep(); }
     void Bounce() override { ProgressBounce(); }
@@ -151,6 +155,7 @@ private:
     QLabel* statusText_ = nullptr;
     QFrame* progressPanel_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
     int bounceDirection_ = 1;
     QPixmap picture1_;  // the message box's background tile
     ctlMsgBox* ctlMsgBox1_ = nullptr;

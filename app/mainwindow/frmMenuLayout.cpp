@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -361,6 +362,13 @@ void frmMenu::BuildStatusBar() {
     progressPanel_->setObjectName(QStringLiteral("StatusPanel2"));
     progressPanel_->setFixedWidth(kProgressPanelWidthPx);
     bar->addPermanentWidget(progressPanel_);
+    stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
+    stopButton_->setObjectName(QStringLiteral("btnStatusStop"));
+    stopButton_->setAccessibleName(QStringLiteral("Stop"));
+    stopButton_->setToolTip(QStringLiteral("Stops the work under way"));
+    stopButton_->setFocusPolicy(Qt::NoFocus);
+    stopButton_->hide();
+    bar->addPermanentWidget(stopButton_);
 
     // The bar rests on the toolbar, hidden, until long work docks it into the second panel.
     progressBar1_ = new QProgressBar(toolbar1_);

@@ -1,8 +1,10 @@
 #include "msgbox/MessageService.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QString>
+#include <QThread>
 #include <optional>
 
 #include "CatalogueText.h"
@@ -18,7 +20,21 @@ ctlMsgBox*& Installed() {
     return box;
 }
 
+int AnswerOnWindowThread(const std::string& text, const MsgButtonSet& buttons);
+
 int AnswerMessage(const std::string& text, const MsgButtonSet& buttons) {
+    // A worker's message (a read error during a background walk) is asked on the windows' thread;
+    // the worker waits for the answer.
+    if (QThread::currentThread() != qApp->thread()) {
+        int result = 0;
+        QMetaObject::invokeMethod(
+            qApp, [&] { result = AnswerOnWindowThread(text, buttons); }, Qt::BlockingQueuedConnection);
+        return result;
+    }
+    return AnswerOnWindowThread(text, buttons);
+}
+
+int AnswerOnWindowThread(const std::string& text, const MsgButtonSet& buttons) {
     // The pointer of a long operation is replaced by the arrow while the user reads.
     std::optional<QCursor> remembered;
     if (const QCursor* current = QGuiApplication::overrideCursor()) {

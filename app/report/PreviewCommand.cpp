@@ -10,6 +10,7 @@
 #include "ReportPages.h"
 #include "classData.h"
 #include "maintenance/MaintenanceCommands.h"
+#include "mainwindow/BusyScope.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
 #include "report/frmPreviewOptions.h"
@@ -19,31 +20,64 @@ namespace karvio {
 
 namespace {
 
-// Puts the commands and the pointer back however the command ends.
-class BusyScope {
+void Refuse(const std::string& text) { ShowMessage(text, vbOKOnly); }
+
+int runsUnderWay = 0;
+
+// One report page being written: on a worker over its own store object, with the progress bar
+// and Stop; then shown in the preview. It goes when the page is shown or given up.
+class PreviewRun : public QObject {
 public:
-    explicit BusyScope(frmMenu& menu) : menu_(menu) {
-        menu_.SetMenuState(kModeBusy);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+    PreviewRun(frmMenu& menu, frmWebBrowser& preview, const ReportTree& tree, int start, const ReportOptions& options,
+               std::string page)
+        : QObject(&menu), preview_(preview), page_(std::move(page)), busy_(std::make_unique<BusyScope>(true, kModeCdShown)) {
+        ++runsUnderWay;
+        const std::atomic<bool>* stop = &busy_->StopFlag();
+        work_ = std::make_unique<BackgroundWork>(
+            this,
+            [this, tree, start, options, stop] {
+                classData data;
+                if (!data.IsOpen()) {
+                    error_ = DataFileErrorText(data.GetError(), data.GetOpenErrorText());
+                    return;
+                }
+                written_ = WriteHtmlReport(data, tree, start, options, page_, &error_, stop);
+            },
+            [this] { Finish(); }, busy_->WorkerProgress());
     }
-    ~BusyScope() {
-        QApplication::restoreOverrideCursor();
-        if (!shown_) menu_.SetMenuState(kModeCdShown);
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-    void Shown() { shown_ = true; }
 
 private:
-    frmMenu& menu_;
-    bool shown_ = false;
-};
+    void Finish() {
+        work_.reset();
+        const bool stopped = busy_->Stopped();
+        if (!written_) {
+            QFile::remove(QString::fromStdString(page_));
+            busy_.reset();
+            if (!stopped) Refuse("The report page could not be written.\r\n" + error_);
+        } else {
+            // The preview sets the menus for itself once it shows the page.
+            busy_->SetEndMode(-1);
+            busy_.reset();
+            if (!preview_.ShowHtml(QString::fromStdString(page_))) SetMenuState(kModeCdShown);
+        }
+        --runsUnderWay;
+        deleteLater();
+    }
 
-void Refuse(const std::string& text) { ShowMessage(text, vbOKOnly); }
+    frmWebBrowser& preview_;
+    std::string page_;
+    std::unique_ptr<BusyScope> busy_;
+    std::string error_;
+    bool written_ = false;
+    std::unique_ptr<BackgroundWork> work_;
+};
 
 }  // namespace
 
+bool PreviewUnderWay() { return runsUnderWay > 0; }
+
 void RunPreviewCommand(frmMenu& menu, frmWebBrowser& preview) {
+    if (PreviewUnderWay()) return;
     CatalogueView* view = menu.CurrentCatalogueView();
     if (!view) return;
     const std::optional<PreviewSource> source = view->PreviewStart();
@@ -58,7 +92,6 @@ void RunPreviewCommand(frmMenu& menu, frmWebBrowser& preview) {
     const int start = choice->fromSelected ? choice->startIndex : source->cdNode;
     if (start < 0 || start >= source->tree.Size()) return;
 
-    BusyScope busy(menu);
     const std::string dir = ReportPageDirectory();
     if (!IsDirectoryWritable(dir)) {
         Refuse("The report page cannot be written: the folder " + dir + " cannot be written to.");
@@ -66,23 +99,7 @@ void RunPreviewCommand(frmMenu& menu, frmWebBrowser& preview) {
     }
     // The page's images go beside it; a page without them still shows its text.
     ProvideReportImages(dir);
-    const std::string page = NextReportPagePath(dir);
-    std::string error;
-    bool written = false;
-    {
-        classData data;
-        if (!data.IsOpen()) {
-            error = DataFileErrorText(data.GetError(), data.GetOpenErrorText());
-        } else {
-            written = WriteHtmlReport(data, source->tree, start, choice->options, page, &error);
-        }
-    }
-    if (!written) {
-        QFile::remove(QString::fromStdString(page));
-        Refuse("The report page could not be written.\r\n" + error);
-        return;
-    }
-    if (preview.ShowHtml(QString::fromStdString(page))) busy.Shown();
+    new PreviewRun(menu, preview, source->tree, start, choice->options, NextReportPagePath(dir));
 }
 
 frmWebBrowser* InstallReportAndMaintenance(frmMenu& menu) {

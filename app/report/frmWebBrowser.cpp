@@ -21,8 +21,10 @@
 #include "HtmlReport.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
+#include "mainwindow/BusyScope.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
+#include "report/PagePrinter.h"
 #include "report/ReportDocument.h"
 
 namespace karvio {
@@ -191,6 +193,11 @@ void frmWebBrowser::FinishLoading() {
 }
 
 void frmWebBrowser::DropPage() {
+    // A print run waiting for the rest of the page will not get it (one under way prints its copy).
+    if (waitingPrinter_) {
+        waitingPrinter_.reset();
+        printBusy_.reset();
+    }
     loader_.stop();
     lines_.clear();
     next_ = 0;
@@ -220,34 +227,64 @@ bool frmWebBrowser::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmWebBrowser::Print() {
-    if (!HasPage()) return;
-    OwnDialog guard(ownDialogs_);
-    FinishLoading();
-    // Screen resolution keeps the page's 16-pixel rows as they are on the screen.
-    QPrinter printer(QPrinter::ScreenResolution);
-    printer.setDocName(QFileInfo(pageFile_).fileName());
-    const QString printerName = defaultPrinterName ? defaultPrinterName() : QPrinterInfo::defaultPrinterName();
-    if (!printerName.isEmpty()) {
-        printer.setPrinterName(printerName);
-    } else {
-        // No default printer: printing without a question would print nothing and say nothing.
-        bool accepted = false;
-        if (askPrinter) {
-            accepted = askPrinter(printer);
+    if (!HasPage() || printer_ || waitingPrinter_) return;
+    auto printer = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
+    {
+        OwnDialog guard(ownDialogs_);
+        // Screen resolution keeps the page's 16-pixel rows as they are on the screen.
+        printer->setDocName(QFileInfo(pageFile_).fileName());
+        const QString printerName = defaultPrinterName ? defaultPrinterName() : QPrinterInfo::defaultPrinterName();
+        if (!printerName.isEmpty()) {
+            printer->setPrinterName(printerName);
         } else {
-            QPrintDialog dialog(&printer, this);
-            dialog.setWindowTitle(QStringLiteral("Print"));
-            accepted = dialog.exec() == QDialog::Accepted;
+            // No default printer: printing without a question would print nothing and say nothing.
+            bool accepted = false;
+            if (askPrinter) {
+                accepted = askPrinter(*printer);
+            } else {
+                QPrintDialog dialog(printer.get(), this);
+                dialog.setWindowTitle(QStringLiteral("Print"));
+                accepted = dialog.exec() == QDialog::Accepted;
+            }
+            if (!accepted) return;
         }
-        if (!accepted) return;
     }
-    browser_->document()->print(&printer);
-    const QString output = printer.outputFileName();
-    if (printer.printerState() == QPrinter::Error ||
-        (!output.isEmpty() && QFileInfo(output).size() == 0)) {
-        const QString where = output.isEmpty() ? printer.printerName() : QDir::toNativeSeparators(output);
-        ShowMessage(QStringLiteral("The page could not be printed on %1.").arg(where).toStdString(), vbOKOnly);
+    // The pages are printed on a thread of their own, with the progress bar and Stop; a page
+    // still being appended is printed once it is all in.
+    printBusy_ = std::make_unique<BusyScope>(true, kModePreview);
+    // Stop before the pages have begun: the print run is given up.
+    connect(
+        printBusy_.get(), &BusyScope::stopped, this,
+        [this] {
+            if (!waitingPrinter_) return;
+            waitingPrinter_.reset();
+            printBusy_.reset();
+        },
+        Qt::QueuedConnection);
+    if (IsLoading()) {
+        waitingPrinter_ = std::move(printer);
+        connect(this, &frmWebBrowser::pageComplete, this, [this] { StartPrinting(std::move(waitingPrinter_)); },
+                Qt::SingleShotConnection);
+        return;
     }
+    StartPrinting(std::move(printer));
+}
+
+void frmWebBrowser::StartPrinting(std::unique_ptr<QPrinter> printer) {
+    if (!printer || !printBusy_) return;  // given up while the page was still coming in
+    printer_ = std::make_unique<PagePrinter>(
+        *browser_->document(), std::move(printer), &printBusy_->StopFlag(), printBusy_->WorkerProgress(),
+        [this](PagePrinter::Outcome outcome, QPrinter& printer) {
+            const QString output = printer.outputFileName();
+            if (outcome == PagePrinter::Outcome::Failed || printer.printerState() == QPrinter::Error ||
+                (outcome == PagePrinter::Outcome::Printed && !output.isEmpty() && QFileInfo(output).size() == 0)) {
+                const QString where = output.isEmpty() ? printer.printerName() : QDir::toNativeSeparators(output);
+                ShowMessage(QStringLiteral("The page could not be printed on %1.").arg(where).toStdString(), vbOKOnly);
+            }
+            printBusy_.reset();
+            // Its thread has ended; the object goes once this call is over.
+            printer_.release()->deleteLater();
+        });
 }
 
 void frmWebBrowser::SaveAs() {

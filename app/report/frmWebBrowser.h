@@ -24,6 +24,8 @@ class QTextBrowser;
 
 namespace karvio {
 
+class BusyScope;
+class PagePrinter;
 class ReportDocumentBuilder;
 
 // Writes `html` (a report page that refers to its images as "images/...") to `target` and the
@@ -46,7 +48,9 @@ public:
     bool ShowHtml(const QString& pageFile);
 
     // Print: without a question on the default printer; without one, the print dialog (which
-    // offers a PDF file). Save as: asks for a file name and writes the page with its images.
+    // offers a PDF file). The pages are then printed in the background with the progress bar
+    // and Stop (IsPrinting tells). Save as: asks for a file name and writes the page with its
+    // images.
     void Print() override;
     void SaveAs() override;
 
@@ -54,6 +58,7 @@ public:
     void DropPage();
 
     bool HasPage() const { return !pageFile_.isEmpty(); }
+    bool IsPrinting() const { return printBusy_ != nullptr; }
     bool IsLoading() const { return next_ < lines_.size(); }
     // Appends what is left of the page at once (before printing).
     void FinishLoading();
@@ -74,6 +79,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void StartPrinting(std::unique_ptr<QPrinter> printer);
     void AppendSome();
     void AppendLines(qsizetype count);
     void OnSubWindowActivated(QMdiSubWindow* window);
@@ -89,6 +95,11 @@ private:
     std::unique_ptr<ReportDocumentBuilder> builder_;
     int ownDialogs_ = 0;     // our own modal dialogs are up: deactivation keeps the page
     QString lastSaveDir_;
+    // A print run: its busy state, the printer waiting for the page to be all in, and the pages
+    // being printed (declared last: it goes first, waiting for its thread).
+    std::unique_ptr<BusyScope> printBusy_;
+    std::unique_ptr<QPrinter> waitingPrinter_;
+    std::unique_ptr<PagePrinter> printer_;
 };
 
 }  // namespace karvio

@@ -29,6 +29,7 @@
 #include "VolumeServices.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
+#include "mainwindow/BusyScope.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/frmMenu.h"
 #include "search/SearchResultsModel.h"
@@ -56,6 +57,9 @@ constexpr const char* kKeyComments = "Comments";
 
 // Batches go into the list at most this often (nanoseconds).
 constexpr qint64 kMinFlushNs = 20'000'000;
+// Hits taken from the walk at a time, and how long the window takes them before the events run.
+constexpr size_t kTakeHits = 2048;
+constexpr qint64 kTakeSliceMs = 10;
 
 // The hidden id column is made with no width, as the result list always had it.
 constexpr int kIdColumnWidth = 0;
@@ -81,7 +85,11 @@ frmSearch::frmSearch(QWidget* parent) : QWidget(parent) {
     connect(&events, &CatalogueEvents::cdRemoved, this, &frmSearch::OnCdRemoved);
 }
 
-frmSearch::~frmSearch() { stopRequested_ = true; }
+frmSearch::~frmSearch() {
+    // A walk still running ends at its next record; the window waits for it before it goes.
+    if (busy_) busy_->Stop();
+    walk_.reset();
+}
 
 frmSearch* frmSearch::Install(frmMenu& menu) {
     auto* window = new frmSearch;
@@ -283,45 +291,111 @@ void frmSearch::btnOK_Click() {
     SaveOptions();
     listView1_->hide();
     results_->Clear();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     searching_ = true;
     replacedDuringSearch_ = false;
     removedDuringSearch_.clear();
-    {
-        const std::vector<int32_t> cds = CdIdsForSearch();
-        classData data;
-        SetMenuState(kModeBusy);
-        // The hits found since the last yield go in as one batch, then the desktop gets its turn.
-        sinceFlush_.start();
-        flushCostNs_ = 0;
-        const YieldHook previous = SetYieldHook([this] {
-            // At most a fifth of the time goes to the list's upkeep; the events run at every yield.
-            if (sinceFlush_.nsecsElapsed() >= std::max<qint64>(kMinFlushNs, 4 * flushCostNs_)) {
-                QElapsedTimer cost;
-                cost.start();
-                FlushResults();
-                flushCostNs_ = cost.nsecsElapsed();
-                sinceFlush_.start();
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-        });
-        SearchCatalogue(
-            data, cds, criteria,
-            [this](const SearchHit& hit) {
-                if (!removedDuringSearch_.contains(hit.cdId)) results_->AddPending(hit);
-            },
-            &stopRequested_);
-        SetYieldHook(previous);
+    // The walk runs on a worker over its own store object; its hits come back in batches, which
+    // the list takes in slices, so the desktop never waits on the walk.
+    busy_ = std::make_unique<BusyScope>(true, kModeSearch);
+    connect(busy_.get(), &BusyScope::stopped, this, [this] { stopRequested_ = true; });
+    sinceFlush_.start();
+    flushCostNs_ = 0;
+    incoming_ = std::make_shared<HitBatches>();
+    const std::vector<int32_t> cds = CdIdsForSearch();
+    const std::atomic<bool>* stop = &busy_->StopFlag();
+    std::shared_ptr<HitBatches> batches = incoming_;
+    walk_ = std::make_unique<BackgroundWork>(
+        this,
+        [this, cds, criteria, stop, batches] {
+            classData data;
+            std::vector<SearchHit> found;
+            // By time (the engine yields about every 20 ms): what was found goes to the window.
+            auto hand = [&] {
+                if (!found.empty() && batches->Put(found))
+                    QMetaObject::invokeMethod(this, [this] { TakeHits(); }, Qt::QueuedConnection);
+            };
+            SetYieldHook(hand);
+            SearchCatalogue(data, cds, criteria, [&](const SearchHit& hit) { found.push_back(hit); }, stop);
+            hand();
+            SetYieldHook({});
+        },
+        [this] { OnSearchEnded(); }, busy_->WorkerProgress());
+}
+
+bool frmSearch::HitBatches::Put(std::vector<SearchHit>& hits) {
+    std::lock_guard lock(mutex);
+    waiting.insert(waiting.end(), std::make_move_iterator(hits.begin()), std::make_move_iterator(hits.end()));
+    hits.clear();
+    // A call to take them is on its way unless the window has not taken the last ones yet.
+    return !std::exchange(announced, true);
+}
+
+std::vector<SearchHit> frmSearch::HitBatches::Take(size_t most, bool* more) {
+    std::lock_guard lock(mutex);
+    const auto end = waiting.begin() + static_cast<long>(std::min(most, waiting.size()));
+    std::vector<SearchHit> taken(std::make_move_iterator(waiting.begin()), std::make_move_iterator(end));
+    waiting.erase(waiting.begin(), end);
+    *more = !waiting.empty();
+    // While more wait, the window asks again by itself; no call needs announcing them.
+    announced = *more;
+    return taken;
+}
+
+void frmSearch::HitBatches::Drop() {
+    std::lock_guard lock(mutex);
+    waiting.clear();
+    announced = false;
+}
+
+void frmSearch::TakeHits() {
+    if (!incoming_ || !searching_) return;
+    // A slice at a time, so a flood of hits never holds the event loop.
+    QElapsedTimer slice;
+    slice.start();
+    bool more = true;
+    // After Stop the list grows no more: hits the walk found meanwhile are dropped.
+    if (busy_ && busy_->Stopped()) {
+        incoming_->Drop();
+        more = false;
     }
+    while (more && slice.elapsed() < kTakeSliceMs) {
+        const std::vector<SearchHit> hits = incoming_->Take(kTakeHits, &more);
+        if (replacedDuringSearch_) continue;
+        for (const SearchHit& hit : hits) {
+            if (!removedDuringSearch_.contains(hit.cdId)) results_->AddPending(hit);
+        }
+    }
+    // At most a fifth of the time goes to the list's upkeep, which grows with its length.
+    if (sinceFlush_.nsecsElapsed() >= std::max<qint64>(kMinFlushNs, 4 * flushCostNs_)) {
+        QElapsedTimer cost;
+        cost.start();
+        FlushResults();
+        flushCostNs_ = cost.nsecsElapsed();
+        sinceFlush_.start();
+    }
+    if (more) {
+        QMetaObject::invokeMethod(this, [this] { TakeHits(); }, Qt::QueuedConnection);
+    } else if (!walk_) {
+        // The walk has ended and everything it found is in.
+        FinishSearch();
+    }
+}
+
+void frmSearch::OnSearchEnded() {
+    walk_.reset();
+    // What the walk found last goes in by the same slices; the search ends when it is all in.
+    TakeHits();
+}
+
+void frmSearch::FinishSearch() {
+    incoming_.reset();
     if (replacedDuringSearch_)
         results_->Clear();
     else
         FlushResults();
     searching_ = false;
-    ProgressEnd();
+    busy_.reset();
     EnableSearchInputs(true);
-    QApplication::restoreOverrideCursor();
-    SetMenuState(kModeSearch);
 }
 
 void frmSearch::FlushResults() {
@@ -338,10 +412,13 @@ void frmSearch::FlushResults() {
     }
 }
 
-void frmSearch::btnStop_Click() { stopRequested_ = true; }
+void frmSearch::btnStop_Click() {
+    stopRequested_ = true;
+    if (busy_) busy_->Stop();
+}
 
 void frmSearch::btnCancel_Click() {
-    stopRequested_ = true;
+    btnStop_Click();
     auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
     if (!sub) {
         lower();
@@ -490,7 +567,7 @@ void frmSearch::OnCatalogueReplaced() {
     // Every id the rows hold is void now; a walk still running reads a file that is gone.
     if (searching_) {
         replacedDuringSearch_ = true;
-        stopRequested_ = true;
+        btnStop_Click();
     }
     results_->Clear();
 }

@@ -1,9 +1,9 @@
 // The search window: a child of the main window that finds CDs, directories and files by name,
 // path or notes with the engine's search walk and lists every hit. It is made once and kept:
 // Close only sends it behind the other child windows, and the Search command (Ctrl+F) brings it
-// back with its last results. The walk runs on the user-interface thread; at each of the
-// engine's yield points the hits found so far are appended in one batch and events are
-// processed, so Stop and the rest of the desktop stay live. User-interface thread.
+// back with its last results. The walk runs on a worker thread over its own store object and
+// hands its hits back in batches, which the list appends a slice at a time, so Stop and the rest
+// of the desktop stay live. User-interface thread.
 #pragma once
 
 #include <QElapsedTimer>
@@ -11,6 +11,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <unordered_set>
 #include <vector>
 
@@ -28,6 +31,8 @@ class QTableView;
 
 namespace karvio {
 
+class BackgroundWork;
+class BusyScope;
 class frmMenu;
 class SearchResultsModel;
 
@@ -42,7 +47,8 @@ public:
     // its Ctrl+F. The main window's MDI area owns it once it is first shown.
     static frmSearch* Install(frmMenu& menu);
 
-    // The Search button: checks the inputs and walks the CDs (returns when the walk ends).
+    // The Search button: checks the inputs and starts the walk over the CDs (returns at once;
+    // IsSearching() tells when it has ended).
     void btnOK_Click();
     void btnStop_Click();
     // Sets StopRequested and sends the window behind the other child windows.
@@ -91,6 +97,10 @@ private:
     void OnResultMenu(const QPoint& at);
     // Appends the collected hits and, while FollowResults holds, selects the newest.
     void FlushResults();
+    // The hits the walk has handed over since the last call go into the list.
+    void TakeHits();
+    void OnSearchEnded();
+    void FinishSearch();
     void OnCatalogueReplaced();
     void OnCdRemoved(int32_t cdId);
     void LoadOptions();
@@ -114,6 +124,20 @@ private:
     SearchResultsModel* results_ = nullptr;
     QMenu* resultMenu_ = nullptr;
 
+    // The hits found on the worker and not yet taken by the window.
+    struct HitBatches {
+        std::mutex mutex;
+        std::deque<SearchHit> waiting;
+        bool announced = false;  // a call to take them is queued
+        // Adds `hits` (emptied); true when the window must be asked to take them.
+        bool Put(std::vector<SearchHit>& hits);
+        // Up to `most` of them, oldest first; `more` tells whether others wait.
+        std::vector<SearchHit> Take(size_t most, bool* more);
+        void Drop();
+    };
+    std::unique_ptr<BusyScope> busy_;
+    std::unique_ptr<BackgroundWork> walk_;
+    std::shared_ptr<HitBatches> incoming_;
     std::atomic<bool> stopRequested_{false};
     bool followResults_ = false;
     bool resultsHidden_ = false;

@@ -89,8 +89,8 @@ struct Frame {
 
 class PageWriter {
 public:
-    PageWriter(classData& data, const ReportTree& tree, const ReportOptions& options)
-        : data_(data), tree_(tree), options_(options) {}
+    PageWriter(classData& data, const ReportTree& tree, const ReportOptions& options, const std::atomic<bool>* stop)
+        : data_(data), tree_(tree), options_(options), stop_(stop) {}
 
     bool Write(int start, const std::string& path, std::string* error) {
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
@@ -106,6 +106,11 @@ public:
         Line("</html>");
         out_ = nullptr;
         const bool closed = std::fclose(file.release()) == 0;
+        if (stopped_) {
+            ::unlink(path.c_str());
+            if (error) error->clear();
+            return false;
+        }
         if (!ok_ || !closed) {
             ::unlink(path.c_str());
             return Fail(error, "cannot write " + path + ": " + std::strerror(errno));
@@ -141,6 +146,10 @@ private:
         std::vector<Frame> stack;
         Enter(stack, start, std::string(), kConnectorStart);
         while (!stack.empty()) {
+            if (stop_ && stop_->load(std::memory_order_relaxed)) {
+                stopped_ = true;
+                return;
+            }
             Frame& frame = stack.back();
             prefix_.resize(frame.prefixLength);
             prefix_ += frame.continuation;
@@ -288,6 +297,8 @@ private:
     bool ok_ = true;
     bool titleWritten_ = false;
     std::string prefix_;
+    const std::atomic<bool>* stop_;
+    bool stopped_ = false;
 };
 
 }  // namespace
@@ -295,7 +306,7 @@ private:
 const std::array<const char*, 6> kReportImages = {kBackground, kBlank, kVert, kVertRight, kTopRight, kFolder};
 
 bool WriteHtmlReport(classData& data, const ReportTree& tree, int start, const ReportOptions& options,
-                     const std::string& pagePath, std::string* error) {
+                     const std::string& pagePath, std::string* error, const std::atomic<bool>* stop) {
     if (start < 0 || start >= tree.Size() || !IsTreeKind(tree.Node(start).kind)) {
         if (error) *error = "only CDs, folders or directories can be reported";
         return false;
@@ -304,7 +315,7 @@ bool WriteHtmlReport(classData& data, const ReportTree& tree, int start, const R
         if (error) *error = "the catalogue is not open";
         return false;
     }
-    return PageWriter(data, tree, options).Write(start, pagePath, error);
+    return PageWriter(data, tree, options, stop).Write(start, pagePath, error);
 }
 
 std::vector<std::string> ProvideReportImages(const std::string& pageDir) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,9 +42,11 @@ extern const std::array<const char*, 6> kReportImages;
 
 // Writes the page for node `start` of `tree` (a CD, folder or directory node) to `pagePath`,
 // created or truncated. False, with the reason in `error`, when the page cannot be written or
-// the start node is of another kind.
+// the start node is of another kind; false with `error` empty (and no page left) when `stop`
+// (may be null, checked at every node) was set.
 bool WriteHtmlReport(classData& data, const ReportTree& tree, int start, const ReportOptions& options,
-                     const std::string& pagePath, std::string* error = nullptr);
+                     const std::string& pagePath, std::string* error = nullptr,
+                     const std::atomic<bool>* stop = nullptr);
 
 // Makes sure `pageDir`/images holds every image a page refers to, copying missing ones from the
 // program's resources. Returns the images it could not provide.

@@ -45,6 +45,9 @@ struct MaintenanceResult {
     std::string bakFile;   // compaction: where the previous data file is kept
 };
 
+// The question compaction asks first.
+inline constexpr const char* kCompactQuestion = "Compact Data Files ??";
+
 // The compaction command. Asks "Compact Data Files ??"; on Yes removes the program's leftover
 // report pages ("cd_" + six digits + ".tmp") from `reportDir` (the report page directory when
 // empty), copies the catalogue into a work file of its own in the data file's directory, syncs it
@@ -54,7 +57,9 @@ struct MaintenanceResult {
 // compacted (Failed, with the reason). At every moment
 // the data file's name and the "bak" name each hold a complete catalogue; whatever fails before
 // the copy is in place leaves both files as they were.
-MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks = {}, const std::string& reportDir = {});
+// `ask` false: the caller has asked the question already (on the thread that shows messages).
+MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks = {}, const std::string& reportDir = {},
+                                   bool ask = true);
 
 // The backup command, for a target the user chose. A target that is the data file (by identity:
 // another spelling, a symbolic or a hard link) is refused with "Cannot backup to the current data

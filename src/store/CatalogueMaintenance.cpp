@@ -210,9 +210,9 @@ std::string BakPathOf(const std::string& dataFile) {
     return bak;
 }
 
-MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::string& reportDir) {
+MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::string& reportDir, bool ask) {
     MaintenanceResult result;
-    if (ShowMessage("Compact Data Files ??", vbYesNoCancel) != vbYes) {
+    if (ask && ShowMessage(kCompactQuestion, vbYesNoCancel) != vbYes) {
         result.outcome = MaintenanceOutcome::Declined;
         return result;
     }

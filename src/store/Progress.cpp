@@ -10,21 +10,23 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kYieldInterval = std::chrono::milliseconds(20);
 
+// Each thread has its own sink and hook: a worker's walk reports through what its thread
+// installed (nothing unless it installs something), never through the windows' own.
 ProgressSink*& Sink() {
-    static ProgressSink* sink = nullptr;
+    thread_local ProgressSink* sink = nullptr;
     return sink;
 }
 
 YieldHook& Hook() {
-    static YieldHook hook;
+    thread_local YieldHook hook;
     return hook;
 }
 
 // Whether a hook is installed, for the check a walk makes at every record; constant-initialised.
-bool hookInstalled = false;
+thread_local bool hookInstalled = false;
 
 Clock::time_point& LastYield() {
-    static Clock::time_point last = Clock::now();
+    thread_local Clock::time_point last = Clock::now();
     return last;
 }
 

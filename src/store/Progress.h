@@ -1,7 +1,8 @@
 // Progress and yielding seams of long operations (scan, search, report, copy). The engine calls
 // these free functions; the desktop program installs a sink that drives the status-bar progress
 // bar and a yield hook that pumps events, the CLI a terminal bar and a Ctrl-C check, tests
-// nothing. User-interface thread only.
+// nothing. The sink and the hook belong to the thread that installs them: a walk on a worker
+// thread reports through what that thread installed (by default nothing).
 #pragma once
 
 #include <functional>

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cassert>
 #include <cstring>
 #include <tuple>
 
@@ -130,6 +131,10 @@ PendingEditRecord PendingEditOf(const HeaderRecord& header) {
 }
 
 classData::classData() : classData(karvio::GetDataFileName()) {}
+
+void classData::CheckThread() const {
+    assert(owner_ == std::this_thread::get_id() && "a store object is used only on the thread that made it");
+}
 
 classData::classData(const std::string& path)
     : cd_(std::make_unique<classCd>()), cat_(std::make_unique<classCat>()) {
@@ -265,6 +270,7 @@ void classData::StampOpened() {
 }
 
 WriteAccess classData::BeginWrite(int waitMs, bool reopen) {
+    CheckThread();
     if (!IsOpen()) return WriteAccess::Failed;
     for (int attempt = 0;; ++attempt) {
         switch (file_->LockForWriting(waitMs)) {
@@ -421,6 +427,7 @@ void classData::RecountCdSpace(int32_t id) {
 }
 
 void classData::EndWrite() {
+    CheckThread();
     if (writeDepth_ <= 0 || !file_) return;
     --writeDepth_;
     if (!file_->UnlockWriting()) StoreWriteError(kWriteHeader, file_.get());
@@ -515,6 +522,7 @@ void classData::WriteHeader() {
     uint8_t bytes[HeaderRecord::kSize];
     header_.Encode(bytes);
     WriteBytesAt(usable_ ? file_.get() : nullptr, 1, bytes, sizeof bytes, kWriteHeader);
+    NoteRecordWritten(file_.get(), 1);
 }
 
 std::string classData::GetKarvioBasePath(int32_t categoryId) {
@@ -524,11 +532,13 @@ std::string classData::GetKarvioBasePath(int32_t categoryId) {
 }
 
 classCd& classData::GetCdGoto(int32_t id) {
+    CheckThread();
     if (id > 0) cd_->MoveAbsolute(id);
     return *cd_;
 }
 
 classCd& classData::GetCdFirst() {
+    CheckThread();
     if (file_) file_->Refresh();
     ReloadHeader();
     cd_->SetDefaultCdRec(header_.dataCdFirstRecord, header_.dataCdLastRecord);
@@ -537,11 +547,13 @@ classCd& classData::GetCdFirst() {
 }
 
 classCd& classData::GetCdNext() {
+    CheckThread();
     cd_->MoveNext();
     return *cd_;
 }
 
 classCd& classData::GetCdAppend() {
+    CheckThread();
     cd_->recordAdd();
     return *cd_;
 }
@@ -551,6 +563,7 @@ void classData::GetCdCommit(int32_t id) { GetCdCommit(id, 0); }
 void classData::GetCdCommit(int32_t id, int32_t textSpace) { GetCdCommitReplacing(id, textSpace, 0); }
 
 void classData::GetCdCommitReplacing(int32_t id, int32_t textSpace, int32_t oldId) {
+    CheckThread();
     cd_->GetDirAppendFinish();
     // The run's list ends and space now live in the CD record. Closing the run puts its records
     // in the file before the links below publish them, and lets this object walk other CDs'
@@ -577,16 +590,19 @@ void classData::GetCdCommitReplacing(int32_t id, int32_t textSpace, int32_t oldI
 }
 
 void classData::GetCdDelete(int32_t id) {
+    CheckThread();
     ReloadHeader();
     UnlinkCdRecord(id);
 }
 
 classCat& classData::GetCatGoto(int32_t id) {
+    CheckThread();
     if (id > 0) cat_->MoveAbsolute(id);
     return *cat_;
 }
 
 classCat& classData::GetCatFirst() {
+    CheckThread();
     if (file_) file_->Refresh();
     ReloadHeader();
     cat_->SetDefaultCatRec(header_.dataCatFirstRecord, header_.dataCatLastRecord);
@@ -595,16 +611,19 @@ classCat& classData::GetCatFirst() {
 }
 
 classCat& classData::GetCatNext() {
+    CheckThread();
     cat_->MoveNext();
     return *cat_;
 }
 
 classCat& classData::GetCatAppend() {
+    CheckThread();
     cat_->recordAdd();
     return *cat_;
 }
 
 void classData::GetCatCommit(int32_t id) {
+    CheckThread();
     ReloadHeader();
     cat_->MoveAbsolute(id);
     const int32_t space = cat_->GetSpaceUsed();
@@ -621,6 +640,7 @@ void classData::GetCatCommit(int32_t id) {
 }
 
 void classData::GetCatDelete(int32_t id) {
+    CheckThread();
     ReloadHeader();
     UnlinkCatRecord(id);
 }

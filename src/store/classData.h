@@ -1,12 +1,14 @@
 // The catalogue data file as a whole: opens or creates it, keeps its header, and hands out the
 // shared CD and category cursors through which every record is reached. Every operation that
 // touches the catalogue creates its own classData; several may have the same file open at once
-// and see each other's writes at their next read. User-interface thread only.
+// and see each other's writes at their next read. An object and its cursors belong to the thread
+// that made it (debug builds assert it); a worker thread opens its own.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "CatalogueFile.h"
 #include "Records.h"
@@ -185,6 +187,8 @@ public:
     static std::string WriteAccessText(WriteAccess access);
 
 private:
+    // Asserts, in debug builds, that the caller is on the thread that made this object.
+    void CheckThread() const;
     bool Open(const std::string& path, bool readOnly);
     void CloseFile();
     void ReadHeader();
@@ -224,6 +228,7 @@ private:
     bool openedForReading_ = false;
     std::unique_ptr<classCd> cd_;
     std::unique_ptr<classCat> cat_;
+    std::thread::id owner_ = std::this_thread::get_id();
 };
 
 // The message of a refused open, as the windows show it.

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -46,14 +47,20 @@ protected:
             auto it = answers.find(text);
             return it != answers.end() ? it->second(b) : b.DefaultValue();
         });
-        previousYield = SetYieldHook([] { QCoreApplication::processEvents(); });
         InstallReportAndMaintenance(menu);
     }
     void TearDown() override {
         SetMessageSink(previousSink);
-        SetYieldHook(previousYield);
         SetBackupTargetChooser({});
         DataFilePath.clear();
+    }
+    // Runs a command of the File menu and waits for its copy, which runs on a worker, to end.
+    void Trigger(const char* item) {
+        menu.Item(item)->trigger();
+        QElapsedTimer t;
+        t.start();
+        while (MaintenanceUnderWay() && t.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_FALSE(MaintenanceUnderWay());
     }
     static int CdCount(const std::string& path) {
         classData data(path);
@@ -65,7 +72,6 @@ protected:
     std::vector<std::string> messages;
     std::map<std::string, std::function<int(const MsgButtonSet&)>> answers;
     MessageSink previousSink;
-    YieldHook previousYield;
 };
 
 // A process file-size limit makes every write past it fail, as on a full disk.
@@ -88,7 +94,7 @@ TEST_F(Maintenance, CompactionReplacesTheCatalogueAndTellsTheWindows) {
     Install();
     answers["Compact Data Files ??"] = [](const MsgButtonSet&) { return vbYes; };
     QSignalSpy replaced(&CatalogueEvents::Instance(), &CatalogueEvents::catalogueReplaced);
-    menu.Item("mnuFileCompact")->trigger();
+    Trigger("mnuFileCompact");
     EXPECT_EQ(replaced.count(), 1);
     EXPECT_EQ(CdCount(DataFilePath), 4);
     EXPECT_EQ(CdCount(BakPathOf(DataFilePath)), 4);
@@ -98,7 +104,7 @@ TEST_F(Maintenance, CompactionReplacesTheCatalogueAndTellsTheWindows) {
     // Declined: nothing shown, nothing changed.
     answers["Compact Data Files ??"] = [](const MsgButtonSet&) { return vbNo; };
     const auto before = testing::ReadAllBytes(DataFilePath);
-    menu.Item("mnuFileCompact")->trigger();
+    Trigger("mnuFileCompact");
     EXPECT_EQ(testing::ReadAllBytes(DataFilePath), before);
     EXPECT_EQ(replaced.count(), 1);
 }
@@ -118,14 +124,14 @@ TEST_F(Maintenance, CancelAsksAndLeavesTheDataFileAsItWas) {
     int asked = 0;
     answers["Cancel Data Compaction"] = [&](const MsgButtonSet&) { return ++asked == 1 ? vbNo : vbYes; };
     QSignalSpy replaced(&CatalogueEvents::Instance(), &CatalogueEvents::catalogueReplaced);
-    menu.Item("mnuFileCompact")->trigger();
+    Trigger("mnuFileCompact");
     // The first answer (No) lets the copy finish.
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(replaced.count(), 1);
 
     const auto compacted = testing::ReadAllBytes(DataFilePath);
     asked = 1;  // now the answer is Yes
-    menu.Item("mnuFileCompact")->trigger();
+    Trigger("mnuFileCompact");
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(testing::ReadAllBytes(DataFilePath), compacted);
     EXPECT_EQ(replaced.count(), 1);
@@ -137,12 +143,12 @@ TEST_F(Maintenance, BackupWritesACopyAndRefusesOrReportsBadTargets) {
     Install();
     const std::string target = dir.File("copy.cd");
     SetBackupTargetChooser([&](QWidget*, const QString&) { return QString::fromStdString(target); });
-    menu.Item("mnuFileBackup")->trigger();
+    Trigger("mnuFileBackup");
     EXPECT_EQ(CdCount(target), 4);
     EXPECT_TRUE(messages.empty());
 
     SetBackupTargetChooser([&](QWidget*, const QString&) { return QString::fromStdString(DataFilePath); });
-    menu.Item("mnuFileBackup")->trigger();
+    Trigger("mnuFileBackup");
     EXPECT_EQ(messages, std::vector<std::string>{"Cannot backup to the current data file!!"});
 
     // A target folder that does not exist, and a disk that fills up half way.
@@ -152,7 +158,7 @@ TEST_F(Maintenance, BackupWritesACopyAndRefusesOrReportsBadTargets) {
         SetBackupTargetChooser([&](QWidget*, const QString&) { return QString::fromStdString(bad); });
         {
             FileSizeLimit full(before.size() / 4);
-            menu.Item("mnuFileBackup")->trigger();
+            Trigger("mnuFileBackup");
         }
         ASSERT_EQ(messages.size(), 1u) << bad;
         EXPECT_NE(messages[0].find("The backup could not be written"), std::string::npos);
@@ -165,13 +171,38 @@ TEST_F(Maintenance, BackupWritesACopyAndRefusesOrReportsBadTargets) {
     EXPECT_EQ(CdCount(DataFilePath), 4);
 }
 
+// The progress window's Cancel stops a backup while it copies: the target is left as it was.
+TEST_F(Maintenance, CancelStopsABackupWhileItCopies) {
+    Install();
+    const std::string target = dir.File("copy.cd");
+    SetBackupTargetChooser([&](QWidget*, const QString&) { return QString::fromStdString(target); });
+    answers["Cancel Data Compaction"] = [](const MsgButtonSet&) { return vbYes; };
+    menu.Item("mnuFileBackup")->trigger();
+    // The copy has just begun on its worker; the window is up and takes the click at once.
+    frmAnimation2* window = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<frmAnimation2*>(w); found && found->isVisible()) window = found;
+    ASSERT_NE(window, nullptr);
+    window->CancelButton()->click();
+    QElapsedTimer t;
+    t.start();
+    while (MaintenanceUnderWay() && t.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(MaintenanceUnderWay());
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_EQ(messages, std::vector<std::string>{"Cancel Data Compaction"});
+    // The program is usable again: a backup now runs to its end.
+    answers.clear();
+    Trigger("mnuFileBackup");
+    EXPECT_EQ(CdCount(target), 4);
+}
+
 TEST_F(Maintenance, CompactionOnAFullDiskFailsCleanly) {
     Install();
     answers["Compact Data Files ??"] = [](const MsgButtonSet&) { return vbYes; };
     const auto before = testing::ReadAllBytes(DataFilePath);
     {
         FileSizeLimit full(before.size() / 4);
-        menu.Item("mnuFileCompact")->trigger();
+        Trigger("mnuFileCompact");
     }
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_NE(messages[1].find("could not be compacted"), std::string::npos);

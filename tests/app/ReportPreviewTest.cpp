@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -118,8 +119,16 @@ protected:
             QTest::mouseClick(dialog->OkButton(), Qt::LeftButton);
         });
         menu.Item("mnuFilePreview")->trigger();
+        WaitForPage();
         preview->FinishLoading();
         return preview->Browser()->toPlainText();
+    }
+    // The page is written on a worker: waits until it is shown (or given up).
+    static void WaitForPage() {
+        QElapsedTimer t;
+        t.start();
+        while (PreviewUnderWay() && t.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        ASSERT_FALSE(PreviewUnderWay());
     }
 
     TempDir dir;
@@ -207,7 +216,29 @@ TEST_F(ReportPreview, PageLivesWhileThePreviewIsActiveAndThroughItsOwnDialogs) {
     };
     menu.Item("mnuFilePrint")->trigger();
     EXPECT_TRUE(asked);
+    QElapsedTimer waited;
+    waited.start();
+    while (preview->IsPrinting() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(preview->IsPrinting());
     EXPECT_GT(QFileInfo(pdf).size(), 1000);
+
+    // Stop, pressed as soon as the print run has begun, ends it between pages: nothing is said
+    // and the program is as before.
+    const QString stoppedPdf = QString::fromStdString(dir.File("stopped.pdf"));
+    preview->askPrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(stoppedPdf);
+        return true;
+    };
+    menu.Item("mnuFilePrint")->trigger();
+    ASSERT_TRUE(preview->IsPrinting());
+    EXPECT_TRUE(menu.StopButton()->isVisible());
+    menu.StopButton()->click();
+    waited.restart();
+    while (preview->IsPrinting() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(preview->IsPrinting());
+    EXPECT_FALSE(menu.StopButton()->isVisible());
+    EXPECT_TRUE(messages.empty());
 
     // A cancelled print dialog prints nothing and says nothing.
     preview->askPrinter = [](QPrinter&) { return false; };

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -43,6 +44,15 @@ struct Fixture {
     ~Fixture() { SetMessageSink(previous); }
 };
 
+// Clicks Search and waits for the walk, which runs on a worker, to end.
+void Search(frmSearch& w) {
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    QElapsedTimer t;
+    t.start();
+    while (w.IsSearching() && t.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(w.IsSearching());
+}
+
 std::vector<std::pair<int32_t, std::string>> EngineHits(const frmSearch& w) {
     classData data;
     std::vector<std::pair<int32_t, std::string>> hits;
@@ -70,7 +80,7 @@ TEST(SearchWindow, RowsAreTheEnginesHitsInEveryModeAndOption) {
             w.PathNames()->setChecked(flags & 2);
             w.FileNames()->setChecked(flags & 4);
             w.Comments()->setChecked(flags & 8);
-            QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+            Search(w);
             EXPECT_EQ(WindowRows(w), EngineHits(w)) << mode << " " << flags;
             EXPECT_EQ(w.ResultList()->isHidden(), w.Results()->rowCount() == 0);
         }
@@ -80,7 +90,7 @@ TEST(SearchWindow, RowsAreTheEnginesHitsInEveryModeAndOption) {
     w.ModeButton(0)->setChecked(true);
     w.CdNames()->setChecked(false);
     w.Comments()->setChecked(false);
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     std::vector<std::string> names;
     for (auto& r : WindowRows(w)) names.push_back(r.second);
     EXPECT_EQ(names, (std::vector<std::string>{"abc", "ABC"}));
@@ -90,20 +100,20 @@ TEST(SearchWindow, RefusalsAndOddTexts) {
     Fixture f;
     frmSearch w;
     w.SearchFor()->clear();
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     w.SearchFor()->setText("x");
     for (QCheckBox* b : {w.CdNames(), w.PathNames(), w.FileNames(), w.Comments()}) b->setChecked(false);
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     EXPECT_EQ(f.messages, (std::vector<std::string>{"Nothing Entered To Search For",
                                                     "You have to select something to search for"}));
     EXPECT_TRUE(w.SearchFor()->isEnabled());
     EXPECT_TRUE(w.OkButton()->isVisibleTo(&w));
     w.FileNames()->setChecked(true);
     w.SearchFor()->setText("***");  // searched as the empty text, as the engine does
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     EXPECT_EQ(WindowRows(w), EngineHits(w));
     w.SearchFor()->setText(QString(10000, 'a'));
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     EXPECT_EQ(w.Results()->rowCount(), 0);
     EXPECT_TRUE(w.ResultList()->isHidden());
 }
@@ -114,7 +124,7 @@ TEST(SearchWindow, SortingByTypedKeysAndCatalogueEvents) {
     w.SearchFor()->setText("a");
     w.ModeButton(kMatchAnywhere)->setChecked(true);  // the settings keep an earlier test's mode
     w.CdNames()->setChecked(true);
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     SearchResultsModel* m = w.Results();
     ASSERT_GT(m->rowCount(), 2);
     QAbstractItemModelTester tester(m);
@@ -171,7 +181,7 @@ TEST(SearchWindow, RowsStreamInBatchesAndStopEndsTheWalkLeavingTheWindowUsable) 
         ++batches;
         if (w.IsSearching()) ++whileSearching;
     });
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     QObject::disconnect(counting);
     EXPECT_EQ(WindowRows(w), EngineHits(w));
     if (batches > 1) {
@@ -188,7 +198,7 @@ TEST(SearchWindow, RowsStreamInBatchesAndStopEndsTheWalkLeavingTheWindowUsable) 
         clicked = true;
         QTest::mouseClick(w.StopButton(), Qt::LeftButton);
     });
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     QObject::disconnect(stopper);
     if (clicked) {
         EXPECT_LT(static_cast<size_t>(w.Results()->rowCount()), all);
@@ -202,7 +212,7 @@ TEST(SearchWindow, RowsStreamInBatchesAndStopEndsTheWalkLeavingTheWindowUsable) 
     EXPECT_TRUE(w.OkButton()->isVisible());
     EXPECT_FALSE(w.StopButton()->isVisible());
     // A new search after the stop lists everything again.
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     EXPECT_EQ(static_cast<size_t>(w.Results()->rowCount()), all);
     EXPECT_TRUE(f.messages.empty());
 }
@@ -215,7 +225,7 @@ TEST(SearchWindow, BadNamesAndStaleRowsAfterChangesAreHandled) {
     }
     frmSearch w;
     SetAnywhereInNames(w, "name");
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     ASSERT_EQ(WindowRows(w), EngineHits(w));
     ASSERT_EQ(w.Results()->rowCount(), 2);
     for (int r = 0; r < 2; ++r) {
@@ -225,14 +235,14 @@ TEST(SearchWindow, BadNamesAndStaleRowsAfterChangesAreHandled) {
     }
     // A 10,000-character text with asterisks in it finds nothing and ends normally.
     w.SearchFor()->setText(QString(5000, '*') + QString(5000, 'z'));
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     EXPECT_EQ(w.Results()->rowCount(), 0);
     EXPECT_TRUE(f.messages.empty());
 
     // A CD removed by another program behind the window's back: its rows are refused, not
     // opened as whatever now stands at their ids.
     SetAnywhereInNames(w, "name");
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     ASSERT_EQ(w.Results()->rowCount(), 2);
     ASSERT_TRUE(DeleteCdById(w.Results()->Record(0).cdId));
     EXPECT_FALSE(w.RevealResult(0));

@@ -2,6 +2,7 @@
 // lines, escaping; the tree it is drawn from; page names and images.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 
@@ -183,6 +184,12 @@ TEST_F(HtmlReportTest, NothingButCdsFoldersAndDirectoriesStartAPage) {
     EXPECT_FALSE(WriteHtmlReport(*data_, tree, file, ReportOptions{}, dir_.File("x.tmp"), &error));
     EXPECT_FALSE(WriteHtmlReport(*data_, tree, 0, ReportOptions{}, dir_.File("no/such/dir.tmp"), &error));
     EXPECT_NE(error.find("cannot create"), std::string::npos);
+    // Stopped: false with no reason, and no page left behind.
+    const std::atomic<bool> stop{true};
+    error = "before";
+    EXPECT_FALSE(WriteHtmlReport(*data_, tree, 0, ReportOptions{}, dir_.File("stopped.tmp"), &error, &stop));
+    EXPECT_TRUE(error.empty());
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("stopped.tmp")));
 }
 
 TEST(ReportTreeBuild, DirectoriesHangBelowTheirPathAndStraysBelowTheCd) {
