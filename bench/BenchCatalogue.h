@@ -43,16 +43,23 @@ struct Options {
 };
 
 constexpr const char* kNeedle = "zephyr";  // appears in ~0.1% of file names only
+constexpr const char* kNeedleIk = "whisky";  // as rare, with the letters i and k
 constexpr const char* kCommonNeedle = "mp3";  // ~20% of file names, in no directory name or note
 constexpr double kNeedleShare = 0.001;
 constexpr int kCds = 20;
 constexpr int32_t kFirstCdId = 83;  // the first record after the header of a new catalogue
 
+constexpr const char* kCommonInNeedle = "in";  // in about a fifth of the names, ASCII and not
+// A quarter of the words are not ASCII (accented, composed and decomposed, other scripts), as in
+// a collection of music and photos from several countries.
 constexpr std::array kWords = {
     "alpha",   "budget",  "summer",  "garden",  "invoice", "meeting", "draft",   "final",  "river",
     "mountain", "beach",  "family",  "birthday", "report", "notes",   "scan",    "letter", "table",
     "project", "release", "backup",  "holiday", "concert", "lecture", "chapter", "travel", "winter",
-    "autumn",  "spring",  "kitchen", "office",  "school",  "museum",  "harbour", "castle", "forest"};
+    "autumn",  "spring",  "kitchen", "office",  "school",  "museum",  "harbour", "castle", "forest",
+    "caf\xC3\xA9", "M\xC3\xBCller", "Stra\xC3\x9F" "e", "re\xCC\x81sume\xCC\x81", "na\xC3\xAFve",
+    "\xC3\x86r\xC3\xB8", "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE", "\xE6\x97\xA5\xE6\x9C\xAC",
+    "ni\xC3\xB1o", "\xC3\x85sa", "\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1"};
 constexpr std::array kDirWords = {
     "Photos", "Music", "Documents", "Projects", "Archive", "Work", "Private", "Scans", "Video",
     "Books", "Source", "Misc", "Old", "New", "Shared", "Downloads", "Albums", "Taxes", "Letters"};
@@ -111,7 +118,9 @@ public:
 
 private:
     std::string Word() {
-        if (std::uniform_real_distribution<double>(0, 1)(rng_) < kNeedleShare / 2) return kNeedle;
+        const double roll = std::uniform_real_distribution<double>(0, 1)(rng_);
+        if (roll < kNeedleShare / 4) return kNeedle;
+        if (roll < kNeedleShare / 2) return kNeedleIk;
         return kWords[static_cast<size_t>(Int(0, kWords.size() - 1))];
     }
     static std::string Capital(std::string s) {
@@ -121,9 +130,8 @@ private:
     const char* Extension() { return kExtensions[static_cast<size_t>(Int(0, kExtensions.size() - 1))]; }
     // Numbered photo names get the word too now and then, so every kind of name can hold it.
     std::string Maybe(const char* name) {
-        if (std::uniform_real_distribution<double>(0, 1)(rng_) < kNeedleShare) {
-            return std::string(name).insert(4, std::string("_") + kNeedle);
-        }
+        const double roll = std::uniform_real_distribution<double>(0, 1)(rng_);
+        if (roll < kNeedleShare) return std::string(name).insert(4, std::string("_") + (roll < kNeedleShare / 2 ? kNeedle : kNeedleIk));
         return name;
     }
 

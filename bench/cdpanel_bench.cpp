@@ -23,6 +23,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "BenchHelp.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "TransferRecords.h"
@@ -183,6 +184,9 @@ void Print(const char* what, double seconds, double cpu, const Memory& before, c
 }  // namespace
 
 int main(int argc, char** argv) {
+    AnswerHelp(argc, argv,
+               "usage: cdpanel_bench [--dirs N] [--files N] [--data PATH]\n"
+               "The CD panel on one CD of N directories and files against QStandardItemModel, offscreen.\n");
     Options o;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (!std::strcmp(argv[i], "--dirs")) o.dirs = std::atoi(argv[i + 1]);

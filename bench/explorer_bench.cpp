@@ -24,6 +24,7 @@
 #include <QTreeView>
 #include <QTreeWidget>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -31,6 +32,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BenchHelp.h"
 #include "CatalogueText.h"
 #include "Format.h"
 #include "Messages.h"
@@ -289,6 +291,9 @@ void ClickNode(frmBrowse2& view, NodeHandle node) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    AnswerHelp(argc, argv,
+               "usage: explorer_bench [--dir DIR] [--regenerate]\n"
+               "The explorer on 1,000 CDs and on one CD of a million files against the item-based Qt classes, offscreen.\n");
     std::string dir = (fs::temp_directory_path() / "karvio-explorer-bench").string();
     bool regenerate = false;
     for (int i = 1; i < argc; ++i) {
@@ -431,6 +436,10 @@ int main(int argc, char** argv) {
                     static_cast<double>(heapAfterOpen - heapBefore) / static_cast<double>(nodesAdded),
                     static_cast<double>(tree->MemoryUsed()) / static_cast<double>(tree->NodeCount()),
                     static_cast<double>(widgetHeapAfter - widgetHeapBefore) / static_cast<double>(items));
+        // The figures are out. The baselines' item trees take far longer to take down than they
+        // took to build (the QTreeWidget of 100,000 items alone some 50 s), and none of it is
+        // measured: the process ends here without destroying them.
+        std::fflush(stdout);
+        std::_Exit(0);
     }
-    return 0;
 }

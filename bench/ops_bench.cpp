@@ -16,6 +16,7 @@
 //
 // Usage: ops_bench [--files N] [--seed N] [--dir DIR] [--cli PATH] [--runs N] [--keep]
 #include "BenchCatalogue.h"
+#include "BenchHelp.h"
 
 namespace {
 
@@ -95,6 +96,9 @@ Options Parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    AnswerHelp(argc, argv,
+               "usage: ops_bench [--files N] [--seed N] [--dir DIR] [--cli PATH] [--runs N] [--keep]\n"
+               "karvio-cli search, tree and compact on a generated catalogue against grep, the text tree and cp.\n");
     const Options o = Parse(argc, argv);
     std::string dir = o.dir;
     if (dir.empty()) {
@@ -134,6 +138,24 @@ int main(int argc, char** argv) {
     std::printf("%-8s printing the hits beside finding the rare word: %.3f s cpu more\n", "",
                 commonTimes[0].cpu - tSearch.cpu);
 
+    // A common word (some 200,000 hits, names in several scripts): text against grep, and the
+    // JSON against the text.
+    const std::vector<std::string> inText = {o.cli, "--data", catalogue, "search", kCommonInNeedle};
+    const std::vector<std::string> inJson = {o.cli, "--data", catalogue, "search", kCommonInNeedle, "--json"};
+    const std::vector<std::string> grepIn = {"grep", "-c", "-i", kCommonInNeedle, listing};
+    const std::vector<Timing> inTimes =
+        BestEach(o.runs, {{inText}, {grepIn}, {inJson}}, {hits, dir + "/grep.txt", dir + "/hits.json"});
+    std::printf("search \"%s\": %ld hits, grep counts %s\n", kCommonInNeedle, CountLines(hits),
+                FirstLine(dir + "/grep.txt").c_str());
+    PrintComparison("search", "karvio-cli search", inTimes[0], "grep -c -i", inTimes[1]);
+    PrintComparison("", "karvio-cli search --json", inTimes[2], "karvio-cli search", inTimes[0]);
+
+    // Two rare words, one with the letters i and k (which fold from characters beyond ASCII).
+    const std::vector<std::string> ik = {o.cli, "--data", catalogue, "search", kNeedleIk};
+    const std::vector<Timing> rareTimes = BestEach(o.runs, {{ik}, {search}}, {hits, dir + "/rare.txt"});
+    std::printf("search \"%s\": %ld hits\n", kNeedleIk, CountLines(hits));
+    PrintComparison("search", "\"whisky\" (i, k)", rareTimes[0], "\"zephyr\"", rareTimes[1]);
+
     // One CD of all the files: its listing as JSON beside the text listing.
     const std::string oneCd = dir + "/one.cd";
     GenerateApart(oneCd, "", o, 1);
@@ -161,7 +183,7 @@ int main(int argc, char** argv) {
     if (!o.keep) {
         std::error_code ec;
         for (const char* f : {"/bench.cd", "/bench.bak", "/names.txt", "/copy.cd", "/hits.txt", "/grep.txt", "/one.cd",
-                              "/tree.json", "/tree.txt"}) {
+                              "/tree.json", "/tree.txt", "/hits.json", "/rare.txt"}) {
             fs::remove(dir + f, ec);
         }
         if (o.dir.empty()) fs::remove(dir, ec);

@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchHelp.h"
+
 extern char** environ;
 
 namespace {
@@ -165,6 +167,9 @@ std::string DefaultCli() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    AnswerHelp(argc, argv,
+               "usage: scan_bench [--dir DIR] [--files N] [--dirs N] [--seed N] [--cli PATH] [--runs N]\n"
+               "karvio-cli scan of a generated tree against find, with the peak memory.\n");
     Options o;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string key = argv[i], value = argv[i + 1];

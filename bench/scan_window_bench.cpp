@@ -17,6 +17,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchHelp.h"
 #include "ProgramInfo.h"
 #include "classData.h"
 #include "scan/frmAnimation.h"
@@ -76,6 +77,9 @@ double WindowScan(const std::string& data, const std::string& tree) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    AnswerHelp(argc, argv,
+               "usage: scan_window_bench [--files N] [--dirs N] [--cli PATH] [--runs N]\n"
+               "The scan window against karvio-cli scan of the same tree, offscreen.\n");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     long files = 200000, dirs = 20000;

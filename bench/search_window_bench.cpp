@@ -23,6 +23,7 @@
 #include <random>
 #include <string>
 
+#include "BenchHelp.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
@@ -128,6 +129,9 @@ double SearchInCli(const QString& cli, const std::string& catalogue, const char*
 }  // namespace
 
 int main(int argc, char** argv) {
+    AnswerHelp(argc, argv,
+               "usage: search_window_bench [--files N] [--runs N] [--dir DIR]\n"
+               "The search window against karvio-cli search, with the longest wait of the event loop, offscreen.\n");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     long files = 1000000;
