@@ -9,9 +9,13 @@ packages=(
     # libraries
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
     nlohmann-json3-dev libcli11-dev libblkid-dev libmount-dev
+    # content hashes (XXH3) and the catalogue as a file system (karvio-cli mount)
+    libxxhash-dev libfuse3-dev fuse3
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth openbox imagemagick xdotool genisoimage fuseiso dosfstools
+    # the hashing benchmark's baseline (xxhsum)
+    xxhash
     # desktop integration: its tools and the checks of the registration, the metainfo, the
     # manual pages and the bash completion (mimetype and gio are what xdg-mime asks)
     appstream libfile-mimeinfo-perl libglib2.0-bin bash-completion groff-base
