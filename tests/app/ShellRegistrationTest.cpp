@@ -215,7 +215,7 @@ TEST(ShellRegistration, AnInstallationIsRegisteredForAllUsers) {
     for (const char* installed :
          {"bin/Karvio", "bin/karvio-cli", "share/applications/org.karvio.Karvio.desktop",
           "share/metainfo/org.karvio.Karvio.metainfo.xml", "share/mime/packages/karvio.xml",
-          "share/man/man1/karvio-cli.1", "share/man/man1/Karvio.1",
+          "share/man/man1/karvio-cli.1.gz", "share/man/man1/Karvio.1.gz", "share/doc/karvio/copyright",
           "share/bash-completion/completions/karvio-cli", "share/icons/hicolor/48x48/apps/karvio.png",
           "share/karvio/Karvio.tip"}) {
         EXPECT_TRUE(QFile::exists(root.filePath(installed))) << installed;
