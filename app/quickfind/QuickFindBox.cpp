@@ -206,6 +206,10 @@ void QuickFindBox::OnEdited() {
         popup_->hide();
         popup_->Results()->Clear();
         shownIndex_.reset();
+    } else if (!finder_->Index()) {
+        // The first reading of the catalogue is still under way: the answer follows it.
+        popup_->Status()->setText(QStringLiteral("Reading the catalogue..."));
+        ShowPopup();
     }
 }
 
@@ -231,22 +235,31 @@ void QuickFindBox::OnAnswer(const QuickAnswer& answer) {
         data = std::make_unique<classData>(index.BuiltFrom(), classData::ForReading{});
         if (!data->IsOpen()) data.reset();
     }
-    const int64_t length = data ? data->File()->Length() : 0;
+    CatalogueFile* const file = data ? data->File().get() : nullptr;
+    // The record's own bytes only (no texts), and nothing when they do not lie in the file.
+    auto record = [file](auto& rec, int32_t id) {
+        uint8_t bytes[std::decay_t<decltype(rec)>::kSize];
+        if (!file || id < 1 || !file->ReadAt(id - 1, bytes, sizeof bytes)) return false;
+        rec.Decode(bytes);
+        return true;
+    };
     for (size_t r = 0; r < shown; ++r) {
         SearchHit hit = index.Hit(answer.rows[r]);
-        if (data && hit.id > 0 && hit.id < length) {
-            switch (hit.kind) {
-                case SearchHitKind::Cd: hit.date = ReadCdInfo(*data, hit.id).CdLastScanned; break;
-                case SearchHitKind::Directory: {
-                    const DirInfo d = ReadDirInfo(*data, hit.id);
-                    hit.date = d.DirDate, hit.attributes = d.DirAttr;
-                    break;
-                }
-                case SearchHitKind::File: {
-                    const FileInfo f = ReadFileInfo(*data, hit.id);
-                    hit.date = f.FileDate, hit.attributes = f.FileAttr;
-                    break;
-                }
+        switch (hit.kind) {
+            case SearchHitKind::Cd: {
+                CdRecord cd;
+                if (record(cd, hit.id) && cd.CdId == hit.id) hit.date = cd.CdLastScanned;
+                break;
+            }
+            case SearchHitKind::Directory: {
+                DirRecord dir;
+                if (record(dir, hit.id) && dir.DirId == hit.id) hit.date = dir.DirDate, hit.attributes = dir.DirAttr;
+                break;
+            }
+            case SearchHitKind::File: {
+                FileRecord f;
+                if (record(f, hit.id) && f.FileId == hit.id) hit.date = f.FileDate, hit.attributes = f.FileAttr;
+                break;
             }
         }
         results->AddPending(hit);

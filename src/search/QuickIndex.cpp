@@ -24,6 +24,7 @@ namespace karvio {
 namespace {
 
 constexpr size_t kMaxNameBytes = 0xFFFF;
+constexpr size_t kNameBytesGuess = 24;  // a name's folded bytes and its NUL, as most run
 constexpr size_t kScanChunk = 1 << 20;  // arena bytes between two looks at the cancel flag
 constexpr int kTierNotes = 3;
 
@@ -338,6 +339,9 @@ std::shared_ptr<QuickIndex::Part> QuickIndex::Part::Read(Reader& file, const CdR
         std::min<int64_t>(2 + int64_t(std::max(cd.CdNumOfFiles, 0)) + std::max(cd.CdNumOfSubdirs, 0),
                           file.Length() / int64_t(FileRecord::kSize));
     part->entries.reserve(static_cast<size_t>(expected));
+    // Room for names of a usual length at once: growing by copies costs more than the reading.
+    part->arena.reserve(static_cast<size_t>(expected) * kNameBytesGuess);
+    part->raw.reserve(static_cast<size_t>(expected) * kNameBytesGuess);
     const int32_t cdId = cd.CdId;
     part->Add(QuickKind::Cd, cdId, -1, file.Text(cd.CdName), file.Text(cd.CdNotes), cd.CdTotalSize, cd.CdLastScanned,
               scratch);
@@ -373,9 +377,16 @@ std::shared_ptr<QuickIndex::Part> QuickIndex::Part::Read(Reader& file, const CdR
         if (dir.DirNext <= dirId || !dirGuard.Step(dir.DirNext)) break;
         dirId = dir.DirNext;
     }
-    if (part->entries.capacity() > part->entries.size() + part->entries.size() / 16) part->entries.shrink_to_fit();
-    for (std::string* text : {&part->arena, &part->raw, &part->notesArena, &part->notesRaw}) text->shrink_to_fit();
-    part->notes.shrink_to_fit();
+    // Room left over is given back only where it is much (giving it back copies).
+    auto trim = [](auto& held) {
+        if (held.capacity() > held.size() + held.size() / 4) held.shrink_to_fit();
+    };
+    trim(part->entries);
+    trim(part->arena);
+    trim(part->raw);
+    trim(part->notesArena);
+    trim(part->notesRaw);
+    trim(part->notes);
     return part;
 }
 
