@@ -29,25 +29,39 @@ using namespace karvio;
 namespace {
 
 // The longest time the event loop went without running a 1 ms timer, from its making on.
+// Also the window thread's own processor time between two ticks: on a loaded machine the wall
+// gap holds the time the thread waited for a processor, this only its own work.
 class GapWatch {
 public:
     GapWatch() {
         clock_.start();
         last_ = 0;
+        lastCpu_ = ThreadCpuMs();
         tick_.setInterval(1);
         QObject::connect(&tick_, &QTimer::timeout, [this] {
             longest_ = std::max(longest_, clock_.elapsed() - last_);
             last_ = clock_.elapsed();
+            const double cpu = ThreadCpuMs();
+            longestCpu_ = std::max(longestCpu_, cpu - lastCpu_);
+            lastCpu_ = cpu;
         });
         tick_.start();
     }
     qint64 Longest() const { return std::max(longest_, clock_.elapsed() - last_); }
+    double LongestBusyMs() const { return std::max(longestCpu_, ThreadCpuMs() - lastCpu_); }
     double Seconds() const { return clock_.nsecsElapsed() / 1e9; }
 
 private:
+    static double ThreadCpuMs() {
+        timespec ts {};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+    }
+
     QElapsedTimer clock_;
     QTimer tick_;
     qint64 last_ = 0, longest_ = 0;
+    double lastCpu_ = 0, longestCpu_ = 0;
 };
 
 // One CD of `dirs` directories with `filesPerDir` files each, appended as the scan does.
@@ -156,10 +170,11 @@ int main(int argc, char** argv) {
         GapWatch printing;
         preview.Print();
         while (preview.IsPrinting()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        std::printf("printing to PDF (%lld KB): through the window %.2f s, longest stall %lld ms   "
-                    "QTextDocument::print %.2f s (the event loop waits throughout)   target 50 ms\n",
+        std::printf("printing to PDF (%lld KB): through the window %.2f s, longest stall %lld ms (the window "
+                    "thread's own work %.1f ms)   QTextDocument::print %.2f s (the event loop waits throughout)   "
+                    "target 50 ms\n",
                     static_cast<long long>(QFileInfo(pdf).size() / 1024), printing.Seconds(), printing.Longest(),
-                    baseline);
+                    printing.LongestBusyMs(), baseline);
         preview.DropPage();
     }
 
@@ -174,6 +189,7 @@ int main(int argc, char** argv) {
     SetMessageSink([](const std::string&, const MsgButtonSet&) { return int(vbYes); });
     double best[2] = {1e9, 1e9};
     qint64 longest = 0;
+    double longestBusy = 0;
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer t;
         t.start();
@@ -184,10 +200,11 @@ int main(int argc, char** argv) {
         while (MaintenanceUnderWay()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         best[1] = std::min(best[1], window.Seconds());
         longest = std::max(longest, window.Longest());
+        longestBusy = std::max(longestBusy, window.LongestBusyMs());
     }
     std::printf("compaction of 200,000 files, best of 3: karvio-cli %.3f s, through the window %.3f s (%.2fx), "
-                "longest stall %lld ms   target 50 ms\n",
-                best[0], best[1], best[1] / best[0], static_cast<long long>(longest));
+                "longest stall %lld ms (the window thread's own work %.1f ms)   target 50 ms\n",
+                best[0], best[1], best[1] / best[0], static_cast<long long>(longest), longestBusy);
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -88,26 +88,41 @@ long Generate(const std::string& path, long files) {
 struct WindowRun {
     double seconds = 0;
     qint64 longestGapMs = 0;
+    double longestBusyMs = 0;
     int rows = 0;
 };
+
+double ThreadCpuMs() {
+    timespec ts {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
+}
 
 // Clicks Search for `text` and waits for the walk to end, with a 5 ms timer ticking beside it.
 WindowRun SearchInWindow(frmSearch& window, const char* text) {
     window.SearchFor()->setText(QString::fromLatin1(text));
     QElapsedTimer clock;
     qint64 last = 0, longest = 0;
+    // Also the window thread's own processor time between two ticks: on a loaded machine the
+    // wall gap holds the time the thread waited for a processor, this only its own work.
+    double lastCpu = ThreadCpuMs(), longestCpu = 0;
     QTimer tick;
     tick.setInterval(5);
     QObject::connect(&tick, &QTimer::timeout, [&] {
         longest = std::max(longest, clock.elapsed() - last);
         last = clock.elapsed();
+        const double cpu = ThreadCpuMs();
+        longestCpu = std::max(longestCpu, cpu - lastCpu);
+        lastCpu = cpu;
     });
     tick.start();
     clock.start();
-    window.OkButton()->click();  // returns when the walk has ended
+    window.OkButton()->click();  // starts the walk on its worker
+    while (window.IsSearching()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     WindowRun run;
     run.seconds = clock.nsecsElapsed() / 1e9;
     run.longestGapMs = std::max(longest, clock.elapsed() - last);
+    run.longestBusyMs = std::max(longestCpu, ThreadCpuMs() - lastCpu);
     run.rows = window.Results()->rowCount();
     return run;
 }
@@ -177,6 +192,7 @@ int main(int argc, char** argv) {
     for (const char* text : {kRare, kCommon}) {
         double bestCli = 1e9, bestWindow = 1e9;
         qint64 worstGap = 0;
+        double worstBusy = 0;
         long lines = 0;
         int rows = 0;
         // One uncounted round of each: the first search also pays for the file's first reads and
@@ -190,14 +206,16 @@ int main(int argc, char** argv) {
             const WindowRun run = SearchInWindow(window, text);
             bestWindow = std::min(bestWindow, run.seconds);
             worstGap = std::max(worstGap, run.longestGapMs);
+            worstBusy = std::max(worstBusy, run.longestBusyMs);
             rows = run.rows;
         }
         std::printf("search \"%s\": window %d rows, karvio-cli %ld lines\n", text, rows, lines);
         std::printf("  karvio-cli search        best of %d: %.3f s\n", runs, bestCli);
         std::printf("  search window            best of %d: %.3f s  (%.2fx the CLI)\n", runs, bestWindow,
                     bestWindow / bestCli);
-        std::printf("  longest gap between 5 ms timer ticks during the window's searches: %lld ms\n",
-                    static_cast<long long>(worstGap));
+        std::printf("  longest gap between 5 ms timer ticks during the window's searches: %lld ms "
+                    "(of it the window thread's own work: %.1f ms)   target 50 ms\n",
+                    static_cast<long long>(worstGap), worstBusy);
     }
 
     // Stop: clicked a moment into a long search; the walk must end soon after.
