@@ -171,23 +171,30 @@ TEST_F(Maintenance, BackupWritesACopyAndRefusesOrReportsBadTargets) {
     EXPECT_EQ(CdCount(DataFilePath), 4);
 }
 
-// The progress window's Cancel stops a backup while it copies: the target is left as it was.
+// Presses Cancel in the progress window as it shows, before its copy has begun.
+class CancelAsShown : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            if (auto* window = qobject_cast<frmAnimation2*>(watched)) window->CancelButton()->click();
+        }
+        return false;
+    }
+};
+
+// The progress window's Cancel stops a backup: the copy ends at its next record and the target
+// is left as it was.
 TEST_F(Maintenance, CancelStopsABackupWhileItCopies) {
     Install();
     const std::string target = dir.File("copy.cd");
     SetBackupTargetChooser([&](QWidget*, const QString&) { return QString::fromStdString(target); });
     answers["Cancel Data Compaction"] = [](const MsgButtonSet&) { return vbYes; };
-    menu.Item("mnuFileBackup")->trigger();
-    // The copy has just begun on its worker; the window is up and takes the click at once.
-    frmAnimation2* window = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* found = qobject_cast<frmAnimation2*>(w); found && found->isVisible()) window = found;
-    ASSERT_NE(window, nullptr);
-    window->CancelButton()->click();
-    QElapsedTimer t;
-    t.start();
-    while (MaintenanceUnderWay() && t.elapsed() < 30000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    ASSERT_FALSE(MaintenanceUnderWay());
+    {
+        CancelAsShown cancel;
+        qApp->installEventFilter(&cancel);
+        Trigger("mnuFileBackup");
+        qApp->removeEventFilter(&cancel);
+    }
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_EQ(messages, std::vector<std::string>{"Cancel Data Compaction"});
     // The program is usable again: a backup now runs to its end.
