@@ -1,17 +1,21 @@
 #include "report/PagePrinter.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
+#include <QStringTokenizer>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QThread>
+#include <algorithm>
+#include <limits>
 
 #include "Progress.h"
+#include "report/ReportDocument.h"
 
 namespace karvio {
 
@@ -42,22 +46,26 @@ void PrintPage(int index, QPainter& painter, const QTextDocument& doc, const QRe
 
 }  // namespace
 
-PagePrinter::PagePrinter(const QTextDocument& document, std::unique_ptr<QPrinter> printer,
+PagePrinter::PagePrinter(const QByteArray& page, const QTextDocument& shown, std::unique_ptr<QPrinter> printer,
                          const std::atomic<bool>* stop, ProgressSink* progress,
                          std::function<void(Outcome, QPrinter&)> done, QObject* parent)
-    : QObject(parent), document_(document.clone()), printer_(std::move(printer)), stop_(stop), progress_(progress),
+    : QObject(parent), page_(page), printer_(std::move(printer)), stop_(stop), progress_(progress),
       done_(std::move(done)) {
-    // The pictures are read again beside the page by the copy.
-    document_->setBaseUrl(document.baseUrl());
+    look_.font = shown.defaultFont();
+    look_.option = shown.defaultTextOption();
+    look_.baseUrl = shown.baseUrl();
+    look_.margin = shown.documentMargin();
+    look_.indentWidth = shown.indentWidth();
+    look_.styleSheet = shown.defaultStyleSheet();
     const QScreen* screen = QGuiApplication::primaryScreen();
     sourceDpi_ = QPointF(screen ? screen->logicalDotsPerInchX() : 96, screen ? screen->logicalDotsPerInchY() : 96);
     thread_ = QThread::create([this] {
         if (progress_) SetProgressSink(progress_);
-        outcome_ = Run();
-        // Back to the windows' thread, which deletes it.
-        document_->moveToThread(QCoreApplication::instance()->thread());
+        // The document is made, laid out and dropped on this thread.
+        QTextDocument doc;
+        outcome_ = Build(doc) ? Print(doc) : Outcome::Stopped;
+        ProgressEnd();
     });
-    document_->moveToThread(thread_);
     connect(thread_, &QThread::finished, this, [this] {
         thread_->wait();
         done_(outcome_, *printer_);
@@ -71,10 +79,32 @@ PagePrinter::~PagePrinter() {
     delete thread_;
 }
 
-PagePrinter::Outcome PagePrinter::Run() {
+bool PagePrinter::Stopped() const { return ownStop_.load() || (stop_ && stop_->load()); }
+
+bool PagePrinter::Build(QTextDocument& doc) const {
+    doc.setUndoRedoEnabled(false);
+    doc.setDefaultFont(look_.font);
+    doc.setDefaultTextOption(look_.option);
+    doc.setBaseUrl(look_.baseUrl);
+    doc.setDocumentMargin(look_.margin);
+    doc.setIndentWidth(look_.indentWidth);
+    doc.setDefaultStyleSheet(look_.styleSheet);
+    const QString text = QString::fromUtf8(page_);
+    ProgressStart(int(std::min<qsizetype>(text.count(u'\n') + 1, std::numeric_limits<int>::max())));
+    ReportDocumentBuilder builder(&doc);
+    QTextCursor block(&doc);
+    block.beginEditBlock();
+    for (const QStringView line : QStringTokenizer(text, u"\r\n")) {
+        if (Stopped()) return false;
+        builder.AppendLine(line);
+        ProgressStep();
+    }
+    block.endEditBlock();
+    return true;
+}
+
+PagePrinter::Outcome PagePrinter::Print(QTextDocument& doc) {
     QPrinter& printer = *printer_;
-    QTextDocument& doc = *document_;
-    auto stopped = [this] { return ownStop_.load() || (stop_ && stop_->load()); };
     const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
     if (margins.isNull()) {
         const qreal mm = kMarginCm * 10;
@@ -104,7 +134,7 @@ PagePrinter::Outcome PagePrinter::Run() {
     ProgressStart(pages);
     Outcome outcome = Outcome::Printed;
     for (int page = 1; page <= pages; ++page) {
-        if (stopped()) {
+        if (Stopped()) {
             printer.abort();
             outcome = Outcome::Stopped;
             break;
@@ -117,7 +147,6 @@ PagePrinter::Outcome PagePrinter::Run() {
         }
     }
     painter.end();
-    ProgressEnd();
     return outcome;
 }
 

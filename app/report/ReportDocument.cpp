@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QHash>
 #include <QImage>
+#include <QMutex>
 #include <QPixmap>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -96,17 +97,23 @@ void AppendText(QStringView text, QString* out) {
 
 // The character format QTextDocument gives the text of `<font ...>` (bold or not): taken from
 // its own HTML reader once per distinct tag, so the blocks look exactly as the table cells did.
+// The preview's and the printing thread's builders share what was learnt.
 QTextCharFormat FontFormat(const QString& fontTag, bool bold) {
+    static QMutex lock;
     static QHash<QString, QTextCharFormat> cache;
     const QString key = fontTag + (bold ? QStringLiteral("|b") : QStringLiteral("|"));
-    const auto found = cache.constFind(key);
-    if (found != cache.constEnd()) return *found;
+    {
+        const QMutexLocker locked(&lock);
+        const auto found = cache.constFind(key);
+        if (found != cache.constEnd()) return *found;
+    }
     QTextDocument scratch;
     scratch.setHtml(QStringLiteral("<%1>%2x%3</font>").arg(fontTag, bold ? QStringLiteral("<b>") : QString(),
                                                                bold ? QStringLiteral("</b>") : QString()));
     QTextCursor cursor(&scratch);
     cursor.movePosition(QTextCursor::NextCharacter);
     const QTextCharFormat format = cursor.charFormat();
+    const QMutexLocker locked(&lock);
     cache.insert(key, format);
     return format;
 }

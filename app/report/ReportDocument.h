@@ -6,7 +6,8 @@
 // The builder reads the page's own line shapes and writes each entry as one fixed-height text
 // block instead (the same images, font and colours, in the same places), which QTextDocument
 // appends in microseconds. A line of another shape is inserted as HTML, so any page shows.
-// User-interface thread.
+// A builder works on its document's thread: the preview's on the user-interface thread, the
+// printer's on the printing thread.
 #pragma once
 
 #include <QString>

@@ -193,11 +193,6 @@ void frmWebBrowser::FinishLoading() {
 }
 
 void frmWebBrowser::DropPage() {
-    // A print run waiting for the rest of the page will not get it (one under way prints its copy).
-    if (waitingPrinter_) {
-        waitingPrinter_.reset();
-        printBusy_.reset();
-    }
     loader_.stop();
     lines_.clear();
     next_ = 0;
@@ -227,7 +222,7 @@ bool frmWebBrowser::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmWebBrowser::Print() {
-    if (!HasPage() || printer_ || waitingPrinter_) return;
+    if (!HasPage() || printer_) return;
     auto printer = std::make_unique<QPrinter>(QPrinter::ScreenResolution);
     {
         OwnDialog guard(ownDialogs_);
@@ -249,31 +244,11 @@ void frmWebBrowser::Print() {
             if (!accepted) return;
         }
     }
-    // The pages are printed on a thread of their own, with the progress bar and Stop; a page
-    // still being appended is printed once it is all in.
+    // The pages are printed on a thread of their own, with the progress bar and Stop, from the
+    // page as written: one still being appended here prints whole.
     printBusy_ = std::make_unique<BusyScope>(true, kModePreview);
-    // Stop before the pages have begun: the print run is given up.
-    connect(
-        printBusy_.get(), &BusyScope::stopped, this,
-        [this] {
-            if (!waitingPrinter_) return;
-            waitingPrinter_.reset();
-            printBusy_.reset();
-        },
-        Qt::QueuedConnection);
-    if (IsLoading()) {
-        waitingPrinter_ = std::move(printer);
-        connect(this, &frmWebBrowser::pageComplete, this, [this] { StartPrinting(std::move(waitingPrinter_)); },
-                Qt::SingleShotConnection);
-        return;
-    }
-    StartPrinting(std::move(printer));
-}
-
-void frmWebBrowser::StartPrinting(std::unique_ptr<QPrinter> printer) {
-    if (!printer || !printBusy_) return;  // given up while the page was still coming in
     printer_ = std::make_unique<PagePrinter>(
-        *browser_->document(), std::move(printer), &printBusy_->StopFlag(), printBusy_->WorkerProgress(),
+        html_, *browser_->document(), std::move(printer), &printBusy_->StopFlag(), printBusy_->WorkerProgress(),
         [this](PagePrinter::Outcome outcome, QPrinter& printer) {
             const QString output = printer.outputFileName();
             if (outcome == PagePrinter::Outcome::Failed || printer.printerState() == QPrinter::Error ||

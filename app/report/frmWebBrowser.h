@@ -79,7 +79,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void StartPrinting(std::unique_ptr<QPrinter> printer);
     void AppendSome();
     void AppendLines(qsizetype count);
     void OnSubWindowActivated(QMdiSubWindow* window);
@@ -95,10 +94,9 @@ private:
     std::unique_ptr<ReportDocumentBuilder> builder_;
     int ownDialogs_ = 0;     // our own modal dialogs are up: deactivation keeps the page
     QString lastSaveDir_;
-    // A print run: its busy state, the printer waiting for the page to be all in, and the pages
-    // being printed (declared last: it goes first, waiting for its thread).
+    // A print run: its busy state and the pages being printed (declared last: it goes first,
+    // waiting for its thread).
     std::unique_ptr<BusyScope> printBusy_;
-    std::unique_ptr<QPrinter> waitingPrinter_;
     std::unique_ptr<PagePrinter> printer_;
 };
 

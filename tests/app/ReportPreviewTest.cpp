@@ -285,6 +285,78 @@ TEST_F(ReportPreview, PageLivesWhileThePreviewIsActiveAndThroughItsOwnDialogs) {
     EXPECT_TRUE(messages.empty());
 }
 
+// The pages of a PDF file the program printed.
+int PdfPages(const QString& pdf) {
+    QFile file(pdf);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray bytes = file.readAll();
+    return int(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page ") +
+               bytes.count("/Type /Page/"));
+}
+
+TEST_F(ReportPreview, APageStillComingInPrintsWholeFromItsOwnDocument) {
+    // A page of 1,200 entries: the preview shows its first lines and appends the rest later.
+    PreviewOnce([](frmPreviewOptions* d) { d->CheckBox("chkDirFiles")->setChecked(true); });
+    QFile shown(preview->PageFile());
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = shown.readAll().split('\n');
+    QByteArray entry;
+    for (const QByteArray& line : lines) {
+        if (line.contains("manual.pdf")) entry = line.trimmed();
+    }
+    ASSERT_FALSE(entry.isEmpty());
+    QByteArray page = "<html>\r\n<body background=images/background.jpg>\r\n";
+    for (int i = 0; i < 1200; ++i) page += entry + "\r\n";
+    page += "</body>\r\n</html>\r\n";
+    const QString big = QFileInfo(preview->PageFile()).absolutePath() + QStringLiteral("/big.htm");
+    QFile out(big);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(page);
+    out.close();
+
+    auto printTo = [&](const QString& pdf) {
+        preview->defaultPrinterName = [] { return QString(); };
+        preview->askPrinter = [pdf](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        menu.Item("mnuFilePrint")->trigger();
+        QElapsedTimer waited;
+        waited.start();
+        while (preview->IsPrinting() && waited.elapsed() < 60000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        EXPECT_FALSE(preview->IsPrinting());
+        return PdfPages(pdf);
+    };
+    ASSERT_TRUE(preview->ShowHtml(big));
+    ASSERT_TRUE(preview->IsLoading());
+    const int whilePartial = printTo(QString::fromStdString(dir.File("partial.pdf")));
+    preview->FinishLoading();
+    const int whole = printTo(QString::fromStdString(dir.File("whole.pdf")));
+    // 1,200 rows of 16 pixels are more than 15 pages of any paper size.
+    EXPECT_GT(whole, 15);
+    EXPECT_EQ(whilePartial, whole);
+    EXPECT_TRUE(messages.empty());
+
+    // Stop pressed while the printing thread is still reading the page: nothing is printed.
+    const QString stopped = QString::fromStdString(dir.File("stopped.pdf"));
+    preview->askPrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(stopped);
+        return true;
+    };
+    menu.Item("mnuFilePrint")->trigger();
+    menu.StopButton()->click();
+    QElapsedTimer waited;
+    waited.start();
+    while (preview->IsPrinting() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_FALSE(preview->IsPrinting());
+    EXPECT_LT(PdfPages(stopped), whole);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST(ReportPageSave, AnUnwritableTargetIsReportedAndNothingHalfWritten) {
     TempDir dir;
     testing::WriteAllBytes(dir.File("blocker"), {'x'});
