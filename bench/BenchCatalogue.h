@@ -218,7 +218,7 @@ void Generate(const std::string& catalogue, const std::string& listing, const Op
 
 // Generate in a child process: a spawned command's peak memory (ru_maxrss) starts from its
 // parent's size at the spawn, so the benchmark itself stays small.
-void GenerateApart(const std::string& catalogue, const std::string& listing, const Options& o, int cds = kCds) {
+[[maybe_unused]] void GenerateApart(const std::string& catalogue, const std::string& listing, const Options& o, int cds = kCds) {
     std::fflush(stdout);
     const pid_t pid = ::fork();
     if (pid == 0) {
