@@ -254,6 +254,13 @@ void OnOpendir(fuse_req_t req, fuse_ino_t ino, fuse_file_info* fi) {
     }
     // The listing stays with the tree it was opened on, whatever is read meanwhile.
     fi->fh = MountedCatalogue::Ino(*tree, node);
+    // A folder's inode number belongs to one tree read, whose listing never changes: the kernel
+    // may keep it. The root's number stays from one read to the next, so its listing is asked
+    // for every time.
+    if (ino != FUSE_ROOT_ID) {
+        fi->cache_readdir = 1;
+        fi->keep_cache = 1;
+    }
     fuse_reply_open(req, fi);
 }
 

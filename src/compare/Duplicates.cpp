@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include <xxhash.h>
+
 namespace karvio {
 
 size_t DuplicateGroup::Discs() const {
@@ -14,46 +16,50 @@ size_t DuplicateGroup::Discs() const {
 
 namespace {
 
-// A file with what makes it the same as another.
+// A file with what makes it the same as another, and a 64-bit digest of that: files are put in
+// order by the digest alone (integers compare fast; names are compared only where digests meet).
 struct Keyed {
+    uint64_t digest;
     FileRef ref;
     int64_t size;
     ContentHash hash;  // by content only
 };
 
-// Every file of at least `minSize` bytes with its key, sorted so that equal keys stand together
-// (size first: most files differ in size, and sizes compare cheaply); catalogue order within.
+// Every file of at least `minSize` bytes with its key, sorted by digest, catalogue order within.
 std::vector<Keyed> KeyedFiles(const std::vector<ListedCd>& cds, DuplicateKey key, int64_t minSize,
                               const HashLookup& hashes) {
+    size_t count = 0;
+    for (const ListedCd& cd : cds) count += cd.listing.size();
     std::vector<Keyed> files;
+    files.reserve(count);
     for (uint32_t c = 0; c < cds.size(); ++c) {
-        const std::vector<ListingEntry>& entries = cds[c].listing.Entries();
+        const FileListing& listing = cds[c].listing;
+        const std::vector<ListingEntry>& entries = listing.Entries();
         for (uint32_t i = 0; i < entries.size(); ++i) {
             const ListingEntry& e = entries[i];
             if (e.directory || e.size < minSize) continue;
-            Keyed k{{c, i}, e.size, {}};
+            Keyed k{0, {c, i}, e.size, {}};
             if (key == DuplicateKey::Hash) {
                 const std::optional<ContentHash> hash = hashes ? hashes(e.id) : std::nullopt;
                 if (!hash) continue;
                 k.hash = *hash;
+                k.digest = hash->low ^ (static_cast<uint64_t>(e.size) * 0x9E3779B97F4A7C15ull);
+            } else {
+                const std::string_view name = listing.Name(e);
+                k.digest = XXH3_64bits_withSeed(name.data(), name.size(), static_cast<uint64_t>(e.size));
             }
             files.push_back(k);
         }
     }
-    auto name = [&](const FileRef& r) { return cds[r.cd].listing.Name(r.entry); };
-    std::sort(files.begin(), files.end(), [&](const Keyed& a, const Keyed& b) {
-        if (a.size != b.size) return a.size < b.size;
-        if (key == DuplicateKey::Hash) {
-            if (!(a.hash == b.hash)) return a.hash < b.hash;
-        } else if (const int c = name(a.ref).compare(name(b.ref)); c != 0) {
-            return c < 0;
-        }
+    std::sort(files.begin(), files.end(), [](const Keyed& a, const Keyed& b) {
+        if (a.digest != b.digest) return a.digest < b.digest;
         return a.ref.cd != b.ref.cd ? a.ref.cd < b.ref.cd : a.ref.entry < b.ref.entry;
     });
     return files;
 }
 
-// Calls `run(first, last)` for every run of files with equal keys.
+// Calls `run(members)` for every set of files with equal keys, single files included, members in
+// catalogue order.
 template <typename Run>
 void ForEachRun(const std::vector<ListedCd>& cds, DuplicateKey key, const std::vector<Keyed>& files, Run run) {
     auto same = [&](const Keyed& a, const Keyed& b) {
@@ -61,10 +67,30 @@ void ForEachRun(const std::vector<ListedCd>& cds, DuplicateKey key, const std::v
         if (key == DuplicateKey::Hash) return a.hash == b.hash;
         return cds[a.ref.cd].listing.Name(a.ref.entry) == cds[b.ref.cd].listing.Name(b.ref.entry);
     };
+    std::vector<const Keyed*> members;
+    std::vector<bool> taken;
     for (size_t first = 0; first < files.size();) {
         size_t last = first + 1;
-        while (last < files.size() && same(files[first], files[last])) ++last;
-        run(first, last);
+        while (last < files.size() && files[last].digest == files[first].digest) ++last;
+        if (last - first == 1) {
+            members.assign(1, &files[first]);
+            run(members);
+            first = last;
+            continue;
+        }
+        // Equal digests almost always mean equal keys; the rare collision is told apart here.
+        taken.assign(last - first, false);
+        for (size_t i = first; i < last; ++i) {
+            if (taken[i - first]) continue;
+            members.assign(1, &files[i]);
+            for (size_t j = i + 1; j < last; ++j) {
+                if (!taken[j - first] && same(files[i], files[j])) {
+                    taken[j - first] = true;
+                    members.push_back(&files[j]);
+                }
+            }
+            run(members);
+        }
         first = last;
     }
 }
@@ -75,12 +101,12 @@ std::vector<DuplicateGroup> FindDuplicates(const std::vector<ListedCd>& cds, Dup
                                            DuplicateOrder order, const HashLookup& hashes) {
     const std::vector<Keyed> files = KeyedFiles(cds, key, minSize, hashes);
     std::vector<DuplicateGroup> groups;
-    ForEachRun(cds, key, files, [&](size_t first, size_t last) {
-        if (last - first < 2) return;
+    ForEachRun(cds, key, files, [&](const std::vector<const Keyed*>& members) {
+        if (members.size() < 2) return;
         DuplicateGroup group;
-        group.size = files[first].size;
-        if (key == DuplicateKey::Hash) group.hash = files[first].hash;
-        for (size_t i = first; i < last; ++i) group.copies.push_back(files[i].ref);
+        group.size = members[0]->size;
+        if (key == DuplicateKey::Hash) group.hash = members[0]->hash;
+        for (const Keyed* k : members) group.copies.push_back(k->ref);
         groups.push_back(std::move(group));
     });
     auto name = [&](const DuplicateGroup& g) { return cds[g.copies[0].cd].listing.Name(g.copies[0].entry); };
@@ -126,12 +152,10 @@ std::vector<FileRef> FindSingleCopies(const std::vector<ListedCd>& cds, Duplicat
         }
     }
     const std::vector<Keyed> files = KeyedFiles(cds, key, minSize, hashes);
-    ForEachRun(cds, key, files, [&](size_t first, size_t last) {
-        const uint32_t disc = files[first].ref.cd;
-        const bool oneDisc =
-            std::all_of(files.begin() + first, files.begin() + last, [&](const Keyed& k) { return k.ref.cd == disc; });
-        if (!oneDisc) return;
-        for (size_t i = first; i < last; ++i) keep(files[i].ref);
+    ForEachRun(cds, key, files, [&](const std::vector<const Keyed*>& members) {
+        const uint32_t disc = members[0]->ref.cd;
+        if (!std::all_of(members.begin(), members.end(), [&](const Keyed* k) { return k->ref.cd == disc; })) return;
+        for (const Keyed* k : members) keep(k->ref);
     });
     std::sort(singles.begin(), singles.end(),
               [](const FileRef& a, const FileRef& b) { return a.cd != b.cd ? a.cd < b.cd : a.entry < b.entry; });

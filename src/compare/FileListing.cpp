@@ -96,6 +96,8 @@ void ReadCdListing(classData& data, int32_t cdId, FileListing& out) {
     out.Clear();
     constexpr int kReadDirName = 2113, kReadDirPath = 2112, kReadFileName = 2116;
     RecordWindow window(data.File().get());
+    RecordWindow fileWindow(data.File().get());
+    FileWalk files(fileWindow);
     std::string buffer, pathBuffer;
     // The directories above the one being read, as (stored full name, entry index); a record's
     // stored path names its parent, which is on this stack because records are depth-first.
@@ -106,6 +108,10 @@ void ReadCdListing(classData& data, int32_t cdId, FileListing& out) {
     std::vector<Open> stack;
     bool first = true;
     classCd& cd = data.GetCdGoto(cdId);
+    // Room for what the CD's record counts, with names of some 24 bytes.
+    const size_t expected = static_cast<size_t>(std::max(0, cd.Record().CdNumOfFiles)) +
+                            static_cast<size_t>(std::max(0, cd.Record().CdNumOfSubdirs));
+    out.Reserve(std::min<size_t>(expected, 1u << 26), 24);
     for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
         const DirRecord& r = dir->Record();
         int32_t index = -1;
@@ -135,8 +141,10 @@ void ReadCdListing(classData& data, int32_t cdId, FileListing& out) {
             index = out.Add(entry, name);
             stack.push_back({std::move(fullName), index});
         }
-        for (ClassFile* file = &dir->GetFileFirst(); !dir->GetFileEof(); file = &dir->GetFileNext()) {
-            const FileRecord& f = file->Record();
+        // The files through the window: records and names that lie side by side in the file are
+        // read without a call into the file each.
+        for (files.Start(r); !files.AtEnd(); files.Next()) {
+            const FileRecord& f = files.Record();
             ListingEntry entry;
             entry.id = f.FileId;
             entry.parent = index;

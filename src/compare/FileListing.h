@@ -32,6 +32,10 @@ public:
     // its index.
     int32_t Add(ListingEntry entry, std::string_view name);
 
+    void Reserve(size_t entries, size_t bytesPerName) {
+        entries_.reserve(entries);
+        names_.reserve(entries * bytesPerName);
+    }
     const std::vector<ListingEntry>& Entries() const { return entries_; }
     std::vector<ListingEntry>& MutableEntries() { return entries_; }
     size_t size() const { return entries_.size(); }
