@@ -154,8 +154,10 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile) {
     } else {
         show();
     }
-    if (IsLoading()) loader_.start();
+    // The first screen is painted before appending starts, so a long page is seen at once and
+    // the rest only ever comes from the loader's slices.
     QCoreApplication::processEvents();
+    if (IsLoading()) loader_.start();
     SetMenuState(kModePreview);
     return true;
 }

@@ -2,6 +2,7 @@
 // command that reported success left its change, every refused one left none and said why, and
 // the catalogue checks clean.
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,11 +97,12 @@ TEST_F(ConcurrentCommandsTest, AWriterThatWaitsTooLongIsRefusedAndChangesNothing
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t holder = ::fork();
     if (holder == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // a failed assertion below must not leave it behind
         classData store(data);
         const char c = store.BeginWrite() == WriteAccess::Granted ? 'y' : 'n';
         (void)!::write(ready[1], &c, 1);
-        ::sleep(15);
-        ::_exit(0);
+        // Holds the lock until the test kills it, however slowly the commands below run.
+        for (;;) ::pause();
     }
     char c = 0;
     ASSERT_EQ(::read(ready[0], &c, 1), 1);

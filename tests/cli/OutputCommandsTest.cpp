@@ -189,6 +189,26 @@ TEST_F(OutputCommandsTest, UsageErrorsExitTwoAndFailuresNameTheirCause) {
     EXPECT_NE(err.str().find("No space left on device"), std::string::npos) << err.str();
 }
 
+// Waits until the process `pid` runs karvio-cli and catches `signal` (its handler is installed),
+// so a signal sent then is the program's to answer, not the shell's or the loader's.
+bool WaitUntilCaught(pid_t pid, int signal) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    for (int tries = 0; tries < 6000; ++tries) {
+        std::error_code ec;
+        const auto exe = std::filesystem::read_symlink(proc + "/exe", ec);
+        if (!ec && exe.filename() == "karvio-cli") {
+            std::ifstream status(proc + "/status");
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("SigCgt:", 0) != 0) continue;
+                const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+                if (caught >> (signal - 1) & 1) return true;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 // A scan of a large folder, stopped by `signal` once it has run a little: the exit status says
 // which signal, and the catalogue is consistent and keeps what it held before.
 void ExpectStoppedScan(int signal, int status) {
@@ -198,11 +218,13 @@ void ExpectStoppedScan(int signal, int status) {
     std::ofstream(dir.File("before/kept.txt")) << "kept";
     ASSERT_EQ(RunCli(data, {"scan", dir.File("before"), "--name", "Before"}).status, 0);
     const Started scan = Start(dir, data, {"scan", "/usr", "--name", "Big"}, 1);
+    const bool caught = WaitUntilCaught(scan.pid, signal);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ::kill(scan.pid, signal);
     std::string err;
     const int exit = Finish(scan, nullptr, &err);
     if (exit == 0) GTEST_SKIP() << "the scan of /usr ended before the signal";
+    ASSERT_TRUE(caught) << "karvio-cli never set its handler for signal " << signal;
     EXPECT_EQ(exit, status) << err;
     EXPECT_EQ(RunCli(data, {"check"}).status, 0);
     const Json cds = Json::parse(RunCli(data, {"list", "--json"}).out);
