@@ -85,10 +85,12 @@ public:
     }
 
     bool Open(const std::string& path, std::string* error) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        // Never waits on a pipe or a device put at the catalogue's name; only a file is read.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd_ < 0) return Fail(error, path + ": " + std::strerror(errno));
         struct stat st {};
         if (::fstat(fd_, &st) != 0) return Fail(error, path + ": " + std::strerror(errno));
+        if (!S_ISREG(st.st_mode)) return Fail(error, path + ": not a regular file");
         // Records never lie past the largest position an id can name.
         size_ = std::min<int64_t>(st.st_size, kMaxCatalogueLength);
         ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -395,19 +397,14 @@ QuickIndex::~QuickIndex() = default;
 QuickIndex::QuickIndex(QuickIndex&&) noexcept = default;
 QuickIndex& QuickIndex::operator=(QuickIndex&&) noexcept = default;
 
-bool QuickIndex::Stamp(const std::string& path, FileStamp& stamp) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
-    stamp.device = st.st_dev;
-    stamp.inode = st.st_ino;
-    stamp.size = st.st_size;
-    stamp.mtimeNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    return true;
+bool QuickIndex::Stamp(const std::string& path, CatalogueIdentity& stamp) {
+    stamp = ReadCatalogueIdentity(path);
+    return stamp.inode != 0;
 }
 
 bool QuickIndex::IsStale() const {
-    FileStamp now;
-    return !Stamp(path_, now) || !(now == stamp_);
+    CatalogueIdentity now;
+    return !Stamp(path_, now) || CompareCatalogueIdentity(stamp_, now) != CatalogueChange::None;
 }
 
 void QuickIndex::Append(std::shared_ptr<const Part> part) {

@@ -22,6 +22,7 @@
 #include "CatalogueSearch.h"
 #include "QuickQuery.h"
 #include "Records.h"
+#include "classData.h"
 
 namespace karvio {
 
@@ -76,8 +77,8 @@ public:
     // set, when the file cannot be read.
     bool Update(const QuickIndex& from, std::vector<int32_t> writtenIds, std::string* error = nullptr);
     const std::string& BuiltFrom() const { return path_; }
-    // True when the file at the path is no longer byte for byte what was read (another program
-    // or this one wrote it, or it was replaced).
+    // True when the file at the path changed since it was read (another program or this one
+    // wrote it, or it was replaced), as its change marker tells.
     bool IsStale() const;
 
     // Every match of `query` in `mode`. `firstScreen` is called once with the first
@@ -107,12 +108,8 @@ public:
 private:
     class Part;
     class Reader;
-    struct FileStamp {
-        uint64_t device = 0, inode = 0;
-        int64_t size = -1, mtimeNs = -1;
-        bool operator==(const FileStamp&) const = default;
-    };
-    static bool Stamp(const std::string& path, FileStamp& stamp);
+    // The file's change marker now; false when there is no file.
+    static bool Stamp(const std::string& path, CatalogueIdentity& stamp);
     // The part holding entry `i`, and `i` within it.
     std::pair<const Part*, int32_t> Locate(int32_t i) const;
     void Append(std::shared_ptr<const Part> part);
@@ -122,7 +119,7 @@ private:
               const std::atomic<bool>* cancel);
 
     std::string path_;
-    FileStamp stamp_;
+    CatalogueIdentity stamp_;  // the file's change marker when it was read
     std::vector<std::shared_ptr<const Part>> parts_;
     std::vector<int32_t> starts_;  // the first entry of each part
     size_t size_ = 0;

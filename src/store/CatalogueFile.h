@@ -79,6 +79,12 @@ public:
     // other processes in. False when those writes fail.
     virtual bool UnlockWriting() { return Flush(); }
     virtual bool HoldsWriteLock() const { return false; }
+    // The writes made under the lock so far change nothing that other programs show (the
+    // last-opened time): letting go of the lock does not count them as a change. Otherwise the
+    // outermost UnlockWriting (or releasing the file) after a write adds 1 to the header's change
+    // counter (HeaderRecord::kChangeCounterOffset), last of all the lock's writes, so that other
+    // programs notice the change.
+    virtual void UnannounceWrites() {}
 
     // Whether the path this file was opened by still names this very file (not one that
     // compaction renamed over it, and not a removed one).

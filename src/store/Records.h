@@ -29,9 +29,22 @@ struct HeaderRecord {
     int32_t dataNumOfCds = 0;
     int32_t dataNumOfCats = 0;
     double dataLastOpened = 0;
+    // dataReserved[0..7] is the change counter, a little-endian 64-bit count: every writer adds
+    // 1 when it lets go of the write lock after changing anything other programs show, as the
+    // last write of that lock (kChangeCounterOffset). dataReserved[8..15] stay zero. Programs
+    // that know nothing of the counter carry it unchanged.
     uint8_t dataReserved[16] = {};
     int32_t dataSpaceUsed = 0;
+    // dataReserved2 belongs to the record of an edit under way (CatalogueEdits).
     int32_t dataReserved2[3] = {};
+
+    // Where the change counter lies in the file (0-based; 8 bytes).
+    static constexpr size_t kChangeCounterOffset = 50;
+    uint64_t ChangeCounter() const {
+        uint64_t counter = 0;
+        for (int i = 7; i >= 0; --i) counter = counter << 8 | dataReserved[i];
+        return counter;
+    }
 
     void Encode(uint8_t* out) const;
     void Decode(const uint8_t* in);

@@ -1,5 +1,7 @@
 #include "SystemCatalogueFile.h"
 
+#include "Records.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +22,7 @@ SystemCatalogueFile::SystemCatalogueFile(int fd, int64_t length, std::string pat
     : fd_(fd), path_(std::move(path)), readOnly_(readOnly), diskLength_(length) {}
 
 SystemCatalogueFile::~SystemCatalogueFile() {
+    if (locked_ && changed_) AnnounceChange();
     // A failure here stops before the first write that could point at bytes that did not reach
     // the file, so the catalogue keeps a consistent earlier state.
     Flush();
@@ -138,6 +141,7 @@ bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size)
     if (static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(kMaxCatalogueLength)) return false;
     const auto* bytes = static_cast<const unsigned char*>(data);
     lowestWrite_ = std::min(lowestWrite_, offset);
+    changed_ = true;
 
     if (offset < diskLength_) {
         // A write below the buffer may publish what the buffer holds, so it waits for the next
@@ -327,10 +331,12 @@ CatalogueFile::LockResult SystemCatalogueFile::LockForWriting(int waitMs) {
 bool SystemCatalogueFile::UnlockWriting() {
     if (lockDepth_ > 0) --lockDepth_;
     if (lockDepth_ > 0 || !locked_) return true;
+    if (changed_) AnnounceChange();
     // Held writes reach the file before another process may read or write it.
     const bool flushed = Flush();
     ::flock(fd_, LOCK_UN);
     locked_ = false;
+    changed_ = false;
     appendStart_ = -1;
     return flushed;
 }
@@ -346,6 +352,27 @@ std::pair<uint64_t, uint64_t> SystemCatalogueFile::DeviceAndInode() const {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return {0, 0};
     return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
+void SystemCatalogueFile::AnnounceChange() {
+    changed_ = false;
+    constexpr int64_t at = static_cast<int64_t>(HeaderRecord::kChangeCounterOffset);
+    unsigned char bytes[8];
+    if (Length() < static_cast<int64_t>(HeaderRecord::kSize) || !ReadAt(at, bytes, sizeof bytes)) return;
+    uint64_t counter = 0;
+    for (int i = 7; i >= 0; --i) counter = counter << 8 | bytes[i];
+    ++counter;
+    for (unsigned char& byte : bytes) {
+        byte = static_cast<unsigned char>(counter);
+        counter >>= 8;
+    }
+    // Held like any write below the buffer, so it reaches the file after everything it announces.
+    PiecesChanged();
+    if (at + static_cast<int64_t>(sizeof bytes) <= diskLength_) {
+        Defer(at, bytes, sizeof bytes);
+    } else if (at >= diskLength_) {
+        std::memcpy(pending_.data() + (at - diskLength_), bytes, sizeof bytes);
+    }
 }
 
 void SystemCatalogueFile::MarkAppendStart() {

@@ -43,6 +43,7 @@ public:
     LockResult LockForWriting(int waitMs) override;
     bool UnlockWriting() override;
     bool HoldsWriteLock() const override { return locked_; }
+    void UnannounceWrites() override { changed_ = false; }
     bool StillAtPath() const override;
     std::pair<uint64_t, uint64_t> DeviceAndInode() const override;
     void MarkAppendStart() override;
@@ -90,11 +91,14 @@ private:
     // start of the append run when nothing below it was written since), held writes are dropped.
     void DiscardAfterFailure();
     bool CutTo(int64_t length);
+    // Adds 1 to the header's change counter (a held write, reaching the file after all others).
+    void AnnounceChange();
 
     int fd_;
     std::string path_;
     bool readOnly_ = false;
     bool locked_ = false;
+    bool changed_ = false;  // written since the lock was taken
     int lockDepth_ = 0;
     std::string lastError_;
     int64_t appendStart_ = -1;   // MarkAppendStart's length, -1 when none

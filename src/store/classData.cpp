@@ -226,6 +226,8 @@ bool classData::Open(const std::string& path, bool readOnly) {
         header_.dataVersionMinor = kVersionMinor;
         header_.dataVersionRevision = kVersionRevision;
         if (file_->Length() == 0) WriteHeader();
+        // Nobody has seen the file before: its counter starts at 0.
+        file_->UnannounceWrites();
         if (!file_->UnlockWriting()) StoreWriteError(kWriteHeader, file_.get());
         ReloadHeader();
         return true;
@@ -266,6 +268,7 @@ void classData::StampOpened() {
     ReadHeader();
     header_.dataLastOpened = DateNow();
     WriteHeader();
+    file_->UnannounceWrites();
     if (!file_->UnlockWriting()) StoreWriteError(kWriteHeader, file_.get());
 }
 
@@ -452,10 +455,12 @@ std::string classData::WriteAccessText(WriteAccess access) {
 namespace {
 
 // The identity a header and its file's place on the disk give.
-CatalogueIdentity IdentityOf(uint64_t device, uint64_t inode, const HeaderRecord& header) {
+CatalogueIdentity IdentityOf(uint64_t device, uint64_t inode, int64_t length, const HeaderRecord& header) {
     CatalogueIdentity id;
     id.device = device;
     id.inode = inode;
+    id.length = length;
+    id.changeCount = header.ChangeCounter();
     id.created = header.dataCreated;
     id.cdFirst = header.dataCdFirstRecord;
     id.cdLast = header.dataCdLastRecord;
@@ -474,19 +479,21 @@ CatalogueIdentity classData::Identity() {
     file_->Refresh();
     ReloadHeader();
     const auto [device, inode] = file_->DeviceAndInode();
-    return IdentityOf(device, inode, header_);
+    return IdentityOf(device, inode, file_->Length(), header_);
 }
 
 CatalogueIdentity ReadCatalogueIdentity(const std::string& path) {
     CatalogueIdentity id;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Never waits on a pipe or a device put in the catalogue's place; only a file counts.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return id;
     struct stat st {};
     uint8_t bytes[HeaderRecord::kSize];
-    if (::fstat(fd, &st) == 0 && ::pread(fd, bytes, sizeof bytes, 0) == static_cast<ssize_t>(sizeof bytes)) {
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::pread(fd, bytes, sizeof bytes, 0) == static_cast<ssize_t>(sizeof bytes)) {
         HeaderRecord header;
         header.Decode(bytes);
-        id = IdentityOf(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), header);
+        id = IdentityOf(static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                        static_cast<int64_t>(st.st_size), header);
     }
     ::close(fd);
     return id;

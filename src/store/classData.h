@@ -32,21 +32,29 @@ enum class WriteAccess {
     Failed,    // not open, or the system refused the lock
 };
 
-// Who a catalogue is and what its lists hold, to tell whether record ids taken earlier still
-// mean what they meant. Taken cheaply (one stat and the 82-byte header) and compared with
-// CompareCatalogueIdentity.
+// Who a catalogue is and what it holds: its change marker. Taken cheaply (one stat and the
+// 82-byte header) and compared with CompareCatalogueIdentity, to tell whether another program
+// changed the file and whether record ids taken earlier still mean what they meant. Every writer
+// of this program adds 1 to the header's change counter (8 bytes at offset 50) when it lets go
+// of the write lock, so an edit in place (a note, a category moved) is noticed too; the lists,
+// counts, live space and length catch the changes of programs that do not count. The
+// modification time plays no part: the last-opened time written at a start changes it and
+// nothing else.
 struct CatalogueIdentity {
     uint64_t device = 0, inode = 0;  // 0, 0: no such file
     double created = 0;
     int32_t cdFirst = 0, cdLast = 0, cdCount = 0;
     int32_t catFirst = 0, catLast = 0, catCount = 0;
     int32_t spaceUsed = 0;
+    uint64_t changeCount = 0;  // the header's change counter
+    int64_t length = 0;        // the file's length in bytes
     bool operator==(const CatalogueIdentity&) const = default;
 };
 
 enum class CatalogueChange {
-    None,      // the same file, and no CD or category was added or removed
-    Changed,   // CDs or categories were added or removed: ids of removed ones are void
+    None,      // the same file, unchanged
+    Changed,   // the same file, changed by a writer: records may have been added, edited or
+               // removed (ids of removed ones are void)
     Replaced,  // another file now has the name (compaction, a restored backup) or it is gone:
                // every id taken before is void
 };

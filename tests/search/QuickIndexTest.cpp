@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <future>
 #include <functional>
 #include <mutex>
@@ -29,7 +30,8 @@ class QuickIndexTest : public ::testing::Test {
 protected:
     void SetUp() override {
         path_ = dir_.File("quick.cd");
-        classData data(path_);
+        auto writer = std::make_unique<classData>(path_);
+        classData& data = *writer;
         alpha_ = AddSampleCd(data, "Alpha",
                              {SampleDir{"", "\\",
                                         {{"readme.txt", 10, "read me first"},
@@ -45,6 +47,8 @@ protected:
                                        {{"gr\xC3\xB6\xC3\x9F" "e.jpg", 1},  // größe.jpg
                                         {"\xC4rger.bmp", 1},                // Ärger, Windows-1252
                                         {"york new holiday.png", 1}}}});
+        // Built once the writer has let go of the file, as its change is only then announced.
+        writer.reset();
         ASSERT_TRUE(index_.Build(path_));
     }
 

@@ -406,12 +406,13 @@ void ReferenceCopy(const std::string& from, const std::string& to) {
 }
 
 // The file's bytes with the times of writing (the header's two dates, each category's creation)
-// blanked out.
+// and the count of writes blanked out.
 std::vector<unsigned char> WithoutTimes(const std::string& path) {
     std::vector<unsigned char> bytes = ReadAllBytes(path);
     auto blank = [&](size_t at) { std::fill(bytes.begin() + at, bytes.begin() + at + 8, 0); };
     blank(10);  // dataCreated
     blank(42);  // dataLastOpened
+    std::fill(bytes.begin() + 50, bytes.begin() + 58, 0);  // the change counter
     classData data(path);
     for (classCat* c = &data.GetCatFirst(); !data.GetCatEof(); c = &data.GetCatNext()) blank(c->GetCatId() - 1 + 13);
     return bytes;

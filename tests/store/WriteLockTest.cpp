@@ -135,6 +135,48 @@ TEST(WriteLock, AStoreObjectNoticesACompactionAndRemovalsElsewhere) {
     DataFilePath.clear();
 }
 
+TEST(WriteLock, TheChangeMarkerMovesWithEveryChangeAndWithNothingElse) {
+    TempDir dir;
+    const std::string path = dir.File("Karvio.cd");
+    int32_t cd, cat;
+    {
+        classData data(path);
+        cd = AddSampleCd(data, "A", {});
+        CatInfo info;
+        info.CatName = "Films";
+        cat = AddCatInfo(data, info);
+    }
+    CatalogueIdentity seen = ReadCatalogueIdentity(path);
+    const auto changedSinceSeen = [&] {
+        const CatalogueIdentity now = ReadCatalogueIdentity(path);
+        const CatalogueChange change = CompareCatalogueIdentity(seen, now);
+        seen = now;
+        return change;
+    };
+    // Opening, reading and stamping the last-opened time are not changes.
+    { classData look(path); ReadCdInfo(look, cd); }
+    EXPECT_EQ(changedSinceSeen(), CatalogueChange::None);
+
+    // Edits that only rewrite a record in place, without a list, count or length moving.
+    {
+        classData data(path);
+        classCd& record = data.GetCdGoto(cd);
+        // Written without BeginWrite: the lock is taken by the write and let go with the file.
+        record.setCdCategory(cat, true);
+    }
+    EXPECT_EQ(changedSinceSeen(), CatalogueChange::Changed);
+    {
+        classData data(path);
+        ASSERT_EQ(data.BeginWrite(), WriteAccess::Granted);
+        data.GetCatGoto(cat).SetCatParentId(0, true);
+        data.EndWrite();
+    }
+    EXPECT_EQ(changedSinceSeen(), CatalogueChange::Changed);
+    // The counter is the header's: another program's view of the file sees it at once.
+    EXPECT_EQ(ReadCatalogueIdentity(path).changeCount, seen.changeCount);
+    EXPECT_TRUE(CheckCatalogue(path).Clean());
+}
+
 TEST(WriteLock, AReadOnlyCatalogueIsReadAndNeverWritten) {
     TempDir dir;
     const std::string path = dir.File("k.cd");
