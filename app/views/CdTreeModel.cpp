@@ -7,6 +7,7 @@
 
 #include "CatalogueText.h"
 #include "RecordIo.h"
+#include "RecordLists.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
@@ -19,13 +20,6 @@ constexpr int32_t kMediaTypeCdRom = 5;
 constexpr int kReadCaption = 2112;
 
 QString Decoded(std::string_view bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
-
-// Whether a record of `size` bytes at 1-based `id` lies inside a file of `length` bytes: a link
-// that points past the end is damage, and then the directory is shown without files rather
-// than ending the program on a read of it.
-bool RecordInside(int32_t id, size_t size, int64_t length) {
-    return id > 0 && static_cast<int64_t>(id) - 1 + static_cast<int64_t>(size) <= length;
-}
 
 bool IsRootKey(const std::string& key) { return key.empty() || key == "\\"; }
 
@@ -52,7 +46,8 @@ bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std:
     for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
         if (onDirectory) onDirectory();
         const DirRecord& record = dir->Record();
-        const bool mayHaveFiles = RecordInside(record.FileFirst, FileRecord::kSize, length);
+        // A first file outside the file is damage: the directory shows no expander for it.
+        const bool mayHaveFiles = RecordFits(record.FileFirst, FileRecord::kSize, length);
         std::string name = dir->GetDirName();
         if (name.empty()) {
             // The CD's root directory: its files hang below the CD's own node.
@@ -143,11 +138,10 @@ void CdTreeModel::LoadFiles(int node) {
     std::vector<FileNode> found;
     const std::vector<int32_t> sources =
         node == 0 ? rootDirs_ : std::vector<int32_t>{dirs_[static_cast<size_t>(node)].dirId};
-    const int64_t length = data_->File()->Length();
     classCd& cd = data_->GetCdGoto(cdId_);
     for (const int32_t source : sources) {
         classDir& dir = cd.GetDirGoto(source);
-        if (!RecordInside(dir.Record().FileFirst, FileRecord::kSize, length)) continue;
+        // The file cursor walks by the store's list rules: a damaged list ends where it breaks.
         for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
             found.push_back(FileNode{file->GetFileId(), file->Record().FileName, node});
         }
@@ -212,7 +206,7 @@ QString CdTreeModel::SlotText(StringSlot slot) const {
     if (slot.len <= 0 || !data_) return {};
     CatalogueFile* file = data_->File().get();
     // A slot outside the file (damage) shows as an empty caption; painting never ends the program.
-    if (!file || !RecordInside(slot.pos, static_cast<size_t>(slot.len), file->Length())) return {};
+    if (!file || !TextFits(slot, file->Length())) return {};
     return Decoded(ReadTextView(file, slot, textBuffer_, kReadCaption));
 }
 
@@ -229,7 +223,7 @@ int CdTreeModel::FindDirectoryNode(int32_t dirId) const {
 
 int CdTreeModel::FindFileNode(int32_t fileId) {
     if (dirs_.empty() || fileId <= 0) return -1;
-    if (!RecordInside(fileId, FileRecord::kSize, data_->File()->Length())) return -1;
+    if (!RecordFits(fileId, FileRecord::kSize, data_->File()->Length())) return -1;
     ClassFile& file = data_->GetCdGoto(cdId_).GetDirGoto(0).GetFileGoto(fileId);
     if (file.GetFileId() != fileId || file.GetFileCdId() != cdId_) return -1;
     const int dirNode = FindDirectoryNode(file.getFileDirId());

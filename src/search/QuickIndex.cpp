@@ -17,6 +17,7 @@
 #include "ClassFile.h"
 #include "ProgramInfo.h"
 #include "RecordIo.h"
+#include "RecordLists.h"
 #include "Records.h"
 
 namespace karvio {
@@ -351,11 +352,11 @@ std::shared_ptr<QuickIndex::Part> QuickIndex::Part::Read(Reader& file, const CdR
     part->label = file.Text(cd.CdLabel);
 
     std::unordered_map<std::string, int32_t> dirByFullName;
-    ListGuard dirGuard;
-    dirGuard.Start(cd.DirFirst, file.Length(), DirRecord::kSize);
-    for (int32_t dirId = cd.DirFirst; dirId > 0;) {
-        DirRecord dir;
-        if (!file.Read(dirId, dir) || dir.DirId != dirId || dir.DirCdId != cdId) break;
+    // The store's list rules (ListWalk): a damaged list ends where the cursors end it.
+    ListWalk<DirRecord> dirs(cd.DirFirst, cdId, file.Length());
+    for (DirRecord dir; dirs.Want() != 0; dirs.Advance(dir)) {
+        const int32_t dirId = dirs.Want();
+        if (!file.Read(dirId, dir) || !dirs.Take(dir)) break;
         std::string dirPath(file.Text(dir.DirPath));
         const std::string dirName(file.Text(dir.DirName));
         const auto parentIt = dirByFullName.find(dirPath == "\\" ? std::string() : dirPath);
@@ -365,19 +366,13 @@ std::shared_ptr<QuickIndex::Part> QuickIndex::Part::Read(Reader& file, const CdR
                                            dir.DirSize, dir.DirDate, scratch);
         dirByFullName.emplace(JoinCataloguePath(dirPath, dirName), dirEntry);
 
-        ListGuard fileGuard;
-        fileGuard.Start(dir.FileFirst, file.Length(), FileRecord::kSize);
-        for (int32_t fileId = dir.FileFirst; fileId > 0;) {
-            FileRecord f;
-            if (!file.Read(fileId, f) || f.FileId != fileId || f.FileDirId != dirId) break;
+        ListWalk<FileRecord> files(dir.FileFirst, dirId, file.Length());
+        for (FileRecord f; files.Want() != 0; files.Advance(f)) {
+            const int32_t fileId = files.Want();
+            if (!file.Read(fileId, f) || !files.Take(f)) break;
             const std::string_view name = file.Text(f.FileName);
             part->Add(QuickKind::File, fileId, dirEntry, name, file.Text(f.FileNotes), f.FileSize, f.FileDate, scratch);
-            // Files are appended in list order: a link that does not point forward is damage.
-            if (f.FileNext <= fileId || !fileGuard.Step(f.FileNext)) break;
-            fileId = f.FileNext;
         }
-        if (dir.DirNext <= dirId || !dirGuard.Step(dir.DirNext)) break;
-        dirId = dir.DirNext;
     }
     // Room left over is given back only where it is much (giving it back copies).
     auto trim = [](auto& held) {
@@ -416,19 +411,12 @@ void QuickIndex::Append(std::shared_ptr<const Part> part) {
 bool QuickIndex::Walk(Reader& file, const std::function<std::shared_ptr<const Part>(const CdRecord&)>& reuse,
                       const std::atomic<bool>* cancel) {
     std::string scratch;  // the folding of the name being added
-    ListGuard cdGuard;
-    cdGuard.Start(file.Header().dataCdFirstRecord, file.Length(), CdRecord::kSize);
-    int32_t from = 0;
-    for (int32_t cdId = file.Header().dataCdFirstRecord; cdId > 0;) {
+    ListWalk<CdRecord> cds(file.Header().dataCdFirstRecord, 0, file.Length());
+    for (CdRecord cd; cds.Want() != 0; cds.Advance(cd)) {
         if (cancel && cancel->load(std::memory_order_relaxed)) return false;
-        CdRecord cd;
-        // Only a CD whose back link names the CD the walk comes from belongs to the list.
-        if (!file.Read(cdId, cd) || cd.CdId != cdId || (from != 0 && cd.PrevRecord != from)) break;
+        if (!file.Read(cds.Want(), cd) || !cds.Take(cd)) break;
         std::shared_ptr<const Part> part = reuse ? reuse(cd) : nullptr;
         Append(part ? std::move(part) : Part::Read(file, cd, scratch));
-        if (cd.NextRecord <= 0 || !cdGuard.Step(cd.NextRecord)) break;
-        from = cdId;
-        cdId = cd.NextRecord;
     }
     return true;
 }

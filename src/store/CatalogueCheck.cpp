@@ -7,6 +7,7 @@
 
 #include "CatalogueFile.h"
 #include "ProgramInfo.h"
+#include "RecordLists.h"
 #include "Records.h"
 #include "classData.h"
 
@@ -23,12 +24,9 @@ public:
 
 private:
     template <typename Record>
-    bool Read(int32_t id, Record& rec, const char* kind) {
+    bool Read(int32_t id, Record& rec) {
         uint8_t bytes[Record::kSize];
-        if (id < 1 || !file_.ReadAt(id - 1, bytes, sizeof bytes)) {
-            Problem(std::string(kind) + " " + std::to_string(id) + ": record lies outside the file");
-            return false;
-        }
+        if (id < 1 || !file_.ReadAt(id - 1, bytes, sizeof bytes)) return false;
         rec.Decode(bytes);
         return true;
     }
@@ -45,6 +43,14 @@ private:
     }
 
     void Problem(std::string text) { report_.problems.push_back(std::move(text)); }
+
+    // Reports a list that ended on damage: where, and how.
+    template <typename Record>
+    void ListDamage(const std::string& list, const ListWalk<Record>& walk, int32_t last) {
+        if (!walk.Damaged()) return;
+        Problem(list + " breaks off " + (last == 0 ? std::string("at its start") : "after " + std::to_string(last)) +
+                ": " + ListEndText(walk.End()));
+    }
 
     void CheckCategories();
     void CheckCds();
@@ -105,23 +111,18 @@ void Checker::Run() {
 void Checker::CheckCategories() {
     std::map<int32_t, int32_t> parents;  // category id -> parent id
     int32_t prev = 0;
-    int32_t id = header_.dataCatFirstRecord;
-    const int64_t limit = length_ / static_cast<int64_t>(CatRecord::kSize);
-    while (id != 0) {
-        if (static_cast<int64_t>(parents.size()) >= limit || parents.count(id)) {
-            Problem("category list comes back to category " + std::to_string(id));
+    ListWalk<CatRecord> walk(header_.dataCatFirstRecord, 0, length_);
+    for (CatRecord cat; walk.Want() != 0; walk.Advance(cat)) {
+        const int32_t id = walk.Want();
+        if (!Read(id, cat)) {
+            walk.Unreadable();
             break;
         }
-        CatRecord cat;
-        if (!Read(id, cat, "category")) break;
+        if (!walk.Take(cat)) break;
         const std::string what = "category " + std::to_string(id);
-        if (cat.CatId != id) {
-            Problem(what + ": not a category record (its id field is " + std::to_string(cat.CatId) + ")");
-            break;
-        }
         if (cat.CatKind != CatRecord::kKind) Problem(what + ": kind byte is " + std::to_string(cat.CatKind));
-        if (cat.CatPrev != prev) {
-            Problem(what + ": back link " + std::to_string(cat.CatPrev) + ", expected " + std::to_string(prev));
+        if (prev == 0 && cat.CatPrev != 0) {
+            Problem(what + ": back link " + std::to_string(cat.CatPrev) + ", expected 0");
         }
         const int64_t space = static_cast<int64_t>(CatRecord::kSize) + Text(cat.CatName, what + " name") +
                               Text(cat.CatNotes, what + " notes");
@@ -132,8 +133,8 @@ void Checker::CheckCategories() {
         report_.liveSpace += space;
         parents[id] = cat.CatParentId;
         prev = id;
-        id = cat.CatNext;
     }
+    ListDamage("category list", walk, prev);
     if (header_.dataCatLastRecord != prev) {
         Problem("header names category " + std::to_string(header_.dataCatLastRecord) +
                 " as the last, the list ends at " + std::to_string(prev));
@@ -163,22 +164,18 @@ void Checker::CheckCategories() {
 void Checker::CheckCds() {
     std::unordered_set<int32_t> seen;
     int32_t prev = 0, beforeLast = 0;
-    int32_t id = header_.dataCdFirstRecord;
-    const int64_t limit = length_ / static_cast<int64_t>(CdRecord::kSize);
-    while (id != 0) {
-        if (static_cast<int64_t>(seen.size()) >= limit || !seen.insert(id).second) {
-            Problem("CD list comes back to CD " + std::to_string(id));
+    ListWalk<CdRecord> walk(header_.dataCdFirstRecord, 0, length_);
+    for (CdRecord cd; walk.Want() != 0; walk.Advance(cd)) {
+        const int32_t id = walk.Want();
+        if (!Read(id, cd)) {
+            walk.Unreadable();
             break;
         }
-        CdRecord cd;
-        if (!Read(id, cd, "CD")) break;
+        if (!walk.Take(cd)) break;
+        seen.insert(id);
         const std::string what = "CD " + std::to_string(id);
-        if (cd.CdId != id) {
-            Problem(what + ": not a CD record (its id field is " + std::to_string(cd.CdId) + ")");
-            break;
-        }
-        if (cd.PrevRecord != prev) {
-            Problem(what + ": back link " + std::to_string(cd.PrevRecord) + ", expected " + std::to_string(prev));
+        if (prev == 0 && cd.PrevRecord != 0) {
+            Problem(what + ": back link " + std::to_string(cd.PrevRecord) + ", expected 0");
         }
         if (cd.CdCategory != 0 && !categoryIds_.count(cd.CdCategory)) {
             Problem(what + ": category " + std::to_string(cd.CdCategory) + " is not in the category list");
@@ -194,8 +191,8 @@ void Checker::CheckCds() {
         report_.liveSpace += space;
         beforeLast = prev;
         prev = id;
-        id = cd.NextRecord;
     }
+    ListDamage("CD list", walk, prev);
     report_.cds = static_cast<int32_t>(seen.size());
     if (header_.dataCdLastRecord != prev && header_.dataCdLastRecord == beforeLast && beforeLast != 0 &&
         header_.dataNumOfCds == report_.cds - 1) {
@@ -220,31 +217,23 @@ int64_t Checker::CheckDirectories(const CdRecord& cd, const std::string& cdName)
     int64_t dirs = 0;
     int32_t last = 0;
     DirRecord root;
-    for (int32_t id = cd.DirFirst; id != 0;) {
-        if (id <= last) {
-            Problem(cdName + ": directory list goes back from " + std::to_string(last) + " to " +
-                    std::to_string(id));
+    ListWalk<DirRecord> walk(cd.DirFirst, cd.CdId, length_);
+    for (DirRecord dir; walk.Want() != 0; walk.Advance(dir)) {
+        const int32_t id = walk.Want();
+        if (!Read(id, dir)) {
+            walk.Unreadable();
             break;
         }
-        DirRecord dir;
-        if (!Read(id, dir, "directory")) break;
+        if (!walk.Take(dir)) break;
         const std::string what = "directory " + std::to_string(id);
-        if (dir.DirId != id) {
-            Problem(what + ": not a directory record (its id field is " + std::to_string(dir.DirId) + ")");
-            break;
-        }
-        if (dir.DirCdId != cd.CdId) {
-            Problem(what + ": belongs to CD " + std::to_string(dir.DirCdId) + ", listed under " + cdName);
-            break;
-        }
         if (dirs == 0) root = dir;
         space += static_cast<int64_t>(DirRecord::kSize) + Text(dir.DirPath, what + " path") +
                  Text(dir.DirName, what + " name") + Text(dir.DirNotes, what + " notes");
         space += CheckFiles(cd, dir, what);
         ++dirs;
         last = id;
-        id = dir.DirNext;
     }
+    ListDamage(cdName + ": directory list", walk, last);
     if (cd.DirLast != last) {
         Problem(cdName + ": last directory is " + std::to_string(cd.DirLast) + ", the list ends at " +
                 std::to_string(last));
@@ -272,30 +261,24 @@ int64_t Checker::CheckFiles(const CdRecord& cd, const DirRecord& dir, const std:
     int64_t space = 0;
     int64_t count = 0;
     int32_t last = 0;
-    for (int32_t id = dir.FileFirst; id != 0;) {
-        if (id <= last) {
-            Problem(dirName + ": file list goes back from " + std::to_string(last) + " to " +
-                    std::to_string(id));
+    ListWalk<FileRecord> walk(dir.FileFirst, dir.DirId, length_);
+    for (FileRecord file; walk.Want() != 0; walk.Advance(file)) {
+        const int32_t id = walk.Want();
+        if (!Read(id, file)) {
+            walk.Unreadable();
             break;
         }
-        FileRecord file;
-        if (!Read(id, file, "file")) break;
+        if (!walk.Take(file)) break;
         const std::string what = "file " + std::to_string(id);
-        if (file.FileId != id) {
-            Problem(what + ": not a file record (its id field is " + std::to_string(file.FileId) + ")");
-            break;
-        }
-        if (file.FileDirId != dir.DirId || file.FileCdId != cd.CdId) {
-            Problem(what + ": belongs to directory " + std::to_string(file.FileDirId) + " of CD " +
-                    std::to_string(file.FileCdId) + ", listed under " + dirName);
-            break;
+        if (file.FileCdId != cd.CdId) {
+            Problem(what + ": belongs to CD " + std::to_string(file.FileCdId) + ", listed under " + dirName);
         }
         space += static_cast<int64_t>(FileRecord::kSize) + Text(file.FilePath, what + " path") +
                  Text(file.FileName, what + " name") + Text(file.FileNotes, what + " notes");
         ++count;
         last = id;
-        id = file.FileNext;
     }
+    ListDamage(dirName + ": file list", walk, last);
     if (dir.FileLast != last) {
         Problem(dirName + ": last file is " + std::to_string(dir.FileLast) + ", the list ends at " +
                 std::to_string(last));

@@ -1,7 +1,6 @@
 #include "ClassFile.h"
 
 #include "CatalogueText.h"
-#include "RecordWindow.h"
 
 namespace karvio {
 
@@ -61,30 +60,29 @@ bool ClassFile::Search(const std::string& strSearch, bool /*lSearchPathName*/, b
 }
 
 void ClassFile::MoveFirst() {
-    if (first_ == 0) {
-        rec_.FileNext = -1;
-        return;
-    }
-    guard_.Start(first_, file_ ? file_->Length() : 0, FileRecord::kSize);
-    StepTo(first_);
+    walk_.Start(first_, appendDirId_, file_ ? file_->Length() : 0);
+    ReadWanted();
 }
 
 void ClassFile::MoveNext() {
-    if (!FileLinkGoesOn(rec_, guard_)) {
+    if (isEof()) return;
+    walk_.Advance(rec_);
+    ReadWanted();
+}
+
+void ClassFile::ReadWanted() {
+    if (walk_.Want() == 0) {
         rec_.FileNext = -1;
         return;
     }
-    StepTo(rec_.FileNext);
-}
-
-void ClassFile::StepTo(int32_t id) {
-    ReadAt(id);
-    if (!IsFileOf(rec_, id, appendDirId_)) rec_.FileNext = -1;
+    ReadAt(walk_.Want());
+    if (!walk_.Take(rec_)) rec_.FileNext = -1;
 }
 
 void ClassFile::MoveAbsolute(int32_t nRecord) {
     ReadAt(nRecord);
-    guard_.Start(nRecord, file_ ? file_->Length() : 0, FileRecord::kSize);
+    walk_.Start(nRecord, appendDirId_, file_ ? file_->Length() : 0);
+    if (walk_.Want() == nRecord) walk_.Take(rec_);
 }
 
 std::string ClassFile::GetFileName() { return ReadText(file_.get(), rec_.FileName, kReadName); }

@@ -9,6 +9,7 @@
 
 #include "CatalogueFile.h"
 #include "RecordIo.h"
+#include "RecordLists.h"
 #include "Records.h"
 
 namespace karvio {
@@ -27,6 +28,8 @@ public:
     void MoveFirst();
     void MoveNext();
     bool isEof() const { return rec_.FileNext == -1; }
+    // How the last walk along the file list ended (damage among them).
+    ListEnd WalkEnd() const { return walk_.End(); }
     void MoveAbsolute(int32_t nRecord);
 
     int32_t GetFileId() const { return rec_.FileId; }
@@ -65,8 +68,8 @@ public:
 
 private:
     void ReadAt(int32_t id);
-    // Reads the record a walk goes on to; ends the walk when it is not a file of this directory.
-    void StepTo(int32_t id);
+    // Reads the record the walk wants next and ends the walk when it is not the directory's next file.
+    void ReadWanted();
     int32_t AppendText(const std::string& text, StringSlot& slot, int code);
 
     std::shared_ptr<CatalogueFile> file_;
@@ -79,7 +82,7 @@ private:
     int32_t appendSpace_ = 0;
     int32_t appendCount_ = 0;
     int16_t error_ = 0;
-    ListGuard guard_;
+    ListWalk<FileRecord> walk_;
 };
 
 // Joins a directory path and a name the way catalogue full names are built: "\" stands for the

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "RecordLists.h"
+
 #include "Messages.h"
 
 namespace karvio {
@@ -111,10 +113,21 @@ StringSlot AppendText(CatalogueFile* file, std::string_view text, int code) {
     return {pos, static_cast<int32_t>(text.size())};
 }
 
-void ListGuard::Start(int32_t first, int64_t fileLength, size_t recordSize) {
-    steps_ = 0;
-    limit_ = fileLength / static_cast<int64_t>(recordSize);
-    first_ = first;
+const char* ListEndText(ListEnd end) {
+    switch (end) {
+        case ListEnd::None:
+        case ListEnd::Complete:
+            return "";
+        case ListEnd::OutsideFile:
+            return "a link points outside the file";
+        case ListEnd::Backwards:
+            return "a link points backwards";
+        case ListEnd::Loop:
+            return "the list comes back on itself";
+        case ListEnd::WrongRecord:
+            return "a link points at a record of another kind or list";
+    }
+    return "";
 }
 
 }  // namespace karvio

@@ -1,6 +1,5 @@
 // Reading and writing records and texts at their 1-based positions, ending the program with the
-// numbered message of the operation when the file cannot satisfy it; and the guard that keeps a
-// walk over a damaged list from running for ever.
+// numbered message of the operation when the file cannot satisfy it.
 #pragma once
 
 #include <cstdint>
@@ -74,23 +73,5 @@ std::string_view ReadTextView(CatalogueFile* file, StringSlot slot, std::string&
 
 // Appends the text's bytes at the end of the file and returns its slot; (0, 0) for an empty text.
 StringSlot AppendText(CatalogueFile* file, std::string_view text, int code);
-
-// Bounds a walk along one linked list of a damaged file: the walk ends when it would visit more
-// records than the file has room for or come back to its first record. The cursors add the
-// checks that make any other revisit impossible: a doubly linked list only goes on to a record
-// whose back link names the record it comes from, a singly linked one only forward in the file.
-class ListGuard {
-public:
-    // Starts a walk at `first` in a file of `fileLength` bytes holding records of `recordSize`.
-    void Start(int32_t first, int64_t fileLength, size_t recordSize);
-
-    // Whether the walk may go on to `next`.
-    bool Step(int32_t next) { return ++steps_ <= limit_ && next != first_; }
-
-private:
-    int64_t steps_ = 0;
-    int64_t limit_ = 0;
-    int32_t first_ = 0;
-};
 
 }  // namespace karvio

@@ -13,12 +13,9 @@ const unsigned char* RecordWindow::MoveTo(int64_t offset, size_t size) {
 }
 
 void FileWalk::Start(const DirRecord& dir) {
-    dirId_ = dir.DirId;
-    atEnd_ = dir.FileFirst == 0;
-    if (atEnd_) return;
     CatalogueFile* const file = window_.File();
-    guard_.Start(dir.FileFirst, file ? file->Length() : 0, FileRecord::kSize);
-    StepTo(dir.FileFirst);
+    walk_.Start(dir.FileFirst, dir.DirId, file ? file->Length() : 0);
+    ReadWanted();
 }
 
 }  // namespace karvio

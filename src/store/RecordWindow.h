@@ -1,7 +1,7 @@
 // Reading the records and texts of a long walk straight from the file's cached pieces of memory.
 // A RecordWindow keeps the piece its last read came from, so records and texts that lie side by
 // side in the file (as a scan writes them) are read without a call into the file; FileWalk walks
-// one directory's file list through a window, with the checks of the file cursor. Both read
+// one directory's file list through a window, by the file cursor's rules (RecordLists.h). Both read
 // only; like the file itself they belong to one thread.
 #pragma once
 
@@ -11,6 +11,7 @@
 
 #include "CatalogueFile.h"
 #include "RecordIo.h"
+#include "RecordLists.h"
 #include "Records.h"
 
 namespace karvio {
@@ -65,42 +66,30 @@ private:
     uint64_t generation_ = ~uint64_t{0};  // none: no piece is held
 };
 
-// Whether a walk along a file list may go on from `current` to its next link. Files are
-// appended in list order, so a link that does not point forward is damage; the guard ends a
-// walk that would run on for ever.
-inline bool FileLinkGoesOn(const FileRecord& current, ListGuard& guard) {
-    const int32_t next = current.FileNext;
-    return next != 0 && next > current.FileId && guard.Step(next);
-}
-
-// Whether the record read at `id` is a file of directory `dirId` (a damaged link may point at
-// anything).
-inline bool IsFileOf(const FileRecord& record, int32_t id, int32_t dirId) {
-    return record.FileId == id && record.FileDirId == dirId;
-}
-
+// Walks one directory's file list through a RecordWindow, by the file list's rules (ListWalk).
 class FileWalk {
 public:
     explicit FileWalk(RecordWindow& window) : window_(window) {}
 
     // Stands on the first file of `dir`; AtEnd() when it has none.
     void Start(const DirRecord& dir);
-    bool AtEnd() const { return atEnd_; }
+    bool AtEnd() const { return !onRecord_; }
     // REQUIRES: !AtEnd()
     void Next() {
-        if (FileLinkGoesOn(rec_, guard_)) {
-            StepTo(rec_.FileNext);
-        } else {
-            atEnd_ = true;
-        }
+        walk_.Advance(rec_);
+        ReadWanted();
     }
     // REQUIRES: !AtEnd()
     const FileRecord& Record() const { return rec_; }
+    // How the walk ended (damage among them), once AtEnd().
+    ListEnd End() const { return walk_.End(); }
 
 private:
-    void StepTo(int32_t id) {
-        window_.Read(id, rec_, kReadFileRecord);
-        atEnd_ = !IsFileOf(rec_, id, dirId_);
+    void ReadWanted() {
+        onRecord_ = false;
+        if (walk_.Want() == 0) return;
+        window_.Read(walk_.Want(), rec_, kReadFileRecord);
+        onRecord_ = walk_.Take(rec_);
     }
 
     // The read error of a file record, the file cursor's.
@@ -108,9 +97,8 @@ private:
 
     RecordWindow& window_;
     FileRecord rec_;
-    int32_t dirId_ = 0;
-    bool atEnd_ = true;
-    ListGuard guard_;
+    ListWalk<FileRecord> walk_;
+    bool onRecord_ = false;
 };
 
 }  // namespace karvio

@@ -40,33 +40,30 @@ void classCat::recordUpdate() {
 }
 
 void classCat::MoveFirst() {
-    if (catFirst_ == 0) {
-        rec_.CatNext = -1;
-        return;
-    }
-    guard_.Start(catFirst_, file_ ? file_->Length() : 0, CatRecord::kSize);
-    StepTo(catFirst_, 0);
+    walk_.Start(catFirst_, 0, file_ ? file_->Length() : 0);
+    ReadWanted();
 }
 
 void classCat::MoveNext() {
-    const int32_t next = rec_.CatNext;
-    if (next <= 0 || !guard_.Step(next)) {
+    if (isEof()) return;
+    walk_.Advance(rec_);
+    ReadWanted();
+}
+
+void classCat::ReadWanted() {
+    if (walk_.Want() == 0) {
         rec_.CatNext = -1;
         return;
     }
-    StepTo(next, rec_.CatId);
-}
-
-void classCat::StepTo(int32_t id, int32_t from) {
-    ReadAt(id, kReadRecord);
-    // As in the CD list: a record that is not the category the back links lead to ends the walk.
-    if (rec_.CatId != id || (from != 0 && rec_.CatPrev != from)) rec_.CatNext = -1;
+    ReadAt(walk_.Want(), kReadRecord);
+    if (!walk_.Take(rec_)) rec_.CatNext = -1;
 }
 
 void classCat::MoveAbsolute(int32_t nRecord) {
     if (nRecord == rec_.CatId) return;
     ReadAt(nRecord, kReadRecord);
-    guard_.Start(nRecord, file_ ? file_->Length() : 0, CatRecord::kSize);
+    walk_.Start(nRecord, 0, file_ ? file_->Length() : 0);
+    if (walk_.Want() == nRecord) walk_.Take(rec_);
 }
 
 std::string classCat::GetCatName() { return ReadText(file_.get(), rec_.CatName, kReadName); }

@@ -9,6 +9,7 @@
 
 #include "CatalogueFile.h"
 #include "RecordIo.h"
+#include "RecordLists.h"
 #include "Records.h"
 
 namespace karvio {
@@ -22,6 +23,8 @@ public:
     void MoveFirst();
     void MoveNext();
     bool isEof() const { return rec_.CatNext == -1; }
+    // How the last walk along the category list ended (damage among them).
+    ListEnd WalkEnd() const { return walk_.End(); }
     // Reads the record at `nRecord` unless the cursor already stands on it.
     void MoveAbsolute(int32_t nRecord);
     // Makes the next MoveAbsolute read its record from the file, whichever id it names.
@@ -62,7 +65,8 @@ public:
 
 private:
     void ReadAt(int32_t id, int code);
-    void StepTo(int32_t id, int32_t from);
+    // Reads the record the walk wants next and ends the walk when it is not the next category.
+    void ReadWanted();
     void SetText(const std::string& text, StringSlot& slot, int code);
 
     std::shared_ptr<CatalogueFile> file_;
@@ -72,7 +76,7 @@ private:
     int32_t catLast_ = 0;   // CatLast
     int16_t error_ = 0;
     int32_t savedId_ = 0;  // the category GetCategoryPath returns to
-    ListGuard guard_;
+    ListWalk<CatRecord> walk_;
 };
 
 }  // namespace karvio

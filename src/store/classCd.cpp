@@ -47,36 +47,31 @@ bool classCd::Search(const std::string& strSearch, bool lSearchPathName, bool lS
 }
 
 void classCd::MoveFirst() {
-    if (cdFirst_ == 0) {
-        rec_.NextRecord = -1;
-        return;
-    }
-    guard_.Start(cdFirst_, file_ ? file_->Length() : 0, CdRecord::kSize);
-    StepTo(cdFirst_, 0);
+    walk_.Start(cdFirst_, 0, file_ ? file_->Length() : 0);
+    ReadWanted();
 }
 
 void classCd::MoveNext() {
-    const int32_t next = rec_.NextRecord;
-    if (next == 0 || next < 0 || !guard_.Step(next)) {
+    if (isEof()) return;
+    walk_.Advance(rec_);
+    ReadWanted();
+}
+
+void classCd::ReadWanted() {
+    if (walk_.Want() == 0) {
         rec_.NextRecord = -1;
         return;
     }
-    StepTo(next, rec_.CdId);
-}
-
-void classCd::StepTo(int32_t id, int32_t from) {
-    ReadAt(id);
-    // Only a CD whose back link names the CD the walk comes from belongs to this list; anything
-    // else ends the walk, so a damaged list can neither loop nor wander into other records.
-    if (rec_.CdId != id || (from != 0 && rec_.PrevRecord != from)) {
-        rec_.NextRecord = -1;
-    }
+    ReadAt(walk_.Want());
+    if (!walk_.Take(rec_)) rec_.NextRecord = -1;
 }
 
 void classCd::MoveAbsolute(int32_t nRecord) {
     if (nRecord == rec_.CdId) return;
     ReadAt(nRecord);
-    guard_.Start(nRecord, file_ ? file_->Length() : 0, CdRecord::kSize);
+    // A walk may go on from here.
+    walk_.Start(nRecord, 0, file_ ? file_->Length() : 0);
+    if (walk_.Want() == nRecord) walk_.Take(rec_);
     dir_->SetDefaultCdRec(rec_.CdId, rec_.DirFirst, rec_.DirLast);
 }
 

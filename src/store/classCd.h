@@ -9,6 +9,7 @@
 
 #include "CatalogueFile.h"
 #include "RecordIo.h"
+#include "RecordLists.h"
 #include "Records.h"
 #include "classDir.h"
 
@@ -28,6 +29,8 @@ public:
     void MoveFirst();
     void MoveNext();
     bool isEof() const { return rec_.NextRecord == -1; }
+    // How the last walk along the CD list ended (damage among them).
+    ListEnd WalkEnd() const { return walk_.End(); }
     // Reads the record at `nRecord` unless the cursor already stands on it.
     void MoveAbsolute(int32_t nRecord);
     // Makes the next MoveAbsolute read its record from the file, whichever id it names.
@@ -87,7 +90,8 @@ public:
 
 private:
     void ReadAt(int32_t id);
-    void StepTo(int32_t id, int32_t from);
+    // Reads the record the walk wants next and ends the walk when it is not the next CD.
+    void ReadWanted();
     void SetText(const std::string& text, StringSlot& slot, int code);
 
     std::shared_ptr<CatalogueFile> file_;
@@ -96,7 +100,7 @@ private:
     int32_t cdFirst_ = 0;  // CdFirst
     int32_t cdLast_ = 0;   // CdLast
     int16_t error_ = 0;
-    ListGuard guard_;
+    ListWalk<CdRecord> walk_;
     std::unique_ptr<classDir> dir_;
 };
 

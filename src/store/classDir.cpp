@@ -57,33 +57,29 @@ bool classDir::Search(const std::string& strSearch, bool lSearchPathName, bool l
 }
 
 void classDir::MoveFirst() {
-    if (listFirst_ == 0) {
-        rec_.DirNext = -1;
-        return;
-    }
-    guard_.Start(listFirst_, file_ ? file_->Length() : 0, DirRecord::kSize);
-    StepTo(listFirst_);
+    walk_.Start(listFirst_, listCdId_, file_ ? file_->Length() : 0);
+    ReadWanted();
 }
 
 void classDir::MoveNext() {
-    const int32_t next = rec_.DirNext;
-    // Directories are appended in list order, so a link that does not point forward is damage.
-    if (next == 0 || next <= rec_.DirId || !guard_.Step(next)) {
+    if (isEof()) return;
+    walk_.Advance(rec_);
+    ReadWanted();
+}
+
+void classDir::ReadWanted() {
+    if (walk_.Want() == 0) {
         rec_.DirNext = -1;
         return;
     }
-    StepTo(next);
-}
-
-void classDir::StepTo(int32_t id) {
-    ReadAt(id);
-    // The walk ends at a directory of another CD, and at anything that is not a directory.
-    if (rec_.DirId != id || rec_.DirCdId != listCdId_) rec_.DirNext = -1;
+    ReadAt(walk_.Want());
+    if (!walk_.Take(rec_)) rec_.DirNext = -1;
 }
 
 void classDir::MoveAbsolute(int32_t nRecord) {
     ReadAt(nRecord);
-    guard_.Start(nRecord, file_ ? file_->Length() : 0, DirRecord::kSize);
+    walk_.Start(nRecord, listCdId_, file_ ? file_->Length() : 0);
+    if (walk_.Want() == nRecord) walk_.Take(rec_);
     file_cursor_->uSetDefaults(listCdId_, nRecord, rec_.FileFirst);
 }
 

@@ -10,6 +10,7 @@
 #include "CatalogueFile.h"
 #include "ClassFile.h"
 #include "RecordIo.h"
+#include "RecordLists.h"
 #include "Records.h"
 
 namespace karvio {
@@ -31,6 +32,8 @@ public:
     void MoveFirst();
     void MoveNext();
     bool isEof() const { return rec_.DirNext == -1; }
+    // How the last walk along the directory list ended (damage among them).
+    ListEnd WalkEnd() const { return walk_.End(); }
     // Reads the record at `nRecord` (always) and points the file cursor at its files.
     void MoveAbsolute(int32_t nRecord);
 
@@ -90,7 +93,8 @@ public:
 
 private:
     void ReadAt(int32_t id);
-    void StepTo(int32_t id);
+    // Reads the record the walk wants next and ends the walk when it is not the CD's next directory.
+    void ReadWanted();
     int32_t AppendText(const std::string& text, StringSlot& slot, int code);
 
     std::shared_ptr<CatalogueFile> file_;
@@ -103,7 +107,7 @@ private:
     bool appendOpen_ = false;
     int32_t appendCount_ = 0;
     int16_t error_ = 0;
-    ListGuard guard_;
+    ListWalk<DirRecord> walk_;
     std::unique_ptr<ClassFile> file_cursor_;
 };
 
