@@ -64,8 +64,8 @@ std::string PathError(const std::string& path, int error) {
 
 namespace {
 
-void FailOnOpenError(classData& data) {
-    if (const int16_t error = data.GetError(); error != kErrorNone) {
+void FailOnOpenError(classData& data, int16_t error) {
+    if (error != kErrorNone) {
         std::string text = DataFileErrorText(error, data.GetOpenErrorText());
         for (auto& c : text) {
             if (c == '\r') c = ' ';
@@ -88,7 +88,7 @@ void ReleaseWriteHolder() {
 void HoldWriteLockOrExit() {
     if (WriteHolder()) return;
     auto holder = std::make_unique<classData>();
-    FailOnOpenError(*holder);
+    FailOnOpenError(*holder, holder->GetError());
     const WriteAccess access = holder->BeginWrite(WriteLockWait(), true);
     if (access != WriteAccess::Granted) Fail(holder->GetOpenPath() + ": " + classData::WriteAccessText(access));
     WriteHolder() = holder.release();
@@ -106,8 +106,17 @@ std::unique_ptr<classData> OpenCatalogueOrExit(bool forWriting) {
         if (::stat(path.c_str(), &st) != 0) Fail(path + ": no such catalogue (" + std::strerror(errno) + ")");
     }
     auto data = std::make_unique<classData>();
-    FailOnOpenError(*data);
+    FailOnOpenError(*data, data->GetError());
     return data;
+}
+
+void ExistingCatalogueOrExit() {
+    const std::string path = GetDataFileName();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) Fail(path + ": no such catalogue (" + std::strerror(errno) + ")");
+    classData data(path, classData::ForReading{});
+    const int16_t error = data.GetError();
+    if (error != kErrorDamaged) FailOnOpenError(data, error);
 }
 
 std::string Display(const std::string& bytes) { return DecodeCatalogueText(bytes); }

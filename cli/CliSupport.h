@@ -39,6 +39,9 @@ void AddRegisteredCommands(CLI::App& app);
 // when another program is changing the catalogue, or it is read-only, it ends with status 1 and
 // changes nothing.
 std::unique_ptr<classData> OpenCatalogueOrExit(bool forWriting = false);
+// Ends the program, as OpenCatalogueOrExit does, when the data file is missing or refused; a
+// damaged one is let through, for the commands that check it themselves (backup, compact).
+void ExistingCatalogueOrExit();
 
 // Ends the command with a message on stderr and status 1 (or, when a stop signal came first, the
 // stopped status).

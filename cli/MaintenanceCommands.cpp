@@ -45,6 +45,20 @@ bool Report(const MaintenanceResult& result) {
         case MaintenanceOutcome::Done:
             if (!result.error.empty()) std::fprintf(stderr, "karvio-cli: note: %s\n", result.error.c_str());
             return true;
+        case MaintenanceOutcome::Damaged: {
+            std::string problems = ProblemSummary(result.damage);
+            for (size_t at = 0; (at = problems.find('\n', at)) != std::string::npos && at + 1 < problems.size();) {
+                problems.insert(at + 1, "  ");
+                at += 3;
+            }
+            const std::string loss = SalvageLossText(result.damage);
+            std::fprintf(stderr,
+                         "karvio-cli: %s is damaged; nothing was changed:\n  %s"
+                         "karvio-cli: --salvage copies what can be read%s%s\n",
+                         Escaped(GetDataFileName()).c_str(), Escaped(problems).c_str(),
+                         loss.empty() ? "" : ", leaving out ", Escaped(loss).c_str());
+            break;
+        }
         case MaintenanceOutcome::Declined: std::fprintf(stderr, "karvio-cli: not compacted\n"); break;
         case MaintenanceOutcome::Refused: break;  // the message said why
         case MaintenanceOutcome::Cancelled:
@@ -64,24 +78,34 @@ bool Report(const MaintenanceResult& result) {
 
 void AddMaintenanceCommands(CLI::App& app) {
     auto target = std::make_shared<std::string>();
+    auto salvage = std::make_shared<bool>(false);
+    const char* salvageHelp =
+        "Copy what can be read of a damaged catalogue, leaving out what cannot (a compaction keeps the "
+        "damaged file under a new dated name)";
     CLI::App* backup = app.add_subcommand("backup", "Write a compacted copy of the catalogue to FILE");
     backup->add_option("FILE", *target)->required();
-    backup->callback([target] {
-        OpenCatalogueOrExit();
-        const MaintenanceResult result = BackupDataFile(*target, TerminalCallbacks());
-        if (Report(result)) Print("%s: %lld bytes\n", Escaped(*target).c_str(), FileLength(*target));
+    backup->add_flag("--salvage", *salvage, salvageHelp);
+    backup->callback([target, salvage] {
+        ExistingCatalogueOrExit();
+        const MaintenanceResult result = BackupDataFile(*target, TerminalCallbacks(), *salvage);
+        if (Report(result)) {
+            Print("%s: %lld bytes%s\n", Escaped(*target).c_str(), FileLength(*target),
+                  result.salvaged ? " (salvaged from a damaged catalogue)" : "");
+        }
     });
 
     CLI::App* compact = app.add_subcommand(
         "compact", "Rewrite the data file without dead bytes (asks first); the previous file is kept as .bak");
     compact->add_flag("--yes,-y", Options().yes, "Answer Yes to the question");
-    compact->callback([] {
-        OpenCatalogueOrExit();
+    compact->add_flag("--salvage", *salvage, salvageHelp);
+    compact->callback([salvage] {
+        ExistingCatalogueOrExit();
         const long long before = FileLength(GetDataFileName());
-        const MaintenanceResult result = CompactDataFiles(TerminalCallbacks());
+        const MaintenanceResult result = CompactDataFiles(TerminalCallbacks(), {}, true, *salvage);
         if (Report(result)) {
-            Print("%s: %lld -> %lld bytes; the previous file is %s\n", Escaped(result.dataFile).c_str(), before,
-                  FileLength(result.dataFile), Escaped(result.bakFile).c_str());
+            Print("%s: %lld -> %lld bytes; the %s file is %s\n", Escaped(result.dataFile).c_str(), before,
+                  FileLength(result.dataFile), result.salvaged ? "damaged" : "previous",
+                  Escaped(result.bakFile).c_str());
         }
     });
 }

@@ -247,9 +247,9 @@ void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
 void frmBrowse2::RefillListCds(int32_t cdId, NodeHandle select) {
     {
         classData data;
-        if (data.GetError() != kErrorNone) {
-            ShowMessage("Error!!\r\nWrong Version of the Data File\r\nCan't Use newer version data",
-                        vbOKOnly);
+        if (const int16_t error = data.GetError(); error != kErrorNone) {
+            // Another version, a damaged file (named), or one that cannot be opened: said as such.
+            ShowMessage(DataFileErrorText(error, data.GetOpenErrorText()), vbOKOnly);
             SetMenuState(kModeBusy);
             return;
         }

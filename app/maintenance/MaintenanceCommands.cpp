@@ -73,6 +73,72 @@ private:
     std::unique_ptr<BackgroundWork> work_;
 };
 
+// Asks whether to salvage a catalogue whose check found damage, saying what it found, what a
+// salvage leaves out and what happens to the damaged file. True on Yes.
+bool AskSalvage(const MaintenanceResult& result, const std::string& command, const std::string& kept) {
+    std::string problems = ProblemSummary(result.damage, 3);
+    for (size_t at = 0; (at = problems.find('\n', at)) != std::string::npos;) {
+        problems.replace(at, 1, "\r\n");
+        at += 2;
+    }
+    const std::string loss = SalvageLossText(result.damage);
+    return ShowMessage("The data file " + result.dataFile + " is damaged, so it was not " + command +
+                           "; nothing was changed.\r\n\r\n" + problems + "\r\nA salvage copies what can be read" +
+                           (loss.empty() ? std::string() : " and leaves out " + loss) + ". " + kept +
+                           "\r\n\r\nSalvage what can be read?",
+                       vbYesNoCancel) == vbYes;
+}
+
+// A backup to `path` (a salvage when `salvage`); a damaged catalogue is offered a salvage.
+void StartBackup(frmMenu& menu, const std::string& path, bool salvage) {
+    new MaintenanceRun(
+        menu, [path, salvage](const CopyCallbacks& callbacks) { return BackupDataFile(path, callbacks, salvage); },
+        [&menu, path](const MaintenanceResult& result) {
+            if (result.outcome == MaintenanceOutcome::Damaged) {
+                if (AskSalvage(result, "backed up",
+                               "The data file stays as it is; the salvaged copy is written only to a new file.")) {
+                    StartBackup(menu, path, true);
+                }
+            } else if (result.outcome == MaintenanceOutcome::Failed) {
+                ShowMessage("The backup could not be written; nothing was changed.\r\n" + result.error, vbOKOnly);
+            } else if (result.outcome == MaintenanceOutcome::Done && !result.error.empty()) {
+                ShowMessage("The backup was written, but " + result.error, vbOKOnly);
+            }
+        });
+}
+
+// The compaction, its question asked (a salvage when `salvage`); a damaged catalogue is offered
+// a salvage.
+void StartCompaction(frmMenu& menu, bool salvage) {
+    new MaintenanceRun(
+        menu, [salvage](const CopyCallbacks& callbacks) { return CompactDataFiles(callbacks, {}, false, salvage); },
+        [&menu](const MaintenanceResult& result) {
+            switch (result.outcome) {
+                case MaintenanceOutcome::Done:
+                    // Every record id changed: the views rebuild, the search window forgets its results.
+                    emit CatalogueEvents::Instance().catalogueReplaced();
+                    if (!result.error.empty()) ShowMessage("The data file was compacted, but " + result.error, vbOKOnly);
+                    if (result.salvaged) {
+                        ShowMessage("What could be read was salvaged. The damaged file is kept as " + result.bakFile,
+                                    vbOKOnly);
+                    }
+                    break;
+                case MaintenanceOutcome::Damaged:
+                    if (AskSalvage(result, "compacted",
+                                   "The damaged file is kept beside it under a new dated name, and the .bak copy "
+                                   "stays as it is.")) {
+                        StartCompaction(menu, true);
+                    }
+                    break;
+                case MaintenanceOutcome::Failed:
+                    ShowMessage("The data file could not be compacted; it is unchanged.\r\n" + result.error, vbOKOnly);
+                    break;
+                default:
+                    break;
+            }
+        });
+}
+
 }  // namespace
 
 BackupTargetChooser SetBackupTargetChooser(BackupTargetChooser chooser) {
@@ -86,38 +152,14 @@ void RunBackupCommand(frmMenu& menu) {
     const QString dataFile = QString::fromStdString(GetDataFileName());
     const QString target = AskBackupTarget(&menu, QFileInfo(dataFile).absolutePath());
     if (target.isEmpty()) return;
-    const std::string path = target.toStdString();
-    new MaintenanceRun(
-        menu, [path](const CopyCallbacks& callbacks) { return BackupDataFile(path, callbacks); },
-        [](const MaintenanceResult& result) {
-            if (result.outcome == MaintenanceOutcome::Failed) {
-                ShowMessage("The backup could not be written; nothing was changed.\r\n" + result.error, vbOKOnly);
-            } else if (result.outcome == MaintenanceOutcome::Done && !result.error.empty()) {
-                ShowMessage("The backup was written, but " + result.error, vbOKOnly);
-            }
-        });
+    StartBackup(menu, target.toStdString(), false);
 }
 
 void RunCompactCommand(frmMenu& menu) {
     if (MaintenanceUnderWay()) return;
     // Asked here, on the windows' thread, before anything is shown.
     if (ShowMessage(kCompactQuestion, vbYesNoCancel) != vbYes) return;
-    new MaintenanceRun(
-        menu, [](const CopyCallbacks& callbacks) { return CompactDataFiles(callbacks, {}, false); },
-        [](const MaintenanceResult& result) {
-            switch (result.outcome) {
-                case MaintenanceOutcome::Done:
-                    // Every record id changed: the views rebuild, the search window forgets its results.
-                    emit CatalogueEvents::Instance().catalogueReplaced();
-                    if (!result.error.empty()) ShowMessage("The data file was compacted, but " + result.error, vbOKOnly);
-                    break;
-                case MaintenanceOutcome::Failed:
-                    ShowMessage("The data file could not be compacted; it is unchanged.\r\n" + result.error, vbOKOnly);
-                    break;
-                default:
-                    break;
-            }
-        });
+    StartCompaction(menu, false);
 }
 
 }  // namespace karvio

@@ -12,6 +12,7 @@
 #include "PathServices.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
+#include "classData.h"
 #include "mainwindow/ToolbarIcons.h"
 #include "explorer/frmCategorySelect.h"
 #include "mainwindow/frmMenu.h"
@@ -90,6 +91,12 @@ int RunKarvio(int argc, char** argv) {
             return named.exitStatus;
         }
         DataFilePath = named.path.toStdString();
+        {
+            // The one write a start makes to a catalogue it only looks at: the time it was
+            // opened, once per start (no window's reading writes it again).
+            classData opened(GetDataFileName(), classData::ForReading{});
+            if (opened.IsOpen()) opened.StampLastOpened();
+        }
 
         step = kStepAssociate;
         // Like any write to the desktop's registrations, a failure here is not reported.

@@ -17,6 +17,7 @@
 #include "CatalogueText.h"
 #include "DateText.h"
 #include "Format.h"
+#include "Messages.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "ReportTree.h"
@@ -173,6 +174,11 @@ void frmBrowseCD::RefillListCds(int32_t cdId, bool showTree) {
     listView1_->selectionModel()->blockSignals(true);
     listModel_->removeRows(0, listModel_->rowCount());
     classData data;
+    if (const int16_t error = data.GetError(); error != kErrorNone) {
+        listView1_->selectionModel()->blockSignals(false);
+        ShowMessage(DataFileErrorText(error, data.GetOpenErrorText()), vbOKOnly);
+        return;
+    }
     for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
         const int32_t id = cd->GetCdId();
         const std::string name = cd->GetCdName();

@@ -1,5 +1,6 @@
 #include "CatalogueCheck.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -14,6 +15,72 @@
 namespace karvio {
 
 namespace {
+
+template <typename Record>
+bool ReadRecord(CatalogueFile& file, int32_t id, Record& record) {
+    uint8_t bytes[Record::kSize];
+    if (id < 1 || !file.ReadAt(id - 1, bytes, sizeof bytes)) return false;
+    record.Decode(bytes);
+    return true;
+}
+
+bool EndsFit(const CdRecord& cd, int64_t length) {
+    const auto fits = [length](int32_t id, size_t size) { return id == 0 || RecordFits(id, size, length); };
+    return TextFits(cd.CdName, length) && TextFits(cd.CdNotes, length) && TextFits(cd.CdLabel, length) &&
+           TextFits(cd.CdBasepath, length) && fits(cd.DirFirst, DirRecord::kSize) &&
+           fits(cd.DirLast, DirRecord::kSize);
+}
+
+bool EndsFit(const CatRecord& cat, int64_t length) {
+    return TextFits(cat.CatName, length) && TextFits(cat.CatNotes, length);
+}
+
+// The header's view of one doubly linked list (the CDs' or the categories'): its first and last
+// records and its count agree with each other and with what lies at the two ends.
+template <typename Record>
+void CheckListEnds(CatalogueFile& file, int64_t length, const std::string& kind, int32_t first, int32_t last,
+                   int32_t count, std::vector<std::string>& problems) {
+    using Links = ListLinks<Record>;
+    const std::string list = "the header's " + kind + " list";
+    if (count < 0 || count > length / static_cast<int64_t>(Record::kSize)) {
+        problems.push_back(list + " counts " + std::to_string(count) + " records, more than the file holds");
+        return;
+    }
+    if ((first == 0) != (last == 0) || (first == 0) != (count == 0) || (count == 1 && first != last)) {
+        problems.push_back(list + ": first " + std::to_string(first) + ", last " + std::to_string(last) +
+                           " and count " + std::to_string(count) + " do not agree");
+        return;
+    }
+    if (first == 0) return;
+    Record head, tail;
+    for (const int32_t id : {first, last}) {
+        if (!RecordFits(id, Record::kSize, length)) {
+            problems.push_back(list + " names record " + std::to_string(id) + ", which lies outside the file");
+            return;
+        }
+    }
+    if (!ReadRecord(file, first, head) || Links::Id(head) != first || Links::Prev(head) != 0) {
+        problems.push_back(list + " begins at " + std::to_string(first) + ", which is not a first " + kind);
+    }
+    if (!ReadRecord(file, last, tail) || Links::Id(tail) != last) {
+        problems.push_back(list + " ends at " + std::to_string(last) + ", which is not a " + kind + " record");
+        return;
+    }
+    // The last record's texts and heads lie near the file's end: a file cut short loses them first.
+    if (!EndsFit(tail, length)) {
+        problems.push_back("the last " + kind + " " + std::to_string(last) +
+                           " names texts or records outside the file (the file is cut short)");
+    }
+    const int32_t next = Links::Next(tail);
+    if (next == 0) return;
+    // A program stopped between linking a complete record behind the last one and counting it
+    // leaves that record linked: the next change counts it.
+    Record after;
+    if (!RecordFits(next, Record::kSize, length) || !ReadRecord(file, next, after) || Links::Id(after) != next ||
+        Links::Prev(after) != last || Links::Next(after) != 0) {
+        problems.push_back(list + " ends at " + std::to_string(last) + ", which links on to " + std::to_string(next));
+    }
+}
 
 class Checker {
 public:
@@ -34,7 +101,8 @@ private:
     // The length of a readable text, 0 when the slot is broken (and reported).
     int64_t Text(StringSlot slot, const std::string& what) {
         if (slot.len <= 0) return 0;
-        if (slot.pos < 1 || slot.pos - 1 + int64_t{slot.len} > length_) {
+        if (!TextFits(slot, length_)) {
+            ++report_.lostTexts;
             Problem(what + ": text slot (" + std::to_string(slot.pos) + ", " +
                     std::to_string(slot.len) + ") lies outside the file");
             return 0;
@@ -91,6 +159,7 @@ void Checker::Run() {
     }
     report_.headerSpaceUsed = header_.dataSpaceUsed;
     report_.liveSpace = static_cast<int64_t>(HeaderRecord::kSize);
+    for (std::string& problem : CheckStructure(file_, header_)) Problem(std::move(problem));
     CheckCategories();
     CheckCds();
 
@@ -140,6 +209,7 @@ void Checker::CheckCategories() {
                 " as the last, the list ends at " + std::to_string(prev));
     }
     report_.categories = static_cast<int32_t>(parents.size());
+    report_.lostCategories = std::max<int64_t>(0, int64_t{header_.dataNumOfCats} - report_.categories);
     if (header_.dataNumOfCats != report_.categories) {
         Problem("header counts " + std::to_string(header_.dataNumOfCats) + " categories, the list holds " +
                 std::to_string(report_.categories));
@@ -194,6 +264,7 @@ void Checker::CheckCds() {
     }
     ListDamage("CD list", walk, prev);
     report_.cds = static_cast<int32_t>(seen.size());
+    report_.lostCds = std::max<int64_t>(0, int64_t{header_.dataNumOfCds} - report_.cds);
     if (header_.dataCdLastRecord != prev && header_.dataCdLastRecord == beforeLast && beforeLast != 0 &&
         header_.dataNumOfCds == report_.cds - 1) {
         // The program stopped between linking a complete CD and counting it in the header; the
@@ -216,6 +287,7 @@ int64_t Checker::CheckDirectories(const CdRecord& cd, const std::string& cdName)
     int64_t space = 0;
     int64_t dirs = 0;
     int32_t last = 0;
+    const int64_t filesBefore = report_.files, lostBefore = report_.lostFiles;
     DirRecord root;
     ListWalk<DirRecord> walk(cd.DirFirst, cd.CdId, length_);
     for (DirRecord dir; walk.Want() != 0; walk.Advance(dir)) {
@@ -239,6 +311,20 @@ int64_t Checker::CheckDirectories(const CdRecord& cd, const std::string& cdName)
                 std::to_string(last));
     }
     report_.directories += dirs;
+    const int64_t files = report_.files - filesBefore;
+    // A CD with nothing below it has no directory record at all.
+    const bool holdsAny = dirs > 0 || cd.CdNumOfSubdirs > 0 || cd.CdNumOfFiles > 0;
+    report_.lostDirectories += std::max<int64_t>(0, (holdsAny ? int64_t{cd.CdNumOfSubdirs} + 1 : 0) - dirs);
+    // The CD's own count, or its directories' where those say more.
+    report_.lostFiles = lostBefore + std::max(report_.lostFiles - lostBefore, int64_t{cd.CdNumOfFiles} - files);
+    if (dirs == 0 && (cd.CdNumOfSubdirs != 0 || cd.CdNumOfFiles != 0)) {
+        Problem(cdName + ": counts " + std::to_string(cd.CdNumOfSubdirs) + " subdirectories and " +
+                std::to_string(cd.CdNumOfFiles) + " files, holds no directory");
+    }
+    if (dirs > 0 && files != cd.CdNumOfFiles) {
+        Problem(cdName + ": counts " + std::to_string(cd.CdNumOfFiles) + " files, its directories hold " +
+                std::to_string(files));
+    }
     if (dirs > 0) {
         if (root.DirCountOfDirs != cd.CdNumOfSubdirs || dirs != int64_t{cd.CdNumOfSubdirs} + 1) {
             Problem(cdName + ": counts " + std::to_string(cd.CdNumOfSubdirs) + " subdirectories, holds " +
@@ -288,10 +374,54 @@ int64_t Checker::CheckFiles(const CdRecord& cd, const DirRecord& dir, const std:
                 " files of its own, holds " + std::to_string(count));
     }
     report_.files += count;
+    report_.lostFiles += std::max<int64_t>(0, dir.DirCountOfFilesDirect - count);
     return space;
 }
 
 }  // namespace
+
+std::vector<std::string> CheckStructure(CatalogueFile& file, const HeaderRecord& header) {
+    std::vector<std::string> problems;
+    const int64_t length = file.Length();
+    if (header.dataSpaceUsed > length) {
+        // Every byte counted live was appended to the file; nothing but compaction shrinks it.
+        problems.push_back("the header counts " + std::to_string(header.dataSpaceUsed) +
+                           " live bytes, more than the file's " + std::to_string(length));
+    }
+    CheckListEnds<CatRecord>(file, length, "category", header.dataCatFirstRecord, header.dataCatLastRecord,
+                             header.dataNumOfCats, problems);
+    CheckListEnds<CdRecord>(file, length, "CD", header.dataCdFirstRecord, header.dataCdLastRecord,
+                            header.dataNumOfCds, problems);
+    return problems;
+}
+
+std::string SalvageLossText(const CheckReport& report) {
+    std::vector<std::string> parts;
+    const auto add = [&parts](int64_t n, const char* one, const char* many, const std::string& tail = {}) {
+        if (n > 0) parts.push_back(std::to_string(n) + " " + (n == 1 ? one : many) + tail);
+    };
+    add(report.lostCds, "CD", "CDs", " of " + std::to_string(report.cds + report.lostCds));
+    add(report.lostCategories, "category", "categories");
+    add(report.lostDirectories, "directory", "directories", " of the CDs that remain");
+    add(report.lostFiles, "file", "files", " of the CDs that remain");
+    add(report.lostTexts, "name or note that lies outside the file (copied empty)",
+        "names or notes that lie outside the file (copied empty)");
+    std::string text;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) text += i + 1 == parts.size() ? " and " : ", ";
+        text += parts[i];
+    }
+    return text;
+}
+
+std::string ProblemSummary(const CheckReport& report, size_t shown) {
+    std::string text;
+    for (size_t i = 0; i < report.problems.size() && i < shown; ++i) text += report.problems[i] + "\n";
+    if (report.problems.size() > shown) {
+        text += "and " + std::to_string(report.problems.size() - shown) + " more\n";
+    }
+    return text;
+}
 
 CheckReport CheckCatalogue(const std::string& path) {
     CheckReport report;

@@ -6,11 +6,13 @@
 #include <cerrno>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "CatalogueDate.h"
 #include "ProgramInfo.h"
+#include "RecordLists.h"
 #include "Progress.h"
 #include "RecordIo.h"
 #include "SequentialFile.h"
@@ -40,8 +42,15 @@ bool SameFile(const std::string& a, const std::string& b) {
 // source is walked with its own cursors and its texts taken from where its cache holds them.
 class CatalogueCopier {
 public:
-    CatalogueCopier(classData& source, SequentialFile& out, const CopyCallbacks& callbacks)
-        : source_(source), out_(out), callbacks_(callbacks), sourceFile_(source.File().get()) {}
+    CatalogueCopier(classData& source, SequentialFile& out, const CopyCallbacks& callbacks, bool salvage)
+        : source_(source),
+          out_(out),
+          callbacks_(callbacks),
+          sourceFile_(source.File().get()),
+          sourceLength_(sourceFile_->Length()),
+          salvage_(salvage) {}
+
+    const CopyCounts& Counts() const { return counts_; }
 
     // False when cancelled, or when the copy would grow past the largest position.
     bool Run() {
@@ -93,10 +102,12 @@ private:
         out_.Patch(id - 1, bytes, sizeof bytes);
     }
 
-    static int32_t Length(StringSlot slot) { return slot.len > 0 ? slot.len : 0; }
+    // The length a text gets in the copy: 0 for an empty one, and for one whose slot lies outside
+    // the source (only a salvage copies such a catalogue; the text is lost).
+    int32_t Length(StringSlot slot) const { return slot.len > 0 && TextFits(slot, sourceLength_) ? slot.len : 0; }
 
     // The slot a text of `slot`'s length gets at `at`, and `at` moved past it.
-    static StringSlot Place(StringSlot slot, int64_t& at) {
+    StringSlot Place(StringSlot slot, int64_t& at) const {
         if (Length(slot) == 0) return {};
         const StringSlot placed{static_cast<int32_t>(at), slot.len};
         at += slot.len;
@@ -114,6 +125,7 @@ private:
         for (classCat* cat = &source_.GetCatFirst(); !source_.GetCatEof(); cat = &source_.GetCatNext()) {
             cats.push_back(cat->Record());
         }
+        counts_.categories = static_cast<int64_t>(cats.size());
         // Every category's new id is known before the first is written, so a parent that comes
         // later in the list is translated like any other.
         int64_t at = out_.Position() + 1;
@@ -189,6 +201,7 @@ private:
             r.CdSpaceUsed = static_cast<int32_t>(text - r.CdId);
             if (!CopyDirectories(oldId, r)) return false;
             PatchRecord(r, r.CdId);
+            ++counts_.cds;
             if (callbacks_.cdCopied) callbacks_.cdCopied(oldId, r.CdId);
             if (previous.CdId != 0) {
                 previous.NextRecord = r.CdId;
@@ -207,7 +220,10 @@ private:
     // ends and space.
     bool CopyDirectories(int32_t oldCdId, CdRecord& cd) {
         classCd& source = source_.GetCdGoto(oldCdId);
-        DirRecord previous;
+        DirRecord previous, root;
+        const int64_t filesBefore = counts_.files;
+        int64_t dirs = 0;
+        double bytes = 0;
         for (classDir* dir = &source.GetDirFirst(); !source.GetDirEof(); dir = &source.GetDirNext()) {
             const DirRecord s = dir->Record();
             DirRecord r = s;
@@ -224,25 +240,45 @@ private:
             AppendText(s.DirName, kReadDirName);
             AppendText(s.DirPath, kReadDirPath);
             AppendText(s.DirNotes, kReadDirNotes);
-            if (!CopyFiles(*dir, cd.CdId, r)) return false;
+            int32_t files = 0;
+            if (!CopyFiles(*dir, cd.CdId, r, files, bytes)) return false;
+            if (salvage_) r.DirCountOfFilesDirect = files;
+            ++dirs;
+            ++counts_.directories;
             // The next directory follows this one's files; the last one's link is reset below.
             r.DirNext = NextId();
             PatchRecord(r, r.DirId);
             cd.CdSpaceUsed += static_cast<int32_t>(r.DirNext - r.DirId);
             if (cd.DirFirst == 0) cd.DirFirst = r.DirId;
             cd.DirLast = r.DirId;
+            if (root.DirId == 0) root = r;
             previous = r;
             if (Cancelled()) return false;
         }
         if (previous.DirId != 0) {
             previous.DirNext = 0;
             PatchRecord(previous, previous.DirId);
+            if (previous.DirId == root.DirId) root = previous;
+        }
+        if (salvage_) {
+            // What was read of a damaged CD agrees with itself: the CD and its top directory
+            // count what the copy holds.
+            const int64_t files = counts_.files - filesBefore;
+            cd.CdNumOfFiles = static_cast<int32_t>(files);
+            cd.CdNumOfSubdirs = static_cast<int32_t>(std::max<int64_t>(dirs - 1, 0));
+            if (root.DirId != 0) {
+                root.DirCountOfFiles = cd.CdNumOfFiles;
+                root.DirCountOfDirs = cd.CdNumOfSubdirs;
+                root.DirSize = -bytes;
+                cd.CdTotalSize = bytes;
+                PatchRecord(root, root.DirId);
+            }
         }
         return true;
     }
 
     // Copies the directory's files behind the new directory `dir` and sets its list ends.
-    bool CopyFiles(classDir& source, int32_t cdId, DirRecord& dir) {
+    bool CopyFiles(classDir& source, int32_t cdId, DirRecord& dir, int32_t& files, double& bytes) {
         FileRecord r;
         for (ClassFile* file = &source.GetFileFirst(); !source.GetFileEof(); file = &source.GetFileNext()) {
             const FileRecord& s = file->Record();
@@ -262,6 +298,9 @@ private:
             AppendText(s.FileNotes, kReadFileNotes);
             if (dir.FileFirst == 0) dir.FileFirst = r.FileId;
             dir.FileLast = r.FileId;
+            ++files;
+            ++counts_.files;
+            bytes += s.FileSize;
             if (Cancelled()) return false;
         }
         if (r.FileId != 0) {
@@ -280,6 +319,9 @@ private:
     SequentialFile& out_;
     const CopyCallbacks& callbacks_;
     CatalogueFile* sourceFile_;
+    int64_t sourceLength_;
+    bool salvage_;
+    CopyCounts counts_;
     HeaderRecord header_;
     std::unordered_map<int32_t, int32_t> newCategoryIds_;
     std::string buffer_;  // a text the source's cache does not hold in one piece
@@ -292,7 +334,8 @@ void SetError(std::string* error, std::string text) {
 
 }  // namespace
 
-std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callbacks, std::string* error) {
+std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callbacks, std::string* error,
+                          const CopyOptions& options) {
     SetError(error, {});
     const std::string sourcePath = GetDataFileName();
     if (SameFile(target, sourcePath)) {
@@ -300,7 +343,10 @@ std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callba
         return {};
     }
     ::unlink(target.c_str());
-    classData source(sourcePath, classData::ForReading{});
+    std::unique_ptr<classData> opened =
+        options.salvage ? std::make_unique<classData>(sourcePath, classData::ForSalvage{})
+                        : std::make_unique<classData>(sourcePath, classData::ForReading{});
+    classData& source = *opened;
     if (const int16_t code = source.GetError(); code != kErrorNone) {
         SetError(error, sourcePath + ": " + DataFileErrorText(code, source.GetOpenErrorText()));
         return {};
@@ -313,9 +359,10 @@ std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callba
         SetError(error, out.Error());
         return {};
     }
-    CatalogueCopier copier(source, out, callbacks);
+    CatalogueCopier copier(source, out, callbacks, options.salvage);
     const bool complete = copier.Run();
     const bool written = out.Finish();
+    if (options.counts) *options.counts = copier.Counts();
     if (copier.TooLarge()) {
         SetError(error, target + ": the copy would be larger than a catalogue can be");
         return {};

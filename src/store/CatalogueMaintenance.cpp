@@ -8,7 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <utility>
 #include <vector>
@@ -71,7 +73,7 @@ private:
 
 // Makes the file's bytes durable, and gives it the permission bits of `modeOf` when set.
 bool SyncFile(const std::string& path, const struct stat* modeOf, std::string* error) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     if (fd.get() < 0) return *error = SystemError(path), false;
     if (modeOf && ::fchmod(fd.get(), modeOf->st_mode & 07777) != 0) return *error = SystemError(path), false;
     if (::fsync(fd.get()) != 0) return *error = SystemError(path), false;
@@ -185,6 +187,38 @@ void NoteIdentityFailure(MaintenanceResult& result, const std::string& error) {
     result.error += "the disc identities were not carried over: " + error;
 }
 
+// Whether the copy holds every record the check reached.
+bool CopiedAllChecked(const CopyCounts& counts, const CheckReport& check, std::string* error) {
+    if (counts.cds == check.cds && counts.categories == check.categories &&
+        counts.directories == check.directories && counts.files == check.files) {
+        return true;
+    }
+    *error = "the copy holds " + std::to_string(counts.cds) + " CDs, " + std::to_string(counts.categories) +
+             " categories, " + std::to_string(counts.directories) + " directories and " +
+             std::to_string(counts.files) + " files, the check counted " + std::to_string(check.cds) + ", " +
+             std::to_string(check.categories) + ", " + std::to_string(check.directories) + " and " +
+             std::to_string(check.files);
+    return false;
+}
+
+// Gives the file at `from` the dated name DamagedPathOf gives `dataFile`, never replacing a file
+// that has it (a later second is tried then). Returns the name, empty on failure (`error`).
+std::string KeepUnderNewName(const std::string& from, const std::string& dataFile, std::string* error) {
+    const std::time_t now = std::time(nullptr);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = DamagedPathOf(dataFile, now + attempt);
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) return name;
+        // A file system without that rename: a hard link does not replace either.
+        if (errno == EINVAL && ::link(from.c_str(), name.c_str()) == 0) {
+            ::unlink(from.c_str());
+            return name;
+        }
+        if (errno != EEXIST) break;
+    }
+    *error = SystemError("cannot give " + from + " a name of its own");
+    return {};
+}
+
 MaintenanceResult Failure(MaintenanceResult result, std::string error) {
     result.outcome = MaintenanceOutcome::Failed;
     result.error = std::move(error);
@@ -199,6 +233,18 @@ std::string WorkFilePrefix(const char* kind, const std::string& dataFile) {
 
 RenameFunction SetRenameFunction(RenameFunction rename) { return std::exchange(Renamer(), std::move(rename)); }
 
+std::string DamagedPathOf(const std::string& dataFile, std::time_t when) {
+    std::tm local {};
+    ::localtime_r(&when, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, ".damaged-%Y%m%d-%H%M%S", &local);
+    const size_t slash = dataFile.rfind('/');
+    const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const size_t dot = dataFile.rfind('.');
+    if (dot == std::string::npos || dot <= nameStart) return dataFile + stamp;
+    return dataFile.substr(0, dot) + stamp + dataFile.substr(dot);
+}
+
 std::string BakPathOf(const std::string& dataFile) {
     const size_t slash = dataFile.rfind('/');
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -210,7 +256,8 @@ std::string BakPathOf(const std::string& dataFile) {
     return bak;
 }
 
-MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::string& reportDir, bool ask) {
+MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::string& reportDir, bool ask,
+                                   bool salvage) {
     MaintenanceResult result;
     if (ask && ShowMessage(kCompactQuestion, vbYesNoCancel) != vbYes) {
         result.outcome = MaintenanceOutcome::Declined;
@@ -229,7 +276,8 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
 
     // The write lock, for the copy and the swap: a change another program made in between would
     // be lost with the old file.
-    classData guard(result.dataFile, classData::ForReading{});
+    // Opened as a salvage opens it: damage is for the check below to report in full.
+    classData guard(result.dataFile, classData::ForSalvage{});
     if (const int16_t code = guard.GetError(); code != kErrorNone) {
         return Failure(std::move(result), DataFileErrorText(code, guard.GetOpenErrorText()));
     }
@@ -242,16 +290,31 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     } endWrite{guard};
     RemoveStaleWorkFiles(dir, result.dataFile);
 
+    // Everything the copy is about to follow is checked first: damage is reported, not copied
+    // into a smaller catalogue that would then replace the data file.
+    result.damage = CheckCatalogue(result.dataFile);
+    if (!result.damage.Clean() && !salvage) {
+        result.outcome = MaintenanceOutcome::Damaged;
+        return result;
+    }
+    result.salvaged = !result.damage.Clean();
+
     std::string error;
     const std::string work = UniqueName(WorkFilePrefix(kCompactionWorkFile, result.dataFile), &error);
     if (work.empty()) return Failure(std::move(result), error);
     std::map<int32_t, int32_t> newIds;
-    const std::string copied = CopyCatalogue(work, CollectingIds(callbacks, newIds), &error);
+    CopyCounts counts;
+    const std::string copied =
+        CopyCatalogue(work, CollectingIds(callbacks, newIds), &error, CopyOptions{result.salvaged, &counts});
     if (copied.empty()) {
         ::unlink(work.c_str());
         if (!error.empty()) return Failure(std::move(result), error);
         result.outcome = MaintenanceOutcome::Cancelled;
         return result;
+    }
+    if (!result.salvaged && !CopiedAllChecked(counts, result.damage, &error)) {
+        ::unlink(work.c_str());
+        return Failure(std::move(result), error);
     }
     // The copy is locked before it takes the data file's name, so a writer that opens it there
     // waits until this run has finished.
@@ -283,7 +346,17 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
         return Failure(std::move(result), error);
     }
     SyncDirectory(dir);
-    if (Rename(previous, result.bakFile) != 0) {
+    if (result.salvaged) {
+        // The damaged file keeps a name of its own; the "bak" copy, made from a sound file,
+        // stays as it is.
+        const std::string kept = KeepUnderNewName(previous, result.dataFile, &error);
+        if (kept.empty()) {
+            result.error = error + "; the damaged data file is kept as " + previous;
+            result.bakFile = previous;
+        } else {
+            result.bakFile = kept;
+        }
+    } else if (Rename(previous, result.bakFile) != 0) {
         // Compacted all the same; the previous file stays under its work name.
         result.error = SystemError("cannot rename " + previous + " to " + result.bakFile) +
                        "; the previous data file is kept as " + previous;
@@ -306,47 +379,68 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     return result;
 }
 
-MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks& callbacks) {
+MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks& callbacks, bool salvage) {
     MaintenanceResult result;
     result.dataFile = Resolved(GetDataFileName());
     struct stat data {}, chosen {};
-    const bool targetExists = ::stat(target.c_str(), &chosen) == 0;
+    // The name itself, not what a link planted there points at: that is what gets replaced.
+    const bool targetExists = ::lstat(target.c_str(), &chosen) == 0;
+    struct stat followed {};
     if (Resolved(target) == result.dataFile ||
-        (targetExists && ::stat(result.dataFile.c_str(), &data) == 0 && data.st_dev == chosen.st_dev &&
-         data.st_ino == chosen.st_ino)) {
+        (::stat(target.c_str(), &followed) == 0 && ::stat(result.dataFile.c_str(), &data) == 0 &&
+         data.st_dev == followed.st_dev && data.st_ino == followed.st_ino)) {
         ShowMessage("Cannot backup to the current data file!!", vbOKOnly);
         result.outcome = MaintenanceOutcome::Refused;
         return result;
     }
-    // Through a symbolic link the copy goes where the link points, and the link stays.
-    const std::string finalPath = Resolved(target);
-    std::string partial = finalPath + ".XXXXXX";
+    result.damage = CheckCatalogue(GetDataFileName());
+    if (!result.damage.Clean() && !salvage) {
+        result.outcome = MaintenanceOutcome::Damaged;
+        return result;
+    }
+    result.salvaged = !result.damage.Clean();
+    if (result.salvaged && targetExists) {
+        return Failure(std::move(result), target + " already exists; a salvaged copy is written only under a new "
+                                                    "name, so that no good copy is replaced");
+    }
+    // A fresh name in the target's own folder (mkstemp creates it exclusively, following no
+    // link), renamed over the target's name once complete.
+    std::string partial = DirectoryOf(target) + "/." + BaseName(target) + ".XXXXXX";
     const int fd = ::mkstemp(partial.data());
-    if (fd < 0) return Failure(std::move(result), SystemError("cannot write beside " + finalPath));
+    if (fd < 0) return Failure(std::move(result), SystemError("cannot write beside " + target));
     ::close(fd);
 
     std::string error;
     std::map<int32_t, int32_t> newIds;
-    const std::string copied = CopyCatalogue(partial, CollectingIds(callbacks, newIds), &error);
+    CopyCounts counts;
+    const std::string copied =
+        CopyCatalogue(partial, CollectingIds(callbacks, newIds), &error, CopyOptions{result.salvaged, &counts});
     if (copied.empty()) {
         ::unlink(partial.c_str());
         if (!error.empty()) return Failure(std::move(result), error);
         result.outcome = MaintenanceOutcome::Cancelled;
         return result;
     }
-    if (!SyncFile(partial, targetExists ? &chosen : nullptr, &error)) {
+    if (!result.salvaged && !CopiedAllChecked(counts, result.damage, &error)) {
         ::unlink(partial.c_str());
         return Failure(std::move(result), error);
     }
-    if (Rename(partial, finalPath) != 0) {
-        error = SystemError("cannot rename " + partial + " to " + finalPath);
+    // A regular file that is replaced lends its permissions to the copy.
+    const bool keepMode = targetExists && S_ISREG(chosen.st_mode);
+    if (!SyncFile(partial, keepMode ? &chosen : nullptr, &error)) {
         ::unlink(partial.c_str());
         return Failure(std::move(result), error);
     }
-    SyncDirectory(DirectoryOf(finalPath));
+    if (result.salvaged ? ::renameat2(AT_FDCWD, partial.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0
+                        : Rename(partial, target) != 0) {
+        error = SystemError("cannot rename " + partial + " to " + target);
+        ::unlink(partial.c_str());
+        return Failure(std::move(result), error);
+    }
+    SyncDirectory(DirectoryOf(target));
     // The backup's own identities lie beside it, under the ids the copy gave its CDs.
     std::string carryError;
-    CarryVolumeEntries(result.dataFile, finalPath, newIds, &carryError);
+    CarryVolumeEntries(result.dataFile, target, newIds, &carryError);
     NoteIdentityFailure(result, carryError);
     result.outcome = MaintenanceOutcome::Done;
     return result;

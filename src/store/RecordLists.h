@@ -40,6 +40,7 @@ struct ListLinks<CdRecord> {
     static constexpr bool kForwardOnly = false;
     static int32_t Id(const CdRecord& r) { return r.CdId; }
     static int32_t Next(const CdRecord& r) { return r.NextRecord; }
+    static int32_t Prev(const CdRecord& r) { return r.PrevRecord; }
     static bool Belongs(const CdRecord& r, int32_t id, int32_t from, int32_t /*owner*/) {
         return r.CdId == id && (from == 0 || r.PrevRecord == from);
     }
@@ -50,6 +51,7 @@ struct ListLinks<CatRecord> {
     static constexpr bool kForwardOnly = false;
     static int32_t Id(const CatRecord& r) { return r.CatId; }
     static int32_t Next(const CatRecord& r) { return r.CatNext; }
+    static int32_t Prev(const CatRecord& r) { return r.CatPrev; }
     static bool Belongs(const CatRecord& r, int32_t id, int32_t from, int32_t /*owner*/) {
         return r.CatId == id && (from == 0 || r.CatPrev == from);
     }

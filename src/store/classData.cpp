@@ -8,6 +8,7 @@
 #include <cstring>
 #include <tuple>
 
+#include "CatalogueCheck.h"
 #include "CatalogueDate.h"
 #include "ProgramInfo.h"
 #include "RecordIo.h"
@@ -146,6 +147,11 @@ classData::classData(const std::string& path, ForReading)
     OpenForReading(path);
 }
 
+classData::classData(const std::string& path, ForSalvage)
+    : cd_(std::make_unique<classCd>()), cat_(std::make_unique<classCat>()) {
+    OpenForSalvage(path);
+}
+
 classData::~classData() { CloseFile(); }
 
 void classData::CloseFile() {
@@ -166,10 +172,13 @@ bool classData::OpenFiles(const std::string& path) { return Open(path, false); }
 
 bool classData::OpenForReading(const std::string& path) { return Open(path, true); }
 
-bool classData::Open(const std::string& path, bool readOnly) {
+bool classData::OpenForSalvage(const std::string& path) { return Open(path, true, true); }
+
+bool classData::Open(const std::string& path, bool readOnly, bool acceptDamage) {
     CloseFile();
     path_ = path;
     openedForReading_ = readOnly;
+    acceptDamage_ = acceptDamage;
     openError_.clear();
     header_ = HeaderRecord{};
 
@@ -205,6 +214,17 @@ bool classData::Open(const std::string& path, bool readOnly) {
                          "." + std::to_string(header_.dataVersionMinor);
             return false;
         }
+        // An edit a stopped program left under way is completed by the opening below (or by the
+        // next writer) before anything is shown; its intermediate list ends are no damage.
+        if (!acceptDamage && GetPendingEdit().kind == PendingEdit::None) {
+            // Found before anything reads on or writes into it: a few records, whatever the size.
+            const std::vector<std::string> damage = CheckStructure(*file_, header_);
+            if (!damage.empty()) {
+                error_ = kErrorDamaged;
+                openError_ = path + ": " + damage.front();
+                return false;
+            }
+        }
     }
     usable_ = true;
     cd_->OpenFiles(file_);
@@ -233,7 +253,6 @@ bool classData::Open(const std::string& path, bool readOnly) {
         return true;
     }
     RecoverInterruptedEdit();
-    StampOpened();
     return true;
 }
 
@@ -259,8 +278,8 @@ bool classData::ListEndsLookInterrupted() {
            LinkedBehindLast<CatList>(file_.get(), header_, cat) != 0;
 }
 
-void classData::StampOpened() {
-    if (file_->IsReadOnly()) return;
+void classData::StampLastOpened() {
+    if (!IsOpen() || file_->IsReadOnly()) return;
     // Only when no program is writing, this one included (a scan's further store objects): the
     // time is not worth a wait, nor a write in the middle of another change.
     if (file_->HoldsWriteLock()) return;
@@ -291,7 +310,7 @@ WriteAccess classData::BeginWrite(int waitMs, bool reopen) {
         file_->UnlockWriting();
         if (!reopen || attempt > 3) return WriteAccess::Replaced;
         const std::string path = path_;
-        if (!Open(path, openedForReading_)) return WriteAccess::Failed;
+        if (!Open(path, openedForReading_, acceptDamage_)) return WriteAccess::Failed;
     }
     ++writeDepth_;
     if (writeDepth_ == 1) {

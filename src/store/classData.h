@@ -21,7 +21,7 @@ namespace karvio {
 inline constexpr int16_t kErrorNone = 0;
 inline constexpr int16_t kErrorWrongVersion = 1;  // another signature or version: refused
 inline constexpr int16_t kErrorCannotOpen = 2;    // the system would not open the file
-inline constexpr int16_t kErrorDamaged = 3;       // shorter than its header: damaged or cut short
+inline constexpr int16_t kErrorDamaged = 3;       // cut short, or its header and list ends disagree
 
 // What BeginWrite got.
 enum class WriteAccess {
@@ -98,6 +98,9 @@ public:
     // Opens `path` with OpenForReading.
     struct ForReading {};
     classData(const std::string& path, ForReading);
+    // Opens `path` with OpenForSalvage.
+    struct ForSalvage {};
+    classData(const std::string& path, ForSalvage);
     ~classData();
 
     classData(const classData&) = delete;
@@ -105,9 +108,17 @@ public:
 
     // Opens or creates the data file; False when it is refused (see GetError).
     bool OpenFiles(const std::string& path);
-    // Opens an existing data file without writing to it, not even the time it was opened, for
-    // walks that only read (backup and compaction leave the data file byte for byte as it was).
+    // Opens an existing data file without writing to it, for walks that only read (backup and
+    // compaction leave the data file byte for byte as it was).
     bool OpenForReading(const std::string& path);
+    // OpenForReading for a salvage: a file whose header and list ends are damaged is opened all
+    // the same, so that what can be read is read.
+    bool OpenForSalvage(const std::string& path);
+    // Writes the present time as the file's last-opened time, when it can be written and no
+    // program is writing (without waiting). No other opening writes anything: the desktop
+    // program calls this once when it starts, and nothing else does. Other programs are not
+    // told of it as of a change.
+    void StampLastOpened();
     // The pending error code (kError...), reset to 0 by the call.
     int16_t GetError();
     // Why the last OpenFiles failed with kErrorCannotOpen.
@@ -197,16 +208,13 @@ public:
 private:
     // Asserts, in debug builds, that the caller is on the thread that made this object.
     void CheckThread() const;
-    bool Open(const std::string& path, bool readOnly);
+    bool Open(const std::string& path, bool readOnly, bool acceptDamage = false);
     void CloseFile();
     void ReadHeader();
     // Reads the header again when the object is usable: another object of this process or
     // another program may have linked or unlinked records since.
     void ReloadHeader();
     void WriteHeader();
-    // Sets the last-opened time when the lock is free at once; a busy or read-only catalogue
-    // keeps its old time.
-    void StampOpened();
     void MendInterruptedCommit();
     // At opening: completes what a stopped program left half done, when no program is writing.
     void RecoverInterruptedEdit();
@@ -234,6 +242,7 @@ private:
     int16_t error_ = kErrorNone;
     int writeDepth_ = 0;
     bool openedForReading_ = false;
+    bool acceptDamage_ = false;  // opened for a salvage
     std::unique_ptr<classCd> cd_;
     std::unique_ptr<classCat> cat_;
     std::thread::id owner_ = std::this_thread::get_id();

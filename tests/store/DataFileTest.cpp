@@ -48,7 +48,7 @@ TEST(DataFile, NewFileIsAnEmptyCatalogueOf82Bytes) {
     for (int i = 70; i < 82; ++i) EXPECT_EQ(bytes[i], 0);
 }
 
-TEST(DataFile, ReopeningRewritesOnlyTheLastOpenedDate) {
+TEST(DataFile, ReopeningWritesNothingAndTheStartStampRewritesOnlyTheLastOpenedDate) {
     TempDir dir;
     const std::string path = dir.File("k.cd");
     { classData data(path); }
@@ -60,6 +60,9 @@ TEST(DataFile, ReopeningRewritesOnlyTheLastOpenedDate) {
     h.Encode(bytes.data());
     WriteAllBytes(path, bytes);
     { classData data(path); }
+    { classData data(path, classData::ForReading{}); }
+    EXPECT_EQ(ReadAllBytes(path), bytes) << "looking changes nothing";
+    { classData(path, classData::ForReading{}).StampLastOpened(); }
     const auto after = ReadAllBytes(path);
     ASSERT_EQ(after.size(), bytes.size());
     for (size_t i = 0; i < after.size(); ++i) {

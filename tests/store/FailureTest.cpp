@@ -255,15 +255,17 @@ TEST(Failures, LoopsInListsAndParentChainsEndTheWalk) {
     // CD list: the last CD points back at the first; the second at itself.
     setLong(third, 4, s.cd);
     setLong(s.cd, 8, third);
+    // Opened for use, such a file is refused at once; a salvage's walk is bounded.
+    EXPECT_EQ(classData("sample.cd").GetError(), kErrorDamaged);
     {
-        classData data("sample.cd");
+        classData data("sample.cd", classData::ForSalvage{});
         int visits = 0;
         for (data.GetCdFirst(); !data.GetCdEof(); data.GetCdNext()) ++visits;
         EXPECT_EQ(visits, 3);
     }
     setLong(second, 4, second);
     {
-        classData data("sample.cd");
+        classData data("sample.cd", classData::ForSalvage{});
         int visits = 0;
         for (data.GetCdFirst(); !data.GetCdEof(); data.GetCdNext()) ++visits;
         EXPECT_EQ(visits, 2);
@@ -272,7 +274,7 @@ TEST(Failures, LoopsInListsAndParentChainsEndTheWalk) {
     setLong(lastFile, 12, lastFile - 64 * 0 - 1);
     setLong(firstDir, 8, firstDir);
     {
-        classData data("sample.cd");
+        classData data("sample.cd", classData::ForSalvage{});
         classCd& cd = data.GetCdGoto(s.cd);
         int dirs = 0, files = 0;
         for (classDir* d = &cd.GetDirFirst(); !cd.GetDirEof(); d = &cd.GetDirNext()) {
@@ -285,14 +287,14 @@ TEST(Failures, LoopsInListsAndParentChainsEndTheWalk) {
     // Category parents in a loop: the path stops instead of running for ever.
     setLong(s.cat, 41 - 0, secondCat);
     {
-        classData data("sample.cd");
+        classData data("sample.cd", classData::ForSalvage{});
         EXPECT_EQ(data.GetKarvioBasePath(secondCat),
                   "Root\\.Category" + std::to_string(s.cat) + "\\.Category" + std::to_string(secondCat));
     }
     // Category list looping back to its head.
     setLong(secondCat, 5, s.cat);
     {
-        classData data("sample.cd");
+        classData data("sample.cd", classData::ForSalvage{});
         int visits = 0;
         for (data.GetCatFirst(); !data.GetCatEof(); data.GetCatNext()) ++visits;
         EXPECT_EQ(visits, 2);
