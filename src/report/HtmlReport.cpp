@@ -1,5 +1,6 @@
 #include "HtmlReport.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include "Format.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
+#include "ReplacingFile.h"
 
 namespace karvio {
 
@@ -93,7 +95,10 @@ public:
         : data_(data), tree_(tree), options_(options), stop_(stop) {}
 
     bool Write(int start, const std::string& path, std::string* error) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+        // Written beside the page's name and renamed over it: never through a link at the name.
+        ReplacingFile page;
+        if (!page.Open(path)) return Fail(error, page.Error());
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(::fdopen(::dup(page.Descriptor()), "wb"), std::fclose);
         if (!file) return Fail(error, "cannot create " + path + ": " + std::strerror(errno));
         out_ = file.get();
         std::setvbuf(out_, nullptr, _IOFBF, 1 << 16);
@@ -106,15 +111,13 @@ public:
         Line("</html>");
         out_ = nullptr;
         const bool closed = std::fclose(file.release()) == 0;
+        // A stopped or failed page is not committed: the work file goes, the name keeps what it had.
         if (stopped_) {
-            ::unlink(path.c_str());
             if (error) error->clear();
             return false;
         }
-        if (!ok_ || !closed) {
-            ::unlink(path.c_str());
-            return Fail(error, "cannot write " + path + ": " + std::strerror(errno));
-        }
+        if (!ok_ || !closed) return Fail(error, "cannot write " + path + ": " + std::strerror(errno));
+        if (!page.Commit()) return Fail(error, page.Error());
         return true;
     }
 
@@ -318,16 +321,35 @@ bool WriteHtmlReport(classData& data, const ReportTree& tree, int start, const R
     return PageWriter(data, tree, options, stop).Write(start, pagePath, error);
 }
 
+namespace {
+
+// A copy of the file at `source` under the new name `target` (ReplacingFile).
+bool CopyImage(const std::string& source, const std::string& target) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(source.c_str(), "rb"), std::fclose);
+    if (!in) return false;
+    ReplacingFile out;
+    if (!out.Open(target)) return false;
+    char buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;) {
+        if (!out.Write(buffer, n)) return false;
+    }
+    return !std::ferror(in.get()) && out.Commit(true);
+}
+
+}  // namespace
+
 std::vector<std::string> ProvideReportImages(const std::string& pageDir) {
     namespace fs = std::filesystem;
     std::vector<std::string> missing;
     std::error_code ec;
     fs::create_directories(fs::path(pageDir) / "images", ec);
+    // Only a real folder of images is filled; a link planted in its place is not followed.
+    struct stat folder {};
+    const bool folderOk = ::lstat((fs::path(pageDir) / "images").c_str(), &folder) == 0 && S_ISDIR(folder.st_mode);
     for (const char* image : kReportImages) {
         const fs::path target = fs::path(pageDir) / image;
-        if (fs::exists(target, ec)) continue;
-        const fs::path source = FindResource(image);
-        if (!fs::copy_file(source, target, fs::copy_options::skip_existing, ec) || ec) missing.push_back(image);
+        if (fs::exists(fs::symlink_status(target, ec))) continue;
+        if (!folderOk || !CopyImage(FindResource(image), target.string())) missing.push_back(image);
     }
     return missing;
 }

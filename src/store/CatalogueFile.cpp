@@ -43,12 +43,14 @@ int WriteLockWait() { return LockWait(); }
 
 CatalogueFileOpenResult OpenSystemCatalogueFile(const std::string& path, bool create) {
     CatalogueFileOpenResult result;
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    // Non-blocking: a pipe or device at the catalogue's name is refused below instead of
+    // waiting for ever in open().
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd >= 0) {
         result.existed = true;
     } else if (errno == EACCES || errno == EROFS || errno == EPERM) {
         // A catalogue the user may not write, or on a read-only medium, can still be read.
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd >= 0) {
             result.existed = true;
             result.readOnly = true;

@@ -191,29 +191,44 @@ SidecarContents DecodeVolumeSidecar(const std::string& text) {
 
 SidecarContents ReadVolumeSidecarFile(const std::string& path) {
     SidecarContents contents;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Never waits: a pipe or a device at the sidecar's name would block an ordinary open for
+    // ever. Only a regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
         if (errno != ENOENT) {
             contents.state = SidecarState::Damaged;
             contents.note = SystemError("cannot read " + path);
         }
         return contents;
     }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        contents.state = SidecarState::Damaged;
+        contents.note = path + " is not a regular file";
+        return contents;
+    }
     std::string text;
     char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<size_t>(in.gcount()));
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            contents.state = SidecarState::Damaged;
+            contents.note = SystemError("cannot read " + path);
+            ::close(fd);
+            return contents;
+        }
+        if (n == 0) break;
+        text.append(buffer, static_cast<size_t>(n));
         if (text.size() > kMaxSidecarBytes) {
+            ::close(fd);
             contents.state = SidecarState::Damaged;
             contents.note = path + " is too large to be a list of disc identities";
             return contents;
         }
     }
-    if (in.bad()) {
-        contents.state = SidecarState::Damaged;
-        contents.note = "cannot read " + path;
-        return contents;
-    }
+    ::close(fd);
     contents = DecodeVolumeSidecar(text);
     if (contents.state == SidecarState::Damaged) contents.note = path + ": " + contents.note;
     return contents;
