@@ -122,9 +122,17 @@ void RequireDirectory(const std::string& path, const char* hint = "") {
     if (::access(path.c_str(), R_OK | X_OK) != 0) Fail(PathError(path, errno));
 }
 
-void FinishScan(int32_t newId, bool interrupted) {
+// The exit status of a scan or rescan that catalogued the CD without some folders or files it
+// could not read.
+constexpr int kExitIncomplete = 3;
+
+void FinishScan(const ScanEngine& engine, int32_t newId, bool interrupted) {
     if (newId == 0) {
         FlushOutputQuietly();
+        if (engine.WasTooLarge()) {
+            ExitStatus() = 1;
+            return;
+        }
         if (StopSignal() != 0) {
             std::fprintf(stderr, "karvio-cli: scan stopped by %s; the catalogue is as it was\n", StopSignalName());
             std::exit(StopStatus());
@@ -134,6 +142,19 @@ void FinishScan(int32_t newId, bool interrupted) {
         return;
     }
     Print("%d\n", newId);
+    if (engine.SkippedCount() > 0) {
+        const int64_t count = engine.SkippedCount();
+        std::fprintf(stderr, "karvio-cli: %lld %s could not be read; CD %d was catalogued without %s:\n",
+                     static_cast<long long>(count), count == 1 ? "folder or file" : "folders or files", newId,
+                     count == 1 ? "it" : "them");
+        for (const ScanSkip& skip : engine.Skipped()) {
+            std::fprintf(stderr, "  %s: %s\n", Escaped(skip.path).c_str(), skip.reason.c_str());
+        }
+        if (count > static_cast<int64_t>(engine.Skipped().size())) {
+            std::fprintf(stderr, "  and %lld more\n", static_cast<long long>(count) - static_cast<long long>(engine.Skipped().size()));
+        }
+        ExitStatus() = kExitIncomplete;
+    }
 }
 
 struct ScanArgs {
@@ -158,7 +179,7 @@ void RunScanCommand(const ScanArgs& args) {
                    args.category);
     bool interrupted = false;
     const int32_t newId = RunScan(engine, interrupted);
-    FinishScan(newId, interrupted);
+    FinishScan(engine, newId, interrupted);
 }
 
 void RunRescanCommand(const ScanArgs& args) {
@@ -175,7 +196,7 @@ void RunRescanCommand(const ScanArgs& args) {
     engine.SetVars(args.cdId, AddBackslash(path), cd.CdName, cd.CdNotes, label, cd.CdCategory);
     bool interrupted = false;
     const int32_t newId = RunScan(engine, interrupted);
-    FinishScan(newId, interrupted);
+    FinishScan(engine, newId, interrupted);
 }
 
 // The text line of a directory or file: kind, id, full name, size, date, attribute word, notes.
@@ -263,7 +284,8 @@ void RunTree(int32_t cdId, bool json) {
 void AddScanCommands(CLI::App& app) {
     auto args = std::make_shared<ScanArgs>();
 
-    CLI::App* scan = app.add_subcommand("scan", "Scan a drive or folder as a new CD; prints its id");
+    CLI::App* scan = app.add_subcommand("scan", "Scan a drive or folder as a new CD; prints its id (exit status 3: "
+                                                  "catalogued, but some folders or files could not be read)");
     scan->add_option("PATH", args->path, "The folder or volume to scan")->required();
     scan->add_option("--name", args->name, "The CD's name (default: the volume label)")
         ->each([args](const std::string&) { args->nameGiven = true; });
@@ -271,7 +293,8 @@ void AddScanCommands(CLI::App& app) {
     scan->add_option("--category", args->category, "Category id (0: the root)");
     scan->callback([args] { RunScanCommand(*args); });
 
-    CLI::App* rescan = app.add_subcommand("rescan", "Scan a CD again, keeping its notes; prints the new id");
+    CLI::App* rescan = app.add_subcommand("rescan", "Scan a CD again, keeping its notes; prints the new id (exit status "
+                                                    "3 as for scan)");
     rescan->add_option("CDID", args->cdId)->required();
     rescan->add_option("PATH", args->path, "Where the CD is now (default: its stored base path)");
     rescan->callback([args] { RunRescanCommand(*args); });

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -182,6 +183,26 @@ void frmAnimation::ScanCd(int32_t& newId) {
         ShowMessage("The medium was removed during the scan; the catalogue is as it was before the scan",
                     vbOKOnly);
     }
+    if (newId > 0 && engine_.SkippedCount() > 0) ShowSkipped();
+}
+
+void frmAnimation::ShowSkipped() {
+    // Said at the end, once: how many places are missing from the CD, and which.
+    constexpr size_t kShown = 15;
+    const int64_t count = engine_.SkippedCount();
+    std::string text = "The CD was catalogued, but " + std::to_string(count) +
+                       (count == 1 ? " folder or file" : " folders or files") +
+                       " could not be read; what " + (count == 1 ? "it holds is" : "they hold is") +
+                       " missing from the catalogue:\r\n";
+    const std::vector<ScanSkip>& skipped = engine_.Skipped();
+    for (size_t i = 0; i < skipped.size() && i < kShown; ++i) {
+        text += "\r\n" + skipped[i].path + ": " + skipped[i].reason;
+    }
+    if (count > static_cast<int64_t>(std::min(skipped.size(), kShown))) {
+        text += "\r\n... and " + std::to_string(count - static_cast<int64_t>(std::min(skipped.size(), kShown))) +
+                " more";
+    }
+    ShowMessage(text, vbOKOnly);
 }
 
 void frmAnimation::btnCancel_Click() {

@@ -74,6 +74,8 @@ private:
     void Place();
     void ShowProgress(std::string_view path, std::string_view name, const ScanCounts& soFar);
     bool MediumStillThere();
+    // Tells the user which folders and files the scan could not read.
+    void ShowSkipped();
 
     ScanEngine engine_;
     std::string scanPath_;

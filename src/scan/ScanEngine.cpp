@@ -51,6 +51,9 @@ void ScanEngine::RunScan() {
     totals_ = ScanCounts{};
     newCdId_ = 0;
     committed_ = false;
+    skipped_.clear();
+    skippedCount_ = 0;
+    tooLarge_ = false;
 
     auto data = std::make_unique<classData>();
     // No other program writes from the first append to the final details.
@@ -68,6 +71,18 @@ void ScanEngine::RunScan() {
         data->EndWrite();
         ShowMessage(std::string(kCatalogueChangedText) + " The CD was not rescanned.", vbOKOnly);
         stopRequested_ = true;
+        YieldNow();
+        return;
+    }
+    // Room for the CD record and its texts, and for the walk's first records, before anything is
+    // written.
+    const int64_t reserve = static_cast<int64_t>(CdRecord::kSize + cdName_.size() + volumeLabel_.size() +
+                                                 scanPath_.size() + cdNotes_.size()) + (1 << 20);
+    if (data->File()->Length() + reserve > kMaxCatalogueLength) {
+        tooLarge_ = true;
+        ShowMessage(std::string("The CD cannot be added: ") + kCatalogueFullText, vbOKOnly);
+        stopRequested_ = true;
+        data->EndWrite();
         YieldNow();
         return;
     }
@@ -97,9 +112,18 @@ void ScanEngine::RunScan() {
         const int32_t attr = GetDirAttributes(scanPath_);
         const double date = GetFolderDate(scanPath_);
         ScanWalk walk(*data, newCdId_, stopRequested_, matcher.get(), progress_);
+        walk.SetReserve(reserve);
         totals_ = walk.Walk(scanPath_, attr, date);
+        skipped_ = walk.Skipped();
+        skippedCount_ = walk.SkippedCount();
+        tooLarge_ = walk.TooLarge();
     }
 
+    if (tooLarge_) {
+        // Refused as a whole: a CD catalogued only up to the limit would look complete.
+        stopRequested_ = true;
+        ShowMessage(std::string("The CD was not added: ") + kCatalogueFullText, vbOKOnly);
+    }
     if (!stopRequested_) {
         CdInfo cd;
         cd.CdId = newCdId_;

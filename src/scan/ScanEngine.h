@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CatalogueEdits.h"
 #include "ScanWalk.h"
@@ -51,6 +52,13 @@ public:
     bool StopRequested() const { return stopRequested_; }
     // The totals of the last walk: directories below the scanned folder, files, bytes.
     const ScanCounts& Totals() const { return totals_; }
+    // The folders and files the last walk could not read (the first kMaxSkipsListed), and how
+    // many there were: the CD was catalogued without what they hold.
+    const std::vector<ScanSkip>& Skipped() const { return skipped_; }
+    int64_t SkippedCount() const { return skippedCount_; }
+    // The last scan was refused because the catalogue would have grown past its format's limit
+    // (kCatalogueFullText); what it had appended was given back.
+    bool WasTooLarge() const { return tooLarge_; }
 
 private:
     void RunScan();
@@ -70,6 +78,9 @@ private:
     std::string cdNotes_;
     int32_t categoryId_ = 0;
     ScanCounts totals_;
+    std::vector<ScanSkip> skipped_;
+    int64_t skippedCount_ = 0;
+    bool tooLarge_ = false;
     ScanProgress* progress_ = nullptr;
 };
 

@@ -56,23 +56,40 @@ ScanCounts ScanWalk::Walk(const std::string& path, int32_t attr, double date) {
         path_ = relative;
     }
 
-    const int fd = ::open(StripBackslash(path).c_str(), kOpenDirFlags);
+    nativeTop_ = StripBackslash(path);
+    relativeTopLength_ = path_.size();
+    skipped_.clear();
+    skippedCount_ = 0;
+    tooLarge_ = false;
+    const int fd = ::open(nativeTop_.c_str(), kOpenDirFlags);
     DIR* dir = nullptr;
     struct stat st {};
     if (fd >= 0 && ::fstat(fd, &st) == 0) dir = ::fdopendir(fd);
-    if (!dir && fd >= 0) ::close(fd);
+    if (!dir) {
+        if (fd >= 0) ::close(fd);
+        Skip("");
+    }
     rootDev_ = st.st_dev;
 
     depth_ = 0;
     seen_ = ScanCounts{};
-    Enter(dir, st.st_dev, st.st_ino, name, storedPath, attr, date);
     ScanCounts result;
+    if (!Room(static_cast<int64_t>(DirRecord::kSize + name.size() + storedPath.size()))) {
+        if (dir) ::closedir(dir);
+        return result;
+    }
+    Enter(dir, st.st_dev, st.st_ino, name, storedPath, attr, date);
     while (depth_ > 0) {
         Frame& frame = frames_[depth_ - 1];
-        if (frame.nextSubdir < frame.subdirs.size() && !stop_) {
+        if (frame.nextSubdir < frame.subdirs.size() && !Stopped()) {
             const Subdir sub = frame.subdirs[frame.nextSubdir++];
             const char* subName = frame.names.data() + sub.nameOffset;
+            if (!Room(static_cast<int64_t>(DirRecord::kSize + std::strlen(subName) + path_.size()))) continue;
             DIR* child = sub.enter && !frame.lost ? OpenDirAt(::dirfd(frame.dir), subName, O_NOFOLLOW) : nullptr;
+            if (!child && sub.enter) {
+                if (frame.lost) errno = EIO;
+                Skip(subName);
+            }
             // Enter may grow frames_; nothing below uses `frame` again.
             Enter(child, sub.dev, sub.ino, subName, path_.empty() ? std::string("\\") : path_,
                   sub.attr, sub.date);
@@ -122,7 +139,10 @@ void ScanWalk::Enter(DIR* dir, dev_t dev, ino_t ino, const std::string& name,
 void ScanWalk::ScanEntries(Frame& frame) {
     data_.GetCdGoto(cdId_).GetDirGoto(frame.dirId).GetFileAppendStart();
     if (frame.dir) {
+        errno = 0;
         ReadListing(frame.dir);
+        // The listing broke off: what it gave is catalogued, the rest is said to be missing.
+        if (errno != 0) Skip("");
         const int fd = ::dirfd(frame.dir);
         for (const Listed& entry : listed_) {
             const char* name = listNames_.data() + entry.offset;
@@ -131,6 +151,7 @@ void ScanWalk::ScanEntries(Frame& frame) {
             // An entry gone since the listing is simply not there any more; one that is there but
             // cannot be examined is still catalogued by its name, as the listing typed it.
             if (!examined && errno == ENOENT) continue;
+            if (!examined) Skip(name);
             const bool isDir = examined ? S_ISDIR(st.st_mode) : entry.type == DT_DIR;
             if (isDir) {
                 Subdir sub{};
@@ -152,7 +173,7 @@ void ScanWalk::ScanEntries(Frame& frame) {
                 AddFile(frame, name, examined ? &st : nullptr);
             }
             YieldIfDue();
-            if (stop_) break;
+            if (Stopped()) break;
         }
     }
     data_.GetCdGoto(cdId_).GetDirGoto(0).GetFileAppendFinish();
@@ -187,6 +208,9 @@ void ScanWalk::AddFile(Frame& frame, const char* name, const struct stat* st) {
     if (notes_) {
         fileInfo_.FileNotes = notes_->FileNotes(fileInfo_.FileName);
     }
+    if (!Room(static_cast<int64_t>(FileRecord::kSize + fileInfo_.FileName.size() + fileInfo_.FileNotes.size()))) {
+        return;
+    }
     AddFileInfo(data_, fileInfo_);
     frame.totals.files += 1;
     frame.totals.bytes += fileInfo_.FileSize;
@@ -213,6 +237,30 @@ void ScanWalk::Leave() {
     }
     CloseDir(frame.dir);
     YieldIfDue();
+}
+
+bool ScanWalk::Room(int64_t bytes) {
+    if (!tooLarge_ && data_.File()->Length() + bytes + reserve_ > kMaxCatalogueLength) tooLarge_ = true;
+    return !tooLarge_;
+}
+
+void ScanWalk::Skip(const char* name) {
+    const std::string reason = std::strerror(errno != 0 ? errno : EIO);
+    ++skippedCount_;
+    if (skipped_.size() >= kMaxSkipsListed) return;
+    // The catalogue path below the top ("\\"-separated) and the name, joined to the walked path.
+    std::string below = path_.substr(std::min(relativeTopLength_, path_.size()));
+    for (char& c : below) {
+        if (c == '\\') c = '/';
+    }
+    if (*name != '\0') below += std::string("/") + name;
+    while (!below.empty() && below.front() == '/') below.erase(0, 1);
+    std::string path = nativeTop_;
+    if (!below.empty()) {
+        if (path.empty() || path.back() != '/') path += '/';
+        path += below;
+    }
+    skipped_.push_back({std::move(path), reason});
 }
 
 void ScanWalk::KeepDescriptorsBounded() {

@@ -48,6 +48,16 @@ public:
     virtual std::string FileNotes(std::string_view name) = 0;
 };
 
+// A folder or file the walk could not read: its native path and the system's reason. A folder
+// that cannot be listed is catalogued empty, a file that cannot be examined by its name alone.
+struct ScanSkip {
+    std::string path;
+    std::string reason;
+};
+
+// At most this many skipped places are kept by name; all are counted.
+inline constexpr size_t kMaxSkipsListed = 1000;
+
 class ScanWalk {
 public:
     // Appends to the CD `cdId` of `data`, whose directory append run is open. The walk ends early
@@ -63,6 +73,16 @@ public:
     // attribute word `attr` and the date `date`. Returns the totals below it: directories (the
     // directory itself not counted), files, bytes.
     ScanCounts Walk(const std::string& path, int32_t attr, double date);
+
+    // The folders and files that could not be read, in walk order (the first kMaxSkipsListed),
+    // and how many there were.
+    const std::vector<ScanSkip>& Skipped() const { return skipped_; }
+    int64_t SkippedCount() const { return skippedCount_; }
+    // The walk stopped before a record that would have taken the catalogue past the largest
+    // length its format holds (with `reserve` bytes kept for what follows the walk); nothing
+    // past that point was appended.
+    bool TooLarge() const { return tooLarge_; }
+    void SetReserve(int64_t reserve) { reserve_ = reserve; }
 
 private:
     // A subdirectory seen in its parent's listing, waiting to be walked.
@@ -104,6 +124,12 @@ private:
     void Leave();
     void KeepDescriptorsBounded();
     void RecoverDescriptor(Frame& parent, DIR* child);
+    // Whether `bytes` more fit below the largest length, the reserve kept; sets TooLarge when not.
+    bool Room(int64_t bytes);
+    bool Stopped() const { return stop_ || tooLarge_; }
+    // Notes a place that could not be read; `name` is below the innermost directory (empty for
+    // the directory itself). Uses errno.
+    void Skip(const char* name);
 
     classData& data_;
     const int32_t cdId_;
@@ -115,6 +141,12 @@ private:
     std::vector<Frame> frames_;  // frames_[0 .. depth_-1] are the directories being walked
     size_t depth_ = 0;
     std::string path_;  // catalogue path of the innermost directory ("" for a volume root)
+    std::string nativeTop_;       // the walked path as given, for naming skipped places
+    size_t relativeTopLength_ = 0;  // length of path_ at the top directory
+    std::vector<ScanSkip> skipped_;
+    int64_t skippedCount_ = 0;
+    bool tooLarge_ = false;
+    int64_t reserve_ = 1 << 20;
     ScanCounts seen_;   // everything appended so far, for the progress
     std::vector<char> listNames_;
     std::vector<Listed> listed_;

@@ -138,7 +138,12 @@ bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size)
     }
     const int64_t length = Length();
     if (offset < 0 || offset > length) return false;
-    if (static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(kMaxCatalogueLength)) return false;
+    if (static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(kMaxCatalogueLength)) {
+        // Nothing of this write is made; a run of appends that led here gives its space back.
+        lastError_ = kCatalogueFullText;
+        DiscardAfterFailure();
+        return false;
+    }
     const auto* bytes = static_cast<const unsigned char*>(data);
     lowestWrite_ = std::min(lowestWrite_, offset);
     changed_ = true;
@@ -376,6 +381,7 @@ void SystemCatalogueFile::AnnounceChange() {
 }
 
 void SystemCatalogueFile::MarkAppendStart() {
+    changedBeforeRun_ = changed_;
     appendStart_ = Length();
     lowestWrite_ = appendStart_;
 }
@@ -395,7 +401,10 @@ bool SystemCatalogueFile::CutTo(int64_t length) {
 bool SystemCatalogueFile::GiveBackAppends() {
     if (appendStart_ < 0 || lowestWrite_ < appendStart_ || Length() < appendStart_) return false;
     const int64_t start = std::exchange(appendStart_, -1);
-    return CutTo(start);
+    if (!CutTo(start)) return false;
+    // The file is as the run found it: the run alone is no change to announce.
+    changed_ = changedBeforeRun_;
+    return true;
 }
 
 void SystemCatalogueFile::DiscardAfterFailure() {

@@ -99,6 +99,7 @@ private:
     bool readOnly_ = false;
     bool locked_ = false;
     bool changed_ = false;  // written since the lock was taken
+    bool changedBeforeRun_ = false;  // changed_ when the append run began
     int lockDepth_ = 0;
     std::string lastError_;
     int64_t appendStart_ = -1;   // MarkAppendStart's length, -1 when none
