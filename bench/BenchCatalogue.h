@@ -240,7 +240,7 @@ struct Timing {
 };
 
 // Runs `argv` with stdout to `out`; returns its wall and CPU time.
-Timing Run(const std::vector<std::string>& argv, const std::string& out) {
+[[maybe_unused]] Timing Run(const std::vector<std::string>& argv, const std::string& out) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

@@ -10,43 +10,25 @@
 #include <memory>
 #include <string>
 
-#include "CatalogueFile.h"
+#include "CatalogueFileWrapper.h"
 
 namespace karvio::testing {
 
-class KillingCatalogueFile : public CatalogueFile {
+class KillingCatalogueFile : public CatalogueFileWrapper {
 public:
     enum class Mode { Kill, Fail };
     KillingCatalogueFile(std::shared_ptr<CatalogueFile> inner, int at, Mode mode, int* count)
-        : inner_(std::move(inner)), at_(at), mode_(mode), count_(count) {}
+        : CatalogueFileWrapper(std::move(inner)), at_(at), mode_(mode), count_(count) {}
 
-    bool ReadAt(int64_t o, void* d, size_t n) override { return inner_->ReadAt(o, d, n); }
+    // Everything else, the zero-copy reads among it, is forwarded as it is.
     bool WriteAt(int64_t o, const void* d, size_t n) override {
         const int nth = ++*count_;
         if (nth == at_ && mode_ == Mode::Kill) ::kill(::getpid(), SIGKILL);
         if (nth >= at_ && at_ > 0 && mode_ == Mode::Fail) return false;
-        return inner_->WriteAt(o, d, n);
+        return CatalogueFileWrapper::WriteAt(o, d, n);
     }
-    const unsigned char* View(int64_t o, size_t n) override { return inner_->View(o, n); }
-    int64_t Length() override { return inner_->Length(); }
-    bool Flush() override { return inner_->Flush(); }
-    void BeginBatch() override { inner_->BeginBatch(); }
-    bool EndBatch() override { return inner_->EndBatch(); }
-    void Refresh() override { inner_->Refresh(); }
-    std::string LastError() const override { return inner_->LastError(); }
-    std::string Path() const override { return inner_->Path(); }
-    bool IsReadOnly() const override { return inner_->IsReadOnly(); }
-    LockResult LockForWriting(int waitMs) override { return inner_->LockForWriting(waitMs); }
-    bool UnlockWriting() override { return inner_->UnlockWriting(); }
-    bool HoldsWriteLock() const override { return inner_->HoldsWriteLock(); }
-    bool StillAtPath() const override { return inner_->StillAtPath(); }
-    std::pair<uint64_t, uint64_t> DeviceAndInode() const override { return inner_->DeviceAndInode(); }
-    void MarkAppendStart() override { inner_->MarkAppendStart(); }
-    bool GiveBackAppends() override { return inner_->GiveBackAppends(); }
-    void ClearAppendStart() override { inner_->ClearAppendStart(); }
 
 private:
-    std::shared_ptr<CatalogueFile> inner_;
     int at_;
     Mode mode_;
     int* count_;
