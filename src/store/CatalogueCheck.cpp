@@ -141,6 +141,10 @@ void Checker::Run() {
         return;
     }
     header_.Decode(bytes);
+    // As at an opening: the length after the header, which another program may have appended to.
+    file_.Refresh();
+    length_ = file_.Length();
+    report_.fileLength = length_;
     if (std::memcmp(header_.dataSignature, "VELK", 4) != 0) {
         Problem("the signature is not VELK");
         return;

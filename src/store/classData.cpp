@@ -200,7 +200,13 @@ bool classData::Open(const std::string& path, bool readOnly, bool acceptDamage) 
                      " of " + std::to_string(HeaderRecord::kSize) + " bytes)";
         return false;
     }
-    if (existed) ReadHeader();
+    if (existed) {
+        ReadHeader();
+        // The length is taken again after the header: every byte a header counts or names was
+        // in the file before the header was written, so a length taken earlier than the header
+        // was read may be short of what another program's writer has since appended.
+        file_->Refresh();
+    }
     if (existed) {
         if (std::memcmp(header_.dataSignature, "VELK", 4) != 0) {
             error_ = kErrorWrongVersion;
@@ -218,7 +224,15 @@ bool classData::Open(const std::string& path, bool readOnly, bool acceptDamage) 
         // next writer) before anything is shown; its intermediate list ends are no damage.
         if (!acceptDamage && GetPendingEdit().kind == PendingEdit::None) {
             // Found before anything reads on or writes into it: a few records, whatever the size.
-            const std::vector<std::string> damage = CheckStructure(*file_, header_);
+            std::vector<std::string> damage = CheckStructure(*file_, header_);
+            if (!damage.empty() && !file_->HoldsWriteLock() &&
+                file_->LockForWriting(WriteLockWait()) == CatalogueFile::LockResult::Locked) {
+                // Another program may have been between two writes of one change (the header
+                // read, the list end linked on since): looked at again while no program writes.
+                ReadHeader();
+                damage = CheckStructure(*file_, header_);
+                file_->UnlockWriting();
+            }
             if (!damage.empty()) {
                 error_ = kErrorDamaged;
                 openError_ = path + ": " + damage.front();
