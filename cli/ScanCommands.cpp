@@ -174,9 +174,9 @@ void RunScanCommand(const ScanArgs& args) {
         }
     }
     const std::string label = ReadyVolumeLabel(args.path);
+    const std::string name = args.nameGiven ? args.name : ProposedDiscName(args.path, label);
     ScanEngine engine;
-    engine.SetVars(0, AddBackslash(args.path), args.nameGiven ? args.name : label, args.notes, label,
-                   args.category);
+    engine.SetVars(0, AddBackslash(args.path), name, args.notes, label, args.category);
     bool interrupted = false;
     const int32_t newId = RunScan(engine, interrupted);
     FinishScan(engine, newId, interrupted);
@@ -287,7 +287,7 @@ void AddScanCommands(CLI::App& app) {
     CLI::App* scan = app.add_subcommand("scan", "Scan a drive or folder as a new CD; prints its id (exit status 3: "
                                                   "catalogued, but some folders or files could not be read)");
     scan->add_option("PATH", args->path, "The folder or volume to scan")->required();
-    scan->add_option("--name", args->name, "The CD's name (default: the volume label)")
+    scan->add_option("--name", args->name, "The CD's name (default: the volume label, or the folder's name when the volume has none)")
         ->each([args](const std::string&) { args->nameGiven = true; });
     scan->add_option("--notes", args->notes, "The CD's notes");
     scan->add_option("--category", args->category, "Category id (0: the root)");

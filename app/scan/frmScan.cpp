@@ -106,8 +106,9 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
     int32_t category = 0;
     if (cdId_ < 1) {
         folder_->SetText(Q(DefaultScanDrive()));
-        txtLabelInternal_->setText(Q(GetVolumeLabel(folder_->Text().toStdString())));
-        name = txtLabelInternal_->text().toStdString();
+        const std::string folder = folder_->Text().toStdString();
+        txtLabelInternal_->setText(Q(GetVolumeLabel(folder)));
+        name = ProposedDiscName(folder, txtLabelInternal_->text().toStdString());
     } else {
         CdInfo cd;
         {
@@ -142,8 +143,9 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
 }
 
 void frmScan::FolderChanged() {
-    txtLabelInternal_->setText(Q(GetVolumeLabel(folder_->Text().trimmed().toStdString())));
-    txtLabel_->setText(txtLabelInternal_->text());
+    const std::string folder = folder_->Text().trimmed().toStdString();
+    txtLabelInternal_->setText(Q(GetVolumeLabel(folder)));
+    txtLabel_->setText(Q(ProposedDiscName(folder, txtLabelInternal_->text().toStdString())));
 }
 
 void frmScan::btnOK_Click() {

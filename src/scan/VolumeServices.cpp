@@ -79,6 +79,15 @@ std::string GetVolumeLabel(const std::string& path) {
     return label.empty() ? kNoLabel : label;
 }
 
+std::string ProposedDiscName(const std::string& path, const std::string& label) {
+    if (label != kNoLabel) return label;
+    std::string folder = path;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    const size_t slash = folder.rfind('/');
+    std::string name = slash == std::string::npos ? folder : folder.substr(slash + 1);
+    return name.empty() ? label : name;
+}
+
 double GetDiskFreeBytes(const std::string& path) {
     struct statvfs vfs {};
     if (path.empty() || ::statvfs(path.c_str(), &vfs) != 0) return 0;

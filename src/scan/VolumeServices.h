@@ -28,6 +28,10 @@ inline constexpr const char* kDiskNotReady = "..Disk Not Ready..";
 // or the volume root cannot be read, "(no label)" when the volume has no label.
 std::string GetVolumeLabel(const std::string& path);
 
+// The name a new scan of `path` proposes for its disc: the volume's `label`, or, when the volume
+// has no label ("(no label)"), the scanned folder's own name; the root "/" keeps the label.
+std::string ProposedDiscName(const std::string& path, const std::string& label);
+
 // Bytes available to the user on the volume that holds `path`; 0 when it cannot be queried.
 double GetDiskFreeBytes(const std::string& path);
 

@@ -181,12 +181,12 @@ TEST_F(ScanDialogs, StartRefusesBadFoldersAndKeepsWhatWasTyped) {
     EXPECT_FALSE(dialog.ctlFolderBrowser1()->Text().isEmpty());
     EXPECT_EQ(dialog.txtLabel()->text(), dialog.txtLabelInternal()->text());
 
-    // Another folder resets the name to that volume's label.
+    // Another folder resets the name to that volume's label, or the folder's name without one.
     const std::string tree = Folder("tree");
     MakeTree(tree, 1, 2);
     dialog.txtLabel()->setText("typed");
     dialog.ctlFolderBrowser1()->SetText(QString::fromStdString(tree));
-    EXPECT_EQ(dialog.txtLabel()->text().toStdString(), GetVolumeLabel(tree));
+    EXPECT_EQ(dialog.txtLabel()->text().toStdString(), ProposedDiscName(tree, GetVolumeLabel(tree)));
 
     dialog.txtLabel()->setText("My disc");
     dialog.txtNotes()->setPlainText("some notes");
