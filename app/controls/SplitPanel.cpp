@@ -80,6 +80,28 @@ void SplitPanel::setSplitPercent(int percent) {
     Layout();
 }
 
+namespace {
+
+QSize Combined(bool horizontalSplit, QSize first, QSize second, int bar) {
+    first = first.expandedTo(QSize(0, 0));
+    second = second.expandedTo(QSize(0, 0));
+    if (horizontalSplit)
+        return {std::max(first.width(), second.width()), first.height() + bar + second.height()};
+    return {first.width() + bar + second.width(), std::max(first.height(), second.height())};
+}
+
+}  // namespace
+
+QSize SplitPanel::sizeHint() const {
+    return Combined(horizontalSplit_, control1_ ? control1_->sizeHint() : QSize(),
+                    control2_ ? control2_->sizeHint() : QSize(), BarThickness());
+}
+
+QSize SplitPanel::minimumSizeHint() const {
+    return Combined(horizontalSplit_, control1_ ? control1_->minimumSizeHint() : QSize(),
+                    control2_ ? control2_->minimumSizeHint() : QSize(), BarThickness());
+}
+
 void SplitPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     Layout();

@@ -58,6 +58,11 @@ public:
     // The bar's thickness in pixels.
     int BarThickness() const;
 
+    // The children's own sizes side by side (or one above the other) with the bar between, so a
+    // window holding the panel opens large enough to show both.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -15,6 +15,7 @@
 #include "classData.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
+#include "controls/NaturalOrder.h"
 #include "explorer/CategoryLookups.h"
 #include "explorer/ExplorerDrag.h"
 #include "startup/ProgramValues.h"
@@ -43,9 +44,8 @@ public:
 
 }  // namespace
 
-CategoryTreeModel::CategoryTreeModel(QObject* parent) : QAbstractItemModel(parent) {
-    collator_.setCaseSensitivity(Qt::CaseInsensitive);
-    collator_.setNumericMode(true);
+CategoryTreeModel::CategoryTreeModel(QObject* parent)
+    : QAbstractItemModel(parent), collator_(NaturalCollator()) {
     nodes_.resize(1);
     NodeHandle root = NewNode(kNoNode, kIconRoot, 0, CategoryDisplayName(0).toStdString());
     nodes_[root].flags |= kBold;
@@ -309,6 +309,12 @@ NodeHandle CategoryTreeModel::CategoryNode(int32_t categoryId) const {
 }
 
 NodeHandle CategoryTreeModel::CdNode(int32_t cdId) const { return cds_.value(cdId, kNoNode); }
+
+std::vector<int32_t> CategoryTreeModel::CategoryIds() const {
+    return {categories_.keyBegin(), categories_.keyEnd()};
+}
+
+std::vector<int32_t> CategoryTreeModel::CdIds() const { return {cds_.keyBegin(), cds_.keyEnd()}; }
 
 size_t CategoryTreeModel::MemoryUsed() const {
     size_t bytes = nodes_.capacity() * sizeof(Node) + pool_.capacity();
@@ -650,6 +656,78 @@ void AddCdNodes(CategoryTreeModel& model) {
     for (NodeHandle parent : parents) model.AttachChildren(parent, std::move(byParent[parent]));
 }
 
+bool SyncCatalogueTree(CategoryTreeModel& model) {
+    struct CatRow {
+        int32_t id, parentId, icon;
+        std::string name, parentKey;
+    };
+    struct CdRow {
+        int32_t id, category;
+        int kind;
+        std::string name;
+    };
+    std::vector<CatRow> cats;
+    std::vector<CdRow> cds;
+    {
+        classData data;
+        if (data.GetError() != kErrorNone) return false;
+        for (classCat* cat = &data.GetCatFirst(); !data.GetCatEof(); cat = &data.GetCatNext()) {
+            const int32_t icon = cat->GetCatImageId();
+            cats.push_back({cat->GetCatId(), cat->GetCatParentId(), icon >= kIconCategory ? icon : kIconCategory,
+                            cat->GetCatName(), "Root" + cat->GetCategoryPath()});
+        }
+        for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
+            cds.push_back({cd->GetCdId(), cd->GetCdCategory(), cd->GetCdMediaType() == 5 ? kIconCd : kIconFolder,
+                           cd->GetCdName()});
+        }
+    }
+    std::unordered_map<int32_t, bool> liveCats, liveCds;
+    for (const CatRow& cat : cats) liveCats.emplace(cat.id, true);
+    for (const CdRow& cd : cds) liveCds.emplace(cd.id, true);
+    // Where a category or CD belongs: under its live category, else under the root.
+    auto placeOf = [&](int32_t categoryId) {
+        if (categoryId <= 0 || !liveCats.count(categoryId)) return kRootNode;
+        const NodeHandle node = model.CategoryNode(categoryId);
+        return node == kNoNode ? kRootNode : node;
+    };
+    auto update = [&](NodeHandle node, NodeHandle parent, int kind, const std::string& name) {
+        if (model.Kind(node) != kind) model.SetKind(node, kind);
+        model.SetCaption(node, name);
+        // A move into its own subtree (parents that loop) is refused; the node stays.
+        if (model.Parent(node) != parent) model.MoveNode(node, parent);
+    };
+
+    // Parents before their children, as the builder places them.
+    std::stable_sort(cats.begin(), cats.end(),
+                     [](const CatRow& a, const CatRow& b) { return a.parentKey < b.parentKey; });
+    for (const CatRow& cat : cats) {
+        const NodeHandle parent = placeOf(cat.parentId);
+        const NodeHandle node = model.CategoryNode(cat.id);
+        if (node == kNoNode) {
+            model.AddNode(parent, cat.icon, cat.id, cat.name);
+        } else {
+            update(node, parent, cat.icon, cat.name);
+        }
+    }
+    for (const CdRow& cd : cds) {
+        const NodeHandle parent = placeOf(cd.category);
+        const NodeHandle node = model.CdNode(cd.id);
+        if (node == kNoNode) {
+            model.AddNode(parent, cd.kind, cd.id, cd.name);
+        } else {
+            update(node, parent, cd.kind, cd.name);
+        }
+    }
+    // Gone CDs, then gone categories (by now they hold nothing that is still there).
+    for (int32_t id : model.CdIds()) {
+        if (!liveCds.count(id)) model.RemoveNode(model.CdNode(id));
+    }
+    for (int32_t id : model.CategoryIds()) {
+        if (!liveCats.count(id)) model.RemoveNode(model.CategoryNode(id));
+    }
+    return true;
+}
+
 bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId) {
     const int kind = model.Kind(cdNode);
     if ((kind != kIconCd && kind != kIconFolder) || model.DirectoriesLoaded(cdNode)) return false;
@@ -685,7 +763,8 @@ bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId
             const int32_t dirId = dir->GetDirId();
             const bool topLevel = path.empty() || path == "\\";
             if (first && !topLevel) {
-                // A scan that began below the top of its volume: the folders above it.
+                // A scan that began below the top of its volume: the folders above it. They
+                // stand for no record (tag 0): each lists only the next folder of the path.
                 NodeHandle current = cdNode;
                 std::string fullName;
                 size_t start = 0;
@@ -702,7 +781,7 @@ bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId
                         continue;
                     }
                     const NodeHandle node =
-                        model.NewDetachedNode(current, kIconDirectory, dirId, component);
+                        model.NewDetachedNode(current, kIconDirectory, 0, component);
                     attachTo(current, node);
                     byFullName.emplace(fullName, node);
                     current = node;

@@ -77,6 +77,10 @@ public:
     // The node of a category or CD record, or kNoNode.
     NodeHandle CategoryNode(int32_t categoryId) const;
     NodeHandle CdNode(int32_t cdId) const;
+    // The ids of the categories and CDs that have nodes.
+    std::vector<int32_t> CategoryIds() const;
+    std::vector<int32_t> CdIds() const;
+    size_t CdCount() const { return static_cast<size_t>(cds_.size()); }
     // Number of nodes ever made since the last rebuild (the highest handle in use).
     size_t NodeCount() const { return nodes_.size() - 1; }
     // Bytes held by the nodes, their children lists and the caption pool.
@@ -175,10 +179,19 @@ void BuildCategoryTree(CategoryTreeModel& model, bool keepExisting);
 // Adds every CD of the catalogue under its category (under the root when the category is gone).
 void AddCdNodes(CategoryTreeModel& model);
 
+// Brings a built tree in step with the catalogue without rebuilding it: categories and CDs that
+// are gone lose their nodes, new ones get nodes, and moved, renamed or re-iconed ones are moved
+// and changed in place. A CD's directory nodes stay as they were read (a CD's directories never
+// change: a rescan makes a new CD), so handles, expanded nodes and the selection of everything
+// still there survive, and no CD is read again. False when the catalogue cannot be read.
+bool SyncCatalogueTree(CategoryTreeModel& model);
+
 // Adds the directories of CD `cdId` under its node `cdNode` (which has none yet), reading each
 // directory record once in store order, yielding to the event loop by time and driving the main
 // window's progress bar. A directory whose parent directory cannot be found (an inconsistent
-// record) is shown under the CD node. False when the node was not a CD or was already loaded.
+// record) is shown under the CD node. A CD scanned from a folder below the top of its volume
+// shows the folders above that folder too, as directory nodes with tag 0 (they stand for no
+// record). False when the node was not a CD or was already loaded.
 bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId);
 
 // The CD id in a tree key: the first segment after "Root" that does not begin with "."; 0 for

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <algorithm>
+#include <cmath>
 
 #include "CatalogueDate.h"
 #include "CatalogueText.h"
@@ -9,6 +10,8 @@
 #include "Format.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
+#include "controls/NaturalOrder.h"
+#include "controls/SizeText.h"
 #include "explorer/ExplorerDrag.h"
 
 namespace karvio {
@@ -29,9 +32,11 @@ QString DateSortingKey(double date) {
                              f.second);
 }
 
-ContentsListModel::ContentsListModel(QObject* parent) : QAbstractTableModel(parent) {
-    collator_.setCaseSensitivity(Qt::CaseInsensitive);
-    collator_.setNumericMode(true);
+ContentsListModel::ContentsListModel(QObject* parent)
+    : QAbstractTableModel(parent), collator_(NaturalCollator()) {
+    connect(&SizeDisplay::Instance(), &SizeDisplay::changed, this, [this] {
+        if (!rows_.empty()) emit dataChanged(index(0, kListColSize), index(rowCount() - 1, kListColSize));
+    });
 }
 
 void ContentsListModel::Clear() {
@@ -67,7 +72,7 @@ void ContentsListModel::Flush() {
         beginResetModel();
         rows_.insert(rows_.end(), staged_.begin(), staged_.end());
         staged_.clear();
-        SortRows(rows_);
+        SortRows(rows_, sortColumn_, sortOrder_);
         endResetModel();
         return;
     }
@@ -87,6 +92,11 @@ QString ContentsListModel::Name(int row) const {
     return Decoded(Bytes(r.nameOffset, r.nameLength));
 }
 
+std::string_view ContentsListModel::NameBytes(int row) const {
+    const ListRow& r = Row(row);
+    return Bytes(r.nameOffset, r.nameLength);
+}
+
 QString ContentsListModel::Notes(int row) const {
     const ListRow& r = Row(row);
     return Decoded(Bytes(r.notesOffset, r.notesLength));
@@ -100,30 +110,43 @@ void ContentsListModel::SetNotes(int row, std::string_view notes) {
     emit dataChanged(index(row, 0), index(row, kListColumnCount - 1));
 }
 
+bool ContentsListModel::HasOwnValues(const ListRow& row) {
+    // Categories and the root have no size, date or attributes, and neither has a folder shown
+    // above a scanned folder (a directory row with no record of its own).
+    return !IsCategoryKind(row.kind) && row.kind != kIconRoot &&
+           !(row.kind == kIconDirectory && row.tag <= 0);
+}
+
+double ContentsListModel::ShownSize(const ListRow& row) {
+    return HasOwnValues(row) ? std::fabs(row.size) : 0;
+}
+
+QString ContentsListModel::AttrText(const ListRow& row) {
+    if (IsCategoryKind(row.kind)) return QStringLiteral("Category");
+    if (row.kind == kIconCd) return QStringLiteral("CD");
+    if (row.kind == kIconFolder) return QStringLiteral("Folder");
+    if (!HasOwnValues(row)) return {};
+    return QString::fromStdString(AttributesToText(row.attr));
+}
+
 QString ContentsListModel::CellText(int row, int column) const {
     const ListRow& r = Row(row);
-    const bool category = IsCategoryKind(r.kind);
     switch (column) {
         case kListColName: return Name(row);
         case kListColSize:
-            if (category) return QStringLiteral("Category");
-            if (r.kind == kIconRoot) return {};
-            return QString::fromStdString(FormatSize(r.size)).trimmed();
+            if (IsCategoryKind(r.kind)) return QStringLiteral("Category");
+            if (!HasOwnValues(r)) return {};
+            return ListSizeText(r.size);
         case kListColDate:
-            if (category || r.kind == kIconRoot) return {};
+            if (!HasOwnValues(r)) return {};
             return QString::fromStdString(DateToText(r.date));
-        case kListColAttr:
-            if (category) return QStringLiteral("Category");
-            if (r.kind == kIconCd) return QStringLiteral("CD");
-            if (r.kind == kIconFolder) return QStringLiteral("Folder");
-            if (r.kind == kIconRoot) return {};
-            return QString::fromStdString(AttributesToText(r.attr));
+        case kListColAttr: return AttrText(r);
         case kListColNotes:
             return QString::fromStdString(
                 FlattenLines(DecodeCatalogueText(Bytes(r.notesOffset, r.notesLength))));
         case kListColTreeNodeIndex: return QString::number(r.node);
         case kListColDateSorting:
-            if (category || r.kind == kIconRoot) return QStringLiteral(" ");
+            if (!HasOwnValues(r)) return QStringLiteral(" ");
             return DateSortingKey(r.date);
         default: return {};
     }
@@ -160,7 +183,10 @@ QVariant ContentsListModel::data(const QModelIndex& index, int role) const {
         case Qt::DisplayRole: return CellText(index.row(), index.column());
         case Qt::DecorationRole:
             return index.column() == kListColName ? QVariant(RowIcon(r)) : QVariant();
-        case Qt::ToolTipRole: return CellText(index.row(), kListColNotes);
+        case Qt::ToolTipRole:
+            // The size cell tells the exact count; every other cell the notes.
+            if (index.column() == kListColSize && HasOwnValues(r)) return ExactSizeText(r.size);
+            return CellText(index.row(), kListColNotes);
         case Qt::TextAlignmentRole:
             if (index.column() == kListColSize) return int(Qt::AlignRight | Qt::AlignVCenter);
             if (index.column() == kListColDate || index.column() == kListColAttr)
@@ -254,45 +280,81 @@ void ContentsListModel::SortBy(int column, Qt::SortOrder order) {
 void ContentsListModel::Resort() {
     if (!IsSorted()) return;
     emit layoutAboutToBeChanged();
-    SortRows(rows_);
+    SortRows(rows_, sortColumn_, sortOrder_);
     emit layoutChanged();
 }
 
-void ContentsListModel::SortRows(std::vector<ListRow>& rows) const {
-    const int column = sortColumn_;
-    const bool byText = column == kListColName || column == kListColNotes;
+void ContentsListModel::SortStagedByName() {
+    if (!InNameOrder(staged_)) SortRows(staged_, kListColName, Qt::AscendingOrder);
+}
+
+bool ContentsListModel::InNameOrder(const std::vector<ListRow>& rows) const {
+    QString previous;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        QString name = Decoded(Bytes(rows[i].nameOffset, rows[i].nameLength));
+        if (i > 0 && (rows[i - 1].kind == kIconFile) == (rows[i].kind == kIconFile)) {
+            const int order = collator_.compare(previous, name);
+            if (order > 0) return false;
+            if (order == 0 && Bytes(rows[i - 1].nameOffset, rows[i - 1].nameLength) >
+                                  Bytes(rows[i].nameOffset, rows[i].nameLength))
+                return false;
+        } else if (i > 0 && rows[i - 1].kind == kIconFile) {
+            return false;  // a folder after a file
+        }
+        previous = std::move(name);
+    }
+    return true;
+}
+
+void ContentsListModel::SortRows(std::vector<ListRow>& rows, int column, Qt::SortOrder order) const {
+    if (rows.size() < 2) return;
+    const bool byText = column == kListColName || column == kListColNotes || column == kListColAttr;
     // Text columns compare collation keys made once per row, not texts decoded per comparison.
     std::vector<QCollatorSortKey> keys;
     if (byText) {
         keys.reserve(rows.size());
         for (const ListRow& r : rows) {
-            keys.push_back(collator_.sortKey(column == kListColNotes
-                                                 ? Decoded(Bytes(r.notesOffset, r.notesLength))
-                                                 : Decoded(Bytes(r.nameOffset, r.nameLength))));
+            QString text;
+            if (column == kListColNotes) {
+                text = Decoded(Bytes(r.notesOffset, r.notesLength));
+            } else if (column == kListColAttr) {
+                text = AttrText(r);
+            } else {
+                text = Decoded(Bytes(r.nameOffset, r.nameLength));
+            }
+            keys.push_back(collator_.sortKey(text));
         }
     }
-    auto less = [&](size_t a, size_t b) -> bool {
+    // The column's own order: sizes as shown (a directory's is stored negated), dates by date.
+    auto columnLess = [&](size_t a, size_t b) -> bool {
         const ListRow& x = rows[a];
         const ListRow& y = rows[b];
         switch (column) {
-            case kListColSize: return x.size < y.size;
+            case kListColSize: return ShownSize(x) < ShownSize(y);
             case kListColDate:
             case kListColDateSorting: return x.date < y.date;
             case kListColTreeNodeIndex: return x.node < y.node;
-            case kListColAttr: return x.attr < y.attr;
-            default: return keys[a].compare(keys[b]) < 0;
+            default: {
+                const int c = keys[a].compare(keys[b]);
+                if (c != 0) return c < 0;
+                // Names the collation finds equal ("a" and "A") keep one order: their bytes'.
+                return Bytes(x.nameOffset, x.nameLength) < Bytes(y.nameOffset, y.nameLength);
+            }
         }
     };
-    std::vector<size_t> order(rows.size());
-    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
-    if (sortOrder_ == Qt::AscendingOrder) {
-        std::stable_sort(order.begin(), order.end(), less);
-    } else {
-        std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return less(b, a); });
-    }
+    // Folders (every row that is not a file) come before the files in either order.
+    auto less = [&](size_t a, size_t b) -> bool {
+        const bool fileA = rows[a].kind == kIconFile;
+        const bool fileB = rows[b].kind == kIconFile;
+        if (fileA != fileB) return fileB;
+        return order == Qt::AscendingOrder ? columnLess(a, b) : columnLess(b, a);
+    };
+    std::vector<size_t> indices(rows.size());
+    for (size_t k = 0; k < indices.size(); ++k) indices[k] = k;
+    std::stable_sort(indices.begin(), indices.end(), less);
     std::vector<ListRow> sorted;
     sorted.reserve(rows.size());
-    for (size_t k : order) sorted.push_back(rows[k]);
+    for (size_t k : indices) sorted.push_back(rows[k]);
     rows = std::move(sorted);
 }
 

@@ -53,10 +53,14 @@ public:
     void Stage(int32_t kind, int32_t tag, int64_t node, std::string_view name, double size,
                double date, int32_t attr, std::string_view notes);
     void Flush();
+    // Puts the rows staged so far in name order, folders first (a directory's files come in the
+    // byte order of the scan, which often is that order already).
+    void SortStagedByName();
     size_t StagedCount() const { return staged_.size(); }
 
     const ListRow& Row(int row) const { return rows_[static_cast<size_t>(row)]; }
     QString Name(int row) const;
+    std::string_view NameBytes(int row) const;
     QString Notes(int row) const;  // as stored (several lines)
     void SetNotes(int row, std::string_view notes);
 
@@ -70,6 +74,11 @@ public:
 
     // The shown texts of the cells, as the user reads them.
     QString CellText(int row, int column) const;
+    // Whether the row shows a size, date and attributes of its own.
+    static bool HasOwnValues(const ListRow& row);
+    // The size the row shows (0 when it shows none), by which the "Size" column sorts.
+    static double ShownSize(const ListRow& row);
+    static QString AttrText(const ListRow& row);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -102,7 +111,9 @@ signals:
 private:
     QIcon RowIcon(const ListRow& row) const;
     std::string_view Bytes(uint32_t offset, uint32_t length) const;
-    void SortRows(std::vector<ListRow>& rows) const;
+    void SortRows(std::vector<ListRow>& rows, int column, Qt::SortOrder order) const;
+    // Whether the rows are in the order SortRows gives by name, ascending.
+    bool InNameOrder(const std::vector<ListRow>& rows) const;
 
     std::vector<ListRow> rows_;
     std::vector<ListRow> staged_;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -15,6 +16,8 @@
 #include "TransferRecords.h"
 #include "mainwindow/EditRefusals.h"
 #include "classData.h"
+#include "controls/DeepTreeView.h"
+#include "controls/EmptyHint.h"
 #include "controls/ItemIcons.h"
 #include "controls/SplitPanel.h"
 #include "controls/Twips.h"
@@ -26,6 +29,7 @@
 #include "startup/LaunchFile.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
+#include "views/ItemLocation.h"
 #include "views/frmProperties.h"
 
 namespace karvio {
@@ -64,7 +68,7 @@ frmBrowse2::frmBrowse2(QWidget* parent)
       tree_(new CategoryTreeModel(this)),
       list_(new ContentsListModel(this)),
       split_(new SplitPanel(this)),
-      treeView_(new QTreeView),
+      treeView_(new DeepTreeView),
       stack_(new QStackedWidget),
       iconView_(new QListView),
       detailsView_(new QTreeView) {
@@ -117,6 +121,8 @@ frmBrowse2::frmBrowse2(QWidget* parent)
 
     stack_->addWidget(detailsView_);
     stack_->addWidget(iconView_);
+    detailsHint_ = new EmptyHint(FirstDiscHintText(), detailsView_);
+    iconHint_ = new EmptyHint(FirstDiscHintText(), iconView_);
     split_->setHorizontalSplit(false);
     split_->setControl1(treeView_);
     split_->setControl2(stack_);
@@ -136,7 +142,8 @@ frmBrowse2::frmBrowse2(QWidget* parent)
             [this](const QModelIndex& current) {
                 // Keyboard moves in the tree list the node as a click does.
                 const NodeHandle node = tree_->HandleOf(current);
-                if (node != kNoNode && node != listed_ && treeView_->hasFocus()) OnTreeClicked(node);
+                if (node != kNoNode && node != listed_ && treeView_->hasFocus() && !selecting_)
+                    OnTreeClicked(node);
             });
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(detailsView_),
                                     static_cast<QAbstractItemView*>(iconView_)}) {
@@ -158,12 +165,29 @@ frmBrowse2::frmBrowse2(QWidget* parent)
     });
     connect(treeView_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ShowTreeMenu(at); });
+    connect(treeView_, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { expanded_.insert(tree_->HandleOf(index)); });
+    connect(treeView_, &QTreeView::collapsed, this,
+            [this](const QModelIndex& index) { expanded_.erase(tree_->HandleOf(index)); });
 
     SetUpEditing();
 
     CatalogueEvents& events = CatalogueEvents::Instance();
-    connect(&events, &CatalogueEvents::catalogueReplaced, this, [this] { ReloadCatalogue(); });
+    connect(&events, &CatalogueEvents::catalogueReplaced, this,
+            [this](const CatalogueRenumbering& ids) { Reload(ids); });
     connect(&events, &CatalogueEvents::cdRemoved, this, [this](int32_t cdId) { DropCd(cdId); });
+    // Another program's change shows at once where the explorer is in view, else when it is
+    // next activated (the watch has set RefreshExplorer).
+    connect(&events, &CatalogueEvents::catalogueChangedElsewhere, this, [this] {
+        if (isVisible()) Resync();
+    });
+    connect(&events, &CatalogueEvents::categoriesChanged, this, [this] {
+        if (isVisible()) {
+            Resync();
+        } else {
+            RefreshExplorer = true;
+        }
+    });
 
     const QString savedMode =
         GetSetting(QLatin1String(kSettingsSection), QStringLiteral("ListMode"), QString());
@@ -205,7 +229,7 @@ int frmBrowse2::SelectedListRow() const {
 void frmBrowse2::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     SetMenuState(kModeCdShown);
-    if (RefreshExplorer) RefillListCds(0, kNoNode);
+    if (RefreshExplorer) Resync();
 }
 
 void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
@@ -255,6 +279,8 @@ void frmBrowse2::RefillListCds(int32_t cdId, NodeHandle select) {
         }
     }
     WaitCursor wait;
+    // The rebuilt tree's handles start again from the root: none of the old ones is expanded.
+    expanded_.clear();
     BuildCategoryTree(*tree_, false);
     AddCdNodes(*tree_);
     NodeHandle target = kNoNode;
@@ -267,20 +293,116 @@ void frmBrowse2::RefillListCds(int32_t cdId, NodeHandle select) {
     RefreshExplorer = false;
 }
 
-// Ids held before are void: the rebuilt tree starts at the root.
-void frmBrowse2::ReloadCatalogue() { RefillListCds(0, kNoNode); }
+void frmBrowse2::RefillListCds() {
+    const ExplorerPlace place = CapturePlace();
+    RefillListCds(0, kNoNode);
+    RestorePlace(place);
+}
+
+// Ids held before are void: the place is found again by the names of CDs and categories.
+void frmBrowse2::ReloadCatalogue() { Reload({}); }
+
+void frmBrowse2::Reload(const CatalogueRenumbering& given) {
+    ExplorerPlace place = CapturePlace();
+    const CatalogueRenumbering ids = given.Empty() ? RenumberingByNames(*tree_) : given;
+    RenumberPlace(place.selected, ids, true);
+    for (TreePlace& expanded : place.expanded) RenumberPlace(expanded, ids, true);
+    RefillListCds(0, kNoNode);
+    RestorePlace(place);
+}
+
+ExplorerPlace frmBrowse2::CapturePlace() const {
+    ExplorerPlace place;
+    place.selected = PlaceOf(*tree_, SelectedNode());
+    for (NodeHandle node : expanded_) {
+        if (tree_->IsLive(node)) place.expanded.push_back(PlaceOf(*tree_, node));
+    }
+    const int row = SelectedListRow();
+    if (row >= 0) {
+        place.rowKind = list_->Row(row).kind;
+        place.rowName = std::string(list_->NameBytes(row));
+    }
+    place.treeScroll = treeView_->verticalScrollBar()->value();
+    place.treeScrollX = treeView_->horizontalScrollBar()->value();
+    place.listScroll = ListView1()->verticalScrollBar()->value();
+    return place;
+}
+
+void frmBrowse2::RestorePlace(const ExplorerPlace& place) {
+    for (const TreePlace& expanded : place.expanded) {
+        const NodeHandle node = FindPlace(*tree_, expanded, false);
+        if (node != kNoNode) treeView_->expand(tree_->IndexOf(node));
+    }
+    const NodeHandle target = FindPlace(*tree_, place.selected, true);
+    SelectNode(target);
+    FillList(target);
+    treeView_->verticalScrollBar()->setValue(place.treeScroll);
+    treeView_->horizontalScrollBar()->setValue(place.treeScrollX);
+    treeView_->scrollTo(tree_->IndexOf(target));
+    SelectListRow(place.rowKind, place.rowName, place.listScroll);
+}
+
+void frmBrowse2::SelectListRow(int kind, std::string_view name, int scroll) {
+    ListView1()->verticalScrollBar()->setValue(scroll);
+    if (kind == 0) return;
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        if (list_->Row(row).kind != kind || list_->NameBytes(row) != name) continue;
+        const QModelIndex index = list_->index(row, 0);
+        detailsView_->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ListView1()->scrollTo(index);
+        return;
+    }
+}
+
+void frmBrowse2::Resync() {
+    // The selection and its nodes above: the first of them still there is selected again.
+    std::vector<NodeHandle> chain;
+    for (NodeHandle node = SelectedNode(); node != kNoNode; node = tree_->Parent(node)) chain.push_back(node);
+    int rowKind = 0;
+    std::string rowName;
+    if (const int row = SelectedListRow(); row >= 0) {
+        rowKind = list_->Row(row).kind;
+        rowName = std::string(list_->NameBytes(row));
+    }
+    const int listScroll = ListView1()->verticalScrollBar()->value();
+    {
+        WaitCursor wait;
+        if (!SyncCatalogueTree(*tree_)) {
+            RefillListCds(0, kNoNode);  // tells why the catalogue cannot be read
+            return;
+        }
+    }
+    NodeHandle target = kRootNode;
+    for (NodeHandle node : chain) {
+        if (tree_->IsLive(node)) {
+            target = node;
+            break;
+        }
+    }
+    SelectNode(target);
+    FillList(target);
+    SelectListRow(rowKind, rowName, listScroll);
+    RefreshExplorer = false;
+}
 
 NodeHandle frmBrowse2::AddCdToTree(int32_t cdId) {
-    // Categories may have changed with the scan's dialogs; rebuilding keeps the tree whole.
-    RefillListCds(cdId, kNoNode);
+    // Categories may have changed with the scan's dialogs: the tree is brought in step first.
+    Resync();
     const NodeHandle node = tree_->CdNode(cdId);
-    if (node != kNoNode) OpenCdNode(node);
+    if (node == kNoNode) return node;
+    SelectNode(node);
+    OpenCdNode(node);
+    FillList(node);
     return node;
 }
 
 void frmBrowse2::SelectNode(NodeHandle node) {
+    // The caller lists the node itself: selecting it here does not act as a click.
     const QModelIndex index = tree_->IndexOf(node);
+    selecting_ = true;
     treeView_->setCurrentIndex(index);
+    selecting_ = false;
     treeView_->scrollTo(index);
 }
 
@@ -304,10 +426,16 @@ void frmBrowse2::FillList(NodeHandle node) {
     WaitCursor wait;
     list_->Clear();
     listed_ = node;
-    if (node == kNoNode || !tree_->IsLive(node)) return;
+    if (node == kNoNode || !tree_->IsLive(node)) {
+        detailsHint_->hide();
+        iconHint_->hide();
+        return;
+    }
 
-    classData data;
     const int kind = tree_->Kind(node);
+    // A CD lists its top-level directories too: they are read first when they are not yet.
+    if (IsContainer(kind) && !tree_->DirectoriesLoaded(node)) LoadCdDirectories(*tree_, node, tree_->Tag(node));
+    classData data;
     for (NodeHandle child : tree_->Children(node)) {
         const int childKind = tree_->Kind(child);
         const int32_t tag = tree_->Tag(child);
@@ -347,9 +475,49 @@ void frmBrowse2::FillList(NodeHandle node) {
             list_->Stage(kIconFile, file->GetFileId(), -1, file->GetFileName(), file->GetFileSize(),
                          file->GetFileDate(), file->getFileAttr(), file->GetFileNotes());
         }
+        // Shown in the natural order of their names, as the tree's nodes are.
+        if (!list_->IsSorted()) list_->SortStagedByName();
         list_->Flush();
     }
     if (frmMenu* menu = frmMenu::Instance()) menu->ProgressEnd();
+    // An empty list in a catalogue without discs tells how to add the first one.
+    const bool noDisc = list_->rowCount() == 0 && tree_->CdCount() == 0;
+    detailsHint_->setVisible(noDisc);
+    iconHint_->setVisible(noDisc);
+    ShowLocation();
+}
+
+std::string frmBrowse2::FullNameOf(NodeHandle node) const {
+    // The captions below the CD joined as catalogue paths are: the node's key below its CD's.
+    std::vector<std::string_view> names;
+    for (NodeHandle n = node; tree_->Kind(n) == kIconDirectory; n = tree_->Parent(n))
+        names.push_back(tree_->CaptionBytes(n));
+    std::string fullName;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        if (!fullName.empty()) fullName += '\\';
+        fullName += *it;
+    }
+    return fullName;
+}
+
+void frmBrowse2::ShowLocation() {
+    // Only the view in use speaks in the status bar.
+    frmMenu* menu = frmMenu::Instance();
+    if (!menu || menu->CurrentCatalogueView() != this) return;
+    ItemLocation location;
+    const int row = listHasFocus_ ? SelectedListRow() : -1;
+    NodeHandle node = SelectedNode();
+    if (row >= 0 && list_->Row(row).kind == kIconFile) {
+        const std::string dir = FullNameOf(listed_);
+        const std::string name(list_->NameBytes(row));
+        location = LocateInCd(CdIdFromKey(tree_->Key(listed_)), dir.empty() ? name : dir + '\\' + name);
+    } else {
+        if (row >= 0 && list_->Row(row).node > 0) node = static_cast<NodeHandle>(list_->Row(row).node);
+        const int kind = tree_->Kind(node);
+        if (IsContainer(kind) || kind == kIconDirectory)
+            location = LocateInCd(CdIdFromKey(tree_->Key(node)), FullNameOf(node));
+    }
+    menu->ShowItemLocation(LocationStatusText(location));
 }
 
 void frmBrowse2::EnableItemCommands(bool enabled) {
@@ -363,6 +531,7 @@ void frmBrowse2::EnableItemCommands(bool enabled) {
 void frmBrowse2::OnListSelection() {
     const int row = SelectedListRow();
     EnableItemCommands(row >= 0 && IsItemKind(list_->Row(row).kind));
+    ShowLocation();
 }
 
 void frmBrowse2::OnListActivated(int row) {
@@ -391,7 +560,10 @@ void frmBrowse2::ListBackspace() {
 bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
     const bool isList = watched == detailsView_ || watched == iconView_;
     if (event->type() == QEvent::FocusIn) {
-        if (watched == treeView_) listHasFocus_ = false;
+        if (watched == treeView_ && listHasFocus_) {
+            listHasFocus_ = false;
+            ShowLocation();
+        }
         if (isList) {
             listHasFocus_ = true;
             // Coming in by keyboard, the list marks its first row current but selects nothing,
@@ -405,6 +577,7 @@ bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
                 selection->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect |
                                                         QItemSelectionModel::Rows);
             }
+            ShowLocation();
         }
     }
     // Keys the caption editor leaves (Enter ends the edit) reach its view too: they must not
@@ -483,7 +656,8 @@ void frmBrowse2::MainMenu_CdEdit() {
     const int32_t cdId = tree_->Tag(node);
     if (cdId <= 0) return;
     if (EditCdDetails(HeldRecord::Named(RecordKind::Cd, cdId, std::string(tree_->CaptionBytes(node))), this) == 0) return;
-    RefillListCds(cdId, kNoNode);
+    // The CD keeps its node (moved to its category, its new name in its sorted place).
+    Resync();
     RefreshCdView = true;
 }
 
@@ -520,9 +694,17 @@ void frmBrowse2::MainMenu_CdRescan() {
         return;
     }
     if (cdId <= 0) return;
+    // The new CD stands where the old one stood: its directories are expanded and selected as
+    // the old one's were.
+    ExplorerPlace place = CapturePlace();
     const int32_t newId = RescanCd(HeldRecord::Named(RecordKind::Cd, cdId, name), this);
     if (newId <= 0) return;
-    AddCdToTree(newId);
+    CatalogueRenumbering ids;
+    ids.cds[cdId] = newId;
+    RenumberPlace(place.selected, ids, false);
+    for (TreePlace& expanded : place.expanded) RenumberPlace(expanded, ids, false);
+    Resync();
+    RestorePlace(place);
     RefreshCdView = true;
 }
 
@@ -612,9 +794,12 @@ std::optional<PreviewSource> frmBrowse2::PreviewStart() {
         stack.pop_back();
         const int k = tree_->Kind(handle);
         const ReportNodeKind reportKind = ReportNodeKindFromImage(k);
-        const int added = source.tree.Add(parent, reportKind, tree_->Tag(handle),
-                                          std::string(tree_->CaptionBytes(handle)));
-        if (handle == node && k == kIconDirectory) selected = added;
+        // The folders above a scanned folder hold no record: their folders hang higher up.
+        const bool recordless = k == kIconDirectory && tree_->Tag(handle) <= 0;
+        const int added = recordless ? parent
+                                     : source.tree.Add(parent, reportKind, tree_->Tag(handle),
+                                                       std::string(tree_->CaptionBytes(handle)));
+        if (handle == node && k == kIconDirectory && !recordless) selected = added;
         const auto& children = tree_->Children(handle);
         for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, added});
     }

@@ -7,9 +7,11 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <unordered_set>
 
 #include "explorer/CategoryTreeModel.h"
 #include "explorer/ContentsListModel.h"
+#include "explorer/ExplorerPlace.h"
 #include "mainwindow/MainWindowTargets.h"
 
 class QAbstractItemView;
@@ -19,6 +21,7 @@ class QTreeView;
 
 namespace karvio {
 
+class EmptyHint;
 class SplitPanel;
 
 class frmBrowse2 : public QWidget, public ExplorerView {
@@ -40,12 +43,25 @@ public:
     void ReloadCatalogue() override;
 
     void SwitchListViewModes(ListViewMode mode) override;
-    void RefillListCds() override { RefillListCds(0, kNoNode); }
+    // Rebuilds the whole tree keeping the user's place (expanded nodes, selection, list row).
+    void RefillListCds() override;
     // Rebuilds the whole tree, then selects the CD `cdId` (when above 0), else node `select`
     // (when not kNoNode), else the root.
     void RefillListCds(int32_t cdId, NodeHandle select);
-    // Adds the node of a newly scanned CD, loads its directories, selects it and lists it.
+    // Adds the node of a newly scanned CD (and whatever else changed), keeping the expanded
+    // nodes, loads its directories, selects it and lists it.
     NodeHandle AddCdToTree(int32_t cdId);
+    // Brings the tree in step with the catalogue in place (nothing is read again that is still
+    // there) and lists the selected node again; a selection that is gone moves to the nearest
+    // node above it.
+    void Resync();
+    // Rebuilds everything after the catalogue was renumbered, finding the user's place again
+    // through `ids` (by the names of CDs and categories when empty).
+    void Reload(const CatalogueRenumbering& ids);
+    ExplorerPlace CapturePlace() const;
+    // Expands the place's nodes that are still there, selects its node (or the nearest one
+    // above it), lists it and selects its row again.
+    void RestorePlace(const ExplorerPlace& place);
 
     // Adds "New Category" below the tree's selected node and opens its caption for editing.
     void CategoryAdd();
@@ -79,6 +95,11 @@ protected:
 
 private:
     void FillList(NodeHandle node);
+    // The catalogue full name of a directory node ("Photos\2004"), empty for any other node.
+    std::string FullNameOf(NodeHandle node) const;
+    // Shows in the status bar where the selected item lies (the list's row while the list has
+    // the focus, else the tree's node).
+    void ShowLocation();
     void EnableItemCommands(bool enabled);
     void SelectNode(NodeHandle node);
     void OnTreeClicked(NodeHandle node);
@@ -112,6 +133,9 @@ private:
     void ShowCategoryProperties(NodeHandle node);
     // The row of the list that stands for the tree node, or -1.
     int ListRowOfNode(NodeHandle node) const;
+    // Selects the list row of that kind and name, if there is one, and scrolls the list to
+    // `scroll` (then to the row).
+    void SelectListRow(int kind, std::string_view name, int scroll);
 
     CategoryTreeModel* tree_;
     ContentsListModel* list_;
@@ -120,10 +144,14 @@ private:
     QStackedWidget* stack_;
     QListView* iconView_;
     QTreeView* detailsView_;
+    EmptyHint* detailsHint_;
+    EmptyHint* iconHint_;
     ListViewMode mode_ = ListViewMode::kDetails;
     NodeHandle listed_ = kNoNode;
     bool listHasFocus_ = false;
     bool editing_ = false;  // a caption editor is open
+    bool selecting_ = false;  // SelectNode is making a node current
+    std::unordered_set<NodeHandle> expanded_;  // as the tree view reports them
 };
 
 }  // namespace karvio

@@ -175,6 +175,10 @@ frmCategorySelect::frmCategorySelect(QWidget* parent)
     tree_->setDragDropMode(QAbstractItemView::DragDrop);
     tree_->setDefaultDropAction(Qt::MoveAction);
     tree_->installEventFilter(this);
+    // Whatever the dialog (or the category properties it opens) stores is told to the views
+    // when it closes, wherever it was opened from.
+    connect(&CatalogueEvents::Instance(), &CatalogueEvents::catalogueChanged, this,
+            [this] { categoriesChanged_ = true; });
 
     for (QPushButton* button : {btnAdd_, btnRemove_, btnRename_, btnProperties_}) {
         button->setAutoDefault(false);
@@ -419,6 +423,10 @@ bool frmCategorySelect::eventFilter(QObject* watched, QEvent* event) {
 void frmCategorySelect::done(int result) {
     // OK with nothing selected picks the root, as the tree always has it.
     result_ = result == QDialog::Accepted ? std::max(SelectedId(), 0) : -1;
+    if (categoriesChanged_) {
+        categoriesChanged_ = false;
+        emit CatalogueEvents::Instance().categoriesChanged();
+    }
     QDialog::done(result);
 }
 

@@ -71,6 +71,7 @@ private:
     QPushButton* btnCancel_;
     int32_t result_ = -1;
     bool building_ = false;
+    bool categoriesChanged_ = false;  // something was stored while the dialog was open
 };
 
 }  // namespace karvio

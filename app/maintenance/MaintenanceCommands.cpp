@@ -110,13 +110,23 @@ void StartBackup(frmMenu& menu, const std::string& path, bool salvage) {
 // The compaction, its question asked (a salvage when `salvage`); a damaged catalogue is offered
 // a salvage.
 void StartCompaction(frmMenu& menu, bool salvage) {
+    // The copy tells every CD's and category's new id (on the worker); the views find the
+    // user's place again through them once it is done.
+    auto ids = std::make_shared<CatalogueRenumbering>();
     new MaintenanceRun(
-        menu, [salvage](const CopyCallbacks& callbacks) { return CompactDataFiles(callbacks, {}, false, salvage); },
-        [&menu](const MaintenanceResult& result) {
+        menu,
+        [ids, salvage](const CopyCallbacks& callbacks) {
+            CopyCallbacks collecting = callbacks;
+            collecting.cdCopied = [ids](int32_t oldId, int32_t newId) { ids->cds[oldId] = newId; };
+            collecting.categoryCopied = [ids](int32_t oldId, int32_t newId) { ids->categories[oldId] = newId; };
+            return CompactDataFiles(collecting, {}, false, salvage);
+        },
+        [&menu, ids](const MaintenanceResult& result) {
             switch (result.outcome) {
                 case MaintenanceOutcome::Done:
-                    // Every record id changed: the views rebuild, the search window forgets its results.
-                    emit CatalogueEvents::Instance().catalogueReplaced();
+                    // Every record id changed: the views rebuild where the user was, the search
+                    // window forgets its results.
+                    emit CatalogueEvents::Instance().catalogueReplaced(*ids);
                     if (!result.error.empty()) ShowMessage("The data file was compacted, but " + result.error, vbOKOnly);
                     if (result.salvaged) {
                         ShowMessage("What could be read was salvaged. The damaged file is kept as " + result.bakFile,

@@ -24,7 +24,7 @@ bool ReportEdit(const EditResult& result, const QString& typed) {
             // The views hold ids that may now name other records: they load the catalogue again,
             // once the edit that found out (a caption editor, a dialog) has finished.
             QMetaObject::invokeMethod(
-                &CatalogueEvents::Instance(), [] { emit CatalogueEvents::Instance().catalogueReplaced(); },
+                &CatalogueEvents::Instance(), [] { emit CatalogueEvents::Instance().catalogueReplaced({}); },
                 Qt::QueuedConnection);
             break;
         }

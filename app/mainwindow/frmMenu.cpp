@@ -378,6 +378,15 @@ void frmMenu::DebugCatData() {
                 vbOKOnly);
 }
 
+// ---- Status bar
+
+void frmMenu::ShowItemLocation(const QString& text) {
+    placeText_->setText(text);
+    placeText_->setToolTip(text);
+}
+
+QString frmMenu::ItemLocationText() const { return placeText_->text(); }
+
 // ---- Progress bar
 
 void frmMenu::ShowProgressBar(bool show) {

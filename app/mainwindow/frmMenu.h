@@ -67,6 +67,11 @@ public:
     // Sets the View menu's check marks only (start-up, before MenuStart).
     void SetViewStyleChecks(bool explorer);
 
+    // The status bar's place panel: where the selected item lies (its path and disc), or
+    // nothing.
+    void ShowItemLocation(const QString& text);
+    QString ItemLocationText() const;
+
     // The progress bar in the status bar.
     void ShowProgressBar(bool show);
     void ProgressStart(int count);
@@ -153,6 +158,7 @@ private:
     std::array<QAction*, kMenuStateItemCount> stateItems_{};
     QAction* mnuViewListSeparator_ = nullptr;
     QLabel* statusText_ = nullptr;
+    QLabel* placeText_ = nullptr;
     QFrame* progressPanel_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
     QPushButton* stopButton_ = nullptr;

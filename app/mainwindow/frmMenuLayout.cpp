@@ -12,6 +12,7 @@
 #include <QToolBar>
 
 #include "ProgramInfo.h"
+#include "controls/SizeText.h"
 #include "mainwindow/ToolbarIcons.h"
 #include "mainwindow/frmMenu.h"
 #include "startup/LaunchFile.h"
@@ -144,6 +145,12 @@ void frmMenu::BuildMenus() {
         modeGroup->addAction(item);
         item->setChecked(m.mode == ListViewMode::kDetails);
     }
+    // Sizes in the lists as exact byte counts instead of "125.9 MB".
+    viewMenu->addSeparator();
+    QAction* exact = AddItem(viewMenu, "mnuViewExactSizes", QStringLiteral("E&xact Sizes in Bytes"), {});
+    exact->setCheckable(true);
+    exact->setChecked(SizeDisplay::Instance().Exact());
+    connect(exact, &QAction::toggled, this, [](bool on) { SizeDisplay::Instance().SetExact(on); });
 
     QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
     AddItem(debug, "mnuDebugData", QStringLiteral("Class Data"), [this] { DebugClassData(); });
@@ -357,6 +364,14 @@ void frmMenu::BuildStatusBar() {
     statusText_->setText(QStringLiteral("Data file: ") + QString::fromStdString(GetDataFileName()));
     statusText_->setTextFormat(Qt::PlainText);
     bar->addWidget(statusText_, 1);
+    // Where the selected item lies; a path longer than the panel is cut, the whole of it is in
+    // the tool tip.
+    placeText_ = new QLabel(this);
+    placeText_->setObjectName(QStringLiteral("StatusPlace"));
+    placeText_->setTextFormat(Qt::PlainText);
+    placeText_->setAccessibleName(QStringLiteral("Selected item's place"));
+    placeText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->addWidget(placeText_, 3);
 
     progressPanel_ = new QFrame(this);
     progressPanel_->setObjectName(QStringLiteral("StatusPanel2"));

@@ -33,8 +33,10 @@ inline constexpr SettingKey kChkFileDates{"Preview", "chkFileDates", "0"};
 inline constexpr SettingKey kChkFileAttrib{"Preview", "chkFileAttrib", "0"};
 inline constexpr SettingKey kChkFileNotes{"Preview", "chkFileNotes", "1"};
 inline constexpr SettingKey kShowTipsAtStartup{"Options", "Show Tips at Startup", "1"};
+// View > "Exact Sizes in Bytes": "1" shows exact byte counts in the lists.
+inline constexpr SettingKey kExactSizes{"Options", "Exact Sizes in Bytes", "0"};
 
-// Every key, in the order of the program's key table.
+// Every key of the program's historic key table, in its order.
 inline constexpr SettingKey kAllKeys[] = {
     kViewModeExplorer, kLeft,          kTop,          kWidth,
     kHeight,           kLastCdId,      kChkDirSize,   kChkDirDate,

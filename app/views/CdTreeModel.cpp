@@ -1,5 +1,6 @@
 #include "views/CdTreeModel.h"
 
+#include <QCollatorSortKey>
 #include <QFont>
 #include <algorithm>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "classData.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
+#include "controls/NaturalOrder.h"
 
 namespace karvio {
 
@@ -25,7 +27,7 @@ bool IsRootKey(const std::string& key) { return key.empty() || key == "\\"; }
 
 }  // namespace
 
-CdTreeModel::CdTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+CdTreeModel::CdTreeModel(QObject* parent) : QAbstractItemModel(parent), collator_(NaturalCollator()) {}
 
 CdTreeModel::~CdTreeModel() = default;
 
@@ -41,7 +43,7 @@ bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std:
     root.dirId = cdId;
     dirs.push_back(root);
     // The keys are needed only while the tree is hung together; the nodes keep where the names lie.
-    std::vector<std::string> paths{std::string()}, fullNames{std::string()};
+    std::vector<std::string> paths{std::string()}, fullNames{std::string()}, names{std::string()};
     const int64_t length = data->File()->Length();
     for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
         if (onDirectory) onDirectory();
@@ -62,6 +64,7 @@ bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std:
         dirs.push_back(node);
         paths.push_back(dir->GetDirPath());
         fullNames.push_back(JoinCataloguePath(paths.back(), name));
+        names.push_back(std::move(name));
     }
 
     const int32_t media = cd.GetCdMediaType();
@@ -77,6 +80,7 @@ bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std:
     dirs_ = std::move(dirs);
     rootDirs_ = std::move(rootDirs);
     HangDirectories(paths, fullNames);
+    SortDirectories(names);
     endResetModel();
     return true;
 }
@@ -115,6 +119,26 @@ void CdTreeModel::HangDirectories(const std::vector<std::string>& paths, const s
     }
 }
 
+void CdTreeModel::SortDirectories(const std::vector<std::string>& names) {
+    // Each directory's subdirectories in the natural order of their names; the collation key of
+    // a name is made once.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(names.size());
+    for (const std::string& name : names) keys.push_back(collator_.sortKey(Decoded(name)));
+    for (DirNode& dir : dirs_) {
+        if (dir.childCount < 2) continue;
+        const auto begin = children_.begin() + dir.childBegin;
+        const auto end = begin + dir.childCount;
+        std::sort(begin, end, [&](int32_t a, int32_t b) {
+            const auto ia = static_cast<size_t>(a), ib = static_cast<size_t>(b);
+            const int order = keys[ia].compare(keys[ib]);
+            return order != 0 ? order < 0 : names[ia] < names[ib];
+        });
+        for (int32_t row = 0; row < dir.childCount; ++row)
+            dirs_[static_cast<size_t>(*(begin + row))].row = row;
+    }
+}
+
 void CdTreeModel::Clear() {
     beginResetModel();
     dirs_.clear();
@@ -145,6 +169,30 @@ void CdTreeModel::LoadFiles(int node) {
         for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
             found.push_back(FileNode{file->GetFileId(), file->Record().FileName, node});
         }
+    }
+    if (found.size() > 1) {
+        // Shown in the natural order of their names.
+        std::vector<QCollatorSortKey> keys;
+        std::vector<std::string> names;
+        keys.reserve(found.size());
+        names.reserve(found.size());
+        for (const FileNode& file : found) {
+            // A name outside the file (damage) sorts as an empty one, as it shows.
+            const bool readable = file.name.len > 0 && RecordInside(file.name.pos, static_cast<size_t>(file.name.len), length);
+            names.emplace_back(readable ? ReadTextView(data_->File().get(), file.name, textBuffer_, kReadCaption)
+                                        : std::string_view());
+            keys.push_back(collator_.sortKey(Decoded(names.back())));
+        }
+        std::vector<size_t> order(found.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+            const int c = keys[a].compare(keys[b]);
+            return c != 0 ? c < 0 : names[a] < names[b];
+        });
+        std::vector<FileNode> sorted;
+        sorted.reserve(found.size());
+        for (size_t i : order) sorted.push_back(found[i]);
+        found = std::move(sorted);
     }
     DirNode& dir = dirs_[static_cast<size_t>(node)];
     if (found.empty()) {
@@ -208,6 +256,41 @@ QString CdTreeModel::SlotText(StringSlot slot) const {
     // A slot outside the file (damage) shows as an empty caption; painting never ends the program.
     if (!file || !TextFits(slot, file->Length())) return {};
     return Decoded(ReadTextView(file, slot, textBuffer_, kReadCaption));
+}
+
+QStringList CdTreeModel::PathOf(int node) const {
+    QStringList path;
+    for (int n = node; n > 0; n = ParentOf(n)) path.prepend(CaptionOf(n));
+    return path;
+}
+
+int CdTreeModel::NodeAtPath(const QStringList& path) {
+    if (dirs_.empty()) return -1;
+    int node = 0;
+    for (const QString& caption : path) {
+        if (!IsDir(node)) break;
+        LoadFiles(node);
+        const DirNode& dir = dirs_[static_cast<size_t>(node)];
+        int next = -1;
+        for (int32_t i = 0; i < dir.childCount && next < 0; ++i) {
+            const int child = children_[static_cast<size_t>(dir.childBegin + i)];
+            if (CaptionOf(child) == caption) next = child;
+        }
+        for (int32_t i = 0; i < dir.fileCount && next < 0; ++i) {
+            const int file = static_cast<int>(dirs_.size()) + dir.fileBegin + i;
+            if (CaptionOf(file) == caption) next = file;
+        }
+        if (next < 0) break;
+        node = next;
+    }
+    return node;
+}
+
+void CdTreeModel::SetCdName(const QString& name) {
+    if (dirs_.empty() || cdName_ == name) return;
+    cdName_ = name;
+    const QModelIndex index = IndexOfNode(0);
+    emit dataChanged(index, index);
 }
 
 int CdTreeModel::FindDirectoryNode(int32_t dirId) const {

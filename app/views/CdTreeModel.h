@@ -7,8 +7,10 @@
 #pragma once
 
 #include <QAbstractItemModel>
+#include <QCollator>
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -33,7 +35,8 @@ public:
     // Load or Clear), calling `onDirectory` once per directory record walked. Node 0 is the CD;
     // every named directory hangs below the directory whose full name is its path, or below the
     // CD when no directory has that name (the top of a scanned folder, a damaged record); the
-    // files of the CD's root directory hang below the CD. False, and an empty tree, when `cdId`
+    // files of the CD's root directory hang below the CD. Subdirectories, and files once read,
+    // are in the natural order of their names. False, and an empty tree, when `cdId`
     // names no CD.
     bool Load(std::unique_ptr<classData> data, int32_t cdId, const std::function<void()>& onDirectory = {});
     void Clear();
@@ -54,6 +57,14 @@ public:
     int32_t TagOf(int node) const;
     QString CaptionOf(int node) const;
     int ParentOf(int node) const;
+
+    // The captions from below the CD down to the node (empty for the CD).
+    QStringList PathOf(int node) const;
+    // The node at `path` (captions below the CD), reading files where they are not read yet; the
+    // deepest node of the path that is there when the whole path is not.
+    int NodeAtPath(const QStringList& path);
+    // The CD's node shows `name` (after the CD was given a new name).
+    void SetCdName(const QString& name);
 
     // The node of directory record `dirId` (0 for the CD's root directory), -1 when it has none.
     int FindDirectoryNode(int32_t dirId) const;
@@ -96,6 +107,7 @@ private:
     int RowsOf(const DirNode& dir) const { return dir.childCount + (dir.fileBegin < 0 ? 0 : dir.fileCount); }
     void LoadFiles(int node);
     void HangDirectories(const std::vector<std::string>& paths, const std::vector<std::string>& fullNames);
+    void SortDirectories(const std::vector<std::string>& names);
     QString SlotText(StringSlot slot) const;
 
     std::unique_ptr<classData> data_;
@@ -110,6 +122,7 @@ private:
     std::vector<int32_t> rootDirs_;  // the CD's root directory records (no name), whose files hang below the CD
     mutable std::string textBuffer_;
     mutable std::array<QIcon, 6> icons_;  // by kind code, made on first use
+    QCollator collator_;
 };
 
 }  // namespace karvio

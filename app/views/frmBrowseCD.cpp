@@ -3,16 +3,18 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFormLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QSplitter>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "CatalogueText.h"
 #include "DateText.h"
@@ -24,8 +26,13 @@
 #include "TransferRecords.h"
 #include "mainwindow/EditRefusals.h"
 #include "classData.h"
+#include "controls/DeepTreeView.h"
+#include "controls/EmptyHint.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
+#include "controls/NaturalOrder.h"
+#include "controls/SizeText.h"
+#include "controls/SplitPanel.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
@@ -33,6 +40,7 @@
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
 #include "scan/CdCommands.h"
+#include "views/ItemLocation.h"
 #include "views/frmProperties.h"
 
 namespace karvio {
@@ -41,8 +49,37 @@ namespace {
 
 constexpr int kSortRole = Qt::UserRole + 1;
 constexpr int kIdRole = Qt::UserRole + 2;
+constexpr int kSizeRole = Qt::UserRole + 3;  // the byte count of a size cell
+constexpr int kColTotalSize = 3;
+constexpr int kColFreeSpace = 4;
 
 QString Text(const std::string& bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
+
+// A cell of the CD list: texts sort in the natural order of the user's locale, numbers (sizes,
+// dates, media types) by value.
+class CdListItem : public QStandardItem {
+public:
+    CdListItem(const QString& text, const QVariant& key) : QStandardItem(text) { setData(key, kSortRole); }
+
+    bool operator<(const QStandardItem& other) const override {
+        const QVariant a = data(kSortRole);
+        const QVariant b = other.data(kSortRole);
+        if (a.typeId() == QMetaType::QString || b.typeId() == QMetaType::QString) {
+            static const QCollator collator = NaturalCollator();
+            const int order = collator.compare(a.toString(), b.toString());
+            return order != 0 ? order < 0 : a.toString() < b.toString();
+        }
+        return a.toDouble() < b.toDouble();
+    }
+};
+
+QStandardItem* SizeCell(double bytes) {
+    auto* item = new CdListItem(ListSizeText(bytes), std::fabs(bytes));
+    item->setData(bytes, kSizeRole);
+    item->setToolTip(ExactSizeText(bytes));
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
 
 }  // namespace
 
@@ -61,11 +98,11 @@ QString MediaTypeText(int32_t mediaType) {
 
 frmBrowseCD::frmBrowseCD(QWidget* parent)
     : QWidget(parent),
-      splitPanel1_(new QSplitter(Qt::Vertical, this)),
-      splitPanel2_(new QSplitter(Qt::Horizontal)),
+      splitPanel1_(new SplitPanel(this)),
+      splitPanel2_(new SplitPanel),
       listView1_(new QTreeView),
       listModel_(new QStandardItemModel(0, 9, this)),
-      treeView1_(new QTreeView),
+      treeView1_(new DeepTreeView),
       treeModel_(new CdTreeModel(this)),
       fldName_(new QLabel),
       fldSize_(new QLabel),
@@ -91,6 +128,7 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
     listView1_->setContextMenuPolicy(Qt::CustomContextMenu);
     listView1_->header()->setSortIndicator(-1, Qt::AscendingOrder);
     listView1_->installEventFilter(this);
+    listHint_ = new EmptyHint(FirstDiscHintText(), listView1_);
 
     treeView1_->setObjectName(QStringLiteral("TreeView1"));
     treeView1_->setAccessibleName(QStringLiteral("CD tree"));
@@ -122,14 +160,18 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
     notesLabel->setBuddy(fldNotes_);
     form->addRow(notesLabel, fldNotes_);
 
-    splitPanel2_->addWidget(treeView1_);
-    splitPanel2_->addWidget(details);
-    splitPanel2_->setStretchFactor(0, 65);
-    splitPanel2_->setStretchFactor(1, 35);
-    splitPanel1_->addWidget(listView1_);
-    splitPanel1_->addWidget(splitPanel2_);
-    splitPanel1_->setStretchFactor(0, 1);
-    splitPanel1_->setStretchFactor(1, 2);
+    // The CD list above the tree and the details, the tree beside the details; each bar keeps
+    // both of its panes between 10 and 90 per cent.
+    splitPanel1_->setObjectName(QStringLiteral("SplitPanel1"));
+    splitPanel2_->setObjectName(QStringLiteral("SplitPanel2"));
+    splitPanel2_->setHorizontalSplit(false);
+    splitPanel2_->setControl1(treeView1_);
+    splitPanel2_->setControl2(details);
+    splitPanel2_->setSplitPercent(65);
+    splitPanel1_->setHorizontalSplit(true);
+    splitPanel1_->setControl1(listView1_);
+    splitPanel1_->setControl2(splitPanel2_);
+    splitPanel1_->setSplitPercent(35);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitPanel1_);
@@ -154,8 +196,25 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
             launch->setVisible(treeModel_->KindOf(node) == kIconFile);
         pop->exec(treeView1_->viewport()->mapToGlobal(at));
     });
+    connect(&SizeDisplay::Instance(), &SizeDisplay::changed, this, [this] {
+        for (int r = 0; r < listModel_->rowCount(); ++r) {
+            for (int column : {kColTotalSize, kColFreeSpace}) {
+                QStandardItem* item = listModel_->item(r, column);
+                item->setText(ListSizeText(item->data(kSizeRole).toDouble()));
+            }
+        }
+        if (detailsKind_ != 0) fldSize_->setText(FullSizeText(detailsSize_));
+    });
+    connect(treeView1_, &QTreeView::expanded, this,
+            [this](const QModelIndex& index) { expandedNodes_.insert(treeModel_->NodeOf(index)); });
+    connect(treeView1_, &QTreeView::collapsed, this,
+            [this](const QModelIndex& index) { expandedNodes_.erase(treeModel_->NodeOf(index)); });
     CatalogueEvents& events = CatalogueEvents::Instance();
-    connect(&events, &CatalogueEvents::catalogueReplaced, this, [this] { ReloadCatalogue(); });
+    connect(&events, &CatalogueEvents::catalogueReplaced, this,
+            [this](const CatalogueRenumbering& ids) { Reload(ids); });
+    connect(&events, &CatalogueEvents::catalogueChangedElsewhere, this, [this] {
+        if (isVisible()) Refresh();
+    });
     connect(&events, &CatalogueEvents::catalogueChanged, this, [] { RefreshCdView = true; });
     connect(&events, &CatalogueEvents::cdRemoved, this, [this](int32_t cdId) {
         const int row = ListRowOf(cdId);
@@ -166,58 +225,64 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
 
 void frmBrowseCD::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (RefreshCdView) RefillListCds(0, true);
+    if (RefreshCdView) {
+        if (HasTreeNodes()) {
+            Refresh();
+        } else {
+            RefillListCds(0, true);
+        }
+    }
+}
+
+bool frmBrowseCD::FillCdList() {
+    listModel_->removeRows(0, listModel_->rowCount());
+    classData data;
+    if (const int16_t error = data.GetError(); error != kErrorNone) {
+        ShowMessage(DataFileErrorText(error, data.GetOpenErrorText()), vbOKOnly);
+        return false;
+    }
+    // The live categories by id: a CD filed under a removed one shows a blank category, as
+    // under none.
+    QHash<int32_t, QString> categories;
+    for (classCat* cat = &data.GetCatFirst(); !data.GetCatEof(); cat = &data.GetCatNext())
+        categories.insert(cat->GetCatId(), Text(cat->GetCatName()));
+    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
+        const int32_t id = cd->GetCdId();
+        const QString name = Text(cd->GetCdName());
+        const std::string notes = cd->GetCdNotes();
+        const QString label = Text(cd->GetCdLabel());
+        const QString base = Text(cd->GetCdBasepath());
+        const double date = cd->GetCdLastScanned();
+        const int32_t media = cd->GetCdMediaType();
+        const QString category = categories.value(cd->GetCdCategory(), QStringLiteral(" "));
+        QList<QStandardItem*> row;
+        row << new CdListItem(name, name) << new CdListItem(Text(FlattenLines(notes)), Text(notes))
+            << new CdListItem(Text(DateToText(date)), date) << SizeCell(cd->GetCdtotalSize())
+            << SizeCell(cd->GetCdFreeSpace()) << new CdListItem(label, label)
+            << new CdListItem(category, category) << new CdListItem(base, base)
+            << new CdListItem(MediaTypeText(media), media);
+        row[0]->setData(id, kIdRole);
+        row[0]->setIcon(CdItemIcon(media == 5 ? kIconCd : kIconFolder, id));
+        row[0]->setToolTip(MountedToolTip(id));
+        listModel_->appendRow(row);
+    }
+    // A list the user sorted stays in that order.
+    const QHeaderView* header = listView1_->header();
+    if (header->sortIndicatorSection() >= 0)
+        listModel_->sort(header->sortIndicatorSection(), header->sortIndicatorOrder());
+    for (int column = 0; column < listModel_->columnCount(); ++column)
+        listView1_->resizeColumnToContents(column);
+    return true;
 }
 
 void frmBrowseCD::RefillListCds(int32_t cdId, bool showTree) {
     RefreshCdView = false;
     listView1_->selectionModel()->blockSignals(true);
-    listModel_->removeRows(0, listModel_->rowCount());
-    classData data;
-    if (const int16_t error = data.GetError(); error != kErrorNone) {
+    if (!FillCdList()) {
         listView1_->selectionModel()->blockSignals(false);
-        ShowMessage(DataFileErrorText(error, data.GetOpenErrorText()), vbOKOnly);
         return;
     }
-    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
-        const int32_t id = cd->GetCdId();
-        const std::string name = cd->GetCdName();
-        const std::string notes = cd->GetCdNotes();
-        const std::string label = cd->GetCdLabel();
-        const std::string base = cd->GetCdBasepath();
-        const double total = cd->GetCdtotalSize();
-        const double free = cd->GetCdFreeSpace();
-        const double date = cd->GetCdLastScanned();
-        const int32_t media = cd->GetCdMediaType();
-        const int32_t category = cd->GetCdCategory();
-        std::string categoryName = " ";
-        if (category > 0) {
-            classCat& cat = data.GetCatGoto(category);
-            if (cat.GetCatId() == category) categoryName = cat.GetCatName();
-            data.GetCdGoto(id);
-        }
-        auto cell = [](const QString& text, const QVariant& key) {
-            auto* item = new QStandardItem(text);
-            item->setData(key, kSortRole);
-            return item;
-        };
-        QList<QStandardItem*> row;
-        row << cell(Text(name), Text(name).toLower())
-            << cell(Text(FlattenLines(notes)), Text(notes).toLower())
-            << cell(Text(DateToText(date)), date) << cell(Text(FormatSize(total)), total)
-            << cell(Text(FormatSize(free)), free) << cell(Text(label), Text(label).toLower())
-            << cell(Text(categoryName), Text(categoryName).toLower())
-            << cell(Text(base), Text(base).toLower()) << cell(MediaTypeText(media), media);
-        row[0]->setData(id, kIdRole);
-        row[0]->setIcon(CdItemIcon(media == 5 ? kIconCd : kIconFolder, id));
-        row[0]->setToolTip(MountedToolTip(id));
-        row[3]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        row[4]->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        listModel_->appendRow(row);
-    }
     listView1_->selectionModel()->blockSignals(false);
-    for (int column = 0; column < listModel_->columnCount(); ++column)
-        listView1_->resizeColumnToContents(column);
     if (cdId == 0) cdId = GetSetting(settings::kLastCdId).toInt();
     int row = ListRowOf(cdId);
     if (row < 0 && listModel_->rowCount() > 0) row = 0;
@@ -231,9 +296,98 @@ void frmBrowseCD::RefillListCds(int32_t cdId, bool showTree) {
     } else {
         ClearTree();
     }
+    UpdateMenuState();
+}
+
+void frmBrowseCD::UpdateMenuState() {
+    listHint_->setVisible(listModel_->rowCount() == 0);
     SetMenuState(listModel_->rowCount() == 0 ? kModeEmptyCatalogue
                  : HasTreeNodes()            ? kModeCdShown
                                              : kModeNoCdShown);
+}
+
+void frmBrowseCD::Refresh() {
+    const int32_t keep = shownCd_ > 0 ? shownCd_ : SelectedCdId();
+    listView1_->selectionModel()->blockSignals(true);
+    if (!FillCdList()) {
+        listView1_->selectionModel()->blockSignals(false);
+        ClearTree();
+        return;
+    }
+    const int row = ListRowOf(keep);
+    if (row >= 0) listView1_->setCurrentIndex(listModel_->index(row, 0));
+    listView1_->selectionModel()->blockSignals(false);
+    RefreshCdView = false;
+    if (row < 0 || shownCd_ != keep) {
+        // The CD shown is gone: the list's choice is shown instead.
+        ClearTree();
+        RefillListCds(0, true);
+        return;
+    }
+    // A CD's directories and files never change (a rescan makes a new CD): the tree stays as
+    // it is, with the CD's name as it is now. The details are read again unless the user is
+    // editing their notes.
+    treeModel_->SetCdName(listModel_->item(row, 0)->text());
+    if (fldNotes_->toPlainText() == notesTag_) ShowDetails(detailsKind_, detailsId_);
+    UpdateMenuState();
+}
+
+void frmBrowseCD::Reload(const CatalogueRenumbering& ids) {
+    const CdTreePlace place = CaptureTreePlace();
+    int32_t cd = 0;
+    if (auto it = ids.cds.find(shownCd_); it != ids.cds.end()) cd = it->second;
+    const QString shownName = shownCd_ > 0 && ListRowOf(shownCd_) >= 0
+                                  ? listModel_->item(ListRowOf(shownCd_), 0)->text()
+                                  : QString();
+    ClearTree();
+    detailsId_ = 0;
+    notesTag_ = fldNotes_->toPlainText();
+    listView1_->selectionModel()->blockSignals(true);
+    const bool filled = FillCdList();
+    listView1_->selectionModel()->blockSignals(false);
+    if (!filled) return;
+    if (cd == 0 && ids.Empty() && !shownName.isEmpty()) {
+        // Another program replaced the file: the CD of the same name, if only one has it.
+        for (int r = 0; r < listModel_->rowCount(); ++r) {
+            if (listModel_->item(r, 0)->text() != shownName) continue;
+            cd = cd == 0 ? listModel_->item(r, 0)->data(kIdRole).toInt() : -1;
+        }
+    }
+    if (cd <= 0) {
+        RefillListCds(0, true);
+        return;
+    }
+    RefillListCds(cd, true);
+    if (shownCd_ == cd) RestoreTreePlace(place);
+}
+
+frmBrowseCD::CdTreePlace frmBrowseCD::CaptureTreePlace() const {
+    CdTreePlace place;
+    if (!HasTreeNodes()) return place;
+    for (int node : expandedNodes_) place.expanded.push_back(treeModel_->PathOf(node));
+    // Parents first, so each path is expanded below an expanded parent.
+    std::sort(place.expanded.begin(), place.expanded.end(),
+              [](const QStringList& a, const QStringList& b) { return a.size() < b.size(); });
+    const int selected = treeModel_->NodeOf(treeView1_->currentIndex());
+    if (selected >= 0) place.selected = treeModel_->PathOf(selected);
+    place.scroll = treeView1_->verticalScrollBar()->value();
+    place.valid = true;
+    return place;
+}
+
+void frmBrowseCD::RestoreTreePlace(const CdTreePlace& place) {
+    if (!place.valid || !HasTreeNodes()) return;
+    for (const QStringList& path : place.expanded) {
+        const int node = treeModel_->NodeAtPath(path);
+        if (node >= 0 && treeModel_->PathOf(node) == path) treeView1_->expand(treeModel_->IndexOfNode(node));
+    }
+    const int selected = treeModel_->NodeAtPath(place.selected);
+    treeView1_->verticalScrollBar()->setValue(place.scroll);
+    if (selected >= 0) {
+        const QModelIndex index = treeModel_->IndexOfNode(selected);
+        treeView1_->setCurrentIndex(index);
+        treeView1_->scrollTo(index);
+    }
 }
 
 int frmBrowseCD::ListRowOf(int32_t cdId) const {
@@ -260,6 +414,7 @@ void frmBrowseCD::ShowCd(int32_t cdId) {
         classCd& cd = data->GetCdGoto(cdId);
         if (cd.GetCdId() == cdId) ProgressStart(cd.GetCdNumOfSubdirs() + 1);
     }
+    expandedNodes_.clear();
     treeModel_->Load(std::move(data), cdId, [] { ProgressStep(); });
     shownCd_ = treeModel_->IsEmpty() ? 0 : cdId;
     ProgressEnd();
@@ -273,6 +428,7 @@ void frmBrowseCD::ShowCd(int32_t cdId) {
 }
 
 void frmBrowseCD::ClearTree() {
+    expandedNodes_.clear();
     treeModel_->Clear();
     shownCd_ = 0;
 }
@@ -330,11 +486,16 @@ void frmBrowseCD::ShowDetails(int kind, int32_t id) {
         detailsRecord_ = HeldRecord::Of(info);
     }
     fldName_->setText(Text(name));
-    fldSize_->setText(Text(FormatSize(size)).trimmed());
+    fldSize_->setText(kind == 0 ? QString() : FullSizeText(size));
+    detailsSize_ = size;
     fldDate_->setText(Text(DateToText(date)));
     fldAttr_->setText(Text(AttributesToText(attr)));
     notesTag_ = Text(notes);
     fldNotes_->setPlainText(notesTag_);
+    // Where the item lies, in the status bar while this is the view in use.
+    frmMenu* menu = frmMenu::Instance();
+    if (menu && menu->CurrentCatalogueView() == this)
+        menu->ShowItemLocation(LocationStatusText(LocateRecord(kind, id)));
 }
 
 void frmBrowseCD::SaveNotes() {
@@ -356,7 +517,7 @@ void frmBrowseCD::SaveNotes() {
             const int row = ListRowOf(detailsId_);
             if (row >= 0) {
                 listModel_->item(row, 1)->setText(Text(FlattenLines(bytes)));
-                listModel_->item(row, 1)->setData(text.toLower(), kSortRole);
+                listModel_->item(row, 1)->setData(text, kSortRole);
             }
             break;
         }
@@ -414,17 +575,25 @@ void frmBrowseCD::MainMenu_CdEdit() {
     if (id == 0) return;
     if (EditCdDetails(ShownCd(id), this) > 0) {
         RefreshExplorer = true;
-        RefillListCds(id, true);
+        // The CD's tree is the same: only the list and the CD's name change.
+        if (shownCd_ == id) {
+            Refresh();
+        } else {
+            RefillListCds(id, true);
+        }
     }
 }
 
 void frmBrowseCD::MainMenu_CdRescan() {
     const int32_t id = SelectedCdId();
     if (id == 0) return;
+    const CdTreePlace place = CaptureTreePlace();
     const int32_t replacement = RescanCd(ShownCd(id), this);
     if (replacement > 0) {
         RefreshExplorer = true;
         RefillListCds(replacement, true);
+        // The new CD opens where the old one was, as far as its folders are still there.
+        RestoreTreePlace(place);
     }
 }
 
@@ -472,12 +641,7 @@ void frmBrowseCD::RevealRecord(const RecordRef& record) {
     treeView1_->scrollTo(index);
 }
 
-void frmBrowseCD::ReloadCatalogue() {
-    ClearTree();
-    detailsId_ = 0;
-    notesTag_ = fldNotes_->toPlainText();
-    RefillListCds(0, true);
-}
+void frmBrowseCD::ReloadCatalogue() { Reload({}); }
 
 std::vector<int32_t> frmBrowseCD::CdIdsForSearch() {
     if (RefreshCdView) RefillListCds(SelectedCdId(), false);

@@ -4,20 +4,26 @@
 // User-interface thread.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
+#include <unordered_set>
+#include <vector>
 
 #include "CatalogueEdits.h"
+#include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/MainWindowTargets.h"
 #include "views/CdTreeModel.h"
 
 class QLabel;
 class QPlainTextEdit;
-class QSplitter;
 class QStandardItemModel;
 class QTreeView;
 
 namespace karvio {
+
+class EmptyHint;
+class SplitPanel;
 
 class frmBrowseCD : public QWidget, public CdPanelView {
     Q_OBJECT
@@ -44,6 +50,13 @@ public:
     // Rebuilds the CD list and selects `cdId` (0: the start-up choice); with `showTree` the
     // selected CD's tree is built too.
     void RefillListCds(int32_t cdId, bool showTree);
+    // Reads the CD list again keeping the shown CD, its tree as the user left it and the
+    // details (after another program's change, or at activation); a shown CD that is gone
+    // gives way to the list's choice.
+    void Refresh();
+    // Rebuilds everything after the catalogue was renumbered, showing the same CD (through
+    // `ids`, or by its name when empty) with its tree as the user left it.
+    void Reload(const CatalogueRenumbering& ids);
     void ShowCd(int32_t cdId);
     int32_t SelectedCdId() const;
 
@@ -58,6 +71,17 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The expanded and selected nodes of the tree by their captions, and its scroll position.
+    struct CdTreePlace {
+        std::vector<QStringList> expanded;
+        QStringList selected;
+        int scroll = 0;
+        bool valid = false;
+    };
+    CdTreePlace CaptureTreePlace() const;
+    void RestoreTreePlace(const CdTreePlace& place);
+    bool FillCdList();
+    void UpdateMenuState();
     void ShowDetails(int kind, int32_t id);
     void SaveNotes();
     void OnListRow();
@@ -67,9 +91,10 @@ private:
     // The CD of list row `cdId` as the list shows it.
     HeldRecord ShownCd(int32_t cdId) const;
 
-    QSplitter* splitPanel1_;
-    QSplitter* splitPanel2_;
+    SplitPanel* splitPanel1_;
+    SplitPanel* splitPanel2_;
     QTreeView* listView1_;
+    EmptyHint* listHint_;
     QStandardItemModel* listModel_;
     QTreeView* treeView1_;
     CdTreeModel* treeModel_;
@@ -81,9 +106,11 @@ private:
     int detailsKind_ = 0;
     int32_t detailsId_ = 0;
     HeldRecord detailsRecord_;  // the record the details pane shows, as it read it
+    double detailsSize_ = 0;
     QString notesTag_;
     int32_t shownCd_ = 0;
     bool busy_ = false;
+    std::unordered_set<int> expandedNodes_;  // tree nodes, as the view reports them
 };
 
 // The media type of a CD in words.

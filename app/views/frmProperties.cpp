@@ -13,7 +13,9 @@
 #include "Format.h"
 #include "TransferRecords.h"
 #include "controls/MountedMarker.h"
+#include "controls/SizeText.h"
 #include "mainwindow/EditRefusals.h"
+#include "views/ItemLocation.h"
 
 namespace karvio {
 
@@ -23,7 +25,6 @@ QString Shown(const std::string& bytes) {
     return QString::fromStdString(DecodeCatalogueText(bytes));
 }
 
-QString TrimmedSize(double size) { return QString::fromStdString(FormatSize(size)).trimmed(); }
 
 QLabel* ValueLabel(QWidget* parent, const QString& name) {
     auto* label = new QLabel(parent);
@@ -57,6 +58,8 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     lblAttr_ = ValueLabel(this, QStringLiteral("lblAttr"));
     lblCount_ = ValueLabel(this, QStringLiteral("lblCount"));
     lblVolume_ = ValueLabel(this, QStringLiteral("lblVolume"));
+    lblPath_ = ValueLabel(this, QStringLiteral("lblPath"));
+    lblDisc_ = ValueLabel(this, QStringLiteral("lblDisc"));
     fldNotes_ = new QPlainTextEdit(this);
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
     fldNotes_->setAccessibleName(QStringLiteral("Notes"));
@@ -73,6 +76,11 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     form->addRow(QString(), lblCount_);
     form->addRow(QStringLiteral("Volume :"), lblVolume_);
     form->setRowVisible(lblVolume_, kind_ == 2 || kind_ == 3);
+    // Where a directory or file lies: its path on the system and its disc.
+    form->addRow(QStringLiteral("Path :"), lblPath_);
+    form->addRow(QStringLiteral("Disc :"), lblDisc_);
+    form->setRowVisible(lblPath_, kind_ == 4 || kind_ == 5);
+    form->setRowVisible(lblDisc_, kind_ == 4 || kind_ == 5);
     auto* notesCaption = new QLabel(QStringLiteral("&Notes :"), this);
     notesCaption->setBuddy(fldNotes_);
     auto* buttons = new QDialogButtonBox(this);
@@ -95,7 +103,7 @@ void frmProperties::Fill() {
     if (kind_ == 2 || kind_ == 3) {
         const CdInfo cd = GetCdInfoById(id_);
         lblFileName_->setText(Shown(cd.CdName));
-        lblSize_->setText(TrimmedSize(cd.CdTotalSize));
+        lblSize_->setText(FullSizeText(cd.CdTotalSize));
         lblTime_->setText(QString::fromStdString(DateToText(cd.CdLastScanned)));
         lblCount_->setText(CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, QStringLiteral("folder")));
         lblVolume_->setText(VolumeIdentityText(id_));
@@ -104,7 +112,7 @@ void frmProperties::Fill() {
     } else if (kind_ == 4) {
         const DirInfo dir = GetDirInfoById(id_);
         lblFileName_->setText(Shown(dir.DirName));
-        lblSize_->setText(TrimmedSize(dir.DirSize));
+        lblSize_->setText(FullSizeText(dir.DirSize));
         lblTime_->setText(QString::fromStdString(DateToText(dir.DirDate)));
         lblAttr_->setText(QString::fromStdString(AttributesToText(dir.DirAttr)));
         lblCount_->setText(
@@ -114,11 +122,16 @@ void frmProperties::Fill() {
     } else if (kind_ == 5) {
         const FileInfo file = GetFileInfoById(id_);
         lblFileName_->setText(Shown(file.FileName));
-        lblSize_->setText(TrimmedSize(file.FileSize));
+        lblSize_->setText(FullSizeText(file.FileSize));
         lblTime_->setText(QString::fromStdString(DateToText(file.FileDate)));
         lblAttr_->setText(QString::fromStdString(AttributesToText(file.FileAttr)));
         notes = file.FileNotes;
         shown_ = HeldRecord::Of(file);
+    }
+    if (kind_ == 4 || kind_ == 5) {
+        const ItemLocation location = LocateRecord(kind_, id_);
+        lblPath_->setText(location.path);
+        lblDisc_->setText(location.disc);
     }
     // The text box shows line breaks as line feeds; notes stored with carriage returns (as the
     // Windows program wrote them) keep theirs when saved, and merely looking changes nothing.

@@ -35,6 +35,8 @@ public:
     QLabel* lblCount() const { return lblCount_; }
     // A CD's volume identity (hidden for directories and files).
     QLabel* lblVolume() const { return lblVolume_; }
+    QLabel* lblPath() const { return lblPath_; }
+    QLabel* lblDisc() const { return lblDisc_; }
     QPlainTextEdit* fldNotes() const { return fldNotes_; }
     QPushButton* btnOK() const { return btnOK_; }
     bool Changed() const { return changed_; }
@@ -61,6 +63,8 @@ private:
     QLabel* lblAttr_;
     QLabel* lblCount_;
     QLabel* lblVolume_;
+    QLabel* lblPath_;
+    QLabel* lblDisc_;
     QPlainTextEdit* fldNotes_;
     QPushButton* btnOK_;
 };

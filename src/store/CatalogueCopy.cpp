@@ -157,6 +157,7 @@ private:
             AppendText(c.CatName, kReadCatName);
             AppendText(c.CatNotes, kReadCatNotes);
             header_.dataSpaceUsed += r.CatSpaceUsed;
+            if (callbacks_.categoryCopied) callbacks_.categoryCopied(c.CatId, r.CatId);
         }
         header_.dataNumOfCats = static_cast<int32_t>(cats.size());
         header_.dataCatFirstRecord = ids.empty() ? 0 : ids.front();

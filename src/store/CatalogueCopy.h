@@ -23,6 +23,8 @@ struct CopyCallbacks {
     std::function<bool()> cancelRequested;
     // Told of every CD copied: its id in the data file and its id in the copy.
     std::function<void(int32_t oldId, int32_t newId)> cdCopied;
+    // Told of every category copied, likewise.
+    std::function<void(int32_t oldId, int32_t newId)> categoryCopied;
 };
 
 // What a copy wrote.

@@ -256,12 +256,13 @@ TEST_F(CdPanel, TreeHoldsEveryRecordAndReadsFilesWhenADirectoryOpens) {
     EXPECT_EQ(model->LoadedFileCount(), 2);
     QStringList top;
     for (int r = 0; r < model->rowCount(root); ++r) top << Caption(view, model->index(r, 0, root));
-    EXPECT_EQ(top, (QStringList{"Music", "café", "Empty", "readme.txt", "setup.exe"}));
-    const QModelIndex music = model->index(0, 0, root);
+    // Subdirectories first, each group in the natural order of its names.
+    EXPECT_EQ(top, (QStringList{"café", "Empty", "Music", "readme.txt", "setup.exe"}));
+    const QModelIndex music = model->index(2, 0, root);
     EXPECT_EQ(model->rowCount(music), 1);
     EXPECT_TRUE(model->hasChildren(music));
     EXPECT_TRUE(model->canFetchMore(music));
-    const QModelIndex empty = model->index(2, 0, root);
+    const QModelIndex empty = model->index(1, 0, root);
     EXPECT_FALSE(model->hasChildren(empty));
 
     // Opening a directory in the view reads its files, after its subdirectories.

@@ -83,9 +83,9 @@ TEST_F(Explorer, TreeHoldsCategoriesAndCdsAndOpensACdOnce) {
     EXPECT_TRUE(names.mid(0, 3).contains("Photos"));
     EXPECT_TRUE(names.mid(0, 3).contains("photos"));
     EXPECT_TRUE(names.mid(0, 3).contains("odd\\name"));
-    EXPECT_EQ(names.mid(3), (QStringList{"top.txt", "big.bin"}));
+    EXPECT_EQ(names.mid(3), (QStringList{"big.bin", "top.txt"}));
     EXPECT_EQ(view.ListModel()->CellText(3, kListColTreeNodeIndex), "-1");
-    EXPECT_EQ(view.ListModel()->CellText(3, kListColNotes), "top notes");
+    EXPECT_EQ(view.ListModel()->CellText(4, kListColNotes), "top notes");
     view.TreeView1()->clicked(tree->IndexOf(cd));
     EXPECT_EQ(tree->ChildCount(cd), 3) << "a second click loads nothing twice";
 }
@@ -99,12 +99,12 @@ TEST_F(Explorer, NavigatesSortsAndSwitchesModesKeepingTheSelection) {
     view.TreeView1()->setCurrentIndex(tree->IndexOf(cd));
     view.TreeView1()->clicked(tree->IndexOf(cd));
 
-    // Size sorts by value; every click on a column flips the order.
+    // Size sorts by value, folders before files; every click on a column flips the order.
     QHeaderView* header = static_cast<QTreeView*>(view.ListView1())->header();
     header->sectionClicked(kListColSize);
     EXPECT_EQ(view.ListModel()->Name(view.ListModel()->rowCount() - 1), "big.bin");
     header->sectionClicked(kListColSize);
-    EXPECT_EQ(view.ListModel()->Name(0), "big.bin");
+    EXPECT_EQ(view.ListModel()->Name(3), "big.bin");
 
     // Enter on a directory row lists that directory; Backspace goes back up.
     int photos = -1;

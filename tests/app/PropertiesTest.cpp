@@ -15,6 +15,7 @@
 #include "controls/ItemIcons.h"
 #include "explorer/frmBrowse2.h"
 #include "support/SampleCatalogue.h"
+#include "controls/SizeText.h"
 #include "views/frmProperties.h"
 
 namespace karvio {
@@ -35,7 +36,6 @@ Shown Read(QWidget* modal) {
             dialog->windowTitle()};
 }
 
-QString Trimmed(double size) { return QString::fromStdString(FormatSize(size)).trimmed(); }
 QString Date(double date) { return QString::fromStdString(DateToText(date)); }
 
 class Properties : public testing::DialogTest {
@@ -114,7 +114,7 @@ TEST_F(Properties, ShowWhatTheRecordsHoldFromTreeAndList) {
     Shown seen = Open([&] { view.popMenuTreeProperties(); }, PressOk);
     EXPECT_EQ(seen.title, "Properties");
     EXPECT_EQ(seen.name, "Alpha");
-    EXPECT_EQ(seen.size, Trimmed(cd.CdTotalSize));
+    EXPECT_EQ(seen.size, FullSizeText(cd.CdTotalSize));
     EXPECT_EQ(seen.time, Date(cd.CdLastScanned));
     EXPECT_EQ(seen.attr, "");
     EXPECT_EQ(seen.count, "Total number of files [3]\r\nTotal number of subdirectories [2]");
@@ -125,7 +125,7 @@ TEST_F(Properties, ShowWhatTheRecordsHoldFromTreeAndList) {
     const DirInfo photos = GetDirInfoById(view.ListModel()->Row(ListRowNamed(view, "Photos")).tag);
     seen = Open([&] { view.PropertiesMainMenu(); }, PressOk);
     EXPECT_EQ(seen.name, "Photos");
-    EXPECT_EQ(seen.size, Trimmed(500));
+    EXPECT_EQ(seen.size, FullSizeText(500));
     EXPECT_EQ(seen.time, Date(photos.DirDate));
     EXPECT_EQ(seen.attr, QString::fromStdString(AttributesToText(16)));
     EXPECT_EQ(seen.count.left(seen.count.indexOf('\r')), "Total number of files [2]");
@@ -135,7 +135,7 @@ TEST_F(Properties, ShowWhatTheRecordsHoldFromTreeAndList) {
     SelectListRow(view, "top.txt");
     seen = Open([&] { view.popMenuListProperties(); }, PressOk);
     EXPECT_EQ(seen.name, "top.txt");
-    EXPECT_EQ(seen.size, Trimmed(1234));
+    EXPECT_EQ(seen.size, FullSizeText(1234));
     EXPECT_EQ(seen.time, Date(44000.25));
     EXPECT_EQ(seen.count, "");
     EXPECT_EQ(seen.notes, "top notes");

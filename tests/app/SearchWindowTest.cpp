@@ -139,7 +139,7 @@ TEST(SearchWindow, SortingByTypedKeysAndCatalogueEvents) {
     emit CatalogueEvents::Instance().cdRemoved(first.cdId);
     EXPECT_LT(m->rowCount(), before);
     for (int r = 0; r < m->rowCount(); ++r) EXPECT_NE(m->Record(r).cdId, first.cdId);
-    emit CatalogueEvents::Instance().catalogueReplaced();
+    emit CatalogueEvents::Instance().catalogueReplaced({});
     EXPECT_EQ(m->rowCount(), 0);
 }
 
