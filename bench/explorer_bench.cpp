@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "BenchHelp.h"
+#include "CatalogueEdits.h"
 #include "CatalogueText.h"
 #include "Format.h"
 #include "Messages.h"
@@ -432,9 +433,9 @@ int main(int argc, char** argv) {
         });
         int round = 0;
         auto renameCategory = [&] {
-            classData data;
-            const ScopedCatalogueWrite write(data);
-            data.GetCatGoto(categoryId).SetCatName("Category 1 (" + std::to_string(++round) + ")", true);
+            CatalogueEdits edits;
+            edits.RenameCategory(HeldRecord::Of(RecordKind::Category, categoryId),
+                                 "Category 1 (" + std::to_string(++round) + ")");
         };
         renameCategory();
         const Measure ours = Timed([&] {

@@ -13,6 +13,11 @@ DeepTreeView::DeepTreeView(QWidget* parent) : QTreeView(parent) {
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 }
 
+void DeepTreeView::resizeEvent(QResizeEvent* event) {
+    QTreeView::resizeEvent(event);
+    header()->setMinimumSectionSize(std::max(viewport()->width(), 1));
+}
+
 void DeepTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     QScrollBar* bar = horizontalScrollBar();
     const int before = bar->value();

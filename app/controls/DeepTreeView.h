@@ -16,6 +16,10 @@ public:
     explicit DeepTreeView(QWidget* parent = nullptr);
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    // The column is never narrower than the pane, so a selected row is marked across it.
+    void resizeEvent(QResizeEvent* event) override;
 };
 
 }  // namespace karvio

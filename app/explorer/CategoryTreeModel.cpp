@@ -690,34 +690,23 @@ bool SyncCatalogueTree(CategoryTreeModel& model) {
         const NodeHandle node = model.CategoryNode(categoryId);
         return node == kNoNode ? kRootNode : node;
     };
-    auto update = [&](NodeHandle node, NodeHandle parent, int kind, const std::string& name) {
+    // A node that is there is changed and moved in place; a move into its own subtree (parents
+    // that loop) is refused and the node stays.
+    auto sync = [&](NodeHandle node, NodeHandle parent, int kind, int32_t id, const std::string& name) {
+        if (node == kNoNode) {
+            model.AddNode(parent, kind, id, name);
+            return;
+        }
         if (model.Kind(node) != kind) model.SetKind(node, kind);
         model.SetCaption(node, name);
-        // A move into its own subtree (parents that loop) is refused; the node stays.
         if (model.Parent(node) != parent) model.MoveNode(node, parent);
     };
 
     // Parents before their children, as the builder places them.
     std::stable_sort(cats.begin(), cats.end(),
                      [](const CatRow& a, const CatRow& b) { return a.parentKey < b.parentKey; });
-    for (const CatRow& cat : cats) {
-        const NodeHandle parent = placeOf(cat.parentId);
-        const NodeHandle node = model.CategoryNode(cat.id);
-        if (node == kNoNode) {
-            model.AddNode(parent, cat.icon, cat.id, cat.name);
-        } else {
-            update(node, parent, cat.icon, cat.name);
-        }
-    }
-    for (const CdRow& cd : cds) {
-        const NodeHandle parent = placeOf(cd.category);
-        const NodeHandle node = model.CdNode(cd.id);
-        if (node == kNoNode) {
-            model.AddNode(parent, cd.kind, cd.id, cd.name);
-        } else {
-            update(node, parent, cd.kind, cd.name);
-        }
-    }
+    for (const CatRow& cat : cats) sync(model.CategoryNode(cat.id), placeOf(cat.parentId), cat.icon, cat.id, cat.name);
+    for (const CdRow& cd : cds) sync(model.CdNode(cd.id), placeOf(cd.category), cd.kind, cd.id, cd.name);
     // Gone CDs, then gone categories (by now they hold nothing that is still there).
     for (int32_t id : model.CdIds()) {
         if (!liveCds.count(id)) model.RemoveNode(model.CdNode(id));

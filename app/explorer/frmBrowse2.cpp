@@ -36,10 +36,10 @@ namespace karvio {
 
 namespace {
 
-// "Attr" is wider than its historic 600 twips so that "Category" and "Folder" are not cut, and
+// "Attr" is wider than its historic 600 twips so that "Category" and "directory" are not cut, and
 // "Name", "Size" and "Date" wider so that long names, the sizes of whole discs and dates with
 // their times show whole.
-constexpr int kColumnWidthsTwips[kListColumnCount] = {2800, 1600, 2500, 1100, 2000, 0, 0};
+constexpr int kColumnWidthsTwips[kListColumnCount] = {2800, 1600, 2500, 1300, 2000, 0, 0};
 const char* const kSettingsSection = "Explorer";
 
 bool IsContainer(int kind) { return kind == kIconCd || kind == kIconFolder; }

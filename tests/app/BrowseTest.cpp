@@ -67,17 +67,6 @@ protected:
         RefreshExplorer = RefreshCdView = false;
     }
 
-    // A main window installs its own message box: the scripted answers are put back after it.
-    void ScriptAnswers() {
-        SetMessageSink([this](const std::string& text, const MsgButtonSet& set) {
-            asked_.push_back(text);
-            if (answers_.empty()) return set.CancelValue() ? set.CancelValue() : set.DefaultValue();
-            const int answer = answers_.front();
-            answers_.pop_front();
-            return answer;
-        });
-    }
-
     // Two categories, one disc in each with nested folders, and one at the root.
     void MakeShelf() {
         classData data;

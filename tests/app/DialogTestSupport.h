@@ -24,6 +24,11 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         DataFilePath = dir_.filePath("Dialogs.cd").toStdString();
         { classData create(DataFilePath); }
+        ScriptAnswers();
+    }
+    // Messages are answered from answers_ (Cancel, else the default, when it is empty) and kept
+    // in asked_. A main window installs its own message box: call again after making one.
+    void ScriptAnswers() {
         SetMessageSink([this](const std::string& text, const MsgButtonSet& set) {
             asked_.push_back(text);
             if (answers_.empty()) return set.CancelValue() ? set.CancelValue() : set.DefaultValue();
