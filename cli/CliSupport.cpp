@@ -66,11 +66,10 @@ namespace {
 
 void FailOnOpenError(classData& data, int16_t error) {
     if (error != kErrorNone) {
-        std::string text = DataFileErrorText(error, data.GetOpenErrorText());
-        for (auto& c : text) {
-            if (c == '\r') c = ' ';
-        }
-        Fail(data.GetOpenPath() + ":\n" + text);
+        // The text names the file and the cause on its last line.
+        std::string text = data.OpenFailureText(error);
+        std::erase(text, '\r');
+        Fail(text);
     }
 }
 

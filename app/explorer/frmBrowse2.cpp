@@ -269,14 +269,12 @@ void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
 }
 
 void frmBrowse2::RefillListCds(int32_t cdId, NodeHandle select) {
-    {
-        classData data;
-        if (const int16_t error = data.GetError(); error != kErrorNone) {
-            // Another version, a damaged file (named), or one that cannot be opened: said as such.
-            ShowMessage(DataFileErrorText(error, data.GetOpenErrorText()), vbOKOnly);
-            SetMenuState(kModeBusy);
-            return;
-        }
+    if (!CatalogueOpens()) {
+        // Nothing of a catalogue that cannot be read is shown; the next activation tries again.
+        tree_->Clear();
+        list_->Clear();
+        listed_ = kNoNode;
+        return;
     }
     WaitCursor wait;
     // The rebuilt tree's handles start again from the root: none of the old ones is expanded.

@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -56,6 +57,20 @@ constexpr int kDesignHeightTwips = 8400;
 
 void SetMenuState(int mode) {
     if (frmMenu* window = frmMenu::Instance()) window->SetMenuState(mode);
+}
+
+bool CatalogueOpens() {
+    classData data;
+    const int16_t error = data.GetError();
+    const std::string cause = error == kErrorNone ? std::string() : data.OpenFailureText(error);
+    frmMenu* window = frmMenu::Instance();
+    const bool unsaid = window ? window->SetCatalogueProblem(cause) : !cause.empty();
+    if (unsaid) {
+        // The splash would stand in front of the message.
+        CloseSplash();
+        ShowMessage(cause, vbOKOnly);
+    }
+    return cause.empty();
 }
 
 frmMenu* frmMenu::Instance() {
@@ -116,7 +131,15 @@ void frmMenu::UpdateCommandStates() {
     }
 }
 
+bool frmMenu::SetCatalogueProblem(const std::string& cause) {
+    if (cause == catalogueProblem_) return false;
+    catalogueProblem_ = cause;
+    SetMenuState(cause.empty() ? kModeCdShown : kModeBusy);
+    return !cause.empty();
+}
+
 void frmMenu::SetMenuState(int mode) {
+    if (!catalogueProblem_.empty()) mode = kModeBusy;
     const MenuStateRow row = MenuStateFor(mode);
     for (int i = 0; i < kMenuStateItemCount; ++i) {
         if (!row[i] || !stateItems_[i]) continue;
@@ -338,7 +361,7 @@ void frmMenu::OnToolbarButton(const QString& key) {
 void frmMenu::DebugClassData() {
     classData data;
     if (!data.IsOpen()) {
-        ShowMessage(DataFileErrorText(data.GetError(), data.GetOpenErrorText()), vbOKOnly);
+        ShowMessage(data.OpenFailureText(data.GetError()), vbOKOnly);
         return;
     }
     const DebugDataResult result = data.DebugData();
@@ -457,16 +480,20 @@ void frmMenu::MenuStart() {
         }
         *fields[i] = static_cast<long long>(value);
     }
-    if (readable) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        const QSize size = screen ? screen->geometry().size() : QSize();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    QRect wanted = geometry();
+    if (readable && screen) {
+        const QSize size = screen->geometry().size();
         const auto screenWidth = static_cast<long long>(PixelsToTwips(size.width()));
         const auto screenHeight = static_cast<long long>(PixelsToTwips(size.height()));
-        if (screen && IsSavedRectUsable(saved, screenWidth, screenHeight)) {
-            setGeometry(TwipsToPixels(saved.left), TwipsToPixels(saved.top),
-                        TwipsToPixels(saved.width), TwipsToPixels(saved.height));
+        if (IsSavedRectUsable(saved, screenWidth, screenHeight)) {
+            wanted = QRect(TwipsToPixels(saved.left), TwipsToPixels(saved.top), TwipsToPixels(saved.width),
+                           TwipsToPixels(saved.height));
         }
     }
+    // The design size, or one saved at another scale or on a larger screen, may not fit: the
+    // window is made to, before the window system places it.
+    if (screen) FitToScreen(wanted, FrameMargins());
     if (IsExplorerStyle()) {
         mnuViewExplorer_Click();
     } else {
@@ -510,7 +537,34 @@ void frmMenu::showEvent(QShowEvent* event) {
     }
 }
 
+QMargins frmMenu::FrameMargins() const {
+    const QRect frame = frameGeometry();
+    const QRect inner = geometry();
+    if (frame != inner) {
+        return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                        frame.bottom() - inner.bottom());
+    }
+    // Not shown yet: room for a window system's title bar and borders.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this) + 2;
+    const int title = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), fontMetrics().height() * 2);
+    return QMargins(border, title + border, border, border);
+}
+
+void frmMenu::FitToScreen(const QRect& wanted, const QMargins& frame) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect fitted = FitWindowRect(wanted, screen->availableGeometry(), frame);
+    // A screen smaller than the window's least size gets a smaller least size.
+    const QSize least(TwipsToPixels(kMinWindowWidthTwips), TwipsToPixels(kMinWindowHeightTwips));
+    setMinimumSize(least.boundedTo(fitted.size()));
+    setGeometry(fitted);
+}
+
 void frmMenu::OnFirstActivation() {
+    // The window system has placed the window with its real frame now.
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && !isMaximized() && !isFullScreen()) {
+        if (!screen->availableGeometry().contains(frameGeometry())) FitToScreen(geometry(), FrameMargins());
+    }
     CloseSplash();
     frmTip::ShowTipOfTheDay(false, this);
     if (CatalogueView* view = CurrentView()) view->StartFocus();

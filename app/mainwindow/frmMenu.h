@@ -7,11 +7,13 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QMargins>
 #include <QPixmap>
 #include <QPointer>
 #include <array>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "Progress.h"
 #include "mainwindow/MainWindowTargets.h"
@@ -60,7 +62,14 @@ public:
     CatalogueView* CurrentCatalogueView() const { return CurrentView(); }
 
     // Enables and disables the commands for a context (MenuMode); other modes change nothing.
+    // While the catalogue cannot be used every context is the busy one.
     void SetMenuState(int mode);
+
+    // Why the catalogue cannot be used (the message of its refused open), or empty when it can.
+    // Setting a cause puts the window into the busy context until the cause is cleared; True
+    // when the cause is new, that is when it has yet to be said.
+    bool SetCatalogueProblem(const std::string& cause);
+    const std::string& CatalogueProblem() const { return catalogueProblem_; }
 
     // Whether the explorer style is checked in the View menu.
     bool IsExplorerStyle() const;
@@ -141,6 +150,11 @@ private:
                      std::function<void()> action, std::function<bool()> available = {});
     void OnToolbarButton(const QString& key);
     void OnFirstActivation();
+    // The frame the window system adds around the window (a guess until it is shown).
+    QMargins FrameMargins() const;
+    // Places the window at `wanted`, shrunk and moved where needed to lie on the screen's
+    // available area with its `frame`.
+    void FitToScreen(const QRect& wanted, const QMargins& frame);
     void UpdateCommandStates();
     void ShowChild(QWidget* window);
     CatalogueView* CurrentView() const;
@@ -167,6 +181,7 @@ private:
     ctlMsgBox* ctlMsgBox1_ = nullptr;
     bool activated_ = false;
     bool exiting_ = false;
+    std::string catalogueProblem_;
 
     ExplorerView* explorer_ = nullptr;
     CdPanelView* cdPanel_ = nullptr;
@@ -178,5 +193,10 @@ private:
 
 // SetMenuState of the program's main window; nothing while there is none.
 void SetMenuState(int mode);
+
+// Whether the catalogue opens. When it does not, the cause is said (once while it stays the
+// same, however many views find it) and the main window stays busy (5) until the catalogue opens
+// again, so only a restart with another data file, Help and Exit remain.
+bool CatalogueOpens();
 
 }  // namespace karvio

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "CatalogueText.h"
 #include "HtmlReport.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
@@ -30,7 +31,12 @@ class PreviewRun : public QObject {
 public:
     PreviewRun(frmMenu& menu, frmWebBrowser& preview, const ReportTree& tree, int start, const ReportOptions& options,
                std::string page)
-        : QObject(&menu), preview_(preview), page_(std::move(page)), busy_(std::make_unique<BusyScope>(true, kModeCdShown)) {
+        : QObject(&menu),
+          preview_(preview),
+          page_(std::move(page)),
+          // The disc's or directory's name titles the page (and what is printed of it).
+          title_(QString::fromStdString(DecodeCatalogueText(tree.Node(start).caption))),
+          busy_(std::make_unique<BusyScope>(true, kModeCdShown)) {
         ++runsUnderWay;
         const std::atomic<bool>* stop = &busy_->StopFlag();
         work_ = std::make_unique<BackgroundWork>(
@@ -38,7 +44,7 @@ public:
             [this, tree, start, options, stop] {
                 classData data;
                 if (!data.IsOpen()) {
-                    error_ = DataFileErrorText(data.GetError(), data.GetOpenErrorText());
+                    error_ = data.OpenFailureText(data.GetError());
                     return;
                 }
                 written_ = WriteHtmlReport(data, tree, start, options, page_, &error_, stop);
@@ -58,7 +64,7 @@ private:
             // The preview sets the menus for itself once it shows the page.
             busy_->SetEndMode(-1);
             busy_.reset();
-            if (!preview_.ShowHtml(QString::fromStdString(page_))) SetMenuState(kModeCdShown);
+            if (!preview_.ShowHtml(QString::fromStdString(page_), title_)) SetMenuState(kModeCdShown);
         }
         --runsUnderWay;
         deleteLater();
@@ -66,6 +72,7 @@ private:
 
     frmWebBrowser& preview_;
     std::string page_;
+    QString title_;
     std::unique_ptr<BusyScope> busy_;
     std::string error_;
     bool written_ = false;

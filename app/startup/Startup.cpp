@@ -51,6 +51,25 @@ QString StartupErrorText(int code, const QString& source) {
         .arg(source);
 }
 
+void InstallProgramWindows(frmMenu& menu) {
+    menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
+    InstallReportAndMaintenance(menu);
+    // Owned by the main window, whose MDI area takes them over when they are first shown.
+    auto* explorer = new frmBrowse2(&menu);
+    explorer->hide();
+    menu.SetExplorerView(explorer);
+    auto* cdPanel = new frmBrowseCD(&menu);
+    cdPanel->hide();
+    menu.SetCdPanelView(cdPanel);
+    MainCommandTargets targets = menu.CommandTargets();
+    targets.selectCategory = [&menu](int32_t categoryId) {
+        int32_t chosen = -1;
+        frmCategorySelect::SelectCategory(categoryId, chosen, &menu);
+    };
+    menu.SetCommandTargets(std::move(targets));
+    QuickFindBox::Install(menu, frmSearch::Install(menu));
+}
+
 int RunKarvio(int argc, char** argv) {
     // --help and --version need no display: answered before Qt connects to one.
     QStringList raw;
@@ -106,23 +125,8 @@ int RunKarvio(int argc, char** argv) {
 
         step = kStepViewStyle;
         frmMenu menu;
-        menu.SetViewStyleChecks(SettingTextToBool(GetSetting(settings::kViewModeExplorer), true));
-        InstallReportAndMaintenance(menu);
         SetYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-        // Owned by the main window, whose MDI area takes them over when they are first shown.
-        auto* explorer = new frmBrowse2(&menu);
-        explorer->hide();
-        menu.SetExplorerView(explorer);
-        auto* cdPanel = new frmBrowseCD(&menu);
-        cdPanel->hide();
-        menu.SetCdPanelView(cdPanel);
-        MainCommandTargets targets = menu.CommandTargets();
-        targets.selectCategory = [&menu](int32_t categoryId) {
-            int32_t chosen = -1;
-            frmCategorySelect::SelectCategory(categoryId, chosen, &menu);
-        };
-        menu.SetCommandTargets(std::move(targets));
-        QuickFindBox::Install(menu, frmSearch::Install(menu));
+        InstallProgramWindows(menu);
         // Another program's compaction or removals void the ids the windows hold.
         CatalogueWatch watch;
 

@@ -12,6 +12,13 @@ namespace karvio {
 // The text shown when start-up fails.
 QString StartupErrorText(int code, const QString& source);
 
+class frmMenu;
+
+// Gives the main window what start-up gives it before MenuStart: the view style from the
+// settings, the report and maintenance commands, both catalogue views, the category command,
+// the search window and quick find.
+void InstallProgramWindows(frmMenu& menu);
+
 // Runs the program; returns its exit status.
 int RunKarvio(int argc, char** argv);
 

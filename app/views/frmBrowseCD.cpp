@@ -236,11 +236,9 @@ void frmBrowseCD::showEvent(QShowEvent* event) {
 
 bool frmBrowseCD::FillCdList() {
     listModel_->removeRows(0, listModel_->rowCount());
+    // A catalogue that cannot be read shows nothing; its cause is said once.
+    if (!CatalogueOpens()) return false;
     classData data;
-    if (const int16_t error = data.GetError(); error != kErrorNone) {
-        ShowMessage(DataFileErrorText(error, data.GetOpenErrorText()), vbOKOnly);
-        return false;
-    }
     // The live categories by id: a CD filed under a removed one shows a blank category, as
     // under none.
     QHash<int32_t, QString> categories;

@@ -349,7 +349,7 @@ std::string CopyCatalogue(const std::string& target, const CopyCallbacks& callba
                         : std::make_unique<classData>(sourcePath, classData::ForReading{});
     classData& source = *opened;
     if (const int16_t code = source.GetError(); code != kErrorNone) {
-        SetError(error, sourcePath + ": " + DataFileErrorText(code, source.GetOpenErrorText()));
+        SetError(error, source.OpenFailureText(code));
         return {};
     }
     // Appends of other store objects on the same file must be on disk before anything copies or

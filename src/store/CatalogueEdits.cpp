@@ -180,7 +180,7 @@ template <typename Edit>
 EditResult CatalogueEdits::Run(Edit&& edit) {
     classData data(path_);
     if (const int16_t error = data.GetError(); error != kErrorNone) {
-        return Refused(EditStatus::NotWritable, DataFileErrorText(error, data.GetOpenErrorText()));
+        return Refused(EditStatus::NotWritable, data.OpenFailureText(error));
     }
     // A catalogue another program compacted meanwhile is opened again: the records the caller
     // named are then confirmed (or found stale) in the file that now has the name.

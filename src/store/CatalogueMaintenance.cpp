@@ -279,7 +279,7 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     // Opened as a salvage opens it: damage is for the check below to report in full.
     classData guard(result.dataFile, classData::ForSalvage{});
     if (const int16_t code = guard.GetError(); code != kErrorNone) {
-        return Failure(std::move(result), DataFileErrorText(code, guard.GetOpenErrorText()));
+        return Failure(std::move(result), guard.OpenFailureText(code));
     }
     if (const WriteAccess access = guard.BeginWrite(WriteLockWait(), true); access != WriteAccess::Granted) {
         return Failure(std::move(result), result.dataFile + ": " + classData::WriteAccessText(access));

@@ -180,12 +180,13 @@ bool classData::Open(const std::string& path, bool readOnly, bool acceptDamage) 
     openedForReading_ = readOnly;
     acceptDamage_ = acceptDamage;
     openError_.clear();
+    newerVersion_ = false;
     header_ = HeaderRecord{};
 
     CatalogueFileOpenResult opened = OpenCatalogueFile(path, !readOnly);
     if (!opened.file) {
         error_ = kErrorCannotOpen;
-        openError_ = opened.error;
+        openError_ = path + ": " + opened.error;
         return false;
     }
     file_ = std::move(opened.file);
@@ -196,7 +197,7 @@ bool classData::Open(const std::string& path, bool readOnly, bool acceptDamage) 
         // Every catalogue has its whole header from the moment it is made: a shorter file was
         // cut short or damaged, whatever version wrote it.
         error_ = kErrorDamaged;
-        openError_ = path + ": the file is shorter than a catalogue's header (" + std::to_string(length) +
+        openError_ = path + ": the file is damaged or cut short: it is shorter than a catalogue's header (" + std::to_string(length) +
                      " of " + std::to_string(HeaderRecord::kSize) + " bytes)";
         return false;
     }
@@ -216,6 +217,8 @@ bool classData::Open(const std::string& path, bool readOnly, bool acceptDamage) 
         if (header_.dataVersionMajor != kVersionMajor || header_.dataVersionMinor != kVersionMinor) {
             // Refused: nothing is written and the cursors get no file.
             error_ = kErrorWrongVersion;
+            newerVersion_ = header_.dataVersionMajor > kVersionMajor ||
+                            (header_.dataVersionMajor == kVersionMajor && header_.dataVersionMinor > kVersionMinor);
             openError_ = path + ": the file was written by version " + std::to_string(header_.dataVersionMajor) +
                          "." + std::to_string(header_.dataVersionMinor);
             return false;
@@ -700,18 +703,19 @@ DebugDataResult classData::DebugData() {
     return result;
 }
 
-std::string DataFileErrorText(int16_t error, const std::string& detail) {
-    if (error == kErrorWrongVersion) {
+std::string DataFileErrorText(int16_t error, const std::string& detail, bool newerVersion) {
+    if (error == kErrorNone) return {};
+    if (error == kErrorWrongVersion && newerVersion) {
         return "Error!!\r\nWrong Version of the Data File\r\nCan't Use newer version data" +
                (detail.empty() ? std::string() : "\r\n" + detail);
     }
-    if (error == kErrorDamaged) {
-        return "Error!!\r\nThe Data File Is Damaged\r\n" + detail;
-    }
-    if (error == kErrorCannotOpen) {
-        return "Error!!\r\nThe Data File Cannot Be Opened\r\n" + detail;
-    }
-    return {};
+    return "Data File Error (1001) !!! Please Start Karvio Again. If the error persist, then use your data "
+           "backup" +
+           (detail.empty() ? std::string() : "\r\n" + detail);
+}
+
+std::string classData::OpenFailureText(int16_t error) const {
+    return DataFileErrorText(error, openError_, newerVersion_);
 }
 
 }  // namespace karvio

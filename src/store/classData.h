@@ -121,8 +121,10 @@ public:
     void StampLastOpened();
     // The pending error code (kError...), reset to 0 by the call.
     int16_t GetError();
-    // Why the last OpenFiles failed with kErrorCannotOpen.
+    // Why the last open failed: the file's name and the cause.
     const std::string& GetOpenErrorText() const { return openError_; }
+    // The message for `error` (as GetError gave it) of the last open, as the windows show it.
+    std::string OpenFailureText(int16_t error) const;
     std::string GetDataFileName() const;
     // The path this object opened.
     const std::string& GetOpenPath() const { return path_; }
@@ -240,6 +242,7 @@ private:
     std::string openError_;
     HeaderRecord header_;
     int16_t error_ = kErrorNone;
+    bool newerVersion_ = false;  // the refused file was written by a newer version
     int writeDepth_ = 0;
     bool openedForReading_ = false;
     bool acceptDamage_ = false;  // opened for a salvage
@@ -248,7 +251,9 @@ private:
     std::thread::id owner_ = std::this_thread::get_id();
 };
 
-// The message of a refused open, as the windows show it.
-std::string DataFileErrorText(int16_t error, const std::string& detail = {});
+// The message of a refused open, as the windows show it: for a file written by a newer version,
+// the wrong-version text; for any other cause (an older version, another kind of file, a damaged
+// or unreadable one) the data-file error followed by `detail`, the file's name and the cause.
+std::string DataFileErrorText(int16_t error, const std::string& detail = {}, bool newerVersion = true);
 
 }  // namespace karvio

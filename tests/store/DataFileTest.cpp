@@ -107,6 +107,50 @@ TEST(DataFile, OtherSignaturesVersionsAndShortFilesAreRefusedUntouched) {
     }
 }
 
+TEST(DataFile, ARefusedOpenIsExplainedByItsCause) {
+    TempDir dir;
+    const std::string path = dir.File("k.cd");
+    { classData data(path); }
+    const auto good = ReadAllBytes(path);
+    const std::string kWrongVersion = "Error!!\r\nWrong Version of the Data File\r\nCan't Use newer version data";
+    const std::string kDataFileError =
+        "Data File Error (1001) !!! Please Start Karvio Again. If the error persist, then use your data backup";
+    struct Case {
+        const char* what;
+        size_t offset;  // byte to change, or the length to cut to when `truncate`
+        unsigned char value;
+        bool truncate;
+        bool newer;        // the wrong-version text, else the data-file error
+        const char* cause;  // after the file's name
+    };
+    const Case cases[] = {
+        {"newer major version", 4, 9, false, true, ": the file was written by version 9.1"},
+        {"newer minor version", 6, 9, false, true, ": the file was written by version 1.9"},
+        {"older minor version", 6, 0, false, false, ": the file was written by version 1.0"},
+        {"older major version", 4, 0, false, false, ": the file was written by version 0.1"},
+        {"another kind of file", 0, 'X', false, false, ": the file is not a Karvio catalogue"},
+        {"cut short", 40, 0, true, false, ": the file is damaged or cut short"},
+    };
+    for (const Case& c : cases) {
+        auto bytes = good;
+        if (c.truncate) {
+            bytes.resize(c.offset);
+        } else {
+            bytes[c.offset] = c.value;
+        }
+        WriteAllBytes(path, bytes);
+        classData data(path);
+        const std::string text = data.OpenFailureText(data.GetError());
+        const std::string head = c.newer ? kWrongVersion : kDataFileError;
+        EXPECT_EQ(text.substr(0, head.size()), head) << c.what << ": " << text;
+        EXPECT_NE(text.find("\r\n" + path + c.cause), std::string::npos) << c.what << ": " << text;
+    }
+    classData unreadable(dir.File("no/such/dir/k.cd"));
+    const std::string text = unreadable.OpenFailureText(unreadable.GetError());
+    EXPECT_EQ(text.substr(0, kDataFileError.size()), kDataFileError) << text;
+    EXPECT_NE(text.find(dir.File("no/such/dir/k.cd") + ": "), std::string::npos) << text;
+}
+
 TEST(DataFile, ADifferentRevisionOpensNormally) {
     TempDir dir;
     const std::string path = dir.File("k.cd");

@@ -251,8 +251,8 @@ TEST(WriteLock, DamagedFilesAreNamedWithTheirCause) {
     karvio::testing::WriteAllBytes(path, bytes);
     classData data(path);
     EXPECT_EQ(data.GetError(), kErrorDamaged);
-    const std::string text = DataFileErrorText(kErrorDamaged, data.GetOpenErrorText());
-    EXPECT_NE(text.find("Damaged"), std::string::npos) << text;
+    const std::string text = data.OpenFailureText(kErrorDamaged);
+    EXPECT_NE(text.find("cut short"), std::string::npos) << text;
     EXPECT_NE(text.find(path), std::string::npos) << text;
     EXPECT_EQ(ReadAllBytes(path), bytes);
 }
