@@ -33,15 +33,7 @@ auto WithDecoded(std::string_view bytes, Take take) {
 template <typename Take>
 auto WithDecodedPath(std::string_view path, Take take) {
     if (IsValidUtf8(path)) return take(path);
-    std::string decoded;
-    decoded.reserve(path.size() * 2);
-    for (size_t start = 0;;) {
-        const size_t end = std::min(path.find('\\', start), path.size());
-        decoded += DecodeCatalogueText(path.substr(start, end - start));
-        if (end == path.size()) break;
-        decoded += '\\';
-        start = end + 1;
-    }
+    const std::string decoded = DecodeCataloguePath(path);
     return take(std::string_view(decoded));
 }
 
@@ -297,24 +289,6 @@ std::string Escaped(std::string_view bytes) {
 
 void AppendEscapedPath(std::string& out, std::string_view path) {
     AppendPut(out, EscapedBound(path), [&](char* p) { return PutEscapedPath(p, path); });
-}
-
-std::string NativeCataloguePath(std::string_view path) {
-    const bool lead = path.empty() || path.front() != '\\';
-    std::string out;
-    WithDecodedPath(path, [&](std::string_view text) {
-        out.reserve(text.size() + 1);
-        if (lead) out += '/';
-        out += text;
-    });
-    std::replace(out.begin(), out.end(), '\\', '/');
-    return out;
-}
-
-std::string NativeBasePath(std::string_view basePath) {
-    std::string out = WithDecodedPath(basePath, [](std::string_view text) { return std::string(text); });
-    std::replace(out.begin(), out.end(), '\\', '/');
-    return out;
 }
 
 std::string CataloguePathQuery(std::string_view native) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "CatalogueText.h"
+
 namespace karvio::cli {
 
 // The Put functions write at `p`, which must have room for the bound given, and return the end
@@ -49,19 +51,12 @@ std::string Escaped(std::string_view bytes);
 // (every "\" is a separator there): "usr\share" -> "/usr/share"; "" and "\" -> "/".
 void AppendEscapedPath(std::string& out, std::string_view cataloguePath);
 
-// A catalogue path as a native path from the volume root, decoded and unescaped (for JSON).
-std::string NativeCataloguePath(std::string_view cataloguePath);
-
 // What the full names of a directory's files begin with: its native path (from
-// NativeCataloguePath, escaped or not) and "/" when it does not end with one.
+// NativeCataloguePath of CatalogueText.h, escaped or not) and "/" when it does not end with one.
 inline std::string FilePathPrefix(std::string nativeDirectory) {
     if (nativeDirectory.empty() || nativeDirectory.back() != '/') nativeDirectory += '/';
     return nativeDirectory;
 }
-
-// A CD's base path, decoded, with "\" written "/" (a base path written on Windows, "E:\Photos\",
-// reads "E:/Photos/"; one written on Linux is native already).
-std::string NativeBasePath(std::string_view basePath);
 
 // A native path as typed by the user, in the form directory paths are stored and matched: "/"
 // becomes "\", and a leading separator is dropped (stored paths begin with their first name) unless

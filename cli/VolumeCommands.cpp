@@ -65,8 +65,9 @@ void RunLocate(int32_t fileId, bool json) {
         out.Member("cd", target.cdId);
         out.Member("cd_name", cdName);
         out.Key("path");
-        found.empty() ? out.Null() : out.String(found);
-        out.Member("expected_path", where.path);
+        // JSON holds text: a name that is not UTF-8 is decoded there (the text output keeps the bytes).
+        found.empty() ? out.Null() : out.String(DecodeCataloguePath(found, '/'));
+        out.Member("expected_path", DecodeCataloguePath(where.path, '/'));
         out.Key("mounted_at");
         where.mounted ? out.String(where.mounted->volume.mount.mountPoint) : out.Null();
         out.Member("match", MatchName(where.mounted ? where.mounted->match : VolumeMatch::None));

@@ -193,6 +193,36 @@ std::string DecodeCatalogueText(std::string_view bytes) {
     return out;
 }
 
+std::string DecodeCataloguePath(std::string_view path, char separator) {
+    if (IsValidUtf8(path)) return std::string(path);
+    // Both separators are ASCII and never part of a longer UTF-8 sequence: they are found in
+    // the bytes as they are.
+    std::string decoded;
+    decoded.reserve(path.size() * 2);
+    for (size_t start = 0;;) {
+        const size_t end = std::min(path.find(separator, start), path.size());
+        decoded += DecodeCatalogueText(path.substr(start, end - start));
+        if (end == path.size()) break;
+        decoded += separator;
+        start = end + 1;
+    }
+    return decoded;
+}
+
+std::string NativeCataloguePath(std::string_view path) {
+    std::string out;
+    if (path.empty() || path.front() != '\\') out += '/';
+    out += DecodeCataloguePath(path);
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
+
+std::string NativeBasePath(std::string_view basePath) {
+    std::string out = DecodeCataloguePath(basePath);
+    std::replace(out.begin(), out.end(), '\\', '/');
+    return out;
+}
+
 void FoldTextInto(std::string_view bytes, std::string& out) {
     // Sized for the most a text can grow; cut to what was written at the end.
     out.resize(bytes.size() * kMaxFoldGrowth);

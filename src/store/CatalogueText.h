@@ -17,6 +17,18 @@ bool IsValidUtf8(std::string_view bytes);
 // The text as UTF-8 for display: unchanged when valid UTF-8, else decoded as Windows-1252.
 std::string DecodeCatalogueText(std::string_view bytes);
 
+// A catalogue path for display: each name between its separators ("\", or "/" for a native
+// path) decoded by itself, so one name that is not UTF-8 does not change how the others read.
+std::string DecodeCataloguePath(std::string_view path, char separator = '\\');
+
+// A catalogue path as a native path from the volume root, for display: "usr\share" ->
+// "/usr/share"; "" and "\" -> "/". The catalogue keeps its "\".
+std::string NativeCataloguePath(std::string_view cataloguePath);
+
+// A CD's base path for display, with "\" written "/" (a base path written on Windows,
+// "E:\Photos\", reads "E:/Photos/"; one written on Linux is native already).
+std::string NativeBasePath(std::string_view basePath);
+
 // Whether the text is empty; letter case has no bearing on it.
 inline bool IsEmptyText(std::string_view text) { return text.empty(); }
 

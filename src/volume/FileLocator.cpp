@@ -1,6 +1,5 @@
 #include "FileLocator.h"
 
-#include "CatalogueText.h"
 #include "ClassFile.h"
 #include "classData.h"
 
@@ -8,9 +7,9 @@ namespace karvio {
 
 namespace {
 
-// A catalogue path as native text: "\" turned into "/", bytes of other programs decoded.
-std::string Native(const std::string& cataloguePath) {
-    std::string path = DecodeCatalogueText(cataloguePath);
+// A catalogue path as a native one: "\" turned into "/", every other byte as stored, so a name
+// that is not UTF-8 is found by the very bytes the scan read.
+std::string Native(std::string path) {
     for (char& c : path) {
         if (c == '\\') c = '/';
     }
@@ -46,6 +45,7 @@ bool ReadFileTarget(classData& data, int32_t fileId, CatalogueFileTarget& target
     target.cdId = cdId;
     target.basePath = cd.GetCdBasepath();
     target.cdName = cd.GetCdName();
+    target.cdLabel = cd.GetCdLabel();
     target.mediaType = cd.GetCdMediaType();
     const int32_t firstDir = cd.Record().DirFirst;
     target.scannedFolder = firstDir > 0 ? cd.GetDirGoto(firstDir).GetDirFullName() : std::string();

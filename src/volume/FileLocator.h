@@ -21,6 +21,7 @@ struct CatalogueFileTarget {
     int32_t fileId = 0;
     int32_t cdId = 0;
     std::string cdName;         // catalogue bytes
+    std::string cdLabel;        // the volume's label when it was scanned, catalogue bytes
     int32_t mediaType = 0;
     std::string basePath;       // the CD's base path as stored
     std::string scannedFolder;  // the full name of the CD's first directory record
@@ -30,6 +31,9 @@ struct CatalogueFileTarget {
 
 // Reads the target of file `fileId`; False when the id names no file of a listed CD.
 bool ReadFileTarget(classData& data, int32_t fileId, CatalogueFileTarget& target);
+
+// Native paths are rebuilt byte for byte from the stored names: "\" becomes "/", nothing is
+// decoded.
 
 // The native path at the stored base path: the base path's volume root (the base path with the
 // scanned folder's own relative path taken off its end; a base path that does not end with it is

@@ -39,8 +39,7 @@ TEST(LaunchPath, VolumeRootPlusFullName) {
          "/media/me/Läppäri/Kuvat/Kesä 2020/järvi.jpg"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(LaunchPathFor(c.basePath, c.scannedFolder, c.fileFullName),
-                  QString::fromUtf8(c.expected))
+        EXPECT_EQ(LaunchPathFor(c.basePath, c.scannedFolder, c.fileFullName), c.expected)
             << c.basePath << " + " << c.fileFullName;
     }
 }
@@ -65,6 +64,7 @@ protected:
         cd.CdName = "Holiday 2001";
         cd.CdBasepath = "/media/me/DATA/Photos/";
         cd.CdMediaType = mediaType;
+        cd.CdLabel = "HOLIDAY";
         const int32_t cdId = AddCdInfo(data, cd);
         AddFolder(data, cdId, "Photos", "\\", {"index.html"});
         const int32_t yearId = AddFolder(data, cdId, "2001", "Photos", {"beach.jpg"});
@@ -104,12 +104,12 @@ protected:
 
     LaunchServices Services() {
         LaunchServices s;
-        s.fileExists = [this](const QString& path) {
+        s.fileExists = [this](const std::string& path) {
             checked_.push_back(path);
             return ++existsCalls_ > missingFor_;
         };
-        s.hasAssociation = [this](const QString&) { return associated_; };
-        s.open = [this](const QString& path) {
+        s.hasAssociation = [this](const std::string&) { return associated_; };
+        s.open = [this](const std::string& path) {
             opened_.push_back(path);
             return true;
         };
@@ -121,8 +121,8 @@ protected:
     std::deque<int> answers_;
     std::vector<std::string> asked_;
     std::vector<MsgButtonSet> buttons_;
-    std::vector<QString> checked_;
-    std::vector<QString> opened_;
+    std::vector<std::string> checked_;
+    std::vector<std::string> opened_;
     int existsCalls_ = 0;
     int missingFor_ = 0;
     bool associated_ = true;
@@ -143,7 +143,10 @@ TEST_F(LaunchLoop, AsksForTheDiscByNameUntilCancelled) {
     ScriptAnswers({vbRetry, vbRetry, vbCancel});
     EXPECT_EQ(LaunchFile(fileId, Services()), LaunchResult::kCancelled);
     ASSERT_EQ(asked_.size(), 3u);
-    for (const std::string& text : asked_) EXPECT_EQ(text, "Insert CD Labeld\r\nHoliday 2001");
+    for (const std::string& text : asked_) {
+        EXPECT_EQ(text, "Insert CD Labeld\r\nHoliday 2001\r\nLabel: HOLIDAY\r\n"
+                        "Looking for: /media/me/DATA/Photos/2001/beach.jpg");
+    }
     for (const MsgButtonSet& set : buttons_) {
         ASSERT_EQ(set.buttons.size(), 2u);
         EXPECT_EQ(set.buttons[0].caption, "Retry");
@@ -168,7 +171,8 @@ TEST_F(LaunchLoop, OtherMediaAskAboutWrongMedia) {
     ScriptAnswers({vbCancel});
     EXPECT_EQ(LaunchFile(fileId, Services()), LaunchResult::kCancelled);
     ASSERT_EQ(asked_.size(), 1u);
-    EXPECT_EQ(asked_[0], "Wrong Media or\r\nFile Does Not Exist !!");
+    EXPECT_EQ(asked_[0], "Wrong Media or\r\nFile Does Not Exist !!\r\nDisc: Holiday 2001\r\nLabel: HOLIDAY\r\n"
+                         "Looking for: /media/me/DATA/Photos/2001/beach.jpg");
 }
 
 TEST_F(LaunchLoop, NoAssociationIsReported) {
@@ -186,7 +190,7 @@ TEST_F(LaunchLoop, DesktopRefusalIsReported) {
     const int32_t fileId = MakeCatalogue(3);
     ScriptAnswers({vbOK});
     LaunchServices services = Services();
-    services.open = [](const QString&) { return false; };
+    services.open = [](const std::string&) { return false; };
     EXPECT_EQ(LaunchFile(fileId, services), LaunchResult::kNoAssociation);
     ASSERT_EQ(asked_.size(), 1u);
     EXPECT_EQ(asked_[0], "Unknown File Type\r\nOr No File Association found");

@@ -88,9 +88,9 @@ protected:
 
     LaunchServices Services() {
         LaunchServices s;
-        s.fileExists = [this](const QString& path) { return existing_.contains(path); };
-        s.hasAssociation = [](const QString&) { return true; };
-        s.open = [this](const QString& path) {
+        s.fileExists = [this](const std::string& path) { return existing_.contains(QString::fromStdString(path)); };
+        s.hasAssociation = [](const std::string&) { return true; };
+        s.open = [this](const std::string& path) {
             opened_.push_back(path);
             return true;
         };
@@ -103,7 +103,7 @@ protected:
     int32_t fileId_ = 0;
     std::vector<MountedVolume> mounted_;
     QStringList existing_;
-    std::vector<QString> opened_;
+    std::vector<std::string> opened_;
 };
 
 TEST_F(VolumeLaunch, TheFileOpensWhereItsVolumeIsMountedNowAndTheBasePathIsTheFallback) {
@@ -127,10 +127,10 @@ TEST_F(VolumeLaunch, TheQuestionNamesAnotherDiscAndAnswersItselfWhenTheRightOneI
     std::vector<std::string> asked;
     std::vector<bool> rechecks;
     LaunchServices services = Services();
-    services.ask = [&](const std::string& question, const std::function<bool()>& recheck) {
+    services.ask = [&](const std::string& question, const std::function<bool(bool)>& recheck) {
         asked.push_back(question);
         // Nothing changed yet: the question stays.
-        rechecks.push_back(recheck());
+        rechecks.push_back(recheck(true));
         if (asked.size() == 1) {
             // The user inserts another disc.
             mounted_.push_back(Mounted(60, "/media/me/BIRTHDAY", "U-9", "BIRTHDAY"));
@@ -139,13 +139,14 @@ TEST_F(VolumeLaunch, TheQuestionNamesAnotherDiscAndAnswersItselfWhenTheRightOneI
             mounted_.push_back(Mounted(61, "/run/media/me/HOLIDAY", "U-1", "HOLIDAY"));
             existing_ = {"/run/media/me/HOLIDAY/Photos/2001/beach.jpg"};
         }
-        rechecks.push_back(recheck());
+        rechecks.push_back(recheck(true));
         return rechecks.back() ? vbRetry : vbCancel;
     };
     EXPECT_EQ(LaunchFile(fileId_, services), LaunchResult::kOpened);
     ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[0], "Insert CD Labeld\r\nHoliday 2001");
-    EXPECT_EQ(asked[1], "Insert CD Labeld\r\nHoliday 2001\r\nthis is BIRTHDAY, not Holiday 2001");
+    const std::string question = "Insert CD Labeld\r\nHoliday 2001\r\nLooking for: /media/me/HOLIDAY/Photos/2001/beach.jpg";
+    EXPECT_EQ(asked[0], question);
+    EXPECT_EQ(asked[1], question + "\r\nthis is BIRTHDAY, not Holiday 2001");
     EXPECT_EQ(rechecks, (std::vector<bool>{false, true, false, true}));
     ASSERT_EQ(opened_.size(), 1u);
     EXPECT_EQ(opened_[0], "/run/media/me/HOLIDAY/Photos/2001/beach.jpg");
@@ -208,9 +209,9 @@ TEST(VolumeLaunchOnALoopMount, TheQuestionWaitsAndOpensTheFileWhenTheVolumeIsMou
     });
     giveUp.start(10000);
     LaunchServices services = LaunchServices::Desktop();
-    std::vector<QString> opened;
-    services.hasAssociation = [](const QString&) { return true; };
-    services.open = [&opened](const QString& path) {
+    std::vector<std::string> opened;
+    services.hasAssociation = [](const std::string&) { return true; };
+    services.open = [&opened](const std::string& path) {
         opened.push_back(path);
         return true;
     };
@@ -222,7 +223,7 @@ TEST(VolumeLaunchOnALoopMount, TheQuestionWaitsAndOpensTheFileWhenTheVolumeIsMou
     ASSERT_TRUE(mounted);
     EXPECT_EQ(result, LaunchResult::kOpened);
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].toStdString(), second + "/Photos/beach.jpg");
+    EXPECT_EQ(opened[0], second + "/Photos/beach.jpg");
 }
 
 }  // namespace
