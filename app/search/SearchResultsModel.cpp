@@ -75,7 +75,11 @@ QString SearchResultsModel::Text(int row, int column) const {
     switch (column) {
         case kColFileName: return Shown(TextOf(r.name));
         case kColCdName: return Shown(TextOf(r.cdName));
-        case kColPath: return Shown(TextOf(r.path));
+        case kColPath: {
+            // Shown as the system writes paths; the row keeps the catalogue's text.
+            const std::string_view path = TextOf(r.path);
+            return QString::fromStdString(r.kind == SearchHitKind::Cd ? NativeBasePath(path) : NativeCataloguePath(path));
+        }
         case kColDate: return QString::fromStdString(DateToText(r.date));
         case kColSize: return Trimmed(FormatSize(r.size));
         case kColAttributes: return Trimmed(AttributesToText(r.attributes));

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCollator>
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -12,11 +14,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -184,9 +189,17 @@ void frmSearch::BuildControls() {
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     header->setSortIndicatorShown(false);
     header->setStretchLastSection(false);
-    const int widths[kSearchColumnCount] = {200, 120, 260, 130, 90, 80, 200, kIdColumnWidth};
+    // Sizes of whole discs and dates with their times show whole; the rest as a start.
+    const QFontMetrics metrics = listView1_->fontMetrics();
+    const int padding = 2 * listView1_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listView1_) + 16;
+    const int sizeWidth = metrics.horizontalAdvance(QLocale().toString(999'999'999'999'999LL)) + padding;
+    const int dateWidth =
+        metrics.horizontalAdvance(QLocale().toString(QDateTime(QDate(2028, 12, 28), QTime(23, 58, 58)), QLocale::ShortFormat)) +
+        padding;
+    const int widths[kSearchColumnCount] = {200, 120, 260, dateWidth, sizeWidth, 80, 200, kIdColumnWidth};
     for (int column = 0; column < kSearchColumnCount; ++column)
-        header->resizeSection(column, widths[column]);
+        header->resizeSection(column, std::max(widths[column], header->sectionSizeHint(column)));
+    header->resizeSection(kColFileId, kIdColumnWidth);
     header->setSectionHidden(kColFileId, true);
     connect(header, &QHeaderView::sectionClicked, this, &frmSearch::OnHeaderClicked);
     connect(listView1_, &QTableView::activated, this, [this](const QModelIndex& index) { RevealResult(index.row()); });
@@ -291,6 +304,7 @@ void frmSearch::btnOK_Click() {
     SaveOptions();
     listView1_->hide();
     results_->Clear();
+    ShowHitCount(false);
     searching_ = true;
     replacedDuringSearch_ = false;
     removedDuringSearch_.clear();
@@ -393,14 +407,23 @@ void frmSearch::FinishSearch() {
         results_->Clear();
     else
         FlushResults();
+    const bool stopped = (stopRequested_.load() || (busy_ && busy_->Stopped())) && !replacedDuringSearch_;
+    ShowHitCount(stopped);
     searching_ = false;
     busy_.reset();
     EnableSearchInputs(true);
 }
 
+void frmSearch::ShowHitCount(bool stopped) {
+    const QString count = QLocale().toString(results_->rowCount());
+    hitCountText_ = stopped ? QStringLiteral("%1 found (stopped)").arg(count) : QStringLiteral("%1 found").arg(count);
+    if (frmMenu* menu = frmMenu::Instance()) menu->statusBar()->showMessage(hitCountText_);
+}
+
 void frmSearch::FlushResults() {
     if (replacedDuringSearch_) return;
     if (results_->Flush() == 0) return;
+    ShowHitCount(false);
     if (resultsHidden_) {
         listView1_->show();
         resultsHidden_ = false;
@@ -438,11 +461,15 @@ void frmSearch::btnCancel_Click() {
 }
 
 void frmSearch::OnActivated(bool active) {
+    frmMenu* menu = frmMenu::Instance();
     if (!active) {
-        // Another window is in front: its own work owns the progress bar.
+        // Another window is in front: its own work owns the progress bar, and the count is
+        // not of its results.
         if (!searching_) ProgressEnd();
+        if (menu && menu->statusBar()->currentMessage() == hitCountText_) menu->statusBar()->clearMessage();
         return;
     }
+    if (menu && !hitCountText_.isEmpty()) menu->statusBar()->showMessage(hitCountText_);
     SetMenuState(searching_ ? kModeBusy : kModeSearch);
     if (fldSearchFor_->isEnabled()) {
         fldSearchFor_->setFocus();
@@ -570,11 +597,13 @@ void frmSearch::OnCatalogueReplaced() {
         btnStop_Click();
     }
     results_->Clear();
+    if (!hitCountText_.isEmpty()) ShowHitCount(false);
 }
 
 void frmSearch::OnCdRemoved(int32_t cdId) {
     if (searching_) removedDuringSearch_.insert(cdId);
     results_->RemoveCd(cdId);
+    if (!hitCountText_.isEmpty() && !searching_) ShowHitCount(hitCountText_.endsWith(QLatin1String("(stopped)")));
 }
 
 void frmSearch::LoadOptions() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <atomic>
@@ -101,6 +102,8 @@ private:
     void TakeHits();
     void OnSearchEnded();
     void FinishSearch();
+    // "N found" in the main window's status bar, with "(stopped)" for a search cut short.
+    void ShowHitCount(bool stopped);
     void OnCatalogueReplaced();
     void OnCdRemoved(int32_t cdId);
     void LoadOptions();
@@ -151,6 +154,7 @@ private:
     // The options as last stored, so an unchanged set is not written again.
     SearchCriteria savedOptions_;
     bool optionsSaved_ = false;
+    QString hitCountText_;  // what the status bar says of the results, empty before a search
 };
 
 }  // namespace karvio

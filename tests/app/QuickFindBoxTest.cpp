@@ -147,7 +147,7 @@ TEST(QuickFindBox, TypingListsRankedHitsAndEnterRevealsTheChosenOne) {
     w.Type("CAF\xC3\x89");
     ASSERT_TRUE(w.Settle());
     EXPECT_EQ(w.Names(), std::vector<std::string>{"cafe\xCC\x81.txt"});
-    EXPECT_EQ(w.results()->Text(0, kColPath), QStringLiteral("Docs"));
+    EXPECT_EQ(w.results()->Text(0, kColPath), QStringLiteral("/Docs")) << "a native path";
     QTest::keyClick(w.edit(), Qt::Key_Escape);
     EXPECT_FALSE(w.box->Popup()->isVisible());
     QTest::keyClick(w.edit(), Qt::Key_Escape);

@@ -6,6 +6,10 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -19,6 +23,7 @@
 #include "TransferRecords.h"
 #include "classData.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/frmMenu.h"
 #include "search/SearchResultsModel.h"
 #include "search/frmSearch.h"
 #include "support/SampleCatalogue.h"
@@ -215,6 +220,80 @@ TEST(SearchWindow, RowsStreamInBatchesAndStopEndsTheWalkLeavingTheWindowUsable) 
     Search(w);
     EXPECT_EQ(static_cast<size_t>(w.Results()->rowCount()), all);
     EXPECT_TRUE(f.messages.empty());
+}
+
+TEST(SearchWindow, TheStatusBarCountsTheHitsAndSaysWhenASearchWasStopped) {
+    Fixture f;
+    AddLargeCd("Large");
+    frmMenu menu;
+    frmSearch* w = frmSearch::Install(menu);
+    menu.show();
+    menu.mnuCdSearch_Click();
+    SetAnywhereInNames(*w, "abc");
+    QTest::mouseClick(w->OkButton(), Qt::LeftButton);
+    ASSERT_GT(w->Results()->rowCount(), 0);
+    EXPECT_EQ(menu.statusBar()->currentMessage(), QStringLiteral("%1 found").arg(w->Results()->rowCount()));
+
+    SetAnywhereInNames(*w, "hit");
+    bool clicked = false;
+    const auto stopper = QObject::connect(w->Results(), &QAbstractItemModel::rowsInserted, [&] {
+        if (clicked || !w->IsSearching()) return;
+        clicked = true;
+        QTest::mouseClick(w->StopButton(), Qt::LeftButton);
+    });
+    QTest::mouseClick(w->OkButton(), Qt::LeftButton);
+    QObject::disconnect(stopper);
+    const QString count = QLocale().toString(w->Results()->rowCount());
+    EXPECT_EQ(menu.statusBar()->currentMessage(),
+              clicked ? QStringLiteral("%1 found (stopped)").arg(count) : QStringLiteral("%1 found").arg(count));
+
+    // The count belongs to the search window: another window in front takes it away.
+    QMdiSubWindow* other = menu.MdiArea()->addSubWindow(new QWidget);
+    other->show();
+    menu.MdiArea()->setActiveSubWindow(other);
+    EXPECT_TRUE(menu.statusBar()->currentMessage().isEmpty());
+    menu.mnuCdSearch_Click();
+    EXPECT_TRUE(menu.statusBar()->currentMessage().startsWith(count + " found"));
+}
+
+TEST(SearchWindow, PathsAreNativeAndSizesAndDatesShowWhole) {
+    Fixture f;
+    {
+        classData data;
+        testing::AddSampleCd(data, "Beige", {{"", "\\", {{"huge.iso", 4888737123456.0}}},
+                                           {"doc", "usr\\share", {{"readme", 1}}}});
+    }
+    frmSearch w;
+    w.resize(1200, 500);
+    w.show();
+    SetAnywhereInNames(w, "e");
+    w.CdNames()->setChecked(true);
+    w.PathNames()->setChecked(true);
+    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    SearchResultsModel* m = w.Results();
+    bool sawFile = false, sawCd = false;
+    for (int r = 0; r < m->rowCount(); ++r) {
+        const QString path = m->Text(r, kColPath);
+        EXPECT_TRUE(path.startsWith('/')) << path.toStdString();
+        EXPECT_FALSE(path.contains('\\')) << path.toStdString();
+        if (m->Name(r) == "readme") {
+            sawFile = true;
+            EXPECT_EQ(path, "/usr/share/doc");
+            EXPECT_EQ(m->Path(r), "usr\\share\\doc") << "the row keeps the catalogue's text";
+        }
+        if (m->Kind(r) == SearchHitKind::Cd && m->Name(r) == "Beige") {
+            sawCd = true;
+            EXPECT_EQ(path, "/media/Beige");
+        }
+        // The size and date columns are wide enough for what they show.
+        QTableView* list = w.ResultList();
+        for (const int column : {int(kColSize), int(kColDate)}) {
+            const int needed = list->fontMetrics().horizontalAdvance(m->Text(r, column));
+            EXPECT_LE(needed + 8, list->columnWidth(column)) << m->Text(r, column).toStdString();
+        }
+    }
+    EXPECT_TRUE(sawFile);
+    EXPECT_TRUE(sawCd);
 }
 
 TEST(SearchWindow, BadNamesAndStaleRowsAfterChangesAreHandled) {
