@@ -13,7 +13,7 @@ packages=(
     libxxhash-dev libfuse3-dev fuse3
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth openbox imagemagick xdotool genisoimage fuseiso dosfstools
+    xvfb xauth openbox imagemagick xdotool genisoimage fuseiso dosfstools poppler-utils
     # the hashing benchmark's baseline (xxhsum)
     xxhash
     # desktop integration: its tools and the checks of the registration, the metainfo, the

@@ -223,11 +223,26 @@ void ReportDocumentBuilder::AppendEntry(const Entry& entry) {
     for (const QString& text : entry.texts) {
         StartBlock();
         for (const QString& image : entry.images) {
+            KeepImage(image);
             imageFormat_.setName(image);
             cursor_.insertImage(imageFormat_);
         }
-        cursor_.insertText(text, entry.format);
+        // Names stored decomposed (an accent as a character of its own after its letter, as
+        // some systems write them) are drawn composed: a font's precomposed letter keeps the
+        // accent on its letter.
+        cursor_.insertText(text.normalized(QString::NormalizationForm_C), entry.format);
     }
+}
+
+void ReportDocumentBuilder::KeepImage(const QString& source) {
+    if (kept_.contains(source)) return;
+    kept_.insert(source);
+    // Loaded once through the document's viewer and kept as the document's own resource: a
+    // printout is made from a copy of the document, which takes its resources along but has no
+    // viewer to load pictures from the page's folder.
+    const QUrl url(source);
+    const QVariant picture = document_->resource(QTextDocument::ImageResource, url);
+    if (picture.isValid()) document_->addResource(QTextDocument::ImageResource, url, picture);
 }
 
 void ReportDocumentBuilder::AppendHtml(QStringView line) {

@@ -10,6 +10,7 @@
 // printer's on the printing thread.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringView>
 #include <QTextBlockFormat>
@@ -42,6 +43,8 @@ private:
     void AppendEntry(const Entry& entry);
     void AppendHtml(QStringView line);
     void SetBackground(const QString& source);
+    // Makes the picture `source` a resource of the document itself.
+    void KeepImage(const QString& source);
     void StartBlock();
 
     QTextDocument* document_;
@@ -49,6 +52,7 @@ private:
     QTextBlockFormat blockFormat_;
     QTextImageFormat imageFormat_;
     bool firstBlock_ = true;
+    QSet<QString> kept_;  // pictures made the document's own
 };
 
 }  // namespace karvio

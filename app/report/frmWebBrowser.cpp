@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -115,7 +116,7 @@ frmWebBrowser::~frmWebBrowser() {
     if (!pageFile_.isEmpty()) QFile::remove(pageFile_);
 }
 
-bool frmWebBrowser::ShowHtml(const QString& pageFile) {
+bool frmWebBrowser::ShowHtml(const QString& pageFile, const QString& title) {
     DropPage();
     QFile file(pageFile);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -127,14 +128,17 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile) {
     }
     html_ = file.readAll();
     pageFile_ = pageFile;
+    title_ = title.isEmpty() ? QFileInfo(pageFile).completeBaseName() : title;
 
     // Every entry is a line of its own. The first screen goes in before the window shows; the
     // rest is appended from the event loop in slices, so the user can scroll meanwhile.
     lines_ = QString::fromUtf8(html_).split(QStringLiteral("\r\n"));
     next_ = 0;
     browser_->clear();
-    browser_->document()->setBaseUrl(QUrl::fromLocalFile(QFileInfo(pageFile).absolutePath() + '/'));
-    builder_ = std::make_unique<ReportDocumentBuilder>(browser_->document());
+    QTextDocument* document = browser_->document();
+    document->setBaseUrl(QUrl::fromLocalFile(QFileInfo(pageFile).absolutePath() + '/'));
+    document->setMetaInformation(QTextDocument::DocumentTitle, title_);
+    builder_ = std::make_unique<ReportDocumentBuilder>(document);
     AppendLines(kFirstLines);
     // The browser's own cursor moved along with the lines inserted at its place; back at the
     // top it stays there while the rest is appended below, and so does the view.
@@ -143,9 +147,9 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile) {
     if (!sub_ && area_) {
         sub_ = area_->addSubWindow(this);
         sub_->setAttribute(Qt::WA_DeleteOnClose, false);
-        sub_->setWindowTitle(windowTitle());
         sub_->installEventFilter(this);
     }
+    if (sub_) sub_->setWindowTitle(windowTitle() + QStringLiteral(" - ") + title_);
     QApplication::restoreOverrideCursor();
     if (sub_) {
         sub_->show();
@@ -201,6 +205,7 @@ void frmWebBrowser::DropPage() {
     builder_.reset();
     if (!pageFile_.isEmpty()) QFile::remove(pageFile_);  // a failure to delete is of no concern
     pageFile_.clear();
+    title_.clear();
     html_.clear();
     browser_->clear();
     if (sub_) sub_->hide();
@@ -229,7 +234,7 @@ void frmWebBrowser::Print() {
     {
         OwnDialog guard(ownDialogs_);
         // Screen resolution keeps the page's 16-pixel rows as they are on the screen.
-        printer->setDocName(QFileInfo(pageFile_).fileName());
+        printer->setDocName(title_);
         const QString printerName = defaultPrinterName ? defaultPrinterName() : QPrinterInfo::defaultPrinterName();
         if (!printerName.isEmpty()) {
             printer->setPrinterName(printerName);

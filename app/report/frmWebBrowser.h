@@ -43,9 +43,10 @@ public:
     ~frmWebBrowser() override;
 
     // Shows the page file in the preview window and makes it the active child; the first screen
-    // is there when this returns, the rest follows in the background. False (and a message)
-    // when the page cannot be read.
-    bool ShowHtml(const QString& pageFile);
+    // is there when this returns, the rest follows in the background. `title` (the disc's or
+    // directory's name) names the window and the printed document. False (and a message) when
+    // the page cannot be read.
+    bool ShowHtml(const QString& pageFile, const QString& title = QString());
 
     // Print: without a question on the default printer; without one, the print dialog (which
     // offers a PDF file). The pages are then printed in the background with the progress bar
@@ -63,6 +64,7 @@ public:
     // Appends what is left of the page at once (before printing).
     void FinishLoading();
     QString PageFile() const { return pageFile_; }
+    QString Title() const { return title_; }
     QTextBrowser* Browser() const { return browser_; }
     QMdiSubWindow* SubWindow() const { return sub_; }
 
@@ -88,6 +90,7 @@ private:
     QTextBrowser* browser_;
     QTimer loader_;
     QString pageFile_;
+    QString title_;
     QByteArray html_;        // the page as written, for saving
     QStringList lines_;      // the page's lines; those before next_ are in the document
     qsizetype next_ = 0;

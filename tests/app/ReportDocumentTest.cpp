@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -118,6 +120,29 @@ TEST_F(ReportDocument, ShowsWhatTheHtmlReaderShowsInOneFixedRowPerLine) {
     EXPECT_TRUE(boldDirectory);
     // The page's background picture.
     EXPECT_EQ(built.rootFrame()->frameFormat().background().style(), Qt::TexturePattern);
+}
+
+TEST(ReportDocumentLines, DecomposedAccentsAreDrawnOnTheirLetters) {
+    // "Café" and "Noël" with their accents stored as characters of their own (NFD), as some
+    // systems name files, and as one character each (NFC): both read and draw alike.
+    const QString decomposed = QStringLiteral("Cafe\u0301 Noe\u0308l");
+    const QString composed = QStringLiteral("Caf\u00e9 No\u00ebl");
+    QImage pictures[2];
+    int i = 0;
+    for (const QString& name : {decomposed, composed}) {
+        QTextDocument document;
+        ReportDocumentBuilder builder(&document);
+        builder.AppendLine(QStringLiteral("<table width=5000 height=16 border=0 cellpadding=0 cellspacing=0>"
+                                          "<tr height=16><td height=16><font size=1 face=arial color=#000000><B>") +
+                           name + QStringLiteral("</B></font><BR></td></tr></table>"));
+        EXPECT_EQ(VisibleLines(document), QStringList{composed});
+        pictures[i] = QImage(200, 20, QImage::Format_RGB32);
+        pictures[i].fill(Qt::white);
+        QPainter painter(&pictures[i]);
+        document.drawContents(&painter);
+        ++i;
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
 }
 
 TEST(ReportDocumentLines, LinesOfAnotherShapeAreReadAsHtml) {

@@ -8,12 +8,17 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
+#include <memory>
 
 #include "Messages.h"
 #include "ProgramInfo.h"
@@ -355,6 +360,66 @@ TEST_F(ReportPreview, APageStillComingInPrintsWholeFromItsOwnDocument) {
     EXPECT_FALSE(preview->IsPrinting());
     EXPECT_LT(PdfPages(stopped), whole);
     EXPECT_TRUE(messages.empty());
+}
+
+// Pixels near the folder picture's yellow (#F6CF5A): the report's folders are drawn.
+int FolderPixels(const QImage& image) {
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - 246) < 16 && std::abs(c.green() - 207) < 16 && std::abs(c.blue() - 90) < 24) ++count;
+        }
+    }
+    return count;
+}
+
+TEST_F(ReportPreview, APrintoutShowsItsPicturesAndIsTitledByTheDisc) {
+    // From the disc: its name; from the selected directory: the directory's.
+    std::string cdName;
+    {
+        classData data;
+        cdName = data.GetCdFirst().GetCdName();
+    }
+    PreviewOnce([](frmPreviewOptions* dialog) { dialog->StartFromRoot()->setChecked(true); });
+    EXPECT_EQ(preview->Title().toStdString(), cdName);
+    EXPECT_TRUE(preview->SubWindow()->windowTitle().endsWith(QString::fromStdString(cdName)));
+    PreviewOnce([](frmPreviewOptions*) {});
+    EXPECT_EQ(preview->Title(), "Docs");
+
+    // Printing lays out a copy of the document: the copy must draw the pictures too.
+    std::unique_ptr<QTextDocument> copy(preview->Browser()->document()->clone());
+    QImage drawn(800, 400, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    {
+        QPainter painter(&drawn);
+        copy->drawContents(&painter, QRectF(0, 0, 800, 400));
+    }
+    EXPECT_GT(FolderPixels(drawn), 40);
+
+    // To a PDF: titled by the disc, and with the pictures when it is rendered again.
+    preview->defaultPrinterName = [] { return QString(); };
+    const QString pdf = QString::fromStdString(dir.File("report.pdf"));
+    preview->askPrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    menu.Item("mnuFilePrint")->trigger();
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QByteArray utf16Title("\xFE\xFF", 2);
+    for (const QChar c : QStringLiteral("Docs")) utf16Title.append(char(c.unicode() >> 8)).append(char(c.unicode() & 0xFF));
+    EXPECT_TRUE(bytes.contains("/Title (" + utf16Title + ")")) << "the PDF is titled by the disc's name";
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+    const QString png = QString::fromStdString(dir.File("report"));
+    QProcess render;
+    render.start(pdftoppm, {"-r", "96", "-f", "1", "-l", "1", "-png", "-singlefile", pdf, png});
+    ASSERT_TRUE(render.waitForFinished(30000));
+    ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+    EXPECT_GT(FolderPixels(QImage(png + ".png")), 40) << "the printed page shows its folder pictures";
 }
 
 TEST(ReportPageSave, AnUnwritableTargetIsReportedAndNothingHalfWritten) {
