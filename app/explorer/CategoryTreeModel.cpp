@@ -19,6 +19,7 @@
 #include "explorer/CategoryLookups.h"
 #include "explorer/ExplorerDrag.h"
 #include "startup/ProgramValues.h"
+#include "controls/ThemeColors.h"
 
 namespace karvio {
 
@@ -459,8 +460,10 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             return item.kind == kIconCd || item.kind == kIconFolder ? QVariant(MountedToolTip(item.tag)) : QVariant();
         case Qt::ForegroundRole:
-            if (node == kRootNode || IsCategoryKind(item.kind)) return DisplayColorToQColor(DisplayColor1);
-            if (item.kind == kIconDirectory) return DisplayColorToQColor(DisplayColor2);
+            if (node == kRootNode || IsCategoryKind(item.kind))
+                return ReadableColor(DisplayColorToQColor(DisplayColor1), QApplication::palette());
+            if (item.kind == kIconDirectory)
+                return ReadableColor(DisplayColorToQColor(DisplayColor2), QApplication::palette());
             return {};
         case Qt::FontRole:
             if (item.flags & kBold) {

@@ -15,6 +15,7 @@
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/EditRefusals.h"
 #include "TransferRecords.h"
+#include "controls/NotesBox.h"
 
 namespace karvio {
 
@@ -74,7 +75,7 @@ frmCategoryProperties::frmCategoryProperties(int32_t categoryId, int16_t icon, Q
     notesCaption->setBuddy(fldNotes_);
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
     fldNotes_->setAccessibleName(tr("Category Notes"));
-    fldNotes_->setTabChangesFocus(true);
+    MakeNotesBox(fldNotes_);
     {
         classData data;
         const CatInfo shown = ReadCatInfo(data, categoryId);

@@ -43,8 +43,8 @@ int runsUnderWay = 0;
 // next record. When the copy has ended the outcome is told and the run goes.
 class MaintenanceRun : public QObject {
 public:
-    MaintenanceRun(frmMenu& menu, const CopyRun& copy, CopyEnd end)
-        : QObject(&menu), end_(std::move(end)), window_(std::make_unique<frmAnimation2>(&menu)),
+    MaintenanceRun(frmMenu& menu, CopyJob job, const CopyRun& copy, CopyEnd end)
+        : QObject(&menu), end_(std::move(end)), window_(std::make_unique<frmAnimation2>(&menu, job)),
           busy_(std::make_unique<BusyScope>(false, kModeCdShown)) {
         ++runsUnderWay;
         connect(window_.get(), &frmAnimation2::cancelConfirmed, busy_.get(), &BusyScope::Stop);
@@ -92,7 +92,8 @@ bool AskSalvage(const MaintenanceResult& result, const std::string& command, con
 // A backup to `path` (a salvage when `salvage`); a damaged catalogue is offered a salvage.
 void StartBackup(frmMenu& menu, const std::string& path, bool salvage) {
     new MaintenanceRun(
-        menu, [path, salvage](const CopyCallbacks& callbacks) { return BackupDataFile(path, callbacks, salvage); },
+        menu, CopyJob::kBackup,
+        [path, salvage](const CopyCallbacks& callbacks) { return BackupDataFile(path, callbacks, salvage); },
         [&menu, path](const MaintenanceResult& result) {
             if (result.outcome == MaintenanceOutcome::Damaged) {
                 if (AskSalvage(result, "backed up",
@@ -114,7 +115,7 @@ void StartCompaction(frmMenu& menu, bool salvage) {
     // user's place again through them once it is done.
     auto ids = std::make_shared<CatalogueRenumbering>();
     new MaintenanceRun(
-        menu,
+        menu, CopyJob::kCompaction,
         [ids, salvage](const CopyCallbacks& callbacks) {
             CopyCallbacks collecting = callbacks;
             collecting.cdCopied = [ids](int32_t oldId, int32_t newId) { ids->cds[oldId] = newId; };

@@ -78,14 +78,16 @@ protected:
 
 };
 
-frmAnimation2::frmAnimation2(QWidget* parent)
+frmAnimation2::frmAnimation2(QWidget* parent, CopyJob job)
     : QDialog(parent),
       animation1_(new QLabel(this)),
       lblCD_(new QLabel(this)),
       lblFiles_(new QLabel(this)),
-      btnCancel_(new QPushButton(QStringLiteral("&Cancel"), this)) {
+      btnCancel_(new QPushButton(QStringLiteral("&Cancel"), this)),
+      job_(job) {
     setObjectName(QStringLiteral("frmAnimation2"));
-    setWindowTitle(QStringLiteral("Compacting Data Files"));
+    setWindowTitle(job_ == CopyJob::kBackup ? QStringLiteral("Backing Up Data Files")
+                                            : QStringLiteral("Compacting Data Files"));
     setWindowModality(Qt::ApplicationModal);
     animation1_->setObjectName(QStringLiteral("Animation1"));
     animation1_->setAccessibleName(QStringLiteral("Animation"));
@@ -93,8 +95,8 @@ frmAnimation2::frmAnimation2(QWidget* parent)
     animation1_->setMinimumSize(96, 64);
     lblCD_->setObjectName(QStringLiteral("lblCD"));
     lblFiles_->setObjectName(QStringLiteral("lblFiles"));
-    lblCD_->setAccessibleName(QStringLiteral("CD"));
-    lblFiles_->setAccessibleName(QStringLiteral("Records copied"));
+    lblCD_->setAccessibleDescription(QStringLiteral("The CD being copied"));
+    lblFiles_->setAccessibleDescription(QStringLiteral("Records copied"));
     lblCD_->setTextFormat(Qt::PlainText);
     lblCD_->setMinimumWidth(360);
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));
@@ -176,7 +178,8 @@ CopyCallbacks frmAnimation2::Callbacks() {
 void frmAnimation2::AskCancel() {
     if (asking_ || cancelled_) return;
     asking_ = true;
-    if (ShowMessage("Cancel Data Compaction", vbYesNoCancel) == vbYes) {
+    const char* question = job_ == CopyJob::kBackup ? "Cancel Data Backup" : "Cancel Data Compaction";
+    if (ShowMessage(question, vbYesNoCancel) == vbYes) {
         cancelled_ = true;
         emit cancelConfirmed();
     }

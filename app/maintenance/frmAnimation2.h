@@ -1,8 +1,9 @@
-// The progress window of backup and compaction "Compacting Data Files": the project's animation,
-// the CD being copied, how many records are copied, and Cancel, which asks "Cancel Data
-// Compaction" first. Shown modeless but application-modal, so the rest of the program waits
-// while the copy runs on a worker and the event loop goes on. User-interface thread; its
-// callbacks may be called from the copy's thread.
+// The progress window of compaction ("Compacting Data Files") and of backup ("Backing Up Data
+// Files"): the project's animation, the CD being copied, how many records are copied, and
+// Cancel, which asks "Cancel Data Compaction" (or "Cancel Data Backup") first. Shown modeless
+// but application-modal, so the rest of the program waits while the copy runs on a worker and
+// the event loop goes on. User-interface thread; its callbacks may be called from the copy's
+// thread.
 #pragma once
 
 #include <QDialog>
@@ -19,11 +20,14 @@ namespace karvio {
 
 class CompactAnimation;
 
+// What the copy makes: the window and its question say so.
+enum class CopyJob { kCompaction, kBackup };
+
 class frmAnimation2 : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmAnimation2(QWidget* parent = nullptr);
+    explicit frmAnimation2(QWidget* parent = nullptr, CopyJob job = CopyJob::kCompaction);
     ~frmAnimation2() override;
 
     // The public cancel flag, set when the user confirmed Cancel.
@@ -61,6 +65,7 @@ private:
     QLabel* lblCD_;
     QLabel* lblFiles_;
     QPushButton* btnCancel_;
+    CopyJob job_;
     std::atomic<bool> cancelled_{false};
     bool asking_ = false;
     std::atomic<qint64> records_{0};

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "controls/ThemeColors.h"
 #include "controls/Twips.h"
 
 namespace karvio {
@@ -45,6 +46,12 @@ frmMsgBox::frmMsgBox(const MsgBoxState& state, QWidget* parent)
     if (state_.alwaysOnTop) flags |= Qt::WindowStaysOnTopHint;
     setWindowFlags(flags);
 
+    if (IsDarkPalette(palette())) {
+        // The light background picture and the dark blue text belong to a light scheme.
+        state_.hasBackImage = false;
+        state_.backColor = palette().color(QPalette::Window);
+        state_.msgColor = ReadableColor(state_.msgColor, palette());
+    }
     formWidth_ = std::max(state_.widthTwips, 1);
     formHeight_ = std::max(state_.heightTwips, 1);
 
@@ -196,8 +203,13 @@ void frmMsgBox::OnTimer() {
 }
 
 void frmMsgBox::reject() {
-    // Escape presses the cancel button; without one it does nothing.
-    if (state_.btnCancel > 0) PressButton(state_.btnCancel);
+    // Escape presses the cancel button, and closes a message whose only button is OK; a
+    // question without a cancel button must be answered.
+    if (state_.btnCancel > 0) {
+        PressButton(state_.btnCancel);
+    } else if (ButtonCount() == 1) {
+        PressButton(1);
+    }
 }
 
 void frmMsgBox::closeEvent(QCloseEvent* event) {

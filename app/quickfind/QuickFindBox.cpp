@@ -75,7 +75,7 @@ QuickFindPopup::QuickFindPopup(QWidget* parent) : QFrame(parent) {
     layout->setSpacing(2);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblQuickFindStatus"));
-    status_->setAccessibleName(QStringLiteral("Quick find count"));
+    status_->setAccessibleDescription(QStringLiteral("Quick find count"));
     list_ = new QTreeView(this);
     list_->setObjectName(QStringLiteral("lstQuickFind"));
     list_->setAccessibleName(QStringLiteral("Quick find results"));

@@ -121,7 +121,7 @@ frmAnimation::frmAnimation(QWidget* parent)
     pictureRow->addStretch(1);
 
     label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setAccessibleName(tr("Progress"));
+    label1_->setAccessibleDescription(tr("Progress"));
     label1_->setTextFormat(Qt::PlainText);
     label1_->setMinimumWidth(420);
     label1_->setText(tr("Starting..."));

@@ -14,6 +14,7 @@
 #include "mainwindow/CatalogueEvents.h"
 #include "TransferRecords.h"
 #include "mainwindow/EditRefusals.h"
+#include "controls/NotesBox.h"
 
 namespace karvio {
 
@@ -39,7 +40,7 @@ frmEdit::frmEdit(int32_t cdId, QWidget* parent)
     txtLabel_->setObjectName(QStringLiteral("txtLabel"));
     txtLabelInternal_->setObjectName(QStringLiteral("txtLabelInternal"));
     txtNotes_->setObjectName(QStringLiteral("txtNotes"));
-    txtNotes_->setTabChangesFocus(true);
+    MakeNotesBox(txtNotes_);
     txtBasePath_->setObjectName(QStringLiteral("txtBasePath"));
     txtCategory_->setObjectName(QStringLiteral("txtCategory"));
     btnOK_->setObjectName(QStringLiteral("btnOK"));

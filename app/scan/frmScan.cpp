@@ -26,6 +26,7 @@
 #include "controls/ctlFolderBrowser.h"
 #include "controls/ctlIconLabel.h"
 #include "scan/frmAnimation.h"
+#include "controls/NotesBox.h"
 
 namespace karvio {
 
@@ -75,7 +76,7 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
     txtLabel_->setObjectName(QStringLiteral("txtLabel"));
     txtLabelInternal_->setObjectName(QStringLiteral("txtLabelInternal"));
     txtNotes_->setObjectName(QStringLiteral("txtNotes"));
-    txtNotes_->setTabChangesFocus(true);
+    MakeNotesBox(txtNotes_);
     txtCategory_->setObjectName(QStringLiteral("txtCategory"));
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));

@@ -33,6 +33,7 @@
 #include "controls/NaturalOrder.h"
 #include "controls/SizeText.h"
 #include "controls/SplitPanel.h"
+#include "controls/NotesBox.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
@@ -147,6 +148,7 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
     fldAttr_->setObjectName(QStringLiteral("fldAttr"));
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
     fldNotes_->setAccessibleName(QStringLiteral("Notes"));
+    MakeNotesBox(fldNotes_);
     fldNotes_->installEventFilter(this);
     for (QLabel* label : {fldName_, fldSize_, fldDate_, fldAttr_}) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -274,12 +276,19 @@ bool frmBrowseCD::FillCdList() {
 }
 
 void frmBrowseCD::RefillListCds(int32_t cdId, bool showTree) {
-    RefreshCdView = false;
     listView1_->selectionModel()->blockSignals(true);
     if (!FillCdList()) {
+        // An empty list and tree; the next activation tries again.
         listView1_->selectionModel()->blockSignals(false);
+        ClearTree();
+        detailsKind_ = 0;
+        detailsId_ = 0;
+        notesTag_.clear();
+        for (QLabel* field : {fldName_, fldSize_, fldDate_, fldAttr_}) field->clear();
+        fldNotes_->clear();
         return;
     }
+    RefreshCdView = false;
     listView1_->selectionModel()->blockSignals(false);
     if (cdId == 0) cdId = GetSetting(settings::kLastCdId).toInt();
     int row = ListRowOf(cdId);

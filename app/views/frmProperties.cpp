@@ -16,6 +16,7 @@
 #include "controls/SizeText.h"
 #include "mainwindow/EditRefusals.h"
 #include "views/ItemLocation.h"
+#include "controls/NotesBox.h"
 
 namespace karvio {
 
@@ -26,13 +27,19 @@ QString Shown(const std::string& bytes) {
 }
 
 
-QLabel* ValueLabel(QWidget* parent, const QString& name) {
+// A value label: heard by a screen reader as its caption and what it shows ("Size: 1,234").
+QLabel* ValueLabel(QWidget* parent, const QString& name, const QString& caption) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     label->setWordWrap(true);
-    label->setAccessibleName(name.mid(3));
+    label->setAccessibleDescription(caption);
     return label;
+}
+
+void ShowValue(QLabel* label, const QString& value) {
+    label->setText(value);
+    label->setAccessibleName(value.isEmpty() ? QString() : label->accessibleDescription() + ": " + value);
 }
 
 }  // namespace
@@ -49,21 +56,21 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     : QDialog(parent), kind_(kind), id_(id) {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("Properties"));
-    lblFileName_ = ValueLabel(this, QStringLiteral("lblFileName"));
+    lblFileName_ = ValueLabel(this, QStringLiteral("lblFileName"), QStringLiteral("Name"));
     QFont bold = lblFileName_->font();
     bold.setBold(true);
     lblFileName_->setFont(bold);
-    lblSize_ = ValueLabel(this, QStringLiteral("lblSize"));
-    lblTime_ = ValueLabel(this, QStringLiteral("lblTime"));
-    lblAttr_ = ValueLabel(this, QStringLiteral("lblAttr"));
-    lblCount_ = ValueLabel(this, QStringLiteral("lblCount"));
-    lblVolume_ = ValueLabel(this, QStringLiteral("lblVolume"));
-    lblPath_ = ValueLabel(this, QStringLiteral("lblPath"));
-    lblDisc_ = ValueLabel(this, QStringLiteral("lblDisc"));
+    lblSize_ = ValueLabel(this, QStringLiteral("lblSize"), QStringLiteral("Size"));
+    lblTime_ = ValueLabel(this, QStringLiteral("lblTime"), QStringLiteral("Date"));
+    lblAttr_ = ValueLabel(this, QStringLiteral("lblAttr"), QStringLiteral("Attributes"));
+    lblCount_ = ValueLabel(this, QStringLiteral("lblCount"), QStringLiteral("Contents"));
+    lblVolume_ = ValueLabel(this, QStringLiteral("lblVolume"), QStringLiteral("Volume"));
+    lblPath_ = ValueLabel(this, QStringLiteral("lblPath"), QStringLiteral("Path"));
+    lblDisc_ = ValueLabel(this, QStringLiteral("lblDisc"), QStringLiteral("Disc"));
     fldNotes_ = new QPlainTextEdit(this);
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
     fldNotes_->setAccessibleName(QStringLiteral("Notes"));
-    fldNotes_->setTabChangesFocus(true);
+    MakeNotesBox(fldNotes_);
     btnOK_ = new QPushButton(QStringLiteral("&OK"), this);
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     btnOK_->setDefault(true);
@@ -102,36 +109,35 @@ void frmProperties::Fill() {
     std::string notes;
     if (kind_ == 2 || kind_ == 3) {
         const CdInfo cd = GetCdInfoById(id_);
-        lblFileName_->setText(Shown(cd.CdName));
-        lblSize_->setText(FullSizeText(cd.CdTotalSize));
-        lblTime_->setText(QString::fromStdString(DateToText(cd.CdLastScanned)));
-        lblCount_->setText(CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, QStringLiteral("folder")));
-        lblVolume_->setText(VolumeIdentityText(id_));
+        ShowValue(lblFileName_, Shown(cd.CdName));
+        ShowValue(lblSize_, FullSizeText(cd.CdTotalSize));
+        ShowValue(lblTime_, QString::fromStdString(DateToText(cd.CdLastScanned)));
+        ShowValue(lblCount_, CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, QStringLiteral("folder")));
+        ShowValue(lblVolume_, VolumeIdentityText(id_));
         notes = cd.CdNotes;
         shown_ = HeldRecord::Of(cd);
     } else if (kind_ == 4) {
         const DirInfo dir = GetDirInfoById(id_);
-        lblFileName_->setText(Shown(dir.DirName));
-        lblSize_->setText(FullSizeText(dir.DirSize));
-        lblTime_->setText(QString::fromStdString(DateToText(dir.DirDate)));
-        lblAttr_->setText(QString::fromStdString(AttributesToText(dir.DirAttr)));
-        lblCount_->setText(
-            CountsText(dir.DirCountOfFiles, dir.DirCountOfDirs, QStringLiteral("directory")));
+        ShowValue(lblFileName_, Shown(dir.DirName));
+        ShowValue(lblSize_, FullSizeText(dir.DirSize));
+        ShowValue(lblTime_, QString::fromStdString(DateToText(dir.DirDate)));
+        ShowValue(lblAttr_, QString::fromStdString(AttributesToText(dir.DirAttr)));
+        ShowValue(lblCount_, CountsText(dir.DirCountOfFiles, dir.DirCountOfDirs, QStringLiteral("directory")));
         notes = dir.DirNotes;
         shown_ = HeldRecord::Of(dir);
     } else if (kind_ == 5) {
         const FileInfo file = GetFileInfoById(id_);
-        lblFileName_->setText(Shown(file.FileName));
-        lblSize_->setText(FullSizeText(file.FileSize));
-        lblTime_->setText(QString::fromStdString(DateToText(file.FileDate)));
-        lblAttr_->setText(QString::fromStdString(AttributesToText(file.FileAttr)));
+        ShowValue(lblFileName_, Shown(file.FileName));
+        ShowValue(lblSize_, FullSizeText(file.FileSize));
+        ShowValue(lblTime_, QString::fromStdString(DateToText(file.FileDate)));
+        ShowValue(lblAttr_, QString::fromStdString(AttributesToText(file.FileAttr)));
         notes = file.FileNotes;
         shown_ = HeldRecord::Of(file);
     }
     if (kind_ == 4 || kind_ == 5) {
         const ItemLocation location = LocateRecord(kind_, id_);
-        lblPath_->setText(location.path);
-        lblDisc_->setText(location.disc);
+        ShowValue(lblPath_, location.path);
+        ShowValue(lblDisc_, location.disc);
     }
     // The text box shows line breaks as line feeds; notes stored with carriage returns (as the
     // Windows program wrote them) keep theirs when saved, and merely looking changes nothing.

@@ -173,30 +173,37 @@ TEST_F(Maintenance, BackupWritesACopyAndRefusesOrReportsBadTargets) {
 
 // Presses Cancel in the progress window as it shows, before its copy has begun.
 class CancelAsShown : public QObject {
+public:
+    QString title;  // the window's, as it showed
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
-            if (auto* window = qobject_cast<frmAnimation2*>(watched)) window->CancelButton()->click();
+            if (auto* window = qobject_cast<frmAnimation2*>(watched)) {
+                title = window->windowTitle();
+                window->CancelButton()->click();
+            }
         }
         return false;
     }
 };
 
 // The progress window's Cancel stops a backup: the copy ends at its next record and the target
-// is left as it was.
+// is left as it was. The window and its question speak of backup, not of compaction.
 TEST_F(Maintenance, CancelStopsABackupWhileItCopies) {
     Install();
     const std::string target = dir.File("copy.cd");
     SetBackupTargetChooser([&](QWidget*, const QString&) { return QString::fromStdString(target); });
-    answers["Cancel Data Compaction"] = [](const MsgButtonSet&) { return vbYes; };
+    answers["Cancel Data Backup"] = [](const MsgButtonSet&) { return vbYes; };
     {
         CancelAsShown cancel;
         qApp->installEventFilter(&cancel);
         Trigger("mnuFileBackup");
         qApp->removeEventFilter(&cancel);
+        EXPECT_EQ(cancel.title, "Backing Up Data Files");
     }
     EXPECT_FALSE(std::filesystem::exists(target));
-    EXPECT_EQ(messages, std::vector<std::string>{"Cancel Data Compaction"});
+    EXPECT_EQ(messages, std::vector<std::string>{"Cancel Data Backup"});
     // The program is usable again: a backup now runs to its end.
     answers.clear();
     Trigger("mnuFileBackup");

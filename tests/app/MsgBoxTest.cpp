@@ -73,6 +73,20 @@ TEST(MsgBox, EscapePressesTheCancelButton) {
               vbCancel);
 }
 
+TEST(MsgBox, EscapeClosesAMessageWhoseOnlyButtonIsOk) {
+    ctlMsgBox box;
+    for (const int style : {0, 36}) {
+        bool closed = false;
+        const int result = RunMessage(box, style, [&closed](frmMsgBox& f) {
+            QTest::keyClick(&f, Qt::Key_Escape);
+            closed = !f.isVisible();
+            if (!closed) f.Button(1)->click();
+        });
+        EXPECT_TRUE(closed) << "style " << style;
+        EXPECT_EQ(result, vbOK) << "style " << style;
+    }
+}
+
 TEST(MsgBox, EscapeDoesNothingWithoutACancelButton) {
     ctlMsgBox box;
     bool stillOpen = false;
