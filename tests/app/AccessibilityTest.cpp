@@ -122,7 +122,12 @@ TEST_F(Accessibility, EveryDialogIsHeardAsItIsSeen) {
     InstallProgramWindows(menu);
     menu.MenuStart();
     QCoreApplication::processEvents();
-    EXPECT_EQ(Problems(&menu).join("\n").toStdString(), "") << "main window";
+    EXPECT_EQ(Problems(&menu).join("\n").toStdString(), "") << "main window with the explorer";
+    menu.mnuViewPanels_Click();
+    EXPECT_EQ(Problems(&menu).join("\n").toStdString(), "") << "main window with the CD panel";
+    menu.mnuCdSearch_Click();
+    EXPECT_EQ(Problems(&menu).join("\n").toStdString(), "") << "main window with the search window";
+    menu.mnuViewExplorer_Click();
 
     const std::pair<int, int32_t> items[] = {{kIconCd, cdId_}, {kIconDirectory, dirId_}, {kIconFile, fileId_}};
     for (const auto& [kind, id] : items) {
