@@ -50,6 +50,9 @@ protected:
         ASSERT_GT(cdId_, 0);
     }
     void TearDown() override {
+        // A name that is not UTF-8 is beyond QTemporaryDir's own clean-up.
+        std::error_code ignored;
+        fs::remove_all(root_, ignored);
         InstallMessageBox(nullptr);
         SetMessageSink({});
         DataFilePath.clear();
@@ -161,8 +164,10 @@ TEST_F(LaunchOnDisk, TheQuestionNamesTheDiscAndAnswersItselfWhenTheFolderIsBack)
     EXPECT_EQ(LaunchFile(fileId, Recorded()), LaunchResult::kOpened);
     ASSERT_EQ(opened_.size(), 1u);
     EXPECT_EQ(opened_[0], disc_ + "/Photos/beach.jpg");
-    EXPECT_EQ(question, "Wrong Media or\nFile Does Not Exist !!\nDisc: Holiday\nLabel: HOLIDAY\nLooking for: " + disc_ +
-                            "/Photos/beach.jpg");
+    // (A volume another program mounts meanwhile is named on a further line.)
+    const std::string expected =
+        "Wrong Media or\nFile Does Not Exist !!\nDisc: Holiday\nLabel: HOLIDAY\nLooking for: " + disc_ + "/Photos/beach.jpg";
+    EXPECT_EQ(question.substr(0, expected.size()), expected);
 }
 
 }  // namespace

@@ -406,6 +406,10 @@ TEST_F(ReportPreview, APrintoutShowsItsPicturesAndIsTitledByTheDisc) {
         return true;
     };
     menu.Item("mnuFilePrint")->trigger();
+    QElapsedTimer waited;
+    waited.start();
+    while (preview->IsPrinting() && waited.elapsed() < 20000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(preview->IsPrinting());
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();

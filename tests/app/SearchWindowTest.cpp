@@ -230,7 +230,7 @@ TEST(SearchWindow, TheStatusBarCountsTheHitsAndSaysWhenASearchWasStopped) {
     menu.show();
     menu.mnuCdSearch_Click();
     SetAnywhereInNames(*w, "abc");
-    QTest::mouseClick(w->OkButton(), Qt::LeftButton);
+    Search(*w);
     ASSERT_GT(w->Results()->rowCount(), 0);
     EXPECT_EQ(menu.statusBar()->currentMessage(), QStringLiteral("%1 found").arg(w->Results()->rowCount()));
 
@@ -241,7 +241,7 @@ TEST(SearchWindow, TheStatusBarCountsTheHitsAndSaysWhenASearchWasStopped) {
         clicked = true;
         QTest::mouseClick(w->StopButton(), Qt::LeftButton);
     });
-    QTest::mouseClick(w->OkButton(), Qt::LeftButton);
+    Search(*w);
     QObject::disconnect(stopper);
     const QString count = QLocale().toString(w->Results()->rowCount());
     EXPECT_EQ(menu.statusBar()->currentMessage(),
@@ -269,7 +269,7 @@ TEST(SearchWindow, PathsAreNativeAndSizesAndDatesShowWhole) {
     SetAnywhereInNames(w, "e");
     w.CdNames()->setChecked(true);
     w.PathNames()->setChecked(true);
-    QTest::mouseClick(w.OkButton(), Qt::LeftButton);
+    Search(w);
     SearchResultsModel* m = w.Results();
     bool sawFile = false, sawCd = false;
     for (int r = 0; r < m->rowCount(); ++r) {
