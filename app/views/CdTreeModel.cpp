@@ -172,6 +172,7 @@ void CdTreeModel::LoadFiles(int node) {
     }
     if (found.size() > 1) {
         // Shown in the natural order of their names.
+        const int64_t length = data_->File()->Length();
         std::vector<QCollatorSortKey> keys;
         std::vector<std::string> names;
         keys.reserve(found.size());
