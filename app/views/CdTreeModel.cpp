@@ -179,7 +179,7 @@ void CdTreeModel::LoadFiles(int node) {
         names.reserve(found.size());
         for (const FileNode& file : found) {
             // A name outside the file (damage) sorts as an empty one, as it shows.
-            const bool readable = file.name.len > 0 && RecordInside(file.name.pos, static_cast<size_t>(file.name.len), length);
+            const bool readable = file.name.len > 0 && TextFits(file.name, length);
             names.emplace_back(readable ? ReadTextView(data_->File().get(), file.name, textBuffer_, kReadCaption)
                                         : std::string_view());
             keys.push_back(collator_.sortKey(Decoded(names.back())));
