@@ -406,6 +406,8 @@ void frmMenu::DebugCatData() {
 void frmMenu::ShowItemLocation(const QString& text) {
     placeText_->setText(text);
     placeText_->setToolTip(text);
+    // Heard as what it shows; what it is is its description.
+    placeText_->setAccessibleName(text);
 }
 
 QString frmMenu::ItemLocationText() const { return placeText_->text(); }

@@ -369,7 +369,7 @@ void frmMenu::BuildStatusBar() {
     placeText_ = new QLabel(this);
     placeText_->setObjectName(QStringLiteral("StatusPlace"));
     placeText_->setTextFormat(Qt::PlainText);
-    placeText_->setAccessibleName(QStringLiteral("Selected item's place"));
+    placeText_->setAccessibleDescription(QStringLiteral("Selected item's place"));
     placeText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     placeText_->setIndent(placeText_->fontMetrics().averageCharWidth() * 3);
     bar->addWidget(placeText_, 3);

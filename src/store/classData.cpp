@@ -238,7 +238,7 @@ bool classData::Open(const std::string& path, bool readOnly, bool acceptDamage) 
             }
             if (!damage.empty()) {
                 error_ = kErrorDamaged;
-                openError_ = path + ": " + damage.front();
+                openError_ = path + ": the catalogue is damaged: " + damage.front();
                 return false;
             }
         }

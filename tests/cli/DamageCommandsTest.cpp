@@ -68,7 +68,7 @@ TEST(DamageCommands, ADamagedCatalogueIsNamedAndRefusedUntilSalvaged) {
 
     auto r = RunCli(data, {"list"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Damaged"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("damaged"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(data), std::string::npos) << r.err;
     EXPECT_EQ(RunCli(data, {"check"}).status, 1);
 
