@@ -1,5 +1,7 @@
 #include "views/ItemLocation.h"
 
+#include <QFile>
+
 #include "CatalogueText.h"
 #include "ClassFile.h"
 #include "TransferRecords.h"
@@ -35,7 +37,7 @@ ItemLocation LocateInCd(int32_t cdId, const std::string& fullName) {
         location.path = Text(base);
         if (location.path.size() > 1 && location.path.endsWith(QLatin1Char('/'))) location.path.chop(1);
     } else {
-        location.path = LaunchPathFor(base, scanned, fullName);
+        location.path = QFile::decodeName(QByteArray::fromStdString(LaunchPathFor(base, scanned, fullName)));
     }
     return location;
 }
