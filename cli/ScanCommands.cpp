@@ -17,6 +17,7 @@
 #include <string>
 
 #include "CliSupport.h"
+#include "DetailsDatabase.h"
 #include "Interrupt.h"
 #include "Messages.h"
 #include "Output.h"
@@ -163,7 +164,26 @@ struct ScanArgs {
     int32_t cdId = 0;
     bool nameGiven = false;
     bool json = false;
+    bool archives = false, media = false, thumbnails = false, details = false;
+
+    // The options given on the command line; none given is nullopt (a rescan then reads what the
+    // CD was scanned with).
+    std::optional<uint32_t> Options() const {
+        const uint32_t options = (archives ? uint32_t{kScanArchives} : 0u) | (media ? uint32_t{kScanMedia} : 0u) |
+                                 (thumbnails ? uint32_t{kScanThumbnails} : 0u) |
+                                 (details ? uint32_t{kScanAllDetails} : 0u);
+        if (options == 0) return std::nullopt;
+        return options;
+    }
 };
+
+// The options that look inside files, for scan and rescan.
+void AddDetailOptions(CLI::App* command, ScanArgs& args) {
+    command->add_flag("--archives", args.archives, "List the members of archives (zip, 7z, tar, iso, ...)");
+    command->add_flag("--media", args.media, "Read the details of pictures, songs and films");
+    command->add_flag("--thumbnails", args.thumbnails, "Make small pictures of pictures");
+    command->add_flag("--details", args.details, "All three: --archives --media --thumbnails");
+}
 
 void RunScanCommand(const ScanArgs& args) {
     RequireDirectory(args.path);
@@ -177,6 +197,7 @@ void RunScanCommand(const ScanArgs& args) {
     const std::string name = args.nameGiven ? args.name : ProposedDiscName(args.path, label);
     ScanEngine engine;
     engine.SetVars(0, AddBackslash(args.path), name, args.notes, label, args.category);
+    engine.SetScanOptions(args.Options().value_or(0));
     bool interrupted = false;
     const int32_t newId = RunScan(engine, interrupted);
     FinishScan(engine, newId, interrupted);
@@ -194,6 +215,7 @@ void RunRescanCommand(const ScanArgs& args) {
     const std::string label = ReadyVolumeLabel(path);
     ScanEngine engine;
     engine.SetVars(args.cdId, AddBackslash(path), cd.CdName, cd.CdNotes, label, cd.CdCategory);
+    if (const std::optional<uint32_t> options = args.Options()) engine.SetScanOptions(*options);
     bool interrupted = false;
     const int32_t newId = RunScan(engine, interrupted);
     FinishScan(engine, newId, interrupted);
@@ -291,12 +313,14 @@ void AddScanCommands(CLI::App& app) {
         ->each([args](const std::string&) { args->nameGiven = true; });
     scan->add_option("--notes", args->notes, "The CD's notes");
     scan->add_option("--category", args->category, "Category id (0: the root)");
+    AddDetailOptions(scan, *args);
     scan->callback([args] { RunScanCommand(*args); });
 
-    CLI::App* rescan = app.add_subcommand("rescan", "Scan a CD again, keeping its notes; prints the new id (exit status "
-                                                    "3 as for scan)");
+    CLI::App* rescan = app.add_subcommand("rescan", "Scan a CD again, keeping its notes (and reading inside files as it "
+                                                    "was scanned); prints the new id (exit status 3 as for scan)");
     rescan->add_option("CDID", args->cdId)->required();
     rescan->add_option("PATH", args->path, "Where the CD is now (default: its stored base path)");
+    AddDetailOptions(rescan, *args);
     rescan->callback([args] { RunRescanCommand(*args); });
 
     CLI::App* tree = app.add_subcommand("tree", "A CD's directories in stored order with their files");

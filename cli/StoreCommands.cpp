@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CatalogueCheck.h"
+#include "CatalogueDetails.h"
 #include "CatalogueEdits.h"
 #include "CategoryPictures.h"
 #include "CliSupport.h"
@@ -72,7 +73,8 @@ void RunCheck(bool json) {
     const std::string path = GetDataFileName();
     // As every opening does, this first completes an edit a stopped program left half done.
     classData::CompleteInterruptedEdits(path);
-    const CheckReport report = CheckCatalogue(path);
+    CheckReport report = CheckCatalogue(path);
+    if (report.Clean()) CheckCatalogueDetails(path, report);
     if (json) {
         JsonWriter out;
         out.BeginObject(JsonWriter::Lines);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "CatalogueDetails.h"
 #include "CliSupport.h"
 #include "FileLocator.h"
 #include "Output.h"

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "VolumePresence.h"
+#include "CatalogueDetails.h"
 #include "VolumeSidecar.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"

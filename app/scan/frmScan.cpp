@@ -21,6 +21,7 @@
 #include "TransferRecords.h"
 #include "VolumeLocator.h"
 #include "VolumeServices.h"
+#include "CatalogueDetails.h"
 #include "VolumeSidecar.h"
 #include "classData.h"
 #include "controls/ctlFolderBrowser.h"

@@ -47,6 +47,7 @@ std::string RescanMatcher::DirNotes(const std::string& path, const std::string& 
 }
 
 std::string RescanMatcher::FileNotes(std::string_view name) {
+    lastFile_ = OldFile{};
     if (!dirFound_) return {};
     classDir& dir = old_.GetCdGoto(oldCdId_).Dirs();
     for (;;) {
@@ -54,7 +55,10 @@ std::string RescanMatcher::FileNotes(std::string_view name) {
         ClassFile& file = dir.Files();
         const std::string oldName = file.GetFileName();
         const int order = oldName.compare(name);
-        if (order == 0) return file.GetFileNotes();
+        if (order == 0) {
+            lastFile_ = OldFile{file.GetFileId(), file.GetFileSize(), file.GetFileDate()};
+            return file.GetFileNotes();
+        }
         if (order > 0) return {};
         dir.GetFileNext();
     }

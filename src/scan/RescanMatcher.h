@@ -21,11 +21,13 @@ public:
 
     std::string DirNotes(const std::string& path, const std::string& name) override;
     std::string FileNotes(std::string_view name) override;
+    OldFile LastFile() const override { return lastFile_; }
 
 private:
     classData& old_;
     const int32_t oldCdId_;
     bool dirFound_ = false;
+    OldFile lastFile_;
 };
 
 // Orders catalogue full names the way the walk visits their directories: component by

@@ -3,13 +3,14 @@
 #include <memory>
 
 #include "CatalogueDate.h"
+#include "CatalogueDetails.h"
 #include "Messages.h"
 #include "Progress.h"
 #include "RescanMatcher.h"
+#include "ScanDetails.h"
 #include "TransferRecords.h"
 #include "VolumeLocator.h"
 #include "VolumeServices.h"
-#include "VolumeSidecar.h"
 
 namespace karvio {
 
@@ -22,6 +23,7 @@ void ScanEngine::SetVars(int32_t cdId, const std::string& path, const std::strin
     volumeLabel_ = volumeLabel;
     categoryId_ = categoryId;
     replaced_.reset();
+    options_.reset();
     stopRequested_ = false;
     scanning_ = false;
 }
@@ -93,6 +95,8 @@ void ScanEngine::RunScan() {
     // The CD record comes first; it stays out of the CD list until the walk has finished.
     std::unique_ptr<RescanMatcher> matcher;
     isRescan_ = oldCdId_ != 0;
+    uint32_t oldOptions = 0;
+    std::unique_ptr<DetailsDatabase> details = OpenDetails(*data, oldOptions);
     if (isRescan_) {
         newCdId_ = AddCdInfo(*data, CdInfo{});
         matcher = std::make_unique<RescanMatcher>(*oldData, oldCdId_);
@@ -111,12 +115,21 @@ void ScanEngine::RunScan() {
     } else {
         const int32_t attr = GetDirAttributes(scanPath_);
         const double date = GetFolderDate(scanPath_);
-        ScanWalk walk(*data, newCdId_, stopRequested_, matcher.get(), progress_);
+        std::unique_ptr<ScanDetails> reader;
+        if (details && *options_ != 0) {
+            reader = std::make_unique<ScanDetails>(*details, *options_, newCdId_, isRescan_ ? oldCdId_ : 0,
+                                                   oldOptions, stopRequested_);
+        }
+        ScanWalk walk(*data, newCdId_, stopRequested_, matcher.get(), progress_, reader.get());
         walk.SetReserve(reserve);
         totals_ = walk.Walk(scanPath_, attr, date);
         skipped_ = walk.Skipped();
         skippedCount_ = walk.SkippedCount();
         tooLarge_ = walk.TooLarge();
+        if (tooLarge_) stopRequested_ = true;
+        std::string error;
+        if (reader && stopRequested_) reader->Stop();
+        if (reader && !stopRequested_ && !reader->Finish(&error)) DetailsNotSaved(error);
     }
 
     if (tooLarge_) {
@@ -138,12 +151,17 @@ void ScanEngine::RunScan() {
         cd.CdNumOfSubdirs = totals_.directories;
         cd.CdLastScanned = DateNow();
         cd.CdMediaType = GetMediaType(scanPath_);
+        // The details go in before the CD is linked, so a CD in the list never lacks them.
+        details = RecordDetails(*data, cd, walked, std::move(details));
         CommitScannedCd(*data, cd, oldCdId_);
         committed_ = true;
         data->File()->ClearAppendStart();
-        RecordVolume(data->GetOpenPath(), cd, walked);
+        // The CD the rescan replaced is unlinked now; its details go with it.
+        if (oldCdId_ > 0 && details && !details->DropCd(oldCdId_)) DetailsNotSaved(details->Error());
     } else {
         data->File()->GiveBackAppends();
+        // What the readers wrote belongs to records that are no longer there.
+        if (details && !details->DropCd(newCdId_)) DetailsNotSaved(details->Error());
     }
     matcher.reset();
     oldData.reset();
@@ -152,16 +170,56 @@ void ScanEngine::RunScan() {
     YieldNow();
 }
 
-void ScanEngine::RecordVolume(const std::string& dataFile, const CdInfo& cd, bool walked) {
-    // Still under the write lock: the identity belongs to the CD just linked, and the one the
-    // rescan replaced goes with it. A volume that was not there to walk has no identity.
-    std::optional<VolumeIdentity> identity = walked ? IdentityOfFolder(cd.CdBasepath) : std::nullopt;
-    std::string error;
-    const bool saved = identity ? RecordVolumeEntry(dataFile, VolumeEntry{cd.CdId, cd.CdLastScanned,
-                                                                            cd.CdNumOfFiles, *identity},
-                                                    oldCdId_, &error)
-                                : DropVolumeEntry(dataFile, oldCdId_, &error);
-    if (!saved) ShowMessage("The CD was catalogued, but its disc identity was not saved: " + error, vbOKOnly);
+std::unique_ptr<DetailsDatabase> ScanEngine::OpenDetails(classData& data, uint32_t& oldOptions) {
+    oldOptions = 0;
+    std::string note;
+    std::unique_ptr<DetailsDatabase> db;
+    if (isRescan_ || options_.value_or(0) != 0) {
+        db = DetailsDatabase::OpenForWriting(data, &note, options_.value_or(0) != 0);
+        if (!note.empty()) ShowMessage(note, vbOKOnly);
+    }
+    if (db && isRescan_) {
+        if (std::optional<DetailsCd> old = RecordedCdDetails(*db, data, oldCdId_)) oldOptions = old->options;
+    }
+    if (!options_) options_ = oldOptions;
+    // Rows keyed beyond the end of the file belong to a scan whose space was given back: the
+    // records appended now must not inherit them.
+    if (db && *options_ != 0 && !db->DropBeyond(data.File()->Length())) DetailsNotSaved(db->Error());
+    return db;
+}
+
+uint32_t ScanEngine::OptionsScannedWith(int32_t cdId) {
+    classData data;
+    std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForReading(data);
+    if (!db || cdId <= 0) return 0;
+    const std::optional<DetailsCd> cd = RecordedCdDetails(*db, data, cdId);
+    return cd ? cd->options : 0;
+}
+
+std::unique_ptr<DetailsDatabase> ScanEngine::RecordDetails(classData& data, const CdInfo& cd, bool walked,
+                                                           std::unique_ptr<DetailsDatabase> db) {
+    // Still under the write lock: the row belongs to the CD about to be linked. A volume that was
+    // not there to walk has no identity; a CD with neither identity nor details needs no row,
+    // and no database is made for it.
+    DetailsCd row;
+    row.cdId = cd.CdId;
+    row.lastScanned = cd.CdLastScanned;
+    row.files = cd.CdNumOfFiles;
+    row.options = options_.value_or(0);
+    row.volume = walked ? IdentityOfFolder(cd.CdBasepath) : std::nullopt;
+    const bool needed = row.volume.has_value() || row.options != 0;
+    if (!db) {
+        std::string note;
+        db = DetailsDatabase::OpenForWriting(data, &note, needed);
+        if (!note.empty()) ShowMessage(note, vbOKOnly);
+        if (!db) return nullptr;
+    }
+    if (needed && !db->PutCd(row)) DetailsNotSaved(db->Error());
+    return db;
+}
+
+void ScanEngine::DetailsNotSaved(const std::string& error) {
+    ShowMessage("The CD was catalogued, but its details were not saved: " + error, vbOKOnly);
 }
 
 }  // namespace karvio

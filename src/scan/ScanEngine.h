@@ -7,11 +7,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "CatalogueEdits.h"
+#include "DetailsDatabase.h"
 #include "ScanWalk.h"
 #include "TransferRecords.h"
 
@@ -31,6 +33,15 @@ public:
     // For a rescan: the CD as the caller showed it. The rescan replaces it only when it is still
     // that CD when the scan takes the write lock; without this, any CD at the id is replaced.
     void SetReplacedCd(const HeldRecord& cd) { replaced_ = cd; }
+
+    // What the scan reads beyond names, sizes and dates (ScanOption bits); called after SetVars,
+    // which forgets the last options. Without it a new scan reads nothing more, and a rescan
+    // reads what the CD was scanned with.
+    void SetScanOptions(uint32_t options) { options_ = options; }
+    // The options of the last scan (after ScanCd) or the ones given.
+    std::optional<uint32_t> ScanOptions() const { return options_; }
+    // The options CD `cdId` of the program's catalogue was last scanned with (0 when none).
+    static uint32_t OptionsScannedWith(int32_t cdId);
 
     // Runs the scan. `newId` receives the id of the new CD, or 0 when the user stopped it.
     void ScanCd(int32_t& newId);
@@ -62,8 +73,14 @@ public:
 
 private:
     void RunScan();
-    // Records which volume the committed CD `cd` was scanned from beside the data file.
-    void RecordVolume(const std::string& dataFile, const CdInfo& cd, bool walked);
+    // Records in the details database which volume the CD `cd` about to be linked was scanned
+    // from; returns the database, open for the rest of the scan (null when there is none).
+    std::unique_ptr<DetailsDatabase> RecordDetails(classData& data, const CdInfo& cd, bool walked,
+                                                   std::unique_ptr<DetailsDatabase> db);
+    // Opens the details database for a scan that reads details, and forgets what a stopped scan
+    // left behind; null (after telling the user) when there is none to write.
+    std::unique_ptr<DetailsDatabase> OpenDetails(classData& data, uint32_t& oldOptions);
+    void DetailsNotSaved(const std::string& error);
 
     bool scanning_ = false;
     bool stopRequested_ = false;
@@ -77,6 +94,7 @@ private:
     std::string volumeLabel_;
     std::string cdNotes_;
     int32_t categoryId_ = 0;
+    std::optional<uint32_t> options_;
     ScanCounts totals_;
     std::vector<ScanSkip> skipped_;
     int64_t skippedCount_ = 0;

@@ -36,8 +36,8 @@ void CloseDir(DIR*& dir) {
 }  // namespace
 
 ScanWalk::ScanWalk(classData& data, int32_t cdId, const bool& stopRequested, NoteSource* notes,
-                   ScanProgress* progress)
-    : data_(data), cdId_(cdId), stop_(stopRequested), notes_(notes), progress_(progress) {}
+                   ScanProgress* progress, FileSink* files)
+    : data_(data), cdId_(cdId), stop_(stopRequested), notes_(notes), progress_(progress), files_(files) {}
 
 ScanWalk::~ScanWalk() {
     for (Frame& frame : frames_) CloseDir(frame.dir);
@@ -170,7 +170,7 @@ void ScanWalk::ScanEntries(Frame& frame) {
                 }
                 frame.subdirs.push_back(sub);
             } else {
-                AddFile(frame, name, examined ? &st : nullptr);
+                AddFile(frame, fd, name, examined ? &st : nullptr);
             }
             YieldIfDue();
             if (Stopped()) break;
@@ -194,7 +194,7 @@ void ScanWalk::ReadListing(DIR* dir) {
     });
 }
 
-void ScanWalk::AddFile(Frame& frame, const char* name, const struct stat* st) {
+void ScanWalk::AddFile(Frame& frame, int dirFd, const char* name, const struct stat* st) {
     fileInfo_.FileName.assign(name);
     if (st) {
         fileInfo_.FileSize = static_cast<double>(st->st_size);
@@ -211,7 +211,11 @@ void ScanWalk::AddFile(Frame& frame, const char* name, const struct stat* st) {
     if (!Room(static_cast<int64_t>(FileRecord::kSize + fileInfo_.FileName.size() + fileInfo_.FileNotes.size()))) {
         return;
     }
-    AddFileInfo(data_, fileInfo_);
+    fileInfo_.FileId = AddFileInfo(data_, fileInfo_);
+    if (files_) {
+        fileInfo_.FileCdId = cdId_;
+        files_->FileAppended(fileInfo_, dirFd, name, st, notes_ ? notes_->LastFile() : NoteSource::OldFile{});
+    }
     frame.totals.files += 1;
     frame.totals.bytes += fileInfo_.FileSize;
     frame.directFiles += 1;

@@ -46,6 +46,24 @@ public:
     // Calls come in the walk's order; the file notes that follow belong to this directory.
     virtual std::string DirNotes(const std::string& path, const std::string& name) = 0;
     virtual std::string FileNotes(std::string_view name) = 0;
+
+    // The old record the last FileNotes found by its name (id 0 when it found none).
+    struct OldFile {
+        int32_t id = 0;
+        double size = 0, date = 0;
+    };
+    virtual OldFile LastFile() const { return {}; }
+};
+
+// Where the walk hands each file it appended, to look inside it (the details of a scan).
+class FileSink {
+public:
+    virtual ~FileSink() = default;
+    // `file` (its id set) was appended from the entry `name` of the directory open at `dirFd`;
+    // `st` is the entry's status, null when it could not be examined; `old` the record a rescan
+    // matched it with.
+    virtual void FileAppended(const FileInfo& file, int dirFd, const char* name, const struct stat* st,
+                              const NoteSource::OldFile& old) = 0;
 };
 
 // A folder or file the walk could not read: its native path and the system's reason. A folder
@@ -63,7 +81,7 @@ public:
     // Appends to the CD `cdId` of `data`, whose directory append run is open. The walk ends early
     // when `stopRequested` becomes set (checked after every entry).
     ScanWalk(classData& data, int32_t cdId, const bool& stopRequested, NoteSource* notes,
-             ScanProgress* progress);
+             ScanProgress* progress, FileSink* files = nullptr);
     ~ScanWalk();
 
     ScanWalk(const ScanWalk&) = delete;
@@ -120,7 +138,7 @@ private:
                int32_t attr, double date);
     void ScanEntries(Frame& frame);
     void ReadListing(DIR* dir);
-    void AddFile(Frame& frame, const char* name, const struct stat* st);
+    void AddFile(Frame& frame, int dirFd, const char* name, const struct stat* st);
     void Leave();
     void KeepDescriptorsBounded();
     void RecoverDescriptor(Frame& parent, DIR* child);
@@ -136,6 +154,7 @@ private:
     const bool& stop_;
     NoteSource* notes_;
     ScanProgress* progress_;
+    FileSink* files_;
     dev_t rootDev_ = 0;
 
     std::vector<Frame> frames_;  // frames_[0 .. depth_-1] are the directories being walked

@@ -49,6 +49,7 @@ struct SearchHit {
     int32_t id = 0;        // record id
     int32_t cdId = 0;      // the CD the record belongs to (the CD's own id for a CD hit)
     int32_t dirId = 0;     // a file's directory, a directory's own id; 0 for a CD hit
+    std::string memberPath;  // a member of an archive: its path inside it (the hit's id is the archive's)
 };
 
 using SearchHitSink = std::function<void(const SearchHit& hit)>;

@@ -297,6 +297,7 @@ private:
             AppendRecord(r);
             AppendText(s.FileName, kReadFileName);
             AppendText(s.FileNotes, kReadFileNotes);
+            if (callbacks_.fileCopied) callbacks_.fileCopied(s.FileId, r.FileId);
             if (dir.FileFirst == 0) dir.FileFirst = r.FileId;
             dir.FileLast = r.FileId;
             ++files;

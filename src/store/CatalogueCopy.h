@@ -25,6 +25,8 @@ struct CopyCallbacks {
     std::function<void(int32_t oldId, int32_t newId)> cdCopied;
     // Told of every category copied, likewise.
     std::function<void(int32_t oldId, int32_t newId)> categoryCopied;
+    // Told of every file copied, likewise (when set).
+    std::function<void(int32_t oldId, int32_t newId)> fileCopied;
 };
 
 // What a copy wrote.

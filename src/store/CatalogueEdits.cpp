@@ -2,11 +2,11 @@
 
 #include <utility>
 
+#include "CatalogueDetails.h"
 #include "CatalogueText.h"
 #include "CategoryPictures.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
-#include "VolumeSidecar.h"
 
 namespace karvio {
 
@@ -318,9 +318,9 @@ EditResult CatalogueEdits::RemoveCd(const HeldRecord& cd) {
     return Run([&](classData& data) {
         if (!IsCurrent(data, cd)) return Refused(EditStatus::Stale);
         data.GetCdDelete(cd.id);
-        // The CD is gone whatever becomes of its identity: a leftover entry no longer matches.
+        // The CD is gone whatever becomes of its details: leftover rows no longer match it.
         std::string error;
-        if (!DropVolumeEntry(data.GetOpenPath(), cd.id, &error)) ShowMessage(error, vbOKOnly);
+        if (!DropCdDetails(data, cd.id, &error) || !error.empty()) ShowMessage(error, vbOKOnly);
         return EditResult{};
     });
 }

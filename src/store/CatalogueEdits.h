@@ -97,7 +97,7 @@ public:
     EditResult FileCd(const HeldRecord& cd, int32_t categoryId);
     // Name, label, base path, notes, media type and category of the edit details dialog.
     EditResult UpdateCdDetails(const HeldRecord& cd, const CdInfo& details);
-    // Unlinks the CD and drops its disc identity.
+    // Unlinks the CD and drops its details (disc identity, archive members, media details).
     EditResult RemoveCd(const HeldRecord& cd);
     // Asks "Remove Cd" with the title; on Yes removes the CD and says "CD removed".
     EditResult AskAndRemoveCd(const HeldRecord& cd, const std::string& title);

@@ -19,7 +19,7 @@
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "ReportPages.h"
-#include "VolumeSidecar.h"
+#include "CatalogueDetails.h"
 #include "classData.h"
 
 namespace karvio {
@@ -152,6 +152,11 @@ void RemoveStaleWorkFiles(const std::string& dir, const std::string& dataFile) {
             if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0) {
                 stale.push_back(dir + "/" + name);
             }
+            // The details written for a copy that never took the data file's name.
+            if (name.size() > prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+                name.compare(prefix.size() + 6, std::string::npos, ".db") == 0) {
+                ::unlink((dir + "/" + name).c_str());
+            }
         }
     }
     ::closedir(listing);
@@ -170,21 +175,17 @@ void RemoveStaleWorkFiles(const std::string& dir, const std::string& dataFile) {
     }
 }
 
-// The copy's callbacks with the CDs' new ids collected into `newIds`.
-CopyCallbacks CollectingIds(const CopyCallbacks& callbacks, std::map<int32_t, int32_t>& newIds) {
-    CopyCallbacks collecting = callbacks;
-    collecting.cdCopied = [&newIds, outer = callbacks.cdCopied](int32_t oldId, int32_t newId) {
-        newIds[oldId] = newId;
-        if (outer) outer(oldId, newId);
-    };
-    return collecting;
+// Removes a compaction's copy with the details written for it.
+void DropWorkFile(const std::string& work) {
+    DetailsDatabase::Remove(work + ".db", nullptr);
+    ::unlink(work.c_str());
 }
 
-// Appends a failure to carry the disc identities to what a finished command reports.
-void NoteIdentityFailure(MaintenanceResult& result, const std::string& error) {
+// Appends a failure to carry the details to what a finished command reports.
+void NoteDetailsFailure(MaintenanceResult& result, const std::string& error) {
     if (error.empty()) return;
     if (!result.error.empty()) result.error += "; ";
-    result.error += "the disc identities were not carried over: " + error;
+    result.error += "the details database was not carried over: " + error;
 }
 
 // Whether the copy holds every record the check reached.
@@ -302,10 +303,10 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     std::string error;
     const std::string work = UniqueName(WorkFilePrefix(kCompactionWorkFile, result.dataFile), &error);
     if (work.empty()) return Failure(std::move(result), error);
-    std::map<int32_t, int32_t> newIds;
+    DetailsCarrier details(guard, true);
     CopyCounts counts;
     const std::string copied =
-        CopyCatalogue(work, CollectingIds(callbacks, newIds), &error, CopyOptions{result.salvaged, &counts});
+        CopyCatalogue(work, details.Collecting(callbacks), &error, CopyOptions{result.salvaged, &counts});
     if (copied.empty()) {
         ::unlink(work.c_str());
         if (!error.empty()) return Failure(std::move(result), error);
@@ -313,14 +314,18 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
         return result;
     }
     if (!result.salvaged && !CopiedAllChecked(counts, result.damage, &error)) {
-        ::unlink(work.c_str());
+        DropWorkFile(work);
         return Failure(std::move(result), error);
     }
+    // The copy's details are written beside it before the swap; they take the data file's
+    // details' name with it.
+    std::string carryError;
+    if (!details.WriteFor(work, &carryError)) NoteDetailsFailure(result, carryError);
     // The copy is locked before it takes the data file's name, so a writer that opens it there
     // waits until this run has finished.
     CatalogueFileOpenResult copy = OpenCatalogueFile(work, false);
     if (!copy.file || copy.file->LockForWriting(0) != CatalogueFile::LockResult::Locked) {
-        ::unlink(work.c_str());
+        DropWorkFile(work);
         return Failure(std::move(result), work + ": cannot lock the compacted copy");
     }
     struct Unlock {
@@ -334,14 +339,14 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     const std::string previous = UniqueName(WorkFilePrefix(kPreviousWorkFile, result.dataFile), &error);
     if (previous.empty() || !SyncFile(work, &original, &error) ||
         !SecondName(result.dataFile, previous, &error)) {
-        ::unlink(work.c_str());
+        DropWorkFile(work);
         if (!previous.empty()) ::unlink(previous.c_str());
         return Failure(std::move(result), error);
     }
     SyncDirectory(dir);
     if (Rename(work, result.dataFile) != 0) {
         error = SystemError("cannot rename " + work + " to " + result.dataFile);
-        ::unlink(work.c_str());
+        DropWorkFile(work);
         ::unlink(previous.c_str());
         return Failure(std::move(result), error);
     }
@@ -363,18 +368,13 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
         result.bakFile = previous;
     }
     SyncDirectory(dir);
-    // The identities follow the CDs to their new ids; the previous file keeps its own, so a
-    // "bak" copy put back still knows its discs. A failure here loses identities, never CDs.
-    std::string carryError;
-    const std::map<int32_t, int32_t> sameIds = [&] {
-        std::map<int32_t, int32_t> ids;
-        for (const auto& [oldId, newId] : newIds) ids.emplace(oldId, oldId);
-        return ids;
-    }();
-    CarryVolumeEntries(result.dataFile, result.bakFile, sameIds, &carryError);
-    NoteIdentityFailure(result, carryError);
-    CarryVolumeEntries(result.dataFile, result.dataFile, newIds, &carryError);
-    NoteIdentityFailure(result, carryError);
+    // The details follow the records to their new ids; the previous file keeps its own, so a
+    // "bak" copy put back still has its details. A failure here loses details, never CDs.
+    carryError.clear();
+    if (DetailsDatabase::MoveTo(result.dataFile, result.bakFile, &carryError)) {
+        DetailsDatabase::MoveTo(work, result.dataFile, &carryError);
+    }
+    NoteDetailsFailure(result, carryError);
     result.outcome = MaintenanceOutcome::Done;
     return result;
 }
@@ -411,10 +411,14 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
     ::close(fd);
 
     std::string error;
-    std::map<int32_t, int32_t> newIds;
+    std::unique_ptr<DetailsCarrier> details;
+    {
+        classData source(result.dataFile, classData::ForReading{});
+        details = std::make_unique<DetailsCarrier>(source, false);
+    }
     CopyCounts counts;
     const std::string copied =
-        CopyCatalogue(partial, CollectingIds(callbacks, newIds), &error, CopyOptions{result.salvaged, &counts});
+        CopyCatalogue(partial, details->Collecting(callbacks), &error, CopyOptions{result.salvaged, &counts});
     if (copied.empty()) {
         ::unlink(partial.c_str());
         if (!error.empty()) return Failure(std::move(result), error);
@@ -438,10 +442,10 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
         return Failure(std::move(result), error);
     }
     SyncDirectory(DirectoryOf(target));
-    // The backup's own identities lie beside it, under the ids the copy gave its CDs.
+    // The backup's own details lie beside it, under the ids the copy gave its records.
     std::string carryError;
-    CarryVolumeEntries(result.dataFile, target, newIds, &carryError);
-    NoteIdentityFailure(result, carryError);
+    details->WriteFor(target, &carryError);
+    NoteDetailsFailure(result, carryError);
     result.outcome = MaintenanceOutcome::Done;
     return result;
 }

@@ -129,7 +129,7 @@ FileInfo ReadFileInfo(classData& data, int32_t id) {
     return info;
 }
 
-void AddFileInfo(classData& data, const FileInfo& info) {
+int32_t AddFileInfo(classData& data, const FileInfo& info) {
     ClassFile& file = data.GetCdGoto(0).GetDirGoto(0).GetFileAppend();
     file.setFileName(info.FileName);
     file.SetFileNotes(info.FileNotes, false);
@@ -137,6 +137,7 @@ void AddFileInfo(classData& data, const FileInfo& info) {
     file.setFileDate(info.FileDate);
     file.setFileSize(info.FileSize);
     file.uRecordUpdate();
+    return file.GetFileId();
 }
 
 bool RemoveCd(int32_t id, const std::string& title) {

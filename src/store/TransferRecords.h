@@ -79,8 +79,8 @@ DirInfo ReadDirInfo(classDir& dir);
 // Appends a directory to the CD's open directory append run; returns its id.
 int32_t AddDirInfo(classData& data, const DirInfo& info);
 FileInfo ReadFileInfo(classData& data, int32_t id);
-// Appends a file to the open file append run of the current directory.
-void AddFileInfo(classData& data, const FileInfo& info);
+// Appends a file to the open file append run of the current directory; returns its id.
+int32_t AddFileInfo(classData& data, const FileInfo& info);
 
 // Asks "Remove Cd" with the title and, on Yes, unlinks the CD; True when it was removed.
 bool RemoveCd(int32_t id, const std::string& title);

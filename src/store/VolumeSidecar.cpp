@@ -13,7 +13,6 @@
 #include <sstream>
 #include <vector>
 
-#include "classData.h"
 
 namespace karvio {
 
@@ -121,25 +120,6 @@ bool WriteAll(int fd, const std::string& bytes) {
         done += static_cast<size_t>(n);
     }
     return true;
-}
-
-// Reads the sidecar to change it; a damaged one is kept aside under its own name first.
-bool LoadForChange(const std::string& sidecar, VolumeEntries& entries, std::string* error) {
-    SidecarContents contents = ReadVolumeSidecarFile(sidecar);
-    if (contents.state == SidecarState::Damaged) {
-        const std::string kept = sidecar + ".damaged";
-        if (::rename(sidecar.c_str(), kept.c_str()) != 0) {
-            SetError(error, SystemError("cannot keep the damaged " + sidecar + " as " + kept));
-            return false;
-        }
-    }
-    entries = std::move(contents.entries);
-    return true;
-}
-
-bool Fits(const VolumeEntry& entry, classCd& cd) {
-    return cd.GetCdId() == entry.cdId && cd.GetCdLastScanned() == entry.lastScanned &&
-           cd.GetCdNumOfFiles() == entry.files;
 }
 
 }  // namespace
@@ -268,67 +248,6 @@ bool WriteVolumeSidecarFile(const std::string& path, const VolumeEntries& entrie
         ::close(dir);
     }
     return true;
-}
-
-bool RecordVolumeEntry(const std::string& dataFile, const VolumeEntry& entry, int32_t replacedCdId,
-                       std::string* error) {
-    const std::string sidecar = VolumeSidecarPath(dataFile);
-    VolumeEntries entries;
-    if (!LoadForChange(sidecar, entries, error)) return false;
-    if (replacedCdId > 0) entries.erase(replacedCdId);
-    entries[entry.cdId] = entry;
-    return WriteVolumeSidecarFile(sidecar, entries, error);
-}
-
-bool DropVolumeEntry(const std::string& dataFile, int32_t cdId, std::string* error) {
-    SetError(error, {});
-    const std::string sidecar = VolumeSidecarPath(dataFile);
-    SidecarContents contents = ReadVolumeSidecarFile(sidecar);
-    if (contents.state == SidecarState::Missing || !contents.entries.count(cdId)) return true;
-    VolumeEntries entries;
-    if (!LoadForChange(sidecar, entries, error)) return false;
-    entries.erase(cdId);
-    return WriteVolumeSidecarFile(sidecar, entries, error);
-}
-
-bool CarryVolumeEntries(const std::string& fromDataFile, const std::string& toDataFile,
-                        const std::map<int32_t, int32_t>& newIds, std::string* error) {
-    const SidecarContents from = ReadVolumeSidecarFile(VolumeSidecarPath(fromDataFile));
-    VolumeEntries carried;
-    for (const auto& [oldId, entry] : from.entries) {
-        const auto it = newIds.find(oldId);
-        if (it == newIds.end()) continue;
-        VolumeEntry moved = entry;
-        moved.cdId = it->second;
-        carried[moved.cdId] = std::move(moved);
-    }
-    return WriteVolumeSidecarFile(VolumeSidecarPath(toDataFile), carried, error);
-}
-
-std::optional<VolumeIdentity> RecordedVolumeOf(classData& data, int32_t cdId) {
-    if (cdId <= 0 || !data.IsOpen()) return std::nullopt;
-    const SidecarContents contents = ReadVolumeSidecarFile(VolumeSidecarPath(data.GetOpenPath()));
-    const auto it = contents.entries.find(cdId);
-    if (it == contents.entries.end()) return std::nullopt;
-    if (!Fits(it->second, data.GetCdGoto(cdId))) return std::nullopt;
-    return it->second.identity;
-}
-
-VolumeEntries RecordedVolumes(classData& data, std::string* note) {
-    if (note) note->clear();
-    VolumeEntries live;
-    if (!data.IsOpen()) return live;
-    SidecarContents contents = ReadVolumeSidecarFile(VolumeSidecarPath(data.GetOpenPath()));
-    if (note && contents.state == SidecarState::Damaged) {
-        *note = contents.note + "; disc identities that could not be read are left out";
-    }
-    if (contents.entries.empty()) return live;
-    // Only ids of the CD list are looked at: a stale id may point anywhere in the file.
-    for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
-        const auto it = contents.entries.find(cd->GetCdId());
-        if (it != contents.entries.end() && Fits(it->second, *cd)) live.insert(*it);
-    }
-    return live;
 }
 
 }  // namespace karvio

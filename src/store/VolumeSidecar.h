@@ -1,19 +1,16 @@
 // The volume identities of a catalogue's CDs: which file system each CD was scanned from (UUID,
 // label, type, size) and where on it the scanned folder lies, so a disc or drive is recognised
-// wherever it is mounted later. They live in a small text file beside the data file
-// ("<data file>.volumes"), keyed by CD id, so the catalogue file itself keeps its format. Every
-// write replaces the whole file through a temporary file and a rename; writers hold the
-// catalogue's write lock. A missing or damaged file costs only the identities. std + POSIX only.
+// wherever it is mounted later. They are kept in the details database (CatalogueDetails.h);
+// older versions kept them in a small text file beside the data file ("<data file>.volumes"),
+// keyed by CD id, which this reads once for the database to take over. A missing or damaged file
+// costs only the identities. std + POSIX only.
 #pragma once
 
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 
 namespace karvio {
-
-class classData;
 
 // Who a scanned volume is. Fields the system could not tell are empty (or 0).
 struct VolumeIdentity {
@@ -68,27 +65,5 @@ bool WriteVolumeSidecarFile(const std::string& path, const VolumeEntries& entrie
 // The sidecar's text format, for the reader above and for tests that damage it.
 std::string EncodeVolumeSidecar(const VolumeEntries& entries);
 SidecarContents DecodeVolumeSidecar(const std::string& text);
-
-// The operations the store's commands run, each under the caller's write lock. A damaged file
-// about to be replaced is kept under "<sidecar>.damaged" first, so nothing that could still be
-// read by hand is lost. Each returns False with `error` set when the file could not be written.
-
-// Records `entry` for its CD and forgets `replacedCdId` (the CD a rescan replaced; 0 for none).
-bool RecordVolumeEntry(const std::string& dataFile, const VolumeEntry& entry, int32_t replacedCdId = 0,
-                       std::string* error = nullptr);
-// Forgets the identity of a removed CD; no file, or no entry for it, is nothing to do.
-bool DropVolumeEntry(const std::string& dataFile, int32_t cdId, std::string* error = nullptr);
-// Writes the identities of `fromDataFile` beside `toDataFile` with every CD id translated through
-// `newIds` (old id -> new id; CDs that are not in it are left out): for a compacted catalogue and
-// for a backup. No identities at the source remove a sidecar left beside the target.
-bool CarryVolumeEntries(const std::string& fromDataFile, const std::string& toDataFile,
-                        const std::map<int32_t, int32_t>& newIds, std::string* error = nullptr);
-
-// The identity recorded for CD `cdId` of the catalogue `data` has open, when there is one and it
-// still belongs to that CD (its last-scanned date and file count match the CD record).
-std::optional<VolumeIdentity> RecordedVolumeOf(classData& data, int32_t cdId);
-// Every identity of the catalogue that still belongs to its CD, with a note when the sidecar is
-// damaged (empty otherwise).
-VolumeEntries RecordedVolumes(classData& data, std::string* note = nullptr);
 
 }  // namespace karvio

@@ -1,5 +1,7 @@
 #include "FileLocator.h"
 
+#include "CatalogueDetails.h"
+#include "CatalogueText.h"
 #include "ClassFile.h"
 #include "classData.h"
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "CatalogueDetails.h"
 #include "ProgramInfo.h"
 #include "classData.h"
 
@@ -50,7 +51,9 @@ void Refresh(Snapshot& s) {
     const std::string dataFile = GetDataFileName();
     std::string table = ReadMountText();
     struct stat st {};
-    const bool exists = ::stat(VolumeSidecarPath(dataFile).c_str(), &st) == 0;
+    // The identities live in the details database, or in the older list until one took it over.
+    bool exists = ::stat(DetailsDatabase::PathFor(dataFile).c_str(), &st) == 0;
+    if (!exists) exists = ::stat(VolumeSidecarPath(dataFile).c_str(), &st) == 0;
     if (s.valid && dataFile == s.dataFile && table == s.mountTable && exists == s.sidecarExists &&
         (!exists || SameStat(st, s.sidecar))) {
         return;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "CatalogueDetails.h"
 #include "DialogTestSupport.h"
 #include "MountTable.h"
 #include "TransferRecords.h"

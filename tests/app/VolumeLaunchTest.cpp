@@ -17,6 +17,8 @@
 #include "ScanEngine.h"
 #include "TransferRecords.h"
 #include "VolumeLocator.h"
+#include "../support/DetailsSupport.h"
+#include "CatalogueDetails.h"
 #include "VolumeSidecar.h"
 #include "classData.h"
 #include "msgbox/MessageService.h"
@@ -63,7 +65,7 @@ protected:
         entry.files = data.GetCdGoto(cdId).GetCdNumOfFiles();
         entry.identity = Mounted(0, "", "U-1", "HOLIDAY").identity;
         entry.identity.relativePath = "Photos";
-        ASSERT_TRUE(RecordVolumeEntry(path_, entry));
+        ASSERT_TRUE(testing::RecordVolumeForTest(path_, entry));
     }
     void TearDown() override {
         DataFilePath.clear();
@@ -153,7 +155,7 @@ TEST_F(VolumeLaunch, TheQuestionNamesAnotherDiscAndAnswersItselfWhenTheRightOneI
 }
 
 TEST_F(VolumeLaunch, ADamagedOrMissingIdentityFallsBackToTheBasePath) {
-    std::ofstream(VolumeSidecarPath(path_)) << "not a list";
+    std::ofstream(DetailsDatabase::PathFor(path_)) << "not a database";
     mounted_ = {Mounted(41, "/media/me/HOLIDAY1", "U-1", "HOLIDAY")};
     existing_ = {"/media/me/HOLIDAY/Photos/2001/beach.jpg"};
     SetMessageSink([](const std::string&, const MsgButtonSet&) { return vbCancel; });

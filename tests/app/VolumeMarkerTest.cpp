@@ -9,6 +9,8 @@
 #include "TransferRecords.h"
 #include "VolumeLocator.h"
 #include "VolumePresence.h"
+#include "../support/DetailsSupport.h"
+#include "CatalogueDetails.h"
 #include "VolumeSidecar.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
@@ -45,7 +47,7 @@ protected:
         entry.identity.uuid = "U-HOLIDAY";
         entry.identity.label = "HOLIDAY";
         entry.identity.fsType = "iso9660";
-        ASSERT_TRUE(RecordVolumeEntry(DataFilePath, entry));
+        ASSERT_TRUE(karvio::testing::RecordVolumeForTest(DataFilePath, entry));
         VolumeSources s;
         s.mountInfo = root_ + "/mountinfo";
         s.labelDir = root_ + "/labels";
@@ -98,11 +100,11 @@ TEST_F(VolumeMarker, ACdIsMarkedWhileItsVolumeIsMounted) {
 
 TEST_F(VolumeMarker, ADamagedIdentitiesFileIsNamedAndMarksNothing) {
     Mount(true);
-    std::ofstream(VolumeSidecarPath(DataFilePath)) << "broken";
+    std::ofstream(DetailsDatabase::PathFor(DataFilePath)) << "broken";
     ForgetVolumePresence();
     EXPECT_FALSE(IsCdVolumeMounted(cdId_));
     frmProperties shown(kIconCd, cdId_);
-    EXPECT_TRUE(shown.lblVolume()->text().contains(".volumes")) << shown.lblVolume()->text().toStdString();
+    EXPECT_TRUE(shown.lblVolume()->text().contains(".db")) << shown.lblVolume()->text().toStdString();
 }
 
 }  // namespace

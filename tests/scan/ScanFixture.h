@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,11 +108,12 @@ protected:
     std::string Catalogue() const { return dataDir_.File("test.cd"); }
 
     int32_t Scan(const std::string& path, int32_t oldCdId = 0, ScanProgress* progress = nullptr,
-                 ScanEngine* engine = nullptr) {
+                 ScanEngine* engine = nullptr, std::optional<uint32_t> options = std::nullopt) {
         ScanEngine local;
         ScanEngine& e = engine ? *engine : local;
         e.SetProgress(progress);
         e.SetVars(oldCdId, path, "Disc", "disc notes", "LABEL", 0);
+        if (options) e.SetScanOptions(*options);
         int32_t newId = -1;
         e.ScanCd(newId);
         return newId;

@@ -1,15 +1,18 @@
-// The identities beside the data file: their format read back and damaged, entries that no
-// longer belong to their CD, and their life with the catalogue: recorded by scans and rescans,
-// carried to the new ids by compaction and backup, dropped with a removed CD.
+// The volume identities: the older list's format read back and damaged, entries that no longer
+// belong to their CD, the list taken over by the details database once, and their life with the
+// catalogue: recorded by scans and rescans, carried to the new ids by compaction and backup,
+// dropped with a removed CD.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "../support/DetailsSupport.h"
 #include "../support/SampleCatalogue.h"
 #include "../support/TempDir.h"
 #include "CatalogueCopy.h"
+#include "CatalogueDetails.h"
 #include "Messages.h"
 #include "MountTable.h"
 #include "ProgramInfo.h"
@@ -127,16 +130,39 @@ TEST_F(SidecarWithCatalogue, OnlyEntriesThatStillFitTheirCdAreUsed) {
     entries[b_].lastScanned += 1;  // another CD now has this id
     entries[4242] = Fitting(a_, "stale");
     entries[4242].cdId = 4242;  // an id that names no listed CD (not even a record)
+    // Read from an older list and, once taken over, from the database: the same answer.
     ASSERT_TRUE(WriteVolumeSidecarFile(sidecar_, entries));
-    classData data(path_);
-    const VolumeEntries live = RecordedVolumes(data);
-    ASSERT_EQ(live.size(), 1u);
-    EXPECT_EQ(live.at(a_).identity.uuid, "UA");
-    EXPECT_TRUE(RecordedVolumeOf(data, a_));
-    EXPECT_FALSE(RecordedVolumeOf(data, b_));
+    for (int pass = 0; pass < 2; ++pass) {
+        classData data(path_);
+        const VolumeEntries live = RecordedVolumes(data);
+        ASSERT_EQ(live.size(), 1u);
+        EXPECT_EQ(live.at(a_).identity.uuid, "UA");
+        EXPECT_TRUE(RecordedVolumeOf(data, a_));
+        EXPECT_FALSE(RecordedVolumeOf(data, b_));
+        ASSERT_EQ(data.BeginWrite(), WriteAccess::Granted);
+        std::string note;
+        EXPECT_TRUE(DetailsDatabase::OpenForWriting(data, &note)) << note;
+        data.EndWrite();
+    }
 }
 
-TEST_F(SidecarWithCatalogue, AMissingOrDamagedSidecarCostsOnlyIdentities) {
+TEST_F(SidecarWithCatalogue, TheOlderListIsTakenOverOnceAndThenLeftAlone) {
+    VolumeEntries entries;
+    entries[a_] = Fitting(a_, "UA");
+    entries[b_] = Fitting(b_, "UB");
+    ASSERT_TRUE(WriteVolumeSidecarFile(sidecar_, entries));
+    const std::string listed = ReadText(sidecar_);
+    ASSERT_TRUE(DeleteCdById(gone_));  // a removal alone makes no database
+    EXPECT_FALSE(std::filesystem::exists(DetailsDatabase::PathFor(path_)));
+    ASSERT_TRUE(RecordVolumeForTest(path_, Fitting(b_, "UB2")));
+    EXPECT_EQ(ReadText(sidecar_), listed) << "the older list is never written";
+    // What the list says from now on no longer counts.
+    ASSERT_TRUE(WriteVolumeSidecarFile(sidecar_, {{a_, Fitting(a_, "CHANGED")}}));
+    EXPECT_EQ(LabelsByCdName(path_), (std::map<std::string, std::string>{{"A", "UA"}, {"B", "UB2"}}));
+    EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(SidecarWithCatalogue, ADamagedListOrDatabaseCostsOnlyIdentities) {
     classData data(path_);
     std::string note = "x";
     EXPECT_TRUE(RecordedVolumes(data, &note).empty());
@@ -147,31 +173,40 @@ TEST_F(SidecarWithCatalogue, AMissingOrDamagedSidecarCostsOnlyIdentities) {
     EXPECT_NE(note.find(sidecar_), std::string::npos) << note;
     EXPECT_EQ(data.GetCdCount(), 3);
 
-    // The next record keeps the damaged file aside and starts a fresh one.
-    ASSERT_TRUE(RecordVolumeEntry(path_, Fitting(a_, "UA")));
-    EXPECT_EQ(ReadText(sidecar_ + ".damaged"), "garbage\x01\x02");
-    EXPECT_EQ(ReadVolumeSidecarFile(sidecar_).state, SidecarState::Ok);
+    // The database that takes over says what it could not read, and leaves the list as it was.
+    ASSERT_EQ(data.BeginWrite(), WriteAccess::Granted);
+    std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForWriting(data, &note);
+    data.EndWrite();
+    ASSERT_TRUE(db);
+    EXPECT_NE(note.find("could not be read"), std::string::npos) << note;
+    EXPECT_EQ(ReadText(sidecar_), "garbage\x01\x02");
+    db.reset();
+
+    // A damaged database is named to readers, and set aside by the next writer.
+    const std::string dbPath = DetailsDatabase::PathFor(path_);
+    std::ofstream(dbPath, std::ios::trunc) << std::string(4096, 'Z');
+    EXPECT_TRUE(RecordedVolumes(data, &note).empty());
+    EXPECT_NE(note.find(dbPath), std::string::npos) << note;
+    ASSERT_TRUE(RecordVolumeForTest(path_, Fitting(a_, "UA")));
+    EXPECT_EQ(ReadText(dbPath + ".damaged"), std::string(4096, 'Z'));
     EXPECT_EQ(LabelsByCdName(path_), (std::map<std::string, std::string>{{"A", "UA"}}));
 }
 
 TEST_F(SidecarWithCatalogue, ARemovedCdTakesItsIdentityAndARescanReplacesIt) {
-    ASSERT_TRUE(RecordVolumeEntry(path_, Fitting(a_, "UA")));
-    ASSERT_TRUE(RecordVolumeEntry(path_, Fitting(gone_, "UG")));
+    ASSERT_TRUE(RecordVolumeForTest(path_, Fitting(a_, "UA")));
+    ASSERT_TRUE(RecordVolumeForTest(path_, Fitting(gone_, "UG")));
     ASSERT_TRUE(DeleteCdById(gone_));
-    EXPECT_EQ(ReadVolumeSidecarFile(sidecar_).entries.count(gone_), 0u);
-    EXPECT_EQ(ReadVolumeSidecarFile(sidecar_).entries.count(a_), 1u);
-    // The last identity gone: no file is left.
-    VolumeEntry moved = Fitting(b_, "UB");
-    ASSERT_TRUE(RecordVolumeEntry(path_, moved, a_));
-    EXPECT_EQ(ReadVolumeSidecarFile(sidecar_).entries.count(a_), 0u);
-    ASSERT_TRUE(DropVolumeEntry(path_, b_));
-    EXPECT_FALSE(std::filesystem::exists(sidecar_));
+    classData data(path_);
+    std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForReading(data);
+    ASSERT_TRUE(db);
+    EXPECT_FALSE(db->Cd(gone_));
+    EXPECT_TRUE(db->Cd(a_));
 }
 
 TEST_F(SidecarWithCatalogue, CompactionMovesIdentitiesToTheNewIdsAndTheBakKeepsItsOwn) {
     ASSERT_TRUE(DeleteCdById(gone_));
-    ASSERT_TRUE(RecordVolumeEntry(path_, Fitting(a_, "UA")));
-    ASSERT_TRUE(RecordVolumeEntry(path_, Fitting(b_, "UB")));
+    ASSERT_TRUE(RecordVolumeForTest(path_, Fitting(a_, "UA")));
+    ASSERT_TRUE(RecordVolumeForTest(path_, Fitting(b_, "UB")));
     const MaintenanceResult result = CompactDataFiles({}, dir_.File("reports"));
     ASSERT_EQ(result.outcome, MaintenanceOutcome::Done) << result.error;
     EXPECT_EQ(result.error, "");
@@ -179,28 +214,43 @@ TEST_F(SidecarWithCatalogue, CompactionMovesIdentitiesToTheNewIdsAndTheBakKeepsI
     EXPECT_EQ(LabelsByCdName(path_), expected);
     {
         classData data(path_);
-        EXPECT_FALSE(ReadVolumeSidecarFile(sidecar_).entries.count(b_)) << "ids were not remapped";
+        std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForReading(data);
+        ASSERT_TRUE(db);
+        EXPECT_FALSE(db->Cd(b_)) << "ids were not remapped";
     }
     EXPECT_EQ(LabelsByCdName(result.bakFile), expected);
+}
+
+TEST_F(SidecarWithCatalogue, CompactionTakesOverAnOlderList) {
+    ASSERT_TRUE(WriteVolumeSidecarFile(sidecar_, {{b_, Fitting(b_, "UB")}}));
+    const MaintenanceResult result = CompactDataFiles({}, dir_.File("reports"));
+    ASSERT_EQ(result.outcome, MaintenanceOutcome::Done) << result.error;
+    EXPECT_EQ(LabelsByCdName(path_), (std::map<std::string, std::string>{{"B", "UB"}}));
 }
 
 TEST_F(SidecarWithCatalogue, ABackupCarriesItsIdentitiesAndReplacesOnesLeftBesideTheTarget) {
     ASSERT_TRUE(DeleteCdById(gone_));
     const std::string target = dir_.File("backup.cd");
-    // A sidecar of an earlier, unrelated file of that name.
+    // An older list and a database of an earlier, unrelated file of that name.
     VolumeEntries leftover;
     leftover[1] = Entry(1, "OLD", "OLD");
     ASSERT_TRUE(WriteVolumeSidecarFile(VolumeSidecarPath(target), leftover));
+    std::ofstream(DetailsDatabase::PathFor(target)) << "old";
 
     const MaintenanceResult none = BackupDataFile(target);
     ASSERT_EQ(none.outcome, MaintenanceOutcome::Done) << none.error;
     EXPECT_FALSE(std::filesystem::exists(VolumeSidecarPath(target)));
+    EXPECT_FALSE(std::filesystem::exists(DetailsDatabase::PathFor(target)));
 
-    ASSERT_TRUE(RecordVolumeEntry(path_, Fitting(b_, "UB")));
-    const MaintenanceResult result = BackupDataFile(target);
-    ASSERT_EQ(result.outcome, MaintenanceOutcome::Done) << result.error;
-    EXPECT_EQ(LabelsByCdName(target), (std::map<std::string, std::string>{{"B", "UB"}}));
-    EXPECT_EQ(LabelsByCdName(path_), (std::map<std::string, std::string>{{"B", "UB"}}));
+    // From an older list not yet taken over, and from the database.
+    ASSERT_TRUE(WriteVolumeSidecarFile(sidecar_, {{b_, Fitting(b_, "UB")}}));
+    for (int pass = 0; pass < 2; ++pass) {
+        const MaintenanceResult result = BackupDataFile(target);
+        ASSERT_EQ(result.outcome, MaintenanceOutcome::Done) << result.error;
+        EXPECT_EQ(LabelsByCdName(target), (std::map<std::string, std::string>{{"B", "UB"}}));
+        EXPECT_EQ(LabelsByCdName(path_), (std::map<std::string, std::string>{{"B", "UB"}}));
+        ASSERT_TRUE(RecordVolumeForTest(path_, Fitting(b_, "UB")));
+    }
 }
 
 // The scan records the volume it walked; a rescan's new CD takes over from the old one.
@@ -237,10 +287,14 @@ TEST_F(SidecarWithCatalogue, ScansAndRescansRecordTheScannedVolume) {
     int32_t second = 0;
     engine.ScanCd(second);
     ASSERT_GT(second, 0);
-    const VolumeEntries all = ReadVolumeSidecarFile(sidecar_).entries;
-    EXPECT_EQ(all.count(first), 0u);
-    ASSERT_EQ(all.count(second), 1u);
-    EXPECT_EQ(all.at(second).identity.uuid, "2026-12-07-10-00-00-00");
+    {
+        classData data(path_);
+        std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForReading(data);
+        ASSERT_TRUE(db);
+        EXPECT_FALSE(db->Cd(first));
+        ASSERT_TRUE(db->Cd(second));
+        EXPECT_EQ(db->Cd(second)->volume->uuid, "2026-12-07-10-00-00-00");
+    }
     EXPECT_TRUE(messages_.empty()) << messages_.front();
     ForgetVolumeProbes();
 }

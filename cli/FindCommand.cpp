@@ -1,0 +1,124 @@
+// karvio-cli find: the quick-find query language on the command line, for scripts. Words match
+// names (letter case ignored, any order), "exact phrases", the filters kind:, ext:, size:,
+// date:, and the details filters artist:, album:, title:, camera:, taken:, duration:, width:,
+// height:, in:archive and in:FILEID. Catalogue hits come first, best first, then the members of
+// archives; a member's path is its archive's path followed by its path inside the archive.
+#include <cstdio>
+
+#include "CliSupport.h"
+#include "DetailsIndex.h"
+#include "Interrupt.h"
+#include "Output.h"
+#include "ProgramInfo.h"
+#include "QuickIndex.h"
+#include "RecordOutput.h"
+#include "TextOutput.h"
+
+namespace karvio::cli {
+
+namespace {
+
+struct FindArgs {
+    std::string query;
+    bool whole = false, begin = false;
+    bool json = false;
+};
+
+const char* KindName(const SearchHit& hit) {
+    if (!hit.memberPath.empty()) return "member";
+    switch (hit.kind) {
+        case SearchHitKind::Cd: return "cd";
+        case SearchHitKind::Directory: return "dir";
+        default: return "file";
+    }
+}
+
+// The hit's own place: a CD's base path, else the full name below its volume, native.
+std::string PlaceOf(const SearchHit& hit) {
+    if (hit.kind == SearchHitKind::Cd) return NativeBasePath(hit.path);
+    if (hit.kind == SearchHitKind::Directory) return NativeCataloguePath(JoinCataloguePath(hit.path, hit.name));
+    return FilePathPrefix(NativeCataloguePath(hit.path)) + hit.name;
+}
+
+void PrintHit(const SearchHit& hit, bool json, JsonWriter& out) {
+    if (json) {
+        out.BeginObject();
+        out.Member("kind", KindName(hit));
+        out.Member("id", hit.id);
+        out.Key("name");
+        out.CatalogueString(hit.name);
+        out.Key("cd");
+        out.CatalogueString(hit.cdName);
+        out.Member("cd_id", hit.cdId);
+        out.Key("path");
+        out.CatalogueString(PlaceOf(hit));
+        if (!hit.memberPath.empty()) {
+            out.Key("member");
+            out.CatalogueString(hit.memberPath);
+        }
+        DateMember(out, "date", hit.date);
+        out.Member("size", ByteCount(hit.size));
+        out.EndObject();
+        WriteJson(out);
+        return;
+    }
+    std::string line = KindName(hit);
+    line += '\t' + std::to_string(hit.id) + '\t';
+    AppendEscaped(line, hit.cdName);
+    line += '\t';
+    AppendEscapedPath(line, PlaceOf(hit));
+    line += '\t' + std::to_string(ByteCount(hit.size)) + '\n';
+    Write(line);
+}
+
+void RunFind(const FindArgs& args) {
+    const FullQuery query = ParseFullQuery(QString::fromStdString(args.query));
+    if (!query.Error().isEmpty()) UsageError(query.Error().toStdString());
+    if (query.names.IsEmpty() && query.details.IsEmpty()) UsageError("nothing to find");
+    const QuickMatchMode mode =
+        args.whole ? QuickMatchMode::WholeField : args.begin ? QuickMatchMode::Beginning : QuickMatchMode::Anywhere;
+    // The catalogue must be there (a reading command never creates one).
+    OpenCatalogueOrExit();
+    const std::string path = GetDataFileName();
+    QuickIndex index;
+    std::string error;
+    if (!index.Build(path, &error)) Fail(error);
+    DetailsIndex details;
+    std::string note;
+    details.Build(path, index, &note);
+    if (!note.empty()) std::fprintf(stderr, "karvio-cli: %s\n", note.c_str());
+
+    JsonWriter out;
+    if (args.json) out.BeginArray(JsonWriter::Lines);
+    if (query.details.IsEmpty()) {
+        const QuickResult names = index.Find(query.names, mode, 0, {}, &StopFlag());
+        for (int32_t row : names.rows) PrintHit(index.Hit(row), args.json, out);
+    }
+    for (const DetailsHit& hit : details.Find(index, query, mode, &StopFlag())) {
+        PrintHit(details.Hit(index, hit), args.json, out);
+    }
+    if (args.json) {
+        out.EndArray();
+        WriteJson(out);
+    }
+    ExitIfStopped("find");
+}
+
+void AddFindCommand(CLI::App& app) {
+    auto args = std::make_shared<FindArgs>();
+    CLI::App* cmd = app.add_subcommand(
+        "find", "Find as the find box does: words, \"phrases\", kind: ext: size: date:, and inside files "
+                "artist: album: title: camera: taken: duration: width: height: in:archive in:FILEID");
+    cmd->add_option("QUERY", args->query, "The query, quoted as one argument")->required();
+    auto* whole = cmd->add_flag("--whole", args->whole, "A word is a whole name");
+    auto* begin = cmd->add_flag("--begin", args->begin, "A name begins with the word");
+    whole->excludes(begin);
+    cmd->add_flag("--json", args->json, "A JSON array, one object per hit");
+    cmd->callback([args] { RunFind(*args); });
+}
+
+const RegisterCommands registeredFindCommand(CommandGroup::Search, AddFindCommand);
+
+}  // namespace
+
+}  // namespace karvio::cli

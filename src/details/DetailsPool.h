@@ -1,0 +1,86 @@
+// Reads the details of a scan's files on a small pool of worker threads while the walk goes on,
+// and writes them to the details database in batched transactions. The walk hands over open
+// descriptors through a short queue, so at most a few dozen files wait at once: memory stays
+// flat whatever the tree holds. Owned by the scan for one walk. The calls below are for the
+// walk's thread; the workers share the database connection behind the pool's own lock.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DetailsDatabase.h"
+#include "DetailsExtractor.h"
+
+namespace karvio {
+
+class DetailsPool {
+public:
+    // Writes into `db`, which must stay open, and not be used by others, until Finish or Stop.
+    DetailsPool(DetailsDatabase& db, uint32_t options, const DetailsLimits& limits = {},
+                int workers = DefaultWorkers());
+    ~DetailsPool();
+    DetailsPool(const DetailsPool&) = delete;
+    DetailsPool& operator=(const DetailsPool&) = delete;
+
+    // Queues the file open at `fd` (owned by the pool from now on, also when it is not taken),
+    // of kind `kind`, whose row gets `key`'s id, CD and stamp. False when the queue is full: the
+    // caller waits (WaitForRoom) and offers it again.
+    bool TryAdd(int fd, DetailsKind kind, const FileDetails& key);
+    // Waits until the queue has room or `wait` has passed.
+    void WaitForRoom(std::chrono::milliseconds wait);
+    // Writes a row that needs no reading (a file that could not be opened).
+    bool Put(const FileDetails& details);
+
+    // Waits until every queued file is read and written, and commits. False when the database
+    // could not be written (Error says why); what was written is kept.
+    bool Finish();
+    // Abandons what is still queued and waits for the files being read; nothing is committed.
+    void Stop();
+
+    const std::string& Error() const { return error_; }
+    int64_t FilesRead() const;
+
+    // Two workers where there are two cores or more: the walk has the rest.
+    static int DefaultWorkers();
+
+private:
+    struct Job {
+        int fd;
+        DetailsKind kind;
+        FileDetails key;
+    };
+
+    void Work();
+    bool Write(const ExtractedDetails& extracted);
+    void Join();
+
+    DetailsDatabase& db_;
+    const uint32_t options_;
+    const DetailsLimits limits_;
+    size_t capacity_;
+
+    mutable std::mutex mutex_;  // the queue and the counters
+    std::condition_variable wake_;
+    std::condition_variable room_;
+    std::deque<Job> queue_;
+    bool closing_ = false;
+    bool abandon_ = false;
+    int busy_ = 0;
+    int64_t read_ = 0;
+
+    std::mutex dbMutex_;  // the database connection and the batch
+    int batched_ = 0;
+    std::chrono::steady_clock::time_point batchStart_;
+    bool failed_ = false;
+    std::string error_;
+
+    std::vector<std::thread> workers_;
+};
+
+}  // namespace karvio

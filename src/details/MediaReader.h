@@ -1,0 +1,30 @@
+// Reads the details of media files from their headers: pictures through Exiv2 (Exif, IPTC, XMP
+// of JPEG, TIFF, PNG, WebP, HEIF and camera raw files), songs through TagLib (MP3, FLAC, Ogg,
+// Opus, M4A, WMA, WAV, ...), films through libavformat (container duration, picture size,
+// codecs). Malformed headers give a note, never a crash. Any thread; the libraries' own start-up
+// runs once, and their messages to the terminal are silenced.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "DetailsDatabase.h"
+
+namespace karvio {
+
+struct MediaResult {
+    MediaFields fields;  // kind None when nothing could be read
+    std::string note;    // why it could not be read (or only partly)
+};
+
+// Each reads the file open at `fd` (the descriptor's offset may move).
+MediaResult ReadPictureDetails(int fd);
+MediaResult ReadAudioDetails(int fd);
+// Films: at most `maxBytesRead` bytes of the file are read.
+MediaResult ReadVideoDetails(int fd, int64_t maxBytesRead = int64_t{16} << 20);
+
+// The catalogue date of an Exif-style "2019:07:14 18:02:55" (also "2019-07-14T18:02:55", a date
+// alone, or an ISO date with a zone, read as local time); 0 when it is none.
+double DateOfMetadataText(std::string_view text);
+
+}  // namespace karvio
