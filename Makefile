@@ -55,14 +55,21 @@ test-sanitize: deps
 $(BUILD_FUZZ)/bin/fuzz_catalogue: deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DKARVIO_FUZZ=ON -DKARVIO_BUILD_APP=OFF -DKARVIO_BUILD_BENCH=OFF -DBUILD_TESTING=OFF
-	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_catalogue
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_catalogue fuzz_details
 
 # The fuzzers' progress goes to $(BUILD_FUZZ)/fuzz.log; its last lines are shown when one fails.
+# The readers of what is inside files get their own run, over seeds the libraries' writers made.
 fuzz-smoke: $(BUILD_FUZZ)/bin/fuzz_catalogue
 	rm -rf $(BUILD_FUZZ)/corpus && mkdir -p $(BUILD_FUZZ)/corpus && cp fuzz/corpus/* $(BUILD_FUZZ)/corpus/
+	rm -rf $(BUILD_FUZZ)/corpus-details && mkdir -p $(BUILD_FUZZ)/corpus-details && \
+	    cp fuzz/corpus-details/* $(BUILD_FUZZ)/corpus-details/
 	@echo "fuzz_catalogue for $(FUZZ_SECONDS) s (log: $(BUILD_FUZZ)/fuzz.log)"
 	@$(BUILD_FUZZ)/bin/fuzz_catalogue -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	    -timeout=10 -rss_limit_mb=1024 $(BUILD_FUZZ)/corpus > $(BUILD_FUZZ)/fuzz.log 2>&1 \
+	    || { tail -n 40 $(BUILD_FUZZ)/fuzz.log; exit 1; }
+	@echo "fuzz_details for $(FUZZ_SECONDS) s (log: $(BUILD_FUZZ)/fuzz.log)"
+	@$(BUILD_FUZZ)/bin/fuzz_details -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	    -timeout=10 -rss_limit_mb=2048 $(BUILD_FUZZ)/corpus-details >> $(BUILD_FUZZ)/fuzz.log 2>&1 \
 	    || { tail -n 40 $(BUILD_FUZZ)/fuzz.log; exit 1; }
 	@grep -E '^Done [0-9]+ runs' $(BUILD_FUZZ)/fuzz.log
 

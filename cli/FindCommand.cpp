@@ -33,11 +33,17 @@ const char* KindName(const SearchHit& hit) {
     }
 }
 
-// The hit's own place: a CD's base path, else the full name below its volume, native.
+// The hit's own full name below its volume, as the catalogue writes paths ("\"-separated).
+std::string FullNameOf(const SearchHit& hit) {
+    if (hit.kind == SearchHitKind::Directory) return JoinCataloguePath(hit.path, hit.name);
+    std::string full = hit.path;
+    if (full.empty() || full.back() != '\\') full += '\\';
+    return full + hit.name;
+}
+
+// The hit's own place: a CD's base path, else its full name, native.
 std::string PlaceOf(const SearchHit& hit) {
-    if (hit.kind == SearchHitKind::Cd) return NativeBasePath(hit.path);
-    if (hit.kind == SearchHitKind::Directory) return NativeCataloguePath(JoinCataloguePath(hit.path, hit.name));
-    return FilePathPrefix(NativeCataloguePath(hit.path)) + hit.name;
+    return hit.kind == SearchHitKind::Cd ? NativeBasePath(hit.path) : NativeCataloguePath(FullNameOf(hit));
 }
 
 void PrintHit(const SearchHit& hit, bool json, JsonWriter& out) {
@@ -66,7 +72,11 @@ void PrintHit(const SearchHit& hit, bool json, JsonWriter& out) {
     line += '\t' + std::to_string(hit.id) + '\t';
     AppendEscaped(line, hit.cdName);
     line += '\t';
-    AppendEscapedPath(line, PlaceOf(hit));
+    if (hit.kind == SearchHitKind::Cd) {
+        AppendEscaped(line, PlaceOf(hit));
+    } else {
+        AppendEscapedPath(line, FullNameOf(hit));
+    }
     line += '\t' + std::to_string(ByteCount(hit.size)) + '\n';
     Write(line);
 }

@@ -436,4 +436,13 @@ QIcon FileTypeIcon(const QString& fileName) {
     return icon;
 }
 
+QIcon ArchiveIcon() {
+    static const QIcon icon = [] {
+        QIcon theme = QIcon::fromTheme(QStringLiteral("package-x-generic"));
+        if (theme.isNull()) theme = FileTypeIcon(QStringLiteral("archive.zip"));
+        return theme.isNull() ? ItemIcon(kIconFile) : theme;
+    }();
+    return icon;
+}
+
 }  // namespace karvio

@@ -15,6 +15,10 @@ inline constexpr int kIconDirectory = 4;
 inline constexpr int kIconFile = 5;
 inline constexpr int kIconCategory = 6;
 inline constexpr int kFirstCategoryPicture = 7;
+// Rows inside an archive, which are no catalogue records: a folder and a file as the archive
+// names them. Below 1, so no kind test of the catalogue's items takes them for one.
+inline constexpr int kIconArchiveFolder = -4;
+inline constexpr int kIconArchiveMember = -5;
 
 // The picture of kind `kind` (16 and 32 pixels); the default category picture for an index past
 // the last one shipped.
@@ -24,6 +28,10 @@ QIcon ItemIcon(int kind);
 // null icon when the theme has none. Outside a desktop session the platform names no theme; then
 // an installed full theme (Adwaita) stands in, so file types still show their pictures.
 QIcon FileTypeIcon(const QString& fileName);
+
+// The picture of a file whose members can be listed like a folder's: the desktop theme's
+// archive picture.
+QIcon ArchiveIcon();
 
 // The highest category picture index shipped (kFirstCategoryPicture - 1 + number of pictures).
 int LastCategoryPicture();

@@ -129,6 +129,18 @@ QString ContentsListModel::AttrText(const ListRow& row) {
     return QString::fromStdString(AttributesToText(row.attr));
 }
 
+void ContentsListModel::MarkArchives(const std::vector<int32_t>& fileIds) {
+    if (fileIds.empty()) return;
+    for (size_t k = 0; k < rows_.size(); ++k) {
+        ListRow& r = rows_[k];
+        if (r.kind == kIconFile && std::binary_search(fileIds.begin(), fileIds.end(), r.tag)) {
+            r.archive = true;
+            const QModelIndex at = index(static_cast<int>(k), kListColName);
+            emit dataChanged(at, at, {Qt::DecorationRole});
+        }
+    }
+}
+
 QString ContentsListModel::CellText(int row, int column) const {
     const ListRow& r = Row(row);
     switch (column) {
@@ -140,7 +152,9 @@ QString ContentsListModel::CellText(int row, int column) const {
         case kListColDate:
             if (!HasOwnValues(r)) return {};
             return QString::fromStdString(DateToText(r.date));
-        case kListColAttr: return AttrText(r);
+        case kListColAttr:
+            if (r.kind == kIconArchiveFolder || r.kind == kIconArchiveMember) return {};
+            return AttrText(r);
         case kListColNotes:
             return QString::fromStdString(
                 FlattenLines(DecodeCatalogueText(Bytes(r.notesOffset, r.notesLength))));
@@ -154,7 +168,9 @@ QString ContentsListModel::CellText(int row, int column) const {
 
 QIcon ContentsListModel::RowIcon(const ListRow& row) const {
     if (row.kind == kIconCd || row.kind == kIconFolder) return CdItemIcon(row.kind, row.tag);
-    if (row.kind != kIconFile) return ItemIcon(row.kind);
+    if (row.archive) return ArchiveIcon();
+    if (row.kind == kIconArchiveFolder) return ItemIcon(kIconDirectory);
+    if (row.kind != kIconFile && row.kind != kIconArchiveMember) return ItemIcon(row.kind);
     // A file shows its type's picture from the desktop theme, the file picture otherwise.
     const QString name = Decoded(Bytes(row.nameOffset, row.nameLength));
     const int dot = name.lastIndexOf(QLatin1Char('.'));

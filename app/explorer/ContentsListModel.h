@@ -37,6 +37,7 @@ struct ListRow {
     int32_t attr = 0;
     uint32_t nameOffset = 0, nameLength = 0;
     uint32_t notesOffset = 0, notesLength = 0;
+    bool archive = false;  // a file whose members open like a folder's
 };
 
 class ContentsListModel : public QAbstractTableModel {
@@ -63,6 +64,8 @@ public:
     std::string_view NameBytes(int row) const;
     QString Notes(int row) const;  // as stored (several lines)
     void SetNotes(int row, std::string_view notes);
+    // Marks the file rows whose record ids are in `fileIds` (ascending) as archives that open.
+    void MarkArchives(const std::vector<int32_t>& fileIds);
 
     // Sorts by `column` (the "Date" column by the date) and keeps that order for later fills.
     void SortBy(int column, Qt::SortOrder order);

@@ -27,6 +27,7 @@
 #include "mainwindow/frmMenu.h"
 #include "scan/CdCommands.h"
 #include "startup/LaunchFile.h"
+#include "views/DetailsText.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
 #include "views/ItemLocation.h"
@@ -424,6 +425,7 @@ void frmBrowse2::FillList(NodeHandle node) {
     WaitCursor wait;
     list_->Clear();
     listed_ = node;
+    archive_ = ShownArchive{};
     if (node == kNoNode || !tree_->IsLive(node)) {
         detailsHint_->hide();
         iconHint_->hide();
@@ -469,13 +471,22 @@ void frmBrowse2::FillList(NodeHandle node) {
         classDir& dir = data.GetCdGoto(0).GetDirGoto(dirId);
         // One flush for all the files: the fill does not yield, so smaller batches would show
         // nothing sooner, and a list kept sorted would be sorted again for every batch.
+        std::vector<FileInfo> files;
         for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
             list_->Stage(kIconFile, file->GetFileId(), -1, file->GetFileName(), file->GetFileSize(),
                          file->GetFileDate(), file->getFileAttr(), file->GetFileNotes());
+            FileInfo info;
+            info.FileId = file->GetFileId();
+            info.FileName = file->GetFileName();
+            info.FileSize = file->GetFileSize();
+            info.FileDate = file->GetFileDate();
+            files.push_back(std::move(info));
         }
         // Shown in the natural order of their names, as the tree's nodes are.
         if (!list_->IsSorted()) list_->SortStagedByName();
         list_->Flush();
+        // Archives whose members a scan listed open like folders.
+        if (cdId > 0) list_->MarkArchives(ArchivesAmong(data, cdId, files));
     }
     if (frmMenu* menu = frmMenu::Instance()) menu->ProgressEnd();
     // An empty list in a catalogue without discs tells how to add the first one.
@@ -532,9 +543,35 @@ void frmBrowse2::OnListSelection() {
     ShowLocation();
 }
 
+void frmBrowse2::OpenArchive(int32_t fileId, const std::string& folder) {
+    WaitCursor wait;
+    if (archive_.fileId != fileId) {
+        const FileInfo file = GetFileInfoById(fileId);
+        archive_ = ShownArchive{fileId, file.FileName, {}, ArchiveMembersOf(file)};
+    }
+    archive_.folder = folder;
+    list_->Clear();
+    for (const ArchiveRow& row : ArchiveFolderRows(archive_.members, folder)) {
+        list_->Stage(row.isFolder ? kIconArchiveFolder : kIconArchiveMember, fileId, -1, row.name, row.size,
+                     row.date, 0, {});
+    }
+    list_->Flush();
+    EnableItemCommands(false);
+}
+
 void frmBrowse2::OnListActivated(int row) {
     if (row < 0 || row >= list_->rowCount()) return;
     const ListRow item = list_->Row(row);
+    if (item.kind == kIconArchiveFolder) {
+        const std::string name = list_->Name(row).toStdString();
+        OpenArchive(item.tag, archive_.folder.empty() ? name : archive_.folder + "/" + name);
+        return;
+    }
+    if (item.kind == kIconArchiveMember) return;  // a member has no file of its own to open
+    if (item.kind == kIconFile && item.archive) {
+        OpenArchive(item.tag, {});
+        return;
+    }
     if (item.kind == kIconFile) {
         LaunchFile(item.tag);
         return;
@@ -547,6 +584,23 @@ void frmBrowse2::OnListActivated(int row) {
 }
 
 void frmBrowse2::ListBackspace() {
+    // Inside an archive Backspace climbs its folders, then leaves it for its directory.
+    if (archive_.fileId != 0) {
+        if (!archive_.folder.empty()) {
+            const size_t slash = archive_.folder.rfind('/');
+            OpenArchive(archive_.fileId, slash == std::string::npos ? std::string() : archive_.folder.substr(0, slash));
+            return;
+        }
+        const int32_t fileId = archive_.fileId;
+        FillList(listed_);
+        for (int row = 0; row < list_->rowCount(); ++row) {
+            if (list_->Row(row).kind == kIconFile && list_->Row(row).tag == fileId) {
+                ListView1()->setCurrentIndex(list_->index(row, kListColName));
+                break;
+            }
+        }
+        return;
+    }
     const NodeHandle node = SelectedNode();
     if (tree_->Tag(node) <= 0 && tree_->Kind(node) != kIconDirectory) return;
     const NodeHandle parent = tree_->Parent(node);
@@ -748,6 +802,11 @@ void frmBrowse2::popMenuListProperties() {
     const int row = SelectedListRow();
     if (row < 0) return;
     const ListRow item = list_->Row(row);
+    // Inside an archive the properties are the archive's.
+    if (item.kind == kIconArchiveFolder || item.kind == kIconArchiveMember) {
+        ShowProperties(kIconFile, item.tag);
+        return;
+    }
     if (item.kind >= kIconCategory) {
         const auto node = static_cast<NodeHandle>(item.node);
         if (item.node > 0 && tree_->IsLive(node)) ShowCategoryProperties(node);

@@ -8,6 +8,10 @@
 #include <QWidget>
 #include <cstdint>
 #include <unordered_set>
+#include <string>
+#include <vector>
+
+#include "DetailsDatabase.h"
 
 #include "explorer/CategoryTreeModel.h"
 #include "explorer/ContentsListModel.h"
@@ -88,6 +92,10 @@ public:
     NodeHandle SelectedNode() const;
     // The node whose contents the list shows.
     NodeHandle ListedNode() const { return listed_; }
+    // While the list shows the inside of an archive: the archive's file id and the folder inside
+    // it ("" for its top); 0 otherwise.
+    int32_t ListedArchive() const { return archive_.fileId; }
+    const std::string& ListedArchiveFolder() const { return archive_.folder; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -100,6 +108,8 @@ private:
     // Shows in the status bar where the selected item lies (the list's row while the list has
     // the focus, else the tree's node).
     void ShowLocation();
+    // Lists the folder `folder` ("" for the top) of the archive file `fileId` shown in the list.
+    void OpenArchive(int32_t fileId, const std::string& folder);
     void EnableItemCommands(bool enabled);
     void SelectNode(NodeHandle node);
     void OnTreeClicked(NodeHandle node);
@@ -152,6 +162,13 @@ private:
     bool editing_ = false;  // a caption editor is open
     bool selecting_ = false;  // SelectNode is making a node current
     std::unordered_set<NodeHandle> expanded_;  // as the tree view reports them
+    // The archive the list shows the inside of (fileId 0: none).
+    struct ShownArchive {
+        int32_t fileId = 0;
+        std::string name;
+        std::string folder;
+        std::vector<ArchiveMember> members;
+    } archive_;
 };
 
 }  // namespace karvio

@@ -123,7 +123,8 @@ QuickFindBox::QuickFindBox(QWidget* popupParent, QWidget* parent) : QWidget(pare
     edit_->setPlaceholderText(QString::fromLatin1(kPlaceholder));
     edit_->setToolTip(QStringLiteral(
         "Words match in any order; \"an exact phrase\"; filters kind:file,dir,cd ext:jpg "
-        "size:>10M date:2019 or date:2015..2019"));
+        "size:>10M date:2019 or date:2015..2019; inside files artist: album: title: camera: "
+        "taken:2019 duration:>3m width:>3000 in:archive"));
     edit_->setClearButtonEnabled(true);
     edit_->setMinimumWidth(fontMetrics().horizontalAdvance(QString::fromLatin1(kPlaceholder)) * 2);
     label->setBuddy(edit_);
@@ -264,6 +265,10 @@ void QuickFindBox::OnAnswer(const QuickAnswer& answer) {
         }
         results->AddPending(hit);
     }
+    // Then the files found by their details and the members of archives.
+    for (size_t d = 0; answer.details && d < answer.detailHits.size() && shown + d < static_cast<size_t>(kShownRows); ++d) {
+        results->AddPending(answer.details->Hit(index, answer.detailHits[d]));
+    }
     results->Flush();
     QLocale locale;
     QString status;
@@ -271,9 +276,9 @@ void QuickFindBox::OnAnswer(const QuickAnswer& answer) {
         status = answer.complete ? QStringLiteral("Nothing found") : QStringLiteral("Searching...");
     else if (!answer.complete)
         status = QStringLiteral("%1 found so far...").arg(locale.toString(qlonglong(answer.count)));
-    else if (answer.count > static_cast<int64_t>(shown))
+    else if (answer.count > results->rowCount())
         status = QStringLiteral("%1 found, the first %2 shown: type more to narrow")
-                     .arg(locale.toString(qlonglong(answer.count)), locale.toString(qlonglong(shown)));
+                     .arg(locale.toString(qlonglong(answer.count)), locale.toString(qlonglong(results->rowCount())));
     else
         status = answer.count == 1 ? QStringLiteral("1 found")
                                    : QStringLiteral("%1 found").arg(locale.toString(qlonglong(answer.count)));

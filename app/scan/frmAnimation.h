@@ -40,6 +40,10 @@ public:
     // For a rescan: the CD as the dialog showed it (ScanEngine::SetReplacedCd).
     void SetReplacedCd(const HeldRecord& cd) { engine_.SetReplacedCd(cd); }
 
+    // What the scan reads inside files (ScanOption bits); after SetVars. Without it a rescan
+    // reads what the CD was scanned with.
+    void SetScanOptions(uint32_t options) { engine_.SetScanOptions(options); }
+
     // Runs the scan. `newId` receives the id of the CD that now holds it, or 0 when the user
     // stopped it or its medium went away (MediumLost() tells which).
     void ScanCd(int32_t& newId);

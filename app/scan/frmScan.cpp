@@ -7,27 +7,33 @@
 #include <optional>
 #include <vector>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
+#include "CatalogueDetails.h"
+#include "DetailsDatabase.h"
 #include "Messages.h"
 #include "MountTable.h"
 #include "PathServices.h"
 #include "TransferRecords.h"
 #include "VolumeLocator.h"
+#include "ScanEngine.h"
 #include "VolumeServices.h"
-#include "CatalogueDetails.h"
 #include "VolumeSidecar.h"
 #include "classData.h"
 #include "controls/ctlFolderBrowser.h"
 #include "controls/ctlIconLabel.h"
 #include "scan/frmAnimation.h"
 #include "controls/NotesBox.h"
+#include "startup/Settings.h"
 
 namespace karvio {
 
@@ -94,6 +100,18 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
     form->addRow(tr("CD &Label"), txtLabelInternal_);
     form->addRow(tr("&Notes"), txtNotes_);
     form->addRow(tr("C&ategory"), txtCategory_);
+    // Looking inside files is asked for: it reads them, which a plain scan never does.
+    auto* inside = new QGroupBox(tr("Look inside files"), this);
+    inside->setObjectName(QStringLiteral("grpInside"));
+    auto* insideLayout = new QVBoxLayout(inside);
+    chkArchives_ = new QCheckBox(tr("List the members of a&rchives (zip, 7z, tar, iso, ...)"), inside);
+    chkMedia_ = new QCheckBox(tr("Read the details of p&ictures, songs and films"), inside);
+    chkThumbnails_ = new QCheckBox(tr("Make small pictures (t&humbnails) of pictures"), inside);
+    chkArchives_->setObjectName(QStringLiteral("chkArchives"));
+    chkMedia_->setObjectName(QStringLiteral("chkMedia"));
+    chkThumbnails_->setObjectName(QStringLiteral("chkThumbnails"));
+    for (QCheckBox* box : {chkArchives_, chkMedia_, chkThumbnails_}) insideLayout->addWidget(box);
+    form->addRow(inside);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(btnOK_, QDialogButtonBox::AcceptRole);
     buttons->addButton(btnCancel_, QDialogButtonBox::RejectRole);
@@ -125,6 +143,14 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
         txtLabelInternal_->setText(Q(GetVolumeLabel(folder_->Text().toStdString())));
     }
     if (categoryId > 0) category = categoryId;
+    // A rescan reads what the CD was scanned with; a new scan what the last one chose.
+    const uint32_t options = cdId_ >= 1 ? ScanEngine::OptionsScannedWith(cdId_)
+                                        : (SettingTextToBool(GetSetting(settings::kScanArchives), false) ? kScanArchives : 0u) |
+                                              (SettingTextToBool(GetSetting(settings::kScanMedia), false) ? kScanMedia : 0u) |
+                                              (SettingTextToBool(GetSetting(settings::kScanThumbnails), false) ? kScanThumbnails : 0u);
+    chkArchives_->setChecked(options & kScanArchives);
+    chkMedia_->setChecked(options & kScanMedia);
+    chkThumbnails_->setChecked(options & kScanThumbnails);
     FillVolumes();
     connect(cboVolumes_, &QComboBox::activated, this, [this](int index) {
         const QString point = cboVolumes_->itemData(index).toString();
@@ -142,6 +168,11 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
     connect(btnOK_, &QPushButton::clicked, this, &frmScan::btnOK_Click);
     connect(btnCancel_, &QPushButton::clicked, this, &QDialog::reject);
     resize(sizeHint().expandedTo(QSize(460, 300)));
+}
+
+uint32_t frmScan::ScanOptions() const {
+    return (chkArchives_->isChecked() ? uint32_t{kScanArchives} : 0u) | (chkMedia_->isChecked() ? uint32_t{kScanMedia} : 0u) |
+           (chkThumbnails_->isChecked() ? uint32_t{kScanThumbnails} : 0u);
 }
 
 void frmScan::FolderChanged() {
@@ -168,6 +199,10 @@ void frmScan::btnOK_Click() {
                        txtNotes_->toPlainText().toStdString(), txtLabelInternal_->text().toStdString(),
                        txtCategory_->CategoryId());
     if (cdId_ >= 1) animation_.SetReplacedCd(replaced_);
+    animation_.SetScanOptions(ScanOptions());
+    SaveSetting(settings::kScanArchives, BoolToSettingText(chkArchives_->isChecked()));
+    SaveSetting(settings::kScanMedia, BoolToSettingText(chkMedia_->isChecked()));
+    SaveSetting(settings::kScanThumbnails, BoolToSettingText(chkThumbnails_->isChecked()));
     cancelled_ = false;
     accept();
 }

@@ -11,6 +11,7 @@
 
 #include "CatalogueEdits.h"
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -51,6 +52,12 @@ public:
     QPushButton* btnCancel() const { return btnCancel_; }
     // The mounted volumes by label, CD-ROMs with a medium first; choosing one fills the drive.
     QComboBox* cboVolumes() const { return cboVolumes_; }
+    // What the scan reads inside files: members of archives, details of media, thumbnails.
+    QCheckBox* chkArchives() const { return chkArchives_; }
+    QCheckBox* chkMedia() const { return chkMedia_; }
+    QCheckBox* chkThumbnails() const { return chkThumbnails_; }
+    // The ScanOption bits the check boxes give.
+    uint32_t ScanOptions() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -76,6 +83,9 @@ private:
     ctlIconLabel* txtCategory_;
     QPushButton* btnOK_;
     QPushButton* btnCancel_;
+    QCheckBox* chkArchives_;
+    QCheckBox* chkMedia_;
+    QCheckBox* chkThumbnails_;
 };
 
 // The drive a new scan proposes: the first mounted CD-ROM with a readable medium, else the

@@ -43,6 +43,11 @@ inline constexpr SettingKey kAllKeys[] = {
     kChkDirAttrib,     kChkDirNotes,   kChkDirFiles,  kChkFileSizes,
     kChkFileDates,     kChkFileAttrib, kChkFileNotes, kShowTipsAtStartup,
 };
+
+// Beyond the table: what the scan dialog last chose to read inside files.
+inline constexpr SettingKey kScanArchives{"Scan", "chkArchives", "False"};
+inline constexpr SettingKey kScanMedia{"Scan", "chkMedia", "False"};
+inline constexpr SettingKey kScanThumbnails{"Scan", "chkThumbnails", "False"};
 }  // namespace settings
 
 // The organisation and application name under which the settings are kept.

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "mainwindow/EditRefusals.h"
 #include "views/ItemLocation.h"
 #include "controls/NotesBox.h"
+#include "views/DetailsText.h"
 
 namespace karvio {
 
@@ -67,6 +69,12 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     lblVolume_ = ValueLabel(this, QStringLiteral("lblVolume"), QStringLiteral("Volume"));
     lblPath_ = ValueLabel(this, QStringLiteral("lblPath"), QStringLiteral("Path"));
     lblDisc_ = ValueLabel(this, QStringLiteral("lblDisc"), QStringLiteral("Disc"));
+    lblDetails_ = ValueLabel(this, QStringLiteral("lblDetails"), QStringLiteral("Details"));
+    lblThumbnail_ = new QLabel(this);
+    lblThumbnail_->setObjectName(QStringLiteral("lblThumbnail"));
+    lblThumbnail_->setAccessibleName(QStringLiteral("Thumbnail"));
+    lblThumbnail_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    lblThumbnail_->hide();
     fldNotes_ = new QPlainTextEdit(this);
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
     fldNotes_->setAccessibleName(QStringLiteral("Notes"));
@@ -75,7 +83,7 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     btnOK_->setDefault(true);
 
-    auto* form = new QFormLayout;
+    auto* form = form_ = new QFormLayout;
     form->addRow(QStringLiteral("Name :"), lblFileName_);
     form->addRow(QStringLiteral("Size :"), lblSize_);
     form->addRow(QStringLiteral("Date :"), lblTime_);
@@ -88,6 +96,8 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     form->addRow(QStringLiteral("Disc :"), lblDisc_);
     form->setRowVisible(lblPath_, kind_ == 4 || kind_ == 5);
     form->setRowVisible(lblDisc_, kind_ == 4 || kind_ == 5);
+    form->addRow(QStringLiteral("Details :"), lblDetails_);
+    form->setRowVisible(lblDetails_, false);
     auto* notesCaption = new QLabel(QStringLiteral("&Notes :"), this);
     notesCaption->setBuddy(fldNotes_);
     auto* buttons = new QDialogButtonBox(this);
@@ -97,7 +107,10 @@ frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
         accept();
     });
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    auto* top = new QHBoxLayout;
+    top->addLayout(form, 1);
+    top->addWidget(lblThumbnail_);
+    layout->addLayout(top);
     layout->addWidget(notesCaption);
     layout->addWidget(fldNotes_, 1);
     layout->addWidget(buttons);
@@ -133,6 +146,15 @@ void frmProperties::Fill() {
         ShowValue(lblAttr_, QString::fromStdString(AttributesToText(file.FileAttr)));
         notes = file.FileNotes;
         shown_ = HeldRecord::Of(file);
+        const ShownDetails shown = ReadShownDetails(file);
+        if (shown.details) {
+            lblDetails_->setText(DetailsLines(*shown.details));
+            form_->setRowVisible(lblDetails_, !lblDetails_->text().isEmpty());
+        }
+        if (!shown.thumbnail.isNull()) {
+            lblThumbnail_->setPixmap(QPixmap::fromImage(shown.thumbnail));
+            lblThumbnail_->show();
+        }
     }
     if (kind_ == 4 || kind_ == 5) {
         const ItemLocation location = LocateRecord(kind_, id_);

@@ -37,6 +37,9 @@ public:
     QLabel* lblVolume() const { return lblVolume_; }
     QLabel* lblPath() const { return lblPath_; }
     QLabel* lblDisc() const { return lblDisc_; }
+    // A file's details (media fields, archive figures) and its thumbnail; hidden when it has none.
+    QLabel* lblDetails() const { return lblDetails_; }
+    QLabel* lblThumbnail() const { return lblThumbnail_; }
     QPlainTextEdit* fldNotes() const { return fldNotes_; }
     QPushButton* btnOK() const { return btnOK_; }
     bool Changed() const { return changed_; }
@@ -65,6 +68,9 @@ private:
     QLabel* lblVolume_;
     QLabel* lblPath_;
     QLabel* lblDisc_;
+    QLabel* lblDetails_;
+    QLabel* lblThumbnail_;
+    class QFormLayout* form_;
     QPlainTextEdit* fldNotes_;
     QPushButton* btnOK_;
 };

@@ -1,7 +1,6 @@
 #include "DetailsExtractor.h"
 
-#include "MediaReader.h"
-#include "Thumbnail.h"
+#include "DetailsReaders.h"
 
 namespace karvio {
 
@@ -18,10 +17,16 @@ void AddNote(std::string& notes, const std::string& note) {
 ExtractedDetails ExtractDetails(int fd, DetailsKind kind, uint32_t options, const DetailsLimits& limits) {
     ExtractedDetails out;
     FileDetails& d = out.details;
+    std::string why;
+    const DetailsReaders* readers = LoadDetailsReaders(&why);
+    if (!readers) {
+        d.note = why;
+        return out;
+    }
     switch (kind) {
         case DetailsKind::Archive: {
             if (!(options & kScanArchives)) break;
-            ArchiveListing listing = ListArchive(fd, limits.archive);
+            ArchiveListing listing = readers->listArchive(fd, limits.archive);
             d.isArchive = listing.recognised;
             d.memberCount = static_cast<int32_t>(listing.members.size());
             d.membersCapped = listing.capped;
@@ -31,12 +36,12 @@ ExtractedDetails ExtractDetails(int fd, DetailsKind kind, uint32_t options, cons
         }
         case DetailsKind::Picture: {
             if (options & kScanMedia) {
-                MediaResult media = ReadPictureDetails(fd);
+                MediaResult media = readers->readPicture(fd);
                 d.media = std::move(media.fields);
                 AddNote(d.note, media.note);
             }
             if (options & kScanThumbnails) {
-                ThumbnailResult thumbnail = MakeThumbnail(fd);
+                ThumbnailResult thumbnail = readers->makeThumbnail(fd, kThumbnailSize);
                 out.thumbnail = std::move(thumbnail.bytes);
                 d.hasThumbnail = !out.thumbnail.empty();
                 AddNote(d.note, thumbnail.note);
@@ -46,7 +51,8 @@ ExtractedDetails ExtractDetails(int fd, DetailsKind kind, uint32_t options, cons
         case DetailsKind::Audio:
         case DetailsKind::Video: {
             if (!(options & kScanMedia)) break;
-            MediaResult media = kind == DetailsKind::Audio ? ReadAudioDetails(fd) : ReadVideoDetails(fd, limits.maxFilmBytesRead);
+            MediaResult media =
+                kind == DetailsKind::Audio ? readers->readAudio(fd) : readers->readVideo(fd, limits.maxFilmBytesRead);
             d.media = std::move(media.fields);
             AddNote(d.note, media.note);
             break;

@@ -124,9 +124,13 @@ void DetailsPool::Join() {
     workers_.clear();
 }
 
-bool DetailsPool::Finish() {
+bool DetailsPool::Finish(const std::function<bool()>& last) {
     Join();
     std::lock_guard lock(dbMutex_);
+    if (!failed_ && last && !last()) {
+        failed_ = true;
+        error_ = db_.Error();
+    }
     if (!failed_ && !db_.Commit()) {
         failed_ = true;
         error_ = db_.Error();

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,9 +38,9 @@ public:
     // Writes a row that needs no reading (a file that could not be opened).
     bool Put(const FileDetails& details);
 
-    // Waits until every queued file is read and written, and commits. False when the database
-    // could not be written (Error says why); what was written is kept.
-    bool Finish();
+    // Waits until every queued file is read and written, runs `last` (when set) inside the same
+    // transaction, and commits. False when the database could not be written (Error says why).
+    bool Finish(const std::function<bool()>& last = {});
     // Abandons what is still queued and waits for the files being read; nothing is committed.
     void Stop();
 

@@ -84,14 +84,10 @@ void ScanDetails::FileAppended(const FileInfo& file, int dirFd, const char* name
     }
 }
 
-bool ScanDetails::Finish(std::string* error) {
-    if (!pool_.Finish()) {
-        if (error) *error = pool_.Error();
-        return false;
-    }
+bool ScanDetails::Finish(const DetailsCd& cd, std::string* error) {
     std::sort(carried_.begin(), carried_.end());
-    if (!db_.CopyFiles(carried_, newCdId_)) {
-        if (error) *error = db_.Error();
+    if (!pool_.Finish([&] { return db_.CopyFiles(carried_, newCdId_) && db_.PutCd(cd); })) {
+        if (error) *error = pool_.Error();
         return false;
     }
     return true;

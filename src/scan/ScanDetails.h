@@ -26,9 +26,9 @@ public:
     void FileAppended(const FileInfo& file, int dirFd, const char* name, const struct stat* st,
                       const NoteSource::OldFile& old) override;
 
-    // Waits for the readers and copies the details carried over. False with `error` set when the
-    // database could not be written.
-    bool Finish(std::string* error);
+    // Waits for the readers, copies the details carried over and writes the CD's row `cd`, all
+    // in one transaction. False with `error` set when the database could not be written.
+    bool Finish(const DetailsCd& cd, std::string* error);
     // A stopped scan: abandons what is queued.
     void Stop();
 

@@ -109,13 +109,13 @@ void ScanEngine::RunScan() {
     const std::string given = scanPath_;
     scanPath_ = GetTruePathCase(scanPath_);
     const bool walked = !scanPath_.empty();
+    std::unique_ptr<ScanDetails> reader;
     if (scanPath_.empty()) {
         // Nothing there to walk: the CD gets no directories and zero totals.
         scanPath_ = given;
     } else {
         const int32_t attr = GetDirAttributes(scanPath_);
         const double date = GetFolderDate(scanPath_);
-        std::unique_ptr<ScanDetails> reader;
         if (details && *options_ != 0) {
             reader = std::make_unique<ScanDetails>(*details, *options_, newCdId_, isRescan_ ? oldCdId_ : 0,
                                                    oldOptions, stopRequested_);
@@ -127,9 +127,7 @@ void ScanEngine::RunScan() {
         skippedCount_ = walk.SkippedCount();
         tooLarge_ = walk.TooLarge();
         if (tooLarge_) stopRequested_ = true;
-        std::string error;
         if (reader && stopRequested_) reader->Stop();
-        if (reader && !stopRequested_ && !reader->Finish(&error)) DetailsNotSaved(error);
     }
 
     if (tooLarge_) {
@@ -151,14 +149,22 @@ void ScanEngine::RunScan() {
         cd.CdNumOfSubdirs = totals_.directories;
         cd.CdLastScanned = DateNow();
         cd.CdMediaType = GetMediaType(scanPath_);
-        // The details go in before the CD is linked, so a CD in the list never lacks them.
-        details = RecordDetails(*data, cd, walked, std::move(details));
+        // The details go in before the CD is linked, so a CD in the list never lacks them; the
+        // readers' last batch, the details carried over and the CD's row make one transaction.
+        if (reader) {
+            std::string error;
+            if (!reader->Finish(DetailsRowOf(cd, walked), &error)) DetailsNotSaved(error);
+            reader.reset();
+        } else {
+            details = RecordDetails(*data, cd, walked, std::move(details));
+        }
         CommitScannedCd(*data, cd, oldCdId_);
         committed_ = true;
         data->File()->ClearAppendStart();
         // The CD the rescan replaced is unlinked now; its details go with it.
         if (oldCdId_ > 0 && details && !details->DropCd(oldCdId_)) DetailsNotSaved(details->Error());
     } else {
+        reader.reset();
         data->File()->GiveBackAppends();
         // What the readers wrote belongs to records that are no longer there.
         if (details && !details->DropCd(newCdId_)) DetailsNotSaved(details->Error());
@@ -196,17 +202,22 @@ uint32_t ScanEngine::OptionsScannedWith(int32_t cdId) {
     return cd ? cd->options : 0;
 }
 
-std::unique_ptr<DetailsDatabase> ScanEngine::RecordDetails(classData& data, const CdInfo& cd, bool walked,
-                                                           std::unique_ptr<DetailsDatabase> db) {
-    // Still under the write lock: the row belongs to the CD about to be linked. A volume that was
-    // not there to walk has no identity; a CD with neither identity nor details needs no row,
-    // and no database is made for it.
+DetailsCd ScanEngine::DetailsRowOf(const CdInfo& cd, bool walked) const {
     DetailsCd row;
     row.cdId = cd.CdId;
     row.lastScanned = cd.CdLastScanned;
     row.files = cd.CdNumOfFiles;
     row.options = options_.value_or(0);
+    // A volume that was not there to walk has no identity.
     row.volume = walked ? IdentityOfFolder(cd.CdBasepath) : std::nullopt;
+    return row;
+}
+
+std::unique_ptr<DetailsDatabase> ScanEngine::RecordDetails(classData& data, const CdInfo& cd, bool walked,
+                                                           std::unique_ptr<DetailsDatabase> db) {
+    // Still under the write lock: the row belongs to the CD about to be linked. A CD with
+    // neither identity nor details needs no row, and no database is made for it.
+    const DetailsCd row = DetailsRowOf(cd, walked);
     const bool needed = row.volume.has_value() || row.options != 0;
     if (!db) {
         std::string note;

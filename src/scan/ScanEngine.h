@@ -81,6 +81,8 @@ private:
     // left behind; null (after telling the user) when there is none to write.
     std::unique_ptr<DetailsDatabase> OpenDetails(classData& data, uint32_t& oldOptions);
     void DetailsNotSaved(const std::string& error);
+    // The details row of the CD `cd` about to be linked.
+    DetailsCd DetailsRowOf(const CdInfo& cd, bool walked) const;
 
     bool scanning_ = false;
     bool stopRequested_ = false;

@@ -126,6 +126,7 @@ void QuickFinder::RunBuilds() {
         wake_.notify_all();
         if (gate) gate();
         auto fresh = std::make_shared<QuickIndex>();
+        auto freshDetails = std::make_shared<DetailsIndex>();
         std::string error;
         // After this program's own change an index that still matches the file needs nothing.
         const bool needed = whole || held->IsStale() || !written.empty();
@@ -133,6 +134,8 @@ void QuickFinder::RunBuilds() {
         if (needed) {
             ok = whole ? fresh->Build(path, &error, &cancelBuild_) : fresh->Update(*held, std::move(written), &error);
             (whole ? builds_ : updates_)++;
+            // What scans read inside files, tied to the entries just read.
+            if (ok) freshDetails->Build(path, *fresh);
         }
         {
             std::lock_guard lock(mutex_);
@@ -143,6 +146,7 @@ void QuickFinder::RunBuilds() {
             // A file that cannot be read leaves an empty index and says why.
             buildError_ = ok ? QString() : QString::fromStdString(error);
             index_ = std::move(fresh);
+            details_ = std::move(freshDetails);
             RequeryLocked();
         }
         wake_.notify_all();
@@ -156,6 +160,7 @@ void QuickFinder::RunQueries() {
         uint64_t generation = 0;
         std::shared_ptr<const QuickIndex> index;
         QuickAnswer answer;
+        std::shared_ptr<const DetailsIndex> details;
         {
             std::unique_lock lock(mutex_);
             wake_.wait(lock, [this] { return quit_ || (pending_ && (index_ || (!building_ && !buildWanted_))); });
@@ -168,12 +173,15 @@ void QuickFinder::RunQueries() {
             index = index_;
             answer.error = buildError_;
             answer.reading = building_ || buildWanted_;
+            details = details_;
         }
         answer.generation = generation;
         answer.index = index;
-        const QuickQuery query = ParseQuickQuery(text);
-        if (answer.error.isEmpty()) answer.error = query.error;
-        if (!index || !answer.error.isEmpty() || query.IsEmpty()) {
+        answer.details = details;
+        const FullQuery full = ParseFullQuery(text);
+        const QuickQuery& query = full.names;
+        if (answer.error.isEmpty()) answer.error = full.Error();
+        if (!index || !answer.error.isEmpty() || (query.IsEmpty() && full.details.IsEmpty())) {
             answer.complete = true;
             if (generation == generation_) listener_(std::move(answer));
             continue;
@@ -189,10 +197,14 @@ void QuickFinder::RunQueries() {
             first.reading = reading;
             listener_(std::move(first));
         };
-        QuickResult result = index->Find(query, mode, firstScreenRows_, screen, &cancel_);
+        // The details filters look at files' details only; words look at names and members too.
+        QuickResult result;
+        if (full.details.IsEmpty()) result = index->Find(query, mode, firstScreenRows_, screen, &cancel_);
         if (result.cancelled || generation != generation_) continue;
+        if (details) answer.detailHits = details->Find(*index, full, mode, &cancel_);
+        if (generation != generation_) continue;
         answer.rows = std::move(result.rows);
-        answer.count = result.count;
+        answer.count = result.count + static_cast<int64_t>(answer.detailHits.size());
         answer.complete = true;
         listener_(std::move(answer));
     }

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "DetailsIndex.h"
 #include "QuickIndex.h"
 
 namespace karvio {
@@ -32,6 +33,9 @@ struct QuickAnswer {
     bool complete = false;
     bool reading = false;                  // the index is being built anew (the answer is from the one before)
     QString error;                         // the query or the catalogue could not be read
+    // What the details filters and the members of archives add, after `rows` (complete answers).
+    std::shared_ptr<const DetailsIndex> details;
+    std::vector<DetailsHit> detailHits;
 };
 
 class QuickFinder {
@@ -94,6 +98,7 @@ private:
     std::vector<int32_t> writtenIds_;
     QString buildError_;
     std::shared_ptr<const QuickIndex> index_;
+    std::shared_ptr<const DetailsIndex> details_;
     std::atomic<uint64_t> generation_{0};
     std::atomic<bool> cancel_{false};
     std::atomic<bool> cancelBuild_{false};

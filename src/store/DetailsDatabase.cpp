@@ -437,6 +437,16 @@ bool DetailsDatabase::DropCd(int32_t cdId) {
 }
 
 bool DetailsDatabase::DropBeyond(int64_t length) {
+    // Almost always there is nothing to forget: looking costs no write and no sync.
+    {
+        Statement any(Prepare(
+            "SELECT EXISTS(SELECT 1 FROM cds WHERE cd_id > ?1) OR EXISTS(SELECT 1 FROM files WHERE file_id > ?1) OR "
+            "EXISTS(SELECT 1 FROM files WHERE cd_id > ?1) OR EXISTS(SELECT 1 FROM members WHERE cd_id > ?1) OR "
+            "EXISTS(SELECT 1 FROM thumbnails WHERE cd_id > ?1)"));
+        if (!any) return false;
+        any.Int(length);
+        if (any.Step() == SQLITE_ROW && any.ColumnInt(0) == 0) return true;
+    }
     static constexpr const char* kDrops[] = {
         "DELETE FROM cds WHERE cd_id > ?",
         "DELETE FROM files WHERE file_id > ? OR cd_id > ?1",
@@ -583,6 +593,15 @@ std::string DetailsDatabase::Thumbnail(int32_t fileId) {
 std::vector<int32_t> DetailsDatabase::FileIdsOfCd(int32_t cdId) {
     std::vector<int32_t> ids;
     Statement s(Prepare("SELECT file_id FROM files WHERE cd_id = ? ORDER BY file_id"));
+    if (!s) return ids;
+    s.Int(cdId);
+    while (s.Step() == SQLITE_ROW) ids.push_back(static_cast<int32_t>(s.ColumnInt(0)));
+    return ids;
+}
+
+std::vector<int32_t> DetailsDatabase::ArchiveIdsOfCd(int32_t cdId) {
+    std::vector<int32_t> ids;
+    Statement s(Prepare("SELECT file_id FROM files WHERE cd_id = ? AND is_archive = 1 AND member_count > 0 ORDER BY file_id"));
     if (!s) return ids;
     s.Int(cdId);
     while (s.Step() == SQLITE_ROW) ids.push_back(static_cast<int32_t>(s.ColumnInt(0)));

@@ -165,6 +165,8 @@ public:
     void ForEachMember(int32_t cdId, const std::function<bool(int32_t fileId, const ArchiveMember&)>& visit);
     // The ids of the files of CD `cdId` that have details, ascending.
     std::vector<int32_t> FileIdsOfCd(int32_t cdId);
+    // The ids of the files of CD `cdId` that are archives with members listed, ascending.
+    std::vector<int32_t> ArchiveIdsOfCd(int32_t cdId);
     // Every file id that has details, ascending.
     std::vector<int32_t> FileIds();
     // Copies the details of files to new ids (a rescan's unchanged files) under CD `newCdId`.

@@ -1,6 +1,7 @@
 // karvio-cli and volume identities: list --json and show cd name each CD's volume, locate says
-// where a file is now, and a damaged identities file is noted without stopping anything. The tool
-// reads the machine's own mount table, so the folders scanned here lie on whatever holds /tmp.
+// where a file is now, and a damaged details database (which keeps the identities) is noted
+// without stopping anything. The tool reads the machine's own mount table, so the folders
+// scanned here lie on whatever holds /tmp.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -59,8 +60,9 @@ TEST(VolumeCommands, ListShowAndLocateFollowTheRecordedVolume) {
     EXPECT_NE(gone.out.find(disc + "/Photos/beach.jpg"), std::string::npos) << gone.out;
     EXPECT_EQ(RunCli(data, {"locate", "999999"}).status, 1);
 
-    // A damaged identities file: a note, and everything else as before.
-    std::ofstream(data + ".volumes") << "damaged";
+    // A damaged details database (where the identities are kept): a note, and everything else
+    // as before.
+    std::ofstream(data + ".db", std::ios::trunc) << std::string(4096, 'd');
     const CliResult noted = RunCli(data, {"list", "--json"});
     EXPECT_EQ(noted.status, 0);
     EXPECT_NE(noted.err.find("note:"), std::string::npos) << noted.err;

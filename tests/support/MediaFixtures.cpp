@@ -85,6 +85,10 @@ bool WritePhoto(const std::string& path, const FixturePhoto& photo) {
     }
     QImageWriter writer(QString::fromStdString(path), photo.alpha ? "png" : "jpeg");
     if (!writer.write(image)) return Complain("photo " + path + ": " + writer.errorString().toStdString());
+    return TagPhoto(path, photo);
+}
+
+bool TagPhoto(const std::string& path, const FixturePhoto& photo) {
     try {
         auto img = Exiv2::ImageFactory::open(path);
         img->readMetadata();

@@ -29,6 +29,8 @@ struct FixturePhoto {
     bool alpha = false;             // written as PNG with transparency instead of JPEG
 };
 bool WritePhoto(const std::string& path, const FixturePhoto& photo);
+// Writes `photo`'s metadata (not its size) into the picture already at `path`.
+bool TagPhoto(const std::string& path, const FixturePhoto& photo);
 
 struct FixtureSong {
     std::string format = "mp3";     // "mp3", "flac", "ogg" (Vorbis), "opus", "wav", "m4a"

@@ -1,0 +1,154 @@
+// The windows with what scans read inside files: the scan dialog's boxes, remembered; an archive
+// in the explorer opened like a folder with Enter and left with Backspace; the
+// properties of a photo with its details and thumbnail.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+#include <filesystem>
+
+#include "DetailsDatabase.h"
+#include "DialogTestSupport.h"
+#include "Messages.h"
+#include "ProgramInfo.h"
+#include "ScanEngine.h"
+#include "TransferRecords.h"
+#include "classData.h"
+#include "controls/ItemIcons.h"
+#include "explorer/frmBrowse2.h"
+#include "scan/frmAnimation.h"
+#include "scan/frmScan.h"
+#include "startup/Settings.h"
+#include "support/MediaFixtures.h"
+#include "controls/ctlFolderBrowser.h"
+#include "views/frmProperties.h"
+
+namespace karvio {
+namespace {
+
+class DetailsWindows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.isValid());
+        path_ = dir_.filePath("Details.cd").toStdString();
+        DataFilePath = path_;
+        disc_ = dir_.filePath("disc").toStdString();
+        std::filesystem::create_directories(disc_);
+        ASSERT_TRUE(testing::WriteArchive(disc_ + "/backup.zip", "zip", "",
+                                          {{"docs/", ""}, {"docs/report.pdf", "pdf bytes"}, {"readme.txt", "r"}}));
+        ASSERT_TRUE(testing::WritePhoto(disc_ + "/beach.jpg", {1200, 800, "Canon", "Canon EOS 5D", "2019:07:14 18:02:55", "Beach"}));
+        ScanEngine engine;
+        engine.SetVars(0, disc_ + "/", "Disc", "", "DISC", 0);
+        engine.SetScanOptions(kScanAllDetails);
+        engine.ScanCd(cdId_);
+        ASSERT_GT(cdId_, 0);
+    }
+    void TearDown() override {
+        DataFilePath.clear();
+        SetMessageSink({});
+    }
+    QStringList Names(frmBrowse2& view) {
+        QStringList names;
+        for (int row = 0; row < view.ListModel()->rowCount(); ++row) names << view.ListModel()->Name(row);
+        return names;
+    }
+    int RowOf(frmBrowse2& view, const QString& name) {
+        for (int row = 0; row < view.ListModel()->rowCount(); ++row) {
+            if (view.ListModel()->Name(row) == name) return row;
+        }
+        return -1;
+    }
+    QTemporaryDir dir_;
+    std::string path_, disc_;
+    int32_t cdId_ = 0;
+};
+
+TEST_F(DetailsWindows, AnArchiveOpensLikeAFolderAndBackspaceLeavesIt) {
+    frmBrowse2 view;
+    view.show();
+    CategoryTreeModel* tree = view.TreeModel();
+    const NodeHandle cd = tree->CdNode(cdId_);
+    ASSERT_NE(cd, kNoNode);
+    view.TreeView1()->clicked(tree->IndexOf(cd));
+    // The scanned folder is the CD's one directory; its files are the archive and the photo.
+    ASSERT_EQ(tree->ChildCount(cd), 1);
+    const NodeHandle folder = tree->Children(cd).front();
+    view.TreeView1()->setCurrentIndex(tree->IndexOf(folder));
+    view.TreeView1()->clicked(tree->IndexOf(folder));
+    const int zip = RowOf(view, "backup.zip");
+    ASSERT_GE(zip, 0);
+    EXPECT_TRUE(view.ListModel()->Row(zip).archive);
+    EXPECT_FALSE(view.ListModel()->Row(RowOf(view, "beach.jpg")).archive);
+
+    // Enter on the archive lists its top: the folder, then the member.
+    QAbstractItemView* list = view.ListView1();
+    list->setFocus();
+    list->setCurrentIndex(view.ListModel()->index(zip, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(view.ListedArchive(), view.ListModel()->Row(0).tag);
+    EXPECT_EQ(Names(view), (QStringList{"docs", "readme.txt"}));
+    EXPECT_EQ(view.ListModel()->Row(0).kind, kIconArchiveFolder);
+    // Enter on a folder inside it opens that folder.
+    list->setCurrentIndex(view.ListModel()->index(0, 0));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(view.ListedArchiveFolder(), "docs");
+    EXPECT_EQ(Names(view), QStringList{"report.pdf"});
+    EXPECT_EQ(view.ListModel()->Row(0).size, 9);
+    EXPECT_EQ(view.ListModel()->CellText(0, kListColAttr), "");
+    // Backspace climbs out, folder by folder, back to the archive's own row.
+    QTest::keyClick(list, Qt::Key_Backspace);
+    EXPECT_EQ(Names(view), (QStringList{"docs", "readme.txt"}));
+    QTest::keyClick(list, Qt::Key_Backspace);
+    EXPECT_EQ(view.ListedArchive(), 0);
+    EXPECT_EQ(list->currentIndex().row(), RowOf(view, "backup.zip"));
+}
+
+TEST_F(DetailsWindows, PropertiesShowAPhotosDetailsAndThumbnail) {
+    FileInfo beach;
+    {
+        classData data;
+        classDir& top = data.GetCdGoto(cdId_).GetDirFirst();
+        for (ClassFile* f = &top.GetFileFirst(); !top.GetFileEof(); f = &top.GetFileNext()) {
+            if (f->GetFileName() == "beach.jpg") beach = ReadFileInfo(data, f->GetFileId());
+        }
+    }
+    ASSERT_GT(beach.FileId, 0);
+    frmProperties dialog(kIconFile, beach.FileId);
+    const QString details = dialog.lblDetails()->text();
+    EXPECT_TRUE(details.contains("Camera: Canon EOS 5D")) << details.toStdString();
+    EXPECT_TRUE(details.contains("Title: Beach")) << details.toStdString();
+    EXPECT_TRUE(details.contains("1200 \u00d7 800")) << details.toStdString();
+    ASSERT_FALSE(dialog.lblThumbnail()->pixmap().isNull());
+    EXPECT_EQ(dialog.lblThumbnail()->pixmap().width(), 128);
+}
+
+TEST_F(DetailsWindows, TheScanDialogRemembersItsBoxesAndARescanShowsTheCdsOwn) {
+    frmAnimation animation;
+    {
+        frmScan dialog(0, 0, animation);
+        dialog.chkArchives()->setChecked(true);
+        dialog.chkMedia()->setChecked(false);
+        dialog.chkThumbnails()->setChecked(true);
+        EXPECT_EQ(dialog.ScanOptions(), uint32_t{kScanArchives | kScanThumbnails});
+        const std::string other = dir_.filePath("other").toStdString();
+        std::filesystem::create_directories(other);
+        dialog.ctlFolderBrowser1()->SetText(QString::fromStdString(other));
+        dialog.btnOK_Click();
+        EXPECT_FALSE(dialog.Cancelled());
+    }
+    frmScan fresh(0, 0, animation);
+    EXPECT_TRUE(fresh.chkArchives()->isChecked());
+    EXPECT_FALSE(fresh.chkMedia()->isChecked());
+    EXPECT_TRUE(fresh.chkThumbnails()->isChecked());
+    frmScan rescan(cdId_, 0, animation);
+    EXPECT_TRUE(rescan.chkArchives()->isChecked());
+    EXPECT_TRUE(rescan.chkMedia()->isChecked());
+    EXPECT_TRUE(rescan.chkThumbnails()->isChecked());
+}
+
+}  // namespace
+}  // namespace karvio
