@@ -89,7 +89,8 @@ package: deps
 	cmake -S . -B $(BUILD_PACKAGE) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
 	    -DBUILD_TESTING=OFF -DKARVIO_BUILD_BENCH=OFF \
 	    -DCMAKE_CXX_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS) $$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS) -ffile-prefix-map=$(CURDIR)=." \
-	    -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)" \
+	    -DCMAKE_MODULE_LINKER_FLAGS="$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
 	cmake --build $(BUILD_PACKAGE) -j $(JOBS)
 	rm -f $(BUILD_PACKAGE)/karvio_*.deb
 	cd $(BUILD_PACKAGE) && cpack -G DEB

@@ -804,7 +804,7 @@ void frmBrowse2::popMenuListProperties() {
     const ListRow item = list_->Row(row);
     // Inside an archive the properties are the archive's.
     if (item.kind == kIconArchiveFolder || item.kind == kIconArchiveMember) {
-        ShowProperties(kIconFile, item.tag);
+        ShowProperties(kIconFile, item.tag, archive_.name);
         return;
     }
     if (item.kind >= kIconCategory) {

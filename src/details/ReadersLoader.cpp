@@ -26,10 +26,14 @@ struct Loaded {
 
 Loaded Load() {
     Loaded loaded;
+    // Beside the program (the build tree, a portable copy), else where the install put it
+    // relative to the program's folder.
     std::vector<std::string> places;
     const std::string here = ProgramDirectory();
-    if (!here.empty()) places.push_back(here + "/" + kModuleName);
-    places.push_back(std::string(KARVIO_READERS_DIR) + "/" + kModuleName);
+    if (!here.empty()) {
+        places.push_back(here + "/" + kModuleName);
+        places.push_back(here + "/" KARVIO_READERS_FROM_BINDIR "/" + kModuleName);
+    }
     for (const std::string& place : places) {
         if (::access(place.c_str(), R_OK) != 0) continue;
         void* module = ::dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -14,6 +15,7 @@
 #include <QTemporaryDir>
 
 #include "startup/ShellRegistration.h"
+#include "support/MediaFixtures.h"
 
 namespace karvio {
 namespace {
@@ -229,6 +231,22 @@ TEST(ShellRegistration, AnInstallationIsRegisteredForAllUsers) {
     ASSERT_TRUE(Register(home.path(), {root.filePath("share")}, root.filePath("bin/Karvio")));
     EXPECT_TRUE(QDir(home.filePath("applications")).isEmpty());
     EXPECT_FALSE(QFile::exists(home.filePath("mime/packages/karvio.xml")));
+
+    // The readers of what is inside files are installed in the library folder, not beside the
+    // programs, and the installed karvio-cli finds them there: a scan lists an archive's member.
+    QDirIterator modules(root.path(), {"libkarvio_readers.so"}, QDir::Files, QDirIterator::Subdirectories);
+    ASSERT_TRUE(modules.hasNext());
+    EXPECT_TRUE(root.relativeFilePath(modules.next()).startsWith("lib")) << modules.filePath().toStdString();
+    QTemporaryDir work;
+    const QString disc = work.filePath("disc"), data = work.filePath("Karvio.cd");
+    ASSERT_TRUE(QDir().mkpath(disc));
+    ASSERT_TRUE(testing::WriteArchive((disc + "/backup.zip").toStdString(), "zip", "", {{"docs/report.pdf", "pdf"}}));
+    const QString cli = root.filePath("bin/karvio-cli");
+    const ToolRun scan = RunTool(cli, {"--data", data, "scan", disc, "--archives"});
+    ASSERT_EQ(scan.exitCode, 0) << scan.output.toStdString();
+    const ToolRun find = RunTool(cli, {"--data", data, "find", "report.pdf"});
+    EXPECT_EQ(find.exitCode, 0) << find.output.toStdString();
+    EXPECT_TRUE(find.output.contains("/backup.zip/docs/report.pdf")) << find.output.toStdString();
 }
 
 }  // namespace
