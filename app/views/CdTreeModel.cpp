@@ -13,6 +13,7 @@
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
 #include "controls/NaturalOrder.h"
+#include "views/DetailsText.h"
 
 namespace karvio {
 
@@ -69,6 +70,10 @@ bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std:
 
     const int32_t media = cd.GetCdMediaType();
     const std::string cdName = cd.GetCdName();
+    // Which files' members a scan listed: only those are checked against the details as their
+    // directories are read.
+    std::vector<int32_t> archiveIds;
+    if (std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForReading(*data)) archiveIds = db->ArchiveIdsOfCd(cdId);
     beginResetModel();
     data_ = std::move(data);
     cdId_ = cdId;
@@ -79,6 +84,7 @@ bool CdTreeModel::Load(std::unique_ptr<classData> data, int32_t cdId, const std:
     rootToolTip_ = MountedToolTip(cdId);
     dirs_ = std::move(dirs);
     rootDirs_ = std::move(rootDirs);
+    archiveIds_ = std::move(archiveIds);
     HangDirectories(paths, fullNames);
     SortDirectories(names);
     endResetModel();
@@ -147,6 +153,10 @@ void CdTreeModel::Clear() {
     children_.shrink_to_fit();
     files_.clear();
     files_.shrink_to_fit();
+    members_.clear();
+    members_.shrink_to_fit();
+    archiveIds_.clear();
+    archiveMembers_.clear();
     rootDirs_.clear();
     cdName_.clear();
     rootIcon_ = QIcon();
@@ -160,6 +170,7 @@ void CdTreeModel::Clear() {
 void CdTreeModel::LoadFiles(int node) {
     if (!IsDir(node) || !FilesPending(dirs_[static_cast<size_t>(node)])) return;
     std::vector<FileNode> found;
+    std::vector<FileInfo> archives;  // files that may be archives with their members listed
     const std::vector<int32_t> sources =
         node == 0 ? rootDirs_ : std::vector<int32_t>{dirs_[static_cast<size_t>(node)].dirId};
     classCd& cd = data_->GetCdGoto(cdId_);
@@ -168,6 +179,14 @@ void CdTreeModel::LoadFiles(int node) {
         // The file cursor walks by the store's list rules: a damaged list ends where it breaks.
         for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
             found.push_back(FileNode{file->GetFileId(), file->Record().FileName, node});
+            if (std::binary_search(archiveIds_.begin(), archiveIds_.end(), file->GetFileId())) {
+                FileInfo info;
+                info.FileId = file->GetFileId();
+                info.FileName = file->GetFileName();
+                info.FileSize = file->GetFileSize();
+                info.FileDate = file->GetFileDate();
+                archives.push_back(std::move(info));
+            }
         }
     }
     if (found.size() > 1) {
@@ -195,6 +214,11 @@ void CdTreeModel::LoadFiles(int node) {
         for (size_t i : order) sorted.push_back(found[i]);
         found = std::move(sorted);
     }
+    // An archive whose members still belong to it (same name, size and date) opens.
+    if (!archives.empty()) {
+        const std::vector<int32_t> open = ArchivesAmong(*data_, cdId_, archives);
+        for (FileNode& file : found) file.archive = std::binary_search(open.begin(), open.end(), file.fileId);
+    }
     DirNode& dir = dirs_[static_cast<size_t>(node)];
     if (found.empty()) {
         dir.fileBegin = static_cast<int32_t>(files_.size());
@@ -218,6 +242,7 @@ int CdTreeModel::NodeOf(const QModelIndex& index) const {
 }
 
 QModelIndex CdTreeModel::IndexOfNode(int node) const {
+    if (IsMember(node)) return createIndex(Member(node).row, 0, static_cast<quintptr>(node));
     if (IsDir(node)) return createIndex(dirs_[static_cast<size_t>(node)].row, 0, static_cast<quintptr>(node));
     if (!IsFile(node)) return {};
     const FileNode& file = files_[static_cast<size_t>(node) - dirs_.size()];
@@ -229,12 +254,68 @@ QModelIndex CdTreeModel::IndexOfNode(int node) const {
 int CdTreeModel::KindOf(int node) const {
     if (node == 0 && !dirs_.empty()) return rootKind_;
     if (IsDir(node)) return kIconDirectory;
+    if (IsMember(node)) return Member(node).isFolder ? kIconArchiveFolder : kIconArchiveMember;
     return IsFile(node) ? kIconFile : 0;
+}
+
+bool CdTreeModel::IsArchive(int node) const { return IsFile(node) && File(node).archive; }
+
+int CdTreeModel::ArchiveNodeOf(int node) const { return IsMember(node) ? Member(node).archive : -1; }
+
+double CdTreeModel::MemberSize(int node) const { return IsMember(node) ? Member(node).size : 0; }
+
+double CdTreeModel::MemberDate(int node) const { return IsMember(node) ? Member(node).date : 0; }
+
+bool CdTreeModel::MembersPending(int node) const {
+    if (IsFile(node)) return File(node).archive && File(node).memberBegin < 0;
+    return IsMember(node) && Member(node).isFolder && Member(node).childBegin < 0;
+}
+
+void CdTreeModel::LoadMembers(int node) {
+    if (!MembersPending(node)) return;
+    const int archiveNode = IsFile(node) ? node : Member(node).archive;
+    const int32_t fileId = File(archiveNode).fileId;
+    auto it = archiveMembers_.find(fileId);
+    if (it == archiveMembers_.end()) {
+        std::vector<ArchiveMember> members;
+        if (std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForReading(*data_)) members = db->Members(fileId);
+        it = archiveMembers_.emplace(fileId, std::move(members)).first;
+    }
+    const std::string folder = IsFile(node) ? std::string() : Member(node).path;
+    const std::vector<ArchiveRow> rows = ArchiveFolderRows(it->second, folder);
+    const auto begin = static_cast<int32_t>(members_.size());
+    if (!rows.empty()) beginInsertRows(IndexOfNode(node), 0, static_cast<int>(rows.size()) - 1);
+    for (size_t k = 0; k < rows.size(); ++k) {
+        MemberNode member;
+        member.name = rows[k].name;
+        member.path = rows[k].isFolder ? (folder.empty() ? rows[k].name : folder + "/" + rows[k].name) : std::string();
+        member.parent = node;
+        member.row = static_cast<int32_t>(k);
+        member.archive = archiveNode;
+        member.isFolder = rows[k].isFolder;
+        member.size = rows[k].size;
+        member.date = rows[k].date;
+        members_.push_back(std::move(member));
+    }
+    if (IsFile(node)) {
+        files_[static_cast<size_t>(node) - dirs_.size()].memberBegin = begin;
+        files_[static_cast<size_t>(node) - dirs_.size()].memberCount = static_cast<int32_t>(rows.size());
+    } else {
+        members_[static_cast<size_t>(node - kFirstMemberNode)].childBegin = begin;
+        members_[static_cast<size_t>(node - kFirstMemberNode)].childCount = static_cast<int32_t>(rows.size());
+    }
+    if (!rows.empty()) {
+        endInsertRows();
+    } else {
+        const QModelIndex index = IndexOfNode(node);
+        emit dataChanged(index, index);
+    }
 }
 
 int32_t CdTreeModel::TagOf(int node) const {
     if (IsDir(node)) return dirs_[static_cast<size_t>(node)].dirId;
     if (IsFile(node)) return files_[static_cast<size_t>(node) - dirs_.size()].fileId;
+    if (IsMember(node)) return File(Member(node).archive).fileId;
     return 0;
 }
 
@@ -242,12 +323,15 @@ QString CdTreeModel::CaptionOf(int node) const {
     if (node == 0 && !dirs_.empty()) return cdName_;
     if (IsDir(node)) return SlotText(dirs_[static_cast<size_t>(node)].name);
     if (IsFile(node)) return SlotText(files_[static_cast<size_t>(node) - dirs_.size()].name);
+    // Member names are stored as UTF-8 by the scan.
+    if (IsMember(node)) return QString::fromStdString(Member(node).name);
     return {};
 }
 
 int CdTreeModel::ParentOf(int node) const {
     if (IsDir(node)) return dirs_[static_cast<size_t>(node)].parent;
     if (IsFile(node)) return files_[static_cast<size_t>(node) - dirs_.size()].dir;
+    if (IsMember(node)) return Member(node).parent;
     return -1;
 }
 
@@ -325,6 +409,12 @@ QModelIndex CdTreeModel::index(int row, int column, const QModelIndex& parent) c
     if (column != 0 || row < 0) return {};
     if (!parent.isValid()) return row == 0 && !dirs_.empty() ? createIndex(0, 0, quintptr(0)) : QModelIndex();
     const int node = NodeOf(parent);
+    if (IsFile(node) || IsMember(node)) {
+        const int32_t begin = IsFile(node) ? File(node).memberBegin : Member(node).childBegin;
+        const int32_t count = IsFile(node) ? File(node).memberCount : Member(node).childCount;
+        if (begin < 0 || row >= count) return {};
+        return createIndex(row, 0, static_cast<quintptr>(kFirstMemberNode + begin + row));
+    }
     if (!IsDir(node)) return {};
     const DirNode& dir = dirs_[static_cast<size_t>(node)];
     if (row < dir.childCount)
@@ -339,6 +429,8 @@ int CdTreeModel::rowCount(const QModelIndex& parent) const {
     if (parent.column() > 0) return 0;
     if (!parent.isValid()) return dirs_.empty() ? 0 : 1;
     const int node = NodeOf(parent);
+    if (IsFile(node)) return std::max(File(node).memberCount, 0);
+    if (IsMember(node)) return Member(node).childCount;
     return IsDir(node) ? RowsOf(dirs_[static_cast<size_t>(node)]) : 0;
 }
 
@@ -348,6 +440,8 @@ bool CdTreeModel::hasChildren(const QModelIndex& parent) const {
     if (!parent.isValid()) return !dirs_.empty();
     if (parent.column() > 0) return false;
     const int node = NodeOf(parent);
+    if (MembersPending(node)) return true;
+    if (IsFile(node) || IsMember(node)) return rowCount(parent) > 0;
     if (!IsDir(node)) return false;
     const DirNode& dir = dirs_[static_cast<size_t>(node)];
     return RowsOf(dir) > 0 || FilesPending(dir);
@@ -355,10 +449,17 @@ bool CdTreeModel::hasChildren(const QModelIndex& parent) const {
 
 bool CdTreeModel::canFetchMore(const QModelIndex& parent) const {
     const int node = NodeOf(parent);
-    return IsDir(node) && FilesPending(dirs_[static_cast<size_t>(node)]);
+    return (IsDir(node) && FilesPending(dirs_[static_cast<size_t>(node)])) || MembersPending(node);
 }
 
-void CdTreeModel::fetchMore(const QModelIndex& parent) { LoadFiles(NodeOf(parent)); }
+void CdTreeModel::fetchMore(const QModelIndex& parent) {
+    const int node = NodeOf(parent);
+    if (IsDir(node)) {
+        LoadFiles(node);
+    } else {
+        LoadMembers(node);
+    }
+}
 
 QVariant CdTreeModel::data(const QModelIndex& index, int role) const {
     const int node = NodeOf(index);
@@ -369,6 +470,8 @@ QVariant CdTreeModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole: return node == 0 && !rootToolTip_.isEmpty() ? QVariant(rootToolTip_) : QVariant();
         case Qt::DecorationRole: {
             if (node == 0) return rootIcon_;
+            if (IsArchive(node)) return ArchiveIcon();
+            if (IsMember(node)) return ItemIcon(Member(node).isFolder ? kIconDirectory : kIconFile);
             const int kind = KindOf(node);
             QIcon& icon = icons_[static_cast<size_t>(kind)];
             if (icon.isNull()) icon = ItemIcon(kind);

@@ -467,10 +467,31 @@ void frmBrowseCD::OnTreeNode() {
     const int node = treeModel_->NodeOf(current);
     if (node < 0) return;
     treeView1_->expand(current);
-    ShowDetails(treeModel_->KindOf(node), treeModel_->TagOf(node));
+    const int kind = treeModel_->KindOf(node);
+    if (kind == kIconArchiveFolder || kind == kIconArchiveMember) {
+        ShowMember(node);
+        return;
+    }
+    ShowDetails(kind, treeModel_->TagOf(node));
+}
+
+void frmBrowseCD::ShowMember(int node) {
+    // A member of an archive is no record of the catalogue: it shows its name, size and date,
+    // and has no notes.
+    detailsKind_ = treeModel_->KindOf(node);
+    detailsId_ = 0;
+    fldName_->setText(treeModel_->CaptionOf(node));
+    fldSize_->setText(detailsKind_ == kIconArchiveFolder ? QString()
+                                                          : Text(FormatSize(treeModel_->MemberSize(node))).trimmed());
+    fldDate_->setText(treeModel_->MemberDate(node) > 0 ? Text(DateToText(treeModel_->MemberDate(node))) : QString());
+    fldAttr_->clear();
+    notesTag_.clear();
+    fldNotes_->clear();
+    fldNotes_->setReadOnly(true);
 }
 
 void frmBrowseCD::ShowDetails(int kind, int32_t id) {
+    fldNotes_->setReadOnly(false);
     detailsKind_ = kind;
     detailsId_ = id;
     std::string name, notes;
@@ -611,7 +632,9 @@ void frmBrowseCD::PropertiesListItem() {
 }
 
 void frmBrowseCD::PropertiesTreeItem() {
-    const int node = treeModel_->NodeOf(treeView1_->currentIndex());
+    int node = treeModel_->NodeOf(treeView1_->currentIndex());
+    // Inside an archive the properties are the archive's.
+    if (treeModel_->ArchiveNodeOf(node) >= 0) node = treeModel_->ArchiveNodeOf(node);
     if (node < 0) return;
     frmProperties::ShowProperties(treeModel_->KindOf(node), treeModel_->TagOf(node), this,
                                   treeModel_->CaptionOf(node).toStdString());

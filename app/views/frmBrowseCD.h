@@ -83,6 +83,8 @@ private:
     bool FillCdList();
     void UpdateMenuState();
     void ShowDetails(int kind, int32_t id);
+    // The details pane for tree node `node` inside an archive.
+    void ShowMember(int node);
     void SaveNotes();
     void OnListRow();
     void OnTreeNode();

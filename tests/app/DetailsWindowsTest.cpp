@@ -1,11 +1,12 @@
 // The windows with what scans read inside files: the scan dialog's boxes, remembered; an archive
-// in the explorer opened like a folder with Enter and left with Backspace; the
-// properties of a photo with its details and thumbnail.
+// in the explorer opened like a folder with Enter or a double-click and left with Backspace, and
+// in the CD panel's tree; the properties of a photo with its details and thumbnail.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
@@ -25,6 +26,7 @@
 #include "startup/Settings.h"
 #include "support/MediaFixtures.h"
 #include "controls/ctlFolderBrowser.h"
+#include "views/frmBrowseCD.h"
 #include "views/frmProperties.h"
 
 namespace karvio {
@@ -62,6 +64,18 @@ protected:
         }
         return -1;
     }
+    // Lists the scanned folder in the explorer: the CD's one directory, whose files are the
+    // archive and the photo.
+    void ListScannedFolder(frmBrowse2& view) {
+        CategoryTreeModel* tree = view.TreeModel();
+        const NodeHandle cd = tree->CdNode(cdId_);
+        ASSERT_NE(cd, kNoNode);
+        view.TreeView1()->clicked(tree->IndexOf(cd));
+        ASSERT_EQ(tree->ChildCount(cd), 1);
+        const NodeHandle folder = tree->Children(cd).front();
+        view.TreeView1()->setCurrentIndex(tree->IndexOf(folder));
+        view.TreeView1()->clicked(tree->IndexOf(folder));
+    }
     QTemporaryDir dir_;
     std::string path_, disc_;
     int32_t cdId_ = 0;
@@ -70,15 +84,7 @@ protected:
 TEST_F(DetailsWindows, AnArchiveOpensLikeAFolderAndBackspaceLeavesIt) {
     frmBrowse2 view;
     view.show();
-    CategoryTreeModel* tree = view.TreeModel();
-    const NodeHandle cd = tree->CdNode(cdId_);
-    ASSERT_NE(cd, kNoNode);
-    view.TreeView1()->clicked(tree->IndexOf(cd));
-    // The scanned folder is the CD's one directory; its files are the archive and the photo.
-    ASSERT_EQ(tree->ChildCount(cd), 1);
-    const NodeHandle folder = tree->Children(cd).front();
-    view.TreeView1()->setCurrentIndex(tree->IndexOf(folder));
-    view.TreeView1()->clicked(tree->IndexOf(folder));
+    ListScannedFolder(view);
     const int zip = RowOf(view, "backup.zip");
     ASSERT_GE(zip, 0);
     EXPECT_TRUE(view.ListModel()->Row(zip).archive);
@@ -105,6 +111,76 @@ TEST_F(DetailsWindows, AnArchiveOpensLikeAFolderAndBackspaceLeavesIt) {
     QTest::keyClick(list, Qt::Key_Backspace);
     EXPECT_EQ(view.ListedArchive(), 0);
     EXPECT_EQ(list->currentIndex().row(), RowOf(view, "backup.zip"));
+}
+
+TEST_F(DetailsWindows, ADoubleClickOpensAnArchiveAndTheFoldersInsideIt) {
+    frmBrowse2 view;
+    view.resize(900, 600);
+    view.show();
+    ListScannedFolder(view);
+    QAbstractItemView* list = view.ListView1();
+    auto doubleClick = [&](const QString& name) {
+        const int row = RowOf(view, name);
+        ASSERT_GE(row, 0) << name.toStdString();
+        const QRect rect = list->visualRect(view.ListModel()->index(row, 0));
+        // A double-click reaches a widget as a press and release, then the double-click event;
+        // QTest's mouseDClick sends only the last, which an item view takes for a press.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    };
+    doubleClick("backup.zip");
+    EXPECT_EQ(Names(view), (QStringList{"docs", "readme.txt"}));
+    doubleClick("docs");
+    EXPECT_EQ(view.ListedArchiveFolder(), "docs");
+    EXPECT_EQ(Names(view), QStringList{"report.pdf"});
+}
+
+TEST_F(DetailsWindows, AnArchiveInTheCdPanelsTreeOpensBelowItsRow) {
+    frmBrowseCD view;
+    view.resize(900, 600);
+    view.show();
+    view.RefillListCds(cdId_, true);
+    CdTreeModel* model = view.TreeModel();
+    QTreeView* tree = view.Tree();
+    // The CD, its scanned folder, and the archive among the folder's files.
+    const QModelIndex folder = model->index(0, 0, model->index(0, 0));
+    tree->expand(folder);
+    QModelIndex zip;
+    for (int row = 0; row < model->rowCount(folder); ++row) {
+        const QModelIndex at = model->index(row, 0, folder);
+        if (at.data().toString() == "backup.zip") zip = at;
+        if (at.data().toString() == "beach.jpg") {
+            EXPECT_FALSE(model->hasChildren(at));
+        }
+    }
+    ASSERT_TRUE(zip.isValid());
+    EXPECT_TRUE(model->hasChildren(zip));
+    EXPECT_EQ(model->KindOf(model->NodeOf(zip)), kIconFile);
+
+    // Choosing the archive opens it: its folder and member hang below it.
+    tree->setCurrentIndex(zip);
+    EXPECT_TRUE(tree->isExpanded(zip));
+    ASSERT_EQ(model->rowCount(zip), 2);
+    const QModelIndex docs = model->index(0, 0, zip);
+    EXPECT_EQ(docs.data().toString(), "docs");
+    EXPECT_EQ(model->KindOf(model->NodeOf(docs)), kIconArchiveFolder);
+    EXPECT_EQ(model->index(1, 0, zip).data().toString(), "readme.txt");
+    EXPECT_EQ(model->parent(docs), zip);
+    tree->setCurrentIndex(docs);
+    ASSERT_EQ(model->rowCount(docs), 1);
+    const QModelIndex report = model->index(0, 0, docs);
+    EXPECT_EQ(report.data().toString(), "report.pdf");
+    EXPECT_EQ(model->parent(report), docs);
+    EXPECT_EQ(model->TagOf(model->NodeOf(report)), model->TagOf(model->NodeOf(zip)));
+    EXPECT_EQ(model->ArchiveNodeOf(model->NodeOf(report)), model->NodeOf(zip));
+
+    // A member's details are its own; it has no notes to edit.
+    tree->setCurrentIndex(report);
+    EXPECT_EQ(view.NameLabel()->text(), "report.pdf");
+    EXPECT_TRUE(view.Notes()->isReadOnly());
+    tree->setCurrentIndex(zip);
+    EXPECT_EQ(view.NameLabel()->text(), "backup.zip");
+    EXPECT_FALSE(view.Notes()->isReadOnly());
 }
 
 TEST_F(DetailsWindows, PropertiesShowAPhotosDetailsAndThumbnail) {
