@@ -14,6 +14,7 @@
 #include <cstring>
 #include <optional>
 
+#include "CatalogueDetails.h"
 #include "CatalogueListing.h"
 #include "CatalogueSearch.h"
 #include "CliSupport.h"

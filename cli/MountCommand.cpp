@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "CatalogueDate.h"
+#include "CatalogueDetails.h"
 #include "CatalogueTree.h"
 #include "CliSupport.h"
 #include "FileLocator.h"
