@@ -64,17 +64,19 @@ protected:
         }
         return -1;
     }
-    // Lists the scanned folder in the explorer: the CD's one directory, whose files are the
-    // archive and the photo.
+    // Lists the scanned folder in the explorer, whose files are the archive and the photo: below
+    // the CD, the folders above it on its volume lead to it one at a time.
     void ListScannedFolder(frmBrowse2& view) {
         CategoryTreeModel* tree = view.TreeModel();
-        const NodeHandle cd = tree->CdNode(cdId_);
-        ASSERT_NE(cd, kNoNode);
-        view.TreeView1()->clicked(tree->IndexOf(cd));
-        ASSERT_EQ(tree->ChildCount(cd), 1);
-        const NodeHandle folder = tree->Children(cd).front();
-        view.TreeView1()->setCurrentIndex(tree->IndexOf(folder));
-        view.TreeView1()->clicked(tree->IndexOf(folder));
+        NodeHandle node = tree->CdNode(cdId_);
+        ASSERT_NE(node, kNoNode);
+        view.TreeView1()->clicked(tree->IndexOf(node));
+        for (int depth = 0; depth < 64 && RowOf(view, "backup.zip") < 0; ++depth) {
+            ASSERT_EQ(tree->ChildCount(node), 1);
+            node = tree->Children(node).front();
+            view.TreeView1()->setCurrentIndex(tree->IndexOf(node));
+            view.TreeView1()->clicked(tree->IndexOf(node));
+        }
     }
     QTemporaryDir dir_;
     std::string path_, disc_;
