@@ -14,13 +14,15 @@
 
 #include "CatalogueEdits.h"
 #include "DetailsDatabase.h"
+#include "Messages.h"
 #include "ScanWalk.h"
 #include "TransferRecords.h"
 
 namespace karvio {
 
 // The question Cancel asks while a scan runs.
-inline constexpr const char* kCancelScanQuestion = "Are You Sure You Want To Cancel !!";
+inline constexpr const char* kCancelScanQuestion =
+    KARVIO_TRANSLATE_NOOP("Messages", "Are You Sure You Want To Cancel !!");
 
 class ScanEngine {
 public:
@@ -46,8 +48,9 @@ public:
     // Runs the scan. `newId` receives the id of the new CD, or 0 when the user stopped it.
     void ScanCd(int32_t& newId);
 
-    // While a scan runs, asks "Are You Sure You Want To Cancel !!" (Yes, No, Cancel) and on Yes
-    // makes the walk stop after the entry it is working on. True when the scan is stopping.
+    // While a scan runs, asks KARVIO_TRANSLATE_NOOP("Messages", "Are You Sure You Want To Cancel
+    // !!") (Yes, No, Cancel) and on Yes makes the walk stop after the entry it is working on. True
+    // when the scan is stopping.
     bool Cancel();
 
     // While a scan runs, makes the walk stop without asking, as Cancel does on Yes: for a scan

@@ -96,12 +96,13 @@ void CopyInto(std::string& out, std::string_view text) {
 
 bool CheckSearchCriteria(const SearchCriteria& criteria) {
     if (criteria.text.empty()) {
-        ShowMessage("Nothing Entered To Search For", vbOKOnly);
+        ShowMessage(KARVIO_TRANSLATE_NOOP("Messages", "Nothing Entered To Search For"), vbOKOnly);
         return false;
     }
     if (!criteria.searchCdNames && !criteria.searchPathNames && !criteria.searchFileNames &&
         !criteria.searchComments) {
-        ShowMessage("You have to select something to search for", vbOKOnly);
+        ShowMessage(KARVIO_TRANSLATE_NOOP("Messages", "You have to select something to search for"),
+                    vbOKOnly);
         return false;
     }
     return true;

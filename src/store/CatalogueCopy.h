@@ -13,6 +13,7 @@
 #include <string>
 
 #include "CatalogueCheck.h"
+#include "Messages.h"
 
 namespace karvio {
 
@@ -69,22 +70,23 @@ struct MaintenanceResult {
 };
 
 // The question compaction asks first.
-inline constexpr const char* kCompactQuestion = "Compact Data Files ??";
+inline constexpr const char* kCompactQuestion =
+    KARVIO_TRANSLATE_NOOP("Messages", "Compact Data Files ??");
 
 // Where a salvaging compaction keeps the damaged data file: beside it, under its name with
 // ".damaged-" and the date and time (local, YYYYMMDD-HHMMSS) before its extension.
 std::string DamagedPathOf(const std::string& dataFile, std::time_t when);
 
-// The compaction command. Asks "Compact Data Files ??"; on Yes removes the program's leftover
-// report pages ("cd_" + six digits + ".tmp") from `reportDir` (the report page directory when
-// empty), copies the catalogue into a work file of its own in the data file's directory, syncs it
-// and renames it over the data file; the previous file then takes the "bak" name. The whole run,
-// swap included, holds the data file's write lock, so no other program's change falls between
-// the copy and the swap; a catalogue being changed by another program, or read-only, is not
-// compacted (Failed, with the reason). At every moment
-// the data file's name and the "bak" name each hold a complete catalogue; whatever fails before
-// the copy is in place leaves both files as they were.
-// `ask` false: the caller has asked the question already (on the thread that shows messages).
+// The compaction command. Asks KARVIO_TRANSLATE_NOOP("Messages", "Compact Data Files ??"); on Yes
+// removes the program's leftover report pages ("cd_" + six digits + ".tmp") from `reportDir` (the
+// report page directory when empty), copies the catalogue into a work file of its own in the data
+// file's directory, syncs it and renames it over the data file; the previous file then takes the
+// "bak" name. The whole run, swap included, holds the data file's write lock, so no other program's
+// change falls between the copy and the swap; a catalogue being changed by another program, or
+// read-only, is not compacted (Failed, with the reason). At every moment the data file's name and
+// the "bak" name each hold a complete catalogue; whatever fails before the copy is in place leaves
+// both files as they were. `ask` false: the caller has asked the question already (on the thread
+// that shows messages).
 //
 // Every record the copy takes is first checked (CheckCatalogue, under the lock): a damaged
 // catalogue is not compacted (Damaged, nothing changed) unless `salvage` is set. A salvage copies

@@ -126,19 +126,25 @@ std::string EditResultText(const EditResult& result) {
         case EditStatus::Done:
             return {};
         case EditStatus::Declined:
-            return "nothing was changed";
+            return KARVIO_TRANSLATE_NOOP("Messages", "nothing was changed");
         case EditStatus::NotWritable:
             return "the change cannot be saved: " + result.detail;
         case EditStatus::Stale:
-            return "the record is not in the catalogue any more (another program changed it); nothing was changed";
+            return KARVIO_TRANSLATE_NOOP("Messages",
+                                         "the record is not in the catalogue any more (another "
+                                         "program changed it); nothing was changed");
         case EditStatus::HoldsCategories:
-            return "the category has sub-categories; remove or move them first";
+            return KARVIO_TRANSLATE_NOOP(
+                "Messages", "the category has sub-categories; remove or move them first");
         case EditStatus::HoldsCds:
-            return "the category holds CDs; remove them or file them elsewhere first";
+            return KARVIO_TRANSLATE_NOOP(
+                "Messages", "the category holds CDs; remove them or file them elsewhere first");
         case EditStatus::MoveIntoItself:
-            return "a category cannot be moved under itself or one of its own sub-categories";
+            return KARVIO_TRANSLATE_NOOP(
+                "Messages",
+                "a category cannot be moved under itself or one of its own sub-categories");
         case EditStatus::NoSuchCategory:
-            return "no such category";
+            return KARVIO_TRANSLATE_NOOP("Messages", "no such category");
         case EditStatus::NoSuchPicture:
             return "no such category picture; the pictures are " + std::to_string(kDefaultCategoryImage) +
                    " (the default) to " + std::to_string(kLastCategoryImage);
@@ -327,9 +333,12 @@ EditResult CatalogueEdits::RemoveCd(const HeldRecord& cd) {
 
 EditResult CatalogueEdits::AskAndRemoveCd(const HeldRecord& cd, const std::string& title) {
     if (cd.id == 0) return Refused(EditStatus::Declined);
-    if (ShowMessage("Remove Cd\r\n[" + title + "]", vbYesNoCancel) != vbYes) return Refused(EditStatus::Declined);
+    if (ShowMessage(
+            KARVIO_TRANSLATE_NOOP("Messages", "Remove Cd") + std::string("\r\n[") + title + "]",
+            vbYesNoCancel) != vbYes)
+        return Refused(EditStatus::Declined);
     EditResult result = RemoveCd(cd);
-    if (result.Done()) ShowMessage("CD removed", vbOKOnly);
+    if (result.Done()) ShowMessage(KARVIO_TRANSLATE_NOOP("Messages", "CD removed"), vbOKOnly);
     return result;
 }
 

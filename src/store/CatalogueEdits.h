@@ -66,8 +66,8 @@ struct EditResult {
 };
 
 // What a stale edit tells the user.
-inline constexpr const char* kCatalogueChangedText =
-    "The catalogue was changed by another program, so this change was not saved.";
+inline constexpr const char* kCatalogueChangedText = KARVIO_TRANSLATE_NOOP(
+    "Messages", "The catalogue was changed by another program, so this change was not saved.");
 
 // One sentence on why an edit was not made (karvio-cli prints it; the windows show their own
 // texts for the rules and this one for the rest); empty for Done.

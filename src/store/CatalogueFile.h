@@ -13,6 +13,8 @@
 #include <string>
 #include <utility>
 
+#include "Messages.h"
+
 namespace karvio {
 
 class CatalogueFile {
@@ -108,12 +110,16 @@ private:
 };
 
 // The message a writer gets when another process holds the lock.
-inline constexpr const char* kCatalogueBusyText = "the catalogue is being changed by another program";
+inline constexpr const char* kCatalogueBusyText =
+    KARVIO_TRANSLATE_NOOP("Messages", "the catalogue is being changed by another program");
 // The message a writer gets on a catalogue it may not write.
-inline constexpr const char* kCatalogueReadOnlyText = "the catalogue is read-only and cannot be changed";
+inline constexpr const char* kCatalogueReadOnlyText =
+    KARVIO_TRANSLATE_NOOP("Messages", "the catalogue is read-only and cannot be changed");
 // Why a write that would take the file past kMaxCatalogueLength is refused.
 inline constexpr const char* kCatalogueFullText =
-    "the catalogue would grow past 2 GiB, the limit of its format; compact it or start another catalogue";
+    KARVIO_TRANSLATE_NOOP("Messages",
+                          "the catalogue would grow past 2 GiB, the limit of its format; compact "
+                          "it or start another catalogue");
 // How long a writer waits for another process's write to end, unless told otherwise.
 inline constexpr int kDefaultWriteLockWaitMs = 3000;
 // Sets the wait of later writers (milliseconds); returns the previous one.

@@ -389,7 +389,8 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
     if (Resolved(target) == result.dataFile ||
         (::stat(target.c_str(), &followed) == 0 && ::stat(result.dataFile.c_str(), &data) == 0 &&
          data.st_dev == followed.st_dev && data.st_ino == followed.st_ino)) {
-        ShowMessage("Cannot backup to the current data file!!", vbOKOnly);
+        ShowMessage(KARVIO_TRANSLATE_NOOP("Messages", "Cannot backup to the current data file!!"),
+                    vbOKOnly);
         result.outcome = MaintenanceOutcome::Refused;
         return result;
     }

@@ -8,6 +8,14 @@ namespace karvio {
 
 namespace {
 
+// The captions of the message buttons.
+constexpr const char* kOKCaption = KARVIO_TRANSLATE_NOOP("Messages", "OK");
+constexpr const char* kCancelCaption = KARVIO_TRANSLATE_NOOP("Messages", "Cancel");
+constexpr const char* kAbortCaption = KARVIO_TRANSLATE_NOOP("Messages", "Abort");
+constexpr const char* kRetryCaption = KARVIO_TRANSLATE_NOOP("Messages", "Retry");
+constexpr const char* kYesCaption = KARVIO_TRANSLATE_NOOP("Messages", "Yes");
+constexpr const char* kNoCaption = KARVIO_TRANSLATE_NOOP("Messages", "No");
+
 MessageSink& Sink() {
     static MessageSink sink;
     return sink;
@@ -38,19 +46,22 @@ int MsgButtonSet::ValueOf(int index) const {
 MsgButtonSet MsgBoxButtonsForStyle(int style) {
     switch (style) {
         case vbOKCancel:
-            return {{{"OK", vbOK}, {"Cancel", vbCancel}}, 1, 2};
+            return {{{kOKCaption, vbOK}, {kCancelCaption, vbCancel}}, 1, 2};
         case vbAbortRetryIgnore:
             // The third button of this set is a Cancel, as the program has always shown it.
-            return {{{"Abort", vbAbort}, {"Retry", vbRetry}, {"Cancel", vbCancel}}, 2, 3};
+            return {
+                {{kAbortCaption, vbAbort}, {kRetryCaption, vbRetry}, {kCancelCaption, vbCancel}},
+                2,
+                3};
         case vbYesNoCancel:
-            return {{{"Yes", vbYes}, {"No", vbNo}, {"Cancel", vbCancel}}, 1, 3};
+            return {{{kYesCaption, vbYes}, {kNoCaption, vbNo}, {kCancelCaption, vbCancel}}, 1, 3};
         case vbYesNo:
-            return {{{"Yes", vbYes}, {"No", vbNo}}, 0, 0};
+            return {{{kYesCaption, vbYes}, {kNoCaption, vbNo}}, 0, 0};
         case vbRetryCancel:
-            return {{{"Retry", vbRetry}, {"Cancel", vbCancel}}, 1, 2};
+            return {{{kRetryCaption, vbRetry}, {kCancelCaption, vbCancel}}, 1, 2};
         case vbOKOnly:
         default:
-            return {{{"OK", vbOK}}, 1, 0};
+            return {{{kOKCaption, vbOK}}, 1, 0};
     }
 }
 
@@ -69,7 +80,8 @@ FatalErrorHandler SetFatalErrorHandler(FatalErrorHandler handler) {
 bool SetFatalErrorShowsMessage(bool show) { return std::exchange(FatalShowsMessage(), show); }
 
 void FatalError(const std::string& text) {
-    const std::string message = text.empty() ? "Unknown Error!!! Exiting" : text;
+    const std::string message =
+        text.empty() ? KARVIO_TRANSLATE_NOOP("Messages", "Unknown Error!!! Exiting") : text;
     if (FatalShowsMessage()) ShowMessage(message, vbOKOnly);
     if (const FatalErrorHandler& handler = Handler()) handler(message);
     // Nothing more is asked and no window runs its closing logic; the system closes the files.

@@ -9,7 +9,25 @@
 #include <string>
 #include <vector>
 
+// Marks an English text the user sees so that the program's translation tools find it; the text
+// itself is left as it is (the engine does not depend on Qt, and karvio-cli speaks English). The
+// desktop program translates the finished message line by line in the context "Messages".
+#define KARVIO_TRANSLATE_NOOP(context, text) text
+
 namespace karvio {
+
+// Lines the engine builds from a fixed text around a name, a number or a reason (%1): the desktop
+// program translates the fixed text and puts the filled-in part back, itself translated when it
+// is one of the engine's texts.
+inline constexpr const char* kMessagePatterns[] = {
+    KARVIO_TRANSLATE_NOOP("Messages", "The CD cannot be added: %1"),
+    KARVIO_TRANSLATE_NOOP("Messages", "The CD was not added: %1"),
+    KARVIO_TRANSLATE_NOOP("Messages", "%1 The CD was not rescanned."),
+    KARVIO_TRANSLATE_NOOP("Messages", "The CD was catalogued, but its details were not saved: %1"),
+    KARVIO_TRANSLATE_NOOP("Messages", "the change cannot be saved: %1"),
+    KARVIO_TRANSLATE_NOOP("Messages", "File Read Error!! Error %1"),
+    KARVIO_TRANSLATE_NOOP("Messages", "File Write Error!! Error %1"),
+};
 
 // Results of a message, numbered as the standard message-box results.
 enum MsgResult : int {

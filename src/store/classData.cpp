@@ -10,6 +10,7 @@
 
 #include "CatalogueCheck.h"
 #include "CatalogueDate.h"
+#include "Messages.h"
 #include "ProgramInfo.h"
 #include "RecordIo.h"
 
@@ -481,11 +482,13 @@ std::string classData::WriteAccessText(WriteAccess access) {
         case WriteAccess::ReadOnly:
             return kCatalogueReadOnlyText;
         case WriteAccess::Replaced:
-            return "another program replaced the catalogue (compacted it); it must be loaded again";
+            return KARVIO_TRANSLATE_NOOP(
+                "Messages",
+                "another program replaced the catalogue (compacted it); it must be loaded again");
         case WriteAccess::Failed:
             break;
     }
-    return "the catalogue cannot be locked for writing";
+    return KARVIO_TRANSLATE_NOOP("Messages", "the catalogue cannot be locked for writing");
 }
 
 namespace {
@@ -706,11 +709,15 @@ DebugDataResult classData::DebugData() {
 std::string DataFileErrorText(int16_t error, const std::string& detail, bool newerVersion) {
     if (error == kErrorNone) return {};
     if (error == kErrorWrongVersion && newerVersion) {
-        return "Error!!\r\nWrong Version of the Data File\r\nCan't Use newer version data" +
+        return KARVIO_TRANSLATE_NOOP("Messages", "Error!!") + std::string("\r\n") +
+               KARVIO_TRANSLATE_NOOP("Messages", "Wrong Version of the Data File") + "\r\n" +
+               KARVIO_TRANSLATE_NOOP("Messages", "Can't Use newer version data") +
                (detail.empty() ? std::string() : "\r\n" + detail);
     }
-    return "Data File Error (1001) !!! Please Start Karvio Again. If the error persist, then use your data "
-           "backup" +
+    return KARVIO_TRANSLATE_NOOP(
+               "Messages",
+               "Data File Error (1001) !!! Please Start Karvio Again. If the error persist, "
+               "then use your data backup") +
            (detail.empty() ? std::string() : "\r\n" + detail);
 }
 
