@@ -8,6 +8,8 @@ packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev ccache
     # libraries
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
+    # translations: lupdate and lrelease with their CMake functions, and Qt's own translations
+    qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
     nlohmann-json3-dev libcli11-dev libblkid-dev libmount-dev
     # content hashes (XXH3) and the catalogue as a file system (karvio-cli mount)
     libxxhash-dev libfuse3-dev fuse3

@@ -1,6 +1,7 @@
 #include "controls/EmptyHint.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QEvent>
 
 namespace karvio {
@@ -29,7 +30,8 @@ void EmptyHint::Place() {
 }
 
 QString FirstDiscHintText() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "EmptyHint",
         "The catalogue holds no disc yet.\n"
         "To add your first disc or folder, choose CD > Add, or the first button of the toolbar.");
 }

@@ -1,5 +1,6 @@
 #include "controls/SizeText.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <cmath>
 
@@ -19,9 +20,14 @@ QString HumanSizeText(double bytes) {
     const QLocale locale = QLocale::system();
     if (value < kUnit) {
         const auto whole = static_cast<qlonglong>(value);
-        return locale.toString(whole) + (whole == 1 ? QStringLiteral(" byte") : QStringLiteral(" bytes"));
+        return (whole == 1 ? QCoreApplication::translate("SizeText", "%1 byte")
+                           : QCoreApplication::translate("SizeText", "%1 bytes"))
+            .arg(locale.toString(whole));
     }
-    static const char* const units[] = {"KB", "MB", "GB", "TB", "PB", "EB"};
+    static const char* const units[] = {
+        QT_TRANSLATE_NOOP("SizeText", "KB"), QT_TRANSLATE_NOOP("SizeText", "MB"),
+        QT_TRANSLATE_NOOP("SizeText", "GB"), QT_TRANSLATE_NOOP("SizeText", "TB"),
+        QT_TRANSLATE_NOOP("SizeText", "PB"), QT_TRANSLATE_NOOP("SizeText", "EB")};
     size_t unit = 0;
     value /= kUnit;
     // 1023.95 KB would show as "1024.0 KB": such a value goes up a unit.
@@ -29,11 +35,13 @@ QString HumanSizeText(double bytes) {
         value /= kUnit;
         ++unit;
     }
-    return locale.toString(value, 'f', 1) + QLatin1Char(' ') + QLatin1String(units[unit]);
+    return locale.toString(value, 'f', 1) + QLatin1Char(' ') +
+           QCoreApplication::translate("SizeText", units[unit]);
 }
 
 QString ExactSizeText(double bytes) {
-    return QString::fromStdString(FormatSize(bytes)).trimmed() + QStringLiteral(" bytes");
+    return QCoreApplication::translate("SizeText", "%1 bytes")
+        .arg(QString::fromStdString(FormatSize(bytes)).trimmed());
 }
 
 QString ListSizeText(double bytes) {

@@ -122,9 +122,9 @@ double ContentsListModel::ShownSize(const ListRow& row) {
 }
 
 QString ContentsListModel::AttrText(const ListRow& row) {
-    if (IsCategoryKind(row.kind)) return QStringLiteral("Category");
-    if (row.kind == kIconCd) return QStringLiteral("CD");
-    if (row.kind == kIconFolder) return QStringLiteral("Folder");
+    if (IsCategoryKind(row.kind)) return tr("Category");
+    if (row.kind == kIconCd) return tr("CD");
+    if (row.kind == kIconFolder) return tr("Folder");
     if (!HasOwnValues(row)) return {};
     return QString::fromStdString(AttributesToText(row.attr));
 }
@@ -146,7 +146,7 @@ QString ContentsListModel::CellText(int row, int column) const {
     switch (column) {
         case kListColName: return Name(row);
         case kListColSize:
-            if (IsCategoryKind(r.kind)) return QStringLiteral("Category");
+            if (IsCategoryKind(r.kind)) return tr("Category");
             if (!HasOwnValues(r)) return {};
             return ListSizeText(r.size);
         case kListColDate:
@@ -218,9 +218,10 @@ QVariant ContentsListModel::data(const QModelIndex& index, int role) const {
 QVariant ContentsListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const char* const captions[kListColumnCount] = {
-        "Name", "Size", "Date", "Attr", "Notes", "TreeNodeIndex", "DateSorting"};
+        QT_TR_NOOP("Name"),  QT_TR_NOOP("Size"), QT_TR_NOOP("Date"), QT_TR_NOOP("Attr"),
+        QT_TR_NOOP("Notes"), "TreeNodeIndex",    "DateSorting"};
     if (section < 0 || section >= kListColumnCount) return {};
-    return QString::fromLatin1(captions[section]);
+    return tr(captions[section]);
 }
 
 Qt::ItemFlags ContentsListModel::flags(const QModelIndex& index) const {

@@ -74,11 +74,11 @@ frmBrowse2::frmBrowse2(QWidget* parent)
       iconView_(new QListView),
       detailsView_(new QTreeView) {
     setObjectName(QStringLiteral("frmBrowse2"));
-    setWindowTitle(QStringLiteral("Explorer"));
+    setWindowTitle(tr("Explorer"));
     setWindowIcon(ItemIcon(kIconRoot));
 
     treeView_->setObjectName(QStringLiteral("TreeView1"));
-    treeView_->setAccessibleName(QStringLiteral("Catalogue tree"));
+    treeView_->setAccessibleName(tr("Catalogue tree"));
     treeView_->setModel(tree_);
     treeView_->setHeaderHidden(true);
     treeView_->setUniformRowHeights(true);
@@ -88,7 +88,7 @@ frmBrowse2::frmBrowse2(QWidget* parent)
     treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
 
     detailsView_->setObjectName(QStringLiteral("ListView1"));
-    detailsView_->setAccessibleName(QStringLiteral("Contents"));
+    detailsView_->setAccessibleName(tr("Contents"));
     detailsView_->setModel(list_);
     detailsView_->setRootIsDecorated(false);
     detailsView_->setItemsExpandable(false);
@@ -110,7 +110,7 @@ frmBrowse2::frmBrowse2(QWidget* parent)
     detailsView_->setColumnHidden(kListColDateSorting, true);
 
     iconView_->setObjectName(QStringLiteral("ListView1Icons"));
-    iconView_->setAccessibleName(QStringLiteral("Contents"));
+    iconView_->setAccessibleName(tr("Contents"));
     iconView_->setModel(list_);
     iconView_->setModelColumn(kListColName);
     iconView_->setUniformItemSizes(true);
@@ -702,7 +702,9 @@ void frmBrowse2::MainMenu_CdEdit() {
     // Always the tree's CD, whichever control has the focus.
     const NodeHandle node = SelectedNode();
     if (!IsContainer(tree_->Kind(node))) {
-        ShowMessage("You can only edit a cd or a folder from this option", vbOKOnly);
+        ShowMessage(
+            QT_TRANSLATE_NOOP("Messages", "You can only edit a cd or a folder from this option"),
+            vbOKOnly);
         return;
     }
     const int32_t cdId = tree_->Tag(node);
@@ -742,7 +744,9 @@ void frmBrowse2::MainMenu_CdRescan() {
         name = std::string(tree_->CaptionBytes(node));
     }
     if (!IsContainer(kind)) {
-        ShowMessage("You can only rescan a cd or a folder from this option", vbOKOnly);
+        ShowMessage(
+            QT_TRANSLATE_NOOP("Messages", "You can only rescan a cd or a folder from this option"),
+            vbOKOnly);
         return;
     }
     if (cdId <= 0) return;
@@ -834,7 +838,9 @@ std::optional<PreviewSource> frmBrowse2::PreviewStart() {
     const NodeHandle node = SelectedNode();
     const int kind = tree_->Kind(node);
     if (!IsContainer(kind) && kind != kIconDirectory) {
-        ShowMessage("Only CDs, Folders or Subdirectories can be previewed", vbOKOnly);
+        ShowMessage(
+            QT_TRANSLATE_NOOP("Messages", "Only CDs, Folders or Subdirectories can be previewed"),
+            vbOKOnly);
         return std::nullopt;
     }
     NodeHandle cdNode = node;
@@ -979,9 +985,12 @@ void frmBrowse2::SetUpEditing() {
     connect(tree_, &CategoryTreeModel::captionEdited, this, &frmBrowse2::OnTreeCaptionEdited);
     connect(list_, &ContentsListModel::nameEdited, this, &frmBrowse2::OnListNameEdited);
     auto refuseDrag = [] {
-        ShowMessage("Drag && Drop is only avaiable for the containers, and not the individual files "
-                    "or directories",
-                    vbOKOnly);
+        ShowMessage(
+            QT_TRANSLATE_NOOP(
+                "Messages",
+                "Drag && Drop is only avaiable for the containers, and not the individual files "
+                "or directories"),
+            vbOKOnly);
     };
     connect(tree_, &CategoryTreeModel::dragRefused, this, refuseDrag, Qt::QueuedConnection);
     connect(list_, &ContentsListModel::dragRefused, this, refuseDrag, Qt::QueuedConnection);
@@ -1093,8 +1102,11 @@ void frmBrowse2::popMenuTreeRename() {
     const NodeHandle node = SelectedNode();
     const int kind = tree_->Kind(node);
     if (kind == kIconDirectory || kind == kIconFile) {
-        ShowMessage("You can only edit container names, cd names, folder names or the data name",
-                    vbOKOnly);
+        ShowMessage(
+            QT_TRANSLATE_NOOP(
+                "Messages",
+                "You can only edit container names, cd names, folder names or the data name"),
+            vbOKOnly);
         return;
     }
     treeView_->setFocus();
@@ -1106,8 +1118,11 @@ void frmBrowse2::popMenuListRename() {
     if (row < 0) return;
     const int kind = list_->Row(row).kind;
     if (kind == kIconDirectory || kind == kIconFile) {
-        ShowMessage("You can only edit container names, cd names, folder names or the data name",
-                    vbOKOnly);
+        ShowMessage(
+            QT_TRANSLATE_NOOP(
+                "Messages",
+                "You can only edit container names, cd names, folder names or the data name"),
+            vbOKOnly);
         return;
     }
     QAbstractItemView* view = ListView1();
@@ -1174,7 +1189,9 @@ void frmBrowse2::OnListNameEdited(int row, const QString& text) {
 
 bool frmBrowse2::DeleteItem(NodeHandle node, int kind, int32_t id, const std::string& caption) {
     if (kind == kIconRoot || kind == kIconDirectory || kind == kIconFile || kind == 0) {
-        ShowMessage("You can only delete either a Category or a Folder Container", vbOKOnly);
+        ShowMessage(QT_TRANSLATE_NOOP(
+                        "Messages", "You can only delete either a Category or a Folder Container"),
+                    vbOKOnly);
         return false;
     }
     if (IsContainer(kind)) {
@@ -1189,7 +1206,10 @@ bool frmBrowse2::DeleteItem(NodeHandle node, int kind, int32_t id, const std::st
     const HeldRecord category = HeldRecord::Named(RecordKind::Category, id, caption);
     CatalogueEdits edits;
     if (!ReportEdit(edits.MayRemoveCategory(category))) return false;
-    if (ShowMessage("Remove category\r\n[" + caption + "]", vbYesNoCancel) != vbYes) return false;
+    if (ShowMessage(
+            QT_TRANSLATE_NOOP("Messages", "Remove category") + std::string("\r\n[") + caption + "]",
+            vbYesNoCancel) != vbYes)
+        return false;
     if (!ReportEdit(edits.RemoveCategory(category))) return false;
     if (tree_->IsLive(node)) {
         const NodeHandle parent = tree_->Parent(node);
@@ -1207,7 +1227,8 @@ bool frmBrowse2::DeleteItem(NodeHandle node, int kind, int32_t id, const std::st
 void frmBrowse2::TreeDelete() {
     const NodeHandle node = SelectedNode();
     if (tree_->Key(node).empty()) {
-        ShowMessage("You have to select something to delete", vbOKOnly);
+        ShowMessage(QT_TRANSLATE_NOOP("Messages", "You have to select something to delete"),
+                    vbOKOnly);
         return;
     }
     if (DeleteItem(node, tree_->Kind(node), tree_->Tag(node), std::string(tree_->CaptionBytes(node))) &&
@@ -1237,7 +1258,9 @@ void frmBrowse2::DropOnListRow(NodeHandle source, int32_t sourceKind, int32_t so
     if (row >= list_->rowCount()) return;
     const ListRow& item = list_->Row(row);
     if (item.node <= 0) {
-        ShowMessage("You can only move a CD or folder between categories", vbOKOnly);  // a file
+        ShowMessage(
+            QT_TRANSLATE_NOOP("Messages", "You can only move a CD or folder between categories"),
+            vbOKOnly);  // a file
         return;
     }
     DropOnNode(source, sourceKind, sourceTag, static_cast<NodeHandle>(item.node), true);
@@ -1251,7 +1274,9 @@ void frmBrowse2::DropOnNode(NodeHandle source, int32_t sourceKind, int32_t sourc
     if (!tree_->IsLive(target)) return;
     const int targetKind = tree_->Kind(target);
     if (targetKind != kIconRoot && !IsCategory(targetKind)) {
-        ShowMessage("You can only move a CD or folder between categories", vbOKOnly);
+        ShowMessage(
+            QT_TRANSLATE_NOOP("Messages", "You can only move a CD or folder between categories"),
+            vbOKOnly);
         return;
     }
     const int32_t parentId = tree_->Tag(target);

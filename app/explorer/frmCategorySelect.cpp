@@ -101,7 +101,10 @@ protected:
 
     void startDrag(Qt::DropActions actions) override {
         if (dragSource_ <= 0) {
-            if (dragSource_ == 0) ShowMessage("Drag && Drop is only avaiable for the categories", vbOKOnly);
+            if (dragSource_ == 0)
+                ShowMessage(QT_TRANSLATE_NOOP("Messages",
+                                              "Drag && Drop is only avaiable for the categories"),
+                            vbOKOnly);
             return;
         }
         QTreeView::startDrag(actions);
@@ -333,6 +336,13 @@ void frmCategorySelect::OnItemChanged(QStandardItem* item) {
     emit CatalogueEvents::Instance().catalogueChanged();
 }
 
+std::string frmCategorySelect::ChildrenRefusal(const QString& caption) {
+    return tr("Cannot delete category [%1] because it contains children!! remove all children and "
+              "try again")
+        .arg(caption)
+        .toStdString();
+}
+
 void frmCategorySelect::btnRemove_Click() {
     const QModelIndex current = tree_->currentIndex();
     if (!current.isValid()) return;
@@ -340,25 +350,25 @@ void frmCategorySelect::btnRemove_Click() {
     const int32_t id = item->data(kIdRole).toInt();
     const std::string caption = item->text().toStdString();
     if (id == 0) {
-        ShowMessage(item->rowCount() > 0
-                        ? "Cannot delete category [" + caption +
-                              "] because it contains children!! remove all children and try again"
-                        : std::string("Cannot delete root node!! remove all children and try again"),
-                    vbOKOnly);
+        ShowMessage(
+            item->rowCount() > 0
+                ? ChildrenRefusal(item->text())
+                : tr("Cannot delete root node!! remove all children and try again").toStdString(),
+            vbOKOnly);
         return;
     }
     // The store decides what the category holds. Its CDs are not nodes of this tree, but
     // removing the category would leave them under a category that no view can show.
     const HeldRecord category = HeldRecord::Named(RecordKind::Category, id, item->data(kShownRole).toString().toStdString());
     CatalogueEdits edits;
-    auto refused = [&caption](const EditResult& result) {
+    auto refused = [item](const EditResult& result) {
         if (result.status == EditStatus::HoldsCategories) {
-            ShowMessage("Cannot delete category [" + caption +
-                            "] because it contains children!! remove all children and try again",
-                        vbOKOnly);
+            ShowMessage(ChildrenRefusal(item->text()), vbOKOnly);
         } else if (result.status == EditStatus::HoldsCds) {
-            ShowMessage("Cannot delete category [" + caption +
-                            "] because it contains CDs!! move or remove its CDs and try again",
+            ShowMessage(tr("Cannot delete category [%1] because it contains CDs!! move or remove "
+                           "its CDs and try again")
+                            .arg(item->text())
+                            .toStdString(),
                         vbOKOnly);
         } else {
             return !ReportEdit(result);
@@ -366,7 +376,10 @@ void frmCategorySelect::btnRemove_Click() {
         return true;
     };
     if (refused(edits.MayRemoveCategory(category))) return;
-    if (ShowMessage("Remove category\r\n[" + caption + "]", vbYesNoCancel) != vbYes) return;
+    if (ShowMessage(
+            QT_TRANSLATE_NOOP("Messages", "Remove category") + std::string("\r\n[") + caption + "]",
+            vbYesNoCancel) != vbYes)
+        return;
     if (refused(edits.RemoveCategory(category))) return;
     QStandardItem* parent = item->parent();
     parent->removeRow(item->row());
@@ -379,7 +392,7 @@ void frmCategorySelect::btnProperties_Click() {
     if (!current.isValid()) return;
     const int32_t id = current.data(kIdRole).toInt();
     if (id == 0) {
-        ShowMessage("Root Properties Cannot Be Edited", vbOKOnly);
+        ShowMessage(QT_TRANSLATE_NOOP("Messages", "Root Properties Cannot Be Edited"), vbOKOnly);
         return;
     }
     const int16_t icon = frmCategoryProperties::EditCategory(

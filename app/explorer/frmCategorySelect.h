@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <string>
 
 class QPushButton;
 class QStandardItem;
@@ -56,6 +57,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The refusal to remove the category `caption` that still holds sub-categories.
+    static std::string ChildrenRefusal(const QString& caption);
     void BuildTree();
     QStandardItem* ItemOf(int32_t id) const;
     void OnItemChanged(QStandardItem* item);

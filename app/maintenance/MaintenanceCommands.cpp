@@ -13,6 +13,7 @@
 #include "mainwindow/BusyScope.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/frmMenu.h"
+#include "startup/Translations.h"
 
 namespace karvio {
 
@@ -25,7 +26,9 @@ BackupTargetChooser& Chooser() {
 
 QString AskBackupTarget(QWidget* parent, const QString& startDir) {
     if (const BackupTargetChooser& chooser = Chooser()) return chooser(parent, startDir);
-    QFileDialog dialog(parent, QStringLiteral("Backup"), startDir, QStringLiteral("Karvio Data File (*.cd)"));
+    QFileDialog dialog(
+        parent, QCoreApplication::translate("MaintenanceCommands", "Backup"), startDir,
+        QCoreApplication::translate("MaintenanceCommands", "Karvio Data File (*.cd)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("cd"));
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -75,18 +78,28 @@ private:
 
 // Asks whether to salvage a catalogue whose check found damage, saying what it found, what a
 // salvage leaves out and what happens to the damaged file. True on Yes.
-bool AskSalvage(const MaintenanceResult& result, const std::string& command, const std::string& kept) {
+bool AskSalvage(const MaintenanceResult& result, const char* refusal, const char* kept) {
     std::string problems = ProblemSummary(result.damage, 3);
     for (size_t at = 0; (at = problems.find('\n', at)) != std::string::npos;) {
         problems.replace(at, 1, "\r\n");
         at += 2;
     }
     const std::string loss = SalvageLossText(result.damage);
-    return ShowMessage("The data file " + result.dataFile + " is damaged, so it was not " + command +
-                           "; nothing was changed.\r\n\r\n" + problems + "\r\nA salvage copies what can be read" +
-                           (loss.empty() ? std::string() : " and leaves out " + loss) + ". " + kept +
-                           "\r\n\r\nSalvage what can be read?",
-                       vbYesNoCancel) == vbYes;
+    const QString salvage =
+        loss.empty()
+            ? QCoreApplication::translate("MaintenanceCommands",
+                                          "A salvage copies what can be read.")
+            : QCoreApplication::translate("MaintenanceCommands",
+                                          "A salvage copies what can be read and leaves out %1.")
+                  .arg(QString::fromStdString(loss));
+    const QString text =
+        QCoreApplication::translate("MaintenanceCommands", refusal)
+            .arg(QString::fromStdString(result.dataFile)) +
+        QStringLiteral("\r\n\r\n") + QString::fromStdString(problems) + QStringLiteral("\r\n") +
+        salvage + QLatin1Char(' ') + QCoreApplication::translate("MaintenanceCommands", kept) +
+        QStringLiteral("\r\n\r\n") +
+        QCoreApplication::translate("MaintenanceCommands", "Salvage what can be read?");
+    return ShowMessage(text.toStdString(), vbYesNoCancel) == vbYes;
 }
 
 // A backup to `path` (a salvage when `salvage`); a damaged catalogue is offered a salvage.
@@ -96,14 +109,30 @@ void StartBackup(frmMenu& menu, const std::string& path, bool salvage) {
         [path, salvage](const CopyCallbacks& callbacks) { return BackupDataFile(path, callbacks, salvage); },
         [&menu, path](const MaintenanceResult& result) {
             if (result.outcome == MaintenanceOutcome::Damaged) {
-                if (AskSalvage(result, "backed up",
-                               "The data file stays as it is; the salvaged copy is written only to a new file.")) {
+                if (AskSalvage(
+                        result,
+                        QT_TRANSLATE_NOOP(
+                            "MaintenanceCommands",
+                            "The data file %1 is damaged, so it was not backed up; nothing "
+                            "was changed."),
+                        QT_TRANSLATE_NOOP(
+                            "MaintenanceCommands",
+                            "The data file stays as it is; the salvaged copy is written only "
+                            "to a new file."))) {
                     StartBackup(menu, path, true);
                 }
             } else if (result.outcome == MaintenanceOutcome::Failed) {
-                ShowMessage("The backup could not be written; nothing was changed.\r\n" + result.error, vbOKOnly);
+                ShowMessage(
+                    QT_TRANSLATE_NOOP("Messages",
+                                      "The backup could not be written; nothing was changed.") +
+                        std::string("\r\n") + result.error,
+                    vbOKOnly);
             } else if (result.outcome == MaintenanceOutcome::Done && !result.error.empty()) {
-                ShowMessage("The backup was written, but " + result.error, vbOKOnly);
+                ShowMessage(QCoreApplication::translate("MaintenanceCommands",
+                                                        "The backup was written, but %1")
+                                .arg(TranslateMessage(QString::fromStdString(result.error)))
+                                .toStdString(),
+                            vbOKOnly);
             }
         });
 }
@@ -128,21 +157,42 @@ void StartCompaction(frmMenu& menu, bool salvage) {
                     // Every record id changed: the views rebuild where the user was, the search
                     // window forgets its results.
                     emit CatalogueEvents::Instance().catalogueReplaced(*ids);
-                    if (!result.error.empty()) ShowMessage("The data file was compacted, but " + result.error, vbOKOnly);
+                    if (!result.error.empty())
+                        ShowMessage(
+                            QCoreApplication::translate("MaintenanceCommands",
+                                                        "The data file was compacted, but %1")
+                                .arg(TranslateMessage(QString::fromStdString(result.error)))
+                                .toStdString(),
+                            vbOKOnly);
                     if (result.salvaged) {
-                        ShowMessage("What could be read was salvaged. The damaged file is kept as " + result.bakFile,
-                                    vbOKOnly);
+                        ShowMessage(
+                            QCoreApplication::translate(
+                                "MaintenanceCommands",
+                                "What could be read was salvaged. The damaged file is kept as %1")
+                                .arg(QString::fromStdString(result.bakFile))
+                                .toStdString(),
+                            vbOKOnly);
                     }
                     break;
                 case MaintenanceOutcome::Damaged:
-                    if (AskSalvage(result, "compacted",
-                                   "The damaged file is kept beside it under a new dated name, and the .bak copy "
-                                   "stays as it is.")) {
+                    if (AskSalvage(result,
+                                   QT_TRANSLATE_NOOP(
+                                       "MaintenanceCommands",
+                                       "The data file %1 is damaged, so it was not compacted; "
+                                       "nothing was changed."),
+                                   QT_TRANSLATE_NOOP(
+                                       "MaintenanceCommands",
+                                       "The damaged file is kept beside it under a new dated name, "
+                                       "and the .bak copy stays as it is."))) {
                         StartCompaction(menu, true);
                     }
                     break;
                 case MaintenanceOutcome::Failed:
-                    ShowMessage("The data file could not be compacted; it is unchanged.\r\n" + result.error, vbOKOnly);
+                    ShowMessage(
+                        QT_TRANSLATE_NOOP(
+                            "Messages", "The data file could not be compacted; it is unchanged.") +
+                            std::string("\r\n") + result.error,
+                        vbOKOnly);
                     break;
                 default:
                     break;

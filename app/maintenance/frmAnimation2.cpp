@@ -83,24 +83,24 @@ frmAnimation2::frmAnimation2(QWidget* parent, CopyJob job)
       animation1_(new QLabel(this)),
       lblCD_(new QLabel(this)),
       lblFiles_(new QLabel(this)),
-      btnCancel_(new QPushButton(QStringLiteral("&Cancel"), this)),
+      btnCancel_(new QPushButton(tr("&Cancel"), this)),
       job_(job) {
     setObjectName(QStringLiteral("frmAnimation2"));
-    setWindowTitle(job_ == CopyJob::kBackup ? QStringLiteral("Backing Up Data Files")
-                                            : QStringLiteral("Compacting Data Files"));
+    setWindowTitle(job_ == CopyJob::kBackup ? tr("Backing Up Data Files")
+                                            : tr("Compacting Data Files"));
     setWindowModality(Qt::ApplicationModal);
     animation1_->setObjectName(QStringLiteral("Animation1"));
-    animation1_->setAccessibleName(QStringLiteral("Animation"));
+    animation1_->setAccessibleName(tr("Animation"));
     animation1_->setAlignment(Qt::AlignCenter);
     animation1_->setMinimumSize(96, 64);
     lblCD_->setObjectName(QStringLiteral("lblCD"));
     lblFiles_->setObjectName(QStringLiteral("lblFiles"));
-    lblCD_->setAccessibleDescription(QStringLiteral("The CD being copied"));
-    lblFiles_->setAccessibleDescription(QStringLiteral("Records copied"));
+    lblCD_->setAccessibleDescription(tr("The CD being copied"));
+    lblFiles_->setAccessibleDescription(tr("Records copied"));
     lblCD_->setTextFormat(Qt::PlainText);
     lblCD_->setMinimumWidth(360);
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel_->setAccessibleName(QStringLiteral("Cancel"));
+    btnCancel_->setAccessibleName(tr("Cancel"));
     connect(btnCancel_, &QPushButton::clicked, this, &frmAnimation2::AskCancel);
 
     // The window works without its animation when the file is missing or unreadable.
@@ -152,7 +152,7 @@ void frmAnimation2::SetCdLabel(const QString& text) {
 }
 
 void frmAnimation2::SetRecordCount(qint64 records) {
-    lblFiles_->setText(QStringLiteral("Directories and files copied: %1").arg(QLocale().toString(records)));
+    lblFiles_->setText(tr("Directories and files copied: %1").arg(QLocale().toString(records)));
 }
 
 CopyCallbacks frmAnimation2::Callbacks() {
@@ -178,7 +178,9 @@ CopyCallbacks frmAnimation2::Callbacks() {
 void frmAnimation2::AskCancel() {
     if (asking_ || cancelled_) return;
     asking_ = true;
-    const char* question = job_ == CopyJob::kBackup ? "Cancel Data Backup" : "Cancel Data Compaction";
+    const char* question = job_ == CopyJob::kBackup
+                               ? QT_TRANSLATE_NOOP("Messages", "Cancel Data Backup")
+                               : QT_TRANSLATE_NOOP("Messages", "Cancel Data Compaction");
     if (ShowMessage(question, vbYesNoCancel) == vbYes) {
         cancelled_ = true;
         emit cancelConfirmed();

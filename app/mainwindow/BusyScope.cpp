@@ -26,7 +26,7 @@ BusyScope::BusyScope(bool stoppable, int endMode)
         menu_->SetMenuState(kModeBusy);
         if (stoppable_) {
             QPushButton* button = menu_->StopButton();
-            button->setText(QStringLiteral("Stop"));
+            button->setText(tr("Stop"));
             button->setEnabled(true);
             button->show();
             stopClicks_ = connect(button, &QPushButton::clicked, this, &BusyScope::Stop);
@@ -51,7 +51,7 @@ BusyScope::~BusyScope() {
 void BusyScope::Stop() {
     if (stop_.exchange(true)) return;
     if (menu_ && stoppable_) {
-        menu_->StopButton()->setText(QStringLiteral("Stopping..."));
+        menu_->StopButton()->setText(tr("Stopping..."));
         menu_->StopButton()->setEnabled(false);
     }
     emit stopped();

@@ -1,10 +1,12 @@
 #include "mainwindow/EditRefusals.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QGuiApplication>
 
 #include "Messages.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "startup/Translations.h"
 
 namespace karvio {
 
@@ -18,7 +20,9 @@ bool ReportEdit(const EditResult& result, const QString& typed) {
             std::string text = kCatalogueChangedText;
             if (!typed.isEmpty()) {
                 QGuiApplication::clipboard()->setText(typed);
-                text += "\r\nWhat you typed is on the clipboard, to be applied again.";
+                text += std::string("\r\n") +
+                        QT_TRANSLATE_NOOP(
+                            "Messages", "What you typed is on the clipboard, to be applied again.");
             }
             ShowMessage(text, vbOKOnly);
             // The views hold ids that may now name other records: they load the catalogue again,
@@ -30,14 +34,19 @@ bool ReportEdit(const EditResult& result, const QString& typed) {
         }
         case EditStatus::NotWritable:
             if (!typed.isEmpty()) QGuiApplication::clipboard()->setText(typed);
-            ShowMessage("The change cannot be saved: " + result.detail, vbOKOnly);
+            ShowMessage(QCoreApplication::translate("Messages", "The change cannot be saved: %1")
+                            .arg(TranslateMessage(QString::fromStdString(result.detail)))
+                            .toStdString(),
+                        vbOKOnly);
             break;
         case EditStatus::HoldsCategories:
         case EditStatus::HoldsCds:
             ShowMessage(kCategoryHoldsChildrenText, vbOKOnly);
             break;
         case EditStatus::MoveIntoItself:
-            ShowMessage("A node can't be made a child of its own children.", vbOKOnly);
+            ShowMessage(
+                QT_TRANSLATE_NOOP("Messages", "A node can't be made a child of its own children."),
+                vbOKOnly);
             break;
         case EditStatus::NoSuchPicture:
             ShowMessage(EditResultText(result), vbOKOnly);

@@ -16,7 +16,8 @@ namespace karvio {
 bool ReportEdit(const EditResult& result, const QString& typed = {});
 
 // The message a window shows for a category that still holds sub-categories or CDs.
-inline constexpr const char* kCategoryHoldsChildrenText =
-    "Cannot delete category because it contains children!! remove all children and try again";
+inline constexpr const char* kCategoryHoldsChildrenText = QT_TRANSLATE_NOOP(
+    "Messages",
+    "Cannot delete category because it contains children!! remove all children and try again");
 
 }  // namespace karvio

@@ -291,7 +291,7 @@ void frmMenu::mnuHelpAbout_Click() {
 void frmMenu::mnuHelpContents_Click() {
     if (HelpFilePath.isEmpty() || !QFile::exists(HelpFilePath) ||
         !QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath))) {
-        ShowMessage("The help page could not be opened:\r\n" + HelpFilePath.toStdString(),
+        ShowMessage(tr("The help page could not be opened:\r\n%1").arg(HelpFilePath).toStdString(),
                     vbOKOnly);
     }
 }

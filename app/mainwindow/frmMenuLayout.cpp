@@ -31,22 +31,22 @@ struct ToolbarEntry {
     const char* tooltip;
 };
 constexpr ToolbarEntry kToolbar[kToolbarButtonCount] = {
-    {"Add", "Add"},
-    {"Edit", "Edit Details"},
-    {"Delete", "Delete"},
-    {"Rescan", "Rescan"},
+    {"Add", QT_TRANSLATE_NOOP("karvio::frmMenu", "Add")},
+    {"Edit", QT_TRANSLATE_NOOP("karvio::frmMenu", "Edit Details")},
+    {"Delete", QT_TRANSLATE_NOOP("karvio::frmMenu", "Delete")},
+    {"Rescan", QT_TRANSLATE_NOOP("karvio::frmMenu", "Rescan")},
     {"", ""},
-    {"Preview", "Preview"},
-    {"Print", "Print"},
-    {"SaveAs", "Save"},
+    {"Preview", QT_TRANSLATE_NOOP("karvio::frmMenu", "Preview")},
+    {"Print", QT_TRANSLATE_NOOP("karvio::frmMenu", "Print")},
+    {"SaveAs", QT_TRANSLATE_NOOP("karvio::frmMenu", "Save")},
     {"", ""},
-    {"Search", "Search"},
-    {"Sync", "Sync"},
-    {"Categories", "Categories Setup"},
+    {"Search", QT_TRANSLATE_NOOP("karvio::frmMenu", "Search")},
+    {"Sync", QT_TRANSLATE_NOOP("karvio::frmMenu", "Sync")},
+    {"Categories", QT_TRANSLATE_NOOP("karvio::frmMenu", "Categories Setup")},
     {"", ""},
-    {"Tree", "Tree/List View Mode"},
+    {"Tree", QT_TRANSLATE_NOOP("karvio::frmMenu", "Tree/List View Mode")},
     {"", ""},
-    {"Setup", "Setup"},
+    {"Setup", QT_TRANSLATE_NOOP("karvio::frmMenu", "Setup")},
 };
 
 }  // namespace
@@ -71,54 +71,50 @@ void frmMenu::BuildMenus() {
     auto report = [this] { return reportPreview_ != nullptr; };
     auto categories = [this] { return static_cast<bool>(targets_.selectCategory); };
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* file = menuBar()->addMenu(tr("&File"));
     AddItem(
-        file, "mnuFilePreview", QStringLiteral("P&review"), [this] { mnuFilePreview_Click(); },
-        preview);
+        file, "mnuFilePreview", tr("P&review"), [this] { mnuFilePreview_Click(); }, preview);
     AddItem(
-        file, "mnuFilePrint", QStringLiteral("&Print"), [this] { mnuFilePrint_Click(); }, report);
+        file, "mnuFilePrint", tr("&Print"), [this] { mnuFilePrint_Click(); }, report);
     AddItem(
-        file, "mnuFileSave", QStringLiteral("&Save as htm"), [this] { mnuFileSave_Click(); },
-        report);
+        file, "mnuFileSave", tr("&Save as htm"), [this] { mnuFileSave_Click(); }, report);
     file->addSeparator();
     AddItem(
-        file, "mnuFileBackup", QStringLiteral("&Backup"), [this] { targets_.backup(); },
+        file, "mnuFileBackup", tr("&Backup"), [this] { targets_.backup(); },
         [this] { return static_cast<bool>(targets_.backup); });
     AddItem(
-        file, "mnuFileCompact", QStringLiteral("&Compact Data"), [this] { targets_.compact(); },
+        file, "mnuFileCompact", tr("&Compact Data"), [this] { targets_.compact(); },
         [this] { return static_cast<bool>(targets_.compact); });
     file->addSeparator();
-    QAction* exit = AddItem(file, "mnuFileExit", QStringLiteral("E&xit"), [this] { Exit(); });
+    QAction* exit = AddItem(file, "mnuFileExit", tr("E&xit"), [this] { Exit(); });
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* cd = menuBar()->addMenu(QStringLiteral("&CD"));
+    QMenu* cd = menuBar()->addMenu(tr("&CD"));
     AddItem(
-        cd, "mnuCDShowList", QStringLiteral("Show &List"), [this] { mnuCDShowList_Click(); }, view);
+        cd, "mnuCDShowList", tr("Show &List"), [this] { mnuCDShowList_Click(); }, view);
     cd->addSeparator();
     AddItem(
-        cd, "mnuCdAdd", QStringLiteral("&Add"), [this] { mnuCdAdd_Click(); }, view);
+        cd, "mnuCdAdd", tr("&Add"), [this] { mnuCdAdd_Click(); }, view);
     AddItem(
-        cd, "mnuCdEdit", QStringLiteral("&Edit Details"), [this] { mnuCdEdit_Click(); }, view);
+        cd, "mnuCdEdit", tr("&Edit Details"), [this] { mnuCdEdit_Click(); }, view);
     AddItem(
-        cd, "mnuCdDelete", QStringLiteral("&Delete"), [this] { mnuCdDelete_Click(); }, view);
+        cd, "mnuCdDelete", tr("&Delete"), [this] { mnuCdDelete_Click(); }, view);
     AddItem(
-        cd, "mnuCdRescan", QStringLiteral("&Rescan"), [this] { mnuCdRescan_Click(); }, view);
+        cd, "mnuCdRescan", tr("&Rescan"), [this] { mnuCdRescan_Click(); }, view);
     cd->addSeparator();
     AddItem(
-        cd, "mnuCdCategories", QStringLiteral("&Categories"), [this] { mnuCdCategories_Click(); },
-        categories);
+        cd, "mnuCdCategories", tr("&Categories"), [this] { mnuCdCategories_Click(); }, categories);
     AddItem(
-        cd, "mnuCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+        cd, "mnuCdSearch", tr("&Search"), [this] { mnuCdSearch_Click(); }, search);
     cd->addSeparator();
     AddItem(
-        cd, "mnuCdProperties", QStringLiteral("&Properties"), [this] { mnuCdProperties_Click(); },
-        view);
+        cd, "mnuCdProperties", tr("&Properties"), [this] { mnuCdProperties_Click(); }, view);
 
-    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
-    QAction* explorer = AddItem(viewMenu, "mnuViewExplorer", QStringLiteral("&Explorer Style"),
+    QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
+    QAction* explorer = AddItem(viewMenu, "mnuViewExplorer", tr("&Explorer Style"),
                                 [this] { mnuViewExplorer_Click(); });
-    QAction* panels = AddItem(viewMenu, "mnuViewPanels", QStringLiteral("&Traditional"),
-                              [this] { mnuViewPanels_Click(); });
+    QAction* panels =
+        AddItem(viewMenu, "mnuViewPanels", tr("&Traditional"), [this] { mnuViewPanels_Click(); });
     explorer->setCheckable(true);
     panels->setCheckable(true);
     explorer->setChecked(true);
@@ -133,42 +129,45 @@ void frmMenu::BuildMenus() {
         const char* caption;
         ListViewMode mode;
     } listModes[] = {
-        {"mnuViewLargeIcons", "L&arge Icons", ListViewMode::kLargeIcons},
-        {"mnuViewSmallIcons", "S&mall Icons", ListViewMode::kSmallIcons},
-        {"mnuViewList", "&List", ListViewMode::kList},
-        {"mnuViewDetails", "&Details", ListViewMode::kDetails},
+        {"mnuViewLargeIcons", QT_TRANSLATE_NOOP("karvio::frmMenu", "L&arge Icons"),
+         ListViewMode::kLargeIcons},
+        {"mnuViewSmallIcons", QT_TRANSLATE_NOOP("karvio::frmMenu", "S&mall Icons"),
+         ListViewMode::kSmallIcons},
+        {"mnuViewList", QT_TRANSLATE_NOOP("karvio::frmMenu", "&List"), ListViewMode::kList},
+        {"mnuViewDetails", QT_TRANSLATE_NOOP("karvio::frmMenu", "&Details"),
+         ListViewMode::kDetails},
     };
     for (const auto& m : listModes) {
-        QAction* item = AddItem(viewMenu, m.name, QString::fromLatin1(m.caption),
-                                [this, mode = m.mode] { SetListMode(mode); });
+        QAction* item =
+            AddItem(viewMenu, m.name, tr(m.caption), [this, mode = m.mode] { SetListMode(mode); });
         item->setCheckable(true);
         modeGroup->addAction(item);
         item->setChecked(m.mode == ListViewMode::kDetails);
     }
     // Sizes in the lists as exact byte counts instead of "125.9 MB".
     viewMenu->addSeparator();
-    QAction* exact = AddItem(viewMenu, "mnuViewExactSizes", QStringLiteral("E&xact Sizes in Bytes"), {});
+    QAction* exact = AddItem(viewMenu, "mnuViewExactSizes", tr("E&xact Sizes in Bytes"), {});
     exact->setCheckable(true);
     exact->setChecked(SizeDisplay::Instance().Exact());
     connect(exact, &QAction::toggled, this, [](bool on) { SizeDisplay::Instance().SetExact(on); });
 
-    QMenu* debug = menuBar()->addMenu(QStringLiteral("&Debug"));
-    AddItem(debug, "mnuDebugData", QStringLiteral("Class Data"), [this] { DebugClassData(); });
-    AddItem(debug, "mnuDebugCd", QStringLiteral("CD Data"), [this] { DebugCdData(); });
-    AddItem(debug, "mnuDebugDir", QStringLiteral("Dir Data"), [this] { DebugDirData(); });
-    AddItem(debug, "mnuDebugFile", QStringLiteral("Files Data"), {}, never);
-    AddItem(debug, "mnuDebugCat", QStringLiteral("Cat Data"), [this] { DebugCatData(); });
+    QMenu* debug = menuBar()->addMenu(tr("&Debug"));
+    AddItem(debug, "mnuDebugData", tr("Class Data"), [this] { DebugClassData(); });
+    AddItem(debug, "mnuDebugCd", tr("CD Data"), [this] { DebugCdData(); });
+    AddItem(debug, "mnuDebugDir", tr("Dir Data"), [this] { DebugDirData(); });
+    AddItem(debug, "mnuDebugFile", tr("Files Data"), {}, never);
+    AddItem(debug, "mnuDebugCat", tr("Cat Data"), [this] { DebugCatData(); });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    QAction* contents = AddItem(help, "mnuHelpContents", QStringLiteral("&Contents"),
-                                [this] { mnuHelpContents_Click(); });
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    QAction* contents =
+        AddItem(help, "mnuHelpContents", tr("&Contents"), [this] { mnuHelpContents_Click(); });
     contents->setShortcut(QKeySequence::HelpContents);
-    AddItem(help, "mnuHelpIndex", QStringLiteral("&Index"), {}, never);
+    AddItem(help, "mnuHelpIndex", tr("&Index"), {}, never);
     help->addSeparator();
-    AddItem(help, "mnuHelpTip", QStringLiteral("&Tip of the day"),
+    AddItem(help, "mnuHelpTip", tr("&Tip of the day"),
             [this] { frmTip::ShowTipOfTheDay(true, this); });
     help->addSeparator();
-    AddItem(help, "mnuHelpAbout", QStringLiteral("&About"), [this] { mnuHelpAbout_Click(); });
+    AddItem(help, "mnuHelpAbout", tr("&About"), [this] { mnuHelpAbout_Click(); });
 
     using S = MenuStateItem;
     auto state = [this](S item, const char* name) {
@@ -202,79 +201,76 @@ void frmMenu::BuildPopupMenus() {
 
     QMenu* cd = popup("popCdMenu");
     AddItem(
-        cd, "popCdProperties", QStringLiteral("&Properties"),
-        [this] { cdPanel_->PropertiesListItem(); }, cdPanel);
+        cd, "popCdProperties", tr("&Properties"), [this] { cdPanel_->PropertiesListItem(); },
+        cdPanel);
     AddItem(
-        cd, "popCdAdd", QStringLiteral("&Add Cd"), [this] { mnuCdAdd_Click(); }, view);
+        cd, "popCdAdd", tr("&Add Cd"), [this] { mnuCdAdd_Click(); }, view);
     AddItem(
-        cd, "popCdEdit", QStringLiteral("&Edit CD Details"), [this] { mnuCdEdit_Click(); }, view);
+        cd, "popCdEdit", tr("&Edit CD Details"), [this] { mnuCdEdit_Click(); }, view);
     AddItem(
-        cd, "popCdDelete", QStringLiteral("&Delete Cd"), [this] { mnuCdDelete_Click(); }, view);
+        cd, "popCdDelete", tr("&Delete Cd"), [this] { mnuCdDelete_Click(); }, view);
     AddItem(
-        cd, "popCdRescan", QStringLiteral("&Rescan CD"), [this] { mnuCdRescan_Click(); }, view);
+        cd, "popCdRescan", tr("&Rescan CD"), [this] { mnuCdRescan_Click(); }, view);
     AddItem(
-        cd, "popCdSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+        cd, "popCdSearch", tr("&Search"), [this] { mnuCdSearch_Click(); }, search);
     AddItem(
-        cd, "popCdPreview", QStringLiteral("&Report Preview"), [this] { mnuFilePreview_Click(); },
-        preview);
+        cd, "popCdPreview", tr("&Report Preview"), [this] { mnuFilePreview_Click(); }, preview);
 
     QMenu* tree = popup("popTreeMenu");
     AddItem(
-        tree, "popTreeProperties", QStringLiteral("&Properties"),
-        [this] { cdPanel_->PropertiesTreeItem(); }, cdPanel);
+        tree, "popTreeProperties", tr("&Properties"), [this] { cdPanel_->PropertiesTreeItem(); },
+        cdPanel);
     AddItem(
-        tree, "popTreeLaunch", QStringLiteral("&Launch"),
-        [this] { LaunchFile(cdPanel_->SelectedTreeTag()); }, cdPanel);
+        tree, "popTreeLaunch", tr("&Launch"), [this] { LaunchFile(cdPanel_->SelectedTreeTag()); },
+        cdPanel);
     AddItem(
-        tree, "popTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); }, search);
+        tree, "popTreeSearch", tr("&Search"), [this] { mnuCdSearch_Click(); }, search);
     AddItem(
-        tree, "popTreePreview", QStringLiteral("&Report Preview"),
-        [this] { mnuFilePreview_Click(); }, preview);
+        tree, "popTreePreview", tr("&Report Preview"), [this] { mnuFilePreview_Click(); }, preview);
 
     QMenu* expTree = popup("mnuPopExpTree");
     AddItem(
-        expTree, "popExpLaunch", QStringLiteral("&Launch"),
-        [this] { explorer_->popMenuTreeLaunch(); }, explorer);
+        expTree, "popExpLaunch", tr("&Launch"), [this] { explorer_->popMenuTreeLaunch(); },
+        explorer);
     AddItem(
-        expTree, "popExpAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
-        [this] { mnuCdAdd_Click(); }, view);
+        expTree, "popExpAddCdOrFolder", tr("Add Cd &or Folder"), [this] { mnuCdAdd_Click(); },
+        view);
     items_.insert(QStringLiteral("popExpTreeSeparator1"), expTree->addSeparator());
     AddItem(
-        expTree, "popExpCatAdd", QStringLiteral("&Add Category"),
-        [this] { explorer_->popMenuTreeAdd(); }, explorer);
+        expTree, "popExpCatAdd", tr("&Add Category"), [this] { explorer_->popMenuTreeAdd(); },
+        explorer);
     AddItem(
-        expTree, "popExpCatRemove", QStringLiteral("&Remove"),
-        [this] { explorer_->popMenuTreeDelete(); }, explorer);
+        expTree, "popExpCatRemove", tr("&Remove"), [this] { explorer_->popMenuTreeDelete(); },
+        explorer);
     AddItem(
-        expTree, "popExpCatRename", QStringLiteral("Re&name"),
-        [this] { explorer_->popMenuTreeRename(); }, explorer);
+        expTree, "popExpCatRename", tr("Re&name"), [this] { explorer_->popMenuTreeRename(); },
+        explorer);
     AddItem(
-        expTree, "popExpCatProperties", QStringLiteral("&Properties"),
+        expTree, "popExpCatProperties", tr("&Properties"),
         [this] { explorer_->popMenuTreeProperties(); }, explorer);
     expTree->addSeparator();
     AddItem(
-        expTree, "popExpTreeSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); },
-        search);
+        expTree, "popExpTreeSearch", tr("&Search"), [this] { mnuCdSearch_Click(); }, search);
 
     QMenu* expList = popup("mnuPopExpList");
     AddItem(
-        expList, "popExpListLaunch", QStringLiteral("&Launch"),
-        [this] { explorer_->popMenuListLaunch(); }, explorer);
+        expList, "popExpListLaunch", tr("&Launch"), [this] { explorer_->popMenuListLaunch(); },
+        explorer);
     AddItem(
-        expList, "popExpListAddCdOrFolder", QStringLiteral("Add Cd &or Folder"),
-        [this] { mnuCdAdd_Click(); }, view);
+        expList, "popExpListAddCdOrFolder", tr("Add Cd &or Folder"), [this] { mnuCdAdd_Click(); },
+        view);
     items_.insert(QStringLiteral("popExpListSeparator1"), expList->addSeparator());
     AddItem(
-        expList, "popExpListCatAdd", QStringLiteral("&Add Category"),
-        [this] { explorer_->popMenuTreeAdd(); }, explorer);
+        expList, "popExpListCatAdd", tr("&Add Category"), [this] { explorer_->popMenuTreeAdd(); },
+        explorer);
     AddItem(
-        expList, "popExpListCatRemove", QStringLiteral("&Remove"),
-        [this] { explorer_->popMenuListDelete(); }, explorer);
+        expList, "popExpListCatRemove", tr("&Remove"), [this] { explorer_->popMenuListDelete(); },
+        explorer);
     AddItem(
-        expList, "popExpListCatRename", QStringLiteral("Re&name"),
-        [this] { explorer_->popMenuListRename(); }, explorer);
+        expList, "popExpListCatRename", tr("Re&name"), [this] { explorer_->popMenuListRename(); },
+        explorer);
     AddItem(
-        expList, "popExpListCatProperties", QStringLiteral("&Properties"),
+        expList, "popExpListCatProperties", tr("&Properties"),
         [this] { explorer_->popMenuListProperties(); }, explorer);
     expList->addSeparator();
     const struct {
@@ -282,27 +278,29 @@ void frmMenu::BuildPopupMenus() {
         const char* caption;
         ListViewMode mode;
     } listModes[] = {
-        {"popExpListViewLargeIcons", "Large Icons", ListViewMode::kLargeIcons},
-        {"popExpListViewSmallIcons", "Small Icons", ListViewMode::kSmallIcons},
-        {"popExpListViewList", "List", ListViewMode::kList},
-        {"popExpListViewDetails", "Details", ListViewMode::kDetails},
+        {"popExpListViewLargeIcons", QT_TRANSLATE_NOOP("karvio::frmMenu", "Large Icons"),
+         ListViewMode::kLargeIcons},
+        {"popExpListViewSmallIcons", QT_TRANSLATE_NOOP("karvio::frmMenu", "Small Icons"),
+         ListViewMode::kSmallIcons},
+        {"popExpListViewList", QT_TRANSLATE_NOOP("karvio::frmMenu", "List"), ListViewMode::kList},
+        {"popExpListViewDetails", QT_TRANSLATE_NOOP("karvio::frmMenu", "Details"),
+         ListViewMode::kDetails},
     };
     auto* popupModeGroup = new QActionGroup(this);
     for (const auto& m : listModes) {
-        QAction* item = AddItem(expList, m.name, QString::fromLatin1(m.caption),
-                                [this, mode = m.mode] { SetListMode(mode); });
+        QAction* item =
+            AddItem(expList, m.name, tr(m.caption), [this, mode = m.mode] { SetListMode(mode); });
         item->setCheckable(true);
         popupModeGroup->addAction(item);
         item->setChecked(m.mode == ListViewMode::kDetails);
     }
     expList->addSeparator();
     AddItem(
-        expList, "popExpListSearch", QStringLiteral("&Search"), [this] { mnuCdSearch_Click(); },
-        search);
+        expList, "popExpListSearch", tr("&Search"), [this] { mnuCdSearch_Click(); }, search);
 }
 
 void frmMenu::BuildToolbar() {
-    toolbar1_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar1_ = addToolBar(tr("Toolbar"));
     toolbar1_->setObjectName(QStringLiteral("Toolbar1"));
     toolbar1_->setMovable(false);
     toolbar1_->setIconSize(QSize(kToolbarIconPx, kToolbarIconPx));
@@ -334,9 +332,9 @@ void frmMenu::BuildToolbar() {
         if (key.isEmpty()) {
             button = toolbar1_->addSeparator();
         } else {
-            button = toolbar1_->addAction(ToolbarIcon(key), QString::fromLatin1(entry.tooltip));
+            button = toolbar1_->addAction(ToolbarIcon(key), tr(entry.tooltip));
             button->setObjectName(QStringLiteral("tbr") + key);
-            button->setToolTip(QString::fromLatin1(entry.tooltip));
+            button->setToolTip(tr(entry.tooltip));
             button->setData(key);
             connect(button, &QAction::triggered, this, [this, key] { OnToolbarButton(key); });
             commands_.insert(button, Command{availability.value(key), std::nullopt});
@@ -361,7 +359,7 @@ void frmMenu::BuildStatusBar() {
     bar->setSizeGripEnabled(true);
     statusText_ = new QLabel(this);
     statusText_->setObjectName(QStringLiteral("StatusPanel1"));
-    statusText_->setText(QStringLiteral("Data file: ") + QString::fromStdString(GetDataFileName()));
+    statusText_->setText(tr("Data file: %1").arg(QString::fromStdString(GetDataFileName())));
     statusText_->setTextFormat(Qt::PlainText);
     bar->addWidget(statusText_, 1);
     // Where the selected item lies; a path longer than the panel is cut, the whole of it is in
@@ -369,7 +367,7 @@ void frmMenu::BuildStatusBar() {
     placeText_ = new QLabel(this);
     placeText_->setObjectName(QStringLiteral("StatusPlace"));
     placeText_->setTextFormat(Qt::PlainText);
-    placeText_->setAccessibleDescription(QStringLiteral("Selected item's place"));
+    placeText_->setAccessibleDescription(tr("Selected item's place"));
     placeText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     placeText_->setIndent(placeText_->fontMetrics().averageCharWidth() * 3);
     bar->addWidget(placeText_, 3);
@@ -378,10 +376,10 @@ void frmMenu::BuildStatusBar() {
     progressPanel_->setObjectName(QStringLiteral("StatusPanel2"));
     progressPanel_->setFixedWidth(kProgressPanelWidthPx);
     bar->addPermanentWidget(progressPanel_);
-    stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
+    stopButton_ = new QPushButton(tr("Stop"), this);
     stopButton_->setObjectName(QStringLiteral("btnStatusStop"));
-    stopButton_->setAccessibleName(QStringLiteral("Stop"));
-    stopButton_->setToolTip(QStringLiteral("Stops the work under way"));
+    stopButton_->setAccessibleName(tr("Stop"));
+    stopButton_->setToolTip(tr("Stops the work under way"));
     stopButton_->setFocusPolicy(Qt::NoFocus);
     stopButton_->hide();
     bar->addPermanentWidget(stopButton_);

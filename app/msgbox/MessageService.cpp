@@ -10,6 +10,7 @@
 #include "CatalogueText.h"
 #include "Messages.h"
 #include "msgbox/ctlMsgBox.h"
+#include "startup/Translations.h"
 
 namespace karvio {
 
@@ -41,14 +42,20 @@ int AnswerOnWindowThread(const std::string& text, const MsgButtonSet& buttons) {
         remembered = *current;
         QGuiApplication::changeOverrideCursor(QCursor(Qt::ArrowCursor));
     }
-    // Texts may carry names read from a catalogue written by another program.
-    const QString message = QString::fromStdString(DecodeCatalogueText(text));
+    // Texts may carry names read from a catalogue written by another program. The engine's
+    // texts and the buttons' captions are shown in the user's language.
+    const QString message = TranslateMessage(QString::fromStdString(DecodeCatalogueText(text)));
+    MsgButtonSet shown = buttons;
+    for (MsgButton& button : shown.buttons) {
+        button.caption =
+            QCoreApplication::translate("Messages", button.caption.c_str()).toStdString();
+    }
     int result;
     if (ctlMsgBox* box = Installed()) {
-        result = box->msgBox(message, buttons);
+        result = box->msgBox(message, shown);
     } else {
         ctlMsgBox standalone;
-        result = standalone.msgBox(message, buttons);
+        result = standalone.msgBox(message, shown);
     }
     if (remembered) QGuiApplication::changeOverrideCursor(*remembered);
     return result;

@@ -1,6 +1,7 @@
 #include "msgbox/ctlMsgBox.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPalette>
 
 #include "msgbox/frmMsgBox.h"
@@ -14,10 +15,10 @@ void MsgBoxState::ResetMsgBoxDefaults() {
         captions[i].clear();
         values[i] = i + 1;
     }
-    captions[0] = QStringLiteral("OK");
+    captions[0] = QCoreApplication::translate("Messages", "OK");
     values[0] = vbOK;
     buttonCount = 1;
-    msgText = QStringLiteral("Please Select !!");
+    msgText = QCoreApplication::translate("Messages", "Please Select !!");
 }
 
 void MsgBoxState::SetButtons(const MsgButtonSet& set) {

@@ -55,7 +55,7 @@ frmMsgBox::frmMsgBox(const MsgBoxState& state, QWidget* parent)
     formWidth_ = std::max(state_.widthTwips, 1);
     formHeight_ = std::max(state_.heightTwips, 1);
 
-    checkDont_ = new QCheckBox(QStringLiteral("Don't show this dialog in the future"), this);
+    checkDont_ = new QCheckBox(tr("Don't show this dialog in the future"), this);
     checkDont_->setObjectName(QStringLiteral("checkDont"));
     checkDont_->setVisible(state_.checkBoxVisible);
     checkDont_->setChecked(state_.dontShowAgain);

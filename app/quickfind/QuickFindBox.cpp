@@ -35,10 +35,11 @@ namespace karvio {
 
 namespace {
 
-constexpr const char* kStaleHit =
+constexpr const char* kStaleHit = QT_TRANSLATE_NOOP(
+    "Messages",
     "This result no longer matches the catalogue: the entry was changed or removed since it was "
-    "found. Please type the search again.";
-constexpr const char* kPlaceholder = "Find (Ctrl+K)";
+    "found. Please type the search again.");
+constexpr const char* kPlaceholder = QT_TRANSLATE_NOOP("karvio::QuickFindBox", "Find (Ctrl+K)");
 constexpr int kPopupMinWidth = 560;
 constexpr int kPageRows = 10;
 
@@ -75,10 +76,10 @@ QuickFindPopup::QuickFindPopup(QWidget* parent) : QFrame(parent) {
     layout->setSpacing(2);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblQuickFindStatus"));
-    status_->setAccessibleDescription(QStringLiteral("Quick find count"));
+    status_->setAccessibleDescription(tr("Quick find count"));
     list_ = new QTreeView(this);
     list_->setObjectName(QStringLiteral("lstQuickFind"));
-    list_->setAccessibleName(QStringLiteral("Quick find results"));
+    list_->setAccessibleName(tr("Quick find results"));
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setAllColumnsShowFocus(true);
@@ -116,25 +117,25 @@ QuickFindBox::QuickFindBox(QWidget* popupParent, QWidget* parent) : QWidget(pare
     setObjectName(QStringLiteral("QuickFindBox"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 0, 2, 0);
-    auto* label = new QLabel(QStringLiteral("Fi&nd:"), this);
+    auto* label = new QLabel(tr("Fi&nd:"), this);
     edit_ = new QLineEdit(this);
     edit_->setObjectName(QStringLiteral("txtQuickFind"));
-    edit_->setAccessibleName(QStringLiteral("Quick find"));
-    edit_->setPlaceholderText(QString::fromLatin1(kPlaceholder));
-    edit_->setToolTip(QStringLiteral(
-        "Words match in any order; \"an exact phrase\"; filters kind:file,dir,cd ext:jpg "
-        "size:>10M date:2019 or date:2015..2019; inside files artist: album: title: camera: "
-        "taken:2019 duration:>3m width:>3000 in:archive"));
+    edit_->setAccessibleName(tr("Quick find"));
+    edit_->setPlaceholderText(tr(kPlaceholder));
+    edit_->setToolTip(
+        tr("Words match in any order; \"an exact phrase\"; filters kind:file,dir,cd ext:jpg "
+           "size:>10M date:2019 or date:2015..2019; inside files artist: album: title: camera: "
+           "taken:2019 duration:>3m width:>3000 in:archive"));
     edit_->setClearButtonEnabled(true);
-    edit_->setMinimumWidth(fontMetrics().horizontalAdvance(QString::fromLatin1(kPlaceholder)) * 2);
+    edit_->setMinimumWidth(fontMetrics().horizontalAdvance(tr(kPlaceholder)) * 2);
     label->setBuddy(edit_);
     mode_ = new QComboBox(this);
     mode_->setObjectName(QStringLiteral("cboQuickFindMode"));
-    mode_->setAccessibleName(QStringLiteral("Quick find match"));
-    mode_->addItem(QStringLiteral("Anywhere"), int(QuickMatchMode::Anywhere));
-    mode_->addItem(QStringLiteral("Beginning"), int(QuickMatchMode::Beginning));
-    mode_->addItem(QStringLiteral("Whole name"), int(QuickMatchMode::WholeField));
-    mode_->setToolTip(QStringLiteral("Where a word must match the name"));
+    mode_->setAccessibleName(tr("Quick find match"));
+    mode_->addItem(tr("Anywhere"), int(QuickMatchMode::Anywhere));
+    mode_->addItem(tr("Beginning"), int(QuickMatchMode::Beginning));
+    mode_->addItem(tr("Whole name"), int(QuickMatchMode::WholeField));
+    mode_->setToolTip(tr("Where a word must match the name"));
     layout->addWidget(label);
     layout->addWidget(edit_, 1);
     layout->addWidget(mode_);
@@ -209,7 +210,7 @@ void QuickFindBox::OnEdited() {
         shownIndex_.reset();
     } else if (!finder_->Index()) {
         // The first reading of the catalogue is still under way: the answer follows it.
-        popup_->Status()->setText(QStringLiteral("Reading the catalogue..."));
+        popup_->Status()->setText(tr("Reading the catalogue..."));
         ShowPopup();
     }
 }
@@ -273,16 +274,17 @@ void QuickFindBox::OnAnswer(const QuickAnswer& answer) {
     QLocale locale;
     QString status;
     if (answer.count == 0)
-        status = answer.complete ? QStringLiteral("Nothing found") : QStringLiteral("Searching...");
+        status = answer.complete ? tr("Nothing found") : tr("Searching...");
     else if (!answer.complete)
-        status = QStringLiteral("%1 found so far...").arg(locale.toString(qlonglong(answer.count)));
+        status = tr("%1 found so far...").arg(locale.toString(qlonglong(answer.count)));
     else if (answer.count > results->rowCount())
-        status = QStringLiteral("%1 found, the first %2 shown: type more to narrow")
-                     .arg(locale.toString(qlonglong(answer.count)), locale.toString(qlonglong(results->rowCount())));
+        status = tr("%1 found, the first %2 shown: type more to narrow")
+                     .arg(locale.toString(qlonglong(answer.count)),
+                          locale.toString(qlonglong(results->rowCount())));
     else
-        status = answer.count == 1 ? QStringLiteral("1 found")
-                                   : QStringLiteral("%1 found").arg(locale.toString(qlonglong(answer.count)));
-    if (answer.reading && answer.count > 0) status += QStringLiteral(" (reading the changed catalogue)");
+        status = answer.count == 1 ? tr("1 found")
+                                   : tr("%1 found").arg(locale.toString(qlonglong(answer.count)));
+    if (answer.reading && answer.count > 0) status += tr(" (reading the changed catalogue)");
     popup_->Status()->setText(status);
     if (results->rowCount() > 0) popup_->List()->setCurrentIndex(results->index(0, 0));
     ShowPopup();
@@ -422,11 +424,12 @@ void QuickFindBox::OnListMenu(const QPoint& at) {
     list->setCurrentIndex(index);
     const int row = index.row();
     listMenu_->clear();
-    QAction* reveal = listMenu_->addAction(QStringLiteral("&Show in List"), this, [this, row] { RevealRow(row); });
+    QAction* reveal =
+        listMenu_->addAction(tr("&Show in List"), this, [this, row] { RevealRow(row); });
     listMenu_->setDefaultAction(reveal);
-    QAction* launch = listMenu_->addAction(QStringLiteral("&Launch"), this, [this, row] { LaunchRow(row); });
+    QAction* launch = listMenu_->addAction(tr("&Launch"), this, [this, row] { LaunchRow(row); });
     launch->setEnabled(popup_->Results()->Kind(row) == SearchHitKind::File);
-    listMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesRow(row); });
+    listMenu_->addAction(tr("&Properties"), this, [this, row] { PropertiesRow(row); });
     listMenu_->popup(list->viewport()->mapToGlobal(at));
 }
 

@@ -1,6 +1,7 @@
 #include "report/PreviewCommand.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -59,7 +60,9 @@ private:
         if (!written_) {
             QFile::remove(QString::fromStdString(page_));
             busy_.reset();
-            if (!stopped) Refuse("The report page could not be written.\r\n" + error_);
+            if (!stopped)
+                Refuse(QT_TRANSLATE_NOOP("Messages", "The report page could not be written.") +
+                       std::string("\r\n") + error_);
         } else {
             // The preview sets the menus for itself once it shows the page.
             busy_->SetEndMode(-1);
@@ -101,7 +104,11 @@ void RunPreviewCommand(frmMenu& menu, frmWebBrowser& preview) {
 
     const std::string dir = ReportPageDirectory();
     if (!IsDirectoryWritable(dir)) {
-        Refuse("The report page cannot be written: the folder " + dir + " cannot be written to.");
+        Refuse(QCoreApplication::translate(
+                   "PreviewCommand",
+                   "The report page cannot be written: the folder %1 cannot be written to.")
+                   .arg(QString::fromStdString(dir))
+                   .toStdString());
         return;
     }
     // The page's images go beside it; a page without them still shows its text.

@@ -18,13 +18,21 @@ constexpr const char* kSection = "Preview";
 
 // Captions in the order of kReportOptionFields; the access keys do not change the texts shown.
 constexpr std::array<const char*, 9> kCaptions = {
-    "Show Directory &Size", "Show Directory &Update Date", "Show Directory &Attributes",
-    "Show Directory &Notes", "Show &Files",                "Show File S&izes",
-    "Show File Up&date Dates", "Show File A&ttributes",    "Show File N&otes",
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show Directory &Size"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show Directory &Update Date"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show Directory &Attributes"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show Directory &Notes"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show &Files"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show File S&izes"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show File Up&date Dates"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show File A&ttributes"),
+    QT_TRANSLATE_NOOP("karvio::frmPreviewOptions", "Show File N&otes"),
 };
 constexpr int kDirFilesIndex = 4;
 
-QString Plain(const char* caption) { return QString::fromUtf8(caption).remove('&'); }
+QString Plain(const QString& caption) {
+    return QString(caption).remove('&');
+}
 
 }  // namespace
 
@@ -49,39 +57,39 @@ void SaveReportOptions(const ReportOptions& options) {
 
 frmPreviewOptions::frmPreviewOptions(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPreviewOptions"));
-    setWindowTitle(QStringLiteral("Preview Options"));
+    setWindowTitle(tr("Preview Options"));
 
-    auto* directories = new QGroupBox(QStringLiteral("Directories"), this);
-    auto* files = new QGroupBox(QStringLiteral("Files"), this);
+    auto* directories = new QGroupBox(tr("Directories"), this);
+    auto* files = new QGroupBox(tr("Files"), this);
     auto* dirLayout = new QVBoxLayout(directories);
     auto* fileLayout = new QVBoxLayout(files);
     for (size_t i = 0; i < boxes_.size(); ++i) {
-        auto* box = new QCheckBox(QString::fromUtf8(kCaptions[i]), this);
+        auto* box = new QCheckBox(tr(kCaptions[i]), this);
         box->setObjectName(QString::fromUtf8(kReportOptionFields[i].settingName));
-        box->setAccessibleName(Plain(kCaptions[i]));
+        box->setAccessibleName(Plain(tr(kCaptions[i])));
         (i < kDirFilesIndex ? dirLayout : fileLayout)->addWidget(box);
         boxes_[i] = box;
     }
     dirLayout->addStretch();
 
-    auto* start = new QGroupBox(QStringLiteral("Start"), this);
+    auto* start = new QGroupBox(tr("Start"), this);
     auto* startLayout = new QVBoxLayout(start);
-    optStartFrom_[0] = new QRadioButton(QStringLiteral("Start From &Root"), start);
-    optStartFrom_[1] = new QRadioButton(QStringLiteral("Start From Selected &Directory"), start);
+    optStartFrom_[0] = new QRadioButton(tr("Start From &Root"), start);
+    optStartFrom_[1] = new QRadioButton(tr("Start From Selected &Directory"), start);
     optStartFrom_[0]->setObjectName(QStringLiteral("optStartFrom0"));
     optStartFrom_[1]->setObjectName(QStringLiteral("optStartFrom1"));
-    optStartFrom_[0]->setAccessibleName(QStringLiteral("Start From Root"));
-    optStartFrom_[1]->setAccessibleName(QStringLiteral("Start From Selected Directory"));
+    optStartFrom_[0]->setAccessibleName(tr("Start From Root"));
+    optStartFrom_[1]->setAccessibleName(tr("Start From Selected Directory"));
     startLayout->addWidget(optStartFrom_[0]);
     startLayout->addWidget(optStartFrom_[1]);
 
     auto* buttons = new QDialogButtonBox(this);
-    btnOk_ = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    btnCancel_ = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    btnOk_ = buttons->addButton(tr("&OK"), QDialogButtonBox::AcceptRole);
+    btnCancel_ = buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
     btnOk_->setObjectName(QStringLiteral("btnOk"));
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-    btnOk_->setAccessibleName(QStringLiteral("OK"));
-    btnCancel_->setAccessibleName(QStringLiteral("Cancel"));
+    btnOk_->setAccessibleName(tr("OK"));
+    btnCancel_->setAccessibleName(tr("Cancel"));
     btnOk_->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -61,7 +62,9 @@ bool SaveReportPage(const QByteArray& html, const QString& imageDir, const QStri
     const QString folderName = info.completeBaseName() + QStringLiteral("_files");
     const QDir folder(info.absolutePath() + '/' + folderName);
     if (!folder.exists() && !QDir().mkpath(folder.path())) {
-        *error = QStringLiteral("The folder %1 cannot be created.").arg(QDir::toNativeSeparators(folder.path()));
+        *error =
+            QCoreApplication::translate("karvio::frmWebBrowser", "The folder %1 cannot be created.")
+                .arg(QDir::toNativeSeparators(folder.path()));
         return false;
     }
     for (const char* image : kReportImages) {
@@ -71,7 +74,9 @@ bool SaveReportPage(const QByteArray& html, const QString& imageDir, const QStri
         if (!QFile::exists(from)) from = QString::fromStdString(FindResource(image));
         QFile::remove(to);
         if (!QFile::copy(from, to)) {
-            *error = QStringLiteral("The image %1 cannot be written.").arg(QDir::toNativeSeparators(to));
+            *error = QCoreApplication::translate("karvio::frmWebBrowser",
+                                                 "The image %1 cannot be written.")
+                         .arg(QDir::toNativeSeparators(to));
             return false;
         }
     }
@@ -95,9 +100,9 @@ bool SaveReportPage(const QByteArray& html, const QString& imageDir, const QStri
 frmWebBrowser::frmWebBrowser(QMdiArea* area, QWidget* parent)
     : QWidget(parent), area_(area), browser_(new QTextBrowser(this)) {
     setObjectName(QStringLiteral("frmWebBrowser"));
-    setWindowTitle(QStringLiteral("Report Preview"));
+    setWindowTitle(tr("Report Preview"));
     browser_->setObjectName(QStringLiteral("WebBrowser1"));
-    browser_->setAccessibleName(QStringLiteral("Report page"));
+    browser_->setAccessibleName(tr("Report page"));
     browser_->setOpenLinks(false);
     browser_->setLineWrapMode(QTextEdit::NoWrap);
     // A read-only page needs no undo history, which would keep a copy of every appended piece.
@@ -120,7 +125,7 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile, const QString& title) {
     DropPage();
     QFile file(pageFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        ShowMessage(QStringLiteral("The report page cannot be read:\r\n%1\r\n%2")
+        ShowMessage(tr("The report page cannot be read:\r\n%1\r\n%2")
                         .arg(QDir::toNativeSeparators(pageFile), file.errorString())
                         .toStdString(),
                     vbOKOnly);
@@ -245,7 +250,7 @@ void frmWebBrowser::Print() {
                 accepted = askPrinter(*printer);
             } else {
                 QPrintDialog dialog(printer.get(), this);
-                dialog.setWindowTitle(QStringLiteral("Print"));
+                dialog.setWindowTitle(tr("Print"));
                 accepted = dialog.exec() == QDialog::Accepted;
             }
             if (!accepted) return;
@@ -261,7 +266,8 @@ void frmWebBrowser::Print() {
             if (outcome == PagePrinter::Outcome::Failed || printer.printerState() == QPrinter::Error ||
                 (outcome == PagePrinter::Outcome::Printed && !output.isEmpty() && QFileInfo(output).size() == 0)) {
                 const QString where = output.isEmpty() ? printer.printerName() : QDir::toNativeSeparators(output);
-                ShowMessage(QStringLiteral("The page could not be printed on %1.").arg(where).toStdString(), vbOKOnly);
+                ShowMessage(tr("The page could not be printed on %1.").arg(where).toStdString(),
+                            vbOKOnly);
             }
             printBusy_.reset();
             // Its thread has ended; the object goes once this call is over.
@@ -274,16 +280,15 @@ void frmWebBrowser::SaveAs() {
     OwnDialog guard(ownDialogs_);
     if (lastSaveDir_.isEmpty()) lastSaveDir_ = QDir::homePath();
     const QString proposal = lastSaveDir_ + QStringLiteral("/report.htm");
-    QString target = askSaveName
-                         ? askSaveName(proposal)
-                         : QFileDialog::getSaveFileName(this, QStringLiteral("Save as htm"), proposal,
-                                                        QStringLiteral("Web page (*.htm *.html)"));
+    QString target = askSaveName ? askSaveName(proposal)
+                                 : QFileDialog::getSaveFileName(this, tr("Save as htm"), proposal,
+                                                                tr("Web page (*.htm *.html)"));
     if (target.isEmpty()) return;
     if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".htm");
     lastSaveDir_ = QFileInfo(target).absolutePath();
     QString error;
     if (!SaveReportPage(html_, QFileInfo(pageFile_).absolutePath(), target, &error)) {
-        ShowMessage(QStringLiteral("The page could not be saved.\r\n%1").arg(error).toStdString(), vbOKOnly);
+        ShowMessage(tr("The page could not be saved.\r\n%1").arg(error).toStdString(), vbOKOnly);
     }
 }
 

@@ -18,8 +18,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "MountTable.h"
+#include "CatalogueText.h"
 #include "Messages.h"
+#include "MountTable.h"
 #include "PathServices.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
@@ -180,7 +181,9 @@ void frmAnimation::ScanCd(int32_t& newId) {
     hide();
     // A medium taken out after the CD was linked lost nothing: the scan had finished.
     if (mediumLost_ && newId == 0) {
-        ShowMessage("The medium was removed during the scan; the catalogue is as it was before the scan",
+        ShowMessage(QT_TRANSLATE_NOOP("Messages",
+                                      "The medium was removed during the scan; the catalogue is as "
+                                      "it was before the scan"),
                     vbOKOnly);
     }
     if (newId > 0 && engine_.SkippedCount() > 0) ShowSkipped();
@@ -190,19 +193,26 @@ void frmAnimation::ShowSkipped() {
     // Said at the end, once: how many places are missing from the CD, and which.
     constexpr size_t kShown = 15;
     const int64_t count = engine_.SkippedCount();
-    std::string text = "The CD was catalogued, but " + std::to_string(count) +
-                       (count == 1 ? " folder or file" : " folders or files") +
-                       " could not be read; what " + (count == 1 ? "it holds is" : "they hold is") +
-                       " missing from the catalogue:\r\n";
+    QString text =
+        count == 1
+            ? tr("The CD was catalogued, but 1 folder or file could not be read; what it holds "
+                 "is missing from the catalogue:")
+            : tr("The CD was catalogued, but %1 folders or files could not be read; what they "
+                 "hold is missing from the catalogue:")
+                  .arg(count);
+    text += QStringLiteral("\r\n");
     const std::vector<ScanSkip>& skipped = engine_.Skipped();
     for (size_t i = 0; i < skipped.size() && i < kShown; ++i) {
-        text += "\r\n" + skipped[i].path + ": " + skipped[i].reason;
+        text += QStringLiteral("\r\n") +
+                QString::fromStdString(DecodeCatalogueText(skipped[i].path)) +
+                QStringLiteral(": ") + QString::fromStdString(skipped[i].reason);
     }
     if (count > static_cast<int64_t>(std::min(skipped.size(), kShown))) {
-        text += "\r\n... and " + std::to_string(count - static_cast<int64_t>(std::min(skipped.size(), kShown))) +
-                " more";
+        text += QStringLiteral("\r\n") +
+                tr("... and %1 more")
+                    .arg(count - static_cast<int64_t>(std::min(skipped.size(), kShown)));
     }
-    ShowMessage(text, vbOKOnly);
+    ShowMessage(text.toStdString(), vbOKOnly);
 }
 
 void frmAnimation::btnCancel_Click() {

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -19,27 +20,29 @@
 #include <QVBoxLayout>
 
 #include "CatalogueDetails.h"
+#include "CatalogueText.h"
 #include "DetailsDatabase.h"
 #include "Messages.h"
 #include "MountTable.h"
 #include "PathServices.h"
+#include "ScanEngine.h"
 #include "TransferRecords.h"
 #include "VolumeLocator.h"
-#include "ScanEngine.h"
 #include "VolumeServices.h"
 #include "VolumeSidecar.h"
 #include "classData.h"
+#include "controls/NotesBox.h"
 #include "controls/ctlFolderBrowser.h"
 #include "controls/ctlIconLabel.h"
 #include "scan/frmAnimation.h"
-#include "controls/NotesBox.h"
 #include "startup/Settings.h"
 
 namespace karvio {
 
 namespace {
 
-constexpr const char* kNotReady = "No CD Found to Scan or CD Not Ready";
+constexpr const char* kNotReady =
+    QT_TRANSLATE_NOOP("Messages", "No CD Found to Scan or CD Not Ready");
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -57,10 +60,16 @@ std::string DefaultScanDrive() {
 
 std::string ScanFolderProblem(const std::string& path) {
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0) return "The folder [" + path + "] does not exist";
-    if (!S_ISDIR(st.st_mode)) return "[" + path + "] is not a folder";
-    if (::access(path.c_str(), R_OK | X_OK) != 0) return "The folder [" + path + "] cannot be read";
-    return {};
+    const char* problem = nullptr;
+    if (path.empty() || ::stat(path.c_str(), &st) != 0) {
+        problem = QT_TRANSLATE_NOOP("karvio::frmScan", "The folder [%1] does not exist");
+    } else if (!S_ISDIR(st.st_mode)) {
+        problem = QT_TRANSLATE_NOOP("karvio::frmScan", "[%1] is not a folder");
+    } else if (::access(path.c_str(), R_OK | X_OK) != 0) {
+        problem = QT_TRANSLATE_NOOP("karvio::frmScan", "The folder [%1] cannot be read");
+    }
+    if (!problem) return {};
+    return frmScan::tr(problem).arg(QFile::decodeName(path.c_str())).toStdString();
 }
 
 void frmScan::ScanCd(int32_t cdId, int32_t categoryId, bool& cancelled, frmAnimation& animation,
@@ -245,8 +254,10 @@ bool frmScan::OfferRescan(const std::string& path) {
         if (found == 0) return true;
         cd = ReadCdInfo(data, found);
     }
-    const int answer = ShowMessage("This volume is already catalogued as the CD [" + cd.CdName +
-                                       "].\r\nRescan that CD instead (its notes are kept)?",
+    const int answer = ShowMessage(tr("This volume is already catalogued as the CD [%1].\r\nRescan "
+                                      "that CD instead (its notes are kept)?")
+                                       .arg(QString::fromStdString(DecodeCatalogueText(cd.CdName)))
+                                       .toStdString(),
                                    vbYesNoCancel);
     if (answer == vbCancel) return false;
     if (answer == vbYes) {

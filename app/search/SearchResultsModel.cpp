@@ -12,8 +12,15 @@ namespace karvio {
 
 namespace {
 
-const char* const kHeadings[kSearchColumnCount] = {"FileName", "CD Name", "Path",  "Date",
-                                                   "Size",     "Attributes", "Notes", "FileId"};
+const char* const kHeadings[kSearchColumnCount] = {
+    QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "FileName"),
+    QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "CD Name"),
+    QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "Path"),
+    QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "Date"),
+    QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "Size"),
+    QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "Attributes"),
+    QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "Notes"),
+    "FileId"};
 
 QString Shown(std::string_view bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
 
@@ -41,7 +48,7 @@ int SearchResultsModel::columnCount(const QModelIndex& parent) const {
 
 QVariant SearchResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= kSearchColumnCount) return {};
-    if (role == Qt::DisplayRole) return QString::fromLatin1(kHeadings[section]);
+    if (role == Qt::DisplayRole) return tr(kHeadings[section]);
     if (role == Qt::TextAlignmentRole && section == kColSize)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
     return {};

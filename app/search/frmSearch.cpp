@@ -46,11 +46,14 @@ namespace karvio {
 
 namespace {
 
-constexpr const char* kNothingEntered = "Nothing Entered To Search For";
-constexpr const char* kNothingSelected = "You have to select something to search for";
-constexpr const char* kStaleResult =
+constexpr const char* kNothingEntered =
+    QT_TRANSLATE_NOOP("Messages", "Nothing Entered To Search For");
+constexpr const char* kNothingSelected =
+    QT_TRANSLATE_NOOP("Messages", "You have to select something to search for");
+constexpr const char* kStaleResult = QT_TRANSLATE_NOOP(
+    "Messages",
     "This result no longer matches the catalogue: the entry was changed or removed since the "
-    "search. Please search again.";
+    "search. Please search again.");
 
 // The last options, kept between runs in their own section.
 constexpr const char* kSection = "Search";
@@ -77,7 +80,7 @@ bool ReadBool(const char* key, bool fallback) {
 
 frmSearch::frmSearch(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmSearch"));
-    setWindowTitle(QStringLiteral("Search"));
+    setWindowTitle(tr("Search"));
     BuildControls();
     // Window load: an empty text, a hidden empty list, the inputs enabled.
     fldSearchFor_->clear();
@@ -111,22 +114,22 @@ frmSearch* frmSearch::Install(frmMenu& menu) {
 }
 
 void frmSearch::BuildControls() {
-    label1_ = new QLabel(QStringLiteral("Search &For"), this);
+    label1_ = new QLabel(tr("Search &For"), this);
     fldSearchFor_ = new QLineEdit(this);
     fldSearchFor_->setObjectName(QStringLiteral("fldSearchFor"));
-    fldSearchFor_->setAccessibleName(QStringLiteral("Search For"));
+    fldSearchFor_->setAccessibleName(tr("Search For"));
     label1_->setBuddy(fldSearchFor_);
 
-    btnOK_ = new QPushButton(QStringLiteral("&Search"), this);
+    btnOK_ = new QPushButton(tr("&Search"), this);
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     btnOK_->setDefault(true);
-    btnStop_ = new QPushButton(QStringLiteral("&Stop"), this);
+    btnStop_ = new QPushButton(tr("&Stop"), this);
     btnStop_->setObjectName(QStringLiteral("btnStop"));
-    btnCancel_ = new QPushButton(QStringLiteral("&Close"), this);
+    btnCancel_ = new QPushButton(tr("&Close"), this);
     btnCancel_->setObjectName(QStringLiteral("btnCancel"));
-    btnOK_->setAccessibleName(QStringLiteral("Search"));
-    btnStop_->setAccessibleName(QStringLiteral("Stop"));
-    btnCancel_->setAccessibleName(QStringLiteral("Close"));
+    btnOK_->setAccessibleName(tr("Search"));
+    btnStop_->setAccessibleName(tr("Stop"));
+    btnCancel_->setAccessibleName(tr("Close"));
     connect(btnOK_, &QPushButton::clicked, this, &frmSearch::btnOK_Click);
     // Enter in the text searches, as the default button of the window.
     connect(fldSearchFor_, &QLineEdit::returnPressed, this, &frmSearch::btnOK_Click);
@@ -139,29 +142,30 @@ void frmSearch::BuildControls() {
     connect(escape, &QAction::triggered, this, &frmSearch::btnCancel_Click);
     addAction(escape);
 
-    frame1_ = new QGroupBox(QStringLiteral("Search Criteria"), this);
+    frame1_ = new QGroupBox(tr("Search Criteria"), this);
     frame1_->setObjectName(QStringLiteral("Frame1"));
-    const char* const modes[] = {"&Whole Word", "&Beginning", "&Anywhere"};
+    const char* const modes[] = {QT_TR_NOOP("&Whole Word"), QT_TR_NOOP("&Beginning"),
+                                 QT_TR_NOOP("&Anywhere")};
     auto* modeLayout = new QVBoxLayout(frame1_);
     for (size_t i = 0; i < option1_.size(); ++i) {
-        option1_[i] = new QRadioButton(QString::fromLatin1(modes[i]), frame1_);
+        option1_[i] = new QRadioButton(tr(modes[i]), frame1_);
         option1_[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        option1_[i]->setAccessibleName(QString::fromLatin1(modes[i]).remove('&'));
+        option1_[i]->setAccessibleName(tr(modes[i]).remove('&'));
         modeLayout->addWidget(option1_[i]);
     }
     option1_[kMatchAnywhere]->setChecked(true);
 
     auto makeCheck = [this](const char* name, const char* caption, bool checked) {
-        auto* box = new QCheckBox(QString::fromLatin1(caption), this);
+        auto* box = new QCheckBox(tr(caption), this);
         box->setObjectName(QString::fromLatin1(name));
-        box->setAccessibleName(QString::fromLatin1(caption).remove('&'));
+        box->setAccessibleName(tr(caption).remove('&'));
         box->setChecked(checked);
         return box;
     };
-    chkCDNames_ = makeCheck("chkCDNames", "Search &CD Names", false);
-    chkPathNames_ = makeCheck("chkPathNames", "Search &Path Names", true);
-    chkFileNames_ = makeCheck("chkFileNames", "Search File&Names", true);
-    chkComments_ = makeCheck("chkComments", "Search Co&mments", true);
+    chkCDNames_ = makeCheck("chkCDNames", QT_TR_NOOP("Search &CD Names"), false);
+    chkPathNames_ = makeCheck("chkPathNames", QT_TR_NOOP("Search &Path Names"), true);
+    chkFileNames_ = makeCheck("chkFileNames", QT_TR_NOOP("Search File&Names"), true);
+    chkComments_ = makeCheck("chkComments", QT_TR_NOOP("Search Co&mments"), true);
 
     results_ = new SearchResultsModel(this);
     // A flat table: a tree view lays out every row again for each batch appended, which at a few
@@ -169,7 +173,7 @@ void frmSearch::BuildControls() {
     // fixed height.
     listView1_ = new QTableView(this);
     listView1_->setObjectName(QStringLiteral("ListView1"));
-    listView1_->setAccessibleName(QStringLiteral("Search results"));
+    listView1_->setAccessibleName(tr("Search results"));
     listView1_->setModel(results_);
     listView1_->setShowGrid(false);
     listView1_->setWordWrap(false);
@@ -416,7 +420,8 @@ void frmSearch::FinishSearch() {
 
 void frmSearch::ShowHitCount(bool stopped) {
     const QString count = QLocale().toString(results_->rowCount());
-    hitCountText_ = stopped ? QStringLiteral("%1 found (stopped)").arg(count) : QStringLiteral("%1 found").arg(count);
+    hitCountText_ = stopped ? tr("%1 found (stopped)").arg(count) : tr("%1 found").arg(count);
+    hitCountStopped_ = stopped;
     if (frmMenu* menu = frmMenu::Instance()) menu->statusBar()->showMessage(hitCountText_);
 }
 
@@ -522,11 +527,13 @@ void frmSearch::OnResultMenu(const QPoint& at) {
     listView1_->setCurrentIndex(index);
     const int row = index.row();
     resultMenu_->clear();
-    QAction* reveal = resultMenu_->addAction(QStringLiteral("&Show in List"), this, [this, row] { RevealResult(row); });
+    QAction* reveal =
+        resultMenu_->addAction(tr("&Show in List"), this, [this, row] { RevealResult(row); });
     resultMenu_->setDefaultAction(reveal);
-    QAction* launch = resultMenu_->addAction(QStringLiteral("&Launch"), this, [this, row] { LaunchResult(row); });
+    QAction* launch =
+        resultMenu_->addAction(tr("&Launch"), this, [this, row] { LaunchResult(row); });
     launch->setEnabled(results_->Kind(row) == SearchHitKind::File);
-    resultMenu_->addAction(QStringLiteral("&Properties"), this, [this, row] { PropertiesResult(row); });
+    resultMenu_->addAction(tr("&Properties"), this, [this, row] { PropertiesResult(row); });
     resultMenu_->popup(listView1_->viewport()->mapToGlobal(at));
 }
 
@@ -603,7 +610,7 @@ void frmSearch::OnCatalogueReplaced() {
 void frmSearch::OnCdRemoved(int32_t cdId) {
     if (searching_) removedDuringSearch_.insert(cdId);
     results_->RemoveCd(cdId);
-    if (!hitCountText_.isEmpty() && !searching_) ShowHitCount(hitCountText_.endsWith(QLatin1String("(stopped)")));
+    if (!hitCountText_.isEmpty() && !searching_) ShowHitCount(hitCountStopped_);
 }
 
 void frmSearch::LoadOptions() {

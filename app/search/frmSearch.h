@@ -155,6 +155,7 @@ private:
     SearchCriteria savedOptions_;
     bool optionsSaved_ = false;
     QString hitCountText_;  // what the status bar says of the results, empty before a search
+    bool hitCountStopped_ = false;  // the search behind hitCountText_ was stopped
 };
 
 }  // namespace karvio

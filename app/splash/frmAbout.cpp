@@ -47,7 +47,7 @@ QString SystemInformationText() {
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About Karvio"));
+    setWindowTitle(tr("About Karvio"));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ApplicationIcon().pixmap(64, 64));
@@ -58,18 +58,17 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.8);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    auto* version = new QLabel(QStringLiteral("Version ") + QLatin1String(kVersionText), this);
-    auto* purpose = new QLabel(
-        QStringLiteral("Catalogues CDs, DVDs, USB drives and folders, so every file can be "
-                       "found, annotated and opened without the disc at hand."),
-        this);
+    auto* version = new QLabel(tr("Version %1").arg(QLatin1String(kVersionText)), this);
+    auto* purpose =
+        new QLabel(tr("Catalogues CDs, DVDs, USB drives and folders, so every file can be "
+                      "found, annotated and opened without the disc at hand."),
+                   this);
     purpose->setWordWrap(true);
 
-    auto* guide =
-        new HyperlinkLabel(QStringLiteral("User guide"), QUrl::fromLocalFile(HelpFilePath), this);
+    auto* guide = new HyperlinkLabel(tr("User guide"), QUrl::fromLocalFile(HelpFilePath), this);
     const QString dataFolder = QFileInfo(QString::fromStdString(GetDataFileName())).absolutePath();
-    auto* folder = new HyperlinkLabel(QStringLiteral("Folder of the data file"),
-                                      QUrl::fromLocalFile(dataFolder), this);
+    auto* folder =
+        new HyperlinkLabel(tr("Folder of the data file"), QUrl::fromLocalFile(dataFolder), this);
 
     auto* text = new QVBoxLayout;
     text->addWidget(title);
@@ -86,8 +85,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QDialogButtonBox::Ok);
-    QPushButton* info =
-        buttons->addButton(QStringLiteral("&System Info..."), QDialogButtonBox::ActionRole);
+    QPushButton* info = buttons->addButton(tr("&System Info..."), QDialogButtonBox::ActionRole);
     info->setObjectName(QStringLiteral("cmdSysInfo"));
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(info, &QPushButton::clicked, this, &frmAbout::ShowSystemInfo);
@@ -101,7 +99,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
 
 void frmAbout::ShowSystemInfo() {
     QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("System Information"));
+    dialog.setWindowTitle(tr("System Information"));
     auto* text = new QPlainTextEdit(SystemInformationText(), &dialog);
     text->setReadOnly(true);
     text->setMinimumSize(520, 220);

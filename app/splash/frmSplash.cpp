@@ -1,6 +1,7 @@
 #include "splash/frmSplash.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -37,10 +38,13 @@ QWidget* BuildSplash() {
     name->setFont(nameFont);
     name->setStyleSheet(QStringLiteral("color: #1d3557;"));
     name->setAlignment(Qt::AlignCenter);
-    auto* line =
-        new QLabel(QStringLiteral("Catalogue of your CDs, DVDs, drives and folders"), frame);
+    auto* line = new QLabel(
+        QCoreApplication::translate("frmSplash", "Catalogue of your CDs, DVDs, drives and folders"),
+        frame);
     line->setAlignment(Qt::AlignCenter);
-    auto* version = new QLabel(QStringLiteral("Version ") + QLatin1String(kVersionText), frame);
+    auto* version = new QLabel(
+        QCoreApplication::translate("frmSplash", "Version %1").arg(QLatin1String(kVersionText)),
+        frame);
     version->setAlignment(Qt::AlignCenter);
     version->setStyleSheet(QStringLiteral("color: #4a5568;"));
 

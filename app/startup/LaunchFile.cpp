@@ -99,12 +99,22 @@ std::string ShownPath(const std::string& path) { return DecodeCataloguePath(path
 
 std::string InsertDiscQuestion(const CatalogueFileTarget& target, const std::string& lookedFor) {
     const std::string name = DecodeCatalogueText(target.cdName);
-    std::string question = target.mediaType == kMediaTypeCdRom
-                               ? "Insert CD Labeld\r\n" + name
-                               : "Wrong Media or\r\nFile Does Not Exist !!\r\nDisc: " + name;
+    const auto line = [](const char* text, const std::string& value) {
+        return QCoreApplication::translate("LaunchFile", text)
+            .arg(QString::fromStdString(value))
+            .toStdString();
+    };
+    std::string question =
+        target.mediaType == kMediaTypeCdRom
+            ? QT_TRANSLATE_NOOP("Messages", "Insert CD Labeld") "\r\n" + name
+            : QT_TRANSLATE_NOOP("Messages", "Wrong Media or") "\r\n" QT_TRANSLATE_NOOP(
+                  "Messages", "File Does Not Exist !!") "\r\n" +
+                  line(QT_TRANSLATE_NOOP("LaunchFile", "Disc: %1"), name);
     const std::string label = DecodeCatalogueText(target.cdLabel);
-    if (!label.empty()) question += "\r\nLabel: " + label;
-    question += "\r\nLooking for: " + ShownPath(lookedFor);
+    if (!label.empty())
+        question += "\r\n" + line(QT_TRANSLATE_NOOP("LaunchFile", "Label: %1"), label);
+    question +=
+        "\r\n" + line(QT_TRANSLATE_NOOP("LaunchFile", "Looking for: %1"), ShownPath(lookedFor));
     return question;
 }
 
@@ -182,7 +192,9 @@ int AskWatchingMounts(const std::string& question, const std::function<bool(bool
 }
 
 std::string OtherDiscLine(const VolumeIdentity& inserted, const std::string& cdName) {
-    return "this is " + DescribeVolume(inserted) + ", not " + cdName;
+    return QCoreApplication::translate("LaunchFile", "this is %1, not %2")
+        .arg(QString::fromStdString(DescribeVolume(inserted)), QString::fromStdString(cdName))
+        .toStdString();
 }
 
 LaunchResult LaunchFile(int32_t fileId, const LaunchServices& services) {

@@ -55,7 +55,9 @@ enum class LaunchResult {
 };
 
 // The message shown whenever no application could be started for a file.
-inline constexpr const char* kNoAssociationText = "Unknown File Type\r\nOr No File Association found";
+inline constexpr const char* kNoAssociationText =
+    QT_TRANSLATE_NOOP("Messages", "Unknown File Type") "\r\n" QT_TRANSLATE_NOOP(
+        "Messages", "Or No File Association found");
 
 // Whether an application is registered for `mimeType` or one of its parent types, as
 // `xdg-mime query default` answers; True when xdg-mime is not installed (the desktop decides).

@@ -13,20 +13,21 @@
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "classData.h"
-#include "mainwindow/ToolbarIcons.h"
+#include "explorer/frmBrowse2.h"
 #include "explorer/frmCategorySelect.h"
+#include "mainwindow/CatalogueWatch.h"
+#include "mainwindow/ToolbarIcons.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/MessageService.h"
-#include "explorer/frmBrowse2.h"
-#include "mainwindow/CatalogueWatch.h"
-#include "report/PreviewCommand.h"
 #include "quickfind/QuickFindBox.h"
+#include "report/PreviewCommand.h"
 #include "search/frmSearch.h"
 #include "splash/frmSplash.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
 #include "startup/ShellRegistration.h"
 #include "startup/StartupArguments.h"
+#include "startup/Translations.h"
 
 namespace karvio {
 
@@ -46,7 +47,8 @@ enum StartupStep : int {
 }  // namespace
 
 QString StartupErrorText(int code, const QString& source) {
-    return QStringLiteral("An Error Has Occured !! Quitting !!\nError code : %1 %2")
+    return QCoreApplication::translate("Startup",
+                                       "An Error Has Occured !! Quitting !!\nError code : %1 %2")
         .arg(code)
         .arg(source);
 }
@@ -87,6 +89,8 @@ int RunKarvio(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QLatin1String(kDesktopId));
     QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
     QApplication::setWindowIcon(ApplicationIcon());
+    // Every window, the splash included, speaks the user's language.
+    InstallTranslations();
     InstallMessageBox(nullptr);
 
     int step = kStepSplash;
@@ -97,7 +101,7 @@ int RunKarvio(int argc, char** argv) {
         SetProgramWideValues();
 
         step = kStepHelp;
-        HelpFilePath = QString::fromStdString(FindResource("help/Karvio.html"));
+        HelpFilePath = LocalizedResource(QStringLiteral("help/Karvio.html"));
 
         step = kStepDataFile;
         // A catalogue named on the command line that is not there is said, not swapped

@@ -64,7 +64,10 @@ StartupCatalogue CatalogueFromArguments(const QStringList& arguments) {
         const QString joined = words.join(' ');
         if (CatalogueProblem(joined).isEmpty()) return {QFileInfo(joined).absoluteFilePath(), {}, 0};
     }
-    return {{}, QStringLiteral("The catalogue %1 cannot be opened: %2.").arg(first, CatalogueProblem(first)), 1};
+    return {{},
+            QCoreApplication::translate("Startup", "The catalogue %1 cannot be opened: %2.")
+                .arg(first, CatalogueProblem(first)),
+            1};
 }
 
 }  // namespace karvio

@@ -1,5 +1,6 @@
 #include "views/DetailsText.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -35,19 +36,25 @@ QString DetailsLines(const FileDetails& d) {
         if (!value.isEmpty()) lines << label + QStringLiteral(": ") + value;
     };
     const MediaFields& m = d.media;
-    add(QStringLiteral("Camera"), Text(m.camera));
-    if (m.taken > 0) add(QStringLiteral("Taken"), QString::fromStdString(DateToText(m.taken)));
-    add(QStringLiteral("Artist"), Text(m.artist));
-    add(QStringLiteral("Album"), Text(m.album));
-    add(QStringLiteral("Title"), Text(m.title));
-    add(QStringLiteral("Length"), DurationText(m.duration));
-    add(QStringLiteral("Dimensions"), DimensionsText(m.width, m.height));
-    add(QStringLiteral("Codecs"), Text(m.codecs));
+    add(QCoreApplication::translate("DetailsText", "Camera"), Text(m.camera));
+    if (m.taken > 0)
+        add(QCoreApplication::translate("DetailsText", "Taken"),
+            QString::fromStdString(DateToText(m.taken)));
+    add(QCoreApplication::translate("DetailsText", "Artist"), Text(m.artist));
+    add(QCoreApplication::translate("DetailsText", "Album"), Text(m.album));
+    add(QCoreApplication::translate("DetailsText", "Title"), Text(m.title));
+    add(QCoreApplication::translate("DetailsText", "Length"), DurationText(m.duration));
+    add(QCoreApplication::translate("DetailsText", "Dimensions"),
+        DimensionsText(m.width, m.height));
+    add(QCoreApplication::translate("DetailsText", "Codecs"), Text(m.codecs));
     if (d.isArchive) {
-        add(QStringLiteral("Archive"), d.membersCapped ? QStringLiteral("%1 members listed (not all)").arg(d.memberCount)
-                                                       : QStringLiteral("%1 members").arg(d.memberCount));
+        add(QCoreApplication::translate("DetailsText", "Archive"),
+            d.membersCapped
+                ? QCoreApplication::translate("DetailsText", "%1 members listed (not all)")
+                      .arg(d.memberCount)
+                : QCoreApplication::translate("DetailsText", "%1 members").arg(d.memberCount));
     }
-    add(QStringLiteral("Not read"), Text(d.note));
+    add(QCoreApplication::translate("DetailsText", "Not read"), Text(d.note));
     return lines.join(QLatin1Char('\n'));
 }
 

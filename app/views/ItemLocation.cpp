@@ -1,5 +1,6 @@
 #include "views/ItemLocation.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "CatalogueText.h"
@@ -62,7 +63,8 @@ ItemLocation LocateRecord(int kind, int32_t id) {
 
 QString LocationStatusText(const ItemLocation& location) {
     if (location.Empty()) return {};
-    return QStringLiteral("Path: ") + location.path + QStringLiteral("    Disc: ") + location.disc;
+    return QCoreApplication::translate("ItemLocation", "Path: %1    Disc: %2")
+        .arg(location.path, location.disc);
 }
 
 }  // namespace karvio

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFormLayout>
 #include <QHash>
 #include <QHeaderView>
@@ -86,12 +87,18 @@ QStandardItem* SizeCell(double bytes) {
 
 QString MediaTypeText(int32_t mediaType) {
     switch (mediaType) {
-        case 2: return QStringLiteral("Removable");
-        case 3: return QStringLiteral("Fixed disk");
-        case 4: return QStringLiteral("Network");
-        case 5: return QStringLiteral("CD-ROM");
-        case 6: return QStringLiteral("RAM disk");
-        default: return QStringLiteral("Unknown");
+        case 2:
+            return QCoreApplication::translate("frmBrowseCD", "Removable");
+        case 3:
+            return QCoreApplication::translate("frmBrowseCD", "Fixed disk");
+        case 4:
+            return QCoreApplication::translate("frmBrowseCD", "Network");
+        case 5:
+            return QCoreApplication::translate("frmBrowseCD", "CD-ROM");
+        case 6:
+            return QCoreApplication::translate("frmBrowseCD", "RAM disk");
+        default:
+            return QCoreApplication::translate("frmBrowseCD", "Unknown");
     }
 }
 
@@ -111,15 +118,14 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
       fldAttr_(new QLabel),
       fldNotes_(new QPlainTextEdit) {
     setObjectName(QStringLiteral("frmBrowseCD"));
-    setWindowTitle(QStringLiteral("CD Panel"));
-    setAccessibleName(QStringLiteral("CD panel"));
-    listModel_->setHorizontalHeaderLabels(
-        {QStringLiteral("CD Title"), QStringLiteral("Notes"), QStringLiteral("Scan Date"),
-         QStringLiteral("Total Size"), QStringLiteral("Free Space"), QStringLiteral("System Label"),
-         QStringLiteral("Category"), QStringLiteral("Base Path"), QStringLiteral("Media Type")});
+    setWindowTitle(tr("CD Panel"));
+    setAccessibleName(tr("CD panel"));
+    listModel_->setHorizontalHeaderLabels({tr("CD Title"), tr("Notes"), tr("Scan Date"),
+                                           tr("Total Size"), tr("Free Space"), tr("System Label"),
+                                           tr("Category"), tr("Base Path"), tr("Media Type")});
     listModel_->setSortRole(kSortRole);
     listView1_->setObjectName(QStringLiteral("ListView1"));
-    listView1_->setAccessibleName(QStringLiteral("CD list"));
+    listView1_->setAccessibleName(tr("CD list"));
     listView1_->setModel(listModel_);
     listView1_->setRootIsDecorated(false);
     listView1_->setUniformRowHeights(true);
@@ -132,7 +138,7 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
     listHint_ = new EmptyHint(FirstDiscHintText(), listView1_);
 
     treeView1_->setObjectName(QStringLiteral("TreeView1"));
-    treeView1_->setAccessibleName(QStringLiteral("CD tree"));
+    treeView1_->setAccessibleName(tr("CD tree"));
     treeView1_->setModel(treeModel_);
     treeView1_->setHeaderHidden(true);
     treeView1_->setUniformRowHeights(true);
@@ -147,18 +153,18 @@ frmBrowseCD::frmBrowseCD(QWidget* parent)
     fldDate_->setObjectName(QStringLiteral("fldDate"));
     fldAttr_->setObjectName(QStringLiteral("fldAttr"));
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
-    fldNotes_->setAccessibleName(QStringLiteral("Notes"));
+    fldNotes_->setAccessibleName(tr("Notes"));
     MakeNotesBox(fldNotes_);
     fldNotes_->installEventFilter(this);
     for (QLabel* label : {fldName_, fldSize_, fldDate_, fldAttr_}) {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         label->setWordWrap(true);
     }
-    form->addRow(QStringLiteral("Name:"), fldName_);
-    form->addRow(QStringLiteral("Size:"), fldSize_);
-    form->addRow(QStringLiteral("Date:"), fldDate_);
-    form->addRow(QStringLiteral("Attributes:"), fldAttr_);
-    auto* notesLabel = new QLabel(QStringLiteral("&Notes:"));
+    form->addRow(tr("Name:"), fldName_);
+    form->addRow(tr("Size:"), fldSize_);
+    form->addRow(tr("Date:"), fldDate_);
+    form->addRow(tr("Attributes:"), fldAttr_);
+    auto* notesLabel = new QLabel(tr("&Notes:"));
     notesLabel->setBuddy(fldNotes_);
     form->addRow(notesLabel, fldNotes_);
 

@@ -47,58 +47,59 @@ void ShowValue(QLabel* label, const QString& value) {
 }  // namespace
 
 QString CountsText(int32_t files, int32_t subdirs, const QString& what) {
-    QString text = files < 1 ? QStringLiteral("No files under this %1\r\n").arg(what)
-                             : QStringLiteral("Total number of files [%1]\r\n").arg(files);
-    text += subdirs < 1 ? QStringLiteral("No subdirectories under this %1").arg(what)
-                        : QStringLiteral("Total number of subdirectories [%1]").arg(subdirs);
+    QString text = files < 1 ? frmProperties::tr("No files under this %1").arg(what)
+                             : frmProperties::tr("Total number of files [%1]").arg(files);
+    text += QStringLiteral("\r\n");
+    text += subdirs < 1 ? frmProperties::tr("No subdirectories under this %1").arg(what)
+                        : frmProperties::tr("Total number of subdirectories [%1]").arg(subdirs);
     return text;
 }
 
 frmProperties::frmProperties(int kind, int32_t id, QWidget* parent)
     : QDialog(parent), kind_(kind), id_(id) {
     setObjectName(QStringLiteral("frmProperties"));
-    setWindowTitle(QStringLiteral("Properties"));
-    lblFileName_ = ValueLabel(this, QStringLiteral("lblFileName"), QStringLiteral("Name"));
+    setWindowTitle(tr("Properties"));
+    lblFileName_ = ValueLabel(this, QStringLiteral("lblFileName"), tr("Name"));
     QFont bold = lblFileName_->font();
     bold.setBold(true);
     lblFileName_->setFont(bold);
-    lblSize_ = ValueLabel(this, QStringLiteral("lblSize"), QStringLiteral("Size"));
-    lblTime_ = ValueLabel(this, QStringLiteral("lblTime"), QStringLiteral("Date"));
-    lblAttr_ = ValueLabel(this, QStringLiteral("lblAttr"), QStringLiteral("Attributes"));
-    lblCount_ = ValueLabel(this, QStringLiteral("lblCount"), QStringLiteral("Contents"));
-    lblVolume_ = ValueLabel(this, QStringLiteral("lblVolume"), QStringLiteral("Volume"));
-    lblPath_ = ValueLabel(this, QStringLiteral("lblPath"), QStringLiteral("Path"));
-    lblDisc_ = ValueLabel(this, QStringLiteral("lblDisc"), QStringLiteral("Disc"));
-    lblDetails_ = ValueLabel(this, QStringLiteral("lblDetails"), QStringLiteral("Details"));
+    lblSize_ = ValueLabel(this, QStringLiteral("lblSize"), tr("Size"));
+    lblTime_ = ValueLabel(this, QStringLiteral("lblTime"), tr("Date"));
+    lblAttr_ = ValueLabel(this, QStringLiteral("lblAttr"), tr("Attributes"));
+    lblCount_ = ValueLabel(this, QStringLiteral("lblCount"), tr("Contents"));
+    lblVolume_ = ValueLabel(this, QStringLiteral("lblVolume"), tr("Volume"));
+    lblPath_ = ValueLabel(this, QStringLiteral("lblPath"), tr("Path"));
+    lblDisc_ = ValueLabel(this, QStringLiteral("lblDisc"), tr("Disc"));
+    lblDetails_ = ValueLabel(this, QStringLiteral("lblDetails"), tr("Details"));
     lblThumbnail_ = new QLabel(this);
     lblThumbnail_->setObjectName(QStringLiteral("lblThumbnail"));
-    lblThumbnail_->setAccessibleName(QStringLiteral("Thumbnail"));
+    lblThumbnail_->setAccessibleName(tr("Thumbnail"));
     lblThumbnail_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     lblThumbnail_->hide();
     fldNotes_ = new QPlainTextEdit(this);
     fldNotes_->setObjectName(QStringLiteral("fldNotes"));
-    fldNotes_->setAccessibleName(QStringLiteral("Notes"));
+    fldNotes_->setAccessibleName(tr("Notes"));
     MakeNotesBox(fldNotes_);
-    btnOK_ = new QPushButton(QStringLiteral("&OK"), this);
+    btnOK_ = new QPushButton(tr("&OK"), this);
     btnOK_->setObjectName(QStringLiteral("btnOK"));
     btnOK_->setDefault(true);
 
     auto* form = form_ = new QFormLayout;
-    form->addRow(QStringLiteral("Name :"), lblFileName_);
-    form->addRow(QStringLiteral("Size :"), lblSize_);
-    form->addRow(QStringLiteral("Date :"), lblTime_);
-    form->addRow(QStringLiteral("Attributes :"), lblAttr_);
+    form->addRow(tr("Name :"), lblFileName_);
+    form->addRow(tr("Size :"), lblSize_);
+    form->addRow(tr("Date :"), lblTime_);
+    form->addRow(tr("Attributes :"), lblAttr_);
     form->addRow(QString(), lblCount_);
-    form->addRow(QStringLiteral("Volume :"), lblVolume_);
+    form->addRow(tr("Volume :"), lblVolume_);
     form->setRowVisible(lblVolume_, kind_ == 2 || kind_ == 3);
     // Where a directory or file lies: its path on the system and its disc.
-    form->addRow(QStringLiteral("Path :"), lblPath_);
-    form->addRow(QStringLiteral("Disc :"), lblDisc_);
+    form->addRow(tr("Path :"), lblPath_);
+    form->addRow(tr("Disc :"), lblDisc_);
     form->setRowVisible(lblPath_, kind_ == 4 || kind_ == 5);
     form->setRowVisible(lblDisc_, kind_ == 4 || kind_ == 5);
-    form->addRow(QStringLiteral("Details :"), lblDetails_);
+    form->addRow(tr("Details :"), lblDetails_);
     form->setRowVisible(lblDetails_, false);
-    auto* notesCaption = new QLabel(QStringLiteral("&Notes :"), this);
+    auto* notesCaption = new QLabel(tr("&Notes :"), this);
     notesCaption->setBuddy(fldNotes_);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(btnOK_, QDialogButtonBox::AcceptRole);
@@ -125,7 +126,7 @@ void frmProperties::Fill() {
         ShowValue(lblFileName_, Shown(cd.CdName));
         ShowValue(lblSize_, FullSizeText(cd.CdTotalSize));
         ShowValue(lblTime_, QString::fromStdString(DateToText(cd.CdLastScanned)));
-        ShowValue(lblCount_, CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, QStringLiteral("folder")));
+        ShowValue(lblCount_, CountsText(cd.CdNumOfFiles, cd.CdNumOfSubdirs, tr("folder")));
         ShowValue(lblVolume_, VolumeIdentityText(id_));
         notes = cd.CdNotes;
         shown_ = HeldRecord::Of(cd);
@@ -135,7 +136,7 @@ void frmProperties::Fill() {
         ShowValue(lblSize_, FullSizeText(dir.DirSize));
         ShowValue(lblTime_, QString::fromStdString(DateToText(dir.DirDate)));
         ShowValue(lblAttr_, QString::fromStdString(AttributesToText(dir.DirAttr)));
-        ShowValue(lblCount_, CountsText(dir.DirCountOfFiles, dir.DirCountOfDirs, QStringLiteral("directory")));
+        ShowValue(lblCount_, CountsText(dir.DirCountOfFiles, dir.DirCountOfDirs, tr("directory")));
         notes = dir.DirNotes;
         shown_ = HeldRecord::Of(dir);
     } else if (kind_ == 5) {

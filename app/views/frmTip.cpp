@@ -1,6 +1,7 @@
 #include "views/frmTip.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFrame>
@@ -22,16 +23,18 @@ int PickTipIndex(int count, double r) {
 
 QString MissingTipsFileText() {
     const QString name = QString::fromLatin1(kTipsFileName);
-    return QStringLiteral("That the ") + name + QStringLiteral(" file was not found? ") + '\n' +
-           '\n' + QStringLiteral("Create a text file named ") + name +
-           QStringLiteral(" using NotePad with 1 tip per line. ") +
-           QStringLiteral("Then place it in the same directory as the application. ");
+    return QCoreApplication::translate(
+               "frmTip",
+               "That the %1 file was not found? \n\nCreate a text file named %1 using "
+               "NotePad with 1 tip per line. Then place it in the same directory as the "
+               "application. ")
+        .arg(name);
 }
 
 frmTip::frmTip(QWidget* parent, const QString& tipsFile, std::function<double()> random)
     : QDialog(parent), random_(std::move(random)) {
     setObjectName(QStringLiteral("frmTip"));
-    setWindowTitle(QStringLiteral("Tip of the Day"));
+    setWindowTitle(tr("Tip of the Day"));
     if (!random_) {
         // A generator of its own, seeded from the clock.
         random_ = [generator = QRandomGenerator(
@@ -40,7 +43,7 @@ frmTip::frmTip(QWidget* parent, const QString& tipsFile, std::function<double()>
         };
     }
 
-    auto* heading = new QLabel(QStringLiteral("Did you know..."), this);
+    auto* heading = new QLabel(tr("Did you know..."), this);
     QFont headingFont = heading->font();
     headingFont.setPointSizeF(headingFont.pointSizeF() * 1.5);
     headingFont.setBold(true);
@@ -56,7 +59,7 @@ frmTip::frmTip(QWidget* parent, const QString& tipsFile, std::function<double()>
     lblTipText_->setWordWrap(true);
     lblTipText_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblTipText_->setMinimumSize(380, 80);
-    lblTipText_->setText(QStringLiteral("Karvio keeps a catalogue of your discs and folders."));
+    lblTipText_->setText(tr("Karvio keeps a catalogue of your discs and folders."));
 
     auto* panel = new QFrame(this);
     panel->setFrameShape(QFrame::StyledPanel);
@@ -69,11 +72,11 @@ frmTip::frmTip(QWidget* parent, const QString& tipsFile, std::function<double()>
     textColumn->addWidget(lblTipText_, 1);
     panelLayout->addLayout(textColumn, 1);
 
-    chkLoadTipsAtStartup_ = new QCheckBox(QStringLiteral("Show Tips at Startup"), this);
+    chkLoadTipsAtStartup_ = new QCheckBox(tr("Show Tips at Startup"), this);
     chkLoadTipsAtStartup_->setObjectName(QStringLiteral("chkLoadTipsAtStartup"));
-    cmdNextTip_ = new QPushButton(QStringLiteral("&Next Tip"), this);
+    cmdNextTip_ = new QPushButton(tr("&Next Tip"), this);
     cmdNextTip_->setObjectName(QStringLiteral("cmdNextTip"));
-    cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK_ = new QPushButton(tr("OK"), this);
     cmdOK_->setObjectName(QStringLiteral("cmdOK"));
     cmdOK_->setDefault(true);
 
