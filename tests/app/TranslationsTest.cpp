@@ -1,0 +1,174 @@
+// The program in German and in French: the main window's menus, toolbar and status bar, a
+// message of the windows and one the engine builds, through the real message box; and the
+// translation files against the texts of the code.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+#include "CatalogueFile.h"
+#include "DialogTestSupport.h"
+#include "mainwindow/frmMenu.h"
+#include "msgbox/ctlMsgBox.h"
+#include "msgbox/frmMsgBox.h"
+#include "search/frmSearch.h"
+#include "startup/Startup.h"
+#include "startup/Translations.h"
+
+namespace karvio {
+namespace {
+
+struct Language {
+    const char* locale;
+    QString fileMenu, addItem, exitItem, addTip, searchButton;
+    QString nothingEntered, ok, cannotAdd;
+    const char* help;
+};
+
+const Language kLanguages[] = {
+    {"de_DE", "&Datei", "&Hinzufügen", "&Beenden", "Hinzufügen", "&Suchen",
+     "Kein Suchbegriff eingegeben", "OK",
+     "Die CD kann nicht hinzugefügt werden: der Katalog ist schreibgeschützt und kann nicht "
+     "geändert werden",
+     "Karvio.de.html"},
+    {"fr_FR", "&Fichier", "&Ajouter", "&Quitter", "Ajouter", "&Rechercher",
+     "Aucun texte à rechercher n'a été saisi", "OK",
+     "Le CD ne peut pas être ajouté : le catalogue est en lecture seule et ne peut pas être "
+     "modifié",
+     "Karvio.fr.html"},
+};
+
+class Translated : public testing::DialogTest, public ::testing::WithParamInterface<Language> {
+protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        ASSERT_TRUE(InstallTranslations(QLocale(QString::fromLatin1(GetParam().locale))));
+    }
+    void TearDown() override {
+        InstallTranslations(QLocale(QLocale::English));
+        DialogTest::TearDown();
+    }
+};
+
+// What the message box showed: its text and its buttons' captions.
+struct Shown {
+    QString text;
+    QStringList buttons;
+};
+
+void WatchMessages(ctlMsgBox* box, std::vector<Shown>& shown) {
+    box->setFormHook([&shown](frmMsgBox& form) {
+        Shown seen{form.MessageLabel()->text(), {}};
+        for (int i = 1; i <= form.ButtonCount(); ++i) seen.buttons << form.Button(i)->text();
+        shown.push_back(seen);
+        QTimer::singleShot(0, &form, [&form] { form.Button(1)->click(); });
+    });
+}
+
+TEST_P(Translated, MainWindowMenusAndMessagesSpeakTheLanguage) {
+    const Language& language = GetParam();
+    frmMenu menu;
+    InstallProgramWindows(menu);
+    menu.MenuStart();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(menu.menuBar()->actions().first()->text(), language.fileMenu);
+    EXPECT_EQ(menu.Item("mnuCdAdd")->text(), language.addItem);
+    EXPECT_EQ(menu.Item("mnuFileExit")->text(), language.exitItem);
+    EXPECT_EQ(menu.ToolbarButton(1)->toolTip(), language.addTip);
+    // Keys and names the program compares stay as they are.
+    EXPECT_EQ(menu.Item("mnuCdAdd")->objectName(), "mnuCdAdd");
+
+    std::vector<Shown> shown;
+    WatchMessages(menu.MsgBox(), shown);
+    // A message of the windows: a search with nothing to search for.
+    menu.mnuCdSearch_Click();
+    auto* search = menu.findChild<frmSearch*>();
+    ASSERT_NE(search, nullptr);
+    EXPECT_EQ(search->OkButton()->text(), language.searchButton);
+    search->SearchFor()->clear();
+    search->OkButton()->click();
+    // A line the engine builds from a fixed text and a reason.
+    ShowMessage(std::string("The CD cannot be added: ") + kCatalogueReadOnlyText, vbOKOnly);
+    // A name in a message stays as it is.
+    ShowMessage("Remove Cd\r\n[Holiday 2001]", vbYesNoCancel);
+
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0].text, language.nothingEntered);
+    EXPECT_EQ(shown[0].buttons, QStringList{language.ok});
+    EXPECT_EQ(shown[1].text, language.cannotAdd);
+    EXPECT_EQ(shown[2].text.split('\n').value(1), "[Holiday 2001]");
+    EXPECT_NE(shown[2].text.split('\n').value(0), "Remove Cd");
+    EXPECT_EQ(shown[2].buttons.size(), 3);
+    EXPECT_NE(shown[2].buttons.value(0), "Yes");
+    menu.MsgBox()->setFormHook({});
+}
+
+TEST_P(Translated, HelpPageIsTheTranslatedOneWhenShipped) {
+    const QString help = LocalizedResource(QStringLiteral("help/Karvio.html"));
+    const QString translated = QFileInfo(help).dir().filePath(QString::fromLatin1(GetParam().help));
+    if (QFile::exists(translated)) {
+        EXPECT_EQ(help, translated);
+    } else {
+        EXPECT_TRUE(help.endsWith("help/Karvio.html")) << help.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, Translated, ::testing::ValuesIn(kLanguages),
+                         [](const auto& info) { return std::string(info.param.locale); });
+
+TEST(Translations, EnglishNeedsNoTranslation) {
+    EXPECT_FALSE(InstallTranslations(QLocale(QLocale::English)));
+    EXPECT_EQ(TranslateMessage("Remove Cd\r\n[x]"), "Remove Cd\r\n[x]");
+    EXPECT_TRUE(LocalizedResource(QStringLiteral("help/Karvio.html")).endsWith("help/Karvio.html"));
+}
+
+// Every text of the code is in each translation file and translated there, and the files hold
+// no text the code no longer has: lupdate run over the sources finds nothing new and drops
+// nothing.
+TEST(Translations, FilesMatchTheTextsOfTheCode) {
+    const QString sources = QStringLiteral(KARVIO_SOURCE_DIR);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const char* language : {"de", "fr"}) {
+        const QString name = QStringLiteral("karvio_%1.ts").arg(QLatin1String(language));
+        const QString copy = dir.filePath(name);
+        ASSERT_TRUE(QFile::copy(sources + "/resources/translations/" + name, copy))
+            << name.toStdString();
+        QFile before(copy);
+        ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+        const int messages = QString::fromUtf8(before.readAll()).count(QStringLiteral("<message>"));
+        before.close();
+
+        QProcess lupdate;
+        lupdate.setProcessChannelMode(QProcess::MergedChannels);
+        lupdate.start(QStringLiteral(KARVIO_LUPDATE),
+                      {"-locations", "none", "-no-obsolete", "-tr-function-alias",
+                       "QT_TRANSLATE_NOOP+=KARVIO_TRANSLATE_NOOP", sources + "/app",
+                       sources + "/src", "-ts", copy});
+        ASSERT_TRUE(lupdate.waitForFinished(60000));
+        const QString output = QString::fromUtf8(lupdate.readAll());
+        EXPECT_EQ(lupdate.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(
+            output.contains(QStringLiteral("(0 new and %1 already existing)").arg(messages)))
+            << name.toStdString() << ": " << output.toStdString();
+
+        QFile after(copy);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        const QString updated = QString::fromUtf8(after.readAll());
+        EXPECT_EQ(updated.count(QStringLiteral("<message>")), messages) << name.toStdString();
+        EXPECT_FALSE(updated.contains(QStringLiteral("type=\"unfinished\""))) << name.toStdString();
+        EXPECT_FALSE(updated.contains(QStringLiteral("type=\"vanished\""))) << name.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace karvio
