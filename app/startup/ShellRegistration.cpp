@@ -120,8 +120,14 @@ QString DesktopEntryText(const QString& executablePath, const QString& iconPath,
         "Type=Application\n"
         "Name=Karvio\n"
         "GenericName=Disc Catalogue\n"
+        "GenericName[de]=Datenträger-Katalog\n"
+        "GenericName[fr]=Catalogue de disques\n"
         "Comment=Catalogue CDs, DVDs, USB drives and folders, and find any file without the "
-        "disc\n");
+        "disc\n"
+        "Comment[de]=CDs, DVDs, USB-Laufwerke und Ordner katalogisieren und jede Datei ohne den "
+        "Datenträger finden\n"
+        "Comment[fr]=Cataloguer CD, DVD, clés USB et dossiers, et retrouver tout fichier sans le "
+        "disque\n");
     text += QStringLiteral("Exec=%1 %f\n").arg(QuoteExecArgument(executablePath));
     if (!iconPath.isEmpty()) text += QStringLiteral("Icon=%1\n").arg(iconPath);
     text += QStringLiteral(

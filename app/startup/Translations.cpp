@@ -95,8 +95,9 @@ QString LocalizedResource(const QString& relative) {
     const QString language = Current().language;
     if (language.isEmpty()) return plain;
     const QFileInfo info(relative);
-    const QString translated = info.path() + QLatin1Char('/') + info.completeBaseName() +
-                               QLatin1Char('.') + language + QLatin1Char('.') + info.suffix();
+    const QString folder = info.path() == QLatin1String(".") ? QString() : info.path() + QLatin1Char('/');
+    const QString translated =
+        folder + info.completeBaseName() + QLatin1Char('.') + language + QLatin1Char('.') + info.suffix();
     const QString found = QString::fromStdString(FindResource(translated.toStdString()));
     return QFileInfo::exists(found) ? found : plain;
 }

@@ -13,8 +13,9 @@ namespace karvio {
 // needs none. Returns whether the program's own translation was found.
 bool InstallTranslations(const QLocale& locale = QLocale::system());
 
-// The resource `relative` ("help/Karvio.html") in the language of the installed translation
-// ("help/Karvio.de.html") when the program ships one, else the resource itself.
+// The resource `relative` ("help/Karvio.html", "Karvio.tip") in the language of the installed
+// translation ("help/Karvio.de.html", "Karvio.de.tip") when the program ships one, else the
+// resource itself.
 QString LocalizedResource(const QString& relative);
 
 // An engine message in the user's language: each line is translated as a whole, or through the

@@ -14,6 +14,7 @@
 
 #include "ProgramInfo.h"
 #include "startup/Settings.h"
+#include "startup/Translations.h"
 
 namespace karvio {
 
@@ -96,7 +97,7 @@ frmTip::frmTip(QWidget* parent, const QString& tipsFile, std::function<double()>
     connect(cmdOK_, &QPushButton::clicked, this, &QDialog::accept);
 
     const QString file =
-        tipsFile.isEmpty() ? QString::fromStdString(FindResource(kTipsFileName)) : tipsFile;
+        tipsFile.isEmpty() ? LocalizedResource(QString::fromLatin1(kTipsFileName)) : tipsFile;
     if (!LoadTips(file)) lblTipText_->setText(MissingTipsFileText());
 }
 

@@ -25,8 +25,9 @@ class frmTip : public QDialog {
     Q_OBJECT
 
 public:
-    // Loads the tips from `tipsFile` (the program's Karvio.tip when empty). `random` gives
-    // numbers in [0, 1) (the clock-seeded generator when empty).
+    // Loads the tips from `tipsFile` (when empty, the program's Karvio.tip, in the user's language
+    // when the program ships it: Karvio.de.tip). `random` gives numbers in [0, 1) (the
+    // clock-seeded generator when empty).
     explicit frmTip(QWidget* parent = nullptr, const QString& tipsFile = {},
                     std::function<double()> random = {});
 

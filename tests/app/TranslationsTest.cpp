@@ -22,6 +22,7 @@
 #include "search/frmSearch.h"
 #include "startup/Startup.h"
 #include "startup/Translations.h"
+#include "views/frmTip.h"
 
 namespace karvio {
 namespace {
@@ -31,6 +32,7 @@ struct Language {
     QString fileMenu, addItem, exitItem, addTip, searchButton;
     QString nothingEntered, ok, cannotAdd;
     const char* help;
+    const char* tips;
 };
 
 const Language kLanguages[] = {
@@ -38,13 +40,16 @@ const Language kLanguages[] = {
      "Kein Suchbegriff eingegeben", "OK",
      "Die CD kann nicht hinzugefügt werden: der Katalog ist schreibgeschützt und kann nicht "
      "geändert werden",
-     "Karvio.de.html"},
+     "Karvio.de.html", "Karvio.de.tip"},
     {"fr_FR", "&Fichier", "&Ajouter", "&Quitter", "Ajouter", "&Rechercher",
      "Aucun texte à rechercher n'a été saisi", "OK",
      "Le CD ne peut pas être ajouté : le catalogue est en lecture seule et ne peut pas être "
      "modifié",
-     "Karvio.fr.html"},
+     "Karvio.fr.html", "Karvio.fr.tip"},
 };
+
+// Test names and failures name the language, not the bytes of the case.
+void PrintTo(const Language& language, std::ostream* out) { *out << language.locale; }
 
 class Translated : public testing::DialogTest, public ::testing::WithParamInterface<Language> {
 protected:
@@ -120,6 +125,20 @@ TEST_P(Translated, HelpPageIsTheTranslatedOneWhenShipped) {
     } else {
         EXPECT_TRUE(help.endsWith("help/Karvio.html")) << help.toStdString();
     }
+}
+
+// The tip of the day reads the tips of the language, one for each English tip.
+TEST_P(Translated, TipsAreThoseOfTheLanguage) {
+    const auto lines = [](const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    };
+    const QString sources = QStringLiteral(KARVIO_SOURCE_DIR "/resources/");
+    const QStringList tips = lines(sources + QString::fromLatin1(GetParam().tips));
+    EXPECT_EQ(tips.size(), lines(sources + "Karvio.tip").size());
+    frmTip tip(nullptr, {}, [] { return 0.0; });
+    EXPECT_EQ(tip.TipLabel()->text(), tips.value(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, Translated, ::testing::ValuesIn(kLanguages),
