@@ -590,11 +590,11 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     <name>karvio::QuickFindBox</name>
     <message>
         <source>Find (Ctrl+K)</source>
-        <translation>Suchen (Strg+K)</translation>
+        <translation>Finden (Strg+K)</translation>
     </message>
     <message>
         <source>Fi&amp;nd:</source>
-        <translation>&amp;Suchen:</translation>
+        <translation>&amp;Finden:</translation>
     </message>
     <message>
         <source>Quick find</source>
@@ -1728,7 +1728,7 @@ Stattdessen diese CD neu einlesen (ihre Notizen bleiben erhalten)?</translation>
     </message>
     <message>
         <source>Search File&amp;Names</source>
-        <translation>&amp;Dateinamen durchsuchen</translation>
+        <translation>Datei&amp;namen durchsuchen</translation>
     </message>
     <message>
         <source>Search Co&amp;mments</source>

@@ -590,11 +590,11 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     <name>karvio::QuickFindBox</name>
     <message>
         <source>Find (Ctrl+K)</source>
-        <translation>Rechercher (Ctrl+K)</translation>
+        <translation>Trouver (Ctrl+K)</translation>
     </message>
     <message>
         <source>Fi&amp;nd:</source>
-        <translation>Rec&amp;hercher :</translation>
+        <translation>Trou&amp;ver :</translation>
     </message>
     <message>
         <source>Quick find</source>
@@ -1243,7 +1243,7 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     </message>
     <message>
         <source>&amp;Debug</source>
-        <translation>Dé&amp;bogage</translation>
+        <translation>Débo&amp;gage</translation>
     </message>
     <message>
         <source>Class Data</source>
@@ -1688,11 +1688,11 @@ Réanalyser plutôt ce CD (ses notes sont conservées) ?</translation>
     </message>
     <message>
         <source>&amp;Stop</source>
-        <translation>&amp;Arrêter</translation>
+        <translation>Arr&amp;êter</translation>
     </message>
     <message>
         <source>&amp;Close</source>
-        <translation>&amp;Fermer</translation>
+        <translation>F&amp;ermer</translation>
     </message>
     <message>
         <source>Stop</source>
@@ -1712,7 +1712,7 @@ Réanalyser plutôt ce CD (ses notes sont conservées) ?</translation>
     </message>
     <message>
         <source>&amp;Beginning</source>
-        <translation>&amp;Début</translation>
+        <translation>Dé&amp;but</translation>
     </message>
     <message>
         <source>&amp;Anywhere</source>
@@ -1732,7 +1732,7 @@ Réanalyser plutôt ce CD (ses notes sont conservées) ?</translation>
     </message>
     <message>
         <source>Search Co&amp;mments</source>
-        <translation>Chercher dans les comm&amp;entaires</translation>
+        <translation>Chercher dans les c&amp;ommentaires</translation>
     </message>
     <message>
         <source>Search results</source>
