@@ -181,6 +181,7 @@ sqlite3_stmt* DetailsDatabase::Prepare(const char* sql) {
 
 bool DetailsDatabase::Open(bool readOnly) {
     readOnly_ = readOnly;
+    if (readOnly && Examine(path_ + "-journal") == OnDisk::Regular) RollBackHotJournal();
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
                       SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
@@ -190,6 +191,21 @@ bool DetailsDatabase::Open(bool readOnly) {
     // A catalogue may live on a file system without shared memory: the rollback journal works
     // everywhere, and writers take turns through the catalogue's lock anyway.
     return readOnly || (Exec("PRAGMA journal_mode=DELETE") && Exec("PRAGMA foreign_keys=OFF"));
+}
+
+void DetailsDatabase::RollBackHotJournal() {
+    // A writer stopped in the middle of a transaction leaves its journal beside the database; a
+    // read-only connection cannot put the pages back and refuses to read. The first connection
+    // that may write does it (SQLite takes the locks that tell a hot journal from a live one), so
+    // a reader opens one for that alone; where it may not write, the reader reports the database
+    // as unreadable, as before.
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path_.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX,
+                        nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kReaderWaitMs);
+        sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
 }
 
 bool DetailsDatabase::CreateSchema(double created) {

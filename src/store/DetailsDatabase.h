@@ -195,6 +195,8 @@ public:
 private:
     explicit DetailsDatabase(std::string path);
     bool Open(bool readOnly);
+    // Puts back the pages of a transaction a stopped writer left in its journal.
+    void RollBackHotJournal();
     bool CreateSchema(double created);
     // Checks that the open file is a details database of the catalogue created at `created`.
     bool Belongs(double created, std::string* why);

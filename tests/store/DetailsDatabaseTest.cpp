@@ -358,3 +358,41 @@ TEST_F(DetailsTest, AKilledCompactionNeverShowsAFileAnotherFilesDetails) {
 }
 
 }  // namespace
+
+// A writer killed inside a transaction leaves its journal beside the database: the next reader
+// puts the pages back and sees what was there before, and the check stays clean.
+TEST_F(DetailsTest, AWriterKilledInsideATransactionLeavesTheDetailsAsTheyWere) {
+    RecordAll();
+    const auto before = Shown(path_);
+    ASSERT_FALSE(before.empty());
+    const std::string journal = DetailsDatabase::PathFor(path_) + "-journal";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        classData data(path_);
+        if (data.BeginWrite() != WriteAccess::Granted) ::_exit(2);
+        std::string note;
+        std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForWriting(data, &note);
+        if (!db || !db->Begin()) ::_exit(3);
+        // More than the connection's page cache holds, so pages reach the file before the end.
+        const std::string big(256 * 1024, 'x');
+        for (const auto& [name, file] : Files(path_)) {
+            FileDetails changed = DetailsOf(file);
+            changed.media.title = "changed";
+            if (!db->PutFile(changed, {}, big)) ::_exit(4);
+        }
+        for (int32_t k = 1; k <= 40; ++k) {
+            if (!db->PutFile(::DetailsOf(1000000 + k, a_, "filler", 1, 1), {}, big)) ::_exit(5);
+        }
+        ::kill(::getpid(), SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended with " << WEXITSTATUS(status);
+    ASSERT_TRUE(fs::exists(journal)) << "the killed writer left no journal";
+    const auto after = Shown(path_);
+    EXPECT_EQ(after.size(), before.size());
+    for (const auto& [name, details] : after) EXPECT_EQ(details.media.title, name);
+    EXPECT_FALSE(fs::exists(journal));
+    const CheckReport report = Check(path_);
+    EXPECT_TRUE(report.Clean()) << (report.problems.empty() ? "" : report.problems.front());
+}
