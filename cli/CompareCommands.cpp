@@ -126,7 +126,18 @@ void RunDuplicates(const DuplicatesArgs& args) {
     }
     const std::vector<ListedCd> cds = ReadCatalogueListing(*data);
     ExitIfStopped("duplicates");
-    const HashLookup hashes;  // recorded content hashes: none yet in this catalogue
+    HashLookup hashes;
+    if (key == DuplicateKey::Hash) {
+        std::vector<const ListedCd*> all;
+        for (const ListedCd& cd : cds) all.push_back(&cd);
+        size_t count = 0;
+        std::string note;
+        hashes = RecordedHashes(*data, all, &count, &note);
+        if (!note.empty()) std::fprintf(stderr, "karvio-cli: %s\n", Escaped(note).c_str());
+        if (count == 0) {
+            std::fprintf(stderr, "karvio-cli: no content hashes are recorded: scan or rescan the discs with --hashes\n");
+        }
+    }
     ListOutput out(args.list.output);
     const std::optional<ListFormat> format = args.list.Format();
 
@@ -274,7 +285,11 @@ void RunCompare(const CompareArgs& args) {
         if (walk.ioError) std::fprintf(stderr, "karvio-cli: the folder could not be read whole: the comparison is partial\n");
         secondName = args.second;
     }
-    const TreeComparison result = CompareListings(first.listing, second.listing);
+    // Recorded content hashes tell changed contents apart where both sides have them; a folder
+    // as it is now has none.
+    const HashLookup firstHashes = RecordedHashes(*data, {&first});
+    const HashLookup secondHashes = second.cdId != 0 ? RecordedHashes(*data, {&second}) : HashLookup{};
+    const TreeComparison result = CompareListings(first.listing, second.listing, firstHashes, secondHashes);
     ListOutput out(args.list.output);
     if (const std::optional<ListFormat> format = args.list.Format()) {
         ListWriter writer(*format, kCompareColumns, [&](std::string_view t) { out(t); });
@@ -367,7 +382,7 @@ void RunVerify(const VerifyArgs& args) {
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
     }
     const ListedCd cd = ReadListedCd(*data, args.cd);
-    const HashLookup hashes;  // recorded content hashes: none yet in this catalogue
+    const HashLookup hashes = RecordedHashes(*data, {&cd});
 
     const bool bar = ::isatty(STDERR_FILENO) != 0;
     auto lastShown = std::chrono::steady_clock::now();

@@ -164,14 +164,14 @@ struct ScanArgs {
     int32_t cdId = 0;
     bool nameGiven = false;
     bool json = false;
-    bool archives = false, media = false, thumbnails = false, details = false;
+    bool archives = false, media = false, thumbnails = false, details = false, hashes = false;
 
     // The options given on the command line; none given is nullopt (a rescan then reads what the
     // CD was scanned with).
     std::optional<uint32_t> Options() const {
         const uint32_t options = (archives ? uint32_t{kScanArchives} : 0u) | (media ? uint32_t{kScanMedia} : 0u) |
                                  (thumbnails ? uint32_t{kScanThumbnails} : 0u) |
-                                 (details ? uint32_t{kScanAllDetails} : 0u);
+                                 (details ? uint32_t{kScanAllDetails} : 0u) | (hashes ? uint32_t{kScanHashes} : 0u);
         if (options == 0) return std::nullopt;
         return options;
     }
@@ -183,6 +183,8 @@ void AddDetailOptions(CLI::App* command, ScanArgs& args) {
     command->add_flag("--media", args.media, "Read the details of pictures, songs and films");
     command->add_flag("--thumbnails", args.thumbnails, "Make small pictures of pictures");
     command->add_flag("--details", args.details, "All three: --archives --media --thumbnails");
+    command->add_flag("--hashes", args.hashes,
+                      "Record the content hash (XXH3-128) of every file, for duplicates by content and verify");
 }
 
 void RunScanCommand(const ScanArgs& args) {

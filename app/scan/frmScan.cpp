@@ -116,10 +116,13 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
     chkArchives_ = new QCheckBox(tr("List the members of a&rchives (zip, 7z, tar, iso, ...)"), inside);
     chkMedia_ = new QCheckBox(tr("Read the details of p&ictures, songs and films"), inside);
     chkThumbnails_ = new QCheckBox(tr("Make small pictures (t&humbnails) of pictures"), inside);
+    chkHashes_ = new QCheckBox(tr("Record the cont&ent hash of every file (to find duplicates, verify discs)"), inside);
+    chkHashes_->setToolTip(tr("Reads every file to its end: a scan takes as long as copying the disc"));
     chkArchives_->setObjectName(QStringLiteral("chkArchives"));
     chkMedia_->setObjectName(QStringLiteral("chkMedia"));
     chkThumbnails_->setObjectName(QStringLiteral("chkThumbnails"));
-    for (QCheckBox* box : {chkArchives_, chkMedia_, chkThumbnails_}) insideLayout->addWidget(box);
+    chkHashes_->setObjectName(QStringLiteral("chkHashes"));
+    for (QCheckBox* box : {chkArchives_, chkMedia_, chkThumbnails_, chkHashes_}) insideLayout->addWidget(box);
     form->addRow(inside);
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(btnOK_, QDialogButtonBox::AcceptRole);
@@ -156,10 +159,12 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
     const uint32_t options = cdId_ >= 1 ? ScanEngine::OptionsScannedWith(cdId_)
                                         : (SettingTextToBool(GetSetting(settings::kScanArchives), false) ? kScanArchives : 0u) |
                                               (SettingTextToBool(GetSetting(settings::kScanMedia), false) ? kScanMedia : 0u) |
-                                              (SettingTextToBool(GetSetting(settings::kScanThumbnails), false) ? kScanThumbnails : 0u);
+                                              (SettingTextToBool(GetSetting(settings::kScanThumbnails), false) ? kScanThumbnails : 0u) |
+                                              (SettingTextToBool(GetSetting(settings::kScanHashes), false) ? kScanHashes : 0u);
     chkArchives_->setChecked(options & kScanArchives);
     chkMedia_->setChecked(options & kScanMedia);
     chkThumbnails_->setChecked(options & kScanThumbnails);
+    chkHashes_->setChecked(options & kScanHashes);
     FillVolumes();
     connect(cboVolumes_, &QComboBox::activated, this, [this](int index) {
         const QString point = cboVolumes_->itemData(index).toString();
@@ -181,7 +186,7 @@ frmScan::frmScan(int32_t cdId, int32_t categoryId, frmAnimation& animation, QWid
 
 uint32_t frmScan::ScanOptions() const {
     return (chkArchives_->isChecked() ? uint32_t{kScanArchives} : 0u) | (chkMedia_->isChecked() ? uint32_t{kScanMedia} : 0u) |
-           (chkThumbnails_->isChecked() ? uint32_t{kScanThumbnails} : 0u);
+           (chkThumbnails_->isChecked() ? uint32_t{kScanThumbnails} : 0u) | (chkHashes_->isChecked() ? uint32_t{kScanHashes} : 0u);
 }
 
 void frmScan::FolderChanged() {
@@ -212,6 +217,7 @@ void frmScan::btnOK_Click() {
     SaveSetting(settings::kScanArchives, BoolToSettingText(chkArchives_->isChecked()));
     SaveSetting(settings::kScanMedia, BoolToSettingText(chkMedia_->isChecked()));
     SaveSetting(settings::kScanThumbnails, BoolToSettingText(chkThumbnails_->isChecked()));
+    SaveSetting(settings::kScanHashes, BoolToSettingText(chkHashes_->isChecked()));
     cancelled_ = false;
     accept();
 }

@@ -56,6 +56,7 @@ public:
     QCheckBox* chkArchives() const { return chkArchives_; }
     QCheckBox* chkMedia() const { return chkMedia_; }
     QCheckBox* chkThumbnails() const { return chkThumbnails_; }
+    QCheckBox* chkHashes() const { return chkHashes_; }
     // The ScanOption bits the check boxes give.
     uint32_t ScanOptions() const;
 
@@ -86,6 +87,7 @@ private:
     QCheckBox* chkArchives_;
     QCheckBox* chkMedia_;
     QCheckBox* chkThumbnails_;
+    QCheckBox* chkHashes_;
 };
 
 // The drive a new scan proposes: the first mounted CD-ROM with a readable medium, else the

@@ -48,6 +48,7 @@ inline constexpr SettingKey kAllKeys[] = {
 inline constexpr SettingKey kScanArchives{"Scan", "chkArchives", "False"};
 inline constexpr SettingKey kScanMedia{"Scan", "chkMedia", "False"};
 inline constexpr SettingKey kScanThumbnails{"Scan", "chkThumbnails", "False"};
+inline constexpr SettingKey kScanHashes{"Scan", "chkHashes", "False"};
 }  // namespace settings
 
 // The organisation and application name under which the settings are kept.

@@ -54,6 +54,7 @@ QString DetailsLines(const FileDetails& d) {
                       .arg(d.memberCount)
                 : QCoreApplication::translate("DetailsText", "%1 members").arg(d.memberCount));
     }
+    if (d.hash) add(QCoreApplication::translate("DetailsText", "Content hash"), QString::fromStdString(d.hash->Hex()));
     add(QCoreApplication::translate("DetailsText", "Not read"), Text(d.note));
     return lines.join(QLatin1Char('\n'));
 }

@@ -34,4 +34,11 @@ ListedCd ReadListedCd(classData& data, int32_t cdId);
 // The content hash recorded for a file record id, when there is one that still fits the file.
 using HashLookup = std::function<std::optional<ContentHash>(int32_t fileId)>;
 
+// The content hashes the details database beside the catalogue `data` has open records for the
+// files of `cds`, each only while it still fits its file (name, size and date, the CD's row
+// current). `count` receives how many there are; `note` why the database could not be read
+// (empty otherwise). An empty lookup when there are none.
+HashLookup RecordedHashes(classData& data, const std::vector<const ListedCd*>& cds, size_t* count = nullptr,
+                          std::string* note = nullptr);
+
 }  // namespace karvio

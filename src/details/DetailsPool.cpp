@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace karvio {
 
@@ -37,11 +38,11 @@ DetailsPool::~DetailsPool() {
     Stop();
 }
 
-bool DetailsPool::TryAdd(int fd, DetailsKind kind, const FileDetails& key) {
+bool DetailsPool::TryAdd(int fd, DetailsKind kind, const FileDetails& key, bool hash, const std::string& path) {
     {
         std::lock_guard lock(mutex_);
         if (!closing_ && queue_.size() < capacity_) {
-            queue_.push_back(Job{fd, kind, key});
+            queue_.push_back(Job{fd, kind, key, hash, path});
             wake_.notify_one();
             return true;
         }
@@ -74,9 +75,24 @@ void DetailsPool::Work() {
             ++busy_;
             room_.notify_one();
         }
-        ExtractedDetails extracted = ExtractDetails(job.fd, job.kind, options_, limits_);
+        std::optional<ContentHash> hash;
+        std::string hashNote;
+        if (job.hash) {
+            // Hashed first, from the first byte: the readers may leave the offset anywhere.
+            const HashResult hashed = HashDescriptor(job.fd, &stopping_);
+            if (hashed.outcome == HashOutcome::Done) {
+                hash = hashed.hash;
+            } else if (hashed.outcome != HashOutcome::Stopped) {
+                hashNote = HashOutcomeText(hashed);
+                AddProblem({job.path, hashNote});
+            }
+        }
+        ExtractedDetails extracted;
+        if (job.kind != DetailsKind::None) extracted = ExtractDetails(job.fd, job.kind, options_, limits_);
         ::close(job.fd);
         FileDetails& d = extracted.details;
+        d.hash = hash;
+        if (!hashNote.empty()) d.note = d.note.empty() ? hashNote : hashNote + "; " + d.note;
         d.fileId = job.key.fileId;
         d.cdId = job.key.cdId;
         d.nameHash = job.key.nameHash;
@@ -139,7 +155,18 @@ bool DetailsPool::Finish(const std::function<bool()>& last) {
     return !failed_;
 }
 
+std::vector<DetailsPool::Problem> DetailsPool::Problems() const {
+    std::lock_guard lock(mutex_);
+    return problems_;
+}
+
+void DetailsPool::AddProblem(Problem problem) {
+    std::lock_guard lock(mutex_);
+    problems_.push_back(std::move(problem));
+}
+
 void DetailsPool::Stop() {
+    stopping_ = true;
     {
         std::lock_guard lock(mutex_);
         abandon_ = true;

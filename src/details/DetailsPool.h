@@ -1,10 +1,12 @@
-// Reads the details of a scan's files on a small pool of worker threads while the walk goes on,
+// Reads the details of a scan's files, and the content hashes it asks for, on a small pool of
+// worker threads while the walk goes on,
 // and writes them to the details database in batched transactions. The walk hands over open
 // descriptors through a short queue, so at most a few dozen files wait at once: memory stays
 // flat whatever the tree holds. Owned by the scan for one walk. The calls below are for the
 // walk's thread; the workers share the database connection behind the pool's own lock.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -30,13 +32,23 @@ public:
     DetailsPool& operator=(const DetailsPool&) = delete;
 
     // Queues the file open at `fd` (owned by the pool from now on, also when it is not taken),
-    // of kind `kind`, whose row gets `key`'s id, CD and stamp. False when the queue is full: the
-    // caller waits (WaitForRoom) and offers it again.
-    bool TryAdd(int fd, DetailsKind kind, const FileDetails& key);
+    // of kind `kind` (None: only its hash), whose row gets `key`'s id, CD and stamp; with `hash`
+    // its contents are hashed too, and `path` names it where that fails. False when the queue is
+    // full: the caller waits (WaitForRoom) and offers it again.
+    bool TryAdd(int fd, DetailsKind kind, const FileDetails& key, bool hash = false, const std::string& path = {});
     // Waits until the queue has room or `wait` has passed.
     void WaitForRoom(std::chrono::milliseconds wait);
     // Writes a row that needs no reading (a file that could not be opened).
     bool Put(const FileDetails& details);
+
+    // A file whose contents could not be hashed: its path and why.
+    struct Problem {
+        std::string path;
+        std::string reason;
+    };
+    // The files hashing failed on, in no particular order; complete after Finish.
+    std::vector<Problem> Problems() const;
+    void AddProblem(Problem problem);
 
     // Waits until every queued file is read and written, runs `last` (when set) inside the same
     // transaction, and commits. False when the database could not be written (Error says why).
@@ -55,6 +67,8 @@ private:
         int fd;
         DetailsKind kind;
         FileDetails key;
+        bool hash;
+        std::string path;
     };
 
     void Work();
@@ -74,6 +88,8 @@ private:
     bool abandon_ = false;
     int busy_ = 0;
     int64_t read_ = 0;
+    std::vector<Problem> problems_;
+    std::atomic<bool> stopping_{false};  // a hashing under way gives up
 
     std::mutex dbMutex_;  // the database connection and the batch
     int batched_ = 0;

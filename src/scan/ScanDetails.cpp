@@ -46,17 +46,20 @@ ScanDetails::ScanDetails(DetailsDatabase& db, uint32_t options, int32_t newCdId,
 ScanDetails::~ScanDetails() = default;
 
 bool ScanDetails::Reusable(DetailsKind kind, const NoteSource::OldFile& old, const FileInfo& file) const {
-    const uint32_t asked = options_ & OptionsOf(kind);
+    const uint32_t asked = options_ & (OptionsOf(kind) | kScanHashes);
     return old.id > 0 && old.size == file.FileSize && old.date == file.FileDate && (asked & ~oldOptions_) == 0 &&
            std::binary_search(oldDetailed_.begin(), oldDetailed_.end(), old.id);
 }
 
 void ScanDetails::FileAppended(const FileInfo& file, int dirFd, const char* name, const struct stat* st,
-                               const NoteSource::OldFile& old) {
-    const DetailsKind kind = KindOfName(file.FileName);
-    if (!KindWanted(kind, options_)) return;
-    // Links, devices and pipes are catalogued by name only; an empty file holds nothing.
-    if (!st || !S_ISREG(st->st_mode) || st->st_size == 0) return;
+                               const NoteSource::OldFile& old, const ScanWalk& walk) {
+    const DetailsKind named = KindOfName(file.FileName);
+    const DetailsKind kind = KindWanted(named, options_) ? named : DetailsKind::None;
+    const bool hash = (options_ & kScanHashes) != 0;
+    if (kind == DetailsKind::None && !hash) return;
+    // Links, devices and pipes are catalogued by name only; an empty file holds nothing to read
+    // inside (its hash is that of no bytes, the same for all).
+    if (!st || !S_ISREG(st->st_mode) || (st->st_size == 0 && !hash)) return;
     if (Reusable(kind, old, file)) {
         carried_.emplace_back(old.id, file.FileId);
         return;
@@ -70,11 +73,13 @@ void ScanDetails::FileAppended(const FileInfo& file, int dirFd, const char* name
     const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         key.note = std::string("it could not be opened: ") + std::strerror(errno);
+        if (hash) pool_.AddProblem({walk.NativePath(name), key.note});
         pool_.Put(key);
         return;
     }
+    const std::string path = hash ? walk.NativePath(name) : std::string();
     // The queue is short: the walk waits for the readers here, answering the user meanwhile.
-    while (!pool_.TryAdd(fd, kind, key)) {
+    while (!pool_.TryAdd(fd, kind, key, hash, path)) {
         pool_.WaitForRoom(kRoomWait);
         YieldIfDue();
         if (stop_) {
@@ -94,5 +99,14 @@ bool ScanDetails::Finish(const DetailsCd& cd, std::string* error) {
 }
 
 void ScanDetails::Stop() { pool_.Stop(); }
+
+std::vector<ScanSkip> ScanDetails::HashProblems() const {
+    std::vector<ScanSkip> problems;
+    for (DetailsPool::Problem& p : pool_.Problems()) {
+        problems.push_back({std::move(p.path), "not hashed: " + std::move(p.reason)});
+    }
+    std::sort(problems.begin(), problems.end(), [](const ScanSkip& a, const ScanSkip& b) { return a.path < b.path; });
+    return problems;
+}
 
 }  // namespace karvio

@@ -1,6 +1,6 @@
 // The details side of one scan: takes the files the walk appends, and either carries a rescanned
-// file's details over from its old record (same name, size and date, read with options that
-// cover this scan's) or opens the file and hands it to the pool of readers. Owned by the scan
+// file's details (and content hash) over from its old record (same name, size and date, read with
+// options that cover this scan's) or opens the file and hands it to the pool of readers. Owned by the scan
 // engine for one walk; the walk's thread only.
 #pragma once
 
@@ -24,7 +24,7 @@ public:
     ~ScanDetails() override;
 
     void FileAppended(const FileInfo& file, int dirFd, const char* name, const struct stat* st,
-                      const NoteSource::OldFile& old) override;
+                      const NoteSource::OldFile& old, const ScanWalk& walk) override;
 
     // Waits for the readers, copies the details carried over and writes the CD's row `cd`, all
     // in one transaction. False with `error` set when the database could not be written.
@@ -34,6 +34,9 @@ public:
 
     int64_t FilesRead() const { return pool_.FilesRead(); }
     size_t FilesCarried() const { return carried_.size(); }
+    // The files whose contents could not be hashed (went away, changed while read, I/O errors),
+    // complete after Finish.
+    std::vector<ScanSkip> HashProblems() const;
 
 private:
     // Whether the old record's details answer everything this scan asks of a file of `kind`.

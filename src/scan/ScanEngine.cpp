@@ -154,6 +154,11 @@ void ScanEngine::RunScan() {
         if (reader) {
             std::string error;
             if (!reader->Finish(DetailsRowOf(cd, walked), &error)) DetailsNotSaved(error);
+            // Files that could not be hashed are told with the places the walk could not read.
+            for (ScanSkip& problem : reader->HashProblems()) {
+                ++skippedCount_;
+                if (skipped_.size() < kMaxSkipsListed) skipped_.push_back(std::move(problem));
+            }
             reader.reset();
         } else {
             details = RecordDetails(*data, cd, walked, std::move(details));

@@ -214,7 +214,7 @@ void ScanWalk::AddFile(Frame& frame, int dirFd, const char* name, const struct s
     fileInfo_.FileId = AddFileInfo(data_, fileInfo_);
     if (files_) {
         fileInfo_.FileCdId = cdId_;
-        files_->FileAppended(fileInfo_, dirFd, name, st, notes_ ? notes_->LastFile() : NoteSource::OldFile{});
+        files_->FileAppended(fileInfo_, dirFd, name, st, notes_ ? notes_->LastFile() : NoteSource::OldFile{}, *this);
     }
     frame.totals.files += 1;
     frame.totals.bytes += fileInfo_.FileSize;
@@ -252,6 +252,10 @@ void ScanWalk::Skip(const char* name) {
     const std::string reason = std::strerror(errno != 0 ? errno : EIO);
     ++skippedCount_;
     if (skipped_.size() >= kMaxSkipsListed) return;
+    skipped_.push_back({NativePath(name), reason});
+}
+
+std::string ScanWalk::NativePath(const char* name) const {
     // The catalogue path below the top ("\\"-separated) and the name, joined to the walked path.
     std::string below = path_.substr(std::min(relativeTopLength_, path_.size()));
     for (char& c : below) {
@@ -264,7 +268,7 @@ void ScanWalk::Skip(const char* name) {
         if (path.empty() || path.back() != '/') path += '/';
         path += below;
     }
-    skipped_.push_back({std::move(path), reason});
+    return path;
 }
 
 void ScanWalk::KeepDescriptorsBounded() {

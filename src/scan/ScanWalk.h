@@ -55,15 +55,17 @@ public:
     virtual OldFile LastFile() const { return {}; }
 };
 
+class ScanWalk;
+
 // Where the walk hands each file it appended, to look inside it (the details of a scan).
 class FileSink {
 public:
     virtual ~FileSink() = default;
     // `file` (its id set) was appended from the entry `name` of the directory open at `dirFd`;
     // `st` is the entry's status, null when it could not be examined; `old` the record a rescan
-    // matched it with.
+    // matched it with; `walk` names it (NativePath) where something is to be said of it.
     virtual void FileAppended(const FileInfo& file, int dirFd, const char* name, const struct stat* st,
-                              const NoteSource::OldFile& old) = 0;
+                              const NoteSource::OldFile& old, const ScanWalk& walk) = 0;
 };
 
 // A folder or file the walk could not read: its native path and the system's reason. A folder
@@ -101,6 +103,10 @@ public:
     // past that point was appended.
     bool TooLarge() const { return tooLarge_; }
     void SetReserve(int64_t reserve) { reserve_ = reserve; }
+
+    // The native path of the entry `name` of the directory being walked (the directory itself
+    // for an empty name), from the walked path as given.
+    std::string NativePath(const char* name) const;
 
 private:
     // A subdirectory seen in its parent's listing, waiting to be walked.

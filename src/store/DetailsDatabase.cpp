@@ -17,7 +17,9 @@ namespace {
 
 // "KRVD": the file is a Karvio details database, whatever its name.
 constexpr int kApplicationId = 0x4B525644;
-constexpr int kSchemaVersion = 1;
+// 1: the first; 2: files keep the content hash of their bytes. An older file is brought up to
+// date by its first writer, keeping every row; readers read it as it is.
+constexpr int kSchemaVersion = 2;
 // A reader waits this long for a writer's commit; a writer for a reader's snapshot.
 constexpr int kReaderWaitMs = 2000;
 constexpr int kWriterWaitMs = 5000;
@@ -44,7 +46,8 @@ CREATE TABLE files(
     media_kind INTEGER NOT NULL DEFAULT 0,
     taken REAL, camera TEXT, artist TEXT, album TEXT, title TEXT,
     duration REAL, width INTEGER, height INTEGER, codecs TEXT,
-    has_thumbnail INTEGER NOT NULL DEFAULT 0);
+    has_thumbnail INTEGER NOT NULL DEFAULT 0,
+    hash BLOB);
 CREATE INDEX files_by_cd ON files(cd_id);
 CREATE TABLE members(
     file_id INTEGER NOT NULL,
@@ -115,6 +118,10 @@ public:
     }
     Statement& Text(std::string_view v) {
         sqlite3_bind_text(stmt_, ++at_, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
+        return *this;
+    }
+    Statement& Null() {
+        sqlite3_bind_null(stmt_, ++at_);
         return *this;
     }
     Statement& Blob(std::string_view v) {
@@ -225,7 +232,24 @@ bool DetailsDatabase::CreateSchema(double created) {
         Rollback();
         return false;
     }
-    return Commit();
+    if (!Commit()) return false;
+    version_ = kSchemaVersion;
+    return true;
+}
+
+bool DetailsDatabase::Upgrade() {
+    if (version_ >= kSchemaVersion) return true;
+    if (!Begin()) return false;
+    // Each step in order; the version moves with the last one, in the same transaction.
+    const bool done = (version_ >= 2 || Exec("ALTER TABLE files ADD COLUMN hash BLOB")) &&
+                      Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    if (!done) {
+        Rollback();
+        return false;
+    }
+    if (!Commit()) return false;
+    version_ = kSchemaVersion;
+    return true;
 }
 
 bool DetailsDatabase::Belongs(double created, std::string* why) {
@@ -246,10 +270,11 @@ bool DetailsDatabase::Belongs(double created, std::string* why) {
         *why = "it is not a Karvio details database";
         return false;
     }
-    if (version != kSchemaVersion) {
+    if (version < 1 || version > kSchemaVersion) {
         *why = "it was written by another version of Karvio";
         return false;
     }
+    version_ = static_cast<int>(version);
     int64_t bits = 0;
     if (!pragma("SELECT value FROM meta WHERE key = 'catalogue_created'", bits)) {
         *why = "it cannot be read (" + error_ + ")";
@@ -304,7 +329,12 @@ std::unique_ptr<DetailsDatabase> DetailsDatabase::OpenForWriting(const std::stri
             break;
         case OnDisk::Regular: {
             std::unique_ptr<DetailsDatabase> db(new DetailsDatabase(path));
-            if (db->Open(false) && db->Belongs(created, &setAsideWhy)) return db;
+            if (db->Open(false) && db->Belongs(created, &setAsideWhy)) {
+                if (db->Upgrade()) return db;
+                // Nothing is set aside for this: the rows are sound, only not writable now.
+                if (note) *note = "the details database " + path + " cannot be brought up to date: " + db->Error();
+                return nullptr;
+            }
             if (setAsideWhy.empty()) setAsideWhy = db->Error();
             break;
         }
@@ -488,12 +518,14 @@ bool DetailsDatabase::PutFile(const FileDetails& d, const std::vector<ArchiveMem
     Statement file(Prepare(
         "INSERT OR REPLACE INTO files(file_id, cd_id, name_hash, size, date, note, is_archive, member_count, "
         "members_capped, media_kind, taken, camera, artist, album, title, duration, width, height, codecs, "
-        "has_thumbnail) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "has_thumbnail, hash) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     if (!file) return false;
     const MediaFields& m = d.media;
     file.Int(d.fileId).Int(d.cdId).Int(d.nameHash).Real(d.size).Real(d.date).Text(d.note).Int(d.isArchive).Int(d.memberCount).Int(d.membersCapped);
     file.Int(static_cast<int>(m.kind)).Real(m.taken).Text(m.camera).Text(m.artist).Text(m.album).Text(m.title);
     file.Real(m.duration).Int(m.width).Int(m.height).Text(m.codecs).Int(!thumbnail.empty());
+    const std::string hash = d.hash ? d.hash->Bytes() : std::string();
+    d.hash ? file.Blob(hash) : file.Null();
     if (const int rc = file.Step(); rc != SQLITE_DONE) return Fail(rc, "cannot be written");
     {
         Statement clear(Prepare("DELETE FROM members WHERE file_id = ?"));
@@ -524,9 +556,16 @@ bool DetailsDatabase::PutFile(const FileDetails& d, const std::vector<ArchiveMem
 
 namespace {
 
-constexpr const char* kFileColumns =
-    "file_id, cd_id, name_hash, size, date, note, is_archive, member_count, members_capped, media_kind, taken, "
-    "camera, artist, album, title, duration, width, height, codecs, has_thumbnail";
+#define KARVIO_FILE_COLUMNS                                                                                       \
+    "file_id, cd_id, name_hash, size, date, note, is_archive, member_count, members_capped, media_kind, taken, " \
+    "camera, artist, album, title, duration, width, height, codecs, has_thumbnail, "
+// A file of the first schema has no hashes: its rows read as unhashed.
+constexpr const char* kFileById[2] = {"SELECT " KARVIO_FILE_COLUMNS "NULL FROM files WHERE file_id = ?",
+                                      "SELECT " KARVIO_FILE_COLUMNS "hash FROM files WHERE file_id = ?"};
+constexpr const char* kFilesOfCd[2] = {
+    "SELECT " KARVIO_FILE_COLUMNS "NULL FROM files WHERE cd_id = ? ORDER BY file_id",
+    "SELECT " KARVIO_FILE_COLUMNS "hash FROM files WHERE cd_id = ? ORDER BY file_id"};
+#undef KARVIO_FILE_COLUMNS
 
 FileDetails FileRow(const Statement& s) {
     FileDetails d;
@@ -552,16 +591,15 @@ FileDetails FileRow(const Statement& s) {
     d.media.height = static_cast<int32_t>(s.ColumnInt(i++));
     d.media.codecs = s.ColumnText(i++);
     d.hasThumbnail = s.ColumnInt(i++) != 0;
+    d.hash = ContentHash::FromBytes(s.ColumnText(i++));
     return d;
 }
 
-const std::string kFileById = std::string("SELECT ") + kFileColumns + " FROM files WHERE file_id = ?";
-const std::string kFilesOfCd = std::string("SELECT ") + kFileColumns + " FROM files WHERE cd_id = ? ORDER BY file_id";
 
 }  // namespace
 
 std::optional<FileDetails> DetailsDatabase::File(int32_t fileId) {
-    Statement s(Prepare(kFileById.c_str()));
+    Statement s(Prepare(kFileById[version_ >= 2]));
     if (!s) return std::nullopt;
     s.Int(fileId);
     if (s.Step() != SQLITE_ROW) return std::nullopt;
@@ -569,7 +607,7 @@ std::optional<FileDetails> DetailsDatabase::File(int32_t fileId) {
 }
 
 void DetailsDatabase::ForEachFile(int32_t cdId, const std::function<bool(const FileDetails&)>& visit) {
-    Statement s(Prepare(kFilesOfCd.c_str()));
+    Statement s(Prepare(kFilesOfCd[version_ >= 2]));
     if (!s) return;
     s.Int(cdId);
     while (s.Step() == SQLITE_ROW) {
@@ -632,6 +670,24 @@ std::vector<int32_t> DetailsDatabase::FileIds() {
     return ids;
 }
 
+void DetailsDatabase::ForEachHash(int32_t cdId, const std::function<bool(const FileDetails&)>& visit) {
+    if (version_ < 2) return;
+    Statement s(Prepare(
+        "SELECT file_id, name_hash, size, date, hash FROM files WHERE cd_id = ? AND hash IS NOT NULL ORDER BY file_id"));
+    if (!s) return;
+    s.Int(cdId);
+    while (s.Step() == SQLITE_ROW) {
+        FileDetails d;
+        d.fileId = static_cast<int32_t>(s.ColumnInt(0));
+        d.cdId = cdId;
+        d.nameHash = static_cast<uint32_t>(s.ColumnInt(1));
+        d.size = s.ColumnReal(2);
+        d.date = s.ColumnReal(3);
+        d.hash = ContentHash::FromBytes(s.ColumnText(4));
+        if (d.hash && !visit(d)) return;
+    }
+}
+
 bool DetailsDatabase::CopyFiles(const IdPairs& files, int32_t newCdId) {
     if (files.empty()) return true;
     const bool outer = sqlite3_get_autocommit(db_) != 0;
@@ -650,7 +706,7 @@ bool DetailsDatabase::CopyFiles(const IdPairs& files, int32_t newCdId) {
         const std::string copies[] = {
             "INSERT OR REPLACE INTO files SELECT m.new, " + cd +
                 ", name_hash, size, date, note, is_archive, member_count, members_capped, media_kind, taken, camera, artist, album, title, "
-                "duration, width, height, codecs, has_thumbnail FROM files f JOIN temp.moved m ON m.old = f.file_id",
+                "duration, width, height, codecs, has_thumbnail, hash FROM files f JOIN temp.moved m ON m.old = f.file_id",
             "INSERT OR REPLACE INTO members SELECT m.new, seq, " + cd +
                 ", path, size, date, is_dir FROM members b JOIN temp.moved m ON m.old = b.file_id",
             "INSERT OR REPLACE INTO thumbnails SELECT m.new, " + cd +
@@ -737,20 +793,22 @@ bool DetailsDatabase::WriteTranslated(const std::string& toDataFile, double toCr
                     if (const int rc2 = s.Int(from).Int(to).Step(); rc2 != SQLITE_DONE) return out.Fail(rc2, "cannot be written");
                 }
             }
-            static constexpr const char* kCopies[] = {
+            const std::string sourceHash = version_ >= 2 ? "hash" : "NULL";
+            const std::string kCopies[] = {
                 "INSERT INTO main.meta SELECT key, value FROM source.meta WHERE key = 'volumes_migrated'",
                 "INSERT INTO main.cds SELECT c.new, last_scanned, files, options, has_volume, uuid, label, fs_type, "
                 "size, relative_path, source FROM source.cds s JOIN temp.cd_ids c ON c.old = s.cd_id",
                 "INSERT INTO main.files SELECT f.new, c.new, name_hash, size, date, note, is_archive, member_count, members_capped, "
-                "media_kind, taken, camera, artist, album, title, duration, width, height, codecs, has_thumbnail "
-                "FROM source.files s JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id",
+                "media_kind, taken, camera, artist, album, title, duration, width, height, codecs, has_thumbnail, " +
+                    sourceHash +
+                    " FROM source.files s JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id",
                 "INSERT INTO main.members SELECT f.new, seq, c.new, path, size, date, is_dir FROM source.members s "
                 "JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id",
                 "INSERT INTO main.thumbnails SELECT f.new, c.new, image FROM source.thumbnails s "
                 "JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id",
             };
-            for (const char* sql : kCopies) {
-                if (!out.Exec(sql)) return false;
+            for (const std::string& sql : kCopies) {
+                if (!out.Exec(sql.c_str())) return false;
             }
             return out.Commit();
         };

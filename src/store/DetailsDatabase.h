@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "ContentHash.h"
 #include "VolumeSidecar.h"
 
 struct sqlite3;
@@ -39,6 +40,7 @@ enum ScanOption : uint32_t {
     kScanMedia = 2,       // read the details of pictures, songs and films
     kScanThumbnails = 4,  // make small pictures of pictures
     kScanAllDetails = kScanArchives | kScanMedia | kScanThumbnails,
+    kScanHashes = 8,      // record the content hash of every file
 };
 
 // One CD's row.
@@ -91,8 +93,11 @@ struct FileDetails {
     bool membersCapped = false;  // the archive holds more than were listed, or could not be read to its end
     MediaFields media;
     bool hasThumbnail = false;
+    std::optional<ContentHash> hash;  // of the file's contents, when the scan recorded them
 
-    bool Empty() const { return note.empty() && !isArchive && media.kind == MediaKind::None && !hasThumbnail; }
+    bool Empty() const {
+        return note.empty() && !isArchive && media.kind == MediaKind::None && !hasThumbnail && !hash;
+    }
     bool Fits(std::string_view name, double fileSize, double fileDate) const {
         return size == fileSize && date == fileDate && nameHash == DetailsNameHash(name);
     }
@@ -169,6 +174,9 @@ public:
     std::vector<int32_t> ArchiveIdsOfCd(int32_t cdId);
     // Every file id that has details, ascending.
     std::vector<int32_t> FileIds();
+    // The content hashes recorded for the files of CD `cdId`, with the stamp each was taken
+    // with (no media fields, members or thumbnails), in id order; `visit` returns false to stop.
+    void ForEachHash(int32_t cdId, const std::function<bool(const FileDetails&)>& visit);
     // Copies the details of files to new ids (a rescan's unchanged files) under CD `newCdId`.
     bool CopyFiles(const IdPairs& files, int32_t newCdId);
 
@@ -200,6 +208,8 @@ private:
     bool CreateSchema(double created);
     // Checks that the open file is a details database of the catalogue created at `created`.
     bool Belongs(double created, std::string* why);
+    // Brings a database of an older schema up to this one's, keeping every row.
+    bool Upgrade();
     bool Migrate(const std::string& dataFile);
     bool Exec(const char* sql);
     bool Fail(int rc, const char* what);
@@ -210,6 +220,7 @@ private:
     std::string error_;
     bool damaged_ = false;
     bool readOnly_ = true;
+    int version_ = 0;  // of the open file's schema
     std::vector<std::pair<const char*, sqlite3_stmt*>> statements_;
 };
 

@@ -211,7 +211,8 @@ TEST_F(DetailsWindows, TheScanDialogRemembersItsBoxesAndARescanShowsTheCdsOwn) {
         dialog.chkArchives()->setChecked(true);
         dialog.chkMedia()->setChecked(false);
         dialog.chkThumbnails()->setChecked(true);
-        EXPECT_EQ(dialog.ScanOptions(), uint32_t{kScanArchives | kScanThumbnails});
+        dialog.chkHashes()->setChecked(true);
+        EXPECT_EQ(dialog.ScanOptions(), uint32_t{kScanArchives | kScanThumbnails | kScanHashes});
         const std::string other = dir_.filePath("other").toStdString();
         std::filesystem::create_directories(other);
         dialog.ctlFolderBrowser1()->SetText(QString::fromStdString(other));
@@ -222,10 +223,12 @@ TEST_F(DetailsWindows, TheScanDialogRemembersItsBoxesAndARescanShowsTheCdsOwn) {
     EXPECT_TRUE(fresh.chkArchives()->isChecked());
     EXPECT_FALSE(fresh.chkMedia()->isChecked());
     EXPECT_TRUE(fresh.chkThumbnails()->isChecked());
+    EXPECT_TRUE(fresh.chkHashes()->isChecked());
     frmScan rescan(cdId_, 0, animation);
     EXPECT_TRUE(rescan.chkArchives()->isChecked());
     EXPECT_TRUE(rescan.chkMedia()->isChecked());
     EXPECT_TRUE(rescan.chkThumbnails()->isChecked());
+    EXPECT_FALSE(rescan.chkHashes()->isChecked()) << "the CD was scanned without hashes";
 }
 
 }  // namespace

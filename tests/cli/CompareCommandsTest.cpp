@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <set>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -175,6 +177,98 @@ print('ok')
     EXPECT_EQ(hits[0]["name"], "comma, \"quoted\".txt");
     EXPECT_EQ(RunCli(data_, {"export", cd}).status, 2);
     EXPECT_EQ(RunCli(data_, {"export", "--csv"}).status, 2);
+}
+
+// A path from the folder of its tree on ("one/a.txt"): the catalogue tells paths from the root of
+// the volume, which need not be "/".
+std::string TreeTail(const std::string& path) {
+    size_t at = std::string::npos;
+    for (const char* tree : {"/one/", "/two/", "/three/"}) {
+        const size_t p = path.rfind(tree);
+        if (p != std::string::npos && (at == std::string::npos || p > at)) at = p;
+    }
+    return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+// What a script finds: files of the trees grouped by `xxhsum -H2`, as sorted lists of paths.
+std::set<std::set<std::string>> ScriptHashGroups(const std::vector<std::string>& trees) {
+    std::string command = "find";
+    for (const std::string& t : trees) command += " " + ShellQuote(t);
+    command += " -type f -print0 | xargs -0 xxhsum -H2";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::map<std::string, std::set<std::string>> byHash;
+    char line[8192];
+    while (pipe && std::fgets(line, sizeof line, pipe)) {
+        std::string text(line);
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        const size_t gap = text.find("  ");
+        if (gap != std::string::npos) byHash[text.substr(0, gap)].insert(TreeTail(text.substr(gap + 2)));
+    }
+    if (pipe) ::pclose(pipe);
+    std::set<std::set<std::string>> groups;
+    for (auto& [hash, paths] : byHash) {
+        if (paths.size() > 1) groups.insert(paths);
+    }
+    return groups;
+}
+
+TEST_F(CompareCommandsTest, RecordedHashesFindDuplicatesByContentAndChangesBehindTheCataloguesBack) {
+    // Same contents under other names, and same names and sizes with other contents.
+    Write(dir_.File("three/copy of a.txt"), "same");
+    Write(dir_.File("three/deep/b.txt"), "bbbbbb");
+    Write(dir_.File("three/a.txt"), "SAME");
+    Write(dir_.File("three/unique.bin"), std::string(70000, 'u'));
+    const std::string three = Scan("three");
+    const CliResult none = RunCli(data_, {"duplicates", "--by", "hash", "--json"});
+    EXPECT_EQ(Json::parse(none.out).size(), 0u) << "no hashes recorded yet";
+    EXPECT_NE(none.err.find("--hashes"), std::string::npos) << none.err;
+
+    for (const std::string* cd : {&one_, &two_}) {
+        const CliResult r = RunCli(data_, {"rescan", *cd, "--hashes"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        *const_cast<std::string*>(cd) = LastLine(r.out);
+    }
+    const CliResult hashed = RunCli(data_, {"rescan", three, "--hashes"});
+    ASSERT_EQ(hashed.status, 0) << hashed.err;
+    const std::string threeHashed = LastLine(hashed.out);
+
+    const CliResult dup = RunCli(data_, {"duplicates", "--by", "hash", "--json"});
+    ASSERT_EQ(dup.status, 0) << dup.err;
+    std::map<int64_t, std::set<std::string>> byGroup;
+    for (const Json& row : Json::parse(dup.out)) {
+        EXPECT_EQ(row["hash"].get<std::string>().size(), 32u);
+        byGroup[row["group"].get<int64_t>()].insert(TreeTail(row["path"].get<std::string>()));
+    }
+    std::set<std::set<std::string>> found;
+    for (auto& [group, paths] : byGroup) found.insert(paths);
+    EXPECT_EQ(found.size(), 2u);
+    EXPECT_EQ(found, ScriptHashGroups({dir_.File("one"), dir_.File("two"), dir_.File("three")}));
+
+    // A file rewritten with the same size and date keeps its recorded hash on a rescan (nothing
+    // a rescan looks at changed), and verify reads what it holds now.
+    const std::string path = dir_.File("one/a.txt");
+    const fs::file_time_type when = fs::last_write_time(path);
+    Write(path, "SaMe");
+    fs::last_write_time(path, when);
+    const CliResult again = RunCli(data_, {"rescan", one_});
+    ASSERT_EQ(again.status, 0) << again.err;
+    const std::string oneAgain = LastLine(again.out);
+    const CliResult verify = RunCli(data_, {"verify", oneAgain, "--json"});
+    EXPECT_EQ(verify.status, 1) << verify.err;
+    const Json report = Json::parse(verify.out);
+    ASSERT_EQ(report["findings"].size(), 1u) << verify.out;
+    EXPECT_EQ(report["findings"][0]["status"], "content_changed");
+    EXPECT_EQ(report["findings"][0]["path"], "a.txt");
+    EXPECT_EQ(report["files_hashed"], 3);
+
+    // Two discs compared by their recorded hashes: a.txt has other contents on "three".
+    const CliResult cmp = RunCli(data_, {"compare", oneAgain, threeHashed, "--json"});
+    EXPECT_EQ(cmp.status, 1);
+    bool contentChange = false;
+    for (const Json& row : Json::parse(cmp.out)) {
+        if (row["path"] == "a.txt") contentChange = row["changes"].get<std::string>().find("hash") != std::string::npos;
+    }
+    EXPECT_TRUE(contentChange) << cmp.out;
 }
 
 }  // namespace

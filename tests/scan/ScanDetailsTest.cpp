@@ -1,6 +1,8 @@
 // A scan with details: what it records of photos from two cameras, an album and archives; a
 // rescan that carries unchanged files' details over without reading them; a scan without options
-// that records nothing more; a stopped or killed scan that leaves no wrong details behind.
+// that records nothing more; a stopped or killed scan that leaves no wrong details behind; content
+// hashes recorded, carried over by a rescan, and killed or failed writes of them that cost the
+// catalogue nothing.
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,9 +12,11 @@
 #include <map>
 
 #include "../support/KillingCatalogueFile.h"
+#include "../support/KillingDetailsWrites.h"
 #include "../support/MediaFixtures.h"
 #include "CatalogueCheck.h"
 #include "CatalogueDetails.h"
+#include "ContentHash.h"
 #include "DetailsDatabase.h"
 #include "ScanFixture.h"
 
@@ -224,6 +228,140 @@ TEST_F(ScanDetailsTest, AScanKilledAnywhereLeavesNoWrongDetails) {
         ASSERT_GT(next, 0);
         EXPECT_EQ(Shown(next).size(), 2u);
     }
+}
+
+// A tree of plain files, some with the same contents, hashed by a scan.
+class ScanHashesTest : public ScanDetailsTest {
+protected:
+    void MakeFiles() {
+        MakeDir(Path("Docs"));
+        WriteText(Path("Docs/a.txt"), "same contents");
+        WriteText(Path("b.txt"), "same contents");
+        WriteText(Path("c.txt"), std::string(3 << 20, 'c'));  // more than one read's piece
+        WriteText(Path("empty"), "");
+    }
+    static void WriteText(const std::string& path, const std::string& text) {
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+    // Every recorded hash that is shown must be that of the file's bytes now (the tests change
+    // nothing behind a scan's back unless they say so); returns how many files show one.
+    size_t CheckHashes(int32_t cd) {
+        size_t hashed = 0;
+        for (const auto& [name, d] : Shown(cd)) {
+            if (!d.hash) continue;
+            ++hashed;
+            std::string bytes;
+            for (const std::string& place : {Path(name), Path("Docs/" + name)}) {
+                if (FILE* f = std::fopen(place.c_str(), "rb")) {
+                    char buffer[65536];
+                    while (size_t n = std::fread(buffer, 1, sizeof buffer, f)) bytes.append(buffer, n);
+                    std::fclose(f);
+                    break;
+                }
+            }
+            EXPECT_EQ(d.hash->Hex(), HashBytes(bytes).Hex()) << name;
+        }
+        return hashed;
+    }
+};
+
+TEST_F(ScanHashesTest, EveryFileIsHashedAndARescanCarriesUnchangedFilesOver) {
+    MakeFiles();
+    const int32_t first = Scan(Root() + "/", 0, nullptr, nullptr, kScanHashes);
+    ASSERT_GT(first, 0);
+    EXPECT_TRUE(messages_.empty()) << messages_.front();
+    EXPECT_EQ(CheckHashes(first), 4u);
+    auto shown = Shown(first);
+    EXPECT_EQ(shown.at("a.txt").hash, shown.at("b.txt").hash);
+    EXPECT_EQ(shown.at("empty").hash->Hex(), HashBytes("").Hex());
+    EXPECT_EQ(ScanEngine::OptionsScannedWith(first), uint32_t{kScanHashes});
+
+    // b.txt rewritten with other bytes of the same size and date: the rescan has no way to see
+    // it, and keeps the hash it had; c.txt grows and is hashed again.
+    struct stat before {};
+    ASSERT_EQ(::stat(Path("b.txt").c_str(), &before), 0);
+    WriteText(Path("b.txt"), "SAME CONTENTS");
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, Path("b.txt").c_str(), times, 0), 0);
+    WriteText(Path("c.txt"), std::string(3 << 20, 'C') + "more");
+    const int32_t second = Scan(Root() + "/", first);
+    ASSERT_GT(second, 0);
+    shown = Shown(second);
+    EXPECT_EQ(shown.at("b.txt").hash, shown.at("a.txt").hash) << "carried over, not read again";
+    EXPECT_EQ(shown.at("c.txt").hash->Hex(), HashBytes(std::string(3 << 20, 'C') + "more").Hex());
+    EXPECT_TRUE(Shown(first).empty()) << "the old CD's details went with it";
+
+    // Hashes asked of a CD scanned with details only: every file is read again.
+    const int32_t plain = Scan(Root() + "/", 0, nullptr, nullptr, kScanArchives);
+    const int32_t rehashed = Scan(Root() + "/", plain, nullptr, nullptr, kScanHashes | kScanArchives);
+    EXPECT_EQ(CheckHashes(rehashed), 4u);
+    EXPECT_NE(Shown(rehashed).at("b.txt").hash, Shown(rehashed).at("a.txt").hash);
+}
+
+TEST_F(ScanHashesTest, KilledOrFailedWritesOfTheHashesCostTheCatalogueNothing) {
+    MakeFiles();
+    const int32_t kept = Scan(Root() + "/", 0, nullptr, nullptr, kScanHashes);
+    ASSERT_GT(kept, 0);
+    const std::vector<unsigned char> catalogue = ReadAllBytes(Catalogue());
+    const std::string db = DetailsDatabase::PathFor(Catalogue());
+    const std::vector<unsigned char> details = ReadAllBytes(db);
+    int total = 0;
+    {
+        ScopedKillingDetailsWrites counting(0, ScopedKillingDetailsWrites::Mode::Kill);
+        ASSERT_GT(Scan(Root() + "/", kept, nullptr, nullptr, kScanHashes | kScanArchives), 0);
+        total = counting.Writes();
+    }
+    ASSERT_GT(total, 2);
+    auto restore = [&] {
+        WriteAllBytes(Catalogue(), catalogue);
+        WriteAllBytes(db, details);
+        ::unlink((db + "-journal").c_str());
+    };
+    auto cds = [] {
+        std::vector<int32_t> ids;
+        classData data;
+        for (classCd* c = &data.GetCdFirst(); !data.GetCdEof(); c = &data.GetCdNext()) ids.push_back(c->GetCdId());
+        return ids;
+    };
+    int told = 0;  // failed writes the user heard of
+    for (int at = 1; at <= total; at += std::max(1, total / 10)) {
+        for (const auto mode : {ScopedKillingDetailsWrites::Mode::Kill, ScopedKillingDetailsWrites::Mode::Fail}) {
+            const bool kill = mode == ScopedKillingDetailsWrites::Mode::Kill;
+            SCOPED_TRACE(std::string(kill ? "killed" : "failed") + " at write " + std::to_string(at) + " of " +
+                         std::to_string(total));
+            restore();
+            messages_.clear();
+            if (kill) {
+                const pid_t child = ::fork();
+                if (child == 0) {
+                    ScopedKillingDetailsWrites killing(at, mode);
+                    Scan(Root() + "/", kept, nullptr, nullptr, kScanHashes | kScanArchives);
+                    ::_exit(0);
+                }
+                int status = 0;
+                ::waitpid(child, &status, 0);
+            } else {
+                ScopedKillingDetailsWrites failing(at, mode);
+                // A failed write of the details never keeps the CD out of the catalogue.
+                EXPECT_GT(Scan(Root() + "/", kept, nullptr, nullptr, kScanHashes | kScanArchives), 0);
+                if (!messages_.empty()) ++told;
+            }
+            EXPECT_TRUE(CheckCatalogue(Catalogue()).Clean());
+            // The old CD or its rescan is there, whole; what hashes show are right.
+            const std::vector<int32_t> listed = cds();
+            ASSERT_EQ(listed.size(), 1u);
+            EXPECT_EQ(ReadTree(listed[0]).size(), 2u);
+            CheckHashes(listed[0]);
+            // The next scan records its hashes whatever was left.
+            const int32_t next = Scan(Root() + "/", listed[0], nullptr, nullptr, kScanHashes);
+            ASSERT_GT(next, 0);
+            EXPECT_EQ(CheckHashes(next), 4u);
+        }
+    }
+    EXPECT_GT(told, 0);
 }
 
 }  // namespace

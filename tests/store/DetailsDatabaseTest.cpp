@@ -2,6 +2,7 @@
 // catalogue's own (another catalogue's, damaged, not a regular file) never used and set aside by
 // the next writer, and the upkeep: removal, compaction (also killed half way), backup and check.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -41,6 +42,7 @@ FileDetails DetailsOf(int32_t fileId, int32_t cdId, const std::string& name, dou
     d.media.title = name;
     d.media.artist = "Kesä 自白";
     d.media.duration = 187.5;
+    if (!name.ends_with(".zip")) d.hash = HashBytes(name);
     if (name.ends_with(".zip")) {
         d.isArchive = true;
         d.memberCount = 2;
@@ -125,6 +127,9 @@ protected:
             std::optional<FileDetails> d = RecordedFileDetails(*db, data, file);
             if (!d) continue;
             EXPECT_EQ(d->media.title, name);
+            if (d->hash) {
+                EXPECT_EQ(*d->hash, HashBytes(name)) << name;
+            }
             EXPECT_EQ(db->Members(file.FileId), MembersOf(name)) << name;
             EXPECT_EQ(db->Thumbnail(file.FileId), "thumb of " + name);
             shown[name] = *d;
@@ -176,6 +181,51 @@ TEST_F(DetailsTest, RowsComeBackAsWrittenAndCopyDropAndLeftoversWork) {
     EXPECT_TRUE(db->FileIdsOfCd(a_).empty());
     EXPECT_EQ(db->FileIds().size(), 2u);
     data.EndWrite();
+}
+
+TEST_F(DetailsTest, ADatabaseOfTheFirstSchemaIsReadAsItIsAndItsFirstWriterBringsItUpToDate) {
+    RecordAll();
+    const std::string db = DetailsDatabase::PathFor(path_);
+    {
+        // What the first schema wrote: the same rows without content hashes.
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "ALTER TABLE files DROP COLUMN hash; PRAGMA user_version=1", nullptr, nullptr, nullptr),
+                  SQLITE_OK)
+            << sqlite3_errmsg(raw);
+        sqlite3_close(raw);
+    }
+    const std::vector<unsigned char> older = ReadAllBytes(db);
+    auto shown = Shown(path_);
+    EXPECT_EQ(shown.size(), 5u);
+    for (const auto& [name, d] : shown) EXPECT_FALSE(d.hash) << name;
+    EXPECT_EQ(ReadAllBytes(db), older) << "readers change nothing";
+    EXPECT_TRUE(Check(path_).Clean());
+
+    // A backup taken from it carries every row.
+    const std::string copy = dir_.File("copy.cd");
+    const MaintenanceResult backup = BackupDataFile(copy);
+    ASSERT_EQ(backup.outcome, MaintenanceOutcome::Done) << backup.error;
+    EXPECT_EQ(Shown(copy).size(), 5u);
+
+    {
+        classData data(path_);
+        ASSERT_EQ(data.BeginWrite(), WriteAccess::Granted);
+        std::string note;
+        std::unique_ptr<DetailsDatabase> writer = DetailsDatabase::OpenForWriting(data, &note);
+        ASSERT_TRUE(writer) << note;
+        EXPECT_EQ(note, "");
+        FileInfo one = Files(path_).at("one.mp3");
+        FileDetails d = DetailsOf(one);
+        ASSERT_TRUE(writer->PutFile(d, {}, "thumb of one.mp3")) << writer->Error();
+        data.EndWrite();
+    }
+    shown = Shown(path_);
+    EXPECT_EQ(shown.size(), 5u) << "no row lost";
+    EXPECT_EQ(shown.at("one.mp3").hash, HashBytes("one.mp3"));
+    EXPECT_FALSE(shown.at("three.mp3").hash);
+    EXPECT_FALSE(fs::exists(db + ".damaged"));
+    EXPECT_TRUE(Check(path_).Clean());
 }
 
 TEST_F(DetailsTest, ARowCountsOnlyWhileItsCdIsAsItWasRecorded) {
@@ -278,7 +328,9 @@ TEST_F(DetailsTest, RemovalCompactionAndBackupKeepTheDetailsInStep) {
     const std::string target = dir_.File("copy.cd");
     const MaintenanceResult backup = BackupDataFile(target);
     ASSERT_EQ(backup.outcome, MaintenanceOutcome::Done) << backup.error;
-    EXPECT_EQ(Shown(target).size(), 4u);
+    const auto copied = Shown(target);
+    EXPECT_EQ(copied.size(), 4u);
+    EXPECT_EQ(copied.at("one.mp3").hash, HashBytes("one.mp3")) << "content hashes go with their files";
     EXPECT_TRUE(Check(target).Clean());
 }
 

@@ -1,5 +1,6 @@
-// Content hashes: the 128-bit XXH3 of a file's bytes, read in large pieces. What duplicates by
-// content, comparisons and the verification of a disc compare. Stateless; any thread.
+// Content hashes: the 128-bit XXH3 of a file's bytes, read in large pieces. What a scan records
+// in the details database, and what duplicates by content, comparisons and the verification of a
+// disc compare. Stateless; any thread.
 #pragma once
 
 #include <atomic>
@@ -18,6 +19,9 @@ struct ContentHash {
     // 32 lowercase hexadecimal digits, the high half first (as `xxhsum -H2` writes it).
     std::string Hex() const;
     static std::optional<ContentHash> FromHex(std::string_view hex);
+    // 16 bytes, the high half first, most significant byte first (as the details database keeps it).
+    std::string Bytes() const;
+    static std::optional<ContentHash> FromBytes(std::string_view bytes);
 };
 
 // How reading a file for its hash ended.
@@ -40,6 +44,13 @@ struct HashResult {
 // Hashes the regular file `name` in the directory `dirFd` (AT_FDCWD for a path). Symbolic links
 // are not followed (a link has no contents of its own to hash). `stop` may be null.
 HashResult HashFileAt(int dirFd, const char* name, const std::atomic<bool>* stop = nullptr);
+// Hashes the regular file open at `fd` from its first byte, whatever its offset (which is left
+// alone: reads are positioned). The descriptor stays open.
+HashResult HashDescriptor(int fd, const std::atomic<bool>* stop = nullptr);
+
+// Says how a hashing that did not end with a hash ended, for a note: "it changed while it was
+// read", "it could not be read: Input/output error".
+std::string HashOutcomeText(const HashResult& result);
 
 // The hash of bytes in memory (tests, and a file read by other means).
 ContentHash HashBytes(std::string_view bytes);

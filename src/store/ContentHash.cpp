@@ -6,6 +6,7 @@
 #include <xxhash.h>
 
 #include <cerrno>
+#include <cstring>
 #include <memory>
 
 namespace karvio {
@@ -37,6 +38,25 @@ std::optional<ContentHash> ContentHash::FromHex(std::string_view hex) {
         }
         uint64_t& half = i < 16 ? hash.high : hash.low;
         half = (half << 4) | static_cast<uint64_t>(v);
+    }
+    return hash;
+}
+
+std::string ContentHash::Bytes() const {
+    std::string bytes(16, '\0');
+    for (int i = 0; i < 8; ++i) {
+        bytes[static_cast<size_t>(7 - i)] = static_cast<char>((high >> (8 * i)) & 0xFF);
+        bytes[static_cast<size_t>(15 - i)] = static_cast<char>((low >> (8 * i)) & 0xFF);
+    }
+    return bytes;
+}
+
+std::optional<ContentHash> ContentHash::FromBytes(std::string_view bytes) {
+    if (bytes.size() != 16) return std::nullopt;
+    ContentHash hash;
+    for (size_t i = 0; i < 16; ++i) {
+        uint64_t& half = i < 8 ? hash.high : hash.low;
+        half = (half << 8) | static_cast<unsigned char>(bytes[i]);
     }
     return hash;
 }
@@ -78,10 +98,14 @@ HashResult HashFileAt(int dirFd, const char* name, const std::atomic<bool>* stop
         if (error == ENOENT || error == ELOOP) return Failed(HashOutcome::Vanished, error);
         return Failed(IsMediumError(error) ? HashOutcome::IoError : HashOutcome::Unreadable, error);
     }
+    return HashDescriptor(file.fd, stop);
+}
+
+HashResult HashDescriptor(int fd, const std::atomic<bool>* stop) {
     struct stat before {};
-    if (::fstat(file.fd, &before) != 0) return Failed(HashOutcome::IoError, errno);
+    if (::fstat(fd, &before) != 0) return Failed(HashOutcome::IoError, errno);
     if (!S_ISREG(before.st_mode)) return Failed(HashOutcome::Vanished);
-    ::posix_fadvise(file.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     std::unique_ptr<XXH3_state_t, StateDeleter> state(XXH3_createState());
     XXH3_128bits_reset(state.get());
@@ -91,7 +115,7 @@ HashResult HashFileAt(int dirFd, const char* name, const std::atomic<bool>* stop
     HashResult result;
     for (;;) {
         if (stop && stop->load()) return Failed(HashOutcome::Stopped);
-        const ssize_t n = ::read(file.fd, buffer.get(), kPiece);
+        const ssize_t n = ::pread(fd, buffer.get(), kPiece, result.bytes);
         if (n < 0) {
             if (errno == EINTR) continue;
             const int error = errno;
@@ -102,7 +126,8 @@ HashResult HashFileAt(int dirFd, const char* name, const std::atomic<bool>* stop
         result.bytes += n;
     }
     struct stat after {};
-    if (::fstat(file.fd, &after) != 0) return Failed(HashOutcome::IoError, errno);
+    if (::fstat(fd, &after) != 0) return Failed(HashOutcome::IoError, errno);
+    if (after.st_nlink == 0) return Failed(HashOutcome::Vanished);
     if (after.st_size != before.st_size || after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
         after.st_mtim.tv_nsec != before.st_mtim.tv_nsec || result.bytes != after.st_size) {
         return Failed(HashOutcome::Changed);
@@ -110,6 +135,19 @@ HashResult HashFileAt(int dirFd, const char* name, const std::atomic<bool>* stop
     const XXH128_hash_t h = XXH3_128bits_digest(state.get());
     result.hash = ContentHash{h.high64, h.low64};
     return result;
+}
+
+std::string HashOutcomeText(const HashResult& result) {
+    switch (result.outcome) {
+        case HashOutcome::Done: return {};
+        case HashOutcome::Vanished: return "it went away while it was read";
+        case HashOutcome::Changed: return "it changed while it was read";
+        case HashOutcome::IoError:
+        case HashOutcome::Unreadable:
+            return std::string("it could not be read: ") + std::strerror(result.error ? result.error : EIO);
+        case HashOutcome::Stopped: return "reading it was stopped";
+    }
+    return {};
 }
 
 }  // namespace karvio
