@@ -51,6 +51,10 @@
         <source>Not read</source>
         <translation>Nicht gelesen</translation>
     </message>
+    <message>
+        <source>Content hash</source>
+        <translation>Prüfsumme des Inhalts</translation>
+    </message>
 </context>
 <context>
     <name>EmptyHint</name>
@@ -1666,6 +1670,14 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
 Rescan that CD instead (its notes are kept)?</source>
         <translation>Dieser Datenträger ist bereits als CD [%1] katalogisiert.<byte value="xd"/>
 Stattdessen diese CD neu einlesen (ihre Notizen bleiben erhalten)?</translation>
+    </message>
+    <message>
+        <source>Record the cont&amp;ent hash of every file (to find duplicates, verify discs)</source>
+        <translation>&amp;Prüfsumme des Inhalts jeder Datei festhalten (um Duplikate zu finden, Datenträger zu prüfen)</translation>
+    </message>
+    <message>
+        <source>Reads every file to its end: a scan takes as long as copying the disc</source>
+        <translation>Liest jede Datei bis zum Ende: Das Einlesen dauert so lange wie das Kopieren des Datenträgers</translation>
     </message>
 </context>
 <context>

@@ -51,6 +51,10 @@
         <source>Not read</source>
         <translation>Non lu</translation>
     </message>
+    <message>
+        <source>Content hash</source>
+        <translation>Empreinte du contenu</translation>
+    </message>
 </context>
 <context>
     <name>EmptyHint</name>
@@ -1666,6 +1670,14 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
 Rescan that CD instead (its notes are kept)?</source>
         <translation>Ce volume est déjà catalogué comme le CD [%1].<byte value="xd"/>
 Réanalyser plutôt ce CD (ses notes sont conservées) ?</translation>
+    </message>
+    <message>
+        <source>Record the cont&amp;ent hash of every file (to find duplicates, verify discs)</source>
+        <translation>Enregistrer l&apos;empreinte (&amp;hash) du contenu de chaque fichier (pour trouver les doublons, vérifier les disques)</translation>
+    </message>
+    <message>
+        <source>Reads every file to its end: a scan takes as long as copying the disc</source>
+        <translation>Lit chaque fichier jusqu&apos;au bout : l&apos;analyse dure aussi longtemps qu&apos;une copie du disque</translation>
     </message>
 </context>
 <context>
