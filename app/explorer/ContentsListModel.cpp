@@ -13,6 +13,7 @@
 #include "controls/NaturalOrder.h"
 #include "controls/SizeText.h"
 #include "explorer/ExplorerDrag.h"
+#include "views/DetailsText.h"
 
 namespace karvio {
 
@@ -41,6 +42,7 @@ ContentsListModel::ContentsListModel(QObject* parent)
 
 void ContentsListModel::Clear() {
     beginResetModel();
+    details_.Close();
     rows_.clear();
     staged_.clear();
     pool_.clear();
@@ -129,6 +131,49 @@ QString ContentsListModel::AttrText(const ListRow& row) {
     return QString::fromStdString(AttributesToText(row.attr));
 }
 
+void ContentsListModel::OpenDetails(classData& data, int32_t cdId) {
+    int32_t first = INT32_MAX, last = 0;
+    for (const std::vector<ListRow>* rows : {&rows_, &staged_}) {
+        for (const ListRow& r : *rows) {
+            if (r.kind != kIconFile) continue;
+            first = std::min(first, r.tag);
+            last = std::max(last, r.tag);
+        }
+    }
+    details_.Open(data, cdId, first, last);
+    if (IsSorted() && IsMediaColumn(sortColumn_)) Resort();
+}
+
+void ContentsListModel::SetThumbnailSide(int side) {
+    if (side == thumbnailSide_) return;
+    thumbnailSide_ = side;
+    if (!rows_.empty() && details_.AnyThumbnail())
+        emit dataChanged(index(0, kListColName), index(rowCount() - 1, kListColName), {Qt::DecorationRole});
+}
+
+const FileDetails* ContentsListModel::RowDetails(const ListRow& row) const {
+    // Members inside an archive carry the archive's id: only a file's own row has details.
+    if (row.kind != kIconFile) return nullptr;
+    return details_.Details(row.tag, Bytes(row.nameOffset, row.nameLength), row.size, row.date);
+}
+
+QString ContentsListModel::MediaText(const ListRow& row, int column) const {
+    const FileDetails* details = RowDetails(row);
+    if (!details) return {};
+    const MediaFields& m = details->media;
+    auto text = [](const std::string& bytes) { return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())); };
+    switch (column) {
+        case kListColTaken: return m.taken > 0 ? QString::fromStdString(DateToText(m.taken)) : QString();
+        case kListColCamera: return text(m.camera);
+        case kListColArtist: return text(m.artist);
+        case kListColAlbum: return text(m.album);
+        case kListColTitle: return text(m.title);
+        case kListColDuration: return DurationText(m.duration);
+        case kListColDimensions: return DimensionsText(m.width, m.height);
+        default: return {};
+    }
+}
+
 void ContentsListModel::MarkArchives(const std::vector<int32_t>& fileIds) {
     if (fileIds.empty()) return;
     for (size_t k = 0; k < rows_.size(); ++k) {
@@ -162,13 +207,18 @@ QString ContentsListModel::CellText(int row, int column) const {
         case kListColDateSorting:
             if (!HasOwnValues(r)) return QStringLiteral(" ");
             return DateSortingKey(r.date);
-        default: return {};
+        default: return IsMediaColumn(column) ? MediaText(r, column) : QString();
     }
 }
 
 QIcon ContentsListModel::RowIcon(const ListRow& row) const {
     if (row.kind == kIconCd || row.kind == kIconFolder) return CdItemIcon(row.kind, row.tag);
     if (row.archive) return ArchiveIcon();
+    if (thumbnailSide_ > 0 && row.kind == kIconFile && details_.HasThumbnail(row.tag)) {
+        QIcon thumbnail = details_.Thumbnail(row.tag, Bytes(row.nameOffset, row.nameLength), row.size, row.date,
+                                             thumbnailSide_);
+        if (!thumbnail.isNull()) return thumbnail;
+    }
     if (row.kind == kIconArchiveFolder) return ItemIcon(kIconDirectory);
     if (row.kind != kIconFile && row.kind != kIconArchiveMember) return ItemIcon(row.kind);
     // A file shows its type's picture from the desktop theme, the file picture otherwise.
@@ -204,8 +254,10 @@ QVariant ContentsListModel::data(const QModelIndex& index, int role) const {
             if (index.column() == kListColSize && HasOwnValues(r)) return ExactSizeText(r.size);
             return CellText(index.row(), kListColNotes);
         case Qt::TextAlignmentRole:
-            if (index.column() == kListColSize) return int(Qt::AlignRight | Qt::AlignVCenter);
-            if (index.column() == kListColDate || index.column() == kListColAttr)
+            if (index.column() == kListColSize || index.column() == kListColDuration ||
+                index.column() == kListColDimensions)
+                return int(Qt::AlignRight | Qt::AlignVCenter);
+            if (index.column() == kListColDate || index.column() == kListColAttr || index.column() == kListColTaken)
                 return int(Qt::AlignHCenter | Qt::AlignVCenter);
             return int(Qt::AlignLeft | Qt::AlignVCenter);
         case KindRole: return r.kind;
@@ -219,7 +271,9 @@ QVariant ContentsListModel::headerData(int section, Qt::Orientation orientation,
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     static const char* const captions[kListColumnCount] = {
         QT_TR_NOOP("Name"),  QT_TR_NOOP("Size"), QT_TR_NOOP("Date"), QT_TR_NOOP("Attr"),
-        QT_TR_NOOP("Notes"), "TreeNodeIndex",    "DateSorting"};
+        QT_TR_NOOP("Notes"), "TreeNodeIndex",    "DateSorting", QT_TR_NOOP("Taken"),
+        QT_TR_NOOP("Camera"), QT_TR_NOOP("Artist"), QT_TR_NOOP("Album"), QT_TR_NOOP("Title"),
+        QT_TR_NOOP("Duration"), QT_TR_NOOP("Dimensions")};
     if (section < 0 || section >= kListColumnCount) return {};
     return tr(captions[section]);
 }
@@ -325,7 +379,22 @@ bool ContentsListModel::InNameOrder(const std::vector<ListRow>& rows) const {
 
 void ContentsListModel::SortRows(std::vector<ListRow>& rows, int column, Qt::SortOrder order) const {
     if (rows.size() < 2) return;
-    const bool byText = column == kListColName || column == kListColNotes || column == kListColAttr;
+    const bool byText = column == kListColName || column == kListColNotes || column == kListColAttr ||
+                        column == kListColCamera || column == kListColArtist || column == kListColAlbum ||
+                        column == kListColTitle;
+    // Media columns sort by the values the details hold, read once per row.
+    std::vector<double> numbers;
+    if (column == kListColTaken || column == kListColDuration || column == kListColDimensions) {
+        numbers.reserve(rows.size());
+        for (const ListRow& r : rows) {
+            const FileDetails* d = RowDetails(r);
+            double value = 0;
+            if (d && column == kListColTaken) value = d->media.taken;
+            if (d && column == kListColDuration) value = d->media.duration;
+            if (d && column == kListColDimensions) value = double(d->media.width) * d->media.height;
+            numbers.push_back(value);
+        }
+    }
     // Text columns compare collation keys made once per row, not texts decoded per comparison.
     std::vector<QCollatorSortKey> keys;
     if (byText) {
@@ -336,6 +405,8 @@ void ContentsListModel::SortRows(std::vector<ListRow>& rows, int column, Qt::Sor
                 text = Decoded(Bytes(r.notesOffset, r.notesLength));
             } else if (column == kListColAttr) {
                 text = AttrText(r);
+            } else if (IsMediaColumn(column)) {
+                text = MediaText(r, column);
             } else {
                 text = Decoded(Bytes(r.nameOffset, r.nameLength));
             }
@@ -351,6 +422,11 @@ void ContentsListModel::SortRows(std::vector<ListRow>& rows, int column, Qt::Sor
             case kListColDate:
             case kListColDateSorting: return x.date < y.date;
             case kListColTreeNodeIndex: return x.node < y.node;
+            case kListColTaken:
+            case kListColDuration:
+            case kListColDimensions:
+                if (numbers[a] != numbers[b]) return numbers[a] < numbers[b];
+                return Bytes(x.nameOffset, x.nameLength) < Bytes(y.nameOffset, y.nameLength);
             default: {
                 const int c = keys[a].compare(keys[b]);
                 if (c != 0) return c < 0;

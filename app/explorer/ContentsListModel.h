@@ -2,8 +2,11 @@
 // directories) followed by the files of the directory the node stands for. A row is compact
 // (kind, record id, tree node, size, date, attributes and where its texts lie in a byte pool);
 // the texts shown are formatted in data() when a view asks. Seven columns: "Name", "Size",
-// "Date", "Attr", "Notes" and the hidden "TreeNodeIndex" and "DateSorting". Sorting is by typed
-// keys: sizes by value, dates by date, texts by the locale's collation. User-interface thread.
+// "Date", "Attr", "Notes" and the hidden "TreeNodeIndex" and "DateSorting"; then the media
+// columns ("Taken", "Camera", "Artist", "Album", "Title", "Duration", "Dimensions") and, in Large
+// Icons, pictures' thumbnails, both read from the details database for the rows a view paints.
+// Sorting is by typed keys: sizes by value, dates by date, texts by the locale's collation.
+// User-interface thread.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -15,7 +18,11 @@
 #include <string_view>
 #include <vector>
 
+#include "explorer/ListDetails.h"
+
 namespace karvio {
+
+class classData;
 
 enum ListColumn {
     kListColName,
@@ -25,7 +32,15 @@ enum ListColumn {
     kListColNotes,
     kListColTreeNodeIndex,
     kListColDateSorting,
-    kListColumnCount
+    kListColTaken,
+    kListColCamera,
+    kListColArtist,
+    kListColAlbum,
+    kListColTitle,
+    kListColDuration,
+    kListColDimensions,
+    kListColumnCount,
+    kListColFirstMedia = kListColTaken
 };
 
 struct ListRow {
@@ -64,6 +79,15 @@ public:
     std::string_view NameBytes(int row) const;
     QString Notes(int row) const;  // as stored (several lines)
     void SetNotes(int row, std::string_view notes);
+    // Reads which of the listed files (the rows shown and staged) of CD `cdId` have details,
+    // through the catalogue `data` has open; the details themselves are read as views ask.
+    void OpenDetails(classData& data, int32_t cdId);
+    // Large Icons show pictures' thumbnails in squares of `side` pixels (0: the files' icons).
+    void SetThumbnailSide(int side);
+    // Whether some listed file has a thumbnail.
+    bool HasThumbnails() const { return details_.AnyThumbnail(); }
+    const ListDetails& Details() const { return details_; }
+    static bool IsMediaColumn(int column) { return column >= kListColFirstMedia && column < kListColumnCount; }
     // Marks the file rows whose record ids are in `fileIds` (ascending) as archives that open.
     void MarkArchives(const std::vector<int32_t>& fileIds);
 
@@ -113,6 +137,8 @@ signals:
 
 private:
     QIcon RowIcon(const ListRow& row) const;
+    const FileDetails* RowDetails(const ListRow& row) const;
+    QString MediaText(const ListRow& row, int column) const;
     std::string_view Bytes(uint32_t offset, uint32_t length) const;
     void SortRows(std::vector<ListRow>& rows, int column, Qt::SortOrder order) const;
     // Whether the rows are in the order SortRows gives by name, ascending.
@@ -125,6 +151,8 @@ private:
     Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
     QCollator collator_;
     mutable QHash<QString, QIcon> fileIcons_;  // by file-name suffix
+    mutable ListDetails details_;
+    int thumbnailSide_ = 0;
 };
 
 // The date key of the hidden "DateSorting" column: year, month, day, hour, minute, second as

@@ -9,6 +9,7 @@
 #include <QStackedWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <array>
 
 #include "CatalogueText.h"
@@ -40,8 +41,36 @@ namespace {
 // "Attr" is wider than its historic 600 twips so that "Category" and "directory" are not cut, and
 // "Name", "Size" and "Date" wider so that long names, the sizes of whole discs and dates with
 // their times show whole.
-constexpr int kColumnWidthsTwips[kListColumnCount] = {2800, 1600, 2500, 1300, 2000, 0, 0};
+constexpr int kColumnWidthsTwips[kListColumnCount] = {2800, 1600, 2500, 1300, 2000, 0,    0,
+                                                      2500, 2000, 2000, 2000, 2400, 1100, 1500};
 const char* const kSettingsSection = "Explorer";
+
+// The columns the header's menu shows and hides, with the names under which the settings
+// remember the shown ones; the media columns are hidden until chosen.
+struct ChosenColumn {
+    int column;
+    const char* setting;
+    const char* caption;
+};
+constexpr ChosenColumn kChosenColumns[] = {
+    {kListColSize, "Size", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "&Size")},
+    {kListColDate, "Date", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "&Date")},
+    {kListColAttr, "Attr", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "A&ttr")},
+    {kListColNotes, "Notes", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "&Notes")},
+    {kListColTaken, "Taken", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "Ta&ken")},
+    {kListColCamera, "Camera", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "&Camera")},
+    {kListColArtist, "Artist", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "A&rtist")},
+    {kListColAlbum, "Album", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "Al&bum")},
+    {kListColTitle, "Title", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "T&itle")},
+    {kListColDuration, "Duration", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "D&uration")},
+    {kListColDimensions, "Dimensions", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "Di&mensions")},
+};
+const char* const kShownColumnsDefault = "Size,Date,Attr,Notes";
+
+// Large Icons show a picture's thumbnail in a square of this many pixels, and the items' icons
+// at their own large size when no listed file has one.
+constexpr int kLargeIconSide = 32;
+constexpr int kThumbnailSide = 96;
 
 bool IsContainer(int kind) { return kind == kIconCd || kind == kIconFolder; }
 bool IsItemKind(int kind) { return kind >= kIconCd && kind <= kIconFile; }
@@ -108,6 +137,14 @@ frmBrowse2::frmBrowse2(QWidget* parent)
     }
     detailsView_->setColumnHidden(kListColTreeNodeIndex, true);
     detailsView_->setColumnHidden(kListColDateSorting, true);
+    const QStringList shown = GetSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"),
+                                         QLatin1String(kShownColumnsDefault))
+                                  .split(QLatin1Char(','));
+    for (const ChosenColumn& chosen : kChosenColumns)
+        detailsView_->setColumnHidden(chosen.column, !shown.contains(QLatin1String(chosen.setting)));
+    detailsView_->header()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(detailsView_->header(), &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { ShowColumnMenu(detailsView_->header()->mapToGlobal(at)); });
 
     iconView_->setObjectName(QStringLiteral("ListView1Icons"));
     iconView_->setAccessibleName(tr("Contents"));
@@ -203,10 +240,61 @@ frmBrowse2::frmBrowse2(QWidget* parent)
 frmBrowse2::~frmBrowse2() { SaveColumnWidths(); }
 
 void frmBrowse2::SaveColumnWidths() const {
-    for (int column = 0; column < kListColTreeNodeIndex; ++column) {
+    for (int column = 0; column < kListColumnCount; ++column) {
+        // A hidden column keeps the width it was last shown at.
+        if (column == kListColTreeNodeIndex || column == kListColDateSorting || detailsView_->isColumnHidden(column))
+            continue;
         SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("Column%1").arg(column),
                     QString::number(detailsView_->columnWidth(column)));
     }
+}
+
+QMenu* frmBrowse2::ColumnMenu() {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("mnuColumns"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (const ChosenColumn& chosen : kChosenColumns) {
+        if (chosen.column == kListColFirstMedia) menu->addSeparator();
+        QAction* action = menu->addAction(tr(chosen.caption));
+        action->setObjectName(QStringLiteral("mnuColumn%1").arg(QLatin1String(chosen.setting)));
+        action->setCheckable(true);
+        action->setChecked(!detailsView_->isColumnHidden(chosen.column));
+        const int column = chosen.column;
+        connect(action, &QAction::toggled, this, [this, column](bool on) { ShowColumn(column, on); });
+    }
+    return menu;
+}
+
+void frmBrowse2::ShowColumnMenu(const QPoint& at) { ColumnMenu()->popup(at); }
+
+void frmBrowse2::ShowColumn(int column, bool shown) {
+    if (column <= kListColName || column >= kListColumnCount || column == kListColTreeNodeIndex ||
+        column == kListColDateSorting)
+        return;
+    if (!shown) SaveColumnWidths();
+    detailsView_->setColumnHidden(column, !shown);
+    if (shown && detailsView_->columnWidth(column) <= 0) {
+        const int saved = GetSetting(QLatin1String(kSettingsSection), QStringLiteral("Column%1").arg(column), QString())
+                              .toInt();
+        detailsView_->setColumnWidth(column, saved > 0 ? saved : TwipsToPixels(kColumnWidthsTwips[column]));
+    }
+    QStringList names;
+    for (const ChosenColumn& chosen : kChosenColumns) {
+        if (!detailsView_->isColumnHidden(chosen.column)) names << QLatin1String(chosen.setting);
+    }
+    SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"), names.join(QLatin1Char(',')));
+}
+
+void frmBrowse2::ApplyLargeIcons() {
+    const bool large = mode_ == ListViewMode::kLargeIcons;
+    const bool thumbnails = large && list_->HasThumbnails();
+    list_->SetThumbnailSide(thumbnails ? kThumbnailSide : 0);
+    if (!large) return;
+    const int side = thumbnails ? kThumbnailSide : kLargeIconSide;
+    if (iconView_->iconSize() == QSize(side, side) && iconView_->gridSize().isValid()) return;
+    iconView_->setIconSize(QSize(side, side));
+    iconView_->setGridSize(QSize(std::max(fontMetrics().averageCharWidth() * 14, side + 16),
+                                 side + 2 * fontMetrics().height() + 8));
 }
 
 QAbstractItemView* frmBrowse2::ListView1() const {
@@ -238,10 +326,9 @@ void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
     switch (mode) {
         case ListViewMode::kLargeIcons:
             iconView_->setViewMode(QListView::IconMode);
-            iconView_->setIconSize(QSize(32, 32));
             iconView_->setFlow(QListView::LeftToRight);
             iconView_->setWrapping(true);
-            iconView_->setGridSize(QSize(fontMetrics().averageCharWidth() * 14, 32 + 2 * fontMetrics().height() + 8));
+            iconView_->setGridSize(QSize());
             iconView_->setWordWrap(true);
             break;
         case ListViewMode::kSmallIcons:
@@ -262,6 +349,7 @@ void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
             break;
         case ListViewMode::kDetails: break;
     }
+    ApplyLargeIcons();
     const bool hadFocus = stack_->currentWidget() && stack_->currentWidget()->hasFocus();
     stack_->setCurrentWidget(mode == ListViewMode::kDetails ? static_cast<QWidget*>(detailsView_)
                                                             : static_cast<QWidget*>(iconView_));
@@ -484,10 +572,13 @@ void frmBrowse2::FillList(NodeHandle node) {
         }
         // Shown in the natural order of their names, as the tree's nodes are.
         if (!list_->IsSorted()) list_->SortStagedByName();
+        // Before the rows are shown: a list kept sorted by a media column sorts by the details.
+        list_->OpenDetails(data, cdId);
         list_->Flush();
         // Archives whose members a scan listed open like folders.
         if (cdId > 0) list_->MarkArchives(ArchivesAmong(data, cdId, files));
     }
+    ApplyLargeIcons();
     if (frmMenu* menu = frmMenu::Instance()) menu->ProgressEnd();
     // An empty list in a catalogue without discs tells how to add the first one.
     const bool noDisc = list_->rowCount() == 0 && tree_->CdCount() == 0;
@@ -556,6 +647,7 @@ void frmBrowse2::OpenArchive(int32_t fileId, const std::string& folder) {
                      row.date, 0, {});
     }
     list_->Flush();
+    ApplyLargeIcons();
     EnableItemCommands(false);
 }
 

@@ -20,6 +20,7 @@
 
 class QAbstractItemView;
 class QListView;
+class QMenu;
 class QStackedWidget;
 class QTreeView;
 
@@ -96,6 +97,10 @@ public:
     // it ("" for its top); 0 otherwise.
     int32_t ListedArchive() const { return archive_.fileId; }
     const std::string& ListedArchiveFolder() const { return archive_.folder; }
+    // The header's menu of the columns shown (made anew each time, deleted when closed), and
+    // what its entries do: show or hide a column and remember which are shown.
+    QMenu* ColumnMenu();
+    void ShowColumn(int column, bool shown);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -123,6 +128,9 @@ private:
     // `caption` is the item's name as the view shows it.
     void ShowProperties(int kind, int32_t id, const std::string& caption);
     void SaveColumnWidths() const;
+    void ShowColumnMenu(const QPoint& at);
+    // Large Icons show thumbnails, in larger squares, when a listed file has one.
+    void ApplyLargeIcons();
 
     // Editing and drag and drop.
     void SetUpEditing();

@@ -589,6 +589,34 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <source>Notes</source>
         <translation>Notizen</translation>
     </message>
+    <message>
+        <source>Taken</source>
+        <translation>Aufgenommen</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>Interpret</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>Album</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Dauer</translation>
+    </message>
+    <message>
+        <source>Dimensions</source>
+        <translation>Abmessungen</translation>
+    </message>
 </context>
 <context>
     <name>karvio::QuickFindBox</name>
@@ -863,6 +891,50 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     <message>
         <source>Contents</source>
         <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>&amp;Size</source>
+        <translation>&amp;Größe</translation>
+    </message>
+    <message>
+        <source>&amp;Date</source>
+        <translation>&amp;Datum</translation>
+    </message>
+    <message>
+        <source>A&amp;ttr</source>
+        <translation>&amp;Attr.</translation>
+    </message>
+    <message>
+        <source>&amp;Notes</source>
+        <translation>&amp;Notizen</translation>
+    </message>
+    <message>
+        <source>Ta&amp;ken</source>
+        <translation>Au&amp;fgenommen</translation>
+    </message>
+    <message>
+        <source>&amp;Camera</source>
+        <translation>&amp;Kamera</translation>
+    </message>
+    <message>
+        <source>A&amp;rtist</source>
+        <translation>&amp;Interpret</translation>
+    </message>
+    <message>
+        <source>Al&amp;bum</source>
+        <translation>Al&amp;bum</translation>
+    </message>
+    <message>
+        <source>T&amp;itle</source>
+        <translation>&amp;Titel</translation>
+    </message>
+    <message>
+        <source>D&amp;uration</source>
+        <translation>Da&amp;uer</translation>
+    </message>
+    <message>
+        <source>Di&amp;mensions</source>
+        <translation>Ab&amp;messungen</translation>
     </message>
 </context>
 <context>

@@ -589,6 +589,34 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <source>Notes</source>
         <translation>Notes</translation>
     </message>
+    <message>
+        <source>Taken</source>
+        <translation>Prise le</translation>
+    </message>
+    <message>
+        <source>Camera</source>
+        <translation>Appareil photo</translation>
+    </message>
+    <message>
+        <source>Artist</source>
+        <translation>Artiste</translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation>Album</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titre</translation>
+    </message>
+    <message>
+        <source>Duration</source>
+        <translation>Durée</translation>
+    </message>
+    <message>
+        <source>Dimensions</source>
+        <translation>Dimensions</translation>
+    </message>
 </context>
 <context>
     <name>karvio::QuickFindBox</name>
@@ -863,6 +891,50 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     <message>
         <source>Contents</source>
         <translation>Contenu</translation>
+    </message>
+    <message>
+        <source>&amp;Size</source>
+        <translation>&amp;Taille</translation>
+    </message>
+    <message>
+        <source>&amp;Date</source>
+        <translation>&amp;Date</translation>
+    </message>
+    <message>
+        <source>A&amp;ttr</source>
+        <translation>&amp;Attr.</translation>
+    </message>
+    <message>
+        <source>&amp;Notes</source>
+        <translation>&amp;Notes</translation>
+    </message>
+    <message>
+        <source>Ta&amp;ken</source>
+        <translation>&amp;Prise le</translation>
+    </message>
+    <message>
+        <source>&amp;Camera</source>
+        <translation>Appareil p&amp;hoto</translation>
+    </message>
+    <message>
+        <source>A&amp;rtist</source>
+        <translation>A&amp;rtiste</translation>
+    </message>
+    <message>
+        <source>Al&amp;bum</source>
+        <translation>Al&amp;bum</translation>
+    </message>
+    <message>
+        <source>T&amp;itle</source>
+        <translation>T&amp;itre</translation>
+    </message>
+    <message>
+        <source>D&amp;uration</source>
+        <translation>D&amp;urée</translation>
+    </message>
+    <message>
+        <source>Di&amp;mensions</source>
+        <translation>Di&amp;mensions</translation>
     </message>
 </context>
 <context>

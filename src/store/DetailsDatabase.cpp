@@ -662,6 +662,18 @@ std::vector<int32_t> DetailsDatabase::ArchiveIdsOfCd(int32_t cdId) {
     return ids;
 }
 
+std::vector<int32_t> DetailsDatabase::FileIdsOfCdBetween(int32_t cdId, int32_t first, int32_t last,
+                                                         bool thumbnails) {
+    std::vector<int32_t> ids;
+    // Both tables' cd_id indexes carry the file id: the range is read from the index alone.
+    Statement s(Prepare(thumbnails ? "SELECT file_id FROM thumbnails WHERE cd_id = ? AND file_id BETWEEN ? AND ? ORDER BY file_id"
+                                   : "SELECT file_id FROM files WHERE cd_id = ? AND file_id BETWEEN ? AND ? ORDER BY file_id"));
+    if (!s) return ids;
+    s.Int(cdId).Int(first).Int(last);
+    while (s.Step() == SQLITE_ROW) ids.push_back(static_cast<int32_t>(s.ColumnInt(0)));
+    return ids;
+}
+
 std::vector<int32_t> DetailsDatabase::FileIds() {
     std::vector<int32_t> ids;
     Statement s(Prepare("SELECT file_id FROM files ORDER BY file_id"));

@@ -172,6 +172,9 @@ public:
     std::vector<int32_t> FileIdsOfCd(int32_t cdId);
     // The ids of the files of CD `cdId` that are archives with members listed, ascending.
     std::vector<int32_t> ArchiveIdsOfCd(int32_t cdId);
+    // The ids of the files of CD `cdId` from `first` to `last` that have details (with
+    // `thumbnails`: that have a thumbnail), ascending. Reads the indexes only, never a thumbnail.
+    std::vector<int32_t> FileIdsOfCdBetween(int32_t cdId, int32_t first, int32_t last, bool thumbnails);
     // Every file id that has details, ascending.
     std::vector<int32_t> FileIds();
     // The content hashes recorded for the files of CD `cdId`, with the stamp each was taken

@@ -1,15 +1,21 @@
 // The windows with what scans read inside files: the scan dialog's boxes, remembered; an archive
 // in the explorer opened like a folder with Enter or a double-click and left with Backspace, and
-// in the CD panel's tree; the properties of a photo with its details and thumbnail.
+// in the CD panel's tree; the properties of a photo with its details and thumbnail; Large Icons
+// with the thumbnails of the photos painted; the header's column chooser with the media columns.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <cstdio>
 #include <filesystem>
 
 #include "DetailsDatabase.h"
@@ -64,19 +70,45 @@ protected:
         }
         return -1;
     }
-    // Lists the scanned folder in the explorer, whose files are the archive and the photo: below
-    // the CD, the folders above it on its volume lead to it one at a time.
-    void ListScannedFolder(frmBrowse2& view) {
+    // Lists the scanned folder in the explorer, whose files are the archive and the photo (or
+    // those of another CD, among them `file`): below the CD, the folders above it on its volume
+    // lead to it one at a time.
+    void ListScannedFolder(frmBrowse2& view, int32_t cdId = 0, const QString& file = "backup.zip") {
         CategoryTreeModel* tree = view.TreeModel();
-        NodeHandle node = tree->CdNode(cdId_);
+        NodeHandle node = tree->CdNode(cdId > 0 ? cdId : cdId_);
         ASSERT_NE(node, kNoNode);
         view.TreeView1()->clicked(tree->IndexOf(node));
-        for (int depth = 0; depth < 64 && RowOf(view, "backup.zip") < 0; ++depth) {
+        for (int depth = 0; depth < 64 && RowOf(view, file) < 0; ++depth) {
             ASSERT_EQ(tree->ChildCount(node), 1);
             node = tree->Children(node).front();
             view.TreeView1()->setCurrentIndex(tree->IndexOf(node));
             view.TreeView1()->clicked(tree->IndexOf(node));
         }
+    }
+    // Scans a second disc, an album of `photos` photos ("p00.jpg", ...; the even ones from a
+    // Nikon taken in 2021, the odd ones from a Canon taken in 2019), a song and a text file, with
+    // every detail; returns its CD id.
+    int32_t ScanAlbum(int photos) {
+        const std::string album = dir_.filePath("album").toStdString();
+        std::filesystem::create_directories(album);
+        for (int k = 0; k < photos; ++k) {
+            const bool nikon = k % 2 == 0;
+            char name[32];
+            std::snprintf(name, sizeof name, "/p%02d.jpg", k);
+            EXPECT_TRUE(testing::WritePhoto(album + name, {160, 120, nikon ? "Nikon" : "Canon",
+                                                           nikon ? "Nikon D750" : "Canon EOS 5D",
+                                                           nikon ? "2021:03:01 10:00:00" : "2019:07:14 18:02:55", ""}));
+        }
+        EXPECT_TRUE(testing::WriteSong(album + "/song.mp3", {"mp3", 2, "The Artist", "The Album", "The Song"}));
+        std::FILE* text = std::fopen((album + "/notes.txt").c_str(), "w");
+        std::fputs("notes", text);
+        std::fclose(text);
+        ScanEngine engine;
+        engine.SetVars(0, album + "/", "Album", "", "ALBUM", 0);
+        engine.SetScanOptions(kScanAllDetails);
+        int32_t cdId = 0;
+        engine.ScanCd(cdId);
+        return cdId;
     }
     QTemporaryDir dir_;
     std::string path_, disc_;
@@ -202,6 +234,122 @@ TEST_F(DetailsWindows, PropertiesShowAPhotosDetailsAndThumbnail) {
     EXPECT_TRUE(details.contains("1200 \u00d7 800")) << details.toStdString();
     ASSERT_FALSE(dialog.lblThumbnail()->pixmap().isNull());
     EXPECT_EQ(dialog.lblThumbnail()->pixmap().width(), 128);
+}
+
+TEST_F(DetailsWindows, LargeIconsShowTheThumbnailsOfThePhotosPainted) {
+    const int32_t album = ScanAlbum(60);
+    ASSERT_GT(album, 0);
+    frmBrowse2 view;
+    view.resize(520, 320);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.SwitchListViewModes(ListViewMode::kLargeIcons);
+    ListScannedFolder(view, album, "p00.jpg");
+    ContentsListModel* model = view.ListModel();
+    auto icon = [&](const QString& name) {
+        return model->index(RowOf(view, name), kListColName).data(Qt::DecorationRole).value<QIcon>().pixmap(96, 96);
+    };
+    // A photo shows itself (160 x 120, fitted to the square), a text file its type's square icon,
+    // in squares larger than the icons'.
+    QListView* icons = qobject_cast<QListView*>(view.ListView1());
+    ASSERT_NE(icons, nullptr);
+    EXPECT_GT(icons->iconSize().width(), 32);
+    view.grab();
+    const QPixmap photo = icon("p01.jpg");
+    EXPECT_EQ(photo.width() * 3, photo.height() * 4) << photo.width() << "x" << photo.height();
+    EXPECT_EQ(icon("notes.txt").width(), icon("notes.txt").height());
+    EXPECT_EQ(icon("song.mp3").width(), icon("song.mp3").height());
+    // Only the thumbnails of the rows painted were read, not all sixty.
+    const int64_t painted = model->Details().ThumbnailsRead();
+    EXPECT_GT(painted, 0);
+    EXPECT_LT(painted, 40);
+    icons->scrollToBottom();
+    view.grab();
+    EXPECT_GT(model->Details().ThumbnailsRead(), painted);
+    // Other modes show the files' icons.
+    view.SwitchListViewModes(ListViewMode::kSmallIcons);
+    EXPECT_EQ(icon("p01.jpg").width(), icon("p01.jpg").height());
+    view.SwitchListViewModes(ListViewMode::kLargeIcons);
+    EXPECT_NE(icon("p01.jpg").width(), icon("p01.jpg").height());
+    // A list without pictures keeps the large icons' own size.
+    view.TreeView1()->clicked(view.TreeModel()->IndexOf(kRootNode));
+    EXPECT_EQ(icons->iconSize().width(), 32);
+    view.SwitchListViewModes(ListViewMode::kDetails);
+}
+
+TEST_F(DetailsWindows, TheHeadersMenuShowsMediaColumnsThatSortAndAreRemembered) {
+    const int32_t album = ScanAlbum(4);
+    ASSERT_GT(album, 0);
+    // Opens the header's context menu as a right-click does; tells whether its entry `name` is
+    // checked (-1: no such entry) and, with `choose`, chooses it.
+    auto columnEntry = [](QHeaderView* header, const char* name, bool choose) -> int {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), header->viewport()->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(header->viewport(), &event);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu) return -1;
+        QAction* found = menu->findChild<QAction*>(name);
+        const int checked = found ? int(found->isChecked()) : -1;
+        if (found && choose) found->trigger();
+        menu->close();
+        return checked;
+    };
+    {
+        frmBrowse2 view;
+        view.resize(900, 500);
+        view.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+        view.SwitchListViewModes(ListViewMode::kDetails);
+        ListScannedFolder(view, album, "p00.jpg");
+        auto* list = qobject_cast<QTreeView*>(view.ListView1());
+        ASSERT_NE(list, nullptr);
+        for (int column = kListColFirstMedia; column < kListColumnCount; ++column) EXPECT_TRUE(list->isColumnHidden(column));
+        EXPECT_EQ(columnEntry(list->header(), "mnuColumnCamera", true), 0);
+        EXPECT_EQ(columnEntry(list->header(), "mnuColumnArtist", true), 0);
+        EXPECT_EQ(columnEntry(list->header(), "mnuColumnDuration", true), 0);
+        EXPECT_EQ(columnEntry(list->header(), "mnuColumnDimensions", true), 0);
+        EXPECT_EQ(columnEntry(list->header(), "mnuColumnAttr", true), 1);
+        EXPECT_FALSE(list->isColumnHidden(kListColCamera));
+        EXPECT_TRUE(list->isColumnHidden(kListColAttr));
+        EXPECT_EQ(columnEntry(list->header(), "mnuColumnCamera", false), 1);
+
+        ContentsListModel* model = view.ListModel();
+        EXPECT_EQ(model->index(RowOf(view, "p00.jpg"), kListColCamera).data().toString(), "Nikon D750");
+        EXPECT_EQ(model->index(RowOf(view, "p01.jpg"), kListColDimensions).data().toString(), "160 \u00d7 120");
+        EXPECT_EQ(model->index(RowOf(view, "song.mp3"), kListColArtist).data().toString(), "The Artist");
+        EXPECT_EQ(model->index(RowOf(view, "song.mp3"), kListColDuration).data().toString(), "0:02");
+        EXPECT_EQ(model->index(RowOf(view, "notes.txt"), kListColCamera).data().toString(), "");
+        EXPECT_FALSE(model->index(RowOf(view, "p00.jpg"), kListColTaken).data().toString().isEmpty());
+
+        // A click on the "Camera" header sorts by camera, a second the other way.
+        auto clickHeader = [&](int column) {
+            QHeaderView* header = list->header();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                                     header->height() / 2));
+        };
+        clickHeader(kListColCamera);
+        EXPECT_EQ(Names(view), (QStringList{"notes.txt", "song.mp3", "p01.jpg", "p03.jpg", "p00.jpg", "p02.jpg"}));
+        clickHeader(kListColCamera);
+        EXPECT_EQ(Names(view), (QStringList{"p02.jpg", "p00.jpg", "p03.jpg", "p01.jpg", "song.mp3", "notes.txt"}));
+        // Taken sorts by the date, not by its text.
+        view.ListModel()->SortBy(kListColTaken, Qt::AscendingOrder);
+        EXPECT_EQ(Names(view).mid(2), (QStringList{"p01.jpg", "p03.jpg", "p00.jpg", "p02.jpg"}));
+    }
+    // A new explorer shows the columns chosen.
+    frmBrowse2 again;
+    again.resize(900, 500);
+    again.show();
+    again.SwitchListViewModes(ListViewMode::kDetails);
+    auto* list = qobject_cast<QTreeView*>(again.ListView1());
+    EXPECT_FALSE(list->isColumnHidden(kListColCamera));
+    EXPECT_FALSE(list->isColumnHidden(kListColDuration));
+    EXPECT_TRUE(list->isColumnHidden(kListColTaken));
+    EXPECT_TRUE(list->isColumnHidden(kListColAttr));
+    EXPECT_FALSE(list->isColumnHidden(kListColSize));
+    EXPECT_GT(list->columnWidth(kListColCamera), 0);
+    EXPECT_EQ(columnEntry(list->header(), "mnuColumnCamera", true), 1);
+    EXPECT_TRUE(list->isColumnHidden(kListColCamera));
+    SaveSetting("Explorer", "ShownColumns", "Size,Date,Attr,Notes");
 }
 
 TEST_F(DetailsWindows, TheScanDialogRemembersItsBoxesAndARescanShowsTheCdsOwn) {
