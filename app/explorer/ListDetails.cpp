@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <algorithm>
 
@@ -80,9 +81,16 @@ QIcon ListDetails::Thumbnail(int32_t fileId, std::string_view name, double size,
             const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
             const int device = static_cast<int>(side * ratio);
             image = image.scaled(device, device, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-            image.setDevicePixelRatio(ratio);
-            bytes = image.sizeInBytes();
-            icon = QIcon(QPixmap::fromImage(image));
+            // Centred in the whole square, so that every name below a picture starts at one height.
+            QImage square(device, device, QImage::Format_ARGB32_Premultiplied);
+            square.fill(Qt::transparent);
+            {
+                QPainter painter(&square);
+                painter.drawImage((device - image.width()) / 2, (device - image.height()) / 2, image);
+            }
+            square.setDevicePixelRatio(ratio);
+            bytes = square.sizeInBytes();
+            icon = QIcon(QPixmap::fromImage(square));
         }
     }
     thumbnails_.insert(fileId, new QIcon(icon), bytes);

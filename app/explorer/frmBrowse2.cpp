@@ -65,7 +65,8 @@ constexpr ChosenColumn kChosenColumns[] = {
     {kListColDuration, "Duration", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "D&uration")},
     {kListColDimensions, "Dimensions", QT_TRANSLATE_NOOP("karvio::frmBrowse2", "Di&mensions")},
 };
-const char* const kShownColumnsDefault = "Size,Date,Attr,Notes";
+// Separated by spaces: a comma would make a list of the value in the settings file.
+const char* const kShownColumnsDefault = "Size Date Attr Notes";
 
 // Large Icons show a picture's thumbnail in a square of this many pixels, and the items' icons
 // at their own large size when no listed file has one.
@@ -139,7 +140,7 @@ frmBrowse2::frmBrowse2(QWidget* parent)
     detailsView_->setColumnHidden(kListColDateSorting, true);
     const QStringList shown = GetSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"),
                                          QLatin1String(kShownColumnsDefault))
-                                  .split(QLatin1Char(','));
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const ChosenColumn& chosen : kChosenColumns)
         detailsView_->setColumnHidden(chosen.column, !shown.contains(QLatin1String(chosen.setting)));
     detailsView_->header()->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -282,7 +283,7 @@ void frmBrowse2::ShowColumn(int column, bool shown) {
     for (const ChosenColumn& chosen : kChosenColumns) {
         if (!detailsView_->isColumnHidden(chosen.column)) names << QLatin1String(chosen.setting);
     }
-    SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"), names.join(QLatin1Char(',')));
+    SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"), names.join(QLatin1Char(' ')));
 }
 
 void frmBrowse2::ApplyLargeIcons() {
