@@ -258,7 +258,7 @@ TEST(DetailsMedia, DamagedPicturesGiveANote) {
             EXPECT_FALSE(d.details.note.empty()) << cut;
         }
     }
-    WriteAll(dir.File("huge.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\x01\0\0\0\x01\0\0\x08\x06\0\0\0", 33));
+    WriteAll(dir.File("huge.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\x01\0\0\0\x01\0\0\x08\x06\0\0\0\0\0\0\0", 33));
     Fd huge(dir.File("huge.png"));
     EXPECT_TRUE(MakeThumbnail(huge.get()).bytes.empty());
 }
