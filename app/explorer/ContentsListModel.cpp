@@ -13,6 +13,7 @@
 #include "controls/NaturalOrder.h"
 #include "controls/SizeText.h"
 #include "explorer/ExplorerDrag.h"
+#include "controls/AttributeText.h"
 #include "views/DetailsText.h"
 
 namespace karvio {
@@ -128,7 +129,7 @@ QString ContentsListModel::AttrText(const ListRow& row) {
     if (row.kind == kIconCd) return tr("CD");
     if (row.kind == kIconFolder) return tr("Folder");
     if (!HasOwnValues(row)) return {};
-    return QString::fromStdString(AttributesToText(row.attr));
+    return AttributesText(row.attr);
 }
 
 void ContentsListModel::OpenDetails(classData& data, int32_t cdId) {

@@ -153,6 +153,7 @@ bool frmWebBrowser::ShowHtml(const QString& pageFile, const QString& title) {
         sub_ = area_->addSubWindow(this);
         sub_->setAttribute(Qt::WA_DeleteOnClose, false);
         sub_->installEventFilter(this);
+        subObject_ = sub_.data();
     }
     if (sub_) sub_->setWindowTitle(windowTitle() + QStringLiteral(" - ") + title_);
     QApplication::restoreOverrideCursor();
@@ -224,7 +225,7 @@ void frmWebBrowser::OnSubWindowActivated(QMdiSubWindow* window) {
 }
 
 bool frmWebBrowser::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sub_ && event->type() == QEvent::Close) {
+    if (event->type() == QEvent::Close && watched == subObject_ && !sub_.isNull()) {
         // Closing the preview drops its page; the window is kept for the next preview.
         event->ignore();
         DropPage();

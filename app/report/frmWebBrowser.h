@@ -87,6 +87,9 @@ private:
 
     QMdiArea* area_;
     QPointer<QMdiSubWindow> sub_;
+    // The sub-window as the event filter sees it: compared as a plain address, as a sub-window
+    // being destroyed still sends events and is no longer one to convert to.
+    const QObject* subObject_ = nullptr;
     QTextBrowser* browser_;
     QTimer loader_;
     QString pageFile_;

@@ -7,6 +7,7 @@
 #include "DateText.h"
 #include "Format.h"
 #include "controls/ItemIcons.h"
+#include "controls/AttributeText.h"
 
 namespace karvio {
 
@@ -89,7 +90,7 @@ QString SearchResultsModel::Text(int row, int column) const {
         }
         case kColDate: return QString::fromStdString(DateToText(r.date));
         case kColSize: return Trimmed(FormatSize(r.size));
-        case kColAttributes: return Trimmed(AttributesToText(r.attributes));
+        case kColAttributes: return AttributesText(r.attributes);
         case kColNotes: return Shown(FlattenLines(std::string(TextOf(r.notes))));
         case kColFileId: return QString::number(r.id);
         default: return {};
@@ -264,7 +265,7 @@ bool SearchResultsModel::Before(uint32_t a, uint32_t b) const {
                 auto found = attributeKeys_.find(attributes);
                 if (found == attributeKeys_.end())
                     found = attributeKeys_
-                                .emplace(attributes, collator_.sortKey(Trimmed(AttributesToText(attributes))))
+                                .emplace(attributes, collator_.sortKey(AttributesText(attributes)))
                                 .first;
                 return found->second;
             };

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCollator>
-#include <QDateTime>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -27,6 +26,7 @@
 #include <algorithm>
 
 #include "CatalogueText.h"
+#include "DateText.h"
 #include "Format.h"
 #include "Messages.h"
 #include "Progress.h"
@@ -197,9 +197,9 @@ void frmSearch::BuildControls() {
     const QFontMetrics metrics = listView1_->fontMetrics();
     const int padding = 2 * listView1_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, listView1_) + 16;
     const int sizeWidth = metrics.horizontalAdvance(QLocale().toString(999'999'999'999'999LL)) + padding;
-    const int dateWidth =
-        metrics.horizontalAdvance(QLocale().toString(QDateTime(QDate(2028, 12, 28), QTime(23, 58, 58)), QLocale::ShortFormat)) +
-        padding;
+    // As the rows write their dates: 28 December 2028, 23:58:58, two digits everywhere.
+    constexpr double kWidestDate = 47115.99928240741;
+    const int dateWidth = metrics.horizontalAdvance(QString::fromStdString(DateToText(kWidestDate))) + padding;
     const int widths[kSearchColumnCount] = {200, 120, 260, dateWidth, sizeWidth, 80, 200, kIdColumnWidth};
     for (int column = 0; column < kSearchColumnCount; ++column)
         header->resizeSection(column, std::max(widths[column], header->sectionSizeHint(column)));

@@ -44,6 +44,7 @@
 #include "scan/CdCommands.h"
 #include "views/ItemLocation.h"
 #include "views/frmProperties.h"
+#include "controls/AttributeText.h"
 
 namespace karvio {
 
@@ -523,7 +524,7 @@ void frmBrowseCD::ShowDetails(int kind, int32_t id) {
     fldSize_->setText(kind == 0 ? QString() : FullSizeText(size));
     detailsSize_ = size;
     fldDate_->setText(Text(DateToText(date)));
-    fldAttr_->setText(Text(AttributesToText(attr)));
+    fldAttr_->setText(AttributesText(attr));
     notesTag_ = Text(notes);
     fldNotes_->setPlainText(notesTag_);
     // Where the item lies, in the status bar while this is the view in use.

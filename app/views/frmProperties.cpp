@@ -19,6 +19,7 @@
 #include "views/ItemLocation.h"
 #include "controls/NotesBox.h"
 #include "views/DetailsText.h"
+#include "controls/AttributeText.h"
 
 namespace karvio {
 
@@ -135,7 +136,7 @@ void frmProperties::Fill() {
         ShowValue(lblFileName_, Shown(dir.DirName));
         ShowValue(lblSize_, FullSizeText(dir.DirSize));
         ShowValue(lblTime_, QString::fromStdString(DateToText(dir.DirDate)));
-        ShowValue(lblAttr_, QString::fromStdString(AttributesToText(dir.DirAttr)));
+        ShowValue(lblAttr_, AttributesText(dir.DirAttr));
         ShowValue(lblCount_, CountsText(dir.DirCountOfFiles, dir.DirCountOfDirs, tr("directory")));
         notes = dir.DirNotes;
         shown_ = HeldRecord::Of(dir);
@@ -144,7 +145,7 @@ void frmProperties::Fill() {
         ShowValue(lblFileName_, Shown(file.FileName));
         ShowValue(lblSize_, FullSizeText(file.FileSize));
         ShowValue(lblTime_, QString::fromStdString(DateToText(file.FileDate)));
-        ShowValue(lblAttr_, QString::fromStdString(AttributesToText(file.FileAttr)));
+        ShowValue(lblAttr_, AttributesText(file.FileAttr));
         notes = file.FileNotes;
         shown_ = HeldRecord::Of(file);
         const ShownDetails shown = ReadShownDetails(file);

@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Attributes</name>
+    <message>
+        <source>directory</source>
+        <translation>Verzeichnis</translation>
+    </message>
+    <message>
+        <source>hidden</source>
+        <translation>versteckt</translation>
+    </message>
+    <message>
+        <source>readonly</source>
+        <translation>schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>system</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>archive</source>
+        <translation>Archiv</translation>
+    </message>
+</context>
+<context>
     <name>DetailsText</name>
     <message>
         <source>Camera</source>

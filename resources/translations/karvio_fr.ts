@@ -2,6 +2,29 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fr_FR">
 <context>
+    <name>Attributes</name>
+    <message>
+        <source>directory</source>
+        <translation>répertoire</translation>
+    </message>
+    <message>
+        <source>hidden</source>
+        <translation>caché</translation>
+    </message>
+    <message>
+        <source>readonly</source>
+        <translation>lecture seule</translation>
+    </message>
+    <message>
+        <source>system</source>
+        <translation>système</translation>
+    </message>
+    <message>
+        <source>archive</source>
+        <translation>archive</translation>
+    </message>
+</context>
+<context>
     <name>DetailsText</name>
     <message>
         <source>Camera</source>

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "Messages.h"
+
 namespace karvio {
 
 std::string FormatSize(double value) {
@@ -27,17 +29,27 @@ std::string PadLeft(const std::string& text, int width) {
     return padded.right(width).toStdString();
 }
 
-std::string AttributesToText(int32_t attributes) {
+std::vector<const char*> AttributeWords(int32_t attributes) {
     static constexpr struct {
         int32_t bit;
         const char* word;
-    } kWords[] = {{16, "directory"}, {2, "hidden"}, {1, "readonly"}, {4, "system"}, {32, "archive"}};
-    std::string text;
+    } kWords[] = {{16, KARVIO_TRANSLATE_NOOP("Attributes", "directory")},
+                  {2, KARVIO_TRANSLATE_NOOP("Attributes", "hidden")},
+                  {1, KARVIO_TRANSLATE_NOOP("Attributes", "readonly")},
+                  {4, KARVIO_TRANSLATE_NOOP("Attributes", "system")},
+                  {32, KARVIO_TRANSLATE_NOOP("Attributes", "archive")}};
+    std::vector<const char*> words;
     for (const auto& w : kWords) {
-        if (attributes & w.bit) {
-            if (!text.empty()) text += '-';
-            text += w.word;
-        }
+        if (attributes & w.bit) words.push_back(w.word);
+    }
+    return words;
+}
+
+std::string AttributesToText(int32_t attributes) {
+    std::string text;
+    for (const char* word : AttributeWords(attributes)) {
+        if (!text.empty()) text += '-';
+        text += word;
     }
     return " " + text + " ";
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace karvio {
 
@@ -18,6 +19,8 @@ std::string PadLeft(const std::string& text, int width);
 // The attribute words of the bits 16, 2, 1, 4, 32 in that order, joined by "-", with one blank
 // before and one after: " readonly-archive ".
 std::string AttributesToText(int32_t attributes);
+// The words of AttributesToText, in its order (marked for translation in context "Attributes").
+std::vector<const char*> AttributeWords(int32_t attributes);
 
 // "#RRGGBB" of a colour held with red in the low byte.
 std::string ColorToHtml(int32_t colour);
