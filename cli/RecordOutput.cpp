@@ -14,9 +14,6 @@ void DateMember(JsonWriter& json, std::string_view key, double date) {
     json.Date(date);
 }
 
-namespace {
-
-// The JSON array of the words of `attributes` (AttributeWords).
 const std::string& AttributeArray(int32_t attributes) {
     // The arrays of the 32 combinations of the five bits that have words, written once.
     static const std::array<std::string, 32> kArrays = [] {
@@ -40,14 +37,6 @@ const std::string& AttributeArray(int32_t attributes) {
                             (attributes & 4 ? 8 : 0) | (attributes & 32 ? 16 : 0);
     return kArrays[static_cast<size_t>(combination)];
 }
-
-template <size_t N>
-char* PutLiteral(char* p, const char (&text)[N]) {
-    std::memcpy(p, text, N - 1);
-    return p + N - 1;
-}
-
-}  // namespace
 
 void AttributeMembers(JsonWriter& json, int32_t attributes) {
     json.Key("attributes");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,16 @@ namespace karvio::cli {
 
 // `key`: the date in ISO 8601 with its offset, or null for 0 (no date).
 void DateMember(JsonWriter& json, std::string_view key, double date);
+
+// The JSON array of the words of `attributes` (AttributeWords), made once per combination.
+const std::string& AttributeArray(int32_t attributes);
+
+// Writes a literal's characters at `p` (with the room for them); returns the end.
+template <size_t N>
+char* PutLiteral(char* p, const char (&text)[N]) {
+    std::memcpy(p, text, N - 1);
+    return p + N - 1;
+}
 
 // "attributes": the words (AttributeNames), "attribute_word": the stored word.
 void AttributeMembers(JsonWriter& json, int32_t attributes);

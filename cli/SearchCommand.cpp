@@ -137,6 +137,10 @@ private:
     }
 
     void Json(const SearchHit& hit) {
+        if (hit.kind == SearchHitKind::File) {
+            JsonFile(hit);
+            return;
+        }
         JsonWriter& out = json_out_;
         out.BeginObject();
         out.Member("kind", KindName(hit.kind));
@@ -157,12 +161,64 @@ private:
         WriteJson(out);
     }
 
+    // A file hit's object, written whole as the members above would write it. What the file
+    // hits of one directory share (the CD, the ids, the path) is escaped once for all of them.
+    void JsonFile(const SearchHit& hit) {
+        if (jsonPlace_.empty() || hit.cdId != jsonPlaceCdId_ || hit.dirId != jsonPlaceDirId_) {
+            const std::string path = NativeCataloguePath(hit.path);
+            jsonPlace_.resize(64 + 2 * kNumberBound + EscapedBound(hit.cdName) + EscapedBound(path));
+            char* p = jsonPlace_.data();
+            p = PutLiteral(p, "\",\"cd\":\"");
+            p = JsonWriter::PutCatalogueText(p, hit.cdName);
+            p = PutLiteral(p, "\",\"cd_id\":");
+            p = PutInt(p, hit.cdId);
+            p = PutLiteral(p, ",\"dir\":");
+            p = PutInt(p, hit.dirId);
+            p = PutLiteral(p, ",\"path\":\"");
+            p = JsonWriter::PutCatalogueText(p, path);  // UTF-8 already: escaped as it is
+            p = PutLiteral(p, "\",\"date\":");
+            jsonPlace_.resize(static_cast<size_t>(p - jsonPlace_.data()));
+            jsonPlaceCdId_ = hit.cdId;
+            jsonPlaceDirId_ = hit.dirId;
+        }
+        const std::string& attributes = AttributeArray(hit.attributes);
+        // The literals below come to under 100 characters.
+        const size_t bound = 128 + 3 * kNumberBound + kDateBound + jsonPlace_.size() + attributes.size() +
+                             EscapedBound(hit.name) + EscapedBound(hit.notes);
+        char* p = json_out_.BeginRawValue(bound);
+        p = PutLiteral(p, "{\"kind\":\"file\",\"id\":");
+        p = PutInt(p, hit.id);
+        p = PutLiteral(p, ",\"name\":\"");
+        p = JsonWriter::PutCatalogueText(p, hit.name);
+        p = PutText(p, jsonPlace_);
+        if (hit.date == 0) {
+            p = PutLiteral(p, "null");
+        } else {
+            *p++ = '"';
+            p = PutIsoDateWithOffset(p, hit.date);
+            *p++ = '"';
+        }
+        p = PutLiteral(p, ",\"size\":");
+        p = PutInt(p, ByteCount(hit.size));
+        p = PutLiteral(p, ",\"attributes\":");
+        p = PutText(p, attributes);
+        p = PutLiteral(p, ",\"attribute_word\":");
+        p = PutInt(p, hit.attributes);
+        p = PutLiteral(p, ",\"notes\":\"");
+        p = JsonWriter::PutCatalogueText(p, hit.notes);
+        p = PutLiteral(p, "\"}");
+        json_out_.EndRawValue(p);
+        WriteJson(json_out_);
+    }
+
     bool json_;
     bool locale_;
     JsonWriter json_out_;
     std::string line_;
     std::string place_;  // PutPlace's text, of the file hits of directory placeDirId_
     int32_t placeCdId_ = 0, placeDirId_ = 0;
+    std::string jsonPlace_;  // JsonFile's shared members, of the file hits of directory jsonPlaceDirId_
+    int32_t jsonPlaceCdId_ = 0, jsonPlaceDirId_ = 0;
 };
 
 void RunSearch(const SearchArgs& args) {

@@ -142,6 +142,38 @@ char* FoldCodePoint(char32_t cp, char* p) {
     return p + length;
 }
 
+// The folds of the characters written in two bytes (U+0080..U+07FF, Latin to N'Ko), where most
+// non-ASCII names' letters lie: their folded bytes (at most six) and how many, looked up by the
+// code point in one step. Worked out from the folding table when the program is built.
+struct TwoByteFold {
+    char bytes[7];
+    unsigned char length;
+};
+constexpr size_t kTwoByteFolds = 0x800;
+
+constexpr std::array<TwoByteFold, kTwoByteFolds> MakeTwoByteFolds() {
+    std::array<TwoByteFold, kTwoByteFolds> table{};
+    constexpr char32_t kLow = (char32_t{1} << kFoldBlockBits) - 1;
+    for (char32_t cp = 0x80; cp < kTwoByteFolds; ++cp) {
+        const uint32_t entry =
+            kFoldStage2[(static_cast<size_t>(kFoldStage1[cp >> kFoldBlockBits]) << kFoldBlockBits) | (cp & kLow)];
+        TwoByteFold& fold = table[cp];
+        const uint32_t length = (entry >> 16) & 0x1F;
+        if (length == 0) {
+            fold.bytes[0] = static_cast<char>(0xC0 | (cp >> 6));
+            fold.bytes[1] = static_cast<char>(0x80 | (cp & 0x3F));
+            fold.length = 2;
+        } else {
+            for (uint32_t k = 0; k < length; ++k) fold.bytes[k] = kFoldPool[(entry & 0xFFFF) + k];
+            fold.length = static_cast<unsigned char>(length);
+        }
+    }
+    return table;
+}
+constexpr std::array<TwoByteFold, kTwoByteFolds> kTwoByteFold = MakeTwoByteFolds();
+static_assert(kMaxFoldGrowth * 2 <= sizeof TwoByteFold::bytes);
+static_assert(kMaxFoldGrowth <= kFoldRoomPerByte);
+
 // Eight ASCII bytes lower-cased at once: a byte gets 0x20 added where it lies in 'A'..'Z' (the
 // sums cannot carry into the next byte, as every byte is below 0x80).
 char* StoreLowerAscii8(char* p, uint64_t word) {
@@ -151,6 +183,53 @@ char* StoreLowerAscii8(char* p, uint64_t word) {
     if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
     std::memcpy(p, &word, sizeof word);
     return p + 8;
+}
+
+// Calls `check(i)` for the positions i where `needle` (not empty, no longer than `hay`) may begin
+// in `hay`: where its first two bytes stand (one byte for a needle of one), letter case aside when
+// kIgnoreCase (the needle is then lower case). Eight positions are tested at a time: a byte of x
+// is zero where the bytes agree, and the test below flags every such byte (and may flag a few
+// more, which `check` rules out). True as soon as `check` is.
+template <bool kIgnoreCase, typename Check>
+bool ForEachCandidate(std::string_view hay, std::string_view needle, Check check) {
+    const char* const h = hay.data();
+    const size_t starts = hay.size() - needle.size() + 1;  // positions a match can begin at
+    const bool two = needle.size() > 1;
+    const auto first = static_cast<unsigned char>(needle[0]);
+    const auto second = two ? static_cast<unsigned char>(needle[1]) : 0;
+    // A letter's two cases differ only in bit 0x20.
+    auto caseBit = [](unsigned char c) -> uint64_t { return kIgnoreCase && c >= 'a' && c <= 'z' ? 0x20 : 0; };
+    const uint64_t fold0 = kEveryByte * caseBit(first), want0 = kEveryByte * first;
+    const uint64_t fold1 = kEveryByte * caseBit(second), want1 = kEveryByte * second;
+    // Reads the bytes at..at+7, and at+8 for a needle of two or more.
+    auto flags = [&](size_t at) {
+        uint64_t x = (Load8(h + at) | fold0) ^ want0;
+        if (two) x |= (Load8(h + at + 1) | fold1) ^ want1;
+        return (x - kEveryByte) & ~x & kHighBits;
+    };
+    size_t i = 0;
+    for (; i + 8 <= starts; i += 8) {
+        for (uint64_t flagged = flags(i); flagged != 0; flagged &= flagged - 1) {
+            if (check(i + static_cast<size_t>(std::countr_zero(flagged)) / 8)) return true;
+        }
+    }
+    if (i == starts) return false;
+    const size_t span = two ? 9 : 8;  // the bytes one test reads
+    if (hay.size() < span) {
+        for (; i < starts; ++i) {
+            if ((static_cast<unsigned char>(h[i]) | caseBit(first)) == first && check(i)) return true;
+        }
+        return false;
+    }
+    // The last positions (fewer than eight) from one more test, which may overlap the positions
+    // already seen: those are masked off.
+    const size_t at = std::min(i, hay.size() - span);
+    for (uint64_t flagged = flags(at) & (~uint64_t{0} << ((i - at) * 8)); flagged != 0; flagged &= flagged - 1) {
+        const size_t position = at + static_cast<size_t>(std::countr_zero(flagged)) / 8;
+        if (position >= starts) break;
+        if (check(position)) return true;
+    }
+    return false;
 }
 
 bool EqualsAsciiFolded(std::string_view field, std::string_view lowerNeedle) {
@@ -223,38 +302,55 @@ std::string NativeBasePath(std::string_view basePath) {
     return out;
 }
 
-void FoldTextInto(std::string_view bytes, std::string& out) {
-    // Sized for the most a text can grow; cut to what was written at the end.
-    out.resize(bytes.size() * kMaxFoldGrowth);
-    char* p = out.data();
+char* FoldTextTo(std::string_view bytes, char* out) {
+    char* p = out;
     const size_t n = bytes.size();
+    const char* const s = bytes.data();
     for (size_t i = 0; i < n;) {
         if (n - i >= 8) {
-            const uint64_t word = Load8(bytes.data() + i);
+            const uint64_t word = Load8(s + i);
             if ((word & kHighBits) == 0) {
                 p = StoreLowerAscii8(p, word);
                 i += 8;
                 continue;
             }
         }
-        const auto b = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(s[i]);
         if (b < 0x80) {
             *p++ = kAsciiLower[b];
             ++i;
             continue;
         }
+        // A character of two bytes: its fold in one look-up (the eight bytes copied include the
+        // room's slack; only its length counts).
+        if (b >= 0xC2 && b <= 0xDF && i + 1 < n) {
+            const auto c = static_cast<unsigned char>(s[i + 1]);
+            if ((c & 0xC0) == 0x80) {
+                const TwoByteFold& fold = kTwoByteFold[((b & 0x1Fu) << 6) | (c & 0x3Fu)];
+                std::memcpy(p, &fold, sizeof fold);
+                p += fold.length;
+                i += 2;
+                continue;
+            }
+        }
         char32_t cp = 0;
         const size_t len = DecodeUtf8At(bytes, i, cp);
         if (len == 0) {
             // Not UTF-8: the whole text is Windows-1252.
-            p = out.data();
+            p = out;
             for (const char c : bytes) p = FoldCodePoint(Cp1252ToCodePoint(static_cast<unsigned char>(c)), p);
             break;
         }
         p = FoldCodePoint(cp, p);
         i += len;
     }
-    out.resize(static_cast<size_t>(p - out.data()));
+    return p;
+}
+
+void FoldTextInto(std::string_view bytes, std::string& out) {
+    // Sized for the most a text can grow; cut to what was written at the end.
+    out.resize(FoldRoom(bytes.size()));
+    out.resize(static_cast<size_t>(FoldTextTo(bytes, out.data()) - out.data()));
 }
 
 std::string FoldText(std::string_view bytes) {
@@ -281,14 +377,10 @@ bool FoldedMatches(std::string_view hay, std::string_view needle, int mode) {
         default: return false;
     }
     if (needle.empty()) return true;
-    for (size_t from = 0; from + needle.size() <= hay.size();) {
-        const void* hit = memmem(hay.data() + from, hay.size() - from, needle.data(), needle.size());
-        if (!hit) return false;
-        const auto at = static_cast<size_t>(static_cast<const char*>(hit) - hay.data());
-        if (IsMatchEnd(hay, at + needle.size())) return true;
-        from = at + 1;
-    }
-    return false;
+    if (hay.size() < needle.size()) return false;
+    return ForEachCandidate<false>(hay, needle, [&](size_t at) {
+        return std::memcmp(hay.data() + at, needle.data(), needle.size()) == 0 && IsMatchEnd(hay, at + needle.size());
+    });
 }
 
 TextMatcher::TextMatcher(std::string_view needle, int mode)
@@ -306,53 +398,20 @@ bool TextMatcher::MatchesAscii(std::string_view field) const {
         default: {
             if (needle.empty()) return true;
             if (field.size() < needle.size()) return false;
-            // Look for the first needle character in either case (a letter's two cases differ
-            // only in bit 0x20), then compare the rest.
-            const auto first = static_cast<unsigned char>(needle[0]);
-            const unsigned char caseBit = (first >= 'a' && first <= 'z') ? 0x20 : 0;
-            const size_t starts = field.size() - needle.size() + 1;  // positions a match can start at
-            const std::string_view rest = needle.substr(1);
-            auto matchesAt = [&](size_t i) {
-                return (static_cast<unsigned char>(field[i]) | caseBit) == first &&
-                       EqualsAsciiFolded(field.substr(i + 1), rest);
-            };
-            // Eight positions at a time: a byte of x is zero where the field holds the first
-            // character; the test below flags every such byte (and may flag a few more, which
-            // matchesAt rules out).
-            auto flags = [&](size_t at) {
-                const uint64_t x = (Load8(field.data() + at) | (kEveryByte * caseBit)) ^ (kEveryByte * first);
-                return (x - kEveryByte) & ~x & kHighBits;
-            };
-            size_t i = 0;
-            for (; i + 8 <= starts; i += 8) {
-                for (uint64_t flagged = flags(i); flagged != 0; flagged &= flagged - 1) {
-                    if (matchesAt(i + static_cast<size_t>(std::countr_zero(flagged)) / 8)) return true;
-                }
-            }
-            if (i == starts) return false;
-            if (field.size() < 8) {
-                for (; i < starts; ++i) {
-                    if (matchesAt(i)) return true;
-                }
-                return false;
-            }
-            // The last positions (fewer than eight) from one more word, which may overlap the
-            // positions already seen: those are masked off.
-            const size_t at = std::min(i, field.size() - 8);
-            uint64_t flagged = flags(at) & (~uint64_t{0} << ((i - at) * 8));
-            for (; flagged != 0; flagged &= flagged - 1) {
-                const size_t position = at + static_cast<size_t>(std::countr_zero(flagged)) / 8;
-                if (position >= starts) break;
-                if (matchesAt(position)) return true;
-            }
-            return false;
+            return ForEachCandidate<true>(field, needle,
+                                          [&](size_t at) { return EqualsAsciiFolded(field.substr(at), needle); });
         }
     }
 }
 
 bool TextMatcher::MatchesFolded(std::string_view field) const {
-    FoldTextInto(field, folded_);
-    return FoldedMatches(folded_, needle_, mode_);
+    const size_t room = FoldRoom(field.size());
+    if (foldedRoom_ < room) {
+        foldedRoom_ = std::max(room, 2 * foldedRoom_);
+        folded_ = std::make_unique<char[]>(foldedRoom_);
+    }
+    const char* const end = FoldTextTo(field, folded_.get());
+    return FoldedMatches({folded_.get(), static_cast<size_t>(end - folded_.get())}, needle_, mode_);
 }
 
 }  // namespace karvio

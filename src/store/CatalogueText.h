@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,11 @@ enum MatchMode : int {
 // The folded form of catalogue bytes (UTF-8, else Windows-1252) into `out`, whose room is reused:
 // no allocation once it has grown to the longest text.
 void FoldTextInto(std::string_view bytes, std::string& out);
+// The same written at `out`, which has room for FoldRoom(bytes.size()) bytes (some past the end
+// of the folded form may be overwritten); returns the end of the folded form.
+inline constexpr size_t kFoldRoomPerByte = 3;
+inline constexpr size_t FoldRoom(size_t bytes) { return bytes * kFoldRoomPerByte + 8; }
+char* FoldTextTo(std::string_view bytes, char* out);
 std::string FoldText(std::string_view bytes);
 
 // Whether a match of folded text may end at byte `end` of the folded text `hay`: at its end, or
@@ -57,17 +63,30 @@ bool IsMatchEnd(std::string_view hay, size_t end);
 // Whether the folded `hay` matches the folded `needle` in `mode` (kMatch...).
 bool FoldedMatches(std::string_view hay, std::string_view needle, int mode);
 
-// Whether every byte is ASCII, eight at a time.
+// Whether every byte is ASCII, eight at a time; a tail shorter than eight is read as one more
+// word that overlaps the last (or as two halves of a short text).
 inline bool IsAsciiText(std::string_view bytes) {
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    const char* const p = bytes.data();
+    const size_t n = bytes.size();
     uint64_t any = 0;
-    size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
+    if (n >= 8) {
         uint64_t word;
-        std::memcpy(&word, bytes.data() + i, sizeof word);
+        for (size_t i = 0; i + 8 < n; i += 8) {
+            std::memcpy(&word, p + i, sizeof word);
+            any |= word;
+        }
+        std::memcpy(&word, p + n - 8, sizeof word);
         any |= word;
+    } else if (n >= 4) {
+        uint32_t head, tail;
+        std::memcpy(&head, p, sizeof head);
+        std::memcpy(&tail, p + n - 4, sizeof tail);
+        any = head | tail;
+    } else if (n > 0) {
+        any = static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[n / 2]) | static_cast<unsigned char>(p[n - 1]);
     }
-    for (; i < bytes.size(); ++i) any |= static_cast<unsigned char>(bytes[i]);
-    return (any & 0x8080808080808080ULL) == 0;
+    return (any & kHigh) == 0;
 }
 
 // Compares fields against one search text, ignoring letter case and composition as FoldText
@@ -98,7 +117,9 @@ private:
     std::string needle_;    // folded
     bool needleAscii_;      // the folded needle is ASCII
     size_t minFieldBytes_;
-    mutable std::string folded_;  // the last non-ASCII field, folded
+    // The last non-ASCII field, folded, in room for FoldRoom of the longest so far.
+    mutable std::unique_ptr<char[]> folded_;
+    mutable size_t foldedRoom_ = 0;
 };
 
 }  // namespace karvio

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <set>
 
@@ -149,6 +150,69 @@ TEST(FoldText, FoldsCaseAndCompositionAlike) {
     // Eight-byte runs and the bytes after them fold as one by one.
     EXPECT_EQ(FoldText("ABCDEFGHIJKLMNOPQRSTUVWXYZ@[`{"), "abcdefghijklmnopqrstuvwxyz@[`{");
     EXPECT_TRUE(IsMatchEnd("e\xCC\x81", 0) && !IsMatchEnd("e\xCC\x81", 1) && IsMatchEnd("e\xCC\x81", 3));
+}
+
+// Every character written in two bytes folds as Unicode's full case folding and canonical
+// decomposition say (Qt's simple folding, with the few characters whose full folding differs).
+TEST(FoldText, EveryTwoByteCharacterFoldsAsUnicodeSays) {
+    const std::map<char32_t, std::string> fullFolds = {
+        {0xDF, "ss"},
+        {0x130, "i\xCC\x87"},
+        {0x149, "\xCA\xBCn"},
+        {0x1F0, "j\xCC\x8C"},
+        {0x390, "\xCE\xB9\xCC\x88\xCC\x81"},
+        {0x3B0, "\xCF\x85\xCC\x88\xCC\x81"},
+        {0x587, "\xD5\xA5\xD6\x82"},
+    };
+    for (char32_t cp = 0x80; cp < 0x800; ++cp) {
+        const QString c = QString::fromUcs4(&cp, 1);
+        const std::string utf8 = c.toStdString();
+        const auto full = fullFolds.find(cp);
+        const std::string expected =
+            full != fullFolds.end()
+                ? full->second
+                : c.normalized(QString::NormalizationForm_D).toCaseFolded().normalized(QString::NormalizationForm_D).toStdString();
+        EXPECT_EQ(FoldText(utf8), expected) << "U+" << std::hex << static_cast<uint32_t>(cp);
+        EXPECT_EQ(FoldText("x" + utf8 + "Y"), "x" + expected + "y") << "U+" << std::hex << static_cast<uint32_t>(cp);
+    }
+}
+
+// The matcher against folding both sides and comparing, on random texts of ASCII, characters
+// that fold to ASCII (ß, ﬁ, the Kelvin sign, ŉ, ǅ), accented letters composed and decomposed,
+// lone combining marks, Hangul and Windows-1252 bytes: its shortcuts (the ASCII field, the
+// two-byte folds, the scan of eight positions at a time) change no answer.
+TEST(FoldText, TheMatcherAnswersAsTheFoldedTextsDo) {
+    const std::vector<std::string> pieces = {
+        "i", "N", "k", "s", "f", "e", "D", "z", "1", " ", ".", "in", "IN", "ss", "fi",
+        "\xC3\x9F",          // ß
+        "\xEF\xAC\x81",      // ﬁ
+        "\xE2\x84\xAA",      // Kelvin sign
+        "\xC5\x89",          // ŉ
+        "\xC7\x85",          // ǅ
+        "\xC3\xAD",          // í
+        "\xC3\x89",          // É
+        "\xCC\x81",          // combining acute
+        "\xC4\xB0",          // İ
+        "\xED\x95\x9C",      // 한
+        "\xE1\x85\xA1",      // a Hangul vowel
+        "\xD0\x98",          // И
+        "\xE1\xBA\x9A",      // ẚ
+    };
+    const std::vector<std::string> needles = {"in", "i", "n", "k", "s", "ss", "fi", "e", "nk", "dz", "a", "",
+                                              "si", "\xC3\xAD" "n", "N1"};
+    uint32_t seed = 777;
+    auto next = [&](size_t n) { return seed = seed * 1103515245u + 12345u, (seed >> 16) % n; };
+    for (int round = 0; round < 4000; ++round) {
+        std::string field;
+        for (size_t k = next(12); k > 0; --k) field += pieces[next(pieces.size())];
+        if (next(10) == 0) field += "\xE9";  // not UTF-8: the whole field is Windows-1252
+        for (const std::string& needle : needles) {
+            for (const int mode : {kMatchWhole, kMatchBeginning, kMatchAnywhere}) {
+                ASSERT_EQ(TextMatcher(needle, mode).Matches(field), FoldedMatches(FoldText(field), FoldText(needle), mode))
+                    << '"' << needle << "\" in \"" << field << "\" mode " << mode;
+            }
+        }
+    }
 }
 
 }  // namespace
