@@ -99,12 +99,14 @@ private:
     }
 
     // The length of a readable text, 0 when the slot is broken (and reported).
-    int64_t Text(StringSlot slot, const std::string& what) {
+    // `kind`, `id` and `field` name the text in the problem ("file 912 name"); the name is made
+    // only for a problem, as most records of a large catalogue have none.
+    int64_t Text(StringSlot slot, const char* kind, int32_t id, const char* field) {
         if (slot.len <= 0) return 0;
         if (!TextFits(slot, length_)) {
             ++report_.lostTexts;
-            Problem(what + ": text slot (" + std::to_string(slot.pos) + ", " +
-                    std::to_string(slot.len) + ") lies outside the file");
+            Problem(std::string(kind) + " " + std::to_string(id) + " " + field + ": text slot (" +
+                    std::to_string(slot.pos) + ", " + std::to_string(slot.len) + ") lies outside the file");
             return 0;
         }
         return slot.len;
@@ -197,8 +199,8 @@ void Checker::CheckCategories() {
         if (prev == 0 && cat.CatPrev != 0) {
             Problem(what + ": back link " + std::to_string(cat.CatPrev) + ", expected 0");
         }
-        const int64_t space = static_cast<int64_t>(CatRecord::kSize) + Text(cat.CatName, what + " name") +
-                              Text(cat.CatNotes, what + " notes");
+        const int64_t space = static_cast<int64_t>(CatRecord::kSize) + Text(cat.CatName, "category", id, "name") +
+                              Text(cat.CatNotes, "category", id, "notes");
         if (space != cat.CatSpaceUsed) {
             Problem(what + ": space used " + std::to_string(cat.CatSpaceUsed) + ", recomputed " +
                     std::to_string(space));
@@ -254,9 +256,9 @@ void Checker::CheckCds() {
         if (cd.CdCategory != 0 && !categoryIds_.count(cd.CdCategory)) {
             Problem(what + ": category " + std::to_string(cd.CdCategory) + " is not in the category list");
         }
-        int64_t space = static_cast<int64_t>(CdRecord::kSize) + Text(cd.CdName, what + " name") +
-                        Text(cd.CdNotes, what + " notes") + Text(cd.CdLabel, what + " label") +
-                        Text(cd.CdBasepath, what + " base path");
+        int64_t space = static_cast<int64_t>(CdRecord::kSize) + Text(cd.CdName, "CD", id, "name") +
+                        Text(cd.CdNotes, "CD", id, "notes") + Text(cd.CdLabel, "CD", id, "label") +
+                        Text(cd.CdBasepath, "CD", id, "base path");
         space += CheckDirectories(cd, what);
         if (space != cd.CdSpaceUsed) {
             Problem(what + ": space used " + std::to_string(cd.CdSpaceUsed) + ", recomputed " +
@@ -303,8 +305,8 @@ int64_t Checker::CheckDirectories(const CdRecord& cd, const std::string& cdName)
         if (!walk.Take(dir)) break;
         const std::string what = "directory " + std::to_string(id);
         if (dirs == 0) root = dir;
-        space += static_cast<int64_t>(DirRecord::kSize) + Text(dir.DirPath, what + " path") +
-                 Text(dir.DirName, what + " name") + Text(dir.DirNotes, what + " notes");
+        space += static_cast<int64_t>(DirRecord::kSize) + Text(dir.DirPath, "directory", id, "path") +
+                 Text(dir.DirName, "directory", id, "name") + Text(dir.DirNotes, "directory", id, "notes");
         space += CheckFiles(cd, dir, what);
         ++dirs;
         last = id;
@@ -359,16 +361,16 @@ int64_t Checker::CheckFiles(const CdRecord& cd, const DirRecord& dir, const std:
             break;
         }
         if (!walk.Take(file)) break;
-        const std::string what = "file " + std::to_string(id);
         if (file.FileCdId != cd.CdId) {
-            Problem(what + ": belongs to CD " + std::to_string(file.FileCdId) + ", listed under " + dirName);
+            Problem("file " + std::to_string(id) + ": belongs to CD " + std::to_string(file.FileCdId) +
+                    ", listed under " + dirName);
         }
-        space += static_cast<int64_t>(FileRecord::kSize) + Text(file.FilePath, what + " path") +
-                 Text(file.FileName, what + " name") + Text(file.FileNotes, what + " notes");
+        space += static_cast<int64_t>(FileRecord::kSize) + Text(file.FilePath, "file", id, "path") +
+                 Text(file.FileName, "file", id, "name") + Text(file.FileNotes, "file", id, "notes");
         ++count;
         last = id;
     }
-    ListDamage(dirName + ": file list", walk, last);
+    if (walk.Damaged()) ListDamage(dirName + ": file list", walk, last);
     if (dir.FileLast != last) {
         Problem(dirName + ": last file is " + std::to_string(dir.FileLast) + ", the list ends at " +
                 std::to_string(last));
