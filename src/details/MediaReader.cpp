@@ -137,12 +137,24 @@ double DateOfMetadataText(std::string_view text) {
     return DateFromFields(f);
 }
 
+namespace {
+
+// Exiv2 can be built with readers of film containers; they stop the whole process on an assertion
+// over a damaged Matroska file, and a film's details come from libavformat anyway.
+// Their type numbers (riff 20, mkv 21, qtime 22, asf 24) are declared in headers that need
+// Exiv2's internal ones, so they are written here.
+bool IsFilmContainer(int imageType) {
+    return imageType == 20 || imageType == 21 || imageType == 22 || imageType == 24;
+}
+
+}  // namespace
+
 MediaResult ReadPictureDetails(int fd) {
     StartLibraries();
     MediaResult result;
     try {
         Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(PathOf(fd));
-        if (!image.get()) {
+        if (!image.get() || IsFilmContainer(image->imageType())) {
             result.note = "not a picture Exiv2 can read";
             return result;
         }
