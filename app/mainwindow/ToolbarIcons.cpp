@@ -21,6 +21,7 @@ QString ThemeIconNameFor(const QString& key) {
         {QStringLiteral("Categories"), QStringLiteral("folder-new")},
         {QStringLiteral("Tree"), QStringLiteral("view-list-tree")},
         {QStringLiteral("Setup"), QStringLiteral("preferences-system")},
+        {QStringLiteral("Duplicates"), QStringLiteral("edit-copy")},
     };
     return names.value(key);
 }

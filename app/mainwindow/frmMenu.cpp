@@ -193,6 +193,11 @@ void frmMenu::SetSearchWindow(QWidget* window) {
     UpdateCommandStates();
 }
 
+void frmMenu::SetDuplicatesWindow(QWidget* window) {
+    duplicatesWindow_ = window;
+    UpdateCommandStates();
+}
+
 void frmMenu::SetReportPreview(ReportPreviewTarget* preview) {
     reportPreview_ = preview;
     UpdateCommandStates();
@@ -251,6 +256,11 @@ void frmMenu::mnuCdSearch_Click() {
     if (!searchWindow_) return;
     ShowChild(searchWindow_);
     SetMenuState(kModeSearch);
+}
+
+void frmMenu::mnuToolsDuplicates_Click() {
+    if (!duplicatesWindow_) return;
+    ShowChild(duplicatesWindow_);
 }
 
 void frmMenu::mnuCDShowList_Click() {
@@ -348,6 +358,8 @@ void frmMenu::OnToolbarButton(const QString& key) {
         mnuFileSave_Click();
     else if (key == "Search")
         mnuCdSearch_Click();
+    else if (key == "Duplicates")
+        mnuToolsDuplicates_Click();
     else if (key == "Categories") {
         // Unlike the menu item, the button does not refill the explorer's list afterwards.
         if (targets_.selectCategory) targets_.selectCategory(0);

@@ -33,7 +33,7 @@ namespace karvio {
 
 class ctlMsgBox;
 
-inline constexpr int kToolbarButtonCount = 16;
+inline constexpr int kToolbarButtonCount = 18;
 
 class frmMenu : public QMainWindow, public ProgressSink {
     Q_OBJECT
@@ -53,6 +53,8 @@ public:
     void SetExplorerView(ExplorerView* view);
     void SetCdPanelView(CdPanelView* view);
     void SetSearchWindow(QWidget* window);
+    // The duplicates window that Tools > Duplicates and its toolbar button bring to the front.
+    void SetDuplicatesWindow(QWidget* window);
     void SetReportPreview(ReportPreviewTarget* preview);
     void SetCommandTargets(MainCommandTargets targets);
     const MainCommandTargets& CommandTargets() const { return targets_; }
@@ -102,6 +104,7 @@ public:
     void mnuCdRescan_Click();
     void mnuCdProperties_Click();
     void mnuCdSearch_Click();
+    void mnuToolsDuplicates_Click();
     void mnuCDShowList_Click();
     void mnuCdCategories_Click();
     void mnuFilePreview_Click();
@@ -186,6 +189,7 @@ private:
     ExplorerView* explorer_ = nullptr;
     CdPanelView* cdPanel_ = nullptr;
     QPointer<QWidget> searchWindow_;
+    QPointer<QWidget> duplicatesWindow_;
     ReportPreviewTarget* reportPreview_ = nullptr;
     MainCommandTargets targets_;
     ProgressSink* previousSink_ = nullptr;

@@ -47,6 +47,8 @@ constexpr ToolbarEntry kToolbar[kToolbarButtonCount] = {
     {"Tree", QT_TRANSLATE_NOOP("karvio::frmMenu", "Tree/List View Mode")},
     {"", ""},
     {"Setup", QT_TRANSLATE_NOOP("karvio::frmMenu", "Setup")},
+    {"", ""},
+    {"Duplicates", QT_TRANSLATE_NOOP("karvio::frmMenu", "Duplicates")},
 };
 
 }  // namespace
@@ -150,6 +152,11 @@ void frmMenu::BuildMenus() {
     exact->setCheckable(true);
     exact->setChecked(SizeDisplay::Instance().Exact());
     connect(exact, &QAction::toggled, this, [](bool on) { SizeDisplay::Instance().SetExact(on); });
+
+    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    AddItem(
+        tools, "mnuToolsDuplicates", tr("&Duplicates"), [this] { mnuToolsDuplicates_Click(); },
+        [this] { return !duplicatesWindow_.isNull(); });
 
     QMenu* debug = menuBar()->addMenu(tr("&Debug"));
     AddItem(debug, "mnuDebugData", tr("Class Data"), [this] { DebugClassData(); });
@@ -323,6 +330,7 @@ void frmMenu::BuildToolbar() {
          [this] { return static_cast<bool>(targets_.selectCategory); }},
         {QStringLiteral("Tree"), view},
         {QStringLiteral("Setup"), never},
+        {QStringLiteral("Duplicates"), [this] { return !duplicatesWindow_.isNull(); }},
     };
 
     for (int index = 1; index <= kToolbarButtonCount; ++index) {

@@ -13,6 +13,7 @@
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "classData.h"
+#include "compare/frmDuplicates.h"
 #include "explorer/frmBrowse2.h"
 #include "explorer/frmCategorySelect.h"
 #include "mainwindow/CatalogueWatch.h"
@@ -70,6 +71,7 @@ void InstallProgramWindows(frmMenu& menu) {
     };
     menu.SetCommandTargets(std::move(targets));
     QuickFindBox::Install(menu, frmSearch::Install(menu));
+    frmDuplicates::Install(menu);
 }
 
 int RunKarvio(int argc, char** argv) {

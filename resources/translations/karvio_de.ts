@@ -435,6 +435,10 @@ Um Ihren ersten Datenträger oder Ordner hinzuzufügen, wählen Sie CD &gt; Hinz
         <source>File Write Error!! Error %1</source>
         <translation>Schreibfehler! Fehler %1</translation>
     </message>
+    <message>
+        <source>This file no longer matches the catalogue: it was changed or removed since the duplicates were found. Please find them again.</source>
+        <translation>Diese Datei stimmt nicht mehr mit dem Katalog überein: Sie wurde geändert oder entfernt, seit die Duplikate gefunden wurden. Bitte suchen Sie sie erneut.</translation>
+    </message>
 </context>
 <context>
     <name>PreviewCommand</name>
@@ -639,6 +643,53 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     <message>
         <source>Dimensions</source>
         <translation>Abmessungen</translation>
+    </message>
+</context>
+<context>
+    <name>karvio::DuplicatesModel</name>
+    <message>
+        <source>1 disc</source>
+        <translation>1 Datenträger</translation>
+    </message>
+    <message>
+        <source>%1 discs</source>
+        <translation>%1 Datenträger</translation>
+    </message>
+    <message>
+        <source>%1 in all; %2 would be freed by keeping one copy</source>
+        <translation>%1 insgesamt; eine Kopie zu behalten gäbe %2 frei</translation>
+    </message>
+    <message>
+        <source>Content hash %1</source>
+        <translation>Prüfsumme des Inhalts %1</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Copies</source>
+        <translation>Kopien</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Platz</translation>
+    </message>
+    <message>
+        <source>Disc</source>
+        <translation>Datenträger</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Kategorie</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
     </message>
 </context>
 <context>
@@ -1130,6 +1181,89 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     </message>
 </context>
 <context>
+    <name>karvio::frmDuplicates</name>
+    <message>
+        <source>Duplicates</source>
+        <translation>Duplikate</translation>
+    </message>
+    <message>
+        <source>&amp;Match by</source>
+        <translation>&amp;Vergleichen nach</translation>
+    </message>
+    <message>
+        <source>Name and size</source>
+        <translation>Name und Größe</translation>
+    </message>
+    <message>
+        <source>Content (recorded hashes)</source>
+        <translation>Inhalt (erfasste Prüfsummen)</translation>
+    </message>
+    <message>
+        <source>Match by</source>
+        <translation>Vergleichen nach</translation>
+    </message>
+    <message>
+        <source>Minimum si&amp;ze</source>
+        <translation>Mindest&amp;größe</translation>
+    </message>
+    <message>
+        <source> KB</source>
+        <translation> KB</translation>
+    </message>
+    <message>
+        <source>Minimum size in KB</source>
+        <translation>Mindestgröße in KB</translation>
+    </message>
+    <message>
+        <source>Files on &amp;One Disc Only</source>
+        <translation>Dateien auf nur &amp;einem Datenträger</translation>
+    </message>
+    <message>
+        <source>The files no other disc holds a copy of: what is not backed up twice</source>
+        <translation>Die Dateien, von denen kein anderer Datenträger eine Kopie hat: was nicht doppelt gesichert ist</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Suchen</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>S&amp;toppen</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>Schl&amp;ießen</translation>
+    </message>
+    <message>
+        <source>Reading the catalogue...</source>
+        <translation>Der Katalog wird gelesen ...</translation>
+    </message>
+    <message>
+        <source>Stopped: nothing was found.</source>
+        <translation>Gestoppt: Es wurde nichts gefunden.</translation>
+    </message>
+    <message>
+        <source>%1 files on one disc only, %2.</source>
+        <translation>%1 Dateien auf nur einem Datenträger, %2.</translation>
+    </message>
+    <message>
+        <source>%1 groups of duplicates, %2 files; keeping one copy of each would free %3.</source>
+        <translation>%1 Gruppen von Duplikaten, %2 Dateien; je eine Kopie zu behalten gäbe %3 frei.</translation>
+    </message>
+    <message>
+        <source>No content hashes are recorded: rescan the discs with &quot;Record the content hash of every file&quot;.</source>
+        <translation>Es sind keine Prüfsummen erfasst: Lesen Sie die Datenträger mit „Prüfsumme des Inhalts jeder Datei festhalten“ neu ein.</translation>
+    </message>
+    <message>
+        <source>&amp;Show in List</source>
+        <translation>In der &amp;Liste zeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Properties</source>
+        <translation>&amp;Eigenschaften</translation>
+    </message>
+</context>
+<context>
     <name>karvio::frmEdit</name>
     <message>
         <source>&amp;Save</source>
@@ -1459,6 +1593,18 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     <message>
         <source>Stops the work under way</source>
         <translation>Hält die laufende Arbeit an</translation>
+    </message>
+    <message>
+        <source>Duplicates</source>
+        <translation>Duplikate</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>&amp;Werkzeuge</translation>
+    </message>
+    <message>
+        <source>&amp;Duplicates</source>
+        <translation>&amp;Duplikate</translation>
     </message>
 </context>
 <context>

@@ -435,6 +435,10 @@ Pour ajouter votre premier disque ou dossier, choisissez CD &gt; Ajouter, ou le 
         <source>File Write Error!! Error %1</source>
         <translation>Erreur d&apos;écriture du fichier ! Erreur %1</translation>
     </message>
+    <message>
+        <source>This file no longer matches the catalogue: it was changed or removed since the duplicates were found. Please find them again.</source>
+        <translation>Ce fichier ne correspond plus au catalogue : il a été modifié ou supprimé depuis la recherche des doublons. Veuillez les rechercher à nouveau.</translation>
+    </message>
 </context>
 <context>
     <name>PreviewCommand</name>
@@ -639,6 +643,53 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     <message>
         <source>Dimensions</source>
         <translation>Dimensions</translation>
+    </message>
+</context>
+<context>
+    <name>karvio::DuplicatesModel</name>
+    <message>
+        <source>1 disc</source>
+        <translation>1 disque</translation>
+    </message>
+    <message>
+        <source>%1 discs</source>
+        <translation>%1 disques</translation>
+    </message>
+    <message>
+        <source>%1 in all; %2 would be freed by keeping one copy</source>
+        <translation>%1 en tout ; garder une seule copie libérerait %2</translation>
+    </message>
+    <message>
+        <source>Content hash %1</source>
+        <translation>Empreinte du contenu %1</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nom</translation>
+    </message>
+    <message>
+        <source>Copies</source>
+        <translation>Copies</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Taille</translation>
+    </message>
+    <message>
+        <source>Space</source>
+        <translation>Espace</translation>
+    </message>
+    <message>
+        <source>Disc</source>
+        <translation>Disque</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Catégorie</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Chemin</translation>
     </message>
 </context>
 <context>
@@ -1130,6 +1181,89 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     </message>
 </context>
 <context>
+    <name>karvio::frmDuplicates</name>
+    <message>
+        <source>Duplicates</source>
+        <translation>Doublons</translation>
+    </message>
+    <message>
+        <source>&amp;Match by</source>
+        <translation>&amp;Comparer par</translation>
+    </message>
+    <message>
+        <source>Name and size</source>
+        <translation>Nom et taille</translation>
+    </message>
+    <message>
+        <source>Content (recorded hashes)</source>
+        <translation>Contenu (empreintes enregistrées)</translation>
+    </message>
+    <message>
+        <source>Match by</source>
+        <translation>Comparer par</translation>
+    </message>
+    <message>
+        <source>Minimum si&amp;ze</source>
+        <translation>Taille &amp;minimale</translation>
+    </message>
+    <message>
+        <source> KB</source>
+        <translation> Ko</translation>
+    </message>
+    <message>
+        <source>Minimum size in KB</source>
+        <translation>Taille minimale en Ko</translation>
+    </message>
+    <message>
+        <source>Files on &amp;One Disc Only</source>
+        <translation>Fichiers sur un &amp;seul disque</translation>
+    </message>
+    <message>
+        <source>The files no other disc holds a copy of: what is not backed up twice</source>
+        <translation>Les fichiers dont aucun autre disque n&apos;a de copie : ce qui n&apos;est pas sauvegardé deux fois</translation>
+    </message>
+    <message>
+        <source>&amp;Find</source>
+        <translation>&amp;Rechercher</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Arrêter</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Fermer</translation>
+    </message>
+    <message>
+        <source>Reading the catalogue...</source>
+        <translation>Lecture du catalogue...</translation>
+    </message>
+    <message>
+        <source>Stopped: nothing was found.</source>
+        <translation>Arrêté : rien n&apos;a été trouvé.</translation>
+    </message>
+    <message>
+        <source>%1 files on one disc only, %2.</source>
+        <translation>%1 fichiers sur un seul disque, %2.</translation>
+    </message>
+    <message>
+        <source>%1 groups of duplicates, %2 files; keeping one copy of each would free %3.</source>
+        <translation>%1 groupes de doublons, %2 fichiers ; garder une copie de chacun libérerait %3.</translation>
+    </message>
+    <message>
+        <source>No content hashes are recorded: rescan the discs with &quot;Record the content hash of every file&quot;.</source>
+        <translation>Aucune empreinte n&apos;est enregistrée : réanalysez les disques avec « Enregistrer l&apos;empreinte du contenu de chaque fichier ».</translation>
+    </message>
+    <message>
+        <source>&amp;Show in List</source>
+        <translation>&amp;Afficher dans la liste</translation>
+    </message>
+    <message>
+        <source>&amp;Properties</source>
+        <translation>&amp;Propriétés</translation>
+    </message>
+</context>
+<context>
     <name>karvio::frmEdit</name>
     <message>
         <source>&amp;Save</source>
@@ -1459,6 +1593,18 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     <message>
         <source>Stops the work under way</source>
         <translation>Arrête le travail en cours</translation>
+    </message>
+    <message>
+        <source>Duplicates</source>
+        <translation>Doublons</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>&amp;Outils</translation>
+    </message>
+    <message>
+        <source>&amp;Duplicates</source>
+        <translation>&amp;Doublons</translation>
     </message>
 </context>
 <context>

@@ -124,7 +124,7 @@ void ReadCdListing(classData& data, int32_t cdId, FileListing& out) {
             for (char& c : native) {
                 if (c == '\\') c = '/';
             }
-            out.SetTop(std::move(native));
+            out.SetTop(std::move(native), r.DirId);
             stack.push_back({top, -1});
         } else {
             const std::string path(Unrooted(window.Text(r.DirPath, pathBuffer, kReadDirPath)));

@@ -55,7 +55,13 @@ public:
     // Where the scanned folder lies on its volume, "/"-separated without a leading "/" ("" for a
     // volume root, "Photos/2001"); catalogue bytes. Empty for a walked folder.
     const std::string& Top() const { return top_; }
-    void SetTop(std::string top) { top_ = std::move(top); }
+    // The record id of the scanned folder's directory (what its files name as their directory);
+    // 0 for a walked folder.
+    int32_t TopId() const { return topId_; }
+    void SetTop(std::string top, int32_t topId = 0) {
+        top_ = std::move(top);
+        topId_ = topId;
+    }
     // The native path of entry `i` from its volume's root, decoded name by name for display:
     // "/Photos/2001/a.jpg".
     std::string VolumePath(size_t i) const;
@@ -64,12 +70,14 @@ public:
         entries_.clear();
         names_.clear();
         top_.clear();
+        topId_ = 0;
     }
 
 private:
     std::vector<ListingEntry> entries_;
     std::string names_;
     std::string top_;
+    int32_t topId_ = 0;
 };
 
 // A "/"-separated path of catalogue bytes decoded name by name (a name that is not UTF-8 does

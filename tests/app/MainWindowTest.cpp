@@ -214,7 +214,7 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
              {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan", "mnuCdProperties",
               "mnuCdSearch", "mnuCdCategories", "mnuFilePreview", "mnuFilePrint", "mnuFileSave",
               "mnuFileBackup", "mnuFileCompact", "mnuCDShowList", "popExpLaunch", "popTreeLaunch",
-              "popCdProperties"}) {
+              "popCdProperties", "mnuToolsDuplicates"}) {
             EXPECT_FALSE(menu.Item(name)->isEnabled()) << name;
         }
         for (const char* name : {"mnuFileExit", "mnuViewExplorer", "mnuViewPanels", "mnuHelpTip",
@@ -302,6 +302,8 @@ TEST(MainWindow, ToolbarButtonsByIndex) {
         {"Tree", "Tree/List View Mode"},
         {"", ""},
         {"Setup", "Setup"},
+        {"", ""},
+        {"Duplicates", "Duplicates"},
     };
     ASSERT_EQ(menu.Toolbar()->actions().size(), kToolbarButtonCount);
     for (int i = 1; i <= kToolbarButtonCount; ++i) {
