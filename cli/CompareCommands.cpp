@@ -348,29 +348,12 @@ struct VerifyArgs {
 
 const std::vector<std::string> kVerifyColumns = {"status", "kind", "path", "detail", "id"};
 
-// Where CD `cdId` is to be read now: the mount that holds its volume (found by identity), else
-// its stored base path when that exists.
-std::string FolderOfCd(classData& data, int32_t cdId) {
-    auto isFolder = [](const std::string& path) {
-        struct stat st {};
-        return !path.empty() && path.front() == '/' && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-    };
-    if (const std::optional<VolumeIdentity> identity = RecordedVolumeOf(data, cdId)) {
-        if (const std::optional<VolumeLocation> location = LocateVolume(*identity)) {
-            if (isFolder(location->folderPath)) return location->folderPath;
-        }
-    }
-    const std::string base = data.GetCdGoto(cdId).GetCdBasepath();
-    if (!isFolder(base)) return {};
-    return base.size() > 1 && base.back() == '/' ? base.substr(0, base.size() - 1) : base;
-}
-
 void RunVerify(const VerifyArgs& args) {
     auto data = OpenCatalogueOrExit();
     if (!IsCdId(*data, args.cd)) UsageError("no CD with id " + std::to_string(args.cd));
     std::string folder = args.path;
     if (folder.empty()) {
-        folder = FolderOfCd(*data, args.cd);
+        folder = CurrentFolderOfCd(*data, args.cd);
         if (folder.empty()) {
             Fail("\"" + Display(data->GetCdGoto(args.cd).GetCdName()) +
                  "\" is not mounted: insert it, or name the folder it is in");

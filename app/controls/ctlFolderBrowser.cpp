@@ -76,9 +76,13 @@ void ctlFolderBrowser::Browse() {
     txtFolder_->setFocus();
     const QString start =
         QString::fromStdString(StripBackslash(txtFolder_->text().trimmed().toStdString()));
-    const Chooser& chooser = CurrentChooser() ? CurrentChooser() : Chooser(SystemChooser);
-    const QString chosen = chooser(window(), tr("Select a folder"), start);
+    const QString chosen = ChooseFolder(window(), tr("Select a folder"), start);
     if (!chosen.isEmpty()) txtFolder_->setText(chosen);
+}
+
+QString ctlFolderBrowser::ChooseFolder(QWidget* owner, const QString& title, const QString& startPath) {
+    const Chooser& chooser = CurrentChooser() ? CurrentChooser() : Chooser(SystemChooser);
+    return chooser(owner, title, startPath);
 }
 
 ctlFolderBrowser::Chooser ctlFolderBrowser::SetChooser(Chooser chooser) {

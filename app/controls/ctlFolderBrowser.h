@@ -35,6 +35,8 @@ public:
     // Replaces the chooser every picker uses (tests script it); an empty one restores
     // QFileDialog::getExistingDirectory. Returns the previous one.
     static Chooser SetChooser(Chooser chooser);
+    // Asks for a folder with the current chooser; empty when the user cancelled.
+    static QString ChooseFolder(QWidget* owner, const QString& title, const QString& startPath);
 
     QLineEdit* txtFolder() const { return txtFolder_; }
     QToolButton* cmdBrowse() const { return cmdBrowse_; }

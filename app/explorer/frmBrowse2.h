@@ -123,7 +123,7 @@ private:
     void ListBackspace();
     void OpenCdNode(NodeHandle node);
     int SelectedListRow() const;
-    int32_t SelectedCdId() const;
+    int32_t SelectedCdId() const override;
     void DropCd(int32_t cdId);
     // `caption` is the item's name as the view shows it.
     void ShowProperties(int kind, int32_t id, const std::string& caption);

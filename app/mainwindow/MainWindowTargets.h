@@ -48,6 +48,8 @@ public:
     virtual void MainMenu_CdDelete() = 0;
     virtual void MainMenu_CdRescan() = 0;
     virtual void PropertiesMainMenu() = 0;
+    // The CD the selection stands in (the CD itself, or a folder or file of it); 0 for none.
+    virtual int32_t SelectedCdId() const = 0;
     // Gives the view the keyboard focus after the first activation of the main window.
     virtual void StartFocus() = 0;
     // The Preview command's start; nullopt when the selection cannot be previewed (the view has
@@ -104,6 +106,7 @@ struct MainCommandTargets {
     std::function<void()> backup;                 // back up the data file
     std::function<void()> compact;                // compact the data file
     std::function<void(int32_t)> selectCategory;  // the category dialog, on a category id
+    std::function<void(int32_t)> verifyCd;        // the verification window, on a CD id
 };
 
 }  // namespace karvio

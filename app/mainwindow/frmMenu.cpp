@@ -248,6 +248,17 @@ void frmMenu::mnuCdRescan_Click() {
     if (CatalogueView* view = CurrentView()) view->MainMenu_CdRescan();
 }
 
+void frmMenu::mnuCdVerify_Click() {
+    CatalogueView* view = CurrentView();
+    if (!view || !targets_.verifyCd) return;
+    const int32_t cdId = view->SelectedCdId();
+    if (cdId <= 0) {
+        ShowMessage(QT_TRANSLATE_NOOP("Messages", "Select the CD to verify first."), vbOKOnly);
+        return;
+    }
+    targets_.verifyCd(cdId);
+}
+
 void frmMenu::mnuCdProperties_Click() {
     if (CatalogueView* view = CurrentView()) view->PropertiesMainMenu();
 }

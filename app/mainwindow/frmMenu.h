@@ -56,6 +56,8 @@ public:
     // The duplicates window that Tools > Duplicates and its toolbar button bring to the front.
     void SetDuplicatesWindow(QWidget* window);
     void SetReportPreview(ReportPreviewTarget* preview);
+    // Shows `window` as a child of the MDI area (added the first time) and activates it.
+    void ShowChildWindow(QWidget* window) { ShowChild(window); }
     void SetCommandTargets(MainCommandTargets targets);
     const MainCommandTargets& CommandTargets() const { return targets_; }
     // The installed CD panel view (nullptr when none), and the view of the active style
@@ -102,6 +104,8 @@ public:
     void mnuCdEdit_Click();
     void mnuCdDelete_Click();
     void mnuCdRescan_Click();
+    // Reads the selected CD's disc again against the catalogue, in a window of its own.
+    void mnuCdVerify_Click();
     void mnuCdProperties_Click();
     void mnuCdSearch_Click();
     void mnuToolsDuplicates_Click();

@@ -103,6 +103,9 @@ void frmMenu::BuildMenus() {
         cd, "mnuCdDelete", tr("&Delete"), [this] { mnuCdDelete_Click(); }, view);
     AddItem(
         cd, "mnuCdRescan", tr("&Rescan"), [this] { mnuCdRescan_Click(); }, view);
+    AddItem(
+        cd, "mnuCdVerify", tr("&Verify"), [this] { mnuCdVerify_Click(); },
+        [this] { return CurrentView() != nullptr && static_cast<bool>(targets_.verifyCd); });
     cd->addSeparator();
     AddItem(
         cd, "mnuCdCategories", tr("&Categories"), [this] { mnuCdCategories_Click(); }, categories);

@@ -14,6 +14,7 @@
 #include "Progress.h"
 #include "classData.h"
 #include "compare/frmDuplicates.h"
+#include "compare/frmVerify.h"
 #include "explorer/frmBrowse2.h"
 #include "explorer/frmCategorySelect.h"
 #include "mainwindow/CatalogueWatch.h"
@@ -72,6 +73,7 @@ void InstallProgramWindows(frmMenu& menu) {
     menu.SetCommandTargets(std::move(targets));
     QuickFindBox::Install(menu, frmSearch::Install(menu));
     frmDuplicates::Install(menu);
+    frmVerify::Install(menu);
 }
 
 int RunKarvio(int argc, char** argv) {

@@ -58,7 +58,7 @@ public:
     // `ids`, or by its name when empty) with its tree as the user left it.
     void Reload(const CatalogueRenumbering& ids);
     void ShowCd(int32_t cdId);
-    int32_t SelectedCdId() const;
+    int32_t SelectedCdId() const override;
 
     QTreeView* CdList() const { return listView1_; }
     QTreeView* Tree() const { return treeView1_; }

@@ -439,6 +439,10 @@ Um Ihren ersten Datenträger oder Ordner hinzuzufügen, wählen Sie CD &gt; Hinz
         <source>This file no longer matches the catalogue: it was changed or removed since the duplicates were found. Please find them again.</source>
         <translation>Diese Datei stimmt nicht mehr mit dem Katalog überein: Sie wurde geändert oder entfernt, seit die Duplikate gefunden wurden. Bitte suchen Sie sie erneut.</translation>
     </message>
+    <message>
+        <source>Select the CD to verify first.</source>
+        <translation>Wählen Sie zuerst die CD, die geprüft werden soll.</translation>
+    </message>
 </context>
 <context>
     <name>PreviewCommand</name>
@@ -1606,6 +1610,10 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <source>&amp;Duplicates</source>
         <translation>&amp;Duplikate</translation>
     </message>
+    <message>
+        <source>&amp;Verify</source>
+        <translation>&amp;Prüfen</translation>
+    </message>
 </context>
 <context>
     <name>karvio::frmMsgBox</name>
@@ -2037,6 +2045,141 @@ Stattdessen diese CD neu einlesen (ihre Notizen bleiben erhalten)?</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>karvio::frmVerify</name>
+    <message>
+        <source>Status</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Einzelheit</translation>
+    </message>
+    <message>
+        <source>Missing</source>
+        <translation>Fehlt</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Changed</source>
+        <translation>Geändert</translation>
+    </message>
+    <message>
+        <source>Other contents</source>
+        <translation>Anderer Inhalt</translation>
+    </message>
+    <message>
+        <source>Unreadable</source>
+        <translation>Nicht lesbar</translation>
+    </message>
+    <message>
+        <source>Gone while read</source>
+        <translation>Beim Lesen verschwunden</translation>
+    </message>
+    <message>
+        <source>Changed while read</source>
+        <translation>Beim Lesen geändert</translation>
+    </message>
+    <message>
+        <source>same size and date, other bytes than catalogued</source>
+        <translation>gleiche Größe und gleiches Datum, andere Bytes als katalogisiert</translation>
+    </message>
+    <message>
+        <source>size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>file or folder</source>
+        <translation>Datei oder Ordner</translation>
+    </message>
+    <message>
+        <source>contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation>Prüfen</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Anhalten</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>Differences</source>
+        <translation>Unterschiede</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not mounted: select the folder that holds it</source>
+        <translation>„%1“ ist nicht eingehängt: wählen Sie den Ordner, der es enthält</translation>
+    </message>
+    <message>
+        <source>Verify %1</source>
+        <translation>%1 prüfen</translation>
+    </message>
+    <message>
+        <source>Reading &quot;%1&quot; at %2 against the catalogue...</source>
+        <translation>„%1“ wird unter %2 mit dem Katalog verglichen...</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>Wird angehalten...</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files: %3</source>
+        <translation>%1 von %2 Dateien: %3</translation>
+    </message>
+    <message>
+        <source>This CD is no longer in the catalogue.</source>
+        <translation>Diese CD ist nicht mehr im Katalog.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; read at %2.</source>
+        <translation>„%1“ unter %2 gelesen.</translation>
+    </message>
+    <message>
+        <source>Stopped: this result is partial.</source>
+        <translation>Angehalten: dieses Ergebnis ist unvollständig.</translation>
+    </message>
+    <message>
+        <source>The disc failed to read: this result is partial.</source>
+        <translation>Der Datenträger ließ sich nicht lesen: dieses Ergebnis ist unvollständig.</translation>
+    </message>
+    <message>
+        <source>The disc reads back as it was catalogued.</source>
+        <translation>Der Datenträger liest sich so, wie er katalogisiert wurde.</translation>
+    </message>
+    <message>
+        <source>%1 missing, %2 new, %3 changed, %4 with other contents, %5 unreadable.</source>
+        <translation>%1 fehlen, %2 neu, %3 geändert, %4 mit anderem Inhalt, %5 nicht lesbar.</translation>
+    </message>
+    <message>
+        <source>%1 changed or went away while they were read.</source>
+        <translation>%1 änderten sich oder verschwanden beim Lesen.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 catalogued files read (%3), %4 compared by content.</source>
+        <translation>%1 von %2 katalogisierten Dateien gelesen (%3), %4 nach Inhalt verglichen.</translation>
+    </message>
+    <message>
+        <source>No content hashes are recorded for this disc: files of the same size and date were not compared by content.</source>
+        <translation>Für diesen Datenträger sind keine Inhalts-Hashes gespeichert: Dateien gleicher Größe und gleichen Datums wurden nicht nach Inhalt verglichen.</translation>
     </message>
 </context>
 <context>

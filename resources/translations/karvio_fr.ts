@@ -439,6 +439,10 @@ Pour ajouter votre premier disque ou dossier, choisissez CD &gt; Ajouter, ou le 
         <source>This file no longer matches the catalogue: it was changed or removed since the duplicates were found. Please find them again.</source>
         <translation>Ce fichier ne correspond plus au catalogue : il a été modifié ou supprimé depuis la recherche des doublons. Veuillez les rechercher à nouveau.</translation>
     </message>
+    <message>
+        <source>Select the CD to verify first.</source>
+        <translation>Sélectionnez d&apos;abord le CD à vérifier.</translation>
+    </message>
 </context>
 <context>
     <name>PreviewCommand</name>
@@ -1606,6 +1610,10 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <source>&amp;Duplicates</source>
         <translation>&amp;Doublons</translation>
     </message>
+    <message>
+        <source>&amp;Verify</source>
+        <translation>&amp;Vérifier</translation>
+    </message>
 </context>
 <context>
     <name>karvio::frmMsgBox</name>
@@ -2037,6 +2045,141 @@ Réanalyser plutôt ce CD (ses notes sont conservées) ?</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>karvio::frmVerify</name>
+    <message>
+        <source>Status</source>
+        <translation>État</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Chemin</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Détail</translation>
+    </message>
+    <message>
+        <source>Missing</source>
+        <translation>Manquant</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Nouveau</translation>
+    </message>
+    <message>
+        <source>Changed</source>
+        <translation>Modifié</translation>
+    </message>
+    <message>
+        <source>Other contents</source>
+        <translation>Autre contenu</translation>
+    </message>
+    <message>
+        <source>Unreadable</source>
+        <translation>Illisible</translation>
+    </message>
+    <message>
+        <source>Gone while read</source>
+        <translation>Disparu pendant la lecture</translation>
+    </message>
+    <message>
+        <source>Changed while read</source>
+        <translation>Modifié pendant la lecture</translation>
+    </message>
+    <message>
+        <source>same size and date, other bytes than catalogued</source>
+        <translation>même taille et même date, autres octets que ceux catalogués</translation>
+    </message>
+    <message>
+        <source>size</source>
+        <translation>taille</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>date</translation>
+    </message>
+    <message>
+        <source>file or folder</source>
+        <translation>fichier ou dossier</translation>
+    </message>
+    <message>
+        <source>contents</source>
+        <translation>contenu</translation>
+    </message>
+    <message>
+        <source>Verify</source>
+        <translation>Vérifier</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Arrêter</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Fermer</translation>
+    </message>
+    <message>
+        <source>Differences</source>
+        <translation>Différences</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is not mounted: select the folder that holds it</source>
+        <translation>« %1 » n&apos;est pas monté : sélectionnez le dossier qui le contient</translation>
+    </message>
+    <message>
+        <source>Verify %1</source>
+        <translation>Vérifier %1</translation>
+    </message>
+    <message>
+        <source>Reading &quot;%1&quot; at %2 against the catalogue...</source>
+        <translation>Lecture de « %1 » dans %2 et comparaison avec le catalogue...</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>Arrêt en cours...</translation>
+    </message>
+    <message>
+        <source>%1 of %2 files: %3</source>
+        <translation>%1 fichiers sur %2 : %3</translation>
+    </message>
+    <message>
+        <source>This CD is no longer in the catalogue.</source>
+        <translation>Ce CD n&apos;est plus dans le catalogue.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; read at %2.</source>
+        <translation>« %1 » lu dans %2.</translation>
+    </message>
+    <message>
+        <source>Stopped: this result is partial.</source>
+        <translation>Arrêté : ce résultat est partiel.</translation>
+    </message>
+    <message>
+        <source>The disc failed to read: this result is partial.</source>
+        <translation>Le disque n&apos;a pas pu être lu : ce résultat est partiel.</translation>
+    </message>
+    <message>
+        <source>The disc reads back as it was catalogued.</source>
+        <translation>Le disque se relit tel qu&apos;il a été catalogué.</translation>
+    </message>
+    <message>
+        <source>%1 missing, %2 new, %3 changed, %4 with other contents, %5 unreadable.</source>
+        <translation>%1 manquants, %2 nouveaux, %3 modifiés, %4 au contenu différent, %5 illisibles.</translation>
+    </message>
+    <message>
+        <source>%1 changed or went away while they were read.</source>
+        <translation>%1 ont changé ou disparu pendant leur lecture.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 catalogued files read (%3), %4 compared by content.</source>
+        <translation>%1 fichiers catalogués lus sur %2 (%3), %4 comparés par leur contenu.</translation>
+    </message>
+    <message>
+        <source>No content hashes are recorded for this disc: files of the same size and date were not compared by content.</source>
+        <translation>Aucune empreinte de contenu n&apos;est enregistrée pour ce disque : les fichiers de même taille et de même date n&apos;ont pas été comparés par leur contenu.</translation>
     </message>
 </context>
 <context>

@@ -1,11 +1,15 @@
 #include "DiscVerify.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
 
+#include "CatalogueDetails.h"
 #include "ContentHash.h"
+#include "VolumeLocator.h"
+#include "classData.h"
 
 namespace karvio {
 
@@ -20,6 +24,21 @@ std::string ProblemPath(const std::string& problem, const std::string& folder) {
 }
 
 }  // namespace
+
+std::string CurrentFolderOfCd(classData& data, int32_t cdId) {
+    auto isFolder = [](const std::string& path) {
+        struct stat st {};
+        return !path.empty() && path.front() == '/' && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    };
+    if (const std::optional<VolumeIdentity> identity = RecordedVolumeOf(data, cdId)) {
+        if (const std::optional<VolumeLocation> location = LocateVolume(*identity)) {
+            if (isFolder(location->folderPath)) return location->folderPath;
+        }
+    }
+    const std::string base = data.GetCdGoto(cdId).GetCdBasepath();
+    if (!isFolder(base)) return {};
+    return base.size() > 1 && base.back() == '/' ? base.substr(0, base.size() - 1) : base;
+}
 
 VerifyReport VerifyDisc(const FileListing& catalogue, const std::string& folder, const HashLookup& hashes,
                         const std::atomic<bool>* stop, const VerifyProgressCallback& progress) {

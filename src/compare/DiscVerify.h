@@ -61,6 +61,11 @@ using VerifyProgressCallback = std::function<void(const VerifyProgress&)>;
 VerifyReport VerifyDisc(const FileListing& catalogue, const std::string& folder, const HashLookup& hashes,
                         const std::atomic<bool>* stop = nullptr, const VerifyProgressCallback& progress = {});
 
+// Where CD `cdId` of `data` is to be read now: the folder of the mounted volume that holds it
+// (found by its recorded identity), else its stored base path while that is a folder; empty when
+// it is in neither place. REQUIRES: `cdId` names a listed CD.
+std::string CurrentFolderOfCd(classData& data, int32_t cdId);
+
 // "missing", "new", "changed", "content_changed", "unreadable", "vanished", "changed_while_read".
 const char* VerifyStatusName(VerifyStatus status);
 

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QToolBar>
 
+#include "Messages.h"
 #include "controls/Twips.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/WindowRect.h"
@@ -68,6 +69,8 @@ struct FakeExplorer : ExplorerView {
     void MainMenu_CdDelete() override { ++deletes; }
     void MainMenu_CdRescan() override { ++rescans; }
     void PropertiesMainMenu() override { ++properties; }
+    int32_t selectedCd = 0;
+    int32_t SelectedCdId() const override { return selectedCd; }
     void StartFocus() override {}
     std::optional<PreviewSource> PreviewStart() override { return std::nullopt; }
     void RevealRecord(const RecordRef&) override {}
@@ -95,6 +98,7 @@ struct FakeCdPanel : CdPanelView {
     void MainMenu_CdDelete() override {}
     void MainMenu_CdRescan() override {}
     void PropertiesMainMenu() override {}
+    int32_t SelectedCdId() const override { return 0; }
     void StartFocus() override {}
     std::optional<PreviewSource> PreviewStart() override { return std::nullopt; }
     void RevealRecord(const RecordRef&) override {}
@@ -126,7 +130,7 @@ struct EquippedWindow {
         menu.SetCdPanelView(cdPanel);
         menu.SetSearchWindow(search);
         menu.SetReportPreview(&report);
-        menu.SetCommandTargets({[] {}, [] {}, [] {}, [this](int32_t) { ++categoryCalls; }});
+        menu.SetCommandTargets({[] {}, [] {}, [] {}, [this](int32_t) { ++categoryCalls; }, {}});
     }
     ~EquippedWindow() {
         menu.SetExplorerView(nullptr);
@@ -214,7 +218,7 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
              {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan", "mnuCdProperties",
               "mnuCdSearch", "mnuCdCategories", "mnuFilePreview", "mnuFilePrint", "mnuFileSave",
               "mnuFileBackup", "mnuFileCompact", "mnuCDShowList", "popExpLaunch", "popTreeLaunch",
-              "popCdProperties", "mnuToolsDuplicates"}) {
+              "popCdProperties", "mnuToolsDuplicates", "mnuCdVerify"}) {
             EXPECT_FALSE(menu.Item(name)->isEnabled()) << name;
         }
         for (const char* name : {"mnuFileExit", "mnuViewExplorer", "mnuViewPanels", "mnuHelpTip",
@@ -238,6 +242,7 @@ TEST(MainWindow, MenusCarryTheirCaptions) {
         {"mnuCdEdit", "&Edit Details"},
         {"mnuCdDelete", "&Delete"},
         {"mnuCdRescan", "&Rescan"},
+        {"mnuCdVerify", "&Verify"},
         {"mnuCdCategories", "&Categories"},
         {"mnuCdSearch", "&Search"},
         {"mnuCdProperties", "&Properties"},
@@ -338,6 +343,29 @@ TEST(MainWindow, CdCommandsGoToTheViewOfTheActiveStyle) {
     w.menu.ToolbarButton(12)->trigger();
     EXPECT_EQ(w.categoryCalls, 2);
     EXPECT_EQ(w.explorer->refills, 1);
+}
+
+TEST(MainWindow, VerifyGoesToTheSelectedCdOrAsksForOne) {
+    EquippedWindow w;
+    std::vector<int32_t> verified;
+    MainCommandTargets targets = w.menu.CommandTargets();
+    targets.verifyCd = [&verified](int32_t id) { verified.push_back(id); };
+    w.menu.SetCommandTargets(std::move(targets));
+    std::vector<std::string> messages;
+    const MessageSink previous = SetMessageSink([&messages](const std::string& text, const MsgButtonSet&) {
+        messages.push_back(text);
+        return 1;
+    });
+    w.menu.mnuViewExplorer_Click();
+    ASSERT_TRUE(w.menu.Item("mnuCdVerify")->isEnabled());
+    w.menu.Item("mnuCdVerify")->trigger();
+    EXPECT_TRUE(verified.empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Select the CD to verify first.");
+    w.explorer->selectedCd = 7;
+    w.menu.Item("mnuCdVerify")->trigger();
+    EXPECT_EQ(verified, std::vector<int32_t>{7});
+    SetMessageSink(previous);
 }
 
 TEST(MainWindow, ShowListAndSearchSetTheContext) {

@@ -38,6 +38,7 @@ struct RevealingExplorer : ExplorerView {
     void MainMenu_CdDelete() override {}
     void MainMenu_CdRescan() override {}
     void PropertiesMainMenu() override {}
+    int32_t SelectedCdId() const override { return 0; }
     void StartFocus() override {}
     std::optional<PreviewSource> PreviewStart() override { return std::nullopt; }
     void RevealRecord(const RecordRef& r) override { revealed.push_back(r); }

@@ -47,6 +47,7 @@ struct FakeView : ExplorerView {
     void MainMenu_CdDelete() override {}
     void MainMenu_CdRescan() override {}
     void PropertiesMainMenu() override {}
+    int32_t SelectedCdId() const override { return 0; }
     void StartFocus() override {}
     std::optional<PreviewSource> PreviewStart() override {
         ++asked;
