@@ -8,8 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
@@ -264,21 +262,7 @@ void frmDuplicates::btnStop_Click() {
 
 void frmDuplicates::btnClose_Click() {
     btnStop_Click();
-    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (!sub) {
-        lower();
-        return;
-    }
-    sub->lower();
-    if (QMdiArea* area = sub->mdiArea()) {
-        const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
-        for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
-            if (*it != sub && (*it)->isVisible()) {
-                area->setActiveSubWindow(*it);
-                break;
-            }
-        }
-    }
+    frmMenu::SendChildToBack(this);
 }
 
 void frmDuplicates::closeEvent(QCloseEvent* event) {

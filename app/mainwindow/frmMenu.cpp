@@ -269,6 +269,34 @@ void frmMenu::mnuCdSearch_Click() {
     SetMenuState(kModeSearch);
 }
 
+void frmMenu::SetCompareWindow(QWidget* window) {
+    compareWindow_ = window;
+    UpdateCommandStates();
+}
+
+void frmMenu::mnuToolsCompare_Click() {
+    if (!compareWindow_) return;
+    ShowChild(compareWindow_);
+}
+
+void frmMenu::SendChildToBack(QWidget* window) {
+    auto* sub = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    if (!sub) {
+        window->lower();
+        return;
+    }
+    sub->lower();
+    if (QMdiArea* area = sub->mdiArea()) {
+        const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+        for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
+            if (*it != sub && (*it)->isVisible()) {
+                area->setActiveSubWindow(*it);
+                break;
+            }
+        }
+    }
+}
+
 void frmMenu::mnuToolsDuplicates_Click() {
     if (!duplicatesWindow_) return;
     ShowChild(duplicatesWindow_);

@@ -55,9 +55,14 @@ public:
     void SetSearchWindow(QWidget* window);
     // The duplicates window that Tools > Duplicates and its toolbar button bring to the front.
     void SetDuplicatesWindow(QWidget* window);
+    // The comparison window that Tools > Compare brings to the front.
+    void SetCompareWindow(QWidget* window);
     void SetReportPreview(ReportPreviewTarget* preview);
     // Shows `window` as a child of the MDI area (added the first time) and activates it.
     void ShowChildWindow(QWidget* window) { ShowChild(window); }
+    // Sends the child window holding `window` behind the others and activates the one on top
+    // (a window outside the MDI area is only lowered).
+    static void SendChildToBack(QWidget* window);
     void SetCommandTargets(MainCommandTargets targets);
     const MainCommandTargets& CommandTargets() const { return targets_; }
     // The installed CD panel view (nullptr when none), and the view of the active style
@@ -109,6 +114,7 @@ public:
     void mnuCdProperties_Click();
     void mnuCdSearch_Click();
     void mnuToolsDuplicates_Click();
+    void mnuToolsCompare_Click();
     void mnuCDShowList_Click();
     void mnuCdCategories_Click();
     void mnuFilePreview_Click();
@@ -194,6 +200,7 @@ private:
     CdPanelView* cdPanel_ = nullptr;
     QPointer<QWidget> searchWindow_;
     QPointer<QWidget> duplicatesWindow_;
+    QPointer<QWidget> compareWindow_;
     ReportPreviewTarget* reportPreview_ = nullptr;
     MainCommandTargets targets_;
     ProgressSink* previousSink_ = nullptr;

@@ -160,6 +160,9 @@ void frmMenu::BuildMenus() {
     AddItem(
         tools, "mnuToolsDuplicates", tr("&Duplicates"), [this] { mnuToolsDuplicates_Click(); },
         [this] { return !duplicatesWindow_.isNull(); });
+    AddItem(
+        tools, "mnuToolsCompare", tr("&Compare"), [this] { mnuToolsCompare_Click(); },
+        [this] { return !compareWindow_.isNull(); });
 
     QMenu* debug = menuBar()->addMenu(tr("&Debug"));
     AddItem(debug, "mnuDebugData", tr("Class Data"), [this] { DebugClassData(); });

@@ -13,6 +13,7 @@
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "classData.h"
+#include "compare/frmCompare.h"
 #include "compare/frmDuplicates.h"
 #include "compare/frmVerify.h"
 #include "explorer/frmBrowse2.h"
@@ -73,6 +74,7 @@ void InstallProgramWindows(frmMenu& menu) {
     menu.SetCommandTargets(std::move(targets));
     QuickFindBox::Install(menu, frmSearch::Install(menu));
     frmDuplicates::Install(menu);
+    frmCompare::Install(menu);
     frmVerify::Install(menu);
 }
 

@@ -1185,6 +1185,137 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     </message>
 </context>
 <context>
+    <name>karvio::frmCompare</name>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
+    </message>
+    <message>
+        <source>What changed</source>
+        <translation>Was sich änderte</translation>
+    </message>
+    <message>
+        <source>Size in the first</source>
+        <translation>Größe im ersten</translation>
+    </message>
+    <message>
+        <source>Date in the first</source>
+        <translation>Datum im ersten</translation>
+    </message>
+    <message>
+        <source>Size in the second</source>
+        <translation>Größe im zweiten</translation>
+    </message>
+    <message>
+        <source>Date in the second</source>
+        <translation>Datum im zweiten</translation>
+    </message>
+    <message>
+        <source>file or folder</source>
+        <translation>Datei oder Ordner</translation>
+    </message>
+    <message>
+        <source>size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>contents</source>
+        <translation>Inhalt</translation>
+    </message>
+    <message>
+        <source>Compare</source>
+        <translation>Vergleichen</translation>
+    </message>
+    <message>
+        <source>&amp;First disc</source>
+        <translation>&amp;Erster Datenträger</translation>
+    </message>
+    <message>
+        <source>First disc</source>
+        <translation>Erster Datenträger</translation>
+    </message>
+    <message>
+        <source>Against the &amp;disc</source>
+        <translation>Mit dem &amp;Datenträger</translation>
+    </message>
+    <message>
+        <source>Second disc</source>
+        <translation>Zweiter Datenträger</translation>
+    </message>
+    <message>
+        <source>Against the f&amp;older as it is now</source>
+        <translation>Mit dem &amp;Ordner, wie er jetzt ist</translation>
+    </message>
+    <message>
+        <source>&amp;Compare</source>
+        <translation>&amp;Vergleichen</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Anhalten</translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation>Sch&amp;ließen</translation>
+    </message>
+    <message>
+        <source>Choose the first disc and the folder to compare it with.</source>
+        <translation>Wählen Sie den ersten Datenträger und den Ordner, mit dem er verglichen werden soll.</translation>
+    </message>
+    <message>
+        <source>Choose the two discs to compare.</source>
+        <translation>Wählen Sie die zwei Datenträger, die verglichen werden sollen.</translation>
+    </message>
+    <message>
+        <source>Reading the catalogue...</source>
+        <translation>Der Katalog wird gelesen...</translation>
+    </message>
+    <message>
+        <source>Only in the first (%1)</source>
+        <translation>Nur im ersten (%1)</translation>
+    </message>
+    <message>
+        <source>Only in the second (%1)</source>
+        <translation>Nur im zweiten (%1)</translation>
+    </message>
+    <message>
+        <source>Changed (%1)</source>
+        <translation>Geändert (%1)</translation>
+    </message>
+    <message>
+        <source>The same (%1)</source>
+        <translation>Gleich (%1)</translation>
+    </message>
+    <message>
+        <source>Stopped: nothing was compared.</source>
+        <translation>Angehalten: es wurde nichts verglichen.</translation>
+    </message>
+    <message>
+        <source>A disc chosen is no longer in the catalogue.</source>
+        <translation>Ein gewählter Datenträger ist nicht mehr im Katalog.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; against %2: %3 only in the first, %4 only in the second, %5 changed, %6 the same.</source>
+        <translation>„%1“ gegen %2: %3 nur im ersten, %4 nur im zweiten, %5 geändert, %6 gleich.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; and %2 hold the same %3 entries.</source>
+        <translation>„%1“ und %2 enthalten dieselben %3 Einträge.</translation>
+    </message>
+    <message>
+        <source>%1 places of the folder could not be read, the first: %2</source>
+        <translation>%1 Stellen des Ordners ließen sich nicht lesen, die erste: %2</translation>
+    </message>
+    <message>
+        <source>The folder could not be read whole: the comparison is partial.</source>
+        <translation>Der Ordner ließ sich nicht ganz lesen: der Vergleich ist unvollständig.</translation>
+    </message>
+</context>
+<context>
     <name>karvio::frmDuplicates</name>
     <message>
         <source>Duplicates</source>
@@ -1613,6 +1744,10 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     <message>
         <source>&amp;Verify</source>
         <translation>&amp;Prüfen</translation>
+    </message>
+    <message>
+        <source>&amp;Compare</source>
+        <translation>&amp;Vergleichen</translation>
     </message>
 </context>
 <context>

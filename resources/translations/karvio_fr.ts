@@ -1185,6 +1185,137 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     </message>
 </context>
 <context>
+    <name>karvio::frmCompare</name>
+    <message>
+        <source>Path</source>
+        <translation>Chemin</translation>
+    </message>
+    <message>
+        <source>What changed</source>
+        <translation>Ce qui a changé</translation>
+    </message>
+    <message>
+        <source>Size in the first</source>
+        <translation>Taille dans le premier</translation>
+    </message>
+    <message>
+        <source>Date in the first</source>
+        <translation>Date dans le premier</translation>
+    </message>
+    <message>
+        <source>Size in the second</source>
+        <translation>Taille dans le second</translation>
+    </message>
+    <message>
+        <source>Date in the second</source>
+        <translation>Date dans le second</translation>
+    </message>
+    <message>
+        <source>file or folder</source>
+        <translation>fichier ou dossier</translation>
+    </message>
+    <message>
+        <source>size</source>
+        <translation>taille</translation>
+    </message>
+    <message>
+        <source>date</source>
+        <translation>date</translation>
+    </message>
+    <message>
+        <source>contents</source>
+        <translation>contenu</translation>
+    </message>
+    <message>
+        <source>Compare</source>
+        <translation>Comparer</translation>
+    </message>
+    <message>
+        <source>&amp;First disc</source>
+        <translation>&amp;Premier disque</translation>
+    </message>
+    <message>
+        <source>First disc</source>
+        <translation>Premier disque</translation>
+    </message>
+    <message>
+        <source>Against the &amp;disc</source>
+        <translation>Avec le &amp;disque</translation>
+    </message>
+    <message>
+        <source>Second disc</source>
+        <translation>Second disque</translation>
+    </message>
+    <message>
+        <source>Against the f&amp;older as it is now</source>
+        <translation>Avec le d&amp;ossier tel qu&apos;il est</translation>
+    </message>
+    <message>
+        <source>&amp;Compare</source>
+        <translation>&amp;Comparer</translation>
+    </message>
+    <message>
+        <source>&amp;Stop</source>
+        <translation>&amp;Arrêter</translation>
+    </message>
+    <message>
+        <source>C&amp;lose</source>
+        <translation>Fe&amp;rmer</translation>
+    </message>
+    <message>
+        <source>Choose the first disc and the folder to compare it with.</source>
+        <translation>Choisissez le premier disque et le dossier auquel le comparer.</translation>
+    </message>
+    <message>
+        <source>Choose the two discs to compare.</source>
+        <translation>Choisissez les deux disques à comparer.</translation>
+    </message>
+    <message>
+        <source>Reading the catalogue...</source>
+        <translation>Lecture du catalogue...</translation>
+    </message>
+    <message>
+        <source>Only in the first (%1)</source>
+        <translation>Seulement dans le premier (%1)</translation>
+    </message>
+    <message>
+        <source>Only in the second (%1)</source>
+        <translation>Seulement dans le second (%1)</translation>
+    </message>
+    <message>
+        <source>Changed (%1)</source>
+        <translation>Modifiés (%1)</translation>
+    </message>
+    <message>
+        <source>The same (%1)</source>
+        <translation>Identiques (%1)</translation>
+    </message>
+    <message>
+        <source>Stopped: nothing was compared.</source>
+        <translation>Arrêté : rien n&apos;a été comparé.</translation>
+    </message>
+    <message>
+        <source>A disc chosen is no longer in the catalogue.</source>
+        <translation>Un disque choisi n&apos;est plus dans le catalogue.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; against %2: %3 only in the first, %4 only in the second, %5 changed, %6 the same.</source>
+        <translation>« %1 » contre %2 : %3 seulement dans le premier, %4 seulement dans le second, %5 modifiés, %6 identiques.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; and %2 hold the same %3 entries.</source>
+        <translation>« %1 » et %2 contiennent les mêmes %3 entrées.</translation>
+    </message>
+    <message>
+        <source>%1 places of the folder could not be read, the first: %2</source>
+        <translation>%1 emplacements du dossier n&apos;ont pas pu être lus, le premier : %2</translation>
+    </message>
+    <message>
+        <source>The folder could not be read whole: the comparison is partial.</source>
+        <translation>Le dossier n&apos;a pas pu être lu en entier : la comparaison est partielle.</translation>
+    </message>
+</context>
+<context>
     <name>karvio::frmDuplicates</name>
     <message>
         <source>Duplicates</source>
@@ -1613,6 +1744,10 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     <message>
         <source>&amp;Verify</source>
         <translation>&amp;Vérifier</translation>
+    </message>
+    <message>
+        <source>&amp;Compare</source>
+        <translation>&amp;Comparer</translation>
     </message>
 </context>
 <context>

@@ -218,7 +218,7 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
              {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan", "mnuCdProperties",
               "mnuCdSearch", "mnuCdCategories", "mnuFilePreview", "mnuFilePrint", "mnuFileSave",
               "mnuFileBackup", "mnuFileCompact", "mnuCDShowList", "popExpLaunch", "popTreeLaunch",
-              "popCdProperties", "mnuToolsDuplicates", "mnuCdVerify"}) {
+              "popCdProperties", "mnuToolsDuplicates", "mnuCdVerify", "mnuToolsCompare"}) {
             EXPECT_FALSE(menu.Item(name)->isEnabled()) << name;
         }
         for (const char* name : {"mnuFileExit", "mnuViewExplorer", "mnuViewPanels", "mnuHelpTip",
