@@ -240,6 +240,11 @@ void frmBrowseCD::showEvent(QShowEvent* event) {
         } else {
             RefillListCds(0, true);
         }
+    } else if (!HasTreeNodes() && SelectedCdId() > 0) {
+        // The list was filled while the view was hidden (a search asks it for the discs' order),
+        // without the tree: the selected disc is shown as the view comes up.
+        ShowCd(SelectedCdId());
+        UpdateMenuState();
     }
 }
 

@@ -344,6 +344,20 @@ TEST_F(Browse, PlaceSurvivesCompactionViewSwitchAndEdits) {
     EXPECT_EQ(view.TreeModel()->Caption(view.SelectedNode()), "Alpha two");
 }
 
+// A search made while the traditional view was hidden fills its CD list (the search walks the
+// discs in that list's order); when the view comes up, its selected disc's tree shows too.
+TEST_F(Browse, TraditionalViewShownAfterASearchShowsItsDiscsTree) {
+    MakeShelf();
+    frmBrowseCD panel;
+    RefreshCdView = true;
+    EXPECT_FALSE(panel.CdIdsForSearch().empty());
+    EXPECT_FALSE(panel.HasTreeNodes());
+    panel.show();
+    ASSERT_GT(panel.SelectedCdId(), 0);
+    EXPECT_TRUE(panel.HasTreeNodes());
+    EXPECT_EQ(panel.TreeModel()->CdId(), panel.SelectedCdId());
+}
+
 // A rescan makes a new disc; it opens where the old one was.
 TEST_F(Browse, RescanKeepsExpandedFolders) {
     const std::string folder = Folder("Trip");
