@@ -22,6 +22,7 @@
 #include "Duplicates.h"
 #include "FileLocator.h"
 #include "Interrupt.h"
+#include "ListExports.h"
 #include "ListWriter.h"
 #include "Output.h"
 #include "TextOutput.h"
@@ -109,10 +110,6 @@ struct DuplicatesArgs {
     ListArgs list;
 };
 
-const std::vector<std::string> kDuplicateColumns = {"group", "copies", "size", "space", "spare", "hash",
-                                                    "id",    "cd_id",  "cd",   "category", "path"};
-const std::vector<std::string> kSingleColumns = {"id", "cd_id", "cd", "category", "path", "size", "date"};
-
 void RunDuplicates(const DuplicatesArgs& args) {
     const DuplicateKey key = args.by == "hash" ? DuplicateKey::Hash : DuplicateKey::NameAndSize;
     if (!args.single && (!args.cds.empty() || !args.categories.empty()))
@@ -153,19 +150,10 @@ void RunDuplicates(const DuplicatesArgs& args) {
         const std::vector<FileRef> singles = FindSingleCopies(cds, key, args.minSize, among, hashes);
         int64_t bytes = 0;
         if (format) {
-            ListWriter writer(*format, kSingleColumns, [&](std::string_view t) { out(t); });
+            ListWriter writer(*format, kSingleListColumns, [&](std::string_view t) { out(t); });
             for (const FileRef& r : singles) {
-                const ListedCd& cd = cds[r.cd];
-                const ListingEntry& e = cd.listing[r.entry];
-                writer.Int(e.id);
-                writer.Int(cd.cdId);
-                writer.CatalogueText(cd.name);
-                writer.CatalogueText(cd.categoryName);
-                writer.Text(PathOf(cd, r.entry));
-                writer.Int(e.size);
-                writer.Date(e.date);
-                writer.EndRow();
-                bytes += e.size;
+                WriteSingleRow(writer, cds, r);
+                bytes += cds[r.cd].listing[r.entry].size;
             }
         } else {
             for (const FileRef& r : singles) {
@@ -194,7 +182,7 @@ void RunDuplicates(const DuplicatesArgs& args) {
     const std::vector<DuplicateGroup> groups = FindDuplicates(cds, key, args.minSize, order, hashes);
     int64_t spare = 0, files = 0;
     std::optional<ListWriter> writer;
-    if (format) writer.emplace(*format, kDuplicateColumns, [&](std::string_view t) { out(t); });
+    if (format) writer.emplace(*format, kDuplicateListColumns, [&](std::string_view t) { out(t); });
     int64_t number = 0;
     for (const DuplicateGroup& g : groups) {
         ++number;
@@ -221,21 +209,7 @@ void RunDuplicates(const DuplicatesArgs& args) {
             out(line);
             continue;
         }
-        for (const FileRef& r : g.copies) {
-            const ListedCd& cd = cds[r.cd];
-            writer->Int(number);
-            writer->Int(static_cast<int64_t>(g.copies.size()));
-            writer->Int(g.size);
-            writer->Int(g.Space());
-            writer->Int(g.Spare());
-            g.hash ? writer->Text(g.hash->Hex()) : writer->Empty();
-            writer->Int(cd.listing[r.entry].id);
-            writer->Int(cd.cdId);
-            writer->CatalogueText(cd.name);
-            writer->CatalogueText(cd.categoryName);
-            writer->Text(PathOf(cd, r.entry));
-            writer->EndRow();
-        }
+        WriteDuplicateRows(*writer, cds, g, number);
     }
     if (writer) writer->Finish();
     out.Close();
@@ -251,10 +225,6 @@ struct CompareArgs {
     bool same = false;
     ListArgs list;
 };
-
-const std::vector<std::string> kCompareColumns = {"status",      "kind",        "path",      "changes",
-                                                  "first_id",    "first_size",  "first_date", "second_id",
-                                                  "second_size", "second_date"};
 
 bool AllDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -292,27 +262,10 @@ void RunCompare(const CompareArgs& args) {
     const TreeComparison result = CompareListings(first.listing, second.listing, firstHashes, secondHashes);
     ListOutput out(args.list.output);
     if (const std::optional<ListFormat> format = args.list.Format()) {
-        ListWriter writer(*format, kCompareColumns, [&](std::string_view t) { out(t); });
+        ListWriter writer(*format, kCompareListColumns, [&](std::string_view t) { out(t); });
         for (const ComparedEntry& e : result.entries) {
             if (e.difference == Difference::Same && !args.same) continue;
-            writer.Text(DifferenceName(e.difference));
-            writer.Text(e.directory ? "dir" : "file");
-            writer.Text(DecodePath(e.path));
-            writer.Text(ChangeNames(e.changes));
-            for (const auto& [listing, index] : {std::pair<const FileListing*, int32_t>{&first.listing, e.first},
-                                                 std::pair<const FileListing*, int32_t>{&second.listing, e.second}}) {
-                if (index < 0) {
-                    writer.Empty();
-                    writer.Empty();
-                    writer.Empty();
-                    continue;
-                }
-                const ListingEntry& x = (*listing)[static_cast<size_t>(index)];
-                x.id != 0 ? writer.Int(x.id) : writer.Empty();
-                writer.Int(x.size);
-                writer.Date(x.date);
-            }
-            writer.EndRow();
+            WriteComparisonRow(writer, first.listing, second.listing, e);
         }
     } else {
         for (const ComparedEntry& e : result.entries) {
@@ -345,8 +298,6 @@ struct VerifyArgs {
     std::string path;
     ListArgs list;
 };
-
-const std::vector<std::string> kVerifyColumns = {"status", "kind", "path", "detail", "id"};
 
 void RunVerify(const VerifyArgs& args) {
     auto data = OpenCatalogueOrExit();
@@ -396,15 +347,8 @@ void RunVerify(const VerifyArgs& args) {
             out(head);
         }
         {
-            ListWriter writer(*format, kVerifyColumns, [&](std::string_view t) { out(t); });
-            for (const VerifyFinding& f : report.findings) {
-                writer.Text(VerifyStatusName(f.status));
-                writer.Text(f.directory ? "dir" : "file");
-                writer.Text(DecodePath(f.path));
-                writer.Text(f.detail);
-                f.recordId != 0 ? writer.Int(f.recordId) : writer.Empty();
-                writer.EndRow();
-            }
+            ListWriter writer(*format, kVerifyListColumns, [&](std::string_view t) { out(t); });
+            for (const VerifyFinding& f : report.findings) WriteVerifyRow(writer, f);
         }
         if (*format == ListFormat::Json) out("}\n");
     } else {
@@ -439,44 +383,17 @@ struct ExportArgs {
     ListArgs list;
 };
 
-const std::vector<std::string> kExportColumns = {"kind", "id",   "cd_id",      "cd",   "path",
-                                                 "name", "size", "date", "attributes", "notes"};
-
 void RunExport(const ExportArgs& args, bool cdGiven, bool queryGiven) {
     if (cdGiven == queryGiven) UsageError("export takes a CD id or --search QUERY");
     const std::optional<ListFormat> format = args.list.Format();
     if (!format) UsageError("export needs --csv or --json");
     auto data = OpenCatalogueOrExit();
     ListOutput out(args.list.output);
-    ListWriter writer(*format, kExportColumns, [&](std::string_view t) { out(t); });
-    auto row = [&](const char* kind, int32_t id, int32_t cdId, const std::string& cdName, const std::string& path,
-                   std::string_view name, int64_t size, double date, int32_t attributes, std::string_view notes) {
-        writer.Text(kind);
-        writer.Int(id);
-        writer.Int(cdId);
-        writer.CatalogueText(cdName);
-        writer.Text(path);
-        writer.CatalogueText(name);
-        writer.Int(size);
-        writer.Date(date);
-        std::string words;
-        AppendAttributeWords(words, attributes);
-        writer.Text(words);
-        writer.CatalogueText(notes);
-        writer.EndRow();
-    };
+    ListWriter writer(*format, kCatalogueListColumns, [&](std::string_view t) { out(t); });
     if (cdGiven) {
         if (!IsCdId(*data, args.cd)) UsageError("no CD with id " + std::to_string(args.cd));
         const ListedCd cd = ReadListedCd(*data, args.cd);
-        // Notes are read from the records as they are written out, one at a time.
-        for (size_t i = 0; i < cd.listing.size(); ++i) {
-            const ListingEntry& e = cd.listing[i];
-            const std::string notes = e.directory ? data->GetCdGoto(0).GetDirGoto(e.id).GetDirNotes()
-                                                  : data->GetCdGoto(0).GetDirGoto(0).GetFileGoto(e.id).GetFileNotes();
-            row(e.directory ? "dir" : "file", e.id, cd.cdId, cd.name, cd.listing.VolumePath(i), cd.listing.Name(i),
-                e.size, e.date, e.attributes, notes);
-            ExitIfStopped("export");
-        }
+        if (!WriteCdTreeRows(writer, *data, cd, &StopFlag())) ExitStopped("export");
     } else {
         SearchCriteria criteria;
         criteria.text = args.query;
@@ -497,8 +414,8 @@ void RunExport(const ExportArgs& args, bool cdGiven, bool queryGiven) {
                 } else {
                     path = NativeCataloguePath(hit.path);
                 }
-                row(kind, hit.id, hit.cdId, hit.cdName, path, hit.name, ByteCount(hit.size), hit.date,
-                    hit.attributes, hit.notes);
+                WriteCatalogueRow(writer, {kind, hit.id, hit.cdId, hit.cdName, path, hit.name, ByteCount(hit.size),
+                                           hit.date, hit.attributes, hit.notes});
             },
             &StopFlag());
         if (outcome.stopped) ExitStopped("export");

@@ -46,6 +46,8 @@ public:
     void Clear();
     const DuplicatesAnswer& Answer() const { return answer_; }
 
+    // The group (or file on one disc only) of the answer shown at top-level row `row`.
+    size_t TopAt(int row) const { return Top(row); }
     // The file a row stands for: a copy, a file on one disc only, or a group's first copy.
     FileRef FileAt(const QModelIndex& index) const;
     bool IsGroup(const QModelIndex& index) const;

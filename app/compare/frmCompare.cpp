@@ -20,6 +20,7 @@
 #include "CatalogueText.h"
 #include "DateText.h"
 #include "FileListing.h"
+#include "ListExports.h"
 #include "Progress.h"
 #include "classData.h"
 #include "controls/SizeText.h"
@@ -426,5 +427,17 @@ void frmCompare::closeEvent(QCloseEvent* event) {
     event->ignore();
     btnClose_Click();
 }
+
+std::vector<std::string> frmCompare::ExportColumns() const {
+    if (comparing_ || answer_->first.cdId == 0) return {};
+    return kCompareListColumns;
+}
+
+void frmCompare::WriteExportRows(ListWriter& writer) const {
+    for (const ComparedEntry& entry : answer_->result.entries)
+        WriteComparisonRow(writer, answer_->first.listing, answer_->second.listing, entry);
+}
+
+QString frmCompare::ExportName() const { return tr("Comparison"); }
 
 }  // namespace karvio

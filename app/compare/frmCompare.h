@@ -12,6 +12,7 @@
 
 #include "CatalogueListing.h"
 #include "TreeComparison.h"
+#include "compare/ListExport.h"
 
 class QComboBox;
 class QLabel;
@@ -39,7 +40,7 @@ struct CompareAnswer {
     std::string failure;  // why the catalogue could not be read
 };
 
-class frmCompare : public QWidget {
+class frmCompare : public QWidget, public ExportableList {
     Q_OBJECT
 
 public:
@@ -71,6 +72,11 @@ public:
     QTabWidget* Tabs() const { return tabs_; }
     QTreeView* List(Difference difference) const { return lists_[static_cast<int>(difference)]; }
     QLabel* Summary() const { return lblSummary_; }
+
+    // The list File > Export writes.
+    std::vector<std::string> ExportColumns() const override;
+    void WriteExportRows(ListWriter& writer) const override;
+    QString ExportName() const override;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "CatalogueSearch.h"
+#include "ListExports.h"
 #include "Messages.h"
 #include "Progress.h"
 #include "TransferRecords.h"
@@ -326,6 +327,27 @@ bool frmDuplicates::RevealRow(const QModelIndex& index) {
 void frmDuplicates::PropertiesRow(const QModelIndex& index) {
     if (!CheckRow(index)) return;
     frmProperties::ShowProperties(kIconFile, model_->Record(index).fileId, this);
+}
+
+std::vector<std::string> frmDuplicates::ExportColumns() const {
+    if (finding_ || model_->rowCount() == 0) return {};
+    return model_->Answer().single ? kSingleListColumns : kDuplicateListColumns;
+}
+
+void frmDuplicates::WriteExportRows(ListWriter& writer) const {
+    const DuplicatesAnswer& answer = model_->Answer();
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const size_t top = model_->TopAt(row);
+        if (answer.single) {
+            WriteSingleRow(writer, answer.cds, answer.singles[top]);
+        } else {
+            WriteDuplicateRows(writer, answer.cds, answer.groups[top], row + 1);
+        }
+    }
+}
+
+QString frmDuplicates::ExportName() const {
+    return model_->Answer().single ? tr("Files on one disc only") : tr("Duplicates");
 }
 
 }  // namespace karvio

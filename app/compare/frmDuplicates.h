@@ -10,6 +10,7 @@
 #include <atomic>
 #include <memory>
 
+#include "compare/ListExport.h"
 #include "compare/DuplicatesModel.h"
 
 class QCheckBox;
@@ -26,7 +27,7 @@ class BackgroundWork;
 class BusyScope;
 class frmMenu;
 
-class frmDuplicates : public QWidget {
+class frmDuplicates : public QWidget, public ExportableList {
     Q_OBJECT
 
 public:
@@ -57,6 +58,11 @@ public:
     DuplicatesModel* Model() const { return model_; }
     QLabel* Summary() const { return lblSummary_; }
     QMenu* RowMenu() const { return rowMenu_; }
+
+    // The list File > Export writes.
+    std::vector<std::string> ExportColumns() const override;
+    void WriteExportRows(ListWriter& writer) const override;
+    QString ExportName() const override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -20,6 +20,7 @@
 #include "CatalogueListing.h"
 #include "CatalogueSearch.h"
 #include "CatalogueText.h"
+#include "ListExports.h"
 #include "Messages.h"
 #include "classData.h"
 #include "controls/SizeText.h"
@@ -373,5 +374,16 @@ void frmVerify::closeEvent(QCloseEvent* event) {
     timer_->stop();
     event->accept();
 }
+
+std::vector<std::string> frmVerify::ExportColumns() const {
+    if (IsVerifying() || report_.folder.empty()) return {};
+    return kVerifyListColumns;
+}
+
+void frmVerify::WriteExportRows(ListWriter& writer) const {
+    for (const VerifyFinding& finding : report_.findings) WriteVerifyRow(writer, finding);
+}
+
+QString frmVerify::ExportName() const { return windowTitle(); }
 
 }  // namespace karvio

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "DiscVerify.h"
+#include "compare/ListExport.h"
 
 class QLabel;
 class QProgressBar;
@@ -25,7 +26,7 @@ class BackgroundWork;
 class frmMenu;
 class VerifyFindingsModel;
 
-class frmVerify : public QWidget {
+class frmVerify : public QWidget, public ExportableList {
     Q_OBJECT
 
 public:
@@ -57,6 +58,11 @@ public:
 
     // What the worker shares with the window.
     struct Job;
+
+    // The list File > Export writes.
+    std::vector<std::string> ExportColumns() const override;
+    void WriteExportRows(ListWriter& writer) const override;
+    QString ExportName() const override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

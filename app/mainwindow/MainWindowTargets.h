@@ -107,6 +107,7 @@ struct MainCommandTargets {
     std::function<void()> compact;                // compact the data file
     std::function<void(int32_t)> selectCategory;  // the category dialog, on a category id
     std::function<void(int32_t)> verifyCd;        // the verification window, on a CD id
+    std::function<void()> exportList;             // export the active window's list
 };
 
 }  // namespace karvio

@@ -259,6 +259,15 @@ void frmMenu::mnuCdVerify_Click() {
     targets_.verifyCd(cdId);
 }
 
+void frmMenu::mnuFileExport_Click() {
+    if (targets_.exportList) targets_.exportList();
+}
+
+QWidget* frmMenu::ActiveChildWindow() const {
+    QMdiSubWindow* sub = mdiArea_->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+}
+
 void frmMenu::mnuCdProperties_Click() {
     if (CatalogueView* view = CurrentView()) view->PropertiesMainMenu();
 }

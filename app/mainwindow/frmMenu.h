@@ -63,6 +63,8 @@ public:
     // Sends the child window holding `window` behind the others and activates the one on top
     // (a window outside the MDI area is only lowered).
     static void SendChildToBack(QWidget* window);
+    // The widget of the active child window; nullptr when there is none.
+    QWidget* ActiveChildWindow() const;
     void SetCommandTargets(MainCommandTargets targets);
     const MainCommandTargets& CommandTargets() const { return targets_; }
     // The installed CD panel view (nullptr when none), and the view of the active style
@@ -111,6 +113,8 @@ public:
     void mnuCdRescan_Click();
     // Reads the selected CD's disc again against the catalogue, in a window of its own.
     void mnuCdVerify_Click();
+    // Writes the list the active child window shows to a file.
+    void mnuFileExport_Click();
     void mnuCdProperties_Click();
     void mnuCdSearch_Click();
     void mnuToolsDuplicates_Click();

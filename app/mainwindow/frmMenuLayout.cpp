@@ -80,6 +80,9 @@ void frmMenu::BuildMenus() {
         file, "mnuFilePrint", tr("&Print"), [this] { mnuFilePrint_Click(); }, report);
     AddItem(
         file, "mnuFileSave", tr("&Save as htm"), [this] { mnuFileSave_Click(); }, report);
+    AddItem(
+        file, "mnuFileExport", tr("&Export..."), [this] { mnuFileExport_Click(); },
+        [this] { return static_cast<bool>(targets_.exportList); });
     file->addSeparator();
     AddItem(
         file, "mnuFileBackup", tr("&Backup"), [this] { targets_.backup(); },

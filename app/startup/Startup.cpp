@@ -13,6 +13,7 @@
 #include "ProgramInfo.h"
 #include "Progress.h"
 #include "classData.h"
+#include "compare/ListExport.h"
 #include "compare/frmCompare.h"
 #include "compare/frmDuplicates.h"
 #include "compare/frmVerify.h"
@@ -76,6 +77,7 @@ void InstallProgramWindows(frmMenu& menu) {
     frmDuplicates::Install(menu);
     frmCompare::Install(menu);
     frmVerify::Install(menu);
+    InstallListExport(menu);
 }
 
 int RunKarvio(int argc, char** argv) {

@@ -115,6 +115,29 @@ Um Ihren ersten Datenträger oder Ordner hinzuzufügen, wählen Sie CD &gt; Hinz
     </message>
 </context>
 <context>
+    <name>ListExport</name>
+    <message>
+        <source>CSV (*.csv)</source>
+        <translation>CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>JSON (*.json)</source>
+        <translation>JSON (*.json)</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>list</source>
+        <translation>liste</translation>
+    </message>
+    <message>
+        <source>The list could not be exported: %1</source>
+        <translation>Die Liste konnte nicht exportiert werden: %1</translation>
+    </message>
+</context>
+<context>
     <name>MaintenanceCommands</name>
     <message>
         <source>Backup</source>
@@ -442,6 +465,10 @@ Um Ihren ersten Datenträger oder Ordner hinzuzufügen, wählen Sie CD &gt; Hinz
     <message>
         <source>Select the CD to verify first.</source>
         <translation>Wählen Sie zuerst die CD, die geprüft werden soll.</translation>
+    </message>
+    <message>
+        <source>There is no list to export here: select a disc in the catalogue, or show duplicates, a comparison or a verification.</source>
+        <translation>Hier gibt es keine Liste zum Exportieren: Wählen Sie einen Datenträger im Katalog, oder zeigen Sie Duplikate, einen Vergleich oder eine Prüfung an.</translation>
     </message>
 </context>
 <context>
@@ -1314,6 +1341,10 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <source>The folder could not be read whole: the comparison is partial.</source>
         <translation>Der Ordner ließ sich nicht ganz lesen: der Vergleich ist unvollständig.</translation>
     </message>
+    <message>
+        <source>Comparison</source>
+        <translation>Vergleich</translation>
+    </message>
 </context>
 <context>
     <name>karvio::frmDuplicates</name>
@@ -1396,6 +1427,10 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     <message>
         <source>&amp;Properties</source>
         <translation>&amp;Eigenschaften</translation>
+    </message>
+    <message>
+        <source>Files on one disc only</source>
+        <translation>Dateien auf nur einem Datenträger</translation>
     </message>
 </context>
 <context>
@@ -1748,6 +1783,10 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     <message>
         <source>&amp;Compare</source>
         <translation>&amp;Vergleichen</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>&amp;Exportieren...</translation>
     </message>
 </context>
 <context>

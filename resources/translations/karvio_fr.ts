@@ -115,6 +115,29 @@ Pour ajouter votre premier disque ou dossier, choisissez CD &gt; Ajouter, ou le 
     </message>
 </context>
 <context>
+    <name>ListExport</name>
+    <message>
+        <source>CSV (*.csv)</source>
+        <translation>CSV (*.csv)</translation>
+    </message>
+    <message>
+        <source>JSON (*.json)</source>
+        <translation>JSON (*.json)</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exporter</translation>
+    </message>
+    <message>
+        <source>list</source>
+        <translation>liste</translation>
+    </message>
+    <message>
+        <source>The list could not be exported: %1</source>
+        <translation>La liste n&apos;a pas pu être exportée : %1</translation>
+    </message>
+</context>
+<context>
     <name>MaintenanceCommands</name>
     <message>
         <source>Backup</source>
@@ -442,6 +465,10 @@ Pour ajouter votre premier disque ou dossier, choisissez CD &gt; Ajouter, ou le 
     <message>
         <source>Select the CD to verify first.</source>
         <translation>Sélectionnez d&apos;abord le CD à vérifier.</translation>
+    </message>
+    <message>
+        <source>There is no list to export here: select a disc in the catalogue, or show duplicates, a comparison or a verification.</source>
+        <translation>Il n&apos;y a pas de liste à exporter ici : sélectionnez un disque dans le catalogue, ou affichez des doublons, une comparaison ou une vérification.</translation>
     </message>
 </context>
 <context>
@@ -1314,6 +1341,10 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <source>The folder could not be read whole: the comparison is partial.</source>
         <translation>Le dossier n&apos;a pas pu être lu en entier : la comparaison est partielle.</translation>
     </message>
+    <message>
+        <source>Comparison</source>
+        <translation>Comparaison</translation>
+    </message>
 </context>
 <context>
     <name>karvio::frmDuplicates</name>
@@ -1396,6 +1427,10 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     <message>
         <source>&amp;Properties</source>
         <translation>&amp;Propriétés</translation>
+    </message>
+    <message>
+        <source>Files on one disc only</source>
+        <translation>Fichiers sur un seul disque</translation>
     </message>
 </context>
 <context>
@@ -1748,6 +1783,10 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     <message>
         <source>&amp;Compare</source>
         <translation>&amp;Comparer</translation>
+    </message>
+    <message>
+        <source>&amp;Export...</source>
+        <translation>E&amp;xporter...</translation>
     </message>
 </context>
 <context>

@@ -130,7 +130,7 @@ struct EquippedWindow {
         menu.SetCdPanelView(cdPanel);
         menu.SetSearchWindow(search);
         menu.SetReportPreview(&report);
-        menu.SetCommandTargets({[] {}, [] {}, [] {}, [this](int32_t) { ++categoryCalls; }, {}});
+        menu.SetCommandTargets({[] {}, [] {}, [] {}, [this](int32_t) { ++categoryCalls; }, {}, {}});
     }
     ~EquippedWindow() {
         menu.SetExplorerView(nullptr);
@@ -218,7 +218,7 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
              {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan", "mnuCdProperties",
               "mnuCdSearch", "mnuCdCategories", "mnuFilePreview", "mnuFilePrint", "mnuFileSave",
               "mnuFileBackup", "mnuFileCompact", "mnuCDShowList", "popExpLaunch", "popTreeLaunch",
-              "popCdProperties", "mnuToolsDuplicates", "mnuCdVerify", "mnuToolsCompare"}) {
+              "popCdProperties", "mnuToolsDuplicates", "mnuCdVerify", "mnuToolsCompare", "mnuFileExport"}) {
             EXPECT_FALSE(menu.Item(name)->isEnabled()) << name;
         }
         for (const char* name : {"mnuFileExit", "mnuViewExplorer", "mnuViewPanels", "mnuHelpTip",
@@ -234,6 +234,7 @@ TEST(MainWindow, MenusCarryTheirCaptions) {
         {"mnuFilePreview", "P&review"},
         {"mnuFilePrint", "&Print"},
         {"mnuFileSave", "&Save as htm"},
+        {"mnuFileExport", "&Export..."},
         {"mnuFileBackup", "&Backup"},
         {"mnuFileCompact", "&Compact Data"},
         {"mnuFileExit", "E&xit"},
