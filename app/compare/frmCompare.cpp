@@ -219,8 +219,12 @@ frmCompare::frmCompare(QWidget* parent) : QWidget(parent), answer_(std::make_sha
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->setAllColumnsShowFocus(true);
+        // The path takes what the other columns leave: every column stays in sight.
         list->header()->setStretchLastSection(false);
-        list->header()->resizeSection(kCmpColPath, 320);
+        for (int column = 0; column < kCmpColumnCount; ++column) {
+            list->header()->setSectionResizeMode(
+                column, column == kCmpColPath ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+        }
         list->setColumnHidden(kCmpColChanges, d != Difference::Changed);
         list->setColumnHidden(kCmpColFirstSize, d == Difference::OnlySecond);
         list->setColumnHidden(kCmpColFirstDate, d == Difference::OnlySecond);
@@ -304,6 +308,8 @@ void frmCompare::FillDiscs() {
     }
 }
 
+QSize frmCompare::sizeHint() const { return QSize(1000, 560); }
+
 void frmCompare::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!comparing_) FillDiscs();
@@ -355,10 +361,6 @@ void frmCompare::OnCompared() {
     if (!stopped && found_) answer_ = std::move(found_);
     found_.reset();
     for (CompareRowsModel* model : models_) model->SetAnswer(answer_);
-    // Sizes and dates whole, as the rows spell them.
-    for (QTreeView* list : lists_) {
-        for (int column = kCmpColChanges; column < kCmpColumnCount; ++column) list->resizeColumnToContents(column);
-    }
     comparing_ = false;
     busy_.reset();
     EnableInputs(true);

@@ -78,6 +78,8 @@ public:
     void WriteExportRows(ListWriter& writer) const override;
     QString ExportName() const override;
 
+    QSize sizeHint() const override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -155,10 +155,13 @@ void frmDuplicates::BuildControls() {
     QHeaderView* header = tree_->header();
     header->setSectionsClickable(true);
     header->setSortIndicatorShown(false);
-    header->setStretchLastSection(true);
-    const int widths[kDupColumnCount] = {240, 60, 90, 90, 140, 120, 320};
-    for (int column = 0; column < kDupColumnCount; ++column)
-        header->resizeSection(column, std::max(widths[column], header->sectionSizeHint(column)));
+    // The names and paths share what the numbers, discs and categories leave, so every column
+    // stays in sight however narrow the window.
+    header->setStretchLastSection(false);
+    for (int column = 0; column < kDupColumnCount; ++column) {
+        const bool text = column == kDupColName || column == kDupColPath;
+        header->setSectionResizeMode(column, text ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+    }
     connect(header, &QHeaderView::sectionClicked, this, &frmDuplicates::OnHeaderClicked);
     // A copy opens its place; a group opens to its copies as a tree's node does.
     connect(tree_, &QTreeView::activated, this, [this](const QModelIndex& index) {
@@ -192,6 +195,8 @@ void frmDuplicates::BuildControls() {
     layout->addWidget(lblSummary_);
     resize(900, 480);
 }
+
+QSize frmDuplicates::sizeHint() const { return QSize(1100, 560); }
 
 void frmDuplicates::EnableInputs(bool enable) {
     for (QWidget* w : std::initializer_list<QWidget*>{cboMatch_, spnMinSize_, chkSingle_}) w->setEnabled(enable);

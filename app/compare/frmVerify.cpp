@@ -199,9 +199,11 @@ frmVerify::frmVerify(QWidget* parent) : QWidget(parent) {
     tree_->setSelectionBehavior(QAbstractItemView::SelectRows);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->setAllColumnsShowFocus(true);
-    tree_->header()->setStretchLastSection(true);
-    tree_->header()->resizeSection(kVerColStatus, std::max(150, tree_->header()->sectionSizeHint(kVerColStatus)));
-    tree_->header()->resizeSection(kVerColPath, 320);
+    // The path takes what the status and the detail leave: every column stays in sight.
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(kVerColStatus, QHeaderView::ResizeToContents);
+    tree_->header()->setSectionResizeMode(kVerColPath, QHeaderView::Stretch);
+    tree_->header()->setSectionResizeMode(kVerColDetail, QHeaderView::ResizeToContents);
 
     lblSummary_ = new QLabel(this);
     lblSummary_->setObjectName(QStringLiteral("lblSummary"));
@@ -230,6 +232,8 @@ frmVerify::~frmVerify() {
     if (job_) job_->stop = true;
     work_.reset();
 }
+
+QSize frmVerify::sizeHint() const { return QSize(960, 520); }
 
 void frmVerify::Install(frmMenu& menu) {
     MainCommandTargets targets = menu.CommandTargets();

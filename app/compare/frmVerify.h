@@ -64,6 +64,8 @@ public:
     void WriteExportRows(ListWriter& writer) const override;
     QString ExportName() const override;
 
+    QSize sizeHint() const override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

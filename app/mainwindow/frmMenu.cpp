@@ -168,8 +168,10 @@ void frmMenu::ShowChild(QWidget* window) {
         // A catalogue view fills the main window, as a file manager's does.
         sub->showMaximized();
     } else if (added) {
-        sub->resize(std::max(sub->sizeHint().width(), mdiArea_->width() * 3 / 4),
-                    std::max(sub->sizeHint().height(), mdiArea_->height() * 3 / 4));
+        // Three quarters of the area, or what the window asks for, but never more than the area.
+        const QSize room = mdiArea_->viewport()->size();
+        sub->resize(std::min(room.width(), std::max(sub->sizeHint().width(), room.width() * 3 / 4)),
+                    std::min(room.height(), std::max(sub->sizeHint().height(), room.height() * 3 / 4)));
         sub->show();
     } else {
         sub->show();
