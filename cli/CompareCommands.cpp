@@ -406,14 +406,7 @@ void RunExport(const ExportArgs& args, bool cdGiven, bool queryGiven) {
                 const char* kind = hit.kind == SearchHitKind::Cd          ? "cd"
                                    : hit.kind == SearchHitKind::Directory ? "dir"
                                                                           : "file";
-                std::string path;
-                if (hit.kind == SearchHitKind::Cd) {
-                    path = NativeBasePath(hit.path);
-                } else if (hit.kind == SearchHitKind::File) {
-                    path = FilePathPrefix(NativeCataloguePath(hit.path)) + Display(hit.name);
-                } else {
-                    path = NativeCataloguePath(hit.path);
-                }
+                const std::string path = CatalogueRowPath(kind, hit.path, hit.name);
                 WriteCatalogueRow(writer, {kind, hit.id, hit.cdId, hit.cdName, path, hit.name, ByteCount(hit.size),
                                            hit.date, hit.attributes, hit.notes});
             },

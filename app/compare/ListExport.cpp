@@ -106,7 +106,7 @@ bool ExportWindowList(QWidget* window, QWidget* owner) {
     if (!list || list->ExportColumns().empty()) {
         ShowMessage(QT_TRANSLATE_NOOP("Messages",
                                       "There is no list to export here: select a disc in the catalogue, or show "
-                                      "duplicates, a comparison or a verification."),
+                                      "search results, duplicates, a comparison or a verification."),
                     vbOKOnly);
         return false;
     }

@@ -5,6 +5,7 @@
 
 #include "CatalogueText.h"
 #include "DateText.h"
+#include "ListExports.h"
 #include "Format.h"
 #include "controls/ItemIcons.h"
 #include "controls/AttributeText.h"
@@ -108,6 +109,17 @@ RecordRef SearchResultsModel::Record(int row) const {
 
 SearchHitKind SearchResultsModel::Kind(int row) const { return RowAt(row).kind; }
 int32_t SearchResultsModel::Id(int row) const { return RowAt(row).id; }
+void SearchResultsModel::WriteExportRow(int row, ListWriter& writer) const {
+    const Row& r = RowAt(row);
+    const char* kind = r.kind == SearchHitKind::Cd ? "cd" : r.kind == SearchHitKind::Directory ? "dir" : "file";
+    const std::string path = CatalogueRowPath(kind, TextOf(r.path), TextOf(r.name));
+    // A directory's size is stored negated.
+    const double bytes = std::fabs(r.size);
+    const int64_t size = std::isfinite(bytes) && bytes < 9.2e18 ? static_cast<int64_t>(std::llround(bytes)) : 0;
+    WriteCatalogueRow(writer, {kind, r.id, r.cdId, TextOf(r.cdName), path, TextOf(r.name), size, r.date, r.attributes,
+                               TextOf(r.notes)});
+}
+
 std::string_view SearchResultsModel::Name(int row) const { return TextOf(RowAt(row).name); }
 std::string_view SearchResultsModel::Path(int row) const { return TextOf(RowAt(row).path); }
 

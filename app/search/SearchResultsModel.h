@@ -22,6 +22,8 @@
 
 namespace karvio {
 
+class ListWriter;
+
 // The result list's columns, in the order of their headings.
 enum SearchColumn : int {
     kColFileName,
@@ -66,6 +68,8 @@ public:
     std::string_view Path(int row) const;
     // The row's text in a column, as shown.
     QString Text(int row, int column) const;
+    // Writes the row as an exported list's catalogue row (the columns of kCatalogueListColumns).
+    void WriteExportRow(int row, ListWriter& writer) const;
 
     int SortColumn() const { return sortColumn_; }
     Qt::SortOrder SortOrder() const { return sortOrder_; }

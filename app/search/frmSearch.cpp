@@ -27,6 +27,7 @@
 
 #include "CatalogueText.h"
 #include "DateText.h"
+#include "ListExports.h"
 #include "Format.h"
 #include "Messages.h"
 #include "Progress.h"
@@ -638,5 +639,16 @@ void frmSearch::SaveOptions() {
     SaveSetting(kSection, kKeyFileNames, BoolToSettingText(criteria.searchFileNames));
     SaveSetting(kSection, kKeyComments, BoolToSettingText(criteria.searchComments));
 }
+
+std::vector<std::string> frmSearch::ExportColumns() const {
+    if (searching_ || results_->rowCount() == 0) return {};
+    return kCatalogueListColumns;
+}
+
+void frmSearch::WriteExportRows(ListWriter& writer) const {
+    for (int row = 0; row < results_->rowCount(); ++row) results_->WriteExportRow(row, writer);
+}
+
+QString frmSearch::ExportName() const { return tr("Search results"); }
 
 }  // namespace karvio

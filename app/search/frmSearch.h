@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "CatalogueSearch.h"
+#include "compare/ListExport.h"
 #include "mainwindow/MainWindowTargets.h"
 
 class QCheckBox;
@@ -37,7 +38,7 @@ class BusyScope;
 class frmMenu;
 class SearchResultsModel;
 
-class frmSearch : public QWidget {
+class frmSearch : public QWidget, public ExportableList {
     Q_OBJECT
 
 public:
@@ -85,6 +86,11 @@ public:
     QTableView* ResultList() const { return listView1_; }
     SearchResultsModel* Results() const { return results_; }
     QMenu* ResultMenu() const { return resultMenu_; }
+
+    // The results File > Export writes, in the order shown.
+    std::vector<std::string> ExportColumns() const override;
+    void WriteExportRows(ListWriter& writer) const override;
+    QString ExportName() const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -467,8 +467,8 @@ Um Ihren ersten Datenträger oder Ordner hinzuzufügen, wählen Sie CD &gt; Hinz
         <translation>Wählen Sie zuerst die CD, die geprüft werden soll.</translation>
     </message>
     <message>
-        <source>There is no list to export here: select a disc in the catalogue, or show duplicates, a comparison or a verification.</source>
-        <translation>Hier gibt es keine Liste zum Exportieren: Wählen Sie einen Datenträger im Katalog, oder zeigen Sie Duplikate, einen Vergleich oder eine Prüfung an.</translation>
+        <source>There is no list to export here: select a disc in the catalogue, or show search results, duplicates, a comparison or a verification.</source>
+        <translation>Hier gibt es keine Liste zum Exportieren: Wählen Sie einen Datenträger im Katalog, oder zeigen Sie Suchergebnisse, Duplikate, einen Vergleich oder eine Prüfung an.</translation>
     </message>
 </context>
 <context>

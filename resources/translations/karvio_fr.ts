@@ -467,8 +467,8 @@ Pour ajouter votre premier disque ou dossier, choisissez CD &gt; Ajouter, ou le 
         <translation>Sélectionnez d&apos;abord le CD à vérifier.</translation>
     </message>
     <message>
-        <source>There is no list to export here: select a disc in the catalogue, or show duplicates, a comparison or a verification.</source>
-        <translation>Il n&apos;y a pas de liste à exporter ici : sélectionnez un disque dans le catalogue, ou affichez des doublons, une comparaison ou une vérification.</translation>
+        <source>There is no list to export here: select a disc in the catalogue, or show search results, duplicates, a comparison or a verification.</source>
+        <translation>Il n&apos;y a pas de liste à exporter ici : sélectionnez un disque dans le catalogue, ou affichez des résultats de recherche, des doublons, une comparaison ou une vérification.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "ListExports.h"
 
+#include "CatalogueText.h"
 #include "Format.h"
 #include "classData.h"
 
@@ -32,6 +33,14 @@ void WriteCatalogueRow(ListWriter& writer, const CatalogueRow& row) {
     writer.Text(words);
     writer.CatalogueText(row.notes);
     writer.EndRow();
+}
+
+std::string CatalogueRowPath(std::string_view kind, std::string_view storedPath, std::string_view name) {
+    if (kind == "cd") return NativeBasePath(storedPath);
+    std::string path = NativeCataloguePath(storedPath);
+    if (kind != "file") return path;
+    if (path.empty() || path.back() != '/') path += '/';
+    return path + DecodeCatalogueText(name);
 }
 
 bool WriteCdTreeRows(ListWriter& writer, classData& data, const ListedCd& cd, const std::atomic<bool>* stop) {

@@ -40,6 +40,10 @@ struct CatalogueRow {
     std::string_view notes;
 };
 void WriteCatalogueRow(ListWriter& writer, const CatalogueRow& row);
+// The native path a catalogue row names for an entry of kind `kind` ("cd", "dir" or "file") whose
+// stored path (a CD's base path, a directory's path, or a file's directory) is `storedPath` and
+// whose name is `name` (catalogue bytes): "/Photos/2001/a.jpg".
+std::string CatalogueRowPath(std::string_view kind, std::string_view storedPath, std::string_view name);
 
 // Every directory and file of `cd` (read from `data`, whose notes are read as the rows are
 // written). False when `stop` ended it early.

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -28,6 +29,7 @@
 #include "compare/frmCompare.h"
 #include "compare/frmDuplicates.h"
 #include "compare/frmVerify.h"
+#include "search/frmSearch.h"
 
 namespace karvio {
 namespace {
@@ -156,6 +158,21 @@ TEST(ListExport, TheWindowsListsAsCsvAndJsonWithNamesThatNeedQuoting) {
     ASSERT_EQ(findings.size(), 1);
     EXPECT_EQ(findings[0].toObject().value("status").toString(), "missing");
     EXPECT_EQ(findings[0].toObject().value("path").toString(), "plain.txt");
+
+    // The search window's hits, as karvio-cli export --search writes them.
+    frmSearch search;
+    search.SearchFor()->setText("quoted");
+    QTest::mouseClick(search.OkButton(), Qt::LeftButton);
+    WaitWhile([&] { return search.IsSearching(); });
+    f.chosen = QString::fromStdString(f.Path("hits.json").string());
+    ASSERT_TRUE(ExportWindowList(&search, nullptr));
+    std::set<std::string> hits;
+    for (const QJsonValue& row : JsonRows(f, "hits.json")) {
+        EXPECT_EQ(row.toObject().value("kind").toString(), "file");
+        EXPECT_EQ(row.toObject().value("name").toString().toStdString(), kOddName);
+        hits.insert(row.toObject().value("path").toString().toStdString());
+    }
+    EXPECT_EQ(hits, (std::set<std::string>{f.Path("one/" + kOddName).string(), f.Path("two/" + kOddName).string()}));
     EXPECT_EQ(f.messages.size(), 1u);
 }
 
