@@ -448,22 +448,8 @@ void frmSearch::btnStop_Click() {
 
 void frmSearch::btnCancel_Click() {
     btnStop_Click();
-    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
-    if (!sub) {
-        lower();
-        return;
-    }
-    sub->lower();
-    // The window that is now on top becomes the active one.
-    if (QMdiArea* area = sub->mdiArea()) {
-        const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
-        for (auto it = stack.crbegin(); it != stack.crend(); ++it) {
-            if (*it != sub && (*it)->isVisible()) {
-                area->setActiveSubWindow(*it);
-                break;
-            }
-        }
-    }
+    // The window that is then on top becomes the active one.
+    frmMenu::SendChildToBack(this);
 }
 
 void frmSearch::OnActivated(bool active) {
