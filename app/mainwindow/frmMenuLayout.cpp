@@ -228,6 +228,9 @@ void frmMenu::BuildPopupMenus() {
     AddItem(
         cd, "popCdRescan", tr("&Rescan CD"), [this] { mnuCdRescan_Click(); }, view);
     AddItem(
+        cd, "popCdVerify", tr("&Verify CD"), [this] { mnuCdVerify_Click(); },
+        [this] { return CurrentView() != nullptr && static_cast<bool>(targets_.verifyCd); });
+    AddItem(
         cd, "popCdSearch", tr("&Search"), [this] { mnuCdSearch_Click(); }, search);
     AddItem(
         cd, "popCdPreview", tr("&Report Preview"), [this] { mnuFilePreview_Click(); }, preview);

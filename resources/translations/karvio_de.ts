@@ -1788,6 +1788,10 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <source>&amp;Export...</source>
         <translation>&amp;Exportieren...</translation>
     </message>
+    <message>
+        <source>&amp;Verify CD</source>
+        <translation>CD &amp;prüfen</translation>
+    </message>
 </context>
 <context>
     <name>karvio::frmMsgBox</name>

@@ -1788,6 +1788,10 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <source>&amp;Export...</source>
         <translation>E&amp;xporter...</translation>
     </message>
+    <message>
+        <source>&amp;Verify CD</source>
+        <translation>&amp;Vérifier le CD</translation>
+    </message>
 </context>
 <context>
     <name>karvio::frmMsgBox</name>

@@ -218,7 +218,7 @@ TEST(MainWindow, CommandsWithoutATargetStayDisabled) {
              {"mnuCdAdd", "mnuCdEdit", "mnuCdDelete", "mnuCdRescan", "mnuCdProperties",
               "mnuCdSearch", "mnuCdCategories", "mnuFilePreview", "mnuFilePrint", "mnuFileSave",
               "mnuFileBackup", "mnuFileCompact", "mnuCDShowList", "popExpLaunch", "popTreeLaunch",
-              "popCdProperties", "mnuToolsDuplicates", "mnuCdVerify", "mnuToolsCompare", "mnuFileExport"}) {
+              "popCdProperties", "mnuToolsDuplicates", "mnuCdVerify", "popCdVerify", "mnuToolsCompare", "mnuFileExport"}) {
             EXPECT_FALSE(menu.Item(name)->isEnabled()) << name;
         }
         for (const char* name : {"mnuFileExit", "mnuViewExplorer", "mnuViewPanels", "mnuHelpTip",
@@ -366,6 +366,9 @@ TEST(MainWindow, VerifyGoesToTheSelectedCdOrAsksForOne) {
     w.explorer->selectedCd = 7;
     w.menu.Item("mnuCdVerify")->trigger();
     EXPECT_EQ(verified, std::vector<int32_t>{7});
+    // The CD list's menu offers it too.
+    w.menu.Item("popCdVerify")->trigger();
+    EXPECT_EQ(verified, (std::vector<int32_t>{7, 7}));
     SetMessageSink(previous);
 }
 
