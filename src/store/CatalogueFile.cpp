@@ -21,8 +21,11 @@ struct FileKey {
     bool operator<(const FileKey& o) const { return dev != o.dev ? dev < o.dev : ino < o.ino; }
 };
 
+// The store objects of one thread share one open file per catalogue (so a write lock one of them
+// holds is held for all of them); a worker thread gets files of its own, as another program
+// would: an open file's cache and read position are not shared between threads.
 std::map<FileKey, std::weak_ptr<SystemCatalogueFile>>& OpenFiles() {
-    static std::map<FileKey, std::weak_ptr<SystemCatalogueFile>> files;
+    static thread_local std::map<FileKey, std::weak_ptr<SystemCatalogueFile>> files;
     return files;
 }
 

@@ -1,9 +1,9 @@
 // Byte-level access to one open catalogue data file: read and write at a 0-based offset, length.
 // Every read and write of the store goes through this class, so tests can put a failing file in
 // its place. The file of the system holds writes in memory only inside a batch (an append run:
-// a scan or a copy filling a new CD), and keeps recently read blocks; all store objects of the
-// process that open the same file share one such object, so each sees the others' writes at its
-// next read. Not thread-safe: the store runs on the user-interface thread.
+// a scan or a copy filling a new CD), and keeps recently read blocks; all store objects of one
+// thread that open the same file share one such object, so each sees the others' writes at its
+// next read. Not thread-safe: a worker thread's store objects open a file of their own.
 #pragma once
 
 #include <cstddef>

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <thread>
 #include <vector>
 
 #include "../support/SampleCatalogue.h"
@@ -118,6 +119,42 @@ TEST(SharedFile, AnotherProcesssWritesAreSeenByTheNextStoreObject) {
     classData fresh(path);
     EXPECT_EQ(fresh.GetCdCount(), 2);
     EXPECT_EQ(fresh.GetCdGoto(a).GetCdName(), "changed elsewhere");
+}
+
+// A worker thread (a search, a compaction) opens the catalogue for itself: it never reads
+// through the cache of the user-interface thread's file, whose store objects keep reading
+// meanwhile; its write lock keeps the other thread out as another program's would, and what it
+// wrote is seen by the other thread's next store object.
+TEST(SharedFile, AWorkerThreadHasAFileOfItsOwn) {
+    TempDir dir;
+    const std::string path = dir.File("k.cd");
+    classData keep(path);
+    ASSERT_EQ(keep.BeginWrite(), WriteAccess::Granted);
+    const int32_t a = AddSampleCd(keep, "A", BigTree(2, 2));
+    keep.EndWrite();
+    const CatalogueFileOpenResult here = OpenCatalogueFile(path, false);
+    EXPECT_EQ(here.file, OpenCatalogueFile(path, false).file);
+    std::shared_ptr<CatalogueFile> there;
+    WriteAccess workerAccess = WriteAccess::Failed, meanwhile = WriteAccess::Failed;
+    std::thread worker([&] {
+        there = OpenCatalogueFile(path, false).file;
+        classData data(path);
+        workerAccess = data.BeginWrite();
+        std::thread([&] {
+            classData other(path);
+            meanwhile = other.BeginWrite(0);
+            if (meanwhile == WriteAccess::Granted) other.EndWrite();
+        }).join();
+        data.GetCdGoto(a).SetCdName("renamed by the worker", true);
+        data.EndWrite();
+    });
+    worker.join();
+    ASSERT_NE(there, nullptr);
+    EXPECT_NE(there, here.file);
+    EXPECT_EQ(workerAccess, WriteAccess::Granted);
+    EXPECT_NE(meanwhile, WriteAccess::Granted);
+    classData fresh(path);
+    EXPECT_EQ(fresh.GetCdGoto(a).GetCdName(), "renamed by the worker");
 }
 
 TEST(SharedFile, AProcessKilledAtAnyWriteLeavesTheCommittedCdsIntact) {
