@@ -20,9 +20,8 @@ bool ReportEdit(const EditResult& result, const QString& typed) {
             std::string text = kCatalogueChangedText;
             if (!typed.isEmpty()) {
                 QGuiApplication::clipboard()->setText(typed);
-                text += std::string("\r\n") +
-                        QT_TRANSLATE_NOOP(
-                            "Messages", "What you typed is on the clipboard, to be applied again.");
+                text += "\r\n";
+                text += QT_TRANSLATE_NOOP("Messages", "What you typed is on the clipboard, to be applied again.");
             }
             ShowMessage(text, vbOKOnly);
             // The views hold ids that may now name other records: they load the catalogue again,
