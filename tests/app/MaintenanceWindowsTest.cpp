@@ -10,9 +10,13 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "CatalogueCopy.h"
+#include "CatalogueFile.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "Progress.h"
@@ -112,6 +116,20 @@ TEST_F(Maintenance, CompactionReplacesTheCatalogueAndTellsTheWindows) {
 TEST_F(Maintenance, CancelAsksAndLeavesTheDataFileAsItWas) {
     Install();
     const auto before = testing::ReadAllBytes(DataFilePath);
+    // The copy's worker waits at its first opening of the catalogue until the Cancel question has
+    // been answered, so the answer always meets a copy under way, however busy the machine.
+    const std::thread::id windowThread = std::this_thread::get_id();
+    std::atomic<bool> answered{false};
+    const CatalogueFileOpener previousOpener =
+        SetCatalogueFileOpener([&](const std::string& path, bool create) {
+            for (int waited = 0; std::this_thread::get_id() != windowThread && !answered && waited < 20000; ++waited)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return OpenSystemCatalogueFile(path, create);
+        });
+    struct RestoreOpener {
+        CatalogueFileOpener opener;
+        ~RestoreOpener() { SetCatalogueFileOpener(opener); }
+    } restoreOpener{previousOpener};
     answers["Compact Data Files ??"] = [](const MsgButtonSet&) {
         // Press Cancel in the progress window as soon as the copy lets events through.
         QTimer::singleShot(0, [] {
@@ -122,7 +140,11 @@ TEST_F(Maintenance, CancelAsksAndLeavesTheDataFileAsItWas) {
         return vbYes;
     };
     int asked = 0;
-    answers["Cancel Data Compaction"] = [&](const MsgButtonSet&) { return ++asked == 1 ? vbNo : vbYes; };
+    answers["Cancel Data Compaction"] = [&](const MsgButtonSet&) {
+        // Let go once the answer has taken effect (a Stop asked for on Yes).
+        QTimer::singleShot(0, [&] { answered = true; });
+        return ++asked == 1 ? vbNo : vbYes;
+    };
     QSignalSpy replaced(&CatalogueEvents::Instance(), &CatalogueEvents::catalogueReplaced);
     Trigger("mnuFileCompact");
     // The first answer (No) lets the copy finish.
@@ -130,6 +152,7 @@ TEST_F(Maintenance, CancelAsksAndLeavesTheDataFileAsItWas) {
     EXPECT_EQ(replaced.count(), 1);
 
     const auto compacted = testing::ReadAllBytes(DataFilePath);
+    answered = false;
     asked = 1;  // now the answer is Yes
     Trigger("mnuFileCompact");
     EXPECT_EQ(asked, 2);
