@@ -26,7 +26,9 @@ void DuplicatesModel::SetAnswer(DuplicatesAnswer answer) {
     endResetModel();
 }
 
-void DuplicatesModel::Clear() { SetAnswer({}); }
+void DuplicatesModel::Clear() {
+    SetAnswer({});
+}
 
 FileRef DuplicatesModel::FileAt(const QModelIndex& index) const {
     if (!index.isValid()) return {};
@@ -46,7 +48,8 @@ RecordRef DuplicatesModel::Record(const QModelIndex& index) const {
     const FileRef ref = FileAt(index);
     const ListedCd& cd = answer_.cds[ref.cd];
     const ListingEntry& e = cd.listing[ref.entry];
-    const int32_t dirId = e.parent >= 0 ? cd.listing[static_cast<size_t>(e.parent)].id : cd.listing.TopId();
+    const int32_t dirId =
+        e.parent >= 0 ? cd.listing[static_cast<size_t>(e.parent)].id : cd.listing.TopId();
     return {kIconFile, cd.cdId, dirId, e.id};
 }
 
@@ -79,7 +82,8 @@ QString DuplicatesModel::Name(const FileRef& ref) const {
 QModelIndex DuplicatesModel::index(int row, int column, const QModelIndex& parent) const {
     if (row < 0 || column < 0 || column >= kDupColumnCount) return {};
     if (!parent.isValid()) {
-        return row < static_cast<int>(order_.size()) ? createIndex(row, column, quintptr{0}) : QModelIndex();
+        return row < static_cast<int>(order_.size()) ? createIndex(row, column, quintptr{0})
+                                                     : QModelIndex();
     }
     if (!IsGroup(parent)) return {};
     const size_t group = Top(parent.row());
@@ -98,7 +102,9 @@ int DuplicatesModel::rowCount(const QModelIndex& parent) const {
     return static_cast<int>(answer_.groups[Top(parent.row())].copies.size());
 }
 
-int DuplicatesModel::columnCount(const QModelIndex&) const { return kDupColumnCount; }
+int DuplicatesModel::columnCount(const QModelIndex&) const {
+    return kDupColumnCount;
+}
 
 QVariant DuplicatesModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
@@ -110,21 +116,33 @@ QVariant DuplicatesModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             switch (column) {
-                case kDupColName: return Name(ref);
+                case kDupColName:
+                    return Name(ref);
                 case kDupColCopies:
-                    return group ? QLocale().toString(static_cast<qlonglong>(answer_.groups[Top(index.row())].copies.size()))
+                    return group ? QLocale().toString(static_cast<qlonglong>(
+                                       answer_.groups[Top(index.row())].copies.size()))
                                  : QVariant();
-                case kDupColSize: return ListSizeText(static_cast<double>(e.size));
+                case kDupColSize:
+                    return ListSizeText(static_cast<double>(e.size));
                 case kDupColSpace:
-                    return group ? ListSizeText(static_cast<double>(answer_.groups[Top(index.row())].Space())) : QVariant();
+                    return group ? ListSizeText(static_cast<double>(
+                                       answer_.groups[Top(index.row())].Space()))
+                                 : QVariant();
                 case kDupColDisc:
                     if (group) {
                         const size_t discs = answer_.groups[Top(index.row())].Discs();
-                        return discs == 1 ? tr("1 disc") : tr("%1 discs").arg(QLocale().toString(static_cast<qlonglong>(discs)));
+                        return discs == 1
+                                   ? tr("1 disc")
+                                   : tr("%1 discs")
+                                         .arg(QLocale().toString(static_cast<qlonglong>(discs)));
                     }
                     return QString::fromStdString(DecodeCatalogueText(cd.name));
-                case kDupColCategory: return group ? QVariant() : QString::fromStdString(DecodeCatalogueText(cd.categoryName));
-                case kDupColPath: return group ? QVariant() : QString::fromStdString(cd.listing.VolumePath(ref.entry));
+                case kDupColCategory:
+                    return group ? QVariant()
+                                 : QString::fromStdString(DecodeCatalogueText(cd.categoryName));
+                case kDupColPath:
+                    return group ? QVariant()
+                                 : QString::fromStdString(cd.listing.VolumePath(ref.entry));
             }
             return {};
         case Qt::ToolTipRole:
@@ -132,12 +150,15 @@ QVariant DuplicatesModel::data(const QModelIndex& index, int role) const {
             if (column == kDupColSpace && group) {
                 const DuplicateGroup& g = answer_.groups[Top(index.row())];
                 return tr("%1 in all; %2 would be freed by keeping one copy")
-                    .arg(ExactSizeText(static_cast<double>(g.Space())), ExactSizeText(static_cast<double>(g.Spare())));
+                    .arg(ExactSizeText(static_cast<double>(g.Space())),
+                         ExactSizeText(static_cast<double>(g.Spare())));
             }
             if (column == kDupColName && group && answer_.groups[Top(index.row())].hash) {
-                return tr("Content hash %1").arg(QString::fromStdString(answer_.groups[Top(index.row())].hash->Hex()));
+                return tr("Content hash %1")
+                    .arg(QString::fromStdString(answer_.groups[Top(index.row())].hash->Hex()));
             }
-            if (column == kDupColPath && !group) return QString::fromStdString(cd.listing.VolumePath(ref.entry));
+            if (column == kDupColPath && !group)
+                return QString::fromStdString(cd.listing.VolumePath(ref.entry));
             return {};
         case Qt::TextAlignmentRole:
             if (column == kDupColCopies || column == kDupColSize || column == kDupColSpace)
@@ -160,13 +181,20 @@ QVariant DuplicatesModel::data(const QModelIndex& index, int role) const {
 QVariant DuplicatesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
     switch (section) {
-        case kDupColName: return tr("Name");
-        case kDupColCopies: return tr("Copies");
-        case kDupColSize: return tr("Size");
-        case kDupColSpace: return tr("Space");
-        case kDupColDisc: return tr("Disc");
-        case kDupColCategory: return tr("Category");
-        case kDupColPath: return tr("Path");
+        case kDupColName:
+            return tr("Name");
+        case kDupColCopies:
+            return tr("Copies");
+        case kDupColSize:
+            return tr("Size");
+        case kDupColSpace:
+            return tr("Space");
+        case kDupColDisc:
+            return tr("Disc");
+        case kDupColCategory:
+            return tr("Category");
+        case kDupColPath:
+            return tr("Path");
     }
     return {};
 }
@@ -179,23 +207,32 @@ void DuplicatesModel::sort(int column, Qt::SortOrder order) {
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
-    auto first = [this](uint32_t top) { return answer_.single ? answer_.singles[top] : answer_.groups[top].copies.front(); };
+    auto first = [this](uint32_t top) {
+        return answer_.single ? answer_.singles[top] : answer_.groups[top].copies.front();
+    };
     // Numbers compare as numbers, texts by the user's collation; ties keep catalogue order.
     auto number = [&](uint32_t top) -> int64_t {
         switch (column) {
-            case kDupColCopies: return answer_.single ? 1 : static_cast<int64_t>(answer_.groups[top].copies.size());
-            case kDupColSpace: return answer_.single ? Entry(first(top)).size : answer_.groups[top].Space();
-            default: return Entry(first(top)).size;
+            case kDupColCopies:
+                return answer_.single ? 1 : static_cast<int64_t>(answer_.groups[top].copies.size());
+            case kDupColSpace:
+                return answer_.single ? Entry(first(top)).size : answer_.groups[top].Space();
+            default:
+                return Entry(first(top)).size;
         }
     };
     auto text = [&](uint32_t top) -> QString {
         const FileRef ref = first(top);
         const ListedCd& cd = answer_.cds[ref.cd];
         switch (column) {
-            case kDupColDisc: return QString::fromStdString(DecodeCatalogueText(cd.name));
-            case kDupColCategory: return QString::fromStdString(DecodeCatalogueText(cd.categoryName));
-            case kDupColPath: return QString::fromStdString(cd.listing.VolumePath(ref.entry));
-            default: return Name(ref);
+            case kDupColDisc:
+                return QString::fromStdString(DecodeCatalogueText(cd.name));
+            case kDupColCategory:
+                return QString::fromStdString(DecodeCatalogueText(cd.categoryName));
+            case kDupColPath:
+                return QString::fromStdString(cd.listing.VolumePath(ref.entry));
+            default:
+                return Name(ref);
         }
     };
     std::iota(order_.begin(), order_.end(), 0u);

@@ -18,11 +18,11 @@ namespace karvio {
 // What one search for duplicates found.
 struct DuplicatesAnswer {
     std::vector<ListedCd> cds;
-    bool single = false;                  // files on one disc only
-    std::vector<DuplicateGroup> groups;   // without `single`
-    std::vector<FileRef> singles;         // with `single`
-    size_t hashes = 0;                    // recorded content hashes the search could use
-    std::string note;                     // why the details could not be read, if they could not
+    bool single = false;                 // files on one disc only
+    std::vector<DuplicateGroup> groups;  // without `single`
+    std::vector<FileRef> singles;        // with `single`
+    size_t hashes = 0;                   // recorded content hashes the search could use
+    std::string note;                    // why the details could not be read, if they could not
 };
 
 enum DuplicatesColumn {
@@ -66,7 +66,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
     // The column the rows were last sorted by, -1 while they stand as found.
     int SortColumn() const { return sortColumn_; }
@@ -75,7 +76,9 @@ public:
 private:
     // The top-level row's group (or single file) behind `row`.
     size_t Top(int row) const { return order_[static_cast<size_t>(row)]; }
-    const ListingEntry& Entry(const FileRef& ref) const { return answer_.cds[ref.cd].listing[ref.entry]; }
+    const ListingEntry& Entry(const FileRef& ref) const {
+        return answer_.cds[ref.cd].listing[ref.entry];
+    }
     QString Name(const FileRef& ref) const;
 
     DuplicatesAnswer answer_;

@@ -25,7 +25,9 @@ QString SystemChooser(QWidget* owner, const QString& proposal, bool& csv) {
     const QString csvFilter = QCoreApplication::translate("ListExport", "CSV (*.csv)");
     const QString jsonFilter = QCoreApplication::translate("ListExport", "JSON (*.json)");
     QString filter = csv ? csvFilter : jsonFilter;
-    QString path = QFileDialog::getSaveFileName(owner, QCoreApplication::translate("ListExport", "Export"), proposal, csvFilter + ";;" + jsonFilter, &filter);
+    QString path =
+        QFileDialog::getSaveFileName(owner, QCoreApplication::translate("ListExport", "Export"),
+                                     proposal, csvFilter + ";;" + jsonFilter, &filter);
     csv = filter != jsonFilter;
     return path;
 }
@@ -48,8 +50,9 @@ public:
     }
     QString ExportName() const override {
         classData data;
-        return data.IsOpen() ? QString::fromStdString(DecodeCatalogueText(data.GetCdGoto(cdId_).GetCdName()))
-                             : QString();
+        return data.IsOpen()
+                   ? QString::fromStdString(DecodeCatalogueText(data.GetCdGoto(cdId_).GetCdName()))
+                   : QString();
     }
 
 private:
@@ -60,14 +63,19 @@ private:
 QString FileNameOf(QString name) {
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
     name = name.trimmed();
-    return name.isEmpty() || name.startsWith(QLatin1Char('.')) ? QCoreApplication::translate("ListExport", "list") : name;
+    return name.isEmpty() || name.startsWith(QLatin1Char('.'))
+               ? QCoreApplication::translate("ListExport", "list")
+               : name;
 }
 
 }  // namespace
 
-void SetExportChooser(ExportChooser chooser) { CurrentChooser() = chooser ? std::move(chooser) : SystemChooser; }
+void SetExportChooser(ExportChooser chooser) {
+    CurrentChooser() = chooser ? std::move(chooser) : SystemChooser;
+}
 
-bool WriteListFile(const ExportableList& list, ListFormat format, const std::string& path, std::string* error) {
+bool WriteListFile(const ExportableList& list, ListFormat format, const std::string& path,
+                   std::string* error) {
     ReplacingFile file;
     if (!file.Open(path)) {
         *error = file.Error();
@@ -98,29 +106,38 @@ bool ExportWindowList(QWidget* window, QWidget* owner) {
         const int32_t cdId = view->SelectedCdId();
         if (cdId > 0) {
             classData data;
-            const std::vector<int32_t> ids = data.IsOpen() ? AllCdIds(data) : std::vector<int32_t>{};
-            if (std::find(ids.begin(), ids.end(), cdId) != ids.end()) tree = std::make_unique<CdTreeList>(cdId);
+            const std::vector<int32_t> ids =
+                data.IsOpen() ? AllCdIds(data) : std::vector<int32_t>{};
+            if (std::find(ids.begin(), ids.end(), cdId) != ids.end())
+                tree = std::make_unique<CdTreeList>(cdId);
         }
         list = tree.get();
     }
     if (!list || list->ExportColumns().empty()) {
-        ShowMessage(QT_TRANSLATE_NOOP("Messages",
-                                      "There is no list to export here: select a disc in the catalogue, or show "
-                                      "search results, duplicates, a comparison or a verification."),
+        ShowMessage(QT_TRANSLATE_NOOP(
+                        "Messages",
+                        "There is no list to export here: select a disc in the catalogue, or show "
+                        "search results, duplicates, a comparison or a verification."),
                     vbOKOnly);
         return false;
     }
     static QString lastFolder;
     if (lastFolder.isEmpty()) lastFolder = QDir::homePath();
     bool csv = true;
-    const QString proposal = lastFolder + QLatin1Char('/') + FileNameOf(list->ExportName()) + QStringLiteral(".csv");
+    const QString proposal =
+        lastFolder + QLatin1Char('/') + FileNameOf(list->ExportName()) + QStringLiteral(".csv");
     QString path = CurrentChooser()(owner, proposal, csv);
     if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += csv ? QStringLiteral(".csv") : QStringLiteral(".json");
+    if (QFileInfo(path).suffix().isEmpty())
+        path += csv ? QStringLiteral(".csv") : QStringLiteral(".json");
     lastFolder = QFileInfo(path).absolutePath();
     std::string error;
-    if (!WriteListFile(*list, csv ? ListFormat::Csv : ListFormat::Json, QFile::encodeName(path).toStdString(), &error)) {
-        ShowMessage(QCoreApplication::translate("ListExport", "The list could not be exported: %1").arg(QString::fromStdString(error)).toStdString(), vbOKOnly);
+    if (!WriteListFile(*list, csv ? ListFormat::Csv : ListFormat::Json,
+                       QFile::encodeName(path).toStdString(), &error)) {
+        ShowMessage(QCoreApplication::translate("ListExport", "The list could not be exported: %1")
+                        .arg(QString::fromStdString(error))
+                        .toStdString(),
+                    vbOKOnly);
         return false;
     }
     return true;

@@ -45,6 +45,7 @@ void InstallListExport(frmMenu& menu);
 bool ExportWindowList(QWidget* window, QWidget* owner);
 
 // Writes `list`'s rows as `format` to the file `path` (replacing it); false with `error`.
-bool WriteListFile(const ExportableList& list, ListFormat format, const std::string& path, std::string* error);
+bool WriteListFile(const ExportableList& list, ListFormat format, const std::string& path,
+                   std::string* error);
 
 }  // namespace karvio

@@ -44,7 +44,8 @@ enum CompareColumn {
 // The entries of one kind of difference, in path order.
 class CompareRowsModel : public QAbstractTableModel {
 public:
-    CompareRowsModel(Difference difference, QObject* parent) : QAbstractTableModel(parent), difference_(difference) {}
+    CompareRowsModel(Difference difference, QObject* parent)
+        : QAbstractTableModel(parent), difference_(difference) {}
 
     void SetAnswer(std::shared_ptr<const CompareAnswer> answer) {
         beginResetModel();
@@ -62,13 +63,16 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(rows_.size());
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kCmpColumnCount; }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : kCmpColumnCount;
+    }
 
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= rowCount()) return {};
         const ComparedEntry& e = answer_->result.entries[rows_[static_cast<size_t>(index.row())]];
         const int column = index.column();
-        if (role == Qt::TextAlignmentRole && (column == kCmpColFirstSize || column == kCmpColSecondSize))
+        if (role == Qt::TextAlignmentRole &&
+            (column == kCmpColFirstSize || column == kCmpColSecondSize))
             return QVariant(Qt::AlignRight | Qt::AlignVCenter);
         if (role != Qt::DisplayRole) return {};
         const bool first = column == kCmpColFirstSize || column == kCmpColFirstDate;
@@ -80,7 +84,8 @@ public:
                 if (e.directory) path += QLatin1Char('/');
                 return path;
             }
-            case kCmpColChanges: return ChangesText(e.changes);
+            case kCmpColChanges:
+                return ChangesText(e.changes);
             case kCmpColFirstSize:
             case kCmpColSecondSize: {
                 if (entry < 0) return {};
@@ -98,12 +103,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
         switch (section) {
-            case kCmpColPath: return frmCompare::tr("Path");
-            case kCmpColChanges: return frmCompare::tr("What changed");
-            case kCmpColFirstSize: return frmCompare::tr("Size in the first");
-            case kCmpColFirstDate: return frmCompare::tr("Date in the first");
-            case kCmpColSecondSize: return frmCompare::tr("Size in the second");
-            default: return frmCompare::tr("Date in the second");
+            case kCmpColPath:
+                return frmCompare::tr("Path");
+            case kCmpColChanges:
+                return frmCompare::tr("What changed");
+            case kCmpColFirstSize:
+                return frmCompare::tr("Size in the first");
+            case kCmpColFirstDate:
+                return frmCompare::tr("Date in the first");
+            case kCmpColSecondSize:
+                return frmCompare::tr("Size in the second");
+            default:
+                return frmCompare::tr("Date in the second");
         }
     }
 
@@ -124,13 +135,16 @@ private:
 
 namespace {
 
-constexpr Difference kDifferences[] = {Difference::OnlyFirst, Difference::OnlySecond, Difference::Changed,
-                                       Difference::Same};
+constexpr Difference kDifferences[] = {Difference::OnlyFirst, Difference::OnlySecond,
+                                       Difference::Changed, Difference::Same};
 
-bool Listed(const std::vector<int32_t>& ids, int32_t id) { return std::find(ids.begin(), ids.end(), id) != ids.end(); }
+bool Listed(const std::vector<int32_t>& ids, int32_t id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
 
 // Reads the discs (and walks the folder), then compares them, on the worker.
-void CompareOnWorker(CompareAnswer& answer, int32_t firstId, int32_t secondId, const std::atomic<bool>& stop) {
+void CompareOnWorker(CompareAnswer& answer, int32_t firstId, int32_t secondId,
+                     const std::atomic<bool>& stop) {
     classData data;
     if (!data.IsOpen()) {
         answer.failure = data.OpenFailureText(data.GetError());
@@ -157,14 +171,17 @@ void CompareOnWorker(CompareAnswer& answer, int32_t firstId, int32_t secondId, c
     // Recorded content hashes tell changed contents apart where both sides have them; a folder
     // as it is now has none.
     const HashLookup firstHashes = RecordedHashes(data, {&answer.first});
-    const HashLookup secondHashes = secondId > 0 ? RecordedHashes(data, {&answer.second}) : HashLookup{};
-    answer.result = CompareListings(answer.first.listing, answer.second.listing, firstHashes, secondHashes);
+    const HashLookup secondHashes =
+        secondId > 0 ? RecordedHashes(data, {&answer.second}) : HashLookup{};
+    answer.result =
+        CompareListings(answer.first.listing, answer.second.listing, firstHashes, secondHashes);
     ProgressStep();
 }
 
 }  // namespace
 
-frmCompare::frmCompare(QWidget* parent) : QWidget(parent), answer_(std::make_shared<CompareAnswer>()) {
+frmCompare::frmCompare(QWidget* parent)
+    : QWidget(parent), answer_(std::make_shared<CompareAnswer>()) {
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(tr("Compare"));
 
@@ -222,14 +239,17 @@ frmCompare::frmCompare(QWidget* parent) : QWidget(parent), answer_(std::make_sha
         // The path takes what the other columns leave: every column stays in sight.
         list->header()->setStretchLastSection(false);
         for (int column = 0; column < kCmpColumnCount; ++column) {
-            list->header()->setSectionResizeMode(
-                column, column == kCmpColPath ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+            list->header()->setSectionResizeMode(column, column == kCmpColPath
+                                                             ? QHeaderView::Stretch
+                                                             : QHeaderView::ResizeToContents);
         }
         list->setColumnHidden(kCmpColChanges, d != Difference::Changed);
         list->setColumnHidden(kCmpColFirstSize, d == Difference::OnlySecond);
         list->setColumnHidden(kCmpColFirstDate, d == Difference::OnlySecond);
-        list->setColumnHidden(kCmpColSecondSize, d == Difference::OnlyFirst || d == Difference::Same);
-        list->setColumnHidden(kCmpColSecondDate, d == Difference::OnlyFirst || d == Difference::Same);
+        list->setColumnHidden(kCmpColSecondSize,
+                              d == Difference::OnlyFirst || d == Difference::Same);
+        list->setColumnHidden(kCmpColSecondDate,
+                              d == Difference::OnlyFirst || d == Difference::Same);
         lists_[i] = list;
         tabs_->addTab(list, QString());
     }
@@ -296,7 +316,8 @@ void frmCompare::FillDiscs() {
     classData data;
     if (!data.IsOpen()) return;
     for (int32_t id : AllCdIds(data)) {
-        const QString name = QString::fromStdString(DecodeCatalogueText(data.GetCdGoto(id).GetCdName()));
+        const QString name =
+            QString::fromStdString(DecodeCatalogueText(data.GetCdGoto(id).GetCdName()));
         cboFirst_->addItem(name, id);
         cboSecond_->addItem(name, id);
     }
@@ -308,7 +329,9 @@ void frmCompare::FillDiscs() {
     }
 }
 
-QSize frmCompare::sizeHint() const { return QSize(1000, 560); }
+QSize frmCompare::sizeHint() const {
+    return QSize(1000, 560);
+}
 
 void frmCompare::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -333,8 +356,9 @@ void frmCompare::btnCompare_Click() {
     std::string folder;
     if (againstFolder) folder = QFile::encodeName(folder_->Text().trimmed()).toStdString();
     if (firstId <= 0 || (!againstFolder && secondId <= 0) || (againstFolder && folder.empty())) {
-        lblSummary_->setText(againstFolder ? tr("Choose the first disc and the folder to compare it with.")
-                                           : tr("Choose the two discs to compare."));
+        lblSummary_->setText(againstFolder
+                                 ? tr("Choose the first disc and the folder to compare it with.")
+                                 : tr("Choose the two discs to compare."));
         return;
     }
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
@@ -351,7 +375,8 @@ void frmCompare::btnCompare_Click() {
     std::shared_ptr<CompareAnswer> answer = found_;
     const std::atomic<bool>* stop = &busy_->StopFlag();
     work_ = std::make_unique<BackgroundWork>(
-        this, [answer, firstId, secondId, stop] { CompareOnWorker(*answer, firstId, secondId, *stop); },
+        this,
+        [answer, firstId, secondId, stop] { CompareOnWorker(*answer, firstId, secondId, *stop); },
         [this] { OnCompared(); }, busy_->WorkerProgress());
 }
 
@@ -400,18 +425,24 @@ void frmCompare::ShowAnswer(bool stopped) {
     }
     const QString first = QString::fromStdString(DecodeCatalogueText(answer_->first.name));
     const QString second = answer_->secondFolder.empty()
-                               ? QStringLiteral("\"%1\"").arg(QString::fromStdString(DecodeCatalogueText(answer_->second.name)))
+                               ? QStringLiteral("\"%1\"").arg(QString::fromStdString(
+                                     DecodeCatalogueText(answer_->second.name)))
                                : QFile::decodeName(answer_->secondFolder.c_str());
     QStringList parts;
-    parts << (r.Differs() ? tr("\"%1\" against %2: %3 only in the first, %4 only in the second, %5 changed, %6 the same.")
-                                .arg(first, second, count(r.onlyFirst), count(r.onlySecond), count(r.changed), count(r.same))
-                          : tr("\"%1\" and %2 hold the same %3 entries.").arg(first, second, count(r.same)));
+    parts
+        << (r.Differs()
+                ? tr("\"%1\" against %2: %3 only in the first, %4 only in the second, %5 changed, "
+                     "%6 the same.")
+                      .arg(first, second, count(r.onlyFirst), count(r.onlySecond), count(r.changed),
+                           count(r.same))
+                : tr("\"%1\" and %2 hold the same %3 entries.").arg(first, second, count(r.same)));
     if (!answer_->problems.empty()) {
         parts << tr("%1 places of the folder could not be read, the first: %2")
                      .arg(count(static_cast<int64_t>(answer_->problems.size())),
                           QString::fromStdString(answer_->problems.front()));
     }
-    if (answer_->ioError) parts << tr("The folder could not be read whole: the comparison is partial.");
+    if (answer_->ioError)
+        parts << tr("The folder could not be read whole: the comparison is partial.");
     lblSummary_->setText(parts.join(QLatin1Char(' ')));
 }
 
@@ -440,6 +471,8 @@ void frmCompare::WriteExportRows(ListWriter& writer) const {
         WriteComparisonRow(writer, answer_->first.listing, answer_->second.listing, entry);
 }
 
-QString frmCompare::ExportName() const { return tr("Comparison"); }
+QString frmCompare::ExportName() const {
+    return tr("Comparison");
+}
 
 }  // namespace karvio

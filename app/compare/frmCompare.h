@@ -31,7 +31,7 @@ class frmMenu;
 
 // What one comparison found.
 struct CompareAnswer {
-    ListedCd first, second;   // the second's listing is the folder's when it is one
+    ListedCd first, second;    // the second's listing is the folder's when it is one
     std::string secondFolder;  // the folder compared against, empty for a disc
     TreeComparison result;
     std::vector<std::string> problems;  // what the folder's walk could not read

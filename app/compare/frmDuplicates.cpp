@@ -41,7 +41,8 @@ constexpr const char* kStaleRow = QT_TRANSLATE_NOOP(
 constexpr const char* kSection = "Duplicates";
 
 // Reads every CD and groups its files, on the worker; leaves `answer` empty when stopped.
-void FindOnWorker(DuplicatesAnswer& answer, DuplicateKey key, int64_t minSize, const std::atomic<bool>& stop) {
+void FindOnWorker(DuplicatesAnswer& answer, DuplicateKey key, int64_t minSize,
+                  const std::atomic<bool>& stop) {
     classData data;
     if (!data.IsOpen()) return;
     const std::vector<int32_t> ids = AllCdIds(data);
@@ -74,9 +75,11 @@ frmDuplicates::frmDuplicates(QWidget* parent) : QWidget(parent) {
     setWindowTitle(tr("Duplicates"));
     BuildControls();
     EnableInputs(true);
-    cboMatch_->setCurrentIndex(GetSetting(kSection, "MatchBy", QStringLiteral("0")).toInt() == 1 ? 1 : 0);
+    cboMatch_->setCurrentIndex(
+        GetSetting(kSection, "MatchBy", QStringLiteral("0")).toInt() == 1 ? 1 : 0);
     spnMinSize_->setValue(GetSetting(kSection, "MinimumSizeKB", QStringLiteral("0")).toInt());
-    chkSingle_->setChecked(SettingTextToBool(GetSetting(kSection, "Single", BoolToSettingText(false)), false));
+    chkSingle_->setChecked(
+        SettingTextToBool(GetSetting(kSection, "Single", BoolToSettingText(false)), false));
 
     CatalogueEvents& events = CatalogueEvents::Instance();
     // Rows name records by their ids: after a change of the catalogue they may name others.
@@ -123,7 +126,8 @@ void frmDuplicates::BuildControls() {
 
     chkSingle_ = new QCheckBox(tr("Files on &One Disc Only"), this);
     chkSingle_->setObjectName(QStringLiteral("chkSingle"));
-    chkSingle_->setToolTip(tr("The files no other disc holds a copy of: what is not backed up twice"));
+    chkSingle_->setToolTip(
+        tr("The files no other disc holds a copy of: what is not backed up twice"));
 
     btnFind_ = new QPushButton(tr("&Find"), this);
     btnFind_->setObjectName(QStringLiteral("btnFind"));
@@ -160,7 +164,8 @@ void frmDuplicates::BuildControls() {
     header->setStretchLastSection(false);
     for (int column = 0; column < kDupColumnCount; ++column) {
         const bool text = column == kDupColName || column == kDupColPath;
-        header->setSectionResizeMode(column, text ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(column,
+                                     text ? QHeaderView::Stretch : QHeaderView::ResizeToContents);
     }
     connect(header, &QHeaderView::sectionClicked, this, &frmDuplicates::OnHeaderClicked);
     // A copy opens its place; a group opens to its copies as a tree's node does.
@@ -196,17 +201,21 @@ void frmDuplicates::BuildControls() {
     resize(900, 480);
 }
 
-QSize frmDuplicates::sizeHint() const { return QSize(1100, 560); }
+QSize frmDuplicates::sizeHint() const {
+    return QSize(1100, 560);
+}
 
 void frmDuplicates::EnableInputs(bool enable) {
-    for (QWidget* w : std::initializer_list<QWidget*>{cboMatch_, spnMinSize_, chkSingle_}) w->setEnabled(enable);
+    for (QWidget* w : std::initializer_list<QWidget*>{cboMatch_, spnMinSize_, chkSingle_})
+        w->setEnabled(enable);
     btnFind_->setVisible(enable);
     btnStop_->setVisible(!enable);
 }
 
 void frmDuplicates::btnFind_Click() {
     if (finding_) return;
-    const DuplicateKey key = cboMatch_->currentIndex() == 1 ? DuplicateKey::Hash : DuplicateKey::NameAndSize;
+    const DuplicateKey key =
+        cboMatch_->currentIndex() == 1 ? DuplicateKey::Hash : DuplicateKey::NameAndSize;
     const int64_t minSize = int64_t{spnMinSize_->value()} * 1024;
     SaveSetting(kSection, "MatchBy", QString::number(cboMatch_->currentIndex()));
     SaveSetting(kSection, "MinimumSizeKB", QString::number(spnMinSize_->value()));
@@ -222,8 +231,8 @@ void frmDuplicates::btnFind_Click() {
     std::shared_ptr<DuplicatesAnswer> answer = found_;
     const std::atomic<bool>* stop = &busy_->StopFlag();
     work_ = std::make_unique<BackgroundWork>(
-        this, [answer, key, minSize, stop] { FindOnWorker(*answer, key, minSize, *stop); }, [this] { OnFound(); },
-        busy_->WorkerProgress());
+        this, [answer, key, minSize, stop] { FindOnWorker(*answer, key, minSize, *stop); },
+        [this] { OnFound(); }, busy_->WorkerProgress());
 }
 
 void frmDuplicates::OnFound() {
@@ -250,13 +259,14 @@ void frmDuplicates::ShowSummary(bool stopped) {
     const DuplicatesAnswer& answer = model_->Answer();
     const QString files = QLocale().toString(static_cast<qlonglong>(model_->FileCount()));
     const QString bytes = HumanSizeText(static_cast<double>(model_->Bytes()));
-    QString text = answer.single
-                       ? tr("%1 files on one disc only, %2.").arg(files, bytes)
-                       : tr("%1 groups of duplicates, %2 files; keeping one copy of each would free %3.")
-                             .arg(QLocale().toString(model_->rowCount()), files, bytes);
+    QString text =
+        answer.single
+            ? tr("%1 files on one disc only, %2.").arg(files, bytes)
+            : tr("%1 groups of duplicates, %2 files; keeping one copy of each would free %3.")
+                  .arg(QLocale().toString(model_->rowCount()), files, bytes);
     if (cboMatch_->currentIndex() == 1 && answer.hashes == 0) {
-        text += QLatin1Char(' ') +
-                tr("No content hashes are recorded: rescan the discs with \"Record the content hash of every file\".");
+        text += QLatin1Char(' ') + tr("No content hashes are recorded: rescan the discs with "
+                                      "\"Record the content hash of every file\".");
     }
     if (!answer.note.empty()) text += QLatin1Char(' ') + QString::fromStdString(answer.note);
     lblSummary_->setText(text);
@@ -283,7 +293,8 @@ void frmDuplicates::OnHeaderClicked(int column) {
     const bool numeric = column == kDupColCopies || column == kDupColSize || column == kDupColSpace;
     Qt::SortOrder order = numeric ? Qt::DescendingOrder : Qt::AscendingOrder;
     if (model_->SortColumn() == column)
-        order = model_->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+        order =
+            model_->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     model_->sort(column, order);
     QHeaderView* header = tree_->header();
     header->setSortIndicator(column, order);
@@ -296,7 +307,8 @@ void frmDuplicates::OnRowMenu(const QPoint& at) {
     tree_->setCurrentIndex(index);
     const QPersistentModelIndex row(index);
     rowMenu_->clear();
-    QAction* reveal = rowMenu_->addAction(tr("&Show in List"), this, [this, row] { RevealRow(row); });
+    QAction* reveal =
+        rowMenu_->addAction(tr("&Show in List"), this, [this, row] { RevealRow(row); });
     rowMenu_->setDefaultAction(reveal);
     rowMenu_->addAction(tr("&Properties"), this, [this, row] { PropertiesRow(row); });
     rowMenu_->popup(tree_->viewport()->mapToGlobal(at));

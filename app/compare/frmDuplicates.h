@@ -10,8 +10,8 @@
 #include <atomic>
 #include <memory>
 
-#include "compare/ListExport.h"
 #include "compare/DuplicatesModel.h"
+#include "compare/ListExport.h"
 
 class QCheckBox;
 class QComboBox;
