@@ -22,6 +22,7 @@
 #include "CatalogueListing.h"
 #include "ProgramInfo.h"
 #include "ScanEngine.h"
+#include "ScanFolder.h"
 #include "TreeComparison.h"
 #include "classData.h"
 #include "compare/frmCompare.h"
@@ -59,13 +60,7 @@ struct Fixture {
         std::ofstream(Path(relative), std::ios::binary) << bytes;
     }
     int32_t Scan(const std::string& folder) {
-        ScanEngine engine;
-        engine.SetVars(0, Path(folder).string() + "/", folder, "", "", 0);
-        engine.SetScanOptions(kScanHashes);
-        int32_t id = 0;
-        engine.ScanCd(id);
-        EXPECT_GT(id, 0);
-        return id;
+        return testing::ScanFolderAsCd(Path(folder).string(), folder, kScanHashes);
     }
 };
 

@@ -25,6 +25,7 @@
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "ScanEngine.h"
+#include "ScanFolder.h"
 #include "TransferRecords.h"
 #include "classData.h"
 #include "compare/frmDuplicates.h"
@@ -65,13 +66,7 @@ struct Fixture {
         std::ofstream(path, std::ios::binary) << bytes;
     }
     int32_t Scan(const std::string& folder) {
-        ScanEngine engine;
-        engine.SetVars(0, dir.path().toStdString() + "/" + folder + "/", folder, "", "", 0);
-        engine.SetScanOptions(kScanHashes);
-        int32_t id = 0;
-        engine.ScanCd(id);
-        EXPECT_GT(id, 0);
-        return id;
+        return testing::ScanFolderAsCd(dir.path().toStdString() + "/" + folder, folder, kScanHashes);
     }
 };
 

@@ -25,6 +25,7 @@
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "ScanEngine.h"
+#include "ScanFolder.h"
 #include "compare/ListExport.h"
 #include "compare/frmCompare.h"
 #include "compare/frmDuplicates.h"
@@ -71,14 +72,7 @@ struct Fixture {
         fs::create_directories(Path(relative).parent_path());
         std::ofstream(Path(relative), std::ios::binary) << bytes;
     }
-    int32_t Scan(const std::string& folder) {
-        ScanEngine engine;
-        engine.SetVars(0, Path(folder).string() + "/", folder, "", "", 0);
-        int32_t id = 0;
-        engine.ScanCd(id);
-        EXPECT_GT(id, 0);
-        return id;
-    }
+    int32_t Scan(const std::string& folder) { return testing::ScanFolderAsCd(Path(folder).string(), folder); }
     std::string Read(const std::string& relative) const {
         std::ifstream in(Path(relative), std::ios::binary);
         std::ostringstream bytes;
