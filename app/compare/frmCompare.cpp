@@ -253,6 +253,7 @@ frmCompare::frmCompare(QWidget* parent)
         lists_[i] = list;
         tabs_->addTab(list, QString());
     }
+    ShowCounts(TreeComparison{});
 
     lblSummary_ = new QLabel(this);
     lblSummary_->setObjectName(QStringLiteral("lblSummary"));
@@ -399,14 +400,23 @@ void frmCompare::OnCompared() {
     }
 }
 
-void frmCompare::ShowAnswer(bool stopped) {
-    const TreeComparison& r = answer_->result;
+void frmCompare::ShowCounts(const TreeComparison& r) {
     const QLocale locale;
     auto count = [&](int64_t n) { return locale.toString(static_cast<qlonglong>(n)); };
     tabs_->setTabText(0, tr("Only in the first (%1)").arg(count(r.onlyFirst)));
     tabs_->setTabText(1, tr("Only in the second (%1)").arg(count(r.onlySecond)));
     tabs_->setTabText(2, tr("Changed (%1)").arg(count(r.changed)));
     tabs_->setTabText(3, tr("The same (%1)").arg(count(r.same)));
+    // A screen reader names each list as its tab shows it.
+    for (int i = 0; i < tabs_->count(); ++i)
+        lists_[static_cast<size_t>(i)]->setAccessibleName(tabs_->tabText(i));
+}
+
+void frmCompare::ShowAnswer(bool stopped) {
+    const TreeComparison& r = answer_->result;
+    ShowCounts(r);
+    const QLocale locale;
+    auto count = [&](int64_t n) { return locale.toString(static_cast<qlonglong>(n)); };
     if (stopped) {
         lblSummary_->setText(tr("Stopped: nothing was compared."));
         return;

@@ -87,6 +87,7 @@ protected:
 private:
     void EnableInputs(bool enable);
     void OnCompared();
+    void ShowCounts(const TreeComparison& counts);
     void ShowAnswer(bool stopped);
     void Forget();
 

@@ -10,6 +10,9 @@
 #include <QRegularExpression>
 #include <QTextDocument>
 
+#include "compare/frmCompare.h"
+#include "compare/frmDuplicates.h"
+#include "compare/frmVerify.h"
 #include "controls/ItemIcons.h"
 #include "mainwindow/frmMenu.h"
 #include "maintenance/frmAnimation2.h"
@@ -150,6 +153,12 @@ TEST_F(Accessibility, EveryDialogIsHeardAsItIsSeen) {
     EXPECT_EQ(Problems(&tip).join("\n").toStdString(), "") << "tip of the day";
     frmAbout about;
     EXPECT_EQ(Problems(&about).join("\n").toStdString(), "") << "about box";
+    frmDuplicates duplicates;
+    EXPECT_EQ(Problems(&duplicates).join("\n").toStdString(), "") << "duplicates window";
+    frmCompare compare;
+    EXPECT_EQ(Problems(&compare).join("\n").toStdString(), "") << "comparison window";
+    frmVerify verify;
+    EXPECT_EQ(Problems(&verify).join("\n").toStdString(), "") << "verification window";
     frmAnimation2 compaction;
     EXPECT_EQ(Problems(&compaction).join("\n").toStdString(), "") << "compaction progress";
     ctlMsgBox box;
