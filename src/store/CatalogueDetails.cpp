@@ -183,7 +183,12 @@ void CheckCatalogueDetails(const std::string& path, CheckReport& report) {
                            std::to_string(db->CountThumbnails()) + " thumbnails");
 }
 
-DetailsCarrier::DetailsCarrier(classData& source, bool writable) : dataFile_(source.GetOpenPath()) {
+DetailsCarrier::DetailsCarrier(classData& source, bool writable) { Open(source, writable); }
+
+DetailsCarrier::DetailsCarrier() = default;
+
+void DetailsCarrier::Open(classData& source, bool writable) {
+    dataFile_ = source.GetOpenPath();
     std::string note;
     db_ = writable ? DetailsDatabase::OpenForWriting(source, &note, false) : DetailsDatabase::OpenForReading(source);
     if (!db_ || !db_->VolumesMigrated()) {
@@ -191,6 +196,12 @@ DetailsCarrier::DetailsCarrier(classData& source, bool writable) : dataFile_(sou
         legacy_ = std::move(sidecar.entries);
     }
     if (db_) detailed_ = db_->FileIds();
+    opened_ = true;
+    std::erase_if(files_, [this](const auto& ids) { return !Detailed(ids.first); });
+}
+
+bool DetailsCarrier::Detailed(int32_t fileId) const {
+    return std::binary_search(detailed_.begin(), detailed_.end(), fileId);
 }
 
 DetailsCarrier::~DetailsCarrier() = default;
@@ -201,9 +212,9 @@ CopyCallbacks DetailsCarrier::Collecting(const CopyCallbacks& callbacks) {
         cds_.emplace_back(oldId, newId);
         if (outer) outer(oldId, newId);
     };
-    if (!detailed_.empty()) {
+    if (!opened_ || !detailed_.empty()) {
         collecting.fileCopied = [this, outer = callbacks.fileCopied](int32_t oldId, int32_t newId) {
-            if (std::binary_search(detailed_.begin(), detailed_.end(), oldId)) files_.emplace_back(oldId, newId);
+            if (!opened_ || Detailed(oldId)) files_.emplace_back(oldId, newId);
             if (outer) outer(oldId, newId);
         };
     }

@@ -48,14 +48,21 @@ void CheckCatalogueDetails(const std::string& path, CheckReport& report);
 
 // Carries the details of the data file into a copy of it (compaction, backup): wraps the copy's
 // callbacks to collect the new ids of the CDs and of the files that have details, then writes
-// the copy's database. Holds only the ids of files with details.
+// the copy's database. Once open, it holds only the ids of files with details.
 class DetailsCarrier {
 public:
     // Reads which files of the catalogue `source` has open have details. With `writable` (the
     // caller holds the write lock) a database not made yet takes over the older volumes list
     // first.
     DetailsCarrier(classData& source, bool writable);
+    // One that collects the new ids of every CD and file until Open says which files have
+    // details: a compaction opens the database for writing only once the catalogue is known to
+    // be sound, after its copy.
+    DetailsCarrier();
     ~DetailsCarrier();
+    // What the constructor with a source does; ids collected before are kept for the files with
+    // details only.
+    void Open(classData& source, bool writable);
     DetailsCarrier(const DetailsCarrier&) = delete;
     DetailsCarrier& operator=(const DetailsCarrier&) = delete;
 
@@ -68,10 +75,13 @@ public:
     bool WriteFor(const std::string& toDataFile, std::string* error);
 
 private:
+    bool Detailed(int32_t fileId) const;
+
     std::unique_ptr<DetailsDatabase> db_;
     std::string dataFile_;
     VolumeEntries legacy_;  // identities of an older volumes list no database has taken over
     std::vector<int32_t> detailed_;  // file ids with details, ascending
+    bool opened_ = false;
     IdPairs cds_, files_;
 };
 

@@ -7,10 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <future>
 #include <map>
 #include <utility>
 #include <vector>
@@ -220,6 +222,44 @@ std::string KeepUnderNewName(const std::string& from, const std::string& dataFil
     return {};
 }
 
+// A copy of the data file and the check of everything it follows (CheckCatalogue).
+struct CheckedCopy {
+    CheckReport damage;
+    bool salvaged = false;  // copied as a salvage: the check found damage and a salvage was asked for
+    std::string copied;     // CopyCatalogue's answer: empty when the copy failed or was cancelled
+    std::string error;
+    CopyCounts counts;
+};
+
+// Checks the data file and copies it into `target`. A salvage copies only once the check has said
+// what is damaged. Otherwise the check runs on a thread of its own beside the copy, so a sound
+// catalogue costs the longer of the two instead of both: the copy reads a damaged file without
+// harm (every link through the list walk, every text measured against the file first) and stops
+// as soon as the check has found damage; what it wrote is then the caller's to drop.
+CheckedCopy CheckAndCopy(const std::string& dataFile, const std::string& target, const CopyCallbacks& callbacks,
+                         bool salvage) {
+    CheckedCopy run;
+    if (salvage) {
+        run.damage = CheckCatalogue(dataFile);
+        run.salvaged = !run.damage.Clean();
+        run.copied = CopyCatalogue(target, callbacks, &run.error, CopyOptions{run.salvaged, &run.counts});
+        return run;
+    }
+    std::atomic<bool> damaged{false};
+    std::future<CheckReport> checked = std::async(std::launch::async, [&dataFile, &damaged] {
+        CheckReport report = CheckCatalogue(dataFile);
+        if (!report.Clean()) damaged = true;
+        return report;
+    });
+    CopyCallbacks copying = callbacks;
+    copying.cancelRequested = [&damaged, cancel = callbacks.cancelRequested] {
+        return damaged || (cancel && cancel());
+    };
+    run.copied = CopyCatalogue(target, copying, &run.error, CopyOptions{false, &run.counts});
+    run.damage = checked.get();
+    return run;
+}
+
 MaintenanceResult Failure(MaintenanceResult result, std::string error) {
     result.outcome = MaintenanceOutcome::Failed;
     result.error = std::move(error);
@@ -291,32 +331,33 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     } endWrite{guard};
     RemoveStaleWorkFiles(dir, result.dataFile);
 
-    // Everything the copy is about to follow is checked first: damage is reported, not copied
-    // into a smaller catalogue that would then replace the data file.
-    result.damage = CheckCatalogue(result.dataFile);
-    if (!result.damage.Clean() && !salvage) {
-        result.outcome = MaintenanceOutcome::Damaged;
-        return result;
-    }
-    result.salvaged = !result.damage.Clean();
-
+    // Everything the copy follows is checked: damage is reported, not copied into a smaller
+    // catalogue that would then replace the data file.
     std::string error;
     const std::string work = UniqueName(WorkFilePrefix(kCompactionWorkFile, result.dataFile), &error);
     if (work.empty()) return Failure(std::move(result), error);
-    DetailsCarrier details(guard, true);
-    CopyCounts counts;
-    const std::string copied =
-        CopyCatalogue(work, details.Collecting(callbacks), &error, CopyOptions{result.salvaged, &counts});
-    if (copied.empty()) {
-        ::unlink(work.c_str());
-        if (!error.empty()) return Failure(std::move(result), error);
+    DetailsCarrier details;
+    CheckedCopy run = CheckAndCopy(result.dataFile, work, details.Collecting(callbacks), salvage);
+    result.damage = std::move(run.damage);
+    result.salvaged = run.salvaged;
+    if (!result.damage.Clean() && !salvage) {
+        DropWorkFile(work);
+        result.outcome = MaintenanceOutcome::Damaged;
+        return result;
+    }
+    if (run.copied.empty()) {
+        DropWorkFile(work);
+        if (!run.error.empty()) return Failure(std::move(result), run.error);
         result.outcome = MaintenanceOutcome::Cancelled;
         return result;
     }
-    if (!result.salvaged && !CopiedAllChecked(counts, result.damage, &error)) {
+    if (!result.salvaged && !CopiedAllChecked(run.counts, result.damage, &error)) {
         DropWorkFile(work);
         return Failure(std::move(result), error);
     }
+    // The details are opened (and a volumes list taken over) only now that the catalogue is
+    // known to be sound or is being salvaged.
+    details.Open(guard, true);
     // The copy's details are written beside it before the swap; they take the data file's
     // details' name with it.
     std::string carryError;
@@ -394,16 +435,6 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
         result.outcome = MaintenanceOutcome::Refused;
         return result;
     }
-    result.damage = CheckCatalogue(GetDataFileName());
-    if (!result.damage.Clean() && !salvage) {
-        result.outcome = MaintenanceOutcome::Damaged;
-        return result;
-    }
-    result.salvaged = !result.damage.Clean();
-    if (result.salvaged && targetExists) {
-        return Failure(std::move(result), target + " already exists; a salvaged copy is written only under a new "
-                                                    "name, so that no good copy is replaced");
-    }
     // A fresh name in the target's own folder (mkstemp creates it exclusively, following no
     // link), renamed over the target's name once complete.
     std::string partial = DirectoryOf(target) + "/." + BaseName(target) + ".XXXXXX";
@@ -417,16 +448,26 @@ MaintenanceResult BackupDataFile(const std::string& target, const CopyCallbacks&
         classData source(result.dataFile, classData::ForReading{});
         details = std::make_unique<DetailsCarrier>(source, false);
     }
-    CopyCounts counts;
-    const std::string copied =
-        CopyCatalogue(partial, details->Collecting(callbacks), &error, CopyOptions{result.salvaged, &counts});
-    if (copied.empty()) {
+    CheckedCopy run = CheckAndCopy(GetDataFileName(), partial, details->Collecting(callbacks), salvage);
+    result.damage = std::move(run.damage);
+    result.salvaged = run.salvaged;
+    if (!result.damage.Clean() && !salvage) {
         ::unlink(partial.c_str());
-        if (!error.empty()) return Failure(std::move(result), error);
+        result.outcome = MaintenanceOutcome::Damaged;
+        return result;
+    }
+    if (result.salvaged && targetExists) {
+        ::unlink(partial.c_str());
+        return Failure(std::move(result), target + " already exists; a salvaged copy is written only under a new "
+                                                    "name, so that no good copy is replaced");
+    }
+    if (run.copied.empty()) {
+        ::unlink(partial.c_str());
+        if (!run.error.empty()) return Failure(std::move(result), run.error);
         result.outcome = MaintenanceOutcome::Cancelled;
         return result;
     }
-    if (!result.salvaged && !CopiedAllChecked(counts, result.damage, &error)) {
+    if (!result.salvaged && !CopiedAllChecked(run.counts, result.damage, &error)) {
         ::unlink(partial.c_str());
         return Failure(std::move(result), error);
     }

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "../support/SampleCatalogue.h"
@@ -154,6 +155,15 @@ TEST_F(DamageTest, CompactionAndBackupRefuseDamageAndSalvageOnlyWhenAsked) {
     WriteAllBytes(path_, damaged);
     ASSERT_FALSE(CheckCatalogue(path_).Clean());
 
+    // The copy runs beside the check: a refusal leaves no copy, work file or details behind.
+    const auto names = [this] {
+        std::set<std::string> listed;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+            listed.insert(entry.path().filename().string());
+        }
+        return listed;
+    };
+    const std::set<std::string> namesBefore = names();
     const std::string target = dir_.File("backup.cd");
     MaintenanceResult backup = BackupDataFile(target);
     EXPECT_EQ(backup.outcome, MaintenanceOutcome::Damaged);
@@ -164,6 +174,7 @@ TEST_F(DamageTest, CompactionAndBackupRefuseDamageAndSalvageOnlyWhenAsked) {
     EXPECT_EQ(ReadAllBytes(path_), damaged);
     EXPECT_EQ(ReadAllBytes(bak), goodBak);
     EXPECT_EQ(SalvageLossText(compact.damage), "1 category");
+    EXPECT_EQ(names(), namesBefore);
 
     // Asked to salvage: what can be read makes a sound catalogue; the damaged file keeps a
     // dated name of its own and the "bak" copy is left alone.

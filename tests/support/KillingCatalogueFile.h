@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "CatalogueFileWrapper.h"
@@ -43,6 +44,8 @@ public:
         previous_ = SetCatalogueFileOpener([this, at, mode](const std::string& path, bool create) {
             CatalogueFileOpenResult opened = OpenSystemCatalogueFile(path, create);
             if (!opened.file) return opened;
+            // A compaction's check opens the catalogue on a thread of its own.
+            const std::lock_guard<std::mutex> lock(mutex_);
             auto& wrapper = wrappers_[opened.file.get()];
             auto held = wrapper.lock();
             if (!held) {
@@ -60,6 +63,7 @@ public:
 
 private:
     CatalogueFileOpener previous_;
+    std::mutex mutex_;
     std::map<const CatalogueFile*, std::weak_ptr<CatalogueFile>> wrappers_;
     int count_ = 0;
 };
