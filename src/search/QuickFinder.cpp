@@ -1,5 +1,7 @@
 #include "QuickFinder.h"
 
+#include <chrono>
+
 namespace karvio {
 
 QuickFinder::QuickFinder(std::string path, Listener listener, size_t firstScreenRows)
@@ -131,8 +133,36 @@ void QuickFinder::RunBuilds() {
         // After this program's own change an index that still matches the file needs nothing.
         const bool needed = whole || held->IsStale() || !written.empty();
         bool ok = true;
+        // The first reading of a file is shown as it goes: the query on show is answered from
+        // the CDs read so far, at most every few dozen milliseconds. A running query is not cut
+        // short for it; the next one takes what has been read by then.
+        std::function<void(const QuickIndex&)> readSoFar;
+        std::chrono::steady_clock::time_point shown{};
+        if (whole && !held) {
+            readSoFar = [this, &shown, &gate](const QuickIndex& read) {
+                const auto now = std::chrono::steady_clock::now();
+                if (now - shown < std::chrono::milliseconds(40)) return;
+                shown = now;
+                std::shared_ptr<const QuickIndex> snapshot = read.Snapshot();
+                {
+                    std::lock_guard lock(mutex_);
+                    if (quit_ || cancelBuild_) return;
+                    readSoFar_ = std::move(snapshot);
+                    if (text_.trimmed().isEmpty()) return;
+                    pending_ = true;
+                }
+                wake_.notify_all();
+                if (gate) gate();
+            };
+        }
         if (needed) {
-            ok = whole ? fresh->Build(path, &error, &cancelBuild_) : fresh->Update(*held, std::move(written), &error);
+            if (!whole) {
+                ok = fresh->Update(*held, std::move(written), &error);
+            } else if (held && held->BuiltFrom() == path) {
+                ok = fresh->Rebuild(*held, &error, &cancelBuild_);
+            } else {
+                ok = fresh->Build(path, &error, &cancelBuild_, readSoFar);
+            }
             (whole ? builds_ : updates_)++;
             // What scans read inside files, tied to the entries just read.
             if (ok) freshDetails->Build(path, *fresh);
@@ -140,6 +170,7 @@ void QuickFinder::RunBuilds() {
         {
             std::lock_guard lock(mutex_);
             building_ = false;
+            readSoFar_.reset();
             if (quit_) return;
             if (!needed) continue;
             if (!ok && cancelBuild_) continue;  // superseded by a build of the file as it is now
@@ -147,7 +178,14 @@ void QuickFinder::RunBuilds() {
             buildError_ = ok ? QString() : QString::fromStdString(error);
             index_ = std::move(fresh);
             details_ = std::move(freshDetails);
-            RequeryLocked();
+            if (!readSoFar) {
+                RequeryLocked();
+            } else if (!pending_ && !text_.trimmed().isEmpty()) {
+                // The query on show, answered so far from part of the file, is answered whole
+                // under the same generation: it is still the user's latest query.
+                pending_ = true;
+                cancel_ = true;
+            }
         }
         wake_.notify_all();
     }
@@ -161,18 +199,23 @@ void QuickFinder::RunQueries() {
         std::shared_ptr<const QuickIndex> index;
         QuickAnswer answer;
         std::shared_ptr<const DetailsIndex> details;
+        bool soFar = false;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return quit_ || (pending_ && (index_ || (!building_ && !buildWanted_))); });
+            wake_.wait(lock, [this] {
+                return quit_ || (pending_ && (index_ || readSoFar_ || (!building_ && !buildWanted_)));
+            });
             if (quit_) return;
             pending_ = false;
             cancel_ = false;
             text = text_;
             mode = mode_;
             generation = generation_;
-            index = index_;
+            index = index_ ? index_ : readSoFar_;
+            soFar = !index_ && readSoFar_;
             answer.error = buildError_;
-            answer.reading = building_ || buildWanted_;
+            // An answer from the CDs read so far is incomplete, not one from an older index.
+            answer.reading = !soFar && (building_ || buildWanted_);
             details = details_;
         }
         answer.generation = generation;
@@ -205,7 +248,7 @@ void QuickFinder::RunQueries() {
         if (generation != generation_) continue;
         answer.rows = std::move(result.rows);
         answer.count = result.count + static_cast<int64_t>(answer.detailHits.size());
-        answer.complete = true;
+        answer.complete = !soFar;
         listener_(std::move(answer));
     }
 }

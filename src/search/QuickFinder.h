@@ -50,7 +50,8 @@ public:
     // Reads the catalogue into the index now, in the background, unless it is held or on its way.
     void Prepare();
     // Starts a query and returns at once; the previous one is abandoned. Returns its generation.
-    // Before the first index is ready the query waits for it on the query thread. A file that
+    // While the first index is being read the query is answered from the CDs read so far (not
+    // complete answers, asked again as more is read) and then from the whole index. A file that
     // changed since the index was read (and no Update on its way) is read anew in the background.
     uint64_t Query(const QString& text, QuickMatchMode mode);
     // This program changed the catalogue: the index is updated in the background, reading again
@@ -71,7 +72,8 @@ public:
     int Builds() const { return builds_.load(); }
     int Updates() const { return updates_.load(); }
 
-    // Called on the builder thread before each build or update (tests hold a build with it).
+    // Called on the builder thread before each build or update, and during a first reading after
+    // each look the query thread is given at what has been read so far (tests hold a build with it).
     void SetBuildGate(std::function<void()> gate);
 
 private:
@@ -98,6 +100,7 @@ private:
     std::vector<int32_t> writtenIds_;
     QString buildError_;
     std::shared_ptr<const QuickIndex> index_;
+    std::shared_ptr<const QuickIndex> readSoFar_;  // of the first index being read, while index_ is null
     std::shared_ptr<const DetailsIndex> details_;
     std::atomic<uint64_t> generation_{0};
     std::atomic<bool> cancel_{false};

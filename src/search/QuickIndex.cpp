@@ -216,6 +216,17 @@ public:
                cd.CdNumOfSubdirs == record.CdNumOfSubdirs && cd.CdLastScanned == record.CdLastScanned;
     }
 
+    // Whether `other`, read from the same CD, holds exactly what this one holds.
+    bool SameContents(const Part& other) const {
+        const auto sameBytes = [](const auto& a, const auto& b) {
+            return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof a[0]) == 0);
+        };
+        return SameRecord(other.record) && lowId == other.lowId && highId == other.highId &&
+               basePath == other.basePath && label == other.label && topPath == other.topPath &&
+               sameBytes(entries, other.entries) && arena == other.arena && raw == other.raw &&
+               notesArena == other.notesArena && notesRaw == other.notesRaw && sameBytes(notes, other.notes);
+    }
+
     std::string_view FoldedName(int32_t i) const {
         const uint32_t start = entries[size_t(i)].fold;
         const size_t end = size_t(i) + 1 < entries.size() ? entries[size_t(i) + 1].fold : arena.size();
@@ -409,19 +420,55 @@ void QuickIndex::Append(std::shared_ptr<const Part> part) {
 }
 
 bool QuickIndex::Walk(Reader& file, const std::function<std::shared_ptr<const Part>(const CdRecord&)>& reuse,
-                      const std::atomic<bool>* cancel) {
+                      const std::atomic<bool>* cancel, const std::function<void(const QuickIndex&)>& readSoFar,
+                      const QuickIndex* sameFrom) {
     std::string scratch;  // the folding of the name being added
+    std::unordered_map<int32_t, const std::shared_ptr<const Part>*> held;
+    if (sameFrom) {
+        for (const auto& part : sameFrom->parts_) held.emplace(part->record.CdId, &part);
+    }
     ListWalk<CdRecord> cds(file.Header().dataCdFirstRecord, 0, file.Length());
     for (CdRecord cd; cds.Want() != 0; cds.Advance(cd)) {
         if (cancel && cancel->load(std::memory_order_relaxed)) return false;
         if (!file.Read(cds.Want(), cd) || !cds.Take(cd)) break;
         std::shared_ptr<const Part> part = reuse ? reuse(cd) : nullptr;
-        Append(part ? std::move(part) : Part::Read(file, cd, scratch));
+        if (!part) {
+            part = Part::Read(file, cd, scratch);
+            if (const auto it = held.find(cd.CdId); it != held.end() && (*it->second)->SameContents(*part)) {
+                part = *it->second;
+            }
+        }
+        Append(std::move(part));
+        if (readSoFar) readSoFar(*this);
     }
     return true;
 }
 
-bool QuickIndex::Build(const std::string& path, std::string* error, const std::atomic<bool>* cancel) {
+bool QuickIndex::Rebuild(const QuickIndex& held, std::string* error, const std::atomic<bool>* cancel) {
+    QuickIndex fresh;
+    fresh.path_ = held.path_;
+    if (!Stamp(fresh.path_, fresh.stamp_)) {
+        if (error) *error = fresh.path_ + ": " + std::strerror(errno);
+        return false;
+    }
+    Reader file;
+    if (!file.Open(fresh.path_, error) || !fresh.Walk(file, {}, cancel, {}, &held)) return false;
+    *this = std::move(fresh);
+    return true;
+}
+
+std::shared_ptr<const QuickIndex> QuickIndex::Snapshot() const {
+    auto copy = std::make_shared<QuickIndex>();
+    copy->path_ = path_;
+    copy->stamp_ = stamp_;
+    copy->parts_ = parts_;
+    copy->starts_ = starts_;
+    copy->size_ = size_;
+    return copy;
+}
+
+bool QuickIndex::Build(const std::string& path, std::string* error, const std::atomic<bool>* cancel,
+                       const std::function<void(const QuickIndex&)>& readSoFar) {
     *this = QuickIndex();
     path_ = path;
     // The stamp is taken before the read: a write that lands during the read makes the index
@@ -431,7 +478,7 @@ bool QuickIndex::Build(const std::string& path, std::string* error, const std::a
         return false;
     }
     Reader file;
-    return file.Open(path, error) && Walk(file, {}, cancel);
+    return file.Open(path, error) && Walk(file, {}, cancel, readSoFar);
 }
 
 bool QuickIndex::Update(const QuickIndex& from, std::vector<int32_t> writtenIds, std::string* error) {

@@ -69,7 +69,16 @@ public:
 
     // Reads the catalogue at `path`. False, with `error` set, when it cannot be read or is not a
     // catalogue, or when `cancel` was set; a damaged list ends where the cursors would end it.
-    bool Build(const std::string& path, std::string* error = nullptr, const std::atomic<bool>* cancel = nullptr);
+    // `readSoFar` (when set) is called on the reading thread after each CD with the index as read
+    // so far (Snapshot takes a copy of it).
+    bool Build(const std::string& path, std::string* error = nullptr, const std::atomic<bool>* cancel = nullptr,
+               const std::function<void(const QuickIndex&)>& readSoFar = {});
+    // An index of the CDs read so far, sharing their parts (which never change once read).
+    std::shared_ptr<const QuickIndex> Snapshot() const;
+    // Build, for a file another program changed while `held` (an index of the same file) goes on
+    // answering: every CD read the same as in `held` keeps the part held, and the one just read is
+    // let go at once, so the two indexes together take little more than one.
+    bool Rebuild(const QuickIndex& held, std::string* error = nullptr, const std::atomic<bool>* cancel = nullptr);
     // This index made current with the file `from` was built from, after this program changed
     // it: the CD list is read again; a CD that is new, whose record changed, or that holds one
     // of the records `writtenIds` (written in place: a directory or file renamed, its notes
@@ -116,7 +125,8 @@ private:
     // Reads the CD list of `file` into parts; `reuse` gives the part to keep for a CD record
     // (null to read the CD).
     bool Walk(Reader& file, const std::function<std::shared_ptr<const Part>(const CdRecord&)>& reuse,
-              const std::atomic<bool>* cancel);
+              const std::atomic<bool>* cancel, const std::function<void(const QuickIndex&)>& readSoFar = {},
+              const QuickIndex* sameFrom = nullptr);
 
     std::string path_;
     CatalogueIdentity stamp_;  // the file's change marker when it was read

@@ -363,4 +363,76 @@ TEST_F(QuickIndexTest, AnUpdateReadsOnlyTheChangedCds) {
     EXPECT_EQ(again.Find(ParseQuickQuery("atlas"), QuickMatchMode::Anywhere).rows.size(), 1u);
 }
 
+// Another program's change is read whole, yet every CD read the same keeps the part held (the two
+// indexes share it), and the first reading of a file can be looked at CD by CD as it goes.
+TEST_F(QuickIndexTest, AReadingAgainSharesWhatIsTheSameAndAFirstReadingShowsItsCds) {
+    {
+        classData data(path_);
+        data.GetCdGoto(beta_).GetDirFirst().GetFileFirst().SetFileNotes("kept in the attic", true);
+    }
+    ASSERT_TRUE(index_.IsStale());
+    QuickIndex again;
+    ASSERT_TRUE(again.Rebuild(index_));
+    EXPECT_FALSE(again.IsStale());
+    ASSERT_EQ(again.Find(ParseQuickQuery("attic"), QuickMatchMode::Anywhere).rows.size(), 1u);
+    EXPECT_EQ(&again.Entry(0), &index_.Entry(0));  // alpha's part is shared
+    const int32_t betaFirst = static_cast<int32_t>(index_.size()) - 4;  // beta: the CD, a folder, three files
+    ASSERT_EQ(index_.Hit(betaFirst).cdId, beta_);
+    EXPECT_NE(&again.Entry(betaFirst), &index_.Entry(betaFirst));  // beta was read anew
+
+    std::vector<std::shared_ptr<const QuickIndex>> soFar;
+    QuickIndex built;
+    ASSERT_TRUE(built.Build(path_, nullptr, nullptr, [&](const QuickIndex& read) { soFar.push_back(read.Snapshot()); }));
+    ASSERT_EQ(soFar.size(), 2u);
+    // After alpha only alpha's holiday photo; then beta's too, as the whole index finds them.
+    const QuickQuery holiday = ParseQuickQuery("holiday");
+    EXPECT_EQ(soFar[0]->Find(holiday, QuickMatchMode::Anywhere).rows.size(), 1u);
+    EXPECT_EQ(soFar[1]->Find(holiday, QuickMatchMode::Anywhere).rows,
+              built.Find(holiday, QuickMatchMode::Anywhere).rows);
+    EXPECT_EQ(soFar[1]->Find(holiday, QuickMatchMode::Anywhere).rows.size(), 2u);
+}
+
+// A query typed while the file is read for the first time is answered from the CDs read so far,
+// as an answer that is not complete, and then, under the same generation, from the whole index.
+TEST_F(QuickIndexTest, TheFirstReadingAnswersFromWhatItHasReadSoFar) {
+    std::mutex m;
+    std::condition_variable cv;
+    std::vector<QuickAnswer> answers;
+    QuickFinder finder(path_, [&](QuickAnswer a) {
+        std::lock_guard lock(m);
+        answers.push_back(std::move(a));
+        cv.notify_all();
+    });
+    std::promise<void> seen;
+    std::shared_future<void> letRead = seen.get_future().share();
+    std::atomic<int> calls{0};
+    // The first call comes before the reading; the second once alpha has been read.
+    finder.SetBuildGate([&] {
+        if (++calls == 2) letRead.wait();
+    });
+    const uint64_t typed = finder.Query("holiday", QuickMatchMode::Anywhere);
+    auto waitFor = [&](const std::function<bool(const QuickAnswer&)>& test) {
+        std::unique_lock lock(m);
+        QuickAnswer found;
+        cv.wait_for(lock, std::chrono::seconds(10), [&] {
+            for (const QuickAnswer& a : answers)
+                if (test(a)) return found = a, true;
+            return false;
+        });
+        return found;
+    };
+    QuickAnswer a = waitFor([](const QuickAnswer& x) { return x.count > 0; });
+    EXPECT_EQ(a.generation, typed);
+    EXPECT_FALSE(a.complete);
+    EXPECT_FALSE(a.reading);  // not an older index's answer
+    ASSERT_EQ(a.count, 1);
+    EXPECT_EQ(a.index->RawName(a.rows[0]), "Holiday New York 2019.jpg");
+    EXPECT_EQ(finder.Index(), nullptr);
+    seen.set_value();
+    a = waitFor([](const QuickAnswer& x) { return x.complete; });
+    EXPECT_EQ(a.generation, typed);
+    EXPECT_EQ(a.count, 2);
+    EXPECT_EQ(a.index, finder.Index());
+}
+
 }  // namespace
