@@ -185,7 +185,9 @@ void CheckCatalogueDetails(const std::string& path, CheckReport& report) {
 
 DetailsCarrier::DetailsCarrier(classData& source, bool writable) { Open(source, writable); }
 
-DetailsCarrier::DetailsCarrier() = default;
+DetailsCarrier::DetailsCarrier(classData& source, OpenLater) {
+    if (std::unique_ptr<DetailsDatabase> db = DetailsDatabase::OpenForReading(source)) detailed_ = db->FileIds();
+}
 
 void DetailsCarrier::Open(classData& source, bool writable) {
     dataFile_ = source.GetOpenPath();
@@ -195,8 +197,7 @@ void DetailsCarrier::Open(classData& source, bool writable) {
         SidecarContents sidecar = ReadVolumeSidecarFile(VolumeSidecarPath(dataFile_));
         legacy_ = std::move(sidecar.entries);
     }
-    if (db_) detailed_ = db_->FileIds();
-    opened_ = true;
+    detailed_ = db_ ? db_->FileIds() : std::vector<int32_t>{};
     std::erase_if(files_, [this](const auto& ids) { return !Detailed(ids.first); });
 }
 
@@ -212,9 +213,9 @@ CopyCallbacks DetailsCarrier::Collecting(const CopyCallbacks& callbacks) {
         cds_.emplace_back(oldId, newId);
         if (outer) outer(oldId, newId);
     };
-    if (!opened_ || !detailed_.empty()) {
+    if (!detailed_.empty()) {
         collecting.fileCopied = [this, outer = callbacks.fileCopied](int32_t oldId, int32_t newId) {
-            if (!opened_ || Detailed(oldId)) files_.emplace_back(oldId, newId);
+            if (Detailed(oldId)) files_.emplace_back(oldId, newId);
             if (outer) outer(oldId, newId);
         };
     }

@@ -55,13 +55,13 @@ public:
     // caller holds the write lock) a database not made yet takes over the older volumes list
     // first.
     DetailsCarrier(classData& source, bool writable);
-    // One that collects the new ids of every CD and file until Open says which files have
-    // details: a compaction opens the database for writing only once the catalogue is known to
-    // be sound, after its copy.
-    DetailsCarrier();
+    // One that only reads which files have details, changing nothing, until Open: a compaction
+    // opens the database for writing only once the catalogue is known to be sound, after its copy.
+    struct OpenLater {};
+    DetailsCarrier(classData& source, OpenLater);
     ~DetailsCarrier();
-    // What the constructor with a source does; ids collected before are kept for the files with
-    // details only.
+    // What the constructor without OpenLater does; of the ids collected before, those of the
+    // files that have details are kept.
     void Open(classData& source, bool writable);
     DetailsCarrier(const DetailsCarrier&) = delete;
     DetailsCarrier& operator=(const DetailsCarrier&) = delete;
@@ -81,7 +81,6 @@ private:
     std::string dataFile_;
     VolumeEntries legacy_;  // identities of an older volumes list no database has taken over
     std::vector<int32_t> detailed_;  // file ids with details, ascending
-    bool opened_ = false;
     IdPairs cds_, files_;
 };
 

@@ -336,7 +336,7 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
     std::string error;
     const std::string work = UniqueName(WorkFilePrefix(kCompactionWorkFile, result.dataFile), &error);
     if (work.empty()) return Failure(std::move(result), error);
-    DetailsCarrier details;
+    DetailsCarrier details(guard, DetailsCarrier::OpenLater{});
     CheckedCopy run = CheckAndCopy(result.dataFile, work, details.Collecting(callbacks), salvage);
     result.damage = std::move(run.damage);
     result.salvaged = run.salvaged;
