@@ -248,15 +248,36 @@ TEST(QuickIndexScale, AgreesWithComparingEveryNameAndStreamsTheFirstScreen) {
     EXPECT_LE(index.EntryBytes() / index.size(), sizeof(QuickEntry) + 4);
 }
 
+// A finder's answers as they come, and a wait for the first one a test accepts.
+class AnswerLog {
+public:
+    QuickFinder::Listener Listener() {
+        return [this](QuickAnswer a) {
+            std::lock_guard lock(m_);
+            answers_.push_back(std::move(a));
+            cv_.notify_all();
+        };
+    }
+    QuickAnswer WaitFor(const std::function<bool(const QuickAnswer&)>& test) {
+        std::unique_lock lock(m_);
+        QuickAnswer found;
+        cv_.wait_for(lock, std::chrono::seconds(10), [&] {
+            for (const QuickAnswer& a : answers_)
+                if (test(a)) return found = a, true;
+            return false;
+        });
+        return found;
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable cv_;
+    std::vector<QuickAnswer> answers_;
+};
+
 TEST_F(QuickIndexTest, TheFinderAnswersTheLatestQueryAndFollowsChanges) {
-    std::mutex m;
-    std::condition_variable cv;
-    std::vector<QuickAnswer> answers;
-    QuickFinder finder(path_, [&](QuickAnswer a) {
-        std::lock_guard lock(m);
-        answers.push_back(std::move(a));
-        cv.notify_all();
-    });
+    AnswerLog log;
+    QuickFinder finder(path_, log.Listener());
     std::function<void()> gate;
     bool gateOpen = true;
     finder.SetBuildGate([&] {
@@ -264,14 +285,7 @@ TEST_F(QuickIndexTest, TheFinderAnswersTheLatestQueryAndFollowsChanges) {
     });
     // The first complete answer to a query from `generation` on that `test` accepts.
     auto waitFor = [&](uint64_t generation, const std::function<bool(const QuickAnswer&)>& test) {
-        std::unique_lock lock(m);
-        QuickAnswer found;
-        cv.wait_for(lock, std::chrono::seconds(10), [&] {
-            for (const QuickAnswer& a : answers)
-                if (a.generation >= generation && a.complete && test(a)) return found = a, true;
-            return false;
-        });
-        return found;
+        return log.WaitFor([&](const QuickAnswer& a) { return a.generation >= generation && a.complete && test(a); });
     };
     auto finalOf = [&](uint64_t generation) {
         return waitFor(generation, [&](const QuickAnswer& a) { return a.generation == generation; });
@@ -395,14 +409,8 @@ TEST_F(QuickIndexTest, AReadingAgainSharesWhatIsTheSameAndAFirstReadingShowsItsC
 // A query typed while the file is read for the first time is answered from the CDs read so far,
 // as an answer that is not complete, and then, under the same generation, from the whole index.
 TEST_F(QuickIndexTest, TheFirstReadingAnswersFromWhatItHasReadSoFar) {
-    std::mutex m;
-    std::condition_variable cv;
-    std::vector<QuickAnswer> answers;
-    QuickFinder finder(path_, [&](QuickAnswer a) {
-        std::lock_guard lock(m);
-        answers.push_back(std::move(a));
-        cv.notify_all();
-    });
+    AnswerLog log;
+    QuickFinder finder(path_, log.Listener());
     std::promise<void> seen;
     std::shared_future<void> letRead = seen.get_future().share();
     std::atomic<int> calls{0};
@@ -411,17 +419,7 @@ TEST_F(QuickIndexTest, TheFirstReadingAnswersFromWhatItHasReadSoFar) {
         if (++calls == 2) letRead.wait();
     });
     const uint64_t typed = finder.Query("holiday", QuickMatchMode::Anywhere);
-    auto waitFor = [&](const std::function<bool(const QuickAnswer&)>& test) {
-        std::unique_lock lock(m);
-        QuickAnswer found;
-        cv.wait_for(lock, std::chrono::seconds(10), [&] {
-            for (const QuickAnswer& a : answers)
-                if (test(a)) return found = a, true;
-            return false;
-        });
-        return found;
-    };
-    QuickAnswer a = waitFor([](const QuickAnswer& x) { return x.count > 0; });
+    QuickAnswer a = log.WaitFor([](const QuickAnswer& x) { return x.count > 0; });
     EXPECT_EQ(a.generation, typed);
     EXPECT_FALSE(a.complete);
     EXPECT_FALSE(a.reading);  // not an older index's answer
@@ -429,7 +427,7 @@ TEST_F(QuickIndexTest, TheFirstReadingAnswersFromWhatItHasReadSoFar) {
     EXPECT_EQ(a.index->RawName(a.rows[0]), "Holiday New York 2019.jpg");
     EXPECT_EQ(finder.Index(), nullptr);
     seen.set_value();
-    a = waitFor([](const QuickAnswer& x) { return x.complete; });
+    a = log.WaitFor([](const QuickAnswer& x) { return x.complete; });
     EXPECT_EQ(a.generation, typed);
     EXPECT_EQ(a.count, 2);
     EXPECT_EQ(a.index, finder.Index());
