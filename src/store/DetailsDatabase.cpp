@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -17,9 +18,11 @@ namespace {
 
 // "KRVD": the file is a Karvio details database, whatever its name.
 constexpr int kApplicationId = 0x4B525644;
-// 1: the first; 2: files keep the content hash of their bytes. An older file is brought up to
-// date by its first writer, keeping every row; readers read it as it is.
-constexpr int kSchemaVersion = 2;
+// 1: the first; 2: files keep the content hash of their bytes; 3: members and thumbnails are kept
+// under the id of the file they were read for (files.origin_id), which a rescan's unchanged file
+// shares with its old record instead of copying them. An older file is brought up to date by its
+// first writer, keeping every row; readers read it as it is (there every file is its own origin).
+constexpr int kSchemaVersion = 3;
 // A reader waits this long for a writer's commit; a writer for a reader's snapshot.
 constexpr int kReaderWaitMs = 2000;
 constexpr int kWriterWaitMs = 5000;
@@ -47,8 +50,10 @@ CREATE TABLE files(
     taken REAL, camera TEXT, artist TEXT, album TEXT, title TEXT,
     duration REAL, width INTEGER, height INTEGER, codecs TEXT,
     has_thumbnail INTEGER NOT NULL DEFAULT 0,
-    hash BLOB);
+    hash BLOB,
+    origin_id INTEGER);
 CREATE INDEX files_by_cd ON files(cd_id);
+CREATE INDEX files_by_origin ON files(origin_id);
 CREATE TABLE members(
     file_id INTEGER NOT NULL,
     seq INTEGER NOT NULL,
@@ -58,10 +63,18 @@ CREATE TABLE members(
     date REAL NOT NULL,
     is_dir INTEGER NOT NULL,
     PRIMARY KEY(file_id, seq)) WITHOUT ROWID;
-CREATE INDEX members_by_cd ON members(cd_id);
 CREATE TABLE thumbnails(file_id INTEGER PRIMARY KEY, cd_id INTEGER NOT NULL, image BLOB NOT NULL);
-CREATE INDEX thumbnails_by_cd ON thumbnails(cd_id);
 )sql";
+// Members and thumbnails are keyed by their origin: file_id there is the origin_id of the files
+// rows that share them, and cd_id the CD of the file they were read for (kept for the record).
+
+// The steps that bring a file of each older schema up to this one, in order.
+constexpr const char* kUpgrades[kSchemaVersion - 1] = {
+    "ALTER TABLE files ADD COLUMN hash BLOB",
+    "ALTER TABLE files ADD COLUMN origin_id INTEGER; UPDATE files SET origin_id = file_id; "
+    "CREATE INDEX files_by_origin ON files(origin_id); DROP INDEX IF EXISTS members_by_cd; "
+    "DROP INDEX IF EXISTS thumbnails_by_cd",
+};
 
 std::string Resolved(const std::string& path) {
     char* real = ::realpath(path.c_str(), nullptr);
@@ -241,8 +254,9 @@ bool DetailsDatabase::Upgrade() {
     if (version_ >= kSchemaVersion) return true;
     if (!Begin()) return false;
     // Each step in order; the version moves with the last one, in the same transaction.
-    const bool done = (version_ >= 2 || Exec("ALTER TABLE files ADD COLUMN hash BLOB")) &&
-                      Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
+    bool done = true;
+    for (int from = std::max(version_, 1); done && from < kSchemaVersion; ++from) done = Exec(kUpgrades[from - 1]);
+    done = done && Exec(("PRAGMA user_version=" + std::to_string(kSchemaVersion)).c_str());
     if (!done) {
         Rollback();
         return false;
@@ -463,11 +477,15 @@ bool DetailsDatabase::PutCd(const DetailsCd& cd) {
 }
 
 bool DetailsDatabase::DropCd(int32_t cdId) {
+    // Members and thumbnails go when no file of another CD shares them (after a rescan, the new
+    // CD's unchanged files do): the files' rows go last, as the others are found through them.
     static constexpr const char* kDrops[] = {
-        "DELETE FROM cds WHERE cd_id = ?",
-        "DELETE FROM files WHERE cd_id = ?",
-        "DELETE FROM members WHERE cd_id = ?",
-        "DELETE FROM thumbnails WHERE cd_id = ?",
+        "DELETE FROM cds WHERE cd_id = ?1",
+        "DELETE FROM members WHERE file_id IN (SELECT origin_id FROM files f WHERE f.cd_id = ?1 AND NOT EXISTS "
+        "(SELECT 1 FROM files g WHERE g.origin_id = f.origin_id AND g.cd_id <> ?1))",
+        "DELETE FROM thumbnails WHERE file_id IN (SELECT origin_id FROM files f WHERE f.cd_id = ?1 AND NOT EXISTS "
+        "(SELECT 1 FROM files g WHERE g.origin_id = f.origin_id AND g.cd_id <> ?1))",
+        "DELETE FROM files WHERE cd_id = ?1",
     };
     const bool outer = sqlite3_get_autocommit(db_) != 0;
     if (outer && !Begin()) return false;
@@ -487,17 +505,19 @@ bool DetailsDatabase::DropBeyond(int64_t length) {
     {
         Statement any(Prepare(
             "SELECT EXISTS(SELECT 1 FROM cds WHERE cd_id > ?1) OR EXISTS(SELECT 1 FROM files WHERE file_id > ?1) OR "
-            "EXISTS(SELECT 1 FROM files WHERE cd_id > ?1) OR EXISTS(SELECT 1 FROM members WHERE cd_id > ?1) OR "
-            "EXISTS(SELECT 1 FROM thumbnails WHERE cd_id > ?1)"));
+            "EXISTS(SELECT 1 FROM files WHERE cd_id > ?1) OR EXISTS(SELECT 1 FROM members WHERE file_id > ?1) OR "
+            "EXISTS(SELECT 1 FROM thumbnails WHERE file_id > ?1)"));
         if (!any) return false;
         any.Int(length);
         if (any.Step() == SQLITE_ROW && any.ColumnInt(0) == 0) return true;
     }
+    // Members and thumbnails beyond it were read for files beyond it: a file within shares only
+    // those of an older file, which are within too.
     static constexpr const char* kDrops[] = {
-        "DELETE FROM cds WHERE cd_id > ?",
-        "DELETE FROM files WHERE file_id > ? OR cd_id > ?1",
-        "DELETE FROM members WHERE file_id > ? OR cd_id > ?1",
-        "DELETE FROM thumbnails WHERE file_id > ? OR cd_id > ?1",
+        "DELETE FROM cds WHERE cd_id > ?1",
+        "DELETE FROM files WHERE file_id > ?1 OR cd_id > ?1",
+        "DELETE FROM members WHERE file_id > ?1",
+        "DELETE FROM thumbnails WHERE file_id > ?1",
     };
     const bool outer = sqlite3_get_autocommit(db_) != 0;
     if (outer && !Begin()) return false;
@@ -518,7 +538,7 @@ bool DetailsDatabase::PutFile(const FileDetails& d, const std::vector<ArchiveMem
     Statement file(Prepare(
         "INSERT OR REPLACE INTO files(file_id, cd_id, name_hash, size, date, note, is_archive, member_count, "
         "members_capped, media_kind, taken, camera, artist, album, title, duration, width, height, codecs, "
-        "has_thumbnail, hash) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        "has_thumbnail, hash, origin_id) VALUES(?1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?1)"));
     if (!file) return false;
     const MediaFields& m = d.media;
     file.Int(d.fileId).Int(d.cdId).Int(d.nameHash).Real(d.size).Real(d.date).Text(d.note).Int(d.isArchive).Int(d.memberCount).Int(d.membersCapped);
@@ -566,6 +586,23 @@ constexpr const char* kFilesOfCd[2] = {
     "SELECT " KARVIO_FILE_COLUMNS "NULL FROM files WHERE cd_id = ? ORDER BY file_id",
     "SELECT " KARVIO_FILE_COLUMNS "hash FROM files WHERE cd_id = ? ORDER BY file_id"};
 #undef KARVIO_FILE_COLUMNS
+
+// Members and thumbnails by the file they belong to: before origins, each file was its own.
+constexpr const char* kMembersOfFile[2] = {
+    "SELECT path, size, date, is_dir FROM members WHERE file_id = ? ORDER BY seq",
+    "SELECT path, size, date, is_dir FROM members WHERE file_id = (SELECT origin_id FROM files WHERE file_id = ?) "
+    "ORDER BY seq"};
+constexpr const char* kMembersOfCd[2] = {
+    "SELECT file_id, path, size, date, is_dir FROM members WHERE cd_id = ? ORDER BY file_id, seq",
+    "SELECT f.file_id, m.path, m.size, m.date, m.is_dir FROM files f JOIN members m ON m.file_id = f.origin_id "
+    "WHERE f.cd_id = ? ORDER BY f.file_id, m.seq"};
+constexpr const char* kThumbnailOfFile[2] = {
+    "SELECT image FROM thumbnails WHERE file_id = ?",
+    "SELECT image FROM thumbnails WHERE file_id = (SELECT origin_id FROM files WHERE file_id = ?)"};
+constexpr const char* kThumbnailsBetween[2] = {
+    "SELECT file_id FROM thumbnails WHERE cd_id = ? AND file_id BETWEEN ? AND ? ORDER BY file_id",
+    "SELECT f.file_id FROM files f JOIN thumbnails t ON t.file_id = f.origin_id WHERE f.cd_id = ? AND "
+    "f.file_id BETWEEN ? AND ? ORDER BY f.file_id"};
 
 FileDetails FileRow(const Statement& s) {
     FileDetails d;
@@ -617,7 +654,7 @@ void DetailsDatabase::ForEachFile(int32_t cdId, const std::function<bool(const F
 
 void DetailsDatabase::ForEachMember(int32_t cdId,
                                    const std::function<bool(int32_t fileId, const ArchiveMember&)>& visit) {
-    Statement s(Prepare("SELECT file_id, path, size, date, is_dir FROM members WHERE cd_id = ? ORDER BY file_id, seq"));
+    Statement s(Prepare(kMembersOfCd[version_ >= 3]));
     if (!s) return;
     s.Int(cdId);
     while (s.Step() == SQLITE_ROW) {
@@ -628,7 +665,7 @@ void DetailsDatabase::ForEachMember(int32_t cdId,
 
 std::vector<ArchiveMember> DetailsDatabase::Members(int32_t fileId) {
     std::vector<ArchiveMember> members;
-    Statement s(Prepare("SELECT path, size, date, is_dir FROM members WHERE file_id = ? ORDER BY seq"));
+    Statement s(Prepare(kMembersOfFile[version_ >= 3]));
     if (!s) return members;
     s.Int(fileId);
     while (s.Step() == SQLITE_ROW) {
@@ -638,7 +675,7 @@ std::vector<ArchiveMember> DetailsDatabase::Members(int32_t fileId) {
 }
 
 std::string DetailsDatabase::Thumbnail(int32_t fileId) {
-    Statement s(Prepare("SELECT image FROM thumbnails WHERE file_id = ?"));
+    Statement s(Prepare(kThumbnailOfFile[version_ >= 3]));
     if (!s) return {};
     s.Int(fileId);
     return s.Step() == SQLITE_ROW ? s.ColumnText(0) : std::string();
@@ -665,8 +702,9 @@ std::vector<int32_t> DetailsDatabase::ArchiveIdsOfCd(int32_t cdId) {
 std::vector<int32_t> DetailsDatabase::FileIdsOfCdBetween(int32_t cdId, int32_t first, int32_t last,
                                                          bool thumbnails) {
     std::vector<int32_t> ids;
-    // Both tables' cd_id indexes carry the file id: the range is read from the index alone.
-    Statement s(Prepare(thumbnails ? "SELECT file_id FROM thumbnails WHERE cd_id = ? AND file_id BETWEEN ? AND ? ORDER BY file_id"
+    // The files' cd_id index carries the file id: the range is read from the index (and the
+    // thumbnails' keys) alone.
+    Statement s(Prepare(thumbnails ? kThumbnailsBetween[version_ >= 3]
                                    : "SELECT file_id FROM files WHERE cd_id = ? AND file_id BETWEEN ? AND ? ORDER BY file_id"));
     if (!s) return ids;
     s.Int(cdId).Int(first).Int(last);
@@ -704,30 +742,22 @@ bool DetailsDatabase::CopyFiles(const IdPairs& files, int32_t newCdId) {
     if (files.empty()) return true;
     const bool outer = sqlite3_get_autocommit(db_) != 0;
     if (outer && !Begin()) return false;
+    // One row per file: the copy shares the members and thumbnail of the old one through its
+    // origin, so an unchanged archive or picture costs no more than a song.
     auto run = [&]() -> bool {
-        if (!Exec("CREATE TEMP TABLE IF NOT EXISTS moved(old INTEGER PRIMARY KEY, new INTEGER NOT NULL)") ||
-            !Exec("DELETE FROM temp.moved")) {
-            return false;
-        }
         for (const auto& [from, to] : files) {
-            Statement s(Prepare("INSERT OR REPLACE INTO temp.moved(old, new) VALUES(?, ?)"));
+            Statement s(Prepare(
+                "INSERT OR REPLACE INTO files(file_id, cd_id, name_hash, size, date, note, is_archive, member_count, "
+                "members_capped, media_kind, taken, camera, artist, album, title, duration, width, height, codecs, "
+                "has_thumbnail, hash, origin_id) SELECT ?2, ?3, name_hash, size, date, note, is_archive, member_count, "
+                "members_capped, media_kind, taken, camera, artist, album, title, duration, width, height, codecs, "
+                "has_thumbnail, hash, origin_id FROM files WHERE file_id = ?1"));
             if (!s) return false;
-            if (const int rc = s.Int(from).Int(to).Step(); rc != SQLITE_DONE) return Fail(rc, "cannot be written");
+            if (const int rc = s.Int(from).Int(to).Int(newCdId).Step(); rc != SQLITE_DONE) {
+                return Fail(rc, "cannot be written");
+            }
         }
-        const std::string cd = std::to_string(newCdId);
-        const std::string copies[] = {
-            "INSERT OR REPLACE INTO files SELECT m.new, " + cd +
-                ", name_hash, size, date, note, is_archive, member_count, members_capped, media_kind, taken, camera, artist, album, title, "
-                "duration, width, height, codecs, has_thumbnail, hash FROM files f JOIN temp.moved m ON m.old = f.file_id",
-            "INSERT OR REPLACE INTO members SELECT m.new, seq, " + cd +
-                ", path, size, date, is_dir FROM members b JOIN temp.moved m ON m.old = b.file_id",
-            "INSERT OR REPLACE INTO thumbnails SELECT m.new, " + cd +
-                ", image FROM thumbnails t JOIN temp.moved m ON m.old = t.file_id",
-        };
-        for (const std::string& sql : copies) {
-            if (!Exec(sql.c_str())) return false;
-        }
-        return Exec("DELETE FROM temp.moved");
+        return true;
     };
     if (!run()) {
         if (outer) Rollback();
@@ -805,19 +835,26 @@ bool DetailsDatabase::WriteTranslated(const std::string& toDataFile, double toCr
                     if (const int rc2 = s.Int(from).Int(to).Step(); rc2 != SQLITE_DONE) return out.Fail(rc2, "cannot be written");
                 }
             }
-            const std::string sourceHash = version_ >= 2 ? "hash" : "NULL";
+            // Every file of the copy is the origin of its own members and thumbnail again: those a
+            // rescan's files share are copied for each file that is still there.
+            const std::string sourceHash = version_ >= 2 ? "s.hash" : "NULL";
+            const std::string sourceOrigin = version_ >= 3 ? "s.origin_id" : "s.file_id";
+            const std::string filesCopied =
+                " FROM source.files s JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id";
             const std::string kCopies[] = {
                 "INSERT INTO main.meta SELECT key, value FROM source.meta WHERE key = 'volumes_migrated'",
                 "INSERT INTO main.cds SELECT c.new, last_scanned, files, options, has_volume, uuid, label, fs_type, "
                 "size, relative_path, source FROM source.cds s JOIN temp.cd_ids c ON c.old = s.cd_id",
-                "INSERT INTO main.files SELECT f.new, c.new, name_hash, size, date, note, is_archive, member_count, members_capped, "
-                "media_kind, taken, camera, artist, album, title, duration, width, height, codecs, has_thumbnail, " +
-                    sourceHash +
-                    " FROM source.files s JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id",
-                "INSERT INTO main.members SELECT f.new, seq, c.new, path, size, date, is_dir FROM source.members s "
-                "JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id",
-                "INSERT INTO main.thumbnails SELECT f.new, c.new, image FROM source.thumbnails s "
-                "JOIN temp.file_ids f ON f.old = s.file_id JOIN temp.cd_ids c ON c.old = s.cd_id",
+                "INSERT INTO main.files(file_id, cd_id, name_hash, size, date, note, is_archive, member_count, "
+                "members_capped, media_kind, taken, camera, artist, album, title, duration, width, height, codecs, "
+                "has_thumbnail, hash, origin_id) SELECT f.new, c.new, s.name_hash, s.size, s.date, s.note, s.is_archive, "
+                "s.member_count, s.members_capped, s.media_kind, s.taken, s.camera, s.artist, s.album, s.title, "
+                "s.duration, s.width, s.height, s.codecs, s.has_thumbnail, " +
+                    sourceHash + ", f.new" + filesCopied,
+                "INSERT INTO main.members SELECT f.new, m.seq, c.new, m.path, m.size, m.date, m.is_dir" + filesCopied +
+                    " JOIN source.members m ON m.file_id = " + sourceOrigin,
+                "INSERT INTO main.thumbnails SELECT f.new, c.new, t.image" + filesCopied +
+                    " JOIN source.thumbnails t ON t.file_id = " + sourceOrigin,
             };
             for (const std::string& sql : kCopies) {
                 if (!out.Exec(sql.c_str())) return false;

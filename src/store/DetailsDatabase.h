@@ -147,7 +147,8 @@ public:
     std::optional<DetailsCd> Cd(int32_t cdId);
     std::vector<DetailsCd> Cds();
     bool PutCd(const DetailsCd& cd);
-    // Forgets a CD with everything recorded of its files.
+    // Forgets a CD with everything recorded of its files; the members and thumbnails its files
+    // share with another CD's files (a rescan's) stay with those.
     bool DropCd(int32_t cdId);
     // Forgets every row keyed at or beyond `length`: leftovers of a scan whose appended space was
     // given back, which the next records appended there must not inherit.
@@ -180,7 +181,8 @@ public:
     // The content hashes recorded for the files of CD `cdId`, with the stamp each was taken
     // with (no media fields, members or thumbnails), in id order; `visit` returns false to stop.
     void ForEachHash(int32_t cdId, const std::function<bool(const FileDetails&)>& visit);
-    // Copies the details of files to new ids (a rescan's unchanged files) under CD `newCdId`.
+    // Copies the details of files to new ids (a rescan's unchanged files) under CD `newCdId`: one
+    // row each, sharing the old file's members and thumbnail.
     bool CopyFiles(const IdPairs& files, int32_t newCdId);
 
     // Counts, for check and info.

@@ -1,6 +1,7 @@
 // A scan with details: what it records of photos from two cameras, an album and archives; a
 // rescan that carries unchanged files' details over without reading them; a scan without options
-// that records nothing more; a stopped or killed scan that leaves no wrong details behind; content
+// that records nothing more; a stopped or killed scan that leaves no wrong details behind; a
+// rescan killed or failing at any write of the details that keeps archives and pictures whole; content
 // hashes recorded, carried over by a rescan, and killed or failed writes of them that cost the
 // catalogue nothing.
 #include <sys/stat.h>
@@ -77,6 +78,21 @@ protected:
             }
         }
         return {};
+    }
+    std::string ThumbnailOf(int32_t cdId, const std::string& name) {
+        for (const StoredDir& dir : ReadTree(cdId)) {
+            if (const StoredFile* f = FindFile(dir, name)) {
+                classData data;
+                return DetailsDatabase::OpenForReading(data)->Thumbnail(f->id);
+            }
+        }
+        return {};
+    }
+    static std::vector<int32_t> ListedCds() {
+        std::vector<int32_t> ids;
+        classData data;
+        for (classCd* c = &data.GetCdFirst(); !data.GetCdEof(); c = &data.GetCdNext()) ids.push_back(c->GetCdId());
+        return ids;
     }
 };
 
@@ -159,6 +175,77 @@ TEST_F(ScanDetailsTest, ARescanKeepsItsOptionsAndCarriesUnchangedFilesOver) {
     EXPECT_TRUE(again.at("beach.jpg").hasThumbnail);
     EXPECT_EQ(again.at("beach.jpg").media.camera, "Canon EOS 5D");
     EXPECT_EQ(again.at("01.mp3").media.artist, "The Band");
+}
+
+TEST_F(ScanDetailsTest, ARescanKilledOrFailedAtAnyWriteOfTheDetailsKeepsEveryArchiveAndPictureWhole) {
+    MakeLibrary();
+    const int32_t kept = Scan(Root() + "/", 0, nullptr, nullptr, kScanAllDetails);
+    ASSERT_GT(kept, 0);
+    // One song changed: the rescan reads it again and carries the archives and pictures over,
+    // sharing their members and thumbnails with the old CD until that is dropped.
+    ASSERT_TRUE(WriteSong(Path("Music/01.mp3"), FixtureSong{"mp3", 3, "The Band", "First Album", "Live"}));
+    const std::vector<unsigned char> catalogue = ReadAllBytes(Catalogue());
+    const std::string db = DetailsDatabase::PathFor(Catalogue());
+    const std::vector<unsigned char> details = ReadAllBytes(db);
+    int total = 0;
+    {
+        ScopedKillingDetailsWrites counting(0, ScopedKillingDetailsWrites::Mode::Kill);
+        ASSERT_GT(Scan(Root() + "/", kept), 0);
+        total = counting.Writes();
+    }
+    ASSERT_GT(total, 2);
+    // Whatever a CD shows of an archive or a picture is whole.
+    auto wholeWhereShown = [&](int32_t cd) {
+        const auto shown = Shown(cd);
+        if (shown.count("backup.zip")) {
+            EXPECT_EQ(MembersOf(cd, "backup.zip").size(), 3u);
+        }
+        if (shown.count("beach.jpg")) {
+            EXPECT_FALSE(ThumbnailOf(cd, "beach.jpg").empty());
+        }
+        return shown.size();
+    };
+    for (int at = 1; at <= total; at += std::max(1, total / 10)) {
+        for (const auto mode : {ScopedKillingDetailsWrites::Mode::Kill, ScopedKillingDetailsWrites::Mode::Fail}) {
+            const bool kill = mode == ScopedKillingDetailsWrites::Mode::Kill;
+            SCOPED_TRACE(std::string(kill ? "killed" : "failed") + " at write " + std::to_string(at) + " of " +
+                         std::to_string(total));
+            WriteAllBytes(Catalogue(), catalogue);
+            WriteAllBytes(db, details);
+            ::unlink((db + "-journal").c_str());
+            if (kill) {
+                const pid_t child = ::fork();
+                if (child == 0) {
+                    ScopedKillingDetailsWrites killing(at, mode);
+                    Scan(Root() + "/", kept);
+                    ::_exit(0);
+                }
+                int status = 0;
+                ::waitpid(child, &status, 0);
+            } else {
+                ScopedKillingDetailsWrites failing(at, mode);
+                EXPECT_GT(Scan(Root() + "/", kept), 0);
+            }
+            CheckReport report = CheckCatalogue(Catalogue());
+            ASSERT_TRUE(report.Clean());
+            CheckCatalogueDetails(Catalogue(), report);
+            EXPECT_TRUE(report.problems.empty()) << report.problems.front();
+            const std::vector<int32_t> listed = ListedCds();
+            ASSERT_EQ(listed.size(), 1u);
+            wholeWhereShown(listed[0]);
+            // The next rescan shows everything, read or carried over, and stores each archive's
+            // members and each thumbnail once.
+            const int32_t next = Scan(Root() + "/", listed[0], nullptr, nullptr, kScanAllDetails);
+            ASSERT_GT(next, 0);
+            EXPECT_EQ(wholeWhereShown(next), 8u);
+            EXPECT_EQ(Shown(next).at("01.mp3").media.title, "Live");
+            classData data;
+            std::unique_ptr<DetailsDatabase> reader = DetailsDatabase::OpenForReading(data);
+            ASSERT_TRUE(reader);
+            EXPECT_EQ(reader->CountMembers(), 4);
+            EXPECT_EQ(reader->CountThumbnails(), 2);
+        }
+    }
 }
 
 TEST_F(ScanDetailsTest, AStoppedScanLeavesNoDetailsBehind) {

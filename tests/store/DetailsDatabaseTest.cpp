@@ -171,15 +171,34 @@ TEST_F(DetailsTest, RowsComeBackAsWrittenAndCopyDropAndLeftoversWork) {
     EXPECT_EQ(db->File(fresh)->cdId, 77);
     EXPECT_EQ(db->Members(fresh), MembersOf("two.zip"));
     EXPECT_EQ(db->Thumbnail(fresh), "thumb of two.zip");
-    // Rows beyond the end of the file are leftovers of space given back.
+    // Rows beyond the end of the file are leftovers of space given back; the members and
+    // thumbnail the leftover shared stay with their own file.
     ASSERT_TRUE(db->DropBeyond(data.File()->Length()));
     EXPECT_FALSE(db->File(fresh));
     EXPECT_TRUE(db->File(files.at("two.zip").FileId));
-    // A CD's details go with it.
+    EXPECT_EQ(db->Members(files.at("two.zip").FileId), MembersOf("two.zip"));
+    EXPECT_EQ(db->CountMembers(), 4);
+    // A CD's details go with it, but what a file of another CD shares stays with that file.
+    const int32_t copy = files.at("plain.txt").FileId;
+    ASSERT_TRUE(db->CopyFiles({{files.at("two.zip").FileId, copy}}, b_));
     ASSERT_TRUE(db->DropCd(a_));
     EXPECT_FALSE(db->Cd(a_));
     EXPECT_TRUE(db->FileIdsOfCd(a_).empty());
-    EXPECT_EQ(db->FileIds().size(), 2u);
+    EXPECT_EQ(db->FileIds().size(), 3u);
+    EXPECT_EQ(db->Members(copy), MembersOf("two.zip"));
+    EXPECT_EQ(db->Thumbnail(copy), "thumb of two.zip");
+    EXPECT_EQ(db->FileIdsOfCdBetween(b_, copy, copy, true), std::vector<int32_t>{copy});
+    std::vector<int32_t> listed;
+    db->ForEachMember(b_, [&](int32_t fileId, const ArchiveMember&) {
+        listed.push_back(fileId);
+        return true;
+    });
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), copy), 2);
+    EXPECT_EQ(listed.size(), 4u);
+    // Dropped by its last CD, nothing of it is left.
+    ASSERT_TRUE(db->DropCd(b_));
+    EXPECT_EQ(db->CountMembers(), 0);
+    EXPECT_EQ(db->CountThumbnails(), 1) << "gone.mp3's";
     data.EndWrite();
 }
 
@@ -187,10 +206,15 @@ TEST_F(DetailsTest, ADatabaseOfTheFirstSchemaIsReadAsItIsAndItsFirstWriterBrings
     RecordAll();
     const std::string db = DetailsDatabase::PathFor(path_);
     {
-        // What the first schema wrote: the same rows without content hashes.
+        // What the first schema wrote: the same rows without content hashes, each file keeping
+        // its own members and thumbnail, found by CD.
         sqlite3* raw = nullptr;
         ASSERT_EQ(sqlite3_open(db.c_str(), &raw), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(raw, "ALTER TABLE files DROP COLUMN hash; PRAGMA user_version=1", nullptr, nullptr, nullptr),
+        ASSERT_EQ(sqlite3_exec(raw,
+                               "DROP INDEX files_by_origin; ALTER TABLE files DROP COLUMN origin_id; "
+                               "ALTER TABLE files DROP COLUMN hash; CREATE INDEX members_by_cd ON members(cd_id); "
+                               "CREATE INDEX thumbnails_by_cd ON thumbnails(cd_id); PRAGMA user_version=1",
+                               nullptr, nullptr, nullptr),
                   SQLITE_OK)
             << sqlite3_errmsg(raw);
         sqlite3_close(raw);
@@ -226,6 +250,16 @@ TEST_F(DetailsTest, ADatabaseOfTheFirstSchemaIsReadAsItIsAndItsFirstWriterBrings
     EXPECT_FALSE(shown.at("three.mp3").hash);
     EXPECT_FALSE(fs::exists(db + ".damaged"));
     EXPECT_TRUE(Check(path_).Clean());
+    // Each upgraded file is the origin of its own members: removing a CD takes exactly its own.
+    classData data(path_);
+    ASSERT_EQ(data.BeginWrite(), WriteAccess::Granted);
+    std::string note;
+    std::unique_ptr<DetailsDatabase> writer = DetailsDatabase::OpenForWriting(data, &note);
+    ASSERT_TRUE(writer) << note;
+    ASSERT_TRUE(writer->DropCd(a_));
+    EXPECT_EQ(writer->CountMembers(), 2);
+    EXPECT_EQ(writer->Members(Files(path_).at("four.zip").FileId), MembersOf("four.zip"));
+    data.EndWrite();
 }
 
 TEST_F(DetailsTest, ARowCountsOnlyWhileItsCdIsAsItWasRecorded) {
