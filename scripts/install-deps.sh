@@ -19,8 +19,9 @@ packages=(
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth openbox imagemagick xdotool genisoimage fuseiso dosfstools poppler-utils
-    # the hashing benchmark's baseline (xxhsum)
-    xxhash
+    # the hashing benchmark's baseline (xxhsum), the thumbnail benchmark's (the JPEG library Qt
+    # decodes with, called on its own)
+    xxhash libjpeg62-turbo-dev
     # desktop integration: its tools and the checks of the registration, the metainfo, the
     # manual pages and the bash completion (mimetype and gio are what xdg-mime asks)
     appstream libfile-mimeinfo-perl libglib2.0-bin bash-completion groff-base
