@@ -27,6 +27,8 @@ constexpr int kSchemaVersion = 3;
 constexpr int kReaderWaitMs = 2000;
 constexpr int kWriterWaitMs = 5000;
 
+// Members and thumbnails are keyed by their origin: file_id there is the origin_id of the files
+// rows that share them, and cd_id the CD of the file they were read for (kept for the record).
 constexpr const char* kSchema = R"sql(
 CREATE TABLE meta(key TEXT PRIMARY KEY, value) WITHOUT ROWID;
 CREATE TABLE cds(
@@ -65,8 +67,6 @@ CREATE TABLE members(
     PRIMARY KEY(file_id, seq)) WITHOUT ROWID;
 CREATE TABLE thumbnails(file_id INTEGER PRIMARY KEY, cd_id INTEGER NOT NULL, image BLOB NOT NULL);
 )sql";
-// Members and thumbnails are keyed by their origin: file_id there is the origin_id of the files
-// rows that share them, and cd_id the CD of the file they were read for (kept for the record).
 
 // The steps that bring a file of each older schema up to this one, in order.
 constexpr const char* kUpgrades[kSchemaVersion - 1] = {
