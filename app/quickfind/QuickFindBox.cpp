@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QScrollBar>
 #include <QShortcut>
@@ -100,9 +101,16 @@ QuickFindPopup::QuickFindPopup(QWidget* parent) : QFrame(parent) {
 }
 
 QuickFindBox* QuickFindBox::Install(frmMenu& menu, QWidget* searchWindow) {
-    auto* box = new QuickFindBox(&menu, menu.Toolbar());
-    menu.Toolbar()->addSeparator();
-    menu.Toolbar()->addWidget(box);
+    // The box has a bar of its own beside the toolbar: where the window is too narrow for both
+    // (at a large scale), it takes a row of its own instead of hiding in the toolbar's overflow.
+    auto* bar = new QToolBar(tr("Quick find"), &menu);
+    bar->setObjectName(QStringLiteral("QuickFindBar"));
+    bar->setMovable(false);
+    menu.addToolBar(Qt::TopToolBarArea, bar);
+    auto* box = new QuickFindBox(&menu, bar);
+    bar->addWidget(box);
+    box->bar_ = bar;
+    box->toolbar_ = menu.Toolbar();
     auto* ctrlK = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), &menu);
     connect(ctrlK, &QShortcut::activated, box, &QuickFindBox::Activate);
     // Ctrl+F belongs to the search command; while the search window is not up it finds here.
@@ -313,6 +321,16 @@ void QuickFindBox::PlacePopup() {
     popup_->setGeometry(left, below.y(), width, height);
 }
 
+void QuickFindBox::PlaceBar() {
+    auto* window = qobject_cast<QMainWindow*>(popup_->parentWidget());
+    if (!window || !bar_ || !toolbar_) return;
+    const bool fits = toolbar_->sizeHint().width() + bar_->sizeHint().width() <= window->width();
+    if (fits == window->toolBarBreak(bar_)) {
+        if (fits) window->removeToolBarBreak(bar_);
+        else window->insertToolBarBreak(bar_);
+    }
+}
+
 void QuickFindBox::MoveCurrent(int delta) {
     QTreeView* list = popup_->List();
     const int rows = popup_->Results()->rowCount();
@@ -328,7 +346,10 @@ bool QuickFindBox::eventFilter(QObject* watched, QEvent* event) {
         Activate();
         return true;
     }
-    if (watched == popup_->parentWidget() && event->type() == QEvent::Resize && popup_->isVisible()) PlacePopup();
+    if (watched == popup_->parentWidget() && event->type() == QEvent::Resize) {
+        PlaceBar();
+        if (popup_->isVisible()) PlacePopup();
+    }
     // The index is read as soon as the window is up, so the first keystroke finds it ready.
     if (watched == popup_->parentWidget() && event->type() == QEvent::Show) finder_->Prepare();
     if (event->type() != QEvent::KeyPress || (watched != edit_ && watched != popup_->List()))

@@ -19,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QToolBar;
 class QTreeView;
 
 namespace karvio {
@@ -82,12 +83,16 @@ private:
     void OnAnswer(const QuickAnswer& answer);
     void ShowPopup();
     void PlacePopup();
+    // The box's bar on the toolbar's row when both fit the window's width, else on a row below.
+    void PlaceBar();
     void MoveCurrent(int delta);
     void OnListMenu(const QPoint& at);
     bool CheckRow(int row, RecordRef* record) const;
 
     QLineEdit* edit_;
     QComboBox* mode_;
+    QToolBar* bar_ = nullptr;      // the box's own bar
+    QToolBar* toolbar_ = nullptr;  // the main window's toolbar, whose row it shares when there is room
     QuickFindPopup* popup_;
     QMenu* listMenu_;
     QPointer<QWidget> searchWindow_;  // whose shortcut Ctrl+F is while it is up

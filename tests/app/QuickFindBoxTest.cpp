@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QTreeView>
 #include <condition_variable>
 #include <mutex>
@@ -170,6 +171,33 @@ TEST(QuickFindBox, CtrlFFindsHereOnlyWhileTheSearchWindowIsDown) {
     w.search->show();
     QTest::keyClick(&w.menu, Qt::Key_F, Qt::ControlModifier);
     EXPECT_FALSE(w.edit()->hasFocus());
+}
+
+// The box is never hidden in the toolbar's overflow: in a window too narrow for both (as at a
+// large scale) it has a row of its own, in a wide one it sits beside the toolbar.
+TEST(QuickFindBox, StaysInSightInANarrowWindow) {
+    Window w;
+    auto inSight = [&] {
+        QCoreApplication::processEvents();
+        const QRect box(w.box->mapTo(&w.menu, QPoint(0, 0)), w.box->size());
+        return w.box->isVisible() && w.menu.rect().contains(box) && w.box->width() >= w.box->minimumSizeHint().width();
+    };
+    // Whether the box begins above the toolbar's bottom edge: on its row.
+    auto besideToolbar = [&] {
+        return w.box->mapTo(&w.menu, QPoint(0, 0)).y() <
+               w.menu.Toolbar()->mapTo(&w.menu, QPoint(0, w.menu.Toolbar()->height())).y();
+    };
+    const int both = w.menu.Toolbar()->sizeHint().width() + w.box->sizeHint().width();
+    w.menu.resize(both + 100, 600);
+    EXPECT_TRUE(inSight());
+    EXPECT_TRUE(besideToolbar());
+    w.menu.resize(both - 100, 600);
+    EXPECT_TRUE(inSight());
+    EXPECT_FALSE(besideToolbar());
+    // Wide again: back on the toolbar's row.
+    w.menu.resize(both + 100, 600);
+    EXPECT_TRUE(inSight());
+    EXPECT_TRUE(besideToolbar());
 }
 
 TEST(QuickFindBox, AnswersFollowTheProgramsEditsAndOtherProgramsScans) {
