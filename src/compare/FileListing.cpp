@@ -61,7 +61,24 @@ std::string DecodePath(std::string_view path) {
 std::string FileListing::VolumePath(size_t i) const {
     std::string path = "/" + DecodePath(top_);
     if (path.size() > 1) path += '/';
-    return path + DecodePath(RelativePath(i));
+    // Names that are UTF-8 already (nearly all) are copied straight into place, from the entry
+    // up; lists of a million paths are made here.
+    size_t length = 0;
+    for (auto p = static_cast<int32_t>(i); p >= 0; p = entries_[static_cast<size_t>(p)].parent) {
+        const std::string_view name = Name(static_cast<size_t>(p));
+        if (!IsValidUtf8(name)) return path + DecodePath(RelativePath(i));
+        length += name.size() + 1;
+    }
+    const size_t base = path.size();
+    path.resize(base + length - 1);
+    size_t end = path.size();
+    for (auto p = static_cast<int32_t>(i); p >= 0; p = entries_[static_cast<size_t>(p)].parent) {
+        const std::string_view name = Name(static_cast<size_t>(p));
+        end -= name.size();
+        name.copy(path.data() + end, name.size());
+        if (end > base) path[--end] = '/';
+    }
+    return path;
 }
 
 int64_t FileListing::FileBytes() const {

@@ -20,11 +20,12 @@ struct ListingEntry {
     int32_t id = 0;       // record id in the catalogue; 0 for an entry walked on disk
     int32_t parent = -1;  // index of the directory entry holding it; -1 for the scanned folder
     uint32_t nameOffset = 0, nameLength = 0;
+    int32_t attributes = 0;
     bool directory = false;
     int64_t size = 0;  // bytes; a directory's: the total of its subtree
     double date = 0;   // catalogue date
-    int32_t attributes = 0;
 };
+static_assert(sizeof(ListingEntry) == 40, "a million entries should take 40 MB");
 
 class FileListing {
 public:

@@ -101,6 +101,26 @@ TEST_F(CompareEngineTest, CatalogueListingEqualsWalkOfTheSameFolder) {
     EXPECT_TRUE(found);
 }
 
+TEST(FileListingTest, VolumePathsDecodeEachNameByItself) {
+    FileListing listing;
+    listing.SetTop("Top/caf\xC3\xA9");
+    ListingEntry dir;
+    dir.directory = true;
+    const int32_t plain = listing.Add(dir, "docs");
+    dir.parent = plain;
+    const int32_t latin = listing.Add(dir, "d\xE9j\xE0");
+    ListingEntry file;
+    file.parent = latin;
+    const int32_t below = listing.Add(file, "f.txt");
+    file.parent = plain;
+    const int32_t utf8 = listing.Add(file, "\xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(listing.VolumePath(static_cast<size_t>(plain)), "/Top/caf\xC3\xA9/docs");
+    EXPECT_EQ(listing.VolumePath(static_cast<size_t>(below)), "/Top/caf\xC3\xA9/docs/d\xC3\xA9j\xC3\xA0/f.txt");
+    EXPECT_EQ(listing.VolumePath(static_cast<size_t>(utf8)), "/Top/caf\xC3\xA9/docs/\xC3\xA9t\xC3\xA9");
+    listing.SetTop("");
+    EXPECT_EQ(listing.VolumePath(static_cast<size_t>(utf8)), "/docs/\xC3\xA9t\xC3\xA9");
+}
+
 TEST_F(CompareEngineTest, DuplicatesAndSinglesEqualWhatTheRealTreesHold) {
     // What a script finds: files by (name, size) with the discs that hold them.
     std::map<std::pair<std::string, uintmax_t>, std::multiset<std::string>> byKey;
