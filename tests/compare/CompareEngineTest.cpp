@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "CatalogueListing.h"
 #include "ContentHash.h"
@@ -265,6 +266,29 @@ TEST(ContentHashTest, Xxh3OfFilesAndTheirFailures) {
     EXPECT_EQ(ContentHash::FromHex(r.hash.Hex()), r.hash);
     // xxhsum -H2 of the empty input
     EXPECT_EQ(HashBytes("").Hex(), "99aa06d3014798d86001c324468d497f");
+
+    // Sizes about the pieces a file is read in, one after the other on one thread and on two
+    // threads at once: each hash is its own file's.
+    std::vector<std::pair<std::string, XXH128_hash_t>> files;
+    for (const size_t size : {0, 1, 4095, 65536, 262143, 262144, 262145, 524288, 1048577}) {
+        std::string content(size, '\0');
+        for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>((i * 131 + size) >> 3);
+        files.emplace_back(dir.File("s" + std::to_string(size)), XXH3_128bits(content.data(), content.size()));
+        Write(files.back().first, content);
+    }
+    auto hashAll = [&](std::vector<HashResult>& results) {
+        for (const auto& file : files) results.push_back(HashFileAt(AT_FDCWD, file.first.c_str()));
+    };
+    std::vector<HashResult> first, second;
+    std::thread other([&] { hashAll(second); });
+    hashAll(first);
+    other.join();
+    for (const std::vector<HashResult>* results : {&first, &second}) {
+        ASSERT_EQ(results->size(), files.size());
+        for (size_t i = 0; i < files.size(); ++i) {
+            EXPECT_EQ((*results)[i].hash, (ContentHash{files[i].second.high64, files[i].second.low64})) << files[i].first;
+        }
+    }
 
     EXPECT_EQ(HashFileAt(AT_FDCWD, dir.File("gone").c_str()).outcome, HashOutcome::Vanished);
     ASSERT_EQ(::symlink(path.c_str(), dir.File("link").c_str()), 0);
