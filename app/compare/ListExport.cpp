@@ -143,9 +143,22 @@ bool ExportWindowList(QWidget* window, QWidget* owner) {
     return true;
 }
 
+namespace {
+
+// What the user looks at: a list laid over the main window's work area while it shows (the
+// quick-find results), else the active window.
+QWidget* ShownListWindow(frmMenu& menu) {
+    for (QWidget* child : menu.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisible() && dynamic_cast<const ExportableList*>(child)) return child;
+    }
+    return menu.ActiveChildWindow();
+}
+
+}  // namespace
+
 void InstallListExport(frmMenu& menu) {
     MainCommandTargets targets = menu.CommandTargets();
-    targets.exportList = [&menu] { ExportWindowList(menu.ActiveChildWindow(), &menu); };
+    targets.exportList = [&menu] { ExportWindowList(ShownListWindow(menu), &menu); };
     menu.SetCommandTargets(std::move(targets));
 }
 

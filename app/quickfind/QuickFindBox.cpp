@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "ListExports.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "RecordIo.h"
@@ -100,6 +102,17 @@ QuickFindPopup::QuickFindPopup(QWidget* parent) : QFrame(parent) {
     hide();
 }
 
+std::vector<std::string> QuickFindPopup::ExportColumns() const {
+    if (results_->rowCount() == 0) return {};
+    return kCatalogueListColumns;
+}
+
+void QuickFindPopup::WriteExportRows(ListWriter& writer) const {
+    for (int row = 0; row < results_->rowCount(); ++row) results_->WriteExportRow(row, writer);
+}
+
+QString QuickFindPopup::ExportName() const { return tr("Quick find results"); }
+
 QuickFindBox* QuickFindBox::Install(frmMenu& menu, QWidget* searchWindow) {
     // The box has a bar of its own beside the toolbar: where the window is too narrow for both
     // (at a large scale), it takes a row of its own instead of hiding in the toolbar's overflow.
@@ -165,7 +178,10 @@ QuickFindBox::QuickFindBox(QWidget* popupParent, QWidget* parent) : QWidget(pare
     connect(popup_->List(), &QTreeView::activated, this, [this](const QModelIndex& i) { RevealRow(i.row()); });
     connect(popup_->List(), &QTreeView::customContextMenuRequested, this, &QuickFindBox::OnListMenu);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        if (now && now != edit_ && !popup_->isAncestorOf(now) && !qobject_cast<QMenu*>(now)) popup_->hide();
+        // A menu (the list's own, or the menu bar reached with Alt for File > Export) keeps it.
+        if (now && now != edit_ && !popup_->isAncestorOf(now) && !qobject_cast<QMenu*>(now) &&
+            !qobject_cast<QMenuBar*>(now))
+            popup_->hide();
     });
     if (popupParent && popupParent->isVisible()) finder_->Prepare();
     windowThread = std::this_thread::get_id();

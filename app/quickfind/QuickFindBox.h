@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "QuickFinder.h"
+#include "compare/ListExport.h"
 #include "mainwindow/MainWindowTargets.h"
 
 class QComboBox;
@@ -28,8 +29,9 @@ class frmMenu;
 class SearchResultsModel;
 
 // The list under the box: a count line and the results. A child of the main window laid over
-// its work area, so the box keeps the keyboard while it shows.
-class QuickFindPopup : public QFrame {
+// its work area, so the box keeps the keyboard while it shows; while it shows, File > Export
+// writes its rows.
+class QuickFindPopup : public QFrame, public ExportableList {
     Q_OBJECT
 
 public:
@@ -37,6 +39,11 @@ public:
     QTreeView* List() const { return list_; }
     QLabel* Status() const { return status_; }
     SearchResultsModel* Results() const { return results_; }
+
+    // The rows the list shows, in their order, as the search window's results are written.
+    std::vector<std::string> ExportColumns() const override;
+    void WriteExportRows(ListWriter& writer) const override;
+    QString ExportName() const override;
 
 private:
     QLabel* status_;

@@ -1,13 +1,17 @@
 // The find box driven with keys on the main window: typing shows ranked hits in the search
 // window's columns, the arrows and Enter reveal one in the current view, Escape closes the list,
-// Ctrl+K and Ctrl+F reach the box, and the answers follow an edit made in the program and a CD
-// added by another program.
+// Ctrl+K and Ctrl+F reach the box, File > Export writes the list while it shows, and the answers
+// follow an edit made in the program and a CD added by another program.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -21,6 +25,7 @@
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "classData.h"
+#include "compare/ListExport.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/frmMenu.h"
 #include "quickfind/QuickFindBox.h"
@@ -160,6 +165,73 @@ TEST(QuickFindBox, TypingListsRankedHitsAndEnterRevealsTheChosenOne) {
     EXPECT_EQ(w.results()->rowCount(), 0);
     EXPECT_TRUE(w.box->Popup()->Status()->text().contains(QStringLiteral("size")));
     EXPECT_TRUE(w.messages.empty());
+}
+
+TEST(QuickFindBox, FileExportWritesTheListWhileItShows) {
+    Window w;
+    InstallListExport(w.menu);
+    QString chosen;
+    bool csv = false;
+    SetExportChooser([&](QWidget*, const QString&, bool& useCsv) {
+        useCsv = csv;
+        return chosen;
+    });
+    struct Restore {
+        ~Restore() { SetExportChooser({}); }
+    } restore;
+    auto read = [&](const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return file.readAll();
+    };
+    // File > Export reached from the keyboard as a user would: Alt+F, then E.
+    auto exportWithKeys = [&] {
+        QTest::keyClick(&w.menu, Qt::Key_F, Qt::AltModifier);
+        QWidget* file = QApplication::activePopupWidget();
+        ASSERT_TRUE(file);
+        QTest::keyClick(file, Qt::Key_E);
+    };
+    QTest::keyClick(&w.menu, Qt::Key_K, Qt::ControlModifier);
+    QTest::keyClicks(w.edit(), QStringLiteral("abc"));
+    ASSERT_TRUE(w.Settle());
+
+    chosen = w.dir.path() + "/found.json";
+    exportWithKeys();
+    EXPECT_TRUE(w.messages.empty());
+    const QJsonArray rows = QJsonDocument::fromJson(read(chosen)).array();
+    ASSERT_EQ(rows.size(), 3);
+    std::vector<std::string> names;
+    for (const QJsonValue& row : rows) {
+        const QJsonObject hit = row.toObject();
+        names.push_back(hit.value("name").toString().toStdString());
+        EXPECT_EQ(hit.value("kind").toString(), QStringLiteral("file"));
+        EXPECT_EQ(hit.value("cd").toString(), QStringLiteral("Alpha"));
+        EXPECT_EQ(hit.value("cd_id").toInt(), w.alpha);
+        EXPECT_EQ(hit.value("path").toString(), "/" + hit.value("name").toString());
+    }
+    EXPECT_EQ(names, w.Names()) << "in the order shown";
+
+    // As CSV, from the menu's command with the list still up.
+    w.Type("report");
+    ASSERT_TRUE(w.Settle());
+    ASSERT_TRUE(w.box->Popup()->isVisible());
+    chosen = w.dir.path() + "/found.csv";
+    csv = true;
+    w.menu.Item(QStringLiteral("mnuFileExport"))->trigger();
+    const QList<QByteArray> lines = read(chosen).split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("kind,id,cd_id,cd,path,name,size,"));
+    EXPECT_TRUE(lines[1].startsWith("file,")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(",Alpha,/Docs/Report.doc,Report.doc,30,")) << lines[1].toStdString();
+
+    // Once the list is closed, the export is the active window's (none here).
+    QTest::keyClick(w.edit(), Qt::Key_Escape);
+    ASSERT_FALSE(w.box->Popup()->isVisible());
+    chosen = w.dir.path() + "/closed.csv";
+    w.menu.Item(QStringLiteral("mnuFileExport"))->trigger();
+    EXPECT_FALSE(QFile::exists(chosen));
+    ASSERT_EQ(w.messages.size(), 1u);
+    EXPECT_NE(w.messages[0].find("no list to export"), std::string::npos) << w.messages[0];
 }
 
 TEST(QuickFindBox, CtrlFFindsHereOnlyWhileTheSearchWindowIsDown) {
