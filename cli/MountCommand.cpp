@@ -161,6 +161,12 @@ public:
         st.st_blksize = 65536;
         st.st_uid = ::getuid();
         st.st_gid = ::getgid();
+        if (node == CatalogueTree::kRoot) {
+            // The catalogue itself has no date of its own: its file's is when it last changed
+            // (a file manager showed the mount point from 1970 before).
+            st.st_mtim = st.st_atim = st.st_ctim = stamp_.mtime;
+            return st;
+        }
         const std::time_t t = n.date != 0 ? TimeTFromDate(n.date) : 0;
         st.st_mtim.tv_sec = st.st_atim.tv_sec = st.st_ctim.tv_sec = t;
         return st;

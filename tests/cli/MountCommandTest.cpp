@@ -100,6 +100,10 @@ TEST_F(MountCommandTest, BrowsesReadsAndRefusesWrites) {
     EXPECT_EQ(st.st_mtime, real.st_mtime);
     ASSERT_EQ(::stat((mnt_ + disc + "/readme.txt").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0444u);  // the read-only attribute
+    // The mount point itself carries the catalogue's last change.
+    ASSERT_EQ(::stat(mnt_.c_str(), &st), 0);
+    ASSERT_EQ(::stat(data_.c_str(), &real), 0);
+    EXPECT_EQ(st.st_mtime, real.st_mtime);
 
     // du's apparent total is the catalogue's.
     FILE* du = ::popen(("du -sb " + ShellQuote(mnt_)).c_str(), "r");
