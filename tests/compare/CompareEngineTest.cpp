@@ -293,6 +293,9 @@ TEST(ContentHashTest, Xxh3OfFilesAndTheirFailures) {
     EXPECT_EQ(HashFileAt(AT_FDCWD, dir.File("gone").c_str()).outcome, HashOutcome::Vanished);
     ASSERT_EQ(::symlink(path.c_str(), dir.File("link").c_str()), 0);
     EXPECT_EQ(HashFileAt(AT_FDCWD, dir.File("link").c_str()).outcome, HashOutcome::Vanished);
+    // A file that gives more bytes than its size said (the kernel's own files say 0) stands for
+    // no version of it: reported as changed, never as a hash.
+    EXPECT_EQ(HashFileAt(AT_FDCWD, "/proc/self/status").outcome, HashOutcome::Changed);
     // The kernel answers a read of unmapped memory with EIO: a medium that fails.
     const HashResult eio = HashFileAt(AT_FDCWD, "/proc/self/mem");
     EXPECT_EQ(eio.outcome, HashOutcome::IoError);
