@@ -329,6 +329,11 @@ MaintenanceResult CompactDataFiles(const CopyCallbacks& callbacks, const std::st
         classData& data;
         ~EndWrite() { data.EndWrite(); }
     } endWrite{guard};
+    // Details a compaction stopped before they followed its copy are put back before the
+    // leftovers of stopped runs are removed.
+    std::string takeBackError;
+    DetailsDatabase::TakeBackFromCompaction(result.dataFile, guard.Header().dataCreated, &takeBackError);
+    NoteDetailsFailure(result, takeBackError);
     RemoveStaleWorkFiles(dir, result.dataFile);
 
     // Everything the copy follows is checked: damage is reported, not copied into a smaller

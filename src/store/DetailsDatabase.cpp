@@ -1,5 +1,6 @@
 #include "DetailsDatabase.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "CatalogueCopy.h"
 #include "classData.h"
 
 namespace karvio {
@@ -305,6 +307,17 @@ std::unique_ptr<DetailsDatabase> DetailsDatabase::OpenForReading(classData& data
     if (note) note->clear();
     if (!data.IsOpen()) return nullptr;
     const std::string path = PathFor(data.GetOpenPath());
+    const double created = data.Header().dataCreated;
+    // What a stopped compaction left under the name of its copy, now the data file, is read
+    // where it lies (a reader moves nothing; the next writer puts it in place).
+    auto leftByCompaction = [&]() -> std::unique_ptr<DetailsDatabase> {
+        const std::string left = LeftByCompaction(data.GetOpenPath(), created);
+        if (left.empty()) return nullptr;
+        std::unique_ptr<DetailsDatabase> db(new DetailsDatabase(left));
+        std::string why;
+        return db->Open(true) && db->Belongs(created, &why) ? std::move(db) : nullptr;
+    };
+    if (std::unique_ptr<DetailsDatabase> left = leftByCompaction()) return left;
     switch (Examine(path)) {
         case OnDisk::Missing:
             return nullptr;
@@ -316,7 +329,7 @@ std::unique_ptr<DetailsDatabase> DetailsDatabase::OpenForReading(classData& data
     }
     std::unique_ptr<DetailsDatabase> db(new DetailsDatabase(path));
     std::string why;
-    if (!db->Open(true) || !db->Belongs(data.Header().dataCreated, &why)) {
+    if (!db->Open(true) || !db->Belongs(created, &why)) {
         if (note) *note = "the details database " + path + " is not used: " + (why.empty() ? db->Error() : why);
         return nullptr;
     }
@@ -334,6 +347,13 @@ std::unique_ptr<DetailsDatabase> DetailsDatabase::OpenForWriting(const std::stri
     if (note) note->clear();
     const std::string path = PathFor(dataFile);
     std::string setAsideWhy;
+    // A stopped compaction's copy took the data file's name: its details come back first (the
+    // ones under the data file's name are the previous file's, though they may look like its
+    // own when both were made in one second).
+    if (std::string error; !TakeBackFromCompaction(dataFile, created, &error) && !error.empty()) {
+        if (note) *note = "the details database " + path + " cannot be put back in place: " + error;
+        return nullptr;
+    }
     switch (Examine(path)) {
         case OnDisk::Missing:
             if (!create) return nullptr;
@@ -892,6 +912,57 @@ bool DetailsDatabase::SetAside(const std::string& dbPath, std::string* error) {
     // The journal goes with its database, so it is never played back into the new one.
     const std::string kept = dbPath + ".damaged";
     return RenameIfThere(dbPath + "-journal", kept + "-journal", error) && RenameIfThere(dbPath, kept, error);
+}
+
+std::string DetailsDatabase::LeftByCompaction(const std::string& dataFile, double created) {
+    const std::string prefix = WorkFilePrefix(kCompactionWorkFile, dataFile);
+    const size_t slash = prefix.rfind('/');
+    const std::string dir = prefix.substr(0, slash), namePrefix = prefix.substr(slash + 1);
+    DIR* listing = ::opendir(dir.c_str());
+    if (!listing) return {};
+    std::vector<std::string> candidates;
+    // The copy's work name is the prefix and six characters; its details add ".db".
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.size() == namePrefix.size() + 6 + 3 && name.compare(0, namePrefix.size(), namePrefix) == 0 &&
+            name.compare(namePrefix.size() + 6, std::string::npos, ".db") == 0) {
+            candidates.push_back(dir + "/" + name);
+        }
+    }
+    ::closedir(listing);
+    for (const std::string& candidate : candidates) {
+        // Only the details of a copy that took the data file's name: a copy still under its
+        // work name never replaced anything (and may share the data file's creation second).
+        if (Examine(candidate) != OnDisk::Regular ||
+            Examine(candidate.substr(0, candidate.size() - 3)) != OnDisk::Missing) {
+            continue;
+        }
+        DetailsDatabase db(candidate);
+        std::string why;
+        if (db.Open(true) && db.Belongs(created, &why)) return candidate;
+    }
+    return {};
+}
+
+bool DetailsDatabase::TakeBackFromCompaction(const std::string& dataFile, double created, std::string* error) {
+    if (error) error->clear();
+    const std::string left = LeftByCompaction(dataFile, created);
+    if (left.empty()) return false;
+    const std::string path = PathFor(dataFile);
+    if (Examine(path) != OnDisk::Missing) {
+        // The previous file's details follow it to the "bak" name when it got there (they
+        // replace what an older "bak" file left); else they are set aside.
+        const std::string bak = BakPathOf(dataFile);
+        bool bakOwns = false;
+        {
+            DetailsDatabase held(path);
+            std::string why;
+            bakOwns = held.Open(true) && held.Belongs(ReadCatalogueIdentity(bak).created, &why);
+        }
+        if (!(bakOwns ? MoveTo(dataFile, bak, error) : SetAside(path, error))) return false;
+    }
+    if (!RenameIfThere(left + "-journal", path + "-journal", error) || !RenameIfThere(left, path, error)) return false;
+    return true;
 }
 
 bool DetailsDatabase::MoveTo(const std::string& fromDataFile, const std::string& toDataFile, std::string* error) {

@@ -204,9 +204,19 @@ public:
     static bool SetAside(const std::string& dbPath, std::string* error);
     // Moves the database of `fromDataFile` with its journal to be that of `toDataFile`.
     static bool MoveTo(const std::string& fromDataFile, const std::string& toDataFile, std::string* error);
+    // A compaction stopped after its copy took the data file's name and before the details
+    // followed it leaves the copy's details under the copy's work name, and the previous file's
+    // under the data file's. Where that is so for the catalogue `dataFile` (created at
+    // `created`), the copy's details take their place and the previous file's go to the "bak"
+    // file when they are its (else they are set aside). True when something was moved; false
+    // with `error` set when a move failed. REQUIRES: the catalogue's write lock is held.
+    static bool TakeBackFromCompaction(const std::string& dataFile, double created, std::string* error);
 
 private:
     explicit DetailsDatabase(std::string path);
+    // The details a stopped compaction left under its copy's work name for the catalogue
+    // `dataFile` created at `created`; empty when there are none.
+    static std::string LeftByCompaction(const std::string& dataFile, double created);
     bool Open(bool readOnly);
     // Puts back the pages of a transaction a stopped writer left in its journal.
     void RollBackHotJournal();
