@@ -185,14 +185,14 @@ frmCompare::frmCompare(QWidget* parent)
     setObjectName(QStringLiteral("frmCompare"));
     setWindowTitle(tr("Compare"));
 
-    auto* firstLabel = new QLabel(tr("&First disc"), this);
+    auto* firstLabel = new QLabel(tr("Fi&rst disc"), this);
     cboFirst_ = new QComboBox(this);
     cboFirst_->setObjectName(QStringLiteral("cboFirst"));
     cboFirst_->setAccessibleName(tr("First disc"));
     cboFirst_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     cboFirst_->setMinimumContentsLength(24);
     firstLabel->setBuddy(cboFirst_);
-    optDisc_ = new QRadioButton(tr("Against the &disc"), this);
+    optDisc_ = new QRadioButton(tr("Against the d&isc"), this);
     optDisc_->setObjectName(QStringLiteral("optDisc"));
     optDisc_->setChecked(true);
     cboSecond_ = new QComboBox(this);
@@ -208,7 +208,7 @@ frmCompare::frmCompare(QWidget* parent)
     connect(cboSecond_, &QComboBox::activated, this, [this] { optDisc_->setChecked(true); });
     connect(folder_, &ctlFolderBrowser::Change, this, [this] { optFolder_->setChecked(true); });
 
-    btnCompare_ = new QPushButton(tr("&Compare"), this);
+    btnCompare_ = new QPushButton(tr("Co&mpare"), this);
     btnCompare_->setObjectName(QStringLiteral("btnCompare"));
     btnCompare_->setDefault(true);
     btnStop_ = new QPushButton(tr("&Stop"), this);

@@ -129,12 +129,12 @@ void frmDuplicates::BuildControls() {
     chkSingle_->setToolTip(
         tr("The files no other disc holds a copy of: what is not backed up twice"));
 
-    btnFind_ = new QPushButton(tr("&Find"), this);
+    btnFind_ = new QPushButton(tr("F&ind"), this);
     btnFind_->setObjectName(QStringLiteral("btnFind"));
     btnFind_->setDefault(true);
     btnStop_ = new QPushButton(tr("&Stop"), this);
     btnStop_->setObjectName(QStringLiteral("btnStop"));
-    btnClose_ = new QPushButton(tr("&Close"), this);
+    btnClose_ = new QPushButton(tr("C&lose"), this);
     btnClose_->setObjectName(QStringLiteral("btnClose"));
     connect(btnFind_, &QPushButton::clicked, this, &frmDuplicates::btnFind_Click);
     connect(btnStop_, &QPushButton::clicked, this, &frmDuplicates::btnStop_Click);
@@ -308,7 +308,7 @@ void frmDuplicates::OnRowMenu(const QPoint& at) {
     const QPersistentModelIndex row(index);
     rowMenu_->clear();
     QAction* reveal =
-        rowMenu_->addAction(tr("&Show in List"), this, [this, row] { RevealRow(row); });
+        rowMenu_->addAction(tr("Sho&w in List"), this, [this, row] { RevealRow(row); });
     rowMenu_->setDefaultAction(reveal);
     rowMenu_->addAction(tr("&Properties"), this, [this, row] { PropertiesRow(row); });
     rowMenu_->popup(tree_->viewport()->mapToGlobal(at));

@@ -178,7 +178,7 @@ frmVerify::frmVerify(QWidget* parent) : QWidget(parent) {
 
     btnStop_ = new QPushButton(tr("&Stop"), this);
     btnStop_->setObjectName(QStringLiteral("btnStop"));
-    btnClose_ = new QPushButton(tr("&Close"), this);
+    btnClose_ = new QPushButton(tr("C&lose"), this);
     btnClose_->setObjectName(QStringLiteral("btnClose"));
     connect(btnStop_, &QPushButton::clicked, this, &frmVerify::btnStop_Click);
     connect(btnClose_, &QPushButton::clicked, this, [this] {

@@ -1258,7 +1258,7 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <translation>Vergleichen</translation>
     </message>
     <message>
-        <source>&amp;First disc</source>
+        <source>Fi&amp;rst disc</source>
         <translation>&amp;Erster Datenträger</translation>
     </message>
     <message>
@@ -1266,8 +1266,8 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <translation>Erster Datenträger</translation>
     </message>
     <message>
-        <source>Against the &amp;disc</source>
-        <translation>Mit dem &amp;Datenträger</translation>
+        <source>Against the d&amp;isc</source>
+        <translation>Mit dem Daten&amp;träger</translation>
     </message>
     <message>
         <source>Second disc</source>
@@ -1278,12 +1278,12 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <translation>Mit dem &amp;Ordner, wie er jetzt ist</translation>
     </message>
     <message>
-        <source>&amp;Compare</source>
+        <source>Co&amp;mpare</source>
         <translation>&amp;Vergleichen</translation>
     </message>
     <message>
         <source>&amp;Stop</source>
-        <translation>&amp;Anhalten</translation>
+        <translation>A&amp;nhalten</translation>
     </message>
     <message>
         <source>C&amp;lose</source>
@@ -1370,7 +1370,7 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
     </message>
     <message>
         <source>Minimum si&amp;ze</source>
-        <translation>Mindest&amp;größe</translation>
+        <translation>&amp;Mindestgröße</translation>
     </message>
     <message>
         <source> KB</source>
@@ -1389,15 +1389,15 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <translation>Die Dateien, von denen kein anderer Datenträger eine Kopie hat: was nicht doppelt gesichert ist</translation>
     </message>
     <message>
-        <source>&amp;Find</source>
+        <source>F&amp;ind</source>
         <translation>&amp;Suchen</translation>
     </message>
     <message>
         <source>&amp;Stop</source>
-        <translation>S&amp;toppen</translation>
+        <translation>Sto&amp;ppen</translation>
     </message>
     <message>
-        <source>&amp;Close</source>
+        <source>C&amp;lose</source>
         <translation>Schl&amp;ießen</translation>
     </message>
     <message>
@@ -1421,12 +1421,12 @@ Legen Sie mit einem Texteditor eine Textdatei namens %1 an, mit einem Tipp pro Z
         <translation>Es sind keine Prüfsummen erfasst: Lesen Sie die Datenträger mit „Prüfsumme des Inhalts jeder Datei festhalten“ neu ein.</translation>
     </message>
     <message>
-        <source>&amp;Show in List</source>
+        <source>Sho&amp;w in List</source>
         <translation>In der &amp;Liste zeigen</translation>
     </message>
     <message>
         <source>&amp;Properties</source>
-        <translation>&amp;Eigenschaften</translation>
+        <translation>Eige&amp;nschaften</translation>
     </message>
     <message>
         <source>Files on one disc only</source>
@@ -2293,10 +2293,10 @@ Stattdessen diese CD neu einlesen (ihre Notizen bleiben erhalten)?</translation>
     </message>
     <message>
         <source>&amp;Stop</source>
-        <translation>&amp;Anhalten</translation>
+        <translation>A&amp;nhalten</translation>
     </message>
     <message>
-        <source>&amp;Close</source>
+        <source>C&amp;lose</source>
         <translation>&amp;Schließen</translation>
     </message>
     <message>

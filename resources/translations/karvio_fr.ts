@@ -1258,7 +1258,7 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <translation>Comparer</translation>
     </message>
     <message>
-        <source>&amp;First disc</source>
+        <source>Fi&amp;rst disc</source>
         <translation>&amp;Premier disque</translation>
     </message>
     <message>
@@ -1266,8 +1266,8 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <translation>Premier disque</translation>
     </message>
     <message>
-        <source>Against the &amp;disc</source>
-        <translation>Avec le &amp;disque</translation>
+        <source>Against the d&amp;isc</source>
+        <translation>Avec le d&amp;isque</translation>
     </message>
     <message>
         <source>Second disc</source>
@@ -1275,19 +1275,19 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     </message>
     <message>
         <source>Against the f&amp;older as it is now</source>
-        <translation>Avec le d&amp;ossier tel qu&apos;il est</translation>
+        <translation>Avec le dossie&amp;r tel qu&apos;il est</translation>
     </message>
     <message>
-        <source>&amp;Compare</source>
-        <translation>&amp;Comparer</translation>
+        <source>Co&amp;mpare</source>
+        <translation>Co&amp;mparer</translation>
     </message>
     <message>
         <source>&amp;Stop</source>
-        <translation>&amp;Arrêter</translation>
+        <translation>Arrê&amp;ter</translation>
     </message>
     <message>
         <source>C&amp;lose</source>
-        <translation>Fe&amp;rmer</translation>
+        <translation>F&amp;ermer</translation>
     </message>
     <message>
         <source>Choose the first disc and the folder to compare it with.</source>
@@ -1354,7 +1354,7 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     </message>
     <message>
         <source>&amp;Match by</source>
-        <translation>&amp;Comparer par</translation>
+        <translation>Co&amp;mparer par</translation>
     </message>
     <message>
         <source>Name and size</source>
@@ -1370,7 +1370,7 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
     </message>
     <message>
         <source>Minimum si&amp;ze</source>
-        <translation>Taille &amp;minimale</translation>
+        <translation>Taille mi&amp;nimale</translation>
     </message>
     <message>
         <source> KB</source>
@@ -1389,16 +1389,16 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <translation>Les fichiers dont aucun autre disque n&apos;a de copie : ce qui n&apos;est pas sauvegardé deux fois</translation>
     </message>
     <message>
-        <source>&amp;Find</source>
+        <source>F&amp;ind</source>
         <translation>&amp;Rechercher</translation>
     </message>
     <message>
         <source>&amp;Stop</source>
-        <translation>&amp;Arrêter</translation>
+        <translation>Arrê&amp;ter</translation>
     </message>
     <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Fermer</translation>
+        <source>C&amp;lose</source>
+        <translation>F&amp;ermer</translation>
     </message>
     <message>
         <source>Reading the catalogue...</source>
@@ -1421,8 +1421,8 @@ Créez avec un éditeur de texte un fichier texte nommé %1, avec une astuce par
         <translation>Aucune empreinte n&apos;est enregistrée : réanalysez les disques avec « Enregistrer l&apos;empreinte du contenu de chaque fichier ».</translation>
     </message>
     <message>
-        <source>&amp;Show in List</source>
-        <translation>&amp;Afficher dans la liste</translation>
+        <source>Sho&amp;w in List</source>
+        <translation>Affic&amp;her dans la liste</translation>
     </message>
     <message>
         <source>&amp;Properties</source>
@@ -2293,11 +2293,11 @@ Réanalyser plutôt ce CD (ses notes sont conservées) ?</translation>
     </message>
     <message>
         <source>&amp;Stop</source>
-        <translation>&amp;Arrêter</translation>
+        <translation>Arrê&amp;ter</translation>
     </message>
     <message>
-        <source>&amp;Close</source>
-        <translation>&amp;Fermer</translation>
+        <source>C&amp;lose</source>
+        <translation>F&amp;ermer</translation>
     </message>
     <message>
         <source>Differences</source>

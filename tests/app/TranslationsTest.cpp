@@ -1,8 +1,9 @@
 // The program in German and in French: the main window's menus, toolbar and status bar, a
-// message of the windows and one the engine builds, through the real message box; and the
-// translation files against the texts of the code.
+// message of the windows and one the engine builds, through the real message box; the Alt keys
+// of the windows inside the main window; and the translation files against the texts of the code.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -13,12 +14,17 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <map>
 
 #include "CatalogueFile.h"
+#include "compare/frmCompare.h"
+#include "compare/frmDuplicates.h"
+#include "compare/frmVerify.h"
 #include "DialogTestSupport.h"
 #include "mainwindow/frmMenu.h"
 #include "msgbox/ctlMsgBox.h"
 #include "msgbox/frmMsgBox.h"
+#include "quickfind/QuickFindBox.h"
 #include "search/frmSearch.h"
 #include "startup/Startup.h"
 #include "startup/Translations.h"
@@ -76,6 +82,52 @@ void WatchMessages(ctlMsgBox* box, std::vector<Shown>& shown) {
         shown.push_back(seen);
         QTimer::singleShot(0, &form, [&form] { form.Button(1)->click(); });
     });
+}
+
+// The key a text takes with Alt ("&File": f), or none.
+QChar AltKey(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&')) continue;
+        if (text[i + 1] != QLatin1Char('&')) return text[i + 1].toLower();
+        ++i;  // "&&" is an ampersand
+    }
+    return {};
+}
+
+// The windows that open inside the main window take no Alt key of the main window's own (a menu
+// title, the Find box's label: those would no longer answer it while such a window is up) and
+// none twice.
+void ExpectAltKeysOfTheirOwn() {
+    frmMenu menu;
+    QuickFindBox* box = QuickFindBox::Install(menu, nullptr);
+    std::map<QChar, QString> menus;
+    for (QAction* title : menu.menuBar()->actions()) {
+        if (const QChar key = AltKey(title->text()); !key.isNull()) menus[key] = title->text();
+    }
+    for (QLabel* label : box->findChildren<QLabel*>()) {
+        if (const QChar key = AltKey(label->text()); !key.isNull()) menus[key] = label->text();
+    }
+    ASSERT_GE(menus.size(), 6u);
+    frmDuplicates duplicates(&menu);
+    frmCompare compare(&menu);
+    frmVerify verify(&menu);
+    for (QWidget* window : std::initializer_list<QWidget*>{&duplicates, &compare, &verify}) {
+        std::map<QChar, QString> own;
+        auto take = [&](const QString& text) {
+            const QChar key = AltKey(text);
+            if (key.isNull()) return;
+            EXPECT_EQ(menus.count(key), 0u) << window->metaObject()->className() << ": " << text.toStdString()
+                                            << " takes the main window's key of " << menus[key].toStdString();
+            const auto [at, fresh] = own.emplace(key, text);
+            EXPECT_TRUE(fresh || at->second == text) << window->metaObject()->className() << ": "
+                                                     << text.toStdString() << " and " << at->second.toStdString();
+        };
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) take(button->text());
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->buddy()) take(label->text());
+        }
+        EXPECT_GE(own.size(), 2u) << window->metaObject()->className();
+    }
 }
 
 TEST_P(Translated, MainWindowMenusAndMessagesSpeakTheLanguage) {
@@ -141,8 +193,12 @@ TEST_P(Translated, TipsAreThoseOfTheLanguage) {
     EXPECT_EQ(tip.TipLabel()->text(), tips.value(0));
 }
 
+TEST_P(Translated, WindowsInsideTheMainWindowHaveAltKeysOfTheirOwn) { ExpectAltKeysOfTheirOwn(); }
+
 INSTANTIATE_TEST_SUITE_P(Languages, Translated, ::testing::ValuesIn(kLanguages),
                          [](const auto& info) { return std::string(info.param.locale); });
+
+TEST(Translations, WindowsInsideTheMainWindowHaveAltKeysOfTheirOwnInEnglish) { ExpectAltKeysOfTheirOwn(); }
 
 TEST(Translations, EnglishNeedsNoTranslation) {
     EXPECT_FALSE(InstallTranslations(QLocale(QLocale::English)));
