@@ -444,17 +444,23 @@ bool QuickIndex::Walk(Reader& file, const std::function<std::shared_ptr<const Pa
     return true;
 }
 
-bool QuickIndex::Rebuild(const QuickIndex& held, std::string* error, const std::atomic<bool>* cancel) {
+bool QuickIndex::ReadAgain(const QuickIndex& from, std::string* error,
+                           const std::function<bool(QuickIndex&, Reader&)>& walk) {
     QuickIndex fresh;
-    fresh.path_ = held.path_;
+    fresh.path_ = from.path_;
     if (!Stamp(fresh.path_, fresh.stamp_)) {
         if (error) *error = fresh.path_ + ": " + std::strerror(errno);
         return false;
     }
     Reader file;
-    if (!file.Open(fresh.path_, error) || !fresh.Walk(file, {}, cancel, {}, &held)) return false;
+    if (!file.Open(fresh.path_, error) || !walk(fresh, file)) return false;
     *this = std::move(fresh);
     return true;
+}
+
+bool QuickIndex::Rebuild(const QuickIndex& held, std::string* error, const std::atomic<bool>* cancel) {
+    return ReadAgain(held, error,
+                     [&](QuickIndex& fresh, Reader& file) { return fresh.Walk(file, {}, cancel, {}, &held); });
 }
 
 std::shared_ptr<const QuickIndex> QuickIndex::Snapshot() const {
@@ -483,24 +489,15 @@ bool QuickIndex::Build(const std::string& path, std::string* error, const std::a
 
 bool QuickIndex::Update(const QuickIndex& from, std::vector<int32_t> writtenIds, std::string* error) {
     std::sort(writtenIds.begin(), writtenIds.end());
-    QuickIndex fresh;
-    fresh.path_ = from.path_;
-    if (!Stamp(fresh.path_, fresh.stamp_)) {
-        if (error) *error = fresh.path_ + ": " + std::strerror(errno);
-        return false;
-    }
     std::unordered_map<int32_t, const std::shared_ptr<const Part>*> held;
     for (const auto& part : from.parts_) held.emplace(part->record.CdId, &part);
-    Reader file;
-    if (!file.Open(fresh.path_, error)) return false;
-    const bool walked = fresh.Walk(file, [&](const CdRecord& cd) -> std::shared_ptr<const Part> {
-        const auto it = held.find(cd.CdId);
-        if (it == held.end() || !(*it->second)->SameRecord(cd) || (*it->second)->HoldsAny(writtenIds)) return nullptr;
-        return *it->second;
-    }, nullptr);
-    if (!walked) return false;
-    *this = std::move(fresh);
-    return true;
+    return ReadAgain(from, error, [&](QuickIndex& fresh, Reader& file) {
+        return fresh.Walk(file, [&](const CdRecord& cd) -> std::shared_ptr<const Part> {
+            const auto it = held.find(cd.CdId);
+            if (it == held.end() || !(*it->second)->SameRecord(cd) || (*it->second)->HoldsAny(writtenIds)) return nullptr;
+            return *it->second;
+        }, nullptr);
+    });
 }
 
 std::pair<const QuickIndex::Part*, int32_t> QuickIndex::Locate(int32_t i) const {

@@ -124,6 +124,9 @@ private:
     void Append(std::shared_ptr<const Part> part);
     // Reads the CD list of `file` into parts; `reuse` gives the part to keep for a CD record
     // (null to read the CD).
+    // Reads the file `from` was read from again into this index, through `walk`; the index is
+    // left as it was when the file cannot be read or the walk ends early.
+    bool ReadAgain(const QuickIndex& from, std::string* error, const std::function<bool(QuickIndex&, Reader&)>& walk);
     bool Walk(Reader& file, const std::function<std::shared_ptr<const Part>(const CdRecord&)>& reuse,
               const std::atomic<bool>* cancel, const std::function<void(const QuickIndex&)>& readSoFar = {},
               const QuickIndex* sameFrom = nullptr);
