@@ -1,8 +1,9 @@
 // File > Export: the list the active child window shows (a disc's tree in a catalogue view, search
 // results, the duplicates, a comparison, a verification), or the quick-find results while they
-// show, written as CSV or JSON by the engine's list writers, into a file chosen in a save dialog. The file is written beside its target under
-// a new name and renamed over it at the end, so a link planted at the target is replaced, never
-// followed, and a failed write leaves what was there. User-interface thread.
+// show, written as CSV or JSON by the engine's list writers, into a file chosen in a save dialog.
+// The file is written beside its target under a new name and renamed over it at the end, so a link
+// planted at the target is replaced, never followed, and a failed write leaves what was there.
+// User-interface thread.
 #pragma once
 
 #include <QString>

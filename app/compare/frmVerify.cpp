@@ -46,42 +46,57 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : static_cast<int>(findings_.size());
     }
-    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kVerColumnCount; }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : kVerColumnCount;
+    }
 
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid() || index.row() >= rowCount()) return {};
         const VerifyFinding& f = findings_[static_cast<size_t>(index.row())];
-        if (role == Qt::ToolTipRole && index.column() == kVerColDetail) return QString::fromStdString(f.detail);
+        if (role == Qt::ToolTipRole && index.column() == kVerColDetail)
+            return QString::fromStdString(f.detail);
         if (role != Qt::DisplayRole) return {};
         switch (index.column()) {
-            case kVerColStatus: return StatusText(f.status);
+            case kVerColStatus:
+                return StatusText(f.status);
             case kVerColPath: {
                 QString path = QString::fromStdString(DecodePath(f.path));
                 if (f.directory) path += QLatin1Char('/');
                 return path;
             }
-            default: return DetailText(f);
+            default:
+                return DetailText(f);
         }
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
         switch (section) {
-            case kVerColStatus: return frmVerify::tr("Status");
-            case kVerColPath: return frmVerify::tr("Path");
-            default: return frmVerify::tr("Detail");
+            case kVerColStatus:
+                return frmVerify::tr("Status");
+            case kVerColPath:
+                return frmVerify::tr("Path");
+            default:
+                return frmVerify::tr("Detail");
         }
     }
 
     static QString StatusText(VerifyStatus status) {
         switch (status) {
-            case VerifyStatus::Missing: return frmVerify::tr("Missing");
-            case VerifyStatus::New: return frmVerify::tr("New");
-            case VerifyStatus::Changed: return frmVerify::tr("Changed");
-            case VerifyStatus::ContentChanged: return frmVerify::tr("Other contents");
-            case VerifyStatus::Unreadable: return frmVerify::tr("Unreadable");
-            case VerifyStatus::Vanished: return frmVerify::tr("Gone while read");
-            case VerifyStatus::ChangedWhileRead: return frmVerify::tr("Changed while read");
+            case VerifyStatus::Missing:
+                return frmVerify::tr("Missing");
+            case VerifyStatus::New:
+                return frmVerify::tr("New");
+            case VerifyStatus::Changed:
+                return frmVerify::tr("Changed");
+            case VerifyStatus::ContentChanged:
+                return frmVerify::tr("Other contents");
+            case VerifyStatus::Unreadable:
+                return frmVerify::tr("Unreadable");
+            case VerifyStatus::Vanished:
+                return frmVerify::tr("Gone while read");
+            case VerifyStatus::ChangedWhileRead:
+                return frmVerify::tr("Changed while read");
         }
         return {};
     }
@@ -93,7 +108,8 @@ private:
             return frmVerify::tr("same size and date, other bytes than catalogued");
         if (f.status != VerifyStatus::Changed) return QString::fromStdString(f.detail);
         QStringList words;
-        for (const QString& name : QString::fromStdString(f.detail).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        for (const QString& name :
+             QString::fromStdString(f.detail).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             if (name == QLatin1String("size")) {
                 words << frmVerify::tr("size");
             } else if (name == QLatin1String("date")) {
@@ -129,7 +145,8 @@ struct frmVerify::Job {
 
 namespace {
 
-void VerifyOnWorker(const std::shared_ptr<frmVerify::Job>& shared, int32_t cdId, const std::string& folder) {
+void VerifyOnWorker(const std::shared_ptr<frmVerify::Job>& shared, int32_t cdId,
+                    const std::string& folder) {
     auto& job = *shared;
     classData data;
     if (!data.IsOpen()) {
@@ -233,7 +250,9 @@ frmVerify::~frmVerify() {
     work_.reset();
 }
 
-QSize frmVerify::sizeHint() const { return QSize(960, 520); }
+QSize frmVerify::sizeHint() const {
+    return QSize(960, 520);
+}
 
 void frmVerify::Install(frmMenu& menu) {
     MainCommandTargets targets = menu.CommandTargets();
@@ -257,7 +276,8 @@ frmVerify* frmVerify::Open(frmMenu& menu, int32_t cdId) {
     if (folder.empty()) {
         const QString shown = QString::fromStdString(DecodeCatalogueText(name));
         const QString chosen = ctlFolderBrowser::ChooseFolder(
-            &menu, tr("\"%1\" is not mounted: select the folder that holds it").arg(shown), QString());
+            &menu, tr("\"%1\" is not mounted: select the folder that holds it").arg(shown),
+            QString());
         if (chosen.isEmpty()) return nullptr;
         folder = QFile::encodeName(chosen).toStdString();
         while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
@@ -275,12 +295,14 @@ void frmVerify::Start(int32_t cdId, const std::string& folder) {
         classData data;
         if (data.IsOpen()) {
             const std::vector<int32_t> ids = AllCdIds(data);
-            if (std::find(ids.begin(), ids.end(), cdId) != ids.end()) cdName_ = data.GetCdGoto(cdId).GetCdName();
+            if (std::find(ids.begin(), ids.end(), cdId) != ids.end())
+                cdName_ = data.GetCdGoto(cdId).GetCdName();
         }
     }
     const QString shown = QString::fromStdString(DecodeCatalogueText(cdName_));
     setWindowTitle(tr("Verify %1").arg(shown));
-    lblFolder_->setText(tr("Reading \"%1\" at %2 against the catalogue...").arg(shown, QFile::decodeName(folder.c_str())));
+    lblFolder_->setText(tr("Reading \"%1\" at %2 against the catalogue...")
+                            .arg(shown, QFile::decodeName(folder.c_str())));
     report_ = {};
     model_->SetFindings({});
     lblSummary_->clear();
@@ -305,7 +327,8 @@ void frmVerify::btnStop_Click() {
 void frmVerify::ShowProgress() {
     if (!job_) return;
     const int64_t total = job_->bytesTotal, done = job_->bytesDone;
-    progress_->setValue(total > 0 ? static_cast<int>(std::min<int64_t>(1000, done * 1000 / total)) : 0);
+    progress_->setValue(total > 0 ? static_cast<int>(std::min<int64_t>(1000, done * 1000 / total))
+                                  : 0);
     std::string path;
     {
         std::lock_guard<std::mutex> lock(job_->mutex);
@@ -333,9 +356,11 @@ void frmVerify::OnVerified() {
     ShowSummary(failure, job->hashNote, job->hashes);
 }
 
-void frmVerify::ShowSummary(const std::string& failure, const std::string& hashNote, size_t hashes) {
+void frmVerify::ShowSummary(const std::string& failure, const std::string& hashNote,
+                            size_t hashes) {
     const QString folder = QFile::decodeName(report_.folder.c_str());
-    lblFolder_->setText(tr("\"%1\" read at %2.").arg(QString::fromStdString(DecodeCatalogueText(cdName_)), folder));
+    lblFolder_->setText(
+        tr("\"%1\" read at %2.").arg(QString::fromStdString(DecodeCatalogueText(cdName_)), folder));
     if (!failure.empty()) {
         lblSummary_->setText(QString::fromStdString(failure));
         return;
@@ -343,7 +368,9 @@ void frmVerify::ShowSummary(const std::string& failure, const std::string& hashN
     int64_t counts[7] = {};
     for (const VerifyFinding& f : report_.findings) ++counts[static_cast<int>(f.status)];
     const QLocale locale;
-    auto n = [&](VerifyStatus s) { return locale.toString(static_cast<qlonglong>(counts[static_cast<int>(s)])); };
+    auto n = [&](VerifyStatus s) {
+        return locale.toString(static_cast<qlonglong>(counts[static_cast<int>(s)]));
+    };
     QStringList parts;
     if (report_.stopped) parts << tr("Stopped: this result is partial.");
     if (report_.ioError) parts << tr("The disc failed to read: this result is partial.");
@@ -356,7 +383,8 @@ void frmVerify::ShowSummary(const std::string& failure, const std::string& hashN
         const int64_t whileRead = counts[static_cast<int>(VerifyStatus::Vanished)] +
                                   counts[static_cast<int>(VerifyStatus::ChangedWhileRead)];
         if (whileRead > 0)
-            parts << tr("%1 changed or went away while they were read.").arg(locale.toString(static_cast<qlonglong>(whileRead)));
+            parts << tr("%1 changed or went away while they were read.")
+                         .arg(locale.toString(static_cast<qlonglong>(whileRead)));
     }
     parts << tr("%1 of %2 catalogued files read (%3), %4 compared by content.")
                  .arg(locale.toString(static_cast<qlonglong>(report_.filesRead)),
@@ -364,8 +392,10 @@ void frmVerify::ShowSummary(const std::string& failure, const std::string& hashN
                       HumanSizeText(static_cast<double>(report_.bytesRead)),
                       locale.toString(static_cast<qlonglong>(report_.filesHashed)));
     if (hashes == 0) {
-        parts << tr("No content hashes are recorded for this disc: files of the same size and date were not "
-                    "compared by content.");
+        parts << tr(
+            "No content hashes are recorded for this disc: files of the same size and date were "
+            "not "
+            "compared by content.");
     }
     if (!hashNote.empty()) parts << QString::fromStdString(hashNote);
     lblSummary_->setText(parts.join(QLatin1Char(' ')));
@@ -388,6 +418,8 @@ void frmVerify::WriteExportRows(ListWriter& writer) const {
     for (const VerifyFinding& finding : report_.findings) WriteVerifyRow(writer, finding);
 }
 
-QString frmVerify::ExportName() const { return windowTitle(); }
+QString frmVerify::ExportName() const {
+    return windowTitle();
+}
 
 }  // namespace karvio

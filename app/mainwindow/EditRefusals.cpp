@@ -21,13 +21,15 @@ bool ReportEdit(const EditResult& result, const QString& typed) {
             if (!typed.isEmpty()) {
                 QGuiApplication::clipboard()->setText(typed);
                 text += "\r\n";
-                text += QT_TRANSLATE_NOOP("Messages", "What you typed is on the clipboard, to be applied again.");
+                text += QT_TRANSLATE_NOOP(
+                    "Messages", "What you typed is on the clipboard, to be applied again.");
             }
             ShowMessage(text, vbOKOnly);
             // The views hold ids that may now name other records: they load the catalogue again,
             // once the edit that found out (a caption editor, a dialog) has finished.
             QMetaObject::invokeMethod(
-                &CatalogueEvents::Instance(), [] { emit CatalogueEvents::Instance().catalogueReplaced({}); },
+                &CatalogueEvents::Instance(),
+                [] { emit CatalogueEvents::Instance().catalogueReplaced({}); },
                 Qt::QueuedConnection);
             break;
         }

@@ -170,8 +170,9 @@ void frmMenu::ShowChild(QWidget* window) {
     } else if (added) {
         // Three quarters of the area, or what the window asks for, but never more than the area.
         const QSize room = mdiArea_->viewport()->size();
-        sub->resize(std::min(room.width(), std::max(sub->sizeHint().width(), room.width() * 3 / 4)),
-                    std::min(room.height(), std::max(sub->sizeHint().height(), room.height() * 3 / 4)));
+        sub->resize(
+            std::min(room.width(), std::max(sub->sizeHint().width(), room.width() * 3 / 4)),
+            std::min(room.height(), std::max(sub->sizeHint().height(), room.height() * 3 / 4)));
         sub->show();
     } else {
         sub->show();
@@ -472,7 +473,9 @@ void frmMenu::ShowItemLocation(const QString& text) {
     placeText_->setAccessibleName(text);
 }
 
-QString frmMenu::ItemLocationText() const { return placeText_->text(); }
+QString frmMenu::ItemLocationText() const {
+    return placeText_->text();
+}
 
 // ---- Progress bar
 
@@ -551,8 +554,8 @@ void frmMenu::MenuStart() {
         const auto screenWidth = static_cast<long long>(PixelsToTwips(size.width()));
         const auto screenHeight = static_cast<long long>(PixelsToTwips(size.height()));
         if (IsSavedRectUsable(saved, screenWidth, screenHeight)) {
-            wanted = QRect(TwipsToPixels(saved.left), TwipsToPixels(saved.top), TwipsToPixels(saved.width),
-                           TwipsToPixels(saved.height));
+            wanted = QRect(TwipsToPixels(saved.left), TwipsToPixels(saved.top),
+                           TwipsToPixels(saved.width), TwipsToPixels(saved.height));
         }
     }
     // The design size, or one saved at another scale or on a larger screen, may not fit: the
@@ -605,12 +608,13 @@ QMargins frmMenu::FrameMargins() const {
     const QRect frame = frameGeometry();
     const QRect inner = geometry();
     if (frame != inner) {
-        return QMargins(inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-                        frame.bottom() - inner.bottom());
+        return QMargins(inner.left() - frame.left(), inner.top() - frame.top(),
+                        frame.right() - inner.right(), frame.bottom() - inner.bottom());
     }
     // Not shown yet: room for a window system's title bar and borders.
     const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this) + 2;
-    const int title = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this), fontMetrics().height() * 2);
+    const int title = std::max(style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this),
+                               fontMetrics().height() * 2);
     return QMargins(border, title + border, border, border);
 }
 
@@ -626,8 +630,10 @@ void frmMenu::FitToScreen(const QRect& wanted, const QMargins& frame) {
 
 void frmMenu::OnFirstActivation() {
     // The window system has placed the window with its real frame now.
-    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && !isMaximized() && !isFullScreen()) {
-        if (!screen->availableGeometry().contains(frameGeometry())) FitToScreen(geometry(), FrameMargins());
+    if (const QScreen* screen = QGuiApplication::primaryScreen();
+        screen && !isMaximized() && !isFullScreen()) {
+        if (!screen->availableGeometry().contains(frameGeometry()))
+            FitToScreen(geometry(), FrameMargins());
     }
     CloseSplash();
     frmTip::ShowTipOfTheDay(false, this);

@@ -59,7 +59,9 @@ void NoteWritten(CatalogueFile*, int32_t id) {
     if (writtenIds.empty() || writtenIds.back() != id) writtenIds.push_back(id);
 }
 
-std::vector<int32_t> TakeWrittenIds() { return std::exchange(writtenIds, {}); }
+std::vector<int32_t> TakeWrittenIds() {
+    return std::exchange(writtenIds, {});
+}
 
 // Whether the search window is up: shown in the work area and not minimised.
 bool IsUp(QWidget* window) {
@@ -111,7 +113,9 @@ void QuickFindPopup::WriteExportRows(ListWriter& writer) const {
     for (int row = 0; row < results_->rowCount(); ++row) results_->WriteExportRow(row, writer);
 }
 
-QString QuickFindPopup::ExportName() const { return tr("Quick find results"); }
+QString QuickFindPopup::ExportName() const {
+    return tr("Quick find results");
+}
 
 QuickFindBox* QuickFindBox::Install(frmMenu& menu, QWidget* searchWindow) {
     // The box has a bar of its own beside the toolbar: where the window is too narrow for both
@@ -169,14 +173,16 @@ QuickFindBox::QuickFindBox(QWidget* popupParent, QWidget* parent) : QWidget(pare
 
     finder_ = std::make_unique<QuickFinder>(GetDataFileName(), [this](QuickAnswer answer) {
         // From the worker: the box handles it on its own thread, and drops it when it is gone.
-        QMetaObject::invokeMethod(this, [this, answer = std::move(answer)] { OnAnswer(answer); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, answer = std::move(answer)] { OnAnswer(answer); }, Qt::QueuedConnection);
     });
 
     connect(edit_, &QLineEdit::textChanged, this, &QuickFindBox::OnEdited);
     connect(mode_, &QComboBox::currentIndexChanged, this, &QuickFindBox::OnEdited);
-    connect(popup_->List(), &QTreeView::activated, this, [this](const QModelIndex& i) { RevealRow(i.row()); });
-    connect(popup_->List(), &QTreeView::customContextMenuRequested, this, &QuickFindBox::OnListMenu);
+    connect(popup_->List(), &QTreeView::activated, this,
+            [this](const QModelIndex& i) { RevealRow(i.row()); });
+    connect(popup_->List(), &QTreeView::customContextMenuRequested, this,
+            &QuickFindBox::OnListMenu);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         // A menu (the list's own, or the menu bar reached with Alt for File > Export) keeps it.
         if (now && now != edit_ && !popup_->isAncestorOf(now) && !qobject_cast<QMenu*>(now) &&
@@ -223,7 +229,8 @@ void QuickFindBox::Activate() {
 
 void QuickFindBox::OnEdited() {
     const QString text = edit_->text();
-    if (finder_->Index() && finder_->Index()->BuiltFrom() != GetDataFileName()) finder_->SetPath(GetDataFileName());
+    if (finder_->Index() && finder_->Index()->BuiltFrom() != GetDataFileName())
+        finder_->SetPath(GetDataFileName());
     // This program's own changes since the last keystroke are followed without a whole read.
     std::vector<int32_t> ids = TakeWrittenIds();
     if (!ids.empty()) finder_->Update(std::move(ids));
@@ -279,19 +286,23 @@ void QuickFindBox::OnAnswer(const QuickAnswer& answer) {
             }
             case SearchHitKind::Directory: {
                 DirRecord dir;
-                if (record(dir, hit.id) && dir.DirId == hit.id) hit.date = dir.DirDate, hit.attributes = dir.DirAttr;
+                if (record(dir, hit.id) && dir.DirId == hit.id)
+                    hit.date = dir.DirDate, hit.attributes = dir.DirAttr;
                 break;
             }
             case SearchHitKind::File: {
                 FileRecord f;
-                if (record(f, hit.id) && f.FileId == hit.id) hit.date = f.FileDate, hit.attributes = f.FileAttr;
+                if (record(f, hit.id) && f.FileId == hit.id)
+                    hit.date = f.FileDate, hit.attributes = f.FileAttr;
                 break;
             }
         }
         results->AddPending(hit);
     }
     // Then the files found by their details and the members of archives.
-    for (size_t d = 0; answer.details && d < answer.detailHits.size() && shown + d < static_cast<size_t>(kShownRows); ++d) {
+    for (size_t d = 0; answer.details && d < answer.detailHits.size() &&
+                       shown + d < static_cast<size_t>(kShownRows);
+         ++d) {
         results->AddPending(answer.details->Hit(index, answer.detailHits[d]));
     }
     results->Flush();
@@ -325,13 +336,15 @@ void QuickFindBox::PlacePopup() {
     if (!host) return;
     const QPoint below = host->isAncestorOf(this) ? mapTo(host, QPoint(0, height())) : QPoint(0, 0);
     const int width = std::min(std::max(kPopupMinWidth, host->width() * 3 / 4), host->width());
-    const int left = std::clamp(below.x() + this->width() - width, 0, std::max(0, host->width() - width));
+    const int left =
+        std::clamp(below.x() + this->width() - width, 0, std::max(0, host->width() - width));
     // As tall as its rows need, up to two thirds of the room below the box.
     QTreeView* list = popup_->List();
     const int rows = std::max(1, popup_->Results()->rowCount());
     const int rowHeight = std::max(list->sizeHintForRow(0), list->fontMetrics().height() + 2);
     const int wanted = popup_->Status()->sizeHint().height() + list->header()->sizeHint().height() +
-                       rows * rowHeight + list->horizontalScrollBar()->sizeHint().height() + 4 * list->frameWidth() + 16;
+                       rows * rowHeight + list->horizontalScrollBar()->sizeHint().height() +
+                       4 * list->frameWidth() + 16;
     const int room = std::max(120, (host->height() - below.y()) * 2 / 3);
     const int height = std::min(wanted, room);
     popup_->setGeometry(left, below.y(), width, height);
@@ -342,8 +355,10 @@ void QuickFindBox::PlaceBar() {
     if (!window || !bar_ || !toolbar_) return;
     const bool fits = toolbar_->sizeHint().width() + bar_->sizeHint().width() <= window->width();
     if (fits == window->toolBarBreak(bar_)) {
-        if (fits) window->removeToolBarBreak(bar_);
-        else window->insertToolBarBreak(bar_);
+        if (fits)
+            window->removeToolBarBreak(bar_);
+        else
+            window->insertToolBarBreak(bar_);
     }
 }
 
@@ -358,7 +373,8 @@ void QuickFindBox::MoveCurrent(int delta) {
 }
 
 bool QuickFindBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Shortcut && qobject_cast<QAction*>(watched) && !IsUp(searchWindow_)) {
+    if (event->type() == QEvent::Shortcut && qobject_cast<QAction*>(watched) &&
+        !IsUp(searchWindow_)) {
         Activate();
         return true;
     }
@@ -372,10 +388,18 @@ bool QuickFindBox::eventFilter(QObject* watched, QEvent* event) {
         return QWidget::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     switch (key->key()) {
-        case Qt::Key_Down: MoveCurrent(1); return true;
-        case Qt::Key_Up: MoveCurrent(-1); return true;
-        case Qt::Key_PageDown: MoveCurrent(kPageRows); return true;
-        case Qt::Key_PageUp: MoveCurrent(-kPageRows); return true;
+        case Qt::Key_Down:
+            MoveCurrent(1);
+            return true;
+        case Qt::Key_Up:
+            MoveCurrent(-1);
+            return true;
+        case Qt::Key_PageDown:
+            MoveCurrent(kPageRows);
+            return true;
+        case Qt::Key_PageUp:
+            MoveCurrent(-kPageRows);
+            return true;
         case Qt::Key_Return:
         case Qt::Key_Enter: {
             if (watched != edit_) break;
@@ -384,11 +408,14 @@ bool QuickFindBox::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         case Qt::Key_Escape:
-            if (popup_->isVisible()) popup_->hide();
-            else edit_->clear();
+            if (popup_->isVisible())
+                popup_->hide();
+            else
+                edit_->clear();
             if (watched != edit_) edit_->setFocus();
             return true;
-        default: break;
+        default:
+            break;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -419,7 +446,8 @@ bool QuickFindBox::CheckRow(int row, RecordRef* record) const {
                 }
                 case SearchHitKind::File: {
                     const FileInfo file = ReadFileInfo(data, id);
-                    same = file.FileName == name && file.FileCdId == record->cdId && file.FileDirId == record->dirId;
+                    same = file.FileName == name && file.FileCdId == record->cdId &&
+                           file.FileDirId == record->dirId;
                     break;
                 }
             }

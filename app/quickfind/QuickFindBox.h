@@ -98,8 +98,9 @@ private:
 
     QLineEdit* edit_;
     QComboBox* mode_;
-    QToolBar* bar_ = nullptr;      // the box's own bar
-    QToolBar* toolbar_ = nullptr;  // the main window's toolbar, whose row it shares when there is room
+    QToolBar* bar_ = nullptr;  // the box's own bar
+    QToolBar* toolbar_ =
+        nullptr;  // the main window's toolbar, whose row it shares when there is room
     QuickFindPopup* popup_;
     QMenu* listMenu_;
     QPointer<QWidget> searchWindow_;  // whose shortcut Ctrl+F is while it is up

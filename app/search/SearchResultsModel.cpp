@@ -5,10 +5,10 @@
 
 #include "CatalogueText.h"
 #include "DateText.h"
-#include "ListExports.h"
 #include "Format.h"
-#include "controls/ItemIcons.h"
+#include "ListExports.h"
 #include "controls/AttributeText.h"
+#include "controls/ItemIcons.h"
 
 namespace karvio {
 
@@ -24,9 +24,13 @@ const char* const kHeadings[kSearchColumnCount] = {
     QT_TRANSLATE_NOOP("karvio::SearchResultsModel", "Notes"),
     "FileId"};
 
-QString Shown(std::string_view bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
+QString Shown(std::string_view bytes) {
+    return QString::fromStdString(DecodeCatalogueText(bytes));
+}
 
-QString Trimmed(const std::string& padded) { return QString::fromStdString(padded).trimmed(); }
+QString Trimmed(const std::string& padded) {
+    return QString::fromStdString(padded).trimmed();
+}
 
 template <typename T>
 int Compare(T a, T b) {
@@ -82,46 +86,69 @@ QVariant SearchResultsModel::data(const QModelIndex& index, int role) const {
 QString SearchResultsModel::Text(int row, int column) const {
     const Row& r = RowAt(row);
     switch (column) {
-        case kColFileName: return Shown(TextOf(r.name));
-        case kColCdName: return Shown(TextOf(r.cdName));
+        case kColFileName:
+            return Shown(TextOf(r.name));
+        case kColCdName:
+            return Shown(TextOf(r.cdName));
         case kColPath: {
             // Shown as the system writes paths; the row keeps the catalogue's text.
             const std::string_view path = TextOf(r.path);
-            return QString::fromStdString(r.kind == SearchHitKind::Cd ? NativeBasePath(path) : NativeCataloguePath(path));
+            return QString::fromStdString(r.kind == SearchHitKind::Cd ? NativeBasePath(path)
+                                                                      : NativeCataloguePath(path));
         }
-        case kColDate: return QString::fromStdString(DateToText(r.date));
-        case kColSize: return Trimmed(FormatSize(r.size));
-        case kColAttributes: return AttributesText(r.attributes);
-        case kColNotes: return Shown(FlattenLines(std::string(TextOf(r.notes))));
-        case kColFileId: return QString::number(r.id);
-        default: return {};
+        case kColDate:
+            return QString::fromStdString(DateToText(r.date));
+        case kColSize:
+            return Trimmed(FormatSize(r.size));
+        case kColAttributes:
+            return AttributesText(r.attributes);
+        case kColNotes:
+            return Shown(FlattenLines(std::string(TextOf(r.notes))));
+        case kColFileId:
+            return QString::number(r.id);
+        default:
+            return {};
     }
 }
 
 RecordRef SearchResultsModel::Record(int row) const {
     const Row& r = RowAt(row);
     switch (r.kind) {
-        case SearchHitKind::Cd: return {kIconCd, r.cdId, 0, 0};
-        case SearchHitKind::Directory: return {kIconDirectory, r.cdId, r.dirId, 0};
-        default: return {kIconFile, r.cdId, r.dirId, r.id};
+        case SearchHitKind::Cd:
+            return {kIconCd, r.cdId, 0, 0};
+        case SearchHitKind::Directory:
+            return {kIconDirectory, r.cdId, r.dirId, 0};
+        default:
+            return {kIconFile, r.cdId, r.dirId, r.id};
     }
 }
 
-SearchHitKind SearchResultsModel::Kind(int row) const { return RowAt(row).kind; }
-int32_t SearchResultsModel::Id(int row) const { return RowAt(row).id; }
+SearchHitKind SearchResultsModel::Kind(int row) const {
+    return RowAt(row).kind;
+}
+int32_t SearchResultsModel::Id(int row) const {
+    return RowAt(row).id;
+}
 void SearchResultsModel::WriteExportRow(int row, ListWriter& writer) const {
     const Row& r = RowAt(row);
-    const char* kind = r.kind == SearchHitKind::Cd ? "cd" : r.kind == SearchHitKind::Directory ? "dir" : "file";
+    const char* kind = r.kind == SearchHitKind::Cd          ? "cd"
+                       : r.kind == SearchHitKind::Directory ? "dir"
+                                                            : "file";
     const std::string path = CatalogueRowPath(kind, TextOf(r.path), TextOf(r.name));
     // A directory's size is stored negated.
     const double bytes = std::fabs(r.size);
-    const int64_t size = std::isfinite(bytes) && bytes < 9.2e18 ? static_cast<int64_t>(std::llround(bytes)) : 0;
-    WriteCatalogueRow(writer, {kind, r.id, r.cdId, TextOf(r.cdName), path, TextOf(r.name), size, r.date, r.attributes,
-                               TextOf(r.notes)});
+    const int64_t size =
+        std::isfinite(bytes) && bytes < 9.2e18 ? static_cast<int64_t>(std::llround(bytes)) : 0;
+    WriteCatalogueRow(writer, {kind, r.id, r.cdId, TextOf(r.cdName), path, TextOf(r.name), size,
+                               r.date, r.attributes, TextOf(r.notes)});
 }
 
-std::string_view SearchResultsModel::Name(int row) const { return TextOf(RowAt(row).name); }
-std::string_view SearchResultsModel::Path(int row) const { return TextOf(RowAt(row).path); }
+std::string_view SearchResultsModel::Name(int row) const {
+    return TextOf(RowAt(row).name);
+}
+std::string_view SearchResultsModel::Path(int row) const {
+    return TextOf(RowAt(row).path);
+}
 
 SearchResultsModel::TextId SearchResultsModel::Intern(const std::string& text, TextId* last) {
     if (text.empty()) return 0;
@@ -238,7 +265,8 @@ void SearchResultsModel::Relayout(Reorder reorder) {
     const QModelIndexList before = persistentIndexList();
     std::vector<uint32_t> held;
     held.reserve(static_cast<size_t>(before.size()));
-    for (const QModelIndex& index : before) held.push_back(order_[static_cast<size_t>(index.row())]);
+    for (const QModelIndex& index : before)
+        held.push_back(order_[static_cast<size_t>(index.row())]);
     reorder();
     std::vector<int> shownAt(rows_.size());
     for (size_t row = 0; row < order_.size(); ++row) shownAt[order_[row]] = static_cast<int>(row);
@@ -253,7 +281,8 @@ void SearchResultsModel::Relayout(Reorder reorder) {
 const QCollatorSortKey& SearchResultsModel::KeyOf(TextId id) const {
     if (keys_.size() < slots_.size()) keys_.resize(slots_.size());
     std::optional<QCollatorSortKey>& key = keys_[id];
-    if (!key) key.emplace(collator_.sortKey(Shown(FlattenLines(std::string(TextOf(id)))).toCaseFolded()));
+    if (!key)
+        key.emplace(collator_.sortKey(Shown(FlattenLines(std::string(TextOf(id)))).toCaseFolded()));
     return *key;
 }
 
@@ -267,11 +296,21 @@ bool SearchResultsModel::Before(uint32_t a, uint32_t b) const {
     const Row& y = rows_[b];
     int c = 0;
     switch (sortColumn_) {
-        case kColFileName: c = CompareText(x.name, y.name); break;
-        case kColCdName: c = CompareText(x.cdName, y.cdName); break;
-        case kColPath: c = CompareText(x.path, y.path); break;
-        case kColDate: c = Compare(x.date, y.date); break;
-        case kColSize: c = Compare(std::fabs(x.size), std::fabs(y.size)); break;
+        case kColFileName:
+            c = CompareText(x.name, y.name);
+            break;
+        case kColCdName:
+            c = CompareText(x.cdName, y.cdName);
+            break;
+        case kColPath:
+            c = CompareText(x.path, y.path);
+            break;
+        case kColDate:
+            c = Compare(x.date, y.date);
+            break;
+        case kColSize:
+            c = Compare(std::fabs(x.size), std::fabs(y.size));
+            break;
         case kColAttributes: {
             auto keyOf = [this](int32_t attributes) -> const QCollatorSortKey& {
                 auto found = attributeKeys_.find(attributes);
@@ -284,9 +323,14 @@ bool SearchResultsModel::Before(uint32_t a, uint32_t b) const {
             c = x.attributes == y.attributes ? 0 : keyOf(x.attributes).compare(keyOf(y.attributes));
             break;
         }
-        case kColNotes: c = CompareText(x.notes, y.notes); break;
-        case kColFileId: c = Compare(x.id, y.id); break;
-        default: break;
+        case kColNotes:
+            c = CompareText(x.notes, y.notes);
+            break;
+        case kColFileId:
+            c = Compare(x.id, y.id);
+            break;
+        default:
+            break;
     }
     if (sortOrder_ == Qt::DescendingOrder) c = -c;
     // Equal keys keep the order in which the walk found them.

@@ -106,8 +106,8 @@ private:
     template <typename Reorder>
     void Relayout(Reorder reorder);
 
-    std::vector<Row> rows_;       // in arrival order
-    std::vector<uint32_t> order_; // shown row -> rows_ index
+    std::vector<Row> rows_;        // in arrival order
+    std::vector<uint32_t> order_;  // shown row -> rows_ index
     std::vector<Row> pending_;
     std::vector<char> pool_;
     std::vector<Slot> slots_;
