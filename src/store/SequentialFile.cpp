@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -10,10 +11,58 @@ namespace karvio {
 
 namespace {
 constexpr size_t kChunk = 4 * 1024 * 1024;
+// Written bytes are synced in steps of this size. Syncing costs time in proportion to what is
+// unsynced (the disk's own cache is flushed too), so a copy synced only at its end waits there for
+// all of it; synced in steps, it waits while the copy works.
+constexpr int64_t kSyncStep = 16 * 1024 * 1024;
+
+std::atomic<DataSyncFunction> dataSync{::fdatasync};
 }  // namespace
 
+DataSyncFunction SetDataSyncFunction(DataSyncFunction sync) { return dataSync.exchange(sync); }
+
 SequentialFile::~SequentialFile() {
+    StopSyncing();
     if (fd_ >= 0) ::close(fd_);
+}
+
+void SequentialFile::AskForSync() {
+    if (written_ - syncAsked_ < kSyncStep) return;
+    syncAsked_ = written_;
+    if (!syncer_.joinable()) {
+        syncer_ = std::thread([this] { SyncLoop(); });
+    }
+    {
+        std::lock_guard lock(mutex_);
+        syncWanted_ = true;
+    }
+    wake_.notify_one();
+}
+
+void SequentialFile::SyncLoop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return syncWanted_ || stop_; });
+        if (stop_) return;
+        syncWanted_ = false;
+        lock.unlock();
+        const bool synced = dataSync.load()(fd_) == 0;
+        const int error = errno;
+        lock.lock();
+        // The error is told once: the sync that ends the write would not see it again.
+        if (!synced && syncError_.empty()) syncError_ = std::string("sync: ") + std::strerror(error);
+    }
+}
+
+void SequentialFile::StopSyncing() {
+    if (!syncer_.joinable()) return;
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_one();
+    syncer_.join();
+    if (!syncError_.empty() && error_.empty()) error_ = syncError_;
 }
 
 bool SequentialFile::Create(const std::string& path) {
@@ -71,11 +120,13 @@ void SequentialFile::Drain() {
 #endif
     written_ += static_cast<int64_t>(buffer_.size());
     buffer_.clear();
+    if (error_.empty()) AskForSync();
 }
 
 bool SequentialFile::Finish() {
     if (fd_ < 0) return false;
     Drain();
+    StopSyncing();
     if (::close(fd_) != 0) Fail("close");
     fd_ = -1;
     return error_.empty();

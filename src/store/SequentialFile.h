@@ -1,13 +1,23 @@
 // A new file written front to back through a large buffer, for whole-file rewrites such as the
 // catalogue copy: appends cost a memory copy, and bytes already appended can still be patched
-// (in the buffer, or in place once written). Owns its descriptor; not thread-safe.
+// (in the buffer, or in place once written). A large file's written bytes are made durable on a
+// thread of its own while the rest is appended, so the sync that ends the write has little left
+// to wait for. Owns its descriptor; one thread appends.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace karvio {
+
+// How written bytes are made durable (fdatasync); tests put a failing one in. Returns the one
+// it replaces.
+using DataSyncFunction = int (*)(int fd);
+DataSyncFunction SetDataSyncFunction(DataSyncFunction sync);
 
 class SequentialFile {
 public:
@@ -33,11 +43,22 @@ public:
 private:
     void Drain();
     void Fail(const char* what);
+    void AskForSync();
+    void StopSyncing();
+    void SyncLoop();
 
     int fd_ = -1;
     int64_t written_ = 0;  // bytes handed to the system
     std::vector<unsigned char> buffer_;
     std::string error_;
+
+    // The syncing thread, started once the file has grown large.
+    std::thread syncer_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    int64_t syncAsked_ = 0;  // bytes written when a sync was last asked for
+    bool syncWanted_ = false, stop_ = false;
+    std::string syncError_;
 };
 
 }  // namespace karvio
