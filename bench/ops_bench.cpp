@@ -4,6 +4,7 @@
 // then times on the warm files, the best of --runs each, the commands taking turns:
 //   karvio-cli --data CAT search RARE > hits         against   grep -c -i RARE names.txt
 //   karvio-cli --data CAT search COMMON > hits       against   grep -c -i COMMON names.txt
+//   karvio-cli --data CAT search in (--json, --threads 1)   against   grep -c -i in names.txt
 //   karvio-cli --data ONE tree 83 --json > out       against   karvio-cli --data ONE tree 83 > out
 //   karvio-cli --data CAT --yes compact              against   cp CAT copy.cd
 // RARE is a word found in about 0.1% of the file names and nowhere else, COMMON ("mp3") one in
@@ -143,12 +144,17 @@ int main(int argc, char** argv) {
     const std::vector<std::string> inText = {o.cli, "--data", catalogue, "search", kCommonInNeedle};
     const std::vector<std::string> inJson = {o.cli, "--data", catalogue, "search", kCommonInNeedle, "--json"};
     const std::vector<std::string> grepIn = {"grep", "-c", "-i", kCommonInNeedle, listing};
+    // The search on one thread, beside the default of one per processor.
+    std::vector<std::string> inOneThread = inText;
+    inOneThread.insert(inOneThread.end(), {"--threads", "1"});
     const std::vector<Timing> inTimes =
-        BestEach(o.runs, {{inText}, {grepIn}, {inJson}}, {hits, dir + "/grep.txt", dir + "/hits.json"});
+        BestEach(o.runs, {{inText}, {grepIn}, {inJson}, {inOneThread}},
+                 {hits, dir + "/grep.txt", dir + "/hits.json", dir + "/hits1.txt"});
     std::printf("search \"%s\": %ld hits, grep counts %s\n", kCommonInNeedle, CountLines(hits),
                 FirstLine(dir + "/grep.txt").c_str());
     PrintComparison("search", "karvio-cli search", inTimes[0], "grep -c -i", inTimes[1]);
     PrintComparison("", "karvio-cli search --json", inTimes[2], "karvio-cli search", inTimes[0]);
+    PrintComparison("", "search --threads 1", inTimes[3], "grep -c -i", inTimes[1]);
 
     // Two rare words, one with the letters i and k (which fold from characters beyond ASCII).
     const std::vector<std::string> ik = {o.cli, "--data", catalogue, "search", kNeedleIk};

@@ -97,6 +97,24 @@ public:
     // Nothing open.
     bool Done() const { return stack_.empty(); }
 
+    // Writes the elements of an array another writer opens and closes: an array is opened only
+    // to take its place (nothing of it is kept), and every element is written with a separator
+    // before it, as though others came before.
+    void ContinueArray(Layout layout) {
+        Open('[', layout);
+        size_ = 0;
+        stack_.back().empty = false;
+    }
+    // Elements a continuing writer wrote, put into the array open here; the separator before the
+    // first of all is dropped.
+    void Elements(std::string_view elements) {
+        if (elements.empty()) return;
+        Level& level = stack_.back();
+        if (level.empty && elements.front() == ',') elements.remove_prefix(1);
+        level.empty = false;
+        Put(elements);
+    }
+
 private:
     struct Level {
         char close;

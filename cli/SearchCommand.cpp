@@ -1,8 +1,13 @@
 // karvio-cli search: the catalogue search over every CD in list order, one line or JSON object
-// per hit, each written as soon as it is found. Paths are native ("/"), in the output and in the
+// per hit, in list order; the CDs are searched by a few threads at once. Paths are native ("/"), in the output and in the
 // text looked for in directory paths.
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "CatalogueSearch.h"
 #include "CliSupport.h"
@@ -10,6 +15,7 @@
 #include "Format.h"
 #include "Interrupt.h"
 #include "Messages.h"
+#include "OrderedOutput.h"
 #include "Output.h"
 #include "RecordOutput.h"
 #include "TextOutput.h"
@@ -24,7 +30,10 @@ struct SearchArgs {
     bool cdNames = false, paths = false, files = false, notes = false;
     bool json = false;
     bool locale = false;
+    unsigned threads = 0;  // 0: as many as the processor has, for a large catalogue
 };
+
+constexpr unsigned kMostThreads = 8;
 
 const char* KindName(SearchHitKind kind) {
     switch (kind) {
@@ -40,11 +49,26 @@ std::string Trimmed(const std::string& s) {
     return first == std::string::npos ? std::string() : s.substr(first, last - first + 1);
 }
 
-// Writes hits as they come, reusing one line of text.
+// Writes hits as they come, reusing one line of text: to stdout, or held for a writing thread.
 class HitPrinter {
 public:
     explicit HitPrinter(const SearchArgs& args) : json_(args.json), locale_(args.locale) {
         if (json_) json_out_.BeginArray(JsonWriter::Lines);
+    }
+    // A printer of some of the hits, whose text goes to `held` for the writing thread's printer
+    // to write with Elements.
+    HitPrinter(const SearchArgs& args, std::string* held) : json_(args.json), locale_(args.locale), held_(held) {
+        if (json_) json_out_.ContinueArray(JsonWriter::Lines);
+    }
+
+    // Text a printer of some of the hits made, written in its place.
+    void Elements(std::string_view text) {
+        if (!json_) {
+            Write(text);
+            return;
+        }
+        json_out_.Elements(text);
+        WriteJson(json_out_);
     }
 
     void operator()(const SearchHit& hit) {
@@ -62,6 +86,18 @@ public:
     }
 
 private:
+    void Emit(std::string_view text) {
+        if (held_) {
+            held_->append(text);
+        } else {
+            Write(text);
+        }
+    }
+    void EmitJson(JsonWriter& json) {
+        Emit(json.Text());
+        json.Clear();
+    }
+
     // One line: kind, id, name, CD, path, date, size, attribute words, notes; tab-separated.
     void Text(const SearchHit& hit) {
         if (locale_) {
@@ -92,7 +128,7 @@ private:
         *p++ = '\t';
         p = PutEscaped(p, hit.notes);
         *p++ = '\n';
-        Write(std::string_view(start, static_cast<size_t>(p - start)));
+        Emit(std::string_view(start, static_cast<size_t>(p - start)));
     }
 
     // The CD name and the path, tab-separated. The file hits of one directory share them, so
@@ -133,7 +169,7 @@ private:
         line += '\t';
         AppendEscaped(line, hit.notes);
         line += '\n';
-        Write(line);
+        Emit(line);
     }
 
     void Json(const SearchHit& hit) {
@@ -158,7 +194,7 @@ private:
         out.Key("notes");
         out.CatalogueString(hit.notes);
         out.EndObject();
-        WriteJson(out);
+        EmitJson(out);
     }
 
     // A file hit's object, written whole as the members above would write it. What the file
@@ -208,11 +244,12 @@ private:
         p = JsonWriter::PutCatalogueText(p, hit.notes);
         p = PutLiteral(p, "\"}");
         json_out_.EndRawValue(p);
-        WriteJson(json_out_);
+        EmitJson(json_out_);
     }
 
     bool json_;
     bool locale_;
+    std::string* held_ = nullptr;
     JsonWriter json_out_;
     std::string line_;
     std::string place_;  // PutPlace's text, of the file hits of directory placeDirId_
@@ -220,6 +257,75 @@ private:
     std::string jsonPlace_;  // JsonFile's shared members, of the file hits of directory jsonPlaceDirId_
     int32_t jsonPlaceCdId_ = 0, jsonPlaceDirId_ = 0;
 };
+
+// The CDs searched by a few workers at once, each over store objects of its own (they belong to
+// the thread that made them), a CD at a time; each CD's output is written by this thread in list
+// order, the first CD's as it is found. Returns false, having written nothing, when a worker could
+// not open the file this thread reads (another program swapped another in meanwhile).
+bool SearchOnWorkers(const SearchArgs& args, const SearchCriteria& criteria, classData& data,
+                     const std::vector<int32_t>& cds, unsigned workers, HitPrinter& printer, SearchOutcome& total) {
+    const std::string path = data.GetOpenPath();
+    const auto identity = data.File()->DeviceAndInode();
+    OrderedOutput output(cds.size());
+    std::atomic<size_t> next{0};
+    std::atomic<int64_t> hits{0};
+    std::atomic<bool> stopped{false};
+    // Every worker opens the file first; the search starts only when all have the same one.
+    std::mutex mutex;
+    std::condition_variable decided;
+    unsigned opened = 0;
+    bool same = true, go = false;
+    auto work = [&] {
+        classData own(path, classData::ForReading{});
+        const bool ok = own.GetError() == kErrorNone && own.File() && own.File()->DeviceAndInode() == identity;
+        {
+            std::unique_lock lock(mutex);
+            ++opened;
+            same = same && ok;
+            decided.notify_all();
+            decided.wait(lock, [&] { return go || (opened == workers && !same); });
+            if (!go) return;
+        }
+        std::string held;
+        HitPrinter pieces(args, &held);
+        constexpr size_t kHandOver = 64 * 1024;
+        for (size_t piece = next++; piece < cds.size() && !stopped; piece = next++) {
+            const SearchOutcome outcome = SearchCatalogue(
+                own, {cds[piece]}, criteria,
+                [&](const SearchHit& hit) {
+                    pieces(hit);
+                    if (held.size() >= kHandOver) output.Append(piece, held), held.clear();
+                },
+                &StopFlag());
+            // Every hit counted is handed over before its piece ends, so a stopped search says
+            // how many it wrote.
+            output.Append(piece, held);
+            held.clear();
+            output.End(piece);
+            hits += outcome.hits;
+            if (outcome.stopped) stopped = true;
+        }
+    };
+    // The last worker to finish ends the pieces no worker took (after a stop).
+    std::atomic<unsigned> running{workers};
+    auto workThenLeave = [&] {
+        work();
+        if (--running == 0) output.EndAll();
+    };
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; i < workers; ++i) threads.emplace_back(workThenLeave);
+    {
+        std::unique_lock lock(mutex);
+        decided.wait(lock, [&] { return opened == workers; });
+        go = same;
+    }
+    decided.notify_all();
+    if (go) output.WriteAll([&](std::string_view text) { printer.Elements(text); });
+    for (std::thread& thread : threads) thread.join();
+    total.hits = hits;
+    total.stopped = stopped;
+    return go;
+}
 
 void RunSearch(const SearchArgs& args) {
     SearchCriteria criteria;
@@ -238,8 +344,16 @@ void RunSearch(const SearchArgs& args) {
     auto data = OpenCatalogueOrExit();
     const std::vector<int32_t> cds = AllCdIds(*data);
     HitPrinter printer(args);
-    const SearchOutcome outcome =
-        SearchCatalogue(*data, cds, criteria, [&](const SearchHit& hit) { printer(hit); }, &StopFlag());
+    // A small catalogue is searched before threads would have started.
+    constexpr int64_t kLargeCatalogue = 4 * 1024 * 1024;
+    const unsigned threads = args.threads > 0                               ? args.threads
+                             : data->File()->Length() >= kLargeCatalogue ? std::thread::hardware_concurrency()
+                                                                           : 1;
+    const unsigned workers = static_cast<unsigned>(std::min<size_t>({threads, kMostThreads, cds.size()}));
+    SearchOutcome outcome;
+    if (workers < 2 || !SearchOnWorkers(args, criteria, *data, cds, workers, printer, outcome)) {
+        outcome = SearchCatalogue(*data, cds, criteria, [&](const SearchHit& hit) { printer(hit); }, &StopFlag());
+    }
     printer.Finish();
     if (outcome.stopped) ExitStopped("search (after " + std::to_string(outcome.hits) + " hits)");
 }
@@ -262,6 +376,10 @@ void AddSearchCommand(CLI::App& app) {
     cmd->add_flag("--notes", args->notes, "Search notes");
     cmd->add_flag("--json", args->json, "A JSON array, one object per hit");
     cmd->add_flag("--locale", args->locale, "Dates and sizes as the user's locale writes them (text output)");
+    cmd->add_option("--threads", args->threads,
+                    "CDs searched at once (default: one per processor for a large catalogue); the output is the same")
+        ->check(CLI::Range(1u, kMostThreads))
+        ->option_text("N");
     cmd->callback([args] { RunSearch(*args); });
 }
 
