@@ -192,6 +192,7 @@ TEST(FoldText, TheMatcherAnswersAsTheFoldedTextsDo) {
         "\xC3\xAD",          // í
         "\xC3\x89",          // É
         "\xCC\x81",          // combining acute
+        "\xCD\x85",          // combining ypogegrammeni, which folds to a letter
         "\xC4\xB0",          // İ
         "\xED\x95\x9C",      // 한
         "\xE1\x85\xA1",      // a Hangul vowel
