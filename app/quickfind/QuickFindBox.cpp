@@ -44,6 +44,8 @@ constexpr const char* kStaleHit = QT_TRANSLATE_NOOP(
     "found. Please type the search again.");
 constexpr const char* kPlaceholder = QT_TRANSLATE_NOOP("karvio::QuickFindBox", "Find (Ctrl+K)");
 constexpr int kPopupMinWidth = 560;
+// The widths the name, CD and path columns start from, when there is room for them.
+constexpr int kNameWidth = 220, kCdWidth = 110, kPathWidth = 200;
 constexpr int kPageRows = 10;
 
 // The records this program wrote since the index last heard of them, so its own changes update
@@ -96,12 +98,35 @@ QuickFindPopup::QuickFindPopup(QWidget* parent) : QFrame(parent) {
     results_ = new SearchResultsModel(this);
     list_->setModel(results_);
     list_->header()->setSectionResizeMode(QHeaderView::Interactive);
-    list_->setColumnWidth(kColFileName, 220);
-    list_->setColumnWidth(kColCdName, 110);
-    list_->setColumnWidth(kColPath, 200);
+    list_->setColumnWidth(kColFileName, kNameWidth);
+    list_->setColumnWidth(kColCdName, kCdWidth);
+    list_->setColumnWidth(kColPath, kPathWidth);
+    connect(list_->header(), &QHeaderView::sectionResized, this, [this] {
+        if (!fitting_) userSized_ = true;
+    });
     layout->addWidget(status_);
     layout->addWidget(list_);
     hide();
+}
+
+void QuickFindPopup::FitColumns() {
+    if (userSized_) return;
+    fitting_ = true;
+    QHeaderView* header = list_->header();
+    // The date and size as wide as their headings and the rows shown need.
+    int fixed = 0;
+    for (const int column : {kColDate, kColSize}) {
+        const int width = std::max(static_cast<QAbstractItemView*>(list_)->sizeHintForColumn(column),
+                                   header->sectionSizeHint(column));
+        list_->setColumnWidth(column, width);
+        fixed += width;
+    }
+    const int wanted = kNameWidth + kCdWidth + kPathWidth;
+    const double share = std::clamp(static_cast<double>(list_->viewport()->width() - fixed) / wanted, 1.0 / 3, 1.0);
+    list_->setColumnWidth(kColFileName, static_cast<int>(kNameWidth * share));
+    list_->setColumnWidth(kColCdName, static_cast<int>(kCdWidth * share));
+    list_->setColumnWidth(kColPath, static_cast<int>(kPathWidth * share));
+    fitting_ = false;
 }
 
 std::vector<std::string> QuickFindPopup::ExportColumns() const {
@@ -348,6 +373,7 @@ void QuickFindBox::PlacePopup() {
     const int room = std::max(120, (host->height() - below.y()) * 2 / 3);
     const int height = std::min(wanted, room);
     popup_->setGeometry(left, below.y(), width, height);
+    popup_->FitColumns();
 }
 
 void QuickFindBox::PlaceBar() {

@@ -45,10 +45,16 @@ public:
     void WriteExportRows(ListWriter& writer) const override;
     QString ExportName() const override;
 
+    // Until the user sizes a column by hand, the name, CD and path columns give up room (down to
+    // a third of theirs) so that the date and the size show without scrolling.
+    void FitColumns();
+
 private:
     QLabel* status_;
     QTreeView* list_;
     SearchResultsModel* results_;
+    bool fitting_ = false;     // the widths being changed are the program's own
+    bool userSized_ = false;   // the user has sized a column
 };
 
 class QuickFindBox : public QWidget {

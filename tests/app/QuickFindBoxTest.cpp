@@ -272,6 +272,30 @@ TEST(QuickFindBox, StaysInSightInANarrowWindow) {
     EXPECT_TRUE(besideToolbar());
 }
 
+// In a narrow window the list's date and size show without scrolling sideways, until the user
+// sizes a column himself.
+TEST(QuickFindBox, TheDateAndSizeShowInANarrowWindow) {
+    Window w;
+    w.menu.resize(760, 600);
+    QTest::keyClick(&w.menu, Qt::Key_K, Qt::ControlModifier);
+    QTest::keyClicks(w.edit(), QStringLiteral("abc"));
+    ASSERT_TRUE(w.Settle());
+    QTreeView* list = w.box->Popup()->List();
+    auto shows = [&](int column) {
+        const int left = list->columnViewportPosition(column);
+        return left >= 0 && left + list->columnWidth(column) <= list->viewport()->width() &&
+               list->columnWidth(column) >= list->header()->sectionSizeHint(column);
+    };
+    EXPECT_TRUE(shows(kColDate));
+    EXPECT_TRUE(shows(kColSize));
+    EXPECT_TRUE(shows(kColFileName));
+    // A width the user chose is kept when the list is placed again.
+    list->header()->resizeSection(kColFileName, 400);
+    w.menu.resize(740, 600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->columnWidth(kColFileName), 400);
+}
+
 TEST(QuickFindBox, AnswersFollowTheProgramsEditsAndOtherProgramsScans) {
     Window w;
     w.Type("shelf");
