@@ -2,15 +2,19 @@
 
 #include <QApplication>
 #include <QCollatorSortKey>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QGuiApplication>
 #include <QCursor>
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <numeric>
 #include <unordered_map>
+#include <utility>
 
 #include "CatalogueText.h"
+#include "ProgramInfo.h"
 #include "Progress.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
@@ -18,6 +22,7 @@
 #include "controls/NaturalOrder.h"
 #include "explorer/CategoryLookups.h"
 #include "explorer/ExplorerDrag.h"
+#include "mainwindow/BusyScope.h"
 #include "startup/ProgramValues.h"
 #include "controls/ThemeColors.h"
 
@@ -27,12 +32,36 @@ namespace {
 
 const std::vector<NodeHandle> kNoChildren;
 
+// The longest the user-interface thread spends at once making the nodes of a CD's directories.
+constexpr qint64 kBuildSliceNs = 15'000'000;
+
 QString Decoded(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return QString::fromStdString(DecodeCatalogueText(bytes));
 }
 
 bool IsCategoryKind(int kind) { return kind >= kIconCategory; }
+
+// Puts `items` in caption order, as the children of a node are kept: one collation sort key per
+// caption (so a list of 100,000 costs one collation each, then only byte comparisons), and byte
+// order between captions the collator finds equal. `captionOf` gives an item's stored bytes.
+template <typename Item, typename CaptionOf>
+void SortByCaption(std::vector<Item>& items, const QCollator& collator, CaptionOf captionOf) {
+    if (items.size() < 2) return;
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(items.size());
+    for (const Item& item : items) keys.push_back(collator.sortKey(Decoded(captionOf(item))));
+    std::vector<uint32_t> order(items.size());
+    std::iota(order.begin(), order.end(), 0U);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        const int c = keys[a].compare(keys[b]);
+        if (c != 0) return c < 0;
+        return captionOf(items[a]) < captionOf(items[b]);
+    });
+    std::vector<Item> sorted(items.size());
+    for (size_t i = 0; i < order.size(); ++i) sorted[i] = items[order[i]];
+    items = std::move(sorted);
+}
 
 // Shows the wait cursor for the lifetime of the object (when there is a screen to show it on).
 class WaitCursor {
@@ -52,9 +81,32 @@ CategoryTreeModel::CategoryTreeModel(QObject* parent)
     nodes_[root].flags |= kBold;
 }
 
-CategoryTreeModel::~CategoryTreeModel() = default;
+// A CD's directories on their way to the tree: read by a worker, then made into nodes in slices.
+struct CategoryTreeModel::DirectoryLoad {
+    NodeHandle cdNode = kNoNode;
+    int32_t cdId = 0;
+    uint64_t generation = 0;
+    CatalogueIdentity catalogue;  // the file the CD's id belongs to
+    std::atomic<bool> stop{false};
+    CdDirectoryRows rows;  // the worker's until it has ended
+    std::unique_ptr<BackgroundWork> work;
+    std::vector<std::function<void()>> then;
+    // Making the nodes: the next row, each row's node and the CD node's own children.
+    size_t next = 0;
+    std::vector<NodeHandle> handles;
+    std::vector<NodeHandle> top;
+};
+
+CategoryTreeModel::~CategoryTreeModel() {
+    // The workers end at their next record; none of their results is taken.
+    for (auto& load : loads_) load->stop = true;
+    loads_.clear();
+}
 
 void CategoryTreeModel::Clear() {
+    // Loads under way are for the nodes being removed.
+    ++generation_;
+    for (auto& load : loads_) load->stop = true;
     beginResetModel();
     nodes_.clear();
     nodes_.shrink_to_fit();
@@ -358,30 +410,12 @@ void CategoryTreeModel::AppendDetached(NodeHandle parent, NodeHandle child) {
 }
 
 void CategoryTreeModel::SortDetached(NodeHandle top) {
-    // Sort keys are made once per node, so a directory of 100,000 sub-directories costs one
-    // collation each and then only byte comparisons.
     std::vector<NodeHandle> stack{top};
-    std::vector<QCollatorSortKey> keys;
-    std::vector<uint32_t> order;
     while (!stack.empty()) {
         const NodeHandle n = stack.back();
         stack.pop_back();
         std::vector<NodeHandle>& children = nodes_[n].children;
-        if (children.size() > 1) {
-            keys.clear();
-            keys.reserve(children.size());
-            for (NodeHandle c : children) keys.push_back(collator_.sortKey(Caption(c)));
-            order.resize(children.size());
-            std::iota(order.begin(), order.end(), 0U);
-            std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-                const int c = keys[a].compare(keys[b]);
-                if (c != 0) return c < 0;
-                return CaptionBytes(children[a]) < CaptionBytes(children[b]);
-            });
-            std::vector<NodeHandle> sorted(children.size());
-            for (size_t i = 0; i < order.size(); ++i) sorted[i] = children[order[i]];
-            children = std::move(sorted);
-        }
+        SortByCaption(children, collator_, [this](NodeHandle c) { return CaptionBytes(c); });
         for (size_t i = 0; i < children.size(); ++i) {
             nodes_[children[i]].row = static_cast<uint32_t>(i);
             if (!nodes_[children[i]].children.empty()) stack.push_back(children[i]);
@@ -573,20 +607,170 @@ bool CategoryTreeModel::canFetchMore(const QModelIndex& parent) const {
     const NodeHandle node = HandleOf(parent);
     if (node == kNoNode) return false;
     const Node& item = nodes_[node];
-    return (item.kind == kIconCd || item.kind == kIconFolder) && (item.flags & kLoaded) == 0;
+    // While its directories are read the view does not ask again.
+    return (item.kind == kIconCd || item.kind == kIconFolder) && (item.flags & kLoaded) == 0 &&
+           FindLoad(node) == nullptr;
 }
 
 void CategoryTreeModel::fetchMore(const QModelIndex& parent) {
-    // Loaded after the view has finished what it was doing: reading a large CD yields to the
-    // event loop, which must not happen inside the view's own layout pass.
-    const NodeHandle node = HandleOf(parent);
-    if (!canFetchMore(parent)) return;
-    QMetaObject::invokeMethod(
-        this,
-        [this, node] {
-            if (canFetchMore(IndexOf(node))) LoadCdDirectories(*this, node, nodes_[node].tag);
-        },
-        Qt::QueuedConnection);
+    // The read runs on a worker: nothing waits here, inside the view's own layout pass.
+    if (canFetchMore(parent)) LoadDirectories(HandleOf(parent));
+}
+
+// ---------------------------------------------------------------------------------------------
+// A CD's directories, read on a worker and attached on this thread.
+
+CategoryTreeModel::DirectoryLoad* CategoryTreeModel::FindLoad(NodeHandle cdNode) const {
+    for (const auto& load : loads_) {
+        if (load->cdNode == cdNode && LoadStillWanted(*load)) return load.get();
+    }
+    return nullptr;
+}
+
+bool CategoryTreeModel::LoadStillWanted(const DirectoryLoad& load) const {
+    // A rebuilt tree, a removed node or a node that now stands for another CD (a rescan) drops
+    // the load; so does a node whose directories came by another way meanwhile.
+    if (load.generation != generation_ || !IsLive(load.cdNode)) return false;
+    const Node& item = nodes_[load.cdNode];
+    return (item.kind == kIconCd || item.kind == kIconFolder) && item.tag == load.cdId &&
+           (item.flags & kLoaded) == 0;
+}
+
+bool CategoryTreeModel::DirectoriesLoading(NodeHandle cdNode) const { return FindLoad(cdNode) != nullptr; }
+
+void CategoryTreeModel::LoadDirectories(NodeHandle cdNode, std::function<void()> then) {
+    const int kind = Kind(cdNode);
+    if (kind != kIconCd && kind != kIconFolder) return;
+    if (DirectoriesLoaded(cdNode)) {
+        if (then) then();
+        return;
+    }
+    if (DirectoryLoad* running = FindLoad(cdNode)) {
+        if (then) running->then.push_back(std::move(then));
+        return;
+    }
+    auto load = std::make_unique<DirectoryLoad>();
+    DirectoryLoad* raw = load.get();
+    raw->cdNode = cdNode;
+    raw->cdId = nodes_[cdNode].tag;
+    raw->generation = generation_;
+    if (then) raw->then.push_back(std::move(then));
+    if (!busy_) busy_ = std::make_unique<BusyScope>(false, BusyScope::kMenusStay);
+    loads_.push_back(std::move(load));
+    // The path is taken here: the worker must not read what this thread may change.
+    const std::string path = GetDataFileName();
+    raw->catalogue = ReadCatalogueIdentity(path);
+    raw->work = std::make_unique<BackgroundWork>(
+        this, [raw, path] { raw->rows = ReadCdDirectories(path, raw->cdId, raw->stop, &raw->catalogue); },
+        [this, raw] { OnLoadRead(raw); }, busy_->WorkerProgress());
+}
+
+std::unique_ptr<CategoryTreeModel::DirectoryLoad> CategoryTreeModel::TakeLoad(DirectoryLoad* load) {
+    std::unique_ptr<DirectoryLoad> taken;
+    for (auto it = loads_.begin(); it != loads_.end(); ++it) {
+        if (it->get() != load) continue;
+        taken = std::move(*it);
+        loads_.erase(it);
+        break;
+    }
+    if (taken) taken->stop = true;
+    if (loads_.empty()) busy_.reset();
+    return taken;
+}
+
+bool CategoryTreeModel::EndUnwantedLoad(DirectoryLoad* load) {
+    if (LoadStillWanted(*load)) return false;
+    // The nodes made so far were never attached: nothing shows them, and they are let go.
+    if (load->generation == generation_) {
+        for (NodeHandle made : load->handles) nodes_[made].kind = 0;
+    }
+    const bool readMeanwhile = load->generation == generation_ && DirectoriesLoaded(load->cdNode) &&
+                               nodes_[load->cdNode].tag == load->cdId;
+    const std::unique_ptr<DirectoryLoad> ended = TakeLoad(load);
+    // Read by another way meanwhile (all at once, for a report): what waited goes on.
+    if (readMeanwhile) {
+        for (const std::function<void()>& then : ended->then) then();
+    }
+    return true;
+}
+
+void CategoryTreeModel::OnLoadRead(DirectoryLoad* load) {
+    // The worker has ended (or is ending): waiting for its thread costs nothing.
+    load->work.reset();
+    if (EndUnwantedLoad(load)) return;
+    // A catalogue replaced meanwhile: the windows hear of it and rebuild their trees.
+    if (load->rows.replaced) {
+        TakeLoad(load);
+        return;
+    }
+    if (load->rows.unreadable) {
+        const NodeHandle cdNode = load->cdNode;
+        TakeLoad(load);
+        emit directoriesUnreadable(cdNode);
+        return;
+    }
+    BuildSlice(load);
+}
+
+void CategoryTreeModel::BuildSlice(DirectoryLoad* load) {
+    if (EndUnwantedLoad(load)) return;
+    if (!MakeDirectoryNodes(load->cdNode, load->rows, load->next, load->handles, load->top, kBuildSliceNs)) {
+        QMetaObject::invokeMethod(this, [this, load] { BuildSlice(load); }, Qt::QueuedConnection);
+        return;
+    }
+    const NodeHandle cdNode = load->cdNode;
+    nodes_[cdNode].flags |= kLoaded;
+    AttachOrdered(cdNode, std::move(load->top));
+    const std::unique_ptr<DirectoryLoad> done = TakeLoad(load);
+    // What waited for the directories may start other loads or rebuild the tree.
+    for (const std::function<void()>& then : done->then) then();
+    emit directoriesLoaded(cdNode);
+}
+
+bool CategoryTreeModel::MakeDirectoryNodes(NodeHandle cdNode, const CdDirectoryRows& rows, size_t& next,
+                                           std::vector<NodeHandle>& handles, std::vector<NodeHandle>& top,
+                                           qint64 budgetNs) {
+    QElapsedTimer clock;
+    clock.start();
+    handles.reserve(rows.rows.size());
+    constexpr size_t kLookEvery = 512;
+    while (next < rows.rows.size()) {
+        const CdDirectoryRows::Row& row = rows.rows[next];
+        const NodeHandle parent = row.parent < 0 ? cdNode : handles[static_cast<size_t>(row.parent)];
+        const NodeHandle node = NewNode(parent, kIconDirectory, row.tag, rows.Caption(row));
+        // Rows come in their shown order: a node's row among its siblings is where it goes.
+        std::vector<NodeHandle>& siblings = row.parent < 0 ? top : nodes_[parent].children;
+        nodes_[node].row = static_cast<uint32_t>(siblings.size());
+        siblings.push_back(node);
+        handles.push_back(node);
+        ++next;
+        if (next % kLookEvery == 0 && clock.nsecsElapsed() >= budgetNs) return next == rows.rows.size();
+    }
+    return true;
+}
+
+void CategoryTreeModel::AttachOrdered(NodeHandle parent, std::vector<NodeHandle> children) {
+    if (!IsLive(parent) || children.empty()) return;
+    if (!nodes_[parent].children.empty()) {
+        AttachChildren(parent, std::move(children));  // each into its sorted place
+        return;
+    }
+    beginInsertRows(IndexOf(parent), 0, static_cast<int>(children.size()) - 1);
+    nodes_[parent].children = std::move(children);
+    endInsertRows();
+}
+
+void CategoryTreeModel::AttachDirectories(NodeHandle cdNode, const CdDirectoryRows& rows) {
+    if (!IsLive(cdNode)) return;
+    size_t next = 0;
+    std::vector<NodeHandle> handles, top;
+    // A load of the node under way has nothing left to do: what waits for it goes on now.
+    std::vector<std::function<void()>> waiting;
+    if (DirectoryLoad* running = FindLoad(cdNode)) waiting = std::exchange(running->then, {});
+    MakeDirectoryNodes(cdNode, rows, next, handles, top, std::numeric_limits<qint64>::max());
+    nodes_[cdNode].flags |= kLoaded;
+    AttachOrdered(cdNode, std::move(top));
+    for (const std::function<void()>& then : waiting) then();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -720,44 +904,49 @@ bool SyncCatalogueTree(CategoryTreeModel& model) {
     return true;
 }
 
-bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId) {
-    const int kind = model.Kind(cdNode);
-    if ((kind != kIconCd && kind != kIconFolder) || model.DirectoriesLoaded(cdNode)) return false;
-    // Marked first, so a second request while this one yields does not load twice.
-    model.SetDirectoriesLoaded(cdNode, true);
-    WaitCursor wait;
-    ProgressStart(100);
-
-    // The directories are built detached from the shown tree and attached at the end with one
-    // notice, so a view that repaints while the load yields never sees half a subtree.
-    std::vector<NodeHandle> top;
-    std::unordered_map<std::string, NodeHandle> byFullName;
-    auto attachTo = [&](NodeHandle parent, NodeHandle child) {
-        if (parent == cdNode) {
-            top.push_back(child);
-        } else {
-            // Children of a detached node: the model sorts them when attaching.
-            model.AppendDetached(parent, child);
-        }
+CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId, const std::atomic<bool>& stop,
+                                  const CatalogueIdentity* expected) {
+    CdDirectoryRows out;
+    // The nodes in the order they are made (store order, with the folders above a scan's start
+    // folder before its first directory), then placed in their shown order below.
+    struct Made {
+        int32_t tag;
+        uint32_t captionOffset, captionLength;
+    };
+    std::vector<Made> made;
+    std::vector<std::vector<uint32_t>> children(1);  // [0]: the CD node's; [i + 1]: made[i]'s
+    std::unordered_map<std::string, uint32_t> byFullName;  // -> index in children
+    std::string& captions = out.captions;
+    auto make = [&](uint32_t parent, int32_t tag, std::string_view caption) {
+        made.push_back({tag, static_cast<uint32_t>(captions.size()), static_cast<uint32_t>(caption.size())});
+        captions.append(caption);
+        children.emplace_back();
+        const auto index = static_cast<uint32_t>(made.size());
+        children[parent].push_back(index);
+        return index;
     };
     {
-        classData data;
+        classData data(path, classData::ForReading{});
         if (data.GetError() != kErrorNone) {
-            ProgressEnd();
-            return false;
+            out.unreadable = true;
+            return out;
         }
+        if (expected && CompareCatalogueIdentity(*expected, data.Identity()) == CatalogueChange::Replaced) {
+            out.replaced = true;
+            return out;
+        }
+        ProgressStart(100);
         classCd& cd = data.GetCdGoto(cdId);
         bool first = true;
         for (classDir* dir = &cd.GetDirFirst(); !cd.GetDirEof(); dir = &cd.GetDirNext()) {
+            if (stop.load(std::memory_order_relaxed)) break;
             ProgressStep();
-            YieldIfDue();
             std::string path = dir->GetDirPath();
-            const int32_t dirId = dir->GetDirId();
             const bool topLevel = path.empty() || path == "\\";
             if (first && !topLevel) {
                 // A scan that began below the top of its volume: the folders above it. They
                 // stand for no record (tag 0): each lists only the next folder of the path.
-                NodeHandle current = cdNode;
+                uint32_t current = 0;
                 std::string fullName;
                 size_t start = 0;
                 while (start <= path.size()) {
@@ -772,36 +961,60 @@ bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId
                         current = found->second;
                         continue;
                     }
-                    const NodeHandle node =
-                        model.NewDetachedNode(current, kIconDirectory, 0, component);
-                    attachTo(current, node);
-                    byFullName.emplace(fullName, node);
-                    current = node;
+                    current = make(current, 0, component);
+                    byFullName.emplace(fullName, current);
                 }
             }
             first = false;
-            std::string name = dir->GetDirName();
+            const std::string name = dir->GetDirName();
             if (name.empty()) continue;  // the CD's top directory: its node is the CD's own
             while (!path.empty() && path.back() == '\\') path.pop_back();
             while (!path.empty() && path.front() == '\\') path.erase(0, 1);
-            NodeHandle parent = cdNode;
+            uint32_t parent = 0;
             if (!path.empty()) {
                 auto found = byFullName.find(path);
                 // A directory whose parent record is missing is still shown, under the CD.
                 if (found != byFullName.end()) parent = found->second;
             }
-            const NodeHandle node = model.NewDetachedNode(parent, kIconDirectory, dirId, name);
-            attachTo(parent, node);
+            const uint32_t node = make(parent, dir->GetDirId(), name);
             byFullName.emplace(path.empty() ? name : path + "\\" + name, node);
         }
-    }
-    if (!model.IsLive(cdNode)) {
         ProgressEnd();
-        return false;  // removed while the load yielded
     }
-    for (NodeHandle n : top) model.SortDetached(n);
-    model.AttachChildren(cdNode, std::move(top));
-    ProgressEnd();
+    byFullName = {};
+
+    // Each node's children in caption order, as the model keeps them.
+    const QCollator collator = NaturalCollator();
+    auto caption = [&](uint32_t index) {
+        const Made& m = made[index - 1];
+        return std::string_view(captions).substr(m.captionOffset, m.captionLength);
+    };
+    for (std::vector<uint32_t>& list : children) SortByCaption(list, collator, caption);
+
+    // Parents before children, each node's children in their order: a walk down the tree.
+    out.rows.reserve(made.size());
+    std::vector<std::pair<uint32_t, int32_t>> stack;  // (made index, its parent's row)
+    for (auto it = children[0].rbegin(); it != children[0].rend(); ++it) stack.push_back({*it, -1});
+    while (!stack.empty()) {
+        const auto [index, parentRow] = stack.back();
+        stack.pop_back();
+        const Made& m = made[index - 1];
+        const auto row = static_cast<int32_t>(out.rows.size());
+        out.rows.push_back({parentRow, m.tag, m.captionOffset, m.captionLength});
+        const std::vector<uint32_t>& below = children[index];
+        for (auto it = below.rbegin(); it != below.rend(); ++it) stack.push_back({*it, row});
+    }
+    return out;
+}
+
+bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId) {
+    const int kind = model.Kind(cdNode);
+    if ((kind != kIconCd && kind != kIconFolder) || model.DirectoriesLoaded(cdNode)) return false;
+    WaitCursor wait;
+    const std::atomic<bool> never{false};
+    const CdDirectoryRows rows = ReadCdDirectories(GetDataFileName(), cdId, never);
+    if (rows.unreadable) return false;
+    model.AttachDirectories(cdNode, rows);
     return true;
 }
 

@@ -10,18 +10,56 @@
 // directory name that contains "\" is still one node, and keys compare byte for byte.
 //
 // Children are kept sorted by caption (QCollator of the user's locale, letter case ignored, byte
-// order between captions the collator finds equal). One column. User-interface thread.
+// order between captions the collator finds equal). One column. User-interface thread; a CD's
+// directories are read on a worker of their own (LoadDirectories).
 #pragma once
 
 #include <QAbstractItemModel>
 #include <QCollator>
 #include <QHash>
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace karvio {
+
+class BusyScope;
+struct CatalogueIdentity;
+
+// The directories of one CD as the tree shows them, read from the store: every directory once,
+// parents before their children and each node's children in their shown order, so the rows
+// become nodes in one pass without sorting.
+struct CdDirectoryRows {
+    struct Row {
+        int32_t parent;  // index of the parent's row; -1: the CD's own node
+        int32_t tag;     // the directory's id; 0 for a folder above a scan's start folder
+        uint32_t captionOffset;
+        uint32_t captionLength;
+    };
+    std::vector<Row> rows;
+    std::string captions;  // the names, back to back
+    bool unreadable = false;  // the catalogue could not be opened: nothing was read
+    bool replaced = false;    // another file has the catalogue's name now: nothing was read
+
+    std::string_view Caption(const Row& row) const {
+        return std::string_view(captions).substr(row.captionOffset, row.captionLength);
+    }
+};
+
+// Reads the directories of CD `cdId` from the catalogue file `path`, each directory record once
+// in store order, and orders them as the tree shows them. A directory whose parent directory
+// cannot be found (an inconsistent record) goes under the CD. A CD scanned from a folder below the
+// top of its volume gets the folders above that folder too, with tag 0 (they stand for no
+// record). Ends early, with what it has, once `stop` is set. With `expected`, the catalogue it
+// opens must be that file (the ids are its ids): one that replaced it meanwhile (a compaction, a
+// restored backup) is not read. Any thread: it opens its own store object and drives the progress
+// sink of the thread it runs on.
+CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId, const std::atomic<bool>& stop,
+                                  const CatalogueIdentity* expected = nullptr);
 
 using NodeHandle = uint32_t;
 inline constexpr NodeHandle kNoNode = 0;
@@ -91,6 +129,21 @@ public:
 
     // Whether the CD node's directories have been read.
     bool DirectoriesLoaded(NodeHandle cdNode) const;
+    // Reads the CD node's directories on a worker thread and attaches them once read (in time
+    // slices, so the event loop is never held long), with the busy pointer and the progress bar
+    // meanwhile. Returns at once. `then` runs on this thread once the node's directories are
+    // there: at once when they already are; after the load otherwise (a second request while
+    // one runs only adds its `then`). A load whose CD node goes, whose CD is replaced (another
+    // id) or whose tree is rebuilt meanwhile is dropped quietly with its `then`; one that cannot
+    // open the catalogue attaches nothing, leaves the node unread and tells directoriesUnreadable.
+    void LoadDirectories(NodeHandle cdNode, std::function<void()> then = {});
+    // Whether the node's directories are being read.
+    bool DirectoriesLoading(NodeHandle cdNode) const;
+    // Whether any load has not ended yet (dropped ones too, until their worker has ended).
+    bool LoadsRunning() const { return !loads_.empty(); }
+    // Attaches the rows as the directories of a CD node that has none yet and marks it read; what
+    // waits for a load of the node under way goes on at once.
+    void AttachDirectories(NodeHandle cdNode, const CdDirectoryRows& rows);
     // Marks a CD node as read (its directories were read, or it has none to read).
     void SetDirectoriesLoaded(NodeHandle cdNode, bool loaded);
     // Attaches a prepared list of sorted child handles at once (a bulk load); the children were
@@ -136,6 +189,10 @@ signals:
     void dragRefused();
     // An item of the explorer was dropped on `target` (kNoNode: on no node).
     void itemDropped(NodeHandle source, int32_t sourceKind, int32_t sourceTag, NodeHandle target);
+    // A CD node's directories were read and attached.
+    void directoriesLoaded(NodeHandle cdNode);
+    // Reading a CD node's directories found the catalogue unreadable; nothing was attached.
+    void directoriesUnreadable(NodeHandle cdNode);
 
 public:
 
@@ -156,7 +213,24 @@ private:
     static constexpr uint8_t kBold = 1;
     static constexpr uint8_t kLoaded = 2;
 
+    struct DirectoryLoad;
+
     NodeHandle NewNode(NodeHandle parent, int kind, int32_t tag, std::string_view caption);
+    DirectoryLoad* FindLoad(NodeHandle cdNode) const;
+    bool LoadStillWanted(const DirectoryLoad& load) const;
+    void OnLoadRead(DirectoryLoad* load);
+    // Ends a load that is no longer wanted (see LoadDirectories); false when it still is.
+    bool EndUnwantedLoad(DirectoryLoad* load);
+    // Makes nodes of the load's rows for a time slice; attaches them when all are made.
+    void BuildSlice(DirectoryLoad* load);
+    // Takes the load out (stopping its worker); ends the busy state with the last one.
+    std::unique_ptr<DirectoryLoad> TakeLoad(DirectoryLoad* load);
+    // Makes the rows' nodes from `from` on, detached; false when the time ran out first.
+    bool MakeDirectoryNodes(NodeHandle cdNode, const CdDirectoryRows& rows, size_t& next,
+                            std::vector<NodeHandle>& handles, std::vector<NodeHandle>& top,
+                            qint64 budgetNs);
+    // Attaches children made detached and already in their shown order.
+    void AttachOrdered(NodeHandle parent, std::vector<NodeHandle> children);
     uint32_t SortedRow(NodeHandle parent, std::string_view caption) const;
     void Renumber(NodeHandle parent, size_t from);
     void Forget(NodeHandle node);
@@ -168,6 +242,10 @@ private:
     QHash<int32_t, NodeHandle> categories_;
     QHash<int32_t, NodeHandle> cds_;
     QCollator collator_;
+    // Bumped by Clear: a load begun before a rebuild is for nodes that are gone.
+    uint64_t generation_ = 0;
+    std::vector<std::unique_ptr<DirectoryLoad>> loads_;
+    std::unique_ptr<BusyScope> busy_;  // while any load runs
 };
 
 // Fills the model with the root and every category (`keepExisting` False: from scratch). With
@@ -186,12 +264,11 @@ void AddCdNodes(CategoryTreeModel& model);
 // still there survive, and no CD is read again. False when the catalogue cannot be read.
 bool SyncCatalogueTree(CategoryTreeModel& model);
 
-// Adds the directories of CD `cdId` under its node `cdNode` (which has none yet), reading each
-// directory record once in store order, yielding to the event loop by time and driving the main
-// window's progress bar. A directory whose parent directory cannot be found (an inconsistent
-// record) is shown under the CD node. A CD scanned from a folder below the top of its volume
-// shows the folders above that folder too, as directory nodes with tag 0 (they stand for no
-// record). False when the node was not a CD or was already loaded.
+// Adds the directories of CD `cdId` under its node `cdNode` (which has none yet) at once, read on
+// the calling thread (ReadCdDirectories) with the wait cursor and the main window's progress bar:
+// it holds the thread for the whole read, so the windows use CategoryTreeModel::LoadDirectories
+// and keep this for what needs the directories there and then. False when the node was not a CD,
+// was already loaded or the catalogue could not be read.
 bool LoadCdDirectories(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId);
 
 // The CD id in a tree key: the first segment after "Root" that does not begin with "."; 0 for

@@ -33,13 +33,12 @@ TreePlace PlaceOf(const CategoryTreeModel& model, NodeHandle node) {
     return place;
 }
 
-NodeHandle FindPlace(CategoryTreeModel& model, const TreePlace& place, bool nearest) {
+NodeHandle FindPlace(const CategoryTreeModel& model, const TreePlace& place, bool nearest) {
     if (place.kind == 0) return nearest ? kRootNode : kNoNode;
     if (place.kind == kIconRoot) return kRootNode;
     const bool inCd = IsContainerKind(place.kind) || place.kind == kIconDirectory;
     NodeHandle node = inCd ? model.CdNode(place.id) : model.CategoryNode(place.id);
     if (node != kNoNode && place.kind == kIconDirectory) {
-        if (!model.DirectoriesLoaded(node)) LoadCdDirectories(model, node, place.id);
         for (const std::string& name : place.path) {
             NodeHandle next = kNoNode;
             for (NodeHandle child : model.Children(node)) {
@@ -59,6 +58,12 @@ NodeHandle FindPlace(CategoryTreeModel& model, const TreePlace& place, bool near
         if (up != kNoNode) return up;
     }
     return kRootNode;
+}
+
+NodeHandle UnreadCdOf(const CategoryTreeModel& model, const TreePlace& place) {
+    if (place.kind != kIconDirectory) return kNoNode;
+    const NodeHandle cd = model.CdNode(place.id);
+    return cd != kNoNode && !model.DirectoriesLoaded(cd) ? cd : kNoNode;
 }
 
 void RenumberPlace(TreePlace& place, const CatalogueRenumbering& ids, bool replaced) {

@@ -23,10 +23,15 @@ struct TreePlace {
 // The place of a live node (an empty place for kNoNode).
 TreePlace PlaceOf(const CategoryTreeModel& model, NodeHandle node);
 
-// The node of `place`, reading the directories of its CD when they are not read yet. With
-// `nearest`, a place that is gone gives the nearest node above it that is still there (the
-// deepest directory of its path, its CD, its category, the root); without, kNoNode.
-NodeHandle FindPlace(CategoryTreeModel& model, const TreePlace& place, bool nearest);
+// The node of `place`. With `nearest`, a place that is gone gives the nearest node above it that
+// is still there (the deepest directory of its path, its CD, its category, the root); without,
+// kNoNode. A place inside a CD whose directories are not read yet gives the CD's node (with
+// `nearest`) or kNoNode: see UnreadCdOf.
+NodeHandle FindPlace(const CategoryTreeModel& model, const TreePlace& place, bool nearest);
+
+// The CD node of a place inside a CD whose directories are not read yet (read them, then find
+// the place again); kNoNode for any other place.
+NodeHandle UnreadCdOf(const CategoryTreeModel& model, const TreePlace& place);
 
 // The place with its ids taken through `ids`. An id the map does not hold stays as it was, or,
 // with `replaced` (the ids of a whole catalogue that was replaced), becomes 0: it would name

@@ -208,6 +208,8 @@ frmBrowse2::frmBrowse2(QWidget* parent)
             [this](const QModelIndex& index) { expanded_.insert(tree_->HandleOf(index)); });
     connect(treeView_, &QTreeView::collapsed, this,
             [this](const QModelIndex& index) { expanded_.erase(tree_->HandleOf(index)); });
+    // A CD's directories could not be read: the catalogue's own message says why.
+    connect(tree_, &CategoryTreeModel::directoriesUnreadable, this, [] { CatalogueOpens(); });
 
     SetUpEditing();
 
@@ -400,28 +402,52 @@ void frmBrowse2::Reload(const CatalogueRenumbering& given) {
 }
 
 ExplorerPlace frmBrowse2::CapturePlace() const {
+    // A place still being found (its CD's folders are read) is the place, while the user has
+    // not gone elsewhere.
+    if (awaitedPlace_ && SelectedNode() == awaitedCd_ && tree_->DirectoriesLoading(awaitedCd_)) return *awaitedPlace_;
     ExplorerPlace place;
     place.selected = PlaceOf(*tree_, SelectedNode());
     for (NodeHandle node : expanded_) {
         if (tree_->IsLive(node)) place.expanded.push_back(PlaceOf(*tree_, node));
     }
-    const int row = SelectedListRow();
-    if (row >= 0) {
-        place.rowKind = list_->Row(row).kind;
-        place.rowName = std::string(list_->NameBytes(row));
-    }
+    ListSpot spot = CurrentListSpot();
+    place.rowKind = spot.kind;
+    place.rowName = std::move(spot.name);
+    place.listScroll = spot.scroll;
     place.treeScroll = treeView_->verticalScrollBar()->value();
     place.treeScrollX = treeView_->horizontalScrollBar()->value();
-    place.listScroll = ListView1()->verticalScrollBar()->value();
     return place;
 }
 
 void frmBrowse2::RestorePlace(const ExplorerPlace& place) {
     for (const TreePlace& expanded : place.expanded) {
         const NodeHandle node = FindPlace(*tree_, expanded, false);
-        if (node != kNoNode) treeView_->expand(tree_->IndexOf(node));
+        if (node != kNoNode) {
+            treeView_->expand(tree_->IndexOf(node));
+        } else if (const NodeHandle cd = UnreadCdOf(*tree_, expanded); cd != kNoNode) {
+            tree_->LoadDirectories(cd, [this, expanded] {
+                const NodeHandle found = FindPlace(*tree_, expanded, false);
+                if (found != kNoNode) treeView_->expand(tree_->IndexOf(found));
+            });
+        }
     }
     const NodeHandle target = FindPlace(*tree_, place.selected, true);
+    if (const NodeHandle cd = UnreadCdOf(*tree_, place.selected); cd != kNoNode) {
+        // The CD's node stands in until its directories are read; then the place is its folder,
+        // unless the user has gone elsewhere meanwhile. Asked before the CD is listed, so the
+        // folder is listed instead of the CD's own contents.
+        awaitedPlace_ = place;
+        awaitedCd_ = cd;
+        tree_->LoadDirectories(cd, [this, cd, place] {
+            if (awaitedCd_ == cd) awaitedPlace_.reset();
+            if (SelectedNode() != cd) return;
+            const NodeHandle found = FindPlace(*tree_, place.selected, true);
+            SelectNode(found);
+            FillList(found);
+            treeView_->scrollTo(tree_->IndexOf(found));
+            SelectListRow(place.rowKind, place.rowName, place.listScroll);
+        });
+    }
     SelectNode(target);
     FillList(target);
     treeView_->verticalScrollBar()->setValue(place.treeScroll);
@@ -447,13 +473,7 @@ void frmBrowse2::Resync() {
     // The selection and its nodes above: the first of them still there is selected again.
     std::vector<NodeHandle> chain;
     for (NodeHandle node = SelectedNode(); node != kNoNode; node = tree_->Parent(node)) chain.push_back(node);
-    int rowKind = 0;
-    std::string rowName;
-    if (const int row = SelectedListRow(); row >= 0) {
-        rowKind = list_->Row(row).kind;
-        rowName = std::string(list_->NameBytes(row));
-    }
-    const int listScroll = ListView1()->verticalScrollBar()->value();
+    const ListSpot spot = CurrentListSpot();
     {
         WaitCursor wait;
         if (!SyncCatalogueTree(*tree_)) {
@@ -470,7 +490,7 @@ void frmBrowse2::Resync() {
     }
     SelectNode(target);
     FillList(target);
-    SelectListRow(rowKind, rowName, listScroll);
+    SelectListRow(spot.kind, spot.name, spot.scroll);
     RefreshExplorer = false;
 }
 
@@ -495,11 +515,26 @@ void frmBrowse2::SelectNode(NodeHandle node) {
 }
 
 void frmBrowse2::OpenCdNode(NodeHandle node) {
-    if (!tree_->DirectoriesLoaded(node)) {
-        WaitCursor wait;
-        LoadCdDirectories(*tree_, node, tree_->Tag(node));
+    // Expanded once its directories are read (at once when they are), when it has any.
+    tree_->LoadDirectories(node, [this, node] {
+        if (tree_->ChildCount(node) > 0) treeView_->expand(tree_->IndexOf(node));
+    });
+}
+
+frmBrowse2::ListSpot frmBrowse2::CurrentListSpot() const {
+    ListSpot spot;
+    if (const int row = SelectedListRow(); row >= 0) {
+        spot.kind = list_->Row(row).kind;
+        spot.name = std::string(list_->NameBytes(row));
     }
-    if (tree_->ChildCount(node) > 0) treeView_->expand(tree_->IndexOf(node));
+    spot.scroll = ListView1()->verticalScrollBar()->value();
+    return spot;
+}
+
+void frmBrowse2::ListAgain() {
+    const ListSpot spot = CurrentListSpot();
+    FillList(listed_);
+    SelectListRow(spot.kind, spot.name, spot.scroll);
 }
 
 void frmBrowse2::OnTreeClicked(NodeHandle node) {
@@ -522,8 +557,13 @@ void frmBrowse2::FillList(NodeHandle node) {
     }
 
     const int kind = tree_->Kind(node);
-    // A CD lists its top-level directories too: they are read first when they are not yet.
-    if (IsContainer(kind) && !tree_->DirectoriesLoaded(node)) LoadCdDirectories(*tree_, node, tree_->Tag(node));
+    // A CD lists its top-level directories too: when they are not read yet, its files are
+    // listed now and the list again once they are (unless it shows something else by then).
+    if (IsContainer(kind) && !tree_->DirectoriesLoaded(node)) {
+        tree_->LoadDirectories(node, [this, node] {
+            if (listed_ == node && archive_.fileId == 0) ListAgain();
+        });
+    }
     classData data;
     for (NodeHandle child : tree_->Children(node)) {
         const int childKind = tree_->Kind(child);
@@ -939,6 +979,8 @@ std::optional<PreviewSource> frmBrowse2::PreviewStart() {
     NodeHandle cdNode = node;
     while (cdNode != kNoNode && !IsContainer(tree_->Kind(cdNode))) cdNode = tree_->Parent(cdNode);
     if (cdNode == kNoNode) return std::nullopt;
+    // The report is made from the CD's directories now: they are read here if they are not yet.
+    if (!tree_->DirectoriesLoaded(cdNode)) LoadCdDirectories(*tree_, cdNode, tree_->Tag(cdNode));
     OpenCdNode(cdNode);
 
     // The report follows the tree the user sees: the CD's node and its directories in order.
@@ -971,6 +1013,16 @@ void frmBrowse2::RevealRecord(const RecordRef& record) {
         RefillListCds(record.cdId, kNoNode);
         node = tree_->CdNode(record.cdId);
         if (node == kNoNode) return;
+    }
+    if ((record.kind == kIconDirectory || record.kind == kIconFile) && !tree_->DirectoriesLoaded(node)) {
+        // The CD is shown until its directories are read; then the record, unless the user has
+        // gone elsewhere meanwhile. Asked before the CD is listed, so it is not listed twice.
+        tree_->LoadDirectories(node, [this, node, record] {
+            if (SelectedNode() == node) RevealRecord(record);
+        });
+        SelectNode(node);
+        FillList(node);
+        return;
     }
     OpenCdNode(node);
     NodeHandle target = node;

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 #include <unordered_set>
 #include <string>
 #include <vector>
@@ -121,7 +122,18 @@ private:
     void OnListActivated(int row);
     void OnListSelection();
     void ListBackspace();
+    // Reads the CD node's directories when they are not read yet, and expands it once they are.
     void OpenCdNode(NodeHandle node);
+    // The list's selected row (kind and name) and scroll position, to be found again after a
+    // refill.
+    struct ListSpot {
+        int kind = 0;
+        std::string name;
+        int scroll = 0;
+    };
+    ListSpot CurrentListSpot() const;
+    // Lists the listed node again, keeping the selected row and the scroll position.
+    void ListAgain();
     int SelectedListRow() const;
     int32_t SelectedCdId() const override;
     void DropCd(int32_t cdId);
@@ -170,6 +182,9 @@ private:
     bool editing_ = false;  // a caption editor is open
     bool selecting_ = false;  // SelectNode is making a node current
     std::unordered_set<NodeHandle> expanded_;  // as the tree view reports them
+    // A place RestorePlace goes to once the folders of its CD node are read.
+    std::optional<ExplorerPlace> awaitedPlace_;
+    NodeHandle awaitedCd_ = kNoNode;
     // The archive the list shows the inside of (fileId 0: none).
     struct ShownArchive {
         int32_t fileId = 0;

@@ -23,7 +23,7 @@ BusyScope::BusyScope(bool stoppable, int endMode)
     // The arrow with the hourglass: the program is busy, and still takes a click on Stop.
     QApplication::setOverrideCursor(Qt::BusyCursor);
     if (menu_) {
-        menu_->SetMenuState(kModeBusy);
+        if (endMode_ != kMenusStay) menu_->SetMenuState(kModeBusy);
         if (stoppable_) {
             QPushButton* button = menu_->StopButton();
             button->setText(tr("Stop"));

@@ -26,6 +26,10 @@ class BusyScope : public QObject {
     Q_OBJECT
 
 public:
+    // `endMode` for work that leaves every command usable: the menus are not made busy, and
+    // nothing is put back at the end.
+    static constexpr int kMenusStay = -2;
+
     // `stoppable` shows the Stop button; `endMode` is the menu state put back at the end (-1
     // leaves the menus to the caller).
     explicit BusyScope(bool stoppable = true, int endMode = kModeCdShown);

@@ -19,6 +19,7 @@
 #include <QTreeView>
 
 #include "DialogTestSupport.h"
+#include "FolderLoads.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "TransferRecords.h"
@@ -92,9 +93,12 @@ protected:
             if (tree->Caption(child) == caption) return child;
         return kNoNode;
     }
+    // A CD's folders are read on a worker: the test waits for them as the user would.
+    static void AwaitFolders(frmBrowse2& view) { EXPECT_TRUE(testing::AwaitFolders(*view.TreeModel())); }
     static void Click(frmBrowse2& view, NodeHandle node) {
         view.TreeView1()->setCurrentIndex(view.TreeModel()->IndexOf(node));
         emit view.TreeView1()->clicked(view.TreeModel()->IndexOf(node));
+        AwaitFolders(view);
     }
     static QStringList Names(frmBrowse2& view) {
         QStringList names;
@@ -129,6 +133,7 @@ protected:
     }
     // Whether the selection is 2004 below Alpha's (current) node with b.jpg picked and Photos open.
     static void ExpectAt2004(frmBrowse2& view, const char* when) {
+        AwaitFolders(view);
         CategoryTreeModel* tree = view.TreeModel();
         const NodeHandle selected = view.SelectedNode();
         EXPECT_EQ(tree->Caption(selected), "2004") << when;
@@ -171,6 +176,7 @@ TEST_F(Browse, FoldersAboveAScannedFolderListOnlyThePath) {
 
     // Found by its record, "doc" is the node below share, not the first folder of the path.
     view.RevealRecord({kIconDirectory, cd, doc, 0});
+    AwaitFolders(view);
     EXPECT_EQ(tree->Caption(view.ListedNode()), "share");
     EXPECT_EQ(SelectedRow(view), "doc");
     PickRow(view, "doc");
@@ -388,6 +394,7 @@ TEST_F(Browse, RescanKeepsExpandedFolders) {
         QTest::mouseClick(scan->btnOK(), Qt::LeftButton);
     });
     view.MainMenu_CdRescan();
+    AwaitFolders(view);
     EXPECT_EQ(tree->CdNode(cd), kNoNode);
     const NodeHandle now = view.SelectedNode();
     EXPECT_EQ(tree->Caption(now), "Journey");
@@ -421,6 +428,7 @@ TEST_F(Browse, DeepFoldersAreInReach) {
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     view.RevealRecord({kIconDirectory, cd, deepest, 0});
+    AwaitFolders(view);
     QTreeView* treeView = view.TreeView1();
     const NodeHandle level59 = view.ListedNode();
     treeView->expand(view.TreeModel()->IndexOf(level59));

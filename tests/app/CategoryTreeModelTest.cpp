@@ -4,6 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QTest>
 #include <QTreeView>
 
 #include "ProgramInfo.h"
@@ -13,6 +14,7 @@
 #include "explorer/CategoryTreeModel.h"
 #include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
+#include "FolderLoads.h"
 
 namespace karvio {
 namespace {
@@ -41,6 +43,12 @@ protected:
         data_->Flush();
         BuildCategoryTree(model, false);
         AddCdNodes(model);
+    }
+    // Reads a CD node's directories as the explorer does (on a worker), waiting for them.
+    static bool Load(CategoryTreeModel& model, NodeHandle cdNode) {
+        bool done = false;
+        model.LoadDirectories(cdNode, [&done] { done = true; });
+        return testing::AwaitFolders(model) && done;
     }
     QStringList Captions(const CategoryTreeModel& model, NodeHandle node) {
         QStringList out;
@@ -129,7 +137,7 @@ TEST_F(TreeModelTest, DirectoriesLoadOnceWithExactKeysAndOddNames) {
     Build(model);
     const NodeHandle cdNode = model.CdNode(cd);
     EXPECT_TRUE(model.hasChildren(model.IndexOf(cdNode)));
-    ASSERT_TRUE(LoadCdDirectories(model, cdNode, cd));
+    ASSERT_TRUE(Load(model, cdNode));
     EXPECT_FALSE(LoadCdDirectories(model, cdNode, cd));  // never twice
     // Names differing in case are two nodes; a name holding "\" is one node.
     EXPECT_EQ(model.ChildCount(cdNode), 3);
@@ -156,7 +164,7 @@ TEST_F(TreeModelTest, ScanBelowTheTopShowsTheFoldersAbove) {
     CategoryTreeModel model;
     Build(model);
     const NodeHandle cdNode = model.CdNode(cd);
-    ASSERT_TRUE(LoadCdDirectories(model, cdNode, cd));
+    ASSERT_TRUE(Load(model, cdNode));
     ASSERT_EQ(Captions(model, cdNode), QStringList{"Data"});
     // The folder above the scanned one stands for no record of its own.
     const NodeHandle data = model.Children(cdNode)[0];
@@ -186,7 +194,7 @@ TEST_F(TreeModelTest, OrphansAndInconsistentRecordsAreStillShown) {
     // Found by the key its record gives, though it hangs under the root.
     EXPECT_EQ(model.FindByKey(data_->GetKarvioBasePath(child)), childNode);
     const NodeHandle brokenNode = model.CdNode(broken);
-    ASSERT_TRUE(LoadCdDirectories(model, brokenNode, broken));
+    ASSERT_TRUE(Load(model, brokenNode));
     EXPECT_EQ(Captions(model, brokenNode), QStringList{"lost"});
 }
 

@@ -21,6 +21,7 @@
 
 #include "DetailsDatabase.h"
 #include "DialogTestSupport.h"
+#include "FolderLoads.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "ScanEngine.h"
@@ -79,6 +80,7 @@ protected:
         NodeHandle node = tree->CdNode(cdId > 0 ? cdId : cdId_);
         ASSERT_NE(node, kNoNode);
         view.TreeView1()->clicked(tree->IndexOf(node));
+        ASSERT_TRUE(testing::AwaitFolders(*tree));
         for (int depth = 0; depth < 64 && RowOf(view, file) < 0; ++depth) {
             ASSERT_EQ(tree->ChildCount(node), 1);
             node = tree->Children(node).front();

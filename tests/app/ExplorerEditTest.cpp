@@ -16,6 +16,7 @@
 
 #include "CatalogueCheck.h"
 #include "DialogTestSupport.h"
+#include "FolderLoads.h"
 #include "TransferRecords.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
@@ -81,6 +82,7 @@ protected:
         view.TreeView1()->setFocus();
         view.TreeView1()->setCurrentIndex(view.TreeModel()->IndexOf(node));
         view.TreeView1()->clicked(view.TreeModel()->IndexOf(node));
+        EXPECT_TRUE(testing::AwaitFolders(*view.TreeModel()));
     }
     static int ListRowOf(frmBrowse2& view, const QString& name) {
         for (int row = 0; row < view.ListModel()->rowCount(); ++row)
@@ -442,6 +444,7 @@ TEST_F(ExplorerEdit, ContextMenusShowTheItemsOfTheKindAndF10OpensCategoryPropert
     EXPECT_EQ(view->SelectedNode(), tree->CategoryNode(jazzId_)) << "the right button selects the node";
     EXPECT_EQ(onTree(alpha), "0000111");
     view->TreeView1()->expand(tree->IndexOf(alpha));
+    ASSERT_TRUE(testing::AwaitFolders(*tree));
     NodeHandle photos = kNoNode;
     for (int row = 0; row < tree->rowCount(tree->IndexOf(alpha)); ++row) {
         const QModelIndex child = tree->index(row, 0, tree->IndexOf(alpha));

@@ -16,6 +16,7 @@
 #include "explorer/frmBrowse2.h"
 #include "startup/ProgramValues.h"
 #include "support/SampleCatalogue.h"
+#include "FolderLoads.h"
 
 namespace karvio {
 namespace {
@@ -76,6 +77,7 @@ TEST_F(Explorer, TreeHoldsCategoriesAndCdsAndOpensACdOnce) {
                       view.TreeView1()->visualRect(tree->IndexOf(cd)).center());
     view.TreeView1()->setCurrentIndex(tree->IndexOf(cd));
     view.TreeView1()->clicked(tree->IndexOf(cd));
+    ASSERT_TRUE(testing::AwaitFolders(*tree));
     // Directories first (both letter cases, the backslash name as one), then the top's files.
     EXPECT_EQ(tree->ChildCount(cd), 3);
     const QStringList names = Names(view);
@@ -98,6 +100,7 @@ TEST_F(Explorer, NavigatesSortsAndSwitchesModesKeepingTheSelection) {
     const NodeHandle cd = tree->CdNode(cdId_);
     view.TreeView1()->setCurrentIndex(tree->IndexOf(cd));
     view.TreeView1()->clicked(tree->IndexOf(cd));
+    ASSERT_TRUE(testing::AwaitFolders(*tree));
 
     // Size sorts by value, folders before files; every click on a column flips the order.
     QHeaderView* header = static_cast<QTreeView*>(view.ListView1())->header();
