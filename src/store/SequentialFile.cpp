@@ -10,7 +10,11 @@
 namespace karvio {
 
 namespace {
-constexpr size_t kChunk = 4 * 1024 * 1024;
+// Written a piece at a time while its bytes are still in the processor's cache (a larger piece
+// is copied into the system's cache from main memory); the system is told to start writing them
+// out every few megabytes.
+constexpr size_t kChunk = 256 * 1024;
+constexpr int64_t kStartStep = 4 * 1024 * 1024;
 // Written bytes are synced in steps of this size. Syncing costs time in proportion to what is
 // unsynced (the disk's own cache is flushed too), so a copy synced only at its end waits there for
 // all of it; synced in steps, it waits while the copy works.
@@ -113,12 +117,14 @@ void SequentialFile::Drain() {
         }
         done += static_cast<size_t>(n);
     }
-#ifdef SYNC_FILE_RANGE_WRITE
-    // Start writing the chunk out now, so the sync that makes the file durable at the end has
-    // little left to wait for.
-    if (done > 0) ::sync_file_range(fd_, written_, static_cast<off_t>(done), SYNC_FILE_RANGE_WRITE);
-#endif
     written_ += static_cast<int64_t>(buffer_.size());
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Start writing out what was written, so the syncs have less left to wait for.
+    if (written_ - started_ >= kStartStep) {
+        ::sync_file_range(fd_, started_, written_ - started_, SYNC_FILE_RANGE_WRITE);
+        started_ = written_;
+    }
+#endif
     buffer_.clear();
     if (error_.empty()) AskForSync();
 }

@@ -49,6 +49,7 @@ private:
 
     int fd_ = -1;
     int64_t written_ = 0;  // bytes handed to the system
+    int64_t started_ = 0;  // bytes whose writing out has been started
     std::vector<unsigned char> buffer_;
     std::string error_;
 
