@@ -64,7 +64,8 @@ private:
     double lastCpu_ = 0, longestCpu_ = 0;
 };
 
-// One CD of `dirs` directories with `filesPerDir` files each, appended as the scan does.
+// One CD of `dirs` directories with `filesPerDir` files each, appended as the scan does, with the
+// totals a scan gives the CD and its first directory (the copy checks them before it compacts).
 void BuildCatalogue(const std::string& path, int dirs, int filesPerDir) {
     classData data;
     data.OpenFiles(path);
@@ -73,6 +74,7 @@ void BuildCatalogue(const std::string& path, int dirs, int filesPerDir) {
     cd.CdBasepath = "/media/bench";
     cd.CdMediaType = 5;
     const int32_t cdId = AddCdInfo(data, cd);
+    double total = 0;
     for (int d = 0; d < dirs; ++d) {
         DirInfo dir;
         dir.DirName = d == 0 ? "" : "dir" + std::to_string(d);
@@ -82,16 +84,26 @@ void BuildCatalogue(const std::string& path, int dirs, int filesPerDir) {
         dir.DirNotes = d % 7 == 0 ? "notes of a directory" : "";
         const int32_t dirId = AddDirInfo(data, dir);
         data.GetCdGoto(cdId).GetDirGoto(dirId).GetFileAppendStart();
+        double bytes = 0;
         for (int f = 0; f < filesPerDir; ++f) {
             FileInfo file;
             file.FileName = "file" + std::to_string(f) + ".dat";
             file.FileSize = 1000.0 * f;
+            bytes += file.FileSize;
             AddFileInfo(data, file);
         }
         data.GetCdGoto(cdId).GetDirGoto(0).GetFileAppendFinish();
-        data.GetCdGoto(cdId).GetDirGoto(dirId).updateDirSize(-1000.0, 0, filesPerDir, filesPerDir);
+        data.GetCdGoto(cdId).GetDirGoto(dirId).updateDirSize(-bytes, 0, filesPerDir, filesPerDir);
+        total += bytes;
     }
+    classDir& top = data.GetCdGoto(cdId).GetDirFirst();
+    top.updateDirSize(-total, dirs - 1, dirs * filesPerDir, top.GetDirCountOfFilesDirect());
     data.GetCdCommit(cdId);
+    CdInfo done = ReadCdInfo(data, cdId);
+    done.CdTotalSize = total;
+    done.CdNumOfFiles = dirs * filesPerDir;
+    done.CdNumOfSubdirs = dirs - 1;
+    UpdateCdInfo(data, done);
 }
 
 }  // namespace
@@ -201,8 +213,11 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer t;
         t.start();
-        QProcess::execute(cli, {"--data", QString::fromStdString((dir / "cli.cd").string()), "--yes", "compact"});
+        const int status =
+            QProcess::execute(cli, {"--data", QString::fromStdString((dir / "cli.cd").string()), "--yes", "compact"});
         best[0] = std::min(best[0], t.nsecsElapsed() / 1e9);
+        // A refused compaction takes no time worth comparing.
+        if (status != 0) std::printf("karvio-cli compact ended with status %d: the figure below is not a compaction\n", status);
         GapWatch window;
         RunCompactCommand(menu);
         while (MaintenanceUnderWay()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
