@@ -105,14 +105,14 @@ public:
         size_ = 0;
         stack_.back().empty = false;
     }
-    // Elements a continuing writer wrote, put into the array open here; the separator before the
-    // first of all is dropped.
-    void Elements(std::string_view elements) {
-        if (elements.empty()) return;
+    // Elements a continuing writer wrote, counted into the array open here: returns them to be
+    // written after Text(), without the separator before the first of all.
+    std::string_view Elements(std::string_view elements) {
+        if (elements.empty()) return elements;
         Level& level = stack_.back();
         if (level.empty && elements.front() == ',') elements.remove_prefix(1);
         level.empty = false;
-        Put(elements);
+        return elements;
     }
 
 private:

@@ -67,8 +67,9 @@ public:
             Write(text);
             return;
         }
-        json_out_.Elements(text);
+        const std::string_view elements = json_out_.Elements(text);
         WriteJson(json_out_);
+        Write(elements);
     }
 
     void operator()(const SearchHit& hit) {
