@@ -34,6 +34,8 @@ const std::vector<NodeHandle> kNoChildren;
 
 // The longest the user-interface thread spends at once making the nodes of a CD's directories.
 constexpr qint64 kBuildSliceNs = 15'000'000;
+// The most CDs whose directories are read at once; further requests wait their turn.
+constexpr size_t kMostReads = 2;
 
 QString Decoded(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -86,7 +88,9 @@ struct CategoryTreeModel::DirectoryLoad {
     NodeHandle cdNode = kNoNode;
     int32_t cdId = 0;
     uint64_t generation = 0;
+    std::string path;             // the catalogue file
     CatalogueIdentity catalogue;  // the file the CD's id belongs to
+    bool started = false;         // its read has begun (it may have ended)
     std::atomic<bool> stop{false};
     CdDirectoryRows rows;  // the worker's until it has ended
     std::unique_ptr<BackgroundWork> work;
@@ -655,14 +659,38 @@ void CategoryTreeModel::LoadDirectories(NodeHandle cdNode, std::function<void()>
     raw->cdId = nodes_[cdNode].tag;
     raw->generation = generation_;
     if (then) raw->then.push_back(std::move(then));
+    // The file is named here, where the CD's id is valid: the worker must not read what this
+    // thread may change.
+    raw->path = GetDataFileName();
+    raw->catalogue = ReadCatalogueIdentity(raw->path);
     if (!busy_) busy_ = std::make_unique<BusyScope>(false, BusyScope::kMenusStay);
     loads_.push_back(std::move(load));
-    // The path is taken here: the worker must not read what this thread may change.
-    const std::string path = GetDataFileName();
-    raw->catalogue = ReadCatalogueIdentity(path);
-    raw->work = std::make_unique<BackgroundWork>(
-        this, [raw, path] { raw->rows = ReadCdDirectories(path, raw->cdId, raw->stop, &raw->catalogue); },
-        [this, raw] { OnLoadRead(raw); }, busy_->WorkerProgress());
+    StartReads();
+}
+
+void CategoryTreeModel::StartReads() {
+    // Loads no longer wanted before their read began end here (with what waited for them).
+    // One at a time, looked for afresh: what waited may ask for other loads.
+    for (;;) {
+        auto unwanted = std::find_if(loads_.begin(), loads_.end(), [this](const auto& load) {
+            return !load->started && !LoadStillWanted(*load);
+        });
+        if (unwanted == loads_.end()) break;
+        EndUnwantedLoad(unwanted->get());
+    }
+    size_t reading = 0;
+    for (const auto& load : loads_) reading += load->work ? 1 : 0;
+    // The newest first: keys held down across a shelf of CDs ask for each, and the one the user
+    // stops at is the one wanted now.
+    for (auto it = loads_.rbegin(); it != loads_.rend() && reading < kMostReads; ++it) {
+        DirectoryLoad* raw = it->get();
+        if (raw->started) continue;
+        raw->started = true;
+        ++reading;
+        raw->work = std::make_unique<BackgroundWork>(
+            this, [raw] { raw->rows = ReadCdDirectories(raw->path, raw->cdId, raw->stop, &raw->catalogue); },
+            [this, raw] { OnLoadRead(raw); }, busy_->WorkerProgress());
+    }
 }
 
 std::unique_ptr<CategoryTreeModel::DirectoryLoad> CategoryTreeModel::TakeLoad(DirectoryLoad* load) {
@@ -697,6 +725,7 @@ bool CategoryTreeModel::EndUnwantedLoad(DirectoryLoad* load) {
 void CategoryTreeModel::OnLoadRead(DirectoryLoad* load) {
     // The worker has ended (or is ending): waiting for its thread costs nothing.
     load->work.reset();
+    StartReads();
     if (EndUnwantedLoad(load)) return;
     // A catalogue replaced meanwhile: the windows hear of it and rebuild their trees.
     if (load->rows.replaced) {

@@ -218,6 +218,8 @@ private:
     NodeHandle NewNode(NodeHandle parent, int kind, int32_t tag, std::string_view caption);
     DirectoryLoad* FindLoad(NodeHandle cdNode) const;
     bool LoadStillWanted(const DirectoryLoad& load) const;
+    // Begins the reads of waiting loads, the newest first, up to the most read at once.
+    void StartReads();
     void OnLoadRead(DirectoryLoad* load);
     // Ends a load that is no longer wanted (see LoadDirectories); false when it still is.
     bool EndUnwantedLoad(DirectoryLoad* load);

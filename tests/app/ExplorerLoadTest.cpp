@@ -188,6 +188,37 @@ TEST_F(ExplorerLoad, ClickingACdListsItsFilesAtOnceAndItsFoldersOnceRead) {
     EXPECT_EQ(tree->ChildCount(big), kGroups);
 }
 
+TEST_F(ExplorerLoad, KeysHeldDownAcrossAShelfOfCdsEndOnTheLastOne) {
+    std::vector<int32_t> shelf;
+    {
+        classData data;
+        for (int i = 0; i < 12; ++i) {
+            const std::string n = std::to_string(10 + i);
+            shelf.push_back(testing::AddSampleCd(data, "Shelf " + n,
+                                                 {SampleDir("", "\\"), SampleDir("In " + n, "\\")}));
+        }
+    }
+    frmBrowse2 view;
+    view.resize(600, 900);
+    view.show();
+    QApplication::setActiveWindow(&view);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    CategoryTreeModel* tree = view.TreeModel();
+    view.TreeView1()->setFocus();
+    Click(view, tree->CdNode(shelf.front()));
+    for (size_t i = 1; i < shelf.size(); ++i) QTest::keyClick(view.TreeView1(), Qt::Key_Down);
+    const NodeHandle last = tree->CdNode(shelf.back());
+    ASSERT_EQ(view.SelectedNode(), last);
+    ASSERT_TRUE(Settle(tree));
+    EXPECT_EQ(view.ListedNode(), last);
+    EXPECT_EQ(Names(view), QStringList{"In 21"});
+    for (int32_t cd : shelf) {
+        EXPECT_TRUE(tree->DirectoriesLoaded(tree->CdNode(cd)));
+        EXPECT_EQ(tree->ChildCount(tree->CdNode(cd)), 1);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(ExplorerLoad, GoingToAPlaceInsideAnUnreadCdLandsOnItsFolder) {
     frmBrowse2 view;
     view.show();
