@@ -291,7 +291,8 @@ long LocalOffsetAt(const LocalDateTime& f) {
         long offset = 0;
         uint32_t otherDays = 0;  // bit d - 1: day d differs from `offset`
     };
-    static std::array<Month, 1024> cache;
+    // One per thread: the search writes its hits on several.
+    static thread_local std::array<Month, 1024> cache;
     const int64_t key = static_cast<int64_t>(f.year) * 12 + f.month;
     Month& month = cache[static_cast<size_t>(key) & (cache.size() - 1)];
     if (month.key != key) {
