@@ -1018,7 +1018,10 @@ CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId, const s
         const Made& m = made[index - 1];
         return std::string_view(captions).substr(m.captionOffset, m.captionLength);
     };
-    for (std::vector<uint32_t>& list : children) SortByCaption(list, collator, caption);
+    for (std::vector<uint32_t>& list : children) {
+        if (stop.load(std::memory_order_relaxed)) return out;  // nobody waits for the rows
+        SortByCaption(list, collator, caption);
+    }
 
     // Parents before children, each node's children in their order: a walk down the tree.
     out.rows.reserve(made.size());

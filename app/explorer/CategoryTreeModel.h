@@ -54,7 +54,7 @@ struct CdDirectoryRows {
 // in store order, and orders them as the tree shows them. A directory whose parent directory
 // cannot be found (an inconsistent record) goes under the CD. A CD scanned from a folder below the
 // top of its volume gets the folders above that folder too, with tag 0 (they stand for no
-// record). Ends early, with what it has, once `stop` is set. With `expected`, the catalogue it
+// record). Ends early once `stop` is set, with rows that are of no use then. With `expected`, the catalogue it
 // opens must be that file (the ids are its ids): one that replaced it meanwhile (a compaction, a
 // restored backup) is not read. Any thread: it opens its own store object and drives the progress
 // sink of the thread it runs on.
