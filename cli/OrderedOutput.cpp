@@ -9,7 +9,8 @@ namespace {
 constexpr size_t kBlockSize = 256 * 1024;
 }  // namespace
 
-OrderedOutput::OrderedOutput(size_t pieces, size_t heldBound) : heldBound_(heldBound), pieces_(pieces) {}
+OrderedOutput::OrderedOutput(size_t pieces, size_t heldBound)
+    : heldBound_(heldBound), pieces_(pieces) {}
 
 OrderedOutput::Block OrderedOutput::TakeBlock() {
     if (spare_.empty()) return {std::make_unique_for_overwrite<char[]>(kBlockSize), 0};
@@ -25,7 +26,8 @@ void OrderedOutput::Append(size_t piece, std::string_view text) {
     Piece& to = pieces_[piece];
     changed_.wait(lock, [&] { return piece <= writing_ || to.held < heldBound_; });
     while (!text.empty()) {
-        if (to.blocks.empty() || to.blocks.back().size == kBlockSize) to.blocks.push_back(TakeBlock());
+        if (to.blocks.empty() || to.blocks.back().size == kBlockSize)
+            to.blocks.push_back(TakeBlock());
         Block& block = to.blocks.back();
         const size_t take = std::min(text.size(), kBlockSize - block.size);
         std::memcpy(block.bytes.get() + block.size, text.data(), take);
@@ -66,8 +68,10 @@ void OrderedOutput::WriteAll(const std::function<void(std::string_view)>& write)
         // The first block is written unlocked; a worker appends only to the last one, so a block
         // is taken once it is full or the piece has ended.
         if (piece.blocks.size() == 1 && !piece.ended && piece.blocks.front().size < kBlockSize) {
-            changed_.wait(lock, [&] { return piece.blocks.size() > 1 || piece.ended ||
-                                             piece.blocks.front().size == kBlockSize; });
+            changed_.wait(lock, [&] {
+                return piece.blocks.size() > 1 || piece.ended ||
+                       piece.blocks.front().size == kBlockSize;
+            });
             continue;
         }
         Block block = std::move(piece.blocks.front());

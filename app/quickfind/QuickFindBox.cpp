@@ -116,13 +116,15 @@ void QuickFindPopup::FitColumns() {
     // The date and size as wide as their headings and the rows shown need.
     int fixed = 0;
     for (const int column : {kColDate, kColSize}) {
-        const int width = std::max(static_cast<QAbstractItemView*>(list_)->sizeHintForColumn(column),
-                                   header->sectionSizeHint(column));
+        const int width =
+            std::max(static_cast<QAbstractItemView*>(list_)->sizeHintForColumn(column),
+                     header->sectionSizeHint(column));
         list_->setColumnWidth(column, width);
         fixed += width;
     }
     const int wanted = kNameWidth + kCdWidth + kPathWidth;
-    const double share = std::clamp(static_cast<double>(list_->viewport()->width() - fixed) / wanted, 1.0 / 3, 1.0);
+    const double share =
+        std::clamp(static_cast<double>(list_->viewport()->width() - fixed) / wanted, 1.0 / 3, 1.0);
     list_->setColumnWidth(kColFileName, static_cast<int>(kNameWidth * share));
     list_->setColumnWidth(kColCdName, static_cast<int>(kCdWidth * share));
     list_->setColumnWidth(kColPath, static_cast<int>(kPathWidth * share));

@@ -53,8 +53,8 @@ private:
     QLabel* status_;
     QTreeView* list_;
     SearchResultsModel* results_;
-    bool fitting_ = false;     // the widths being changed are the program's own
-    bool userSized_ = false;   // the user has sized a column
+    bool fitting_ = false;    // the widths being changed are the program's own
+    bool userSized_ = false;  // the user has sized a column
 };
 
 class QuickFindBox : public QWidget {

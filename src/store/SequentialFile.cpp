@@ -23,7 +23,9 @@ constexpr int64_t kSyncStep = 16 * 1024 * 1024;
 std::atomic<DataSyncFunction> dataSync{::fdatasync};
 }  // namespace
 
-DataSyncFunction SetDataSyncFunction(DataSyncFunction sync) { return dataSync.exchange(sync); }
+DataSyncFunction SetDataSyncFunction(DataSyncFunction sync) {
+    return dataSync.exchange(sync);
+}
 
 SequentialFile::~SequentialFile() {
     StopSyncing();
@@ -54,7 +56,8 @@ void SequentialFile::SyncLoop() {
         const int error = errno;
         lock.lock();
         // The error is told once: the sync that ends the write would not see it again.
-        if (!synced && syncError_.empty()) syncError_ = std::string("sync: ") + std::strerror(error);
+        if (!synced && syncError_.empty())
+            syncError_ = std::string("sync: ") + std::strerror(error);
     }
 }
 
@@ -92,9 +95,11 @@ void SequentialFile::Append(const void* data, size_t size) {
 void SequentialFile::Patch(int64_t offset, const void* data, size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     if (offset < written_) {
-        const size_t below = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), written_ - offset));
+        const size_t below =
+            static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(size), written_ - offset));
         for (size_t done = 0; done < below;) {
-            const ssize_t n = ::pwrite(fd_, bytes + done, below - done, offset + static_cast<int64_t>(done));
+            const ssize_t n =
+                ::pwrite(fd_, bytes + done, below - done, offset + static_cast<int64_t>(done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return Fail("write");
             done += static_cast<size_t>(n);

@@ -77,9 +77,10 @@ struct Window {
         DataFilePath = (dir.path() + "/q.cd").toStdString();
         {
             classData data(DataFilePath);
-            alpha = testing::AddSampleCd(data, "Alpha",
-                                         {{"", "\\", {{"abc.txt", 2}, {"xabc", 3}, {"ABC", 1}}},
-                                          {"Docs", "\\", {{"Report.doc", 30}, {"cafe\xCC\x81.txt", 4}}}});
+            alpha = testing::AddSampleCd(
+                data, "Alpha",
+                {{"", "\\", {{"abc.txt", 2}, {"xabc", 3}, {"ABC", 1}}},
+                 {"Docs", "\\", {{"Report.doc", 30}, {"cafe\xCC\x81.txt", 4}}}});
         }
         previous = SetMessageSink([this](const std::string& text, const MsgButtonSet&) {
             messages.push_back(text);
@@ -222,7 +223,8 @@ TEST(QuickFindBox, FileExportWritesTheListWhileItShows) {
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith("kind,id,cd_id,cd,path,name,size,"));
     EXPECT_TRUE(lines[1].startsWith("file,")) << lines[1].toStdString();
-    EXPECT_TRUE(lines[1].contains(",Alpha,/Docs/Report.doc,Report.doc,30,")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(",Alpha,/Docs/Report.doc,Report.doc,30,"))
+        << lines[1].toStdString();
 
     // Once the list is closed, the export is the active window's (none here).
     QTest::keyClick(w.edit(), Qt::Key_Escape);
@@ -252,7 +254,8 @@ TEST(QuickFindBox, StaysInSightInANarrowWindow) {
     auto inSight = [&] {
         QCoreApplication::processEvents();
         const QRect box(w.box->mapTo(&w.menu, QPoint(0, 0)), w.box->size());
-        return w.box->isVisible() && w.menu.rect().contains(box) && w.box->width() >= w.box->minimumSizeHint().width();
+        return w.box->isVisible() && w.menu.rect().contains(box) &&
+               w.box->width() >= w.box->minimumSizeHint().width();
     };
     // Whether the box begins above the toolbar's bottom edge: on its row.
     auto besideToolbar = [&] {
@@ -372,7 +375,8 @@ TEST(QuickFindBox, AnswersWhileTheIndexIsReadAnew) {
     cv.notify_all();
     QElapsedTimer t;
     t.start();
-    while (w.results()->rowCount() < 4 && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (w.results()->rowCount() < 4 && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(w.results()->rowCount(), 4);
     EXPECT_EQ(w.box->Finder().Builds(), builds + 1);
     EXPECT_FALSE(w.box->Popup()->Status()->text().contains(QStringLiteral("reading")));

@@ -35,7 +35,8 @@ TEST(ParallelSearch, SeveralThreadsWriteWhatOneThreadWrites) {
                 std::vector<SampleFile> files;
                 for (int f = 0; f < 40; ++f) {
                     const bool hit = cd > 2 && (f + d + cd) % 5 == 0;
-                    files.emplace_back((hit ? "Report " : "photo ") + std::to_string(cd * 1000 + d * 100 + f) + ".txt",
+                    files.emplace_back((hit ? "Report " : "photo ") +
+                                           std::to_string(cd * 1000 + d * 100 + f) + ".txt",
                                        100.0 + f, f == 7 && cd == 4 ? "see the report" : "");
                 }
                 dirs.emplace_back(d == 0 ? "" : "dir " + std::to_string(d), "\\", files);
@@ -43,8 +44,11 @@ TEST(ParallelSearch, SeveralThreadsWriteWhatOneThreadWrites) {
             AddSampleCd(data, cd == 6 ? "Reports CD" : "Disc " + std::to_string(cd), dirs);
         }
     }
-    for (const std::vector<std::string>& extra :
-         {std::vector<std::string>{}, {"--json"}, {"--cd-names", "--files"}, {"--json", "--notes"}, {"nothing-here"}}) {
+    for (const std::vector<std::string>& extra : {std::vector<std::string>{},
+                                                  {"--json"},
+                                                  {"--cd-names", "--files"},
+                                                  {"--json", "--notes"},
+                                                  {"nothing-here"}}) {
         std::vector<std::string> one = {"search", "report", "--threads", "1"};
         if (!extra.empty() && extra[0] == "nothing-here") one[1] = extra[0];
         std::vector<std::string> many = one;
@@ -86,7 +90,8 @@ TEST(OrderedOutput, PiecesComeOutInOrderWhileLaterPiecesWaitAtTheirBound) {
     std::string expected;
     for (size_t piece = 0; piece < kPieces; ++piece) {
         const size_t length = piece % 3 == 0 ? 20000 : piece % 3 == 1 ? 0 : 350;
-        for (size_t at = 0; at < length; at += 100) expected.append(100, static_cast<char>('a' + piece));
+        for (size_t at = 0; at < length; at += 100)
+            expected.append(100, static_cast<char>('a' + piece));
     }
     EXPECT_EQ(written, expected);
 }

@@ -64,7 +64,8 @@ TEST(SequentialFile, ALargeFileIsSyncedAsItIsWrittenAndComesOutAsAppendedAndPatc
     const int syncsWhileWriting = syncs;
     // One patch long written, one across the edge of what was handed over, one in the buffer.
     const unsigned char mark[] = {0xAB, 0xCD, 0xEF, 0x01, 0x23, 0x45, 0x67, 0x89};
-    for (const int64_t at : {int64_t{10}, out.Position() - 5 * 1024 * 1024 - 3, out.Position() - 8}) {
+    for (const int64_t at :
+         {int64_t{10}, out.Position() - 5 * 1024 * 1024 - 3, out.Position() - 8}) {
         out.Patch(at, mark, sizeof mark);
         std::copy(std::begin(mark), std::end(mark), expected.begin() + at);
     }

@@ -13,7 +13,8 @@ namespace karvio::testing {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "karvio-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "karvio-test-XXXXXX").string();
         if (!::mkdtemp(pattern.data())) std::abort();
         path_ = pattern;
     }
@@ -50,7 +51,8 @@ inline std::vector<unsigned char> ReadAllBytes(const std::string& path) {
 
 inline void WriteAllBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace karvio::testing
