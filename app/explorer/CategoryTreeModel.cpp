@@ -750,10 +750,24 @@ void CategoryTreeModel::BuildSlice(DirectoryLoad* load) {
     const NodeHandle cdNode = load->cdNode;
     nodes_[cdNode].flags |= kLoaded;
     AttachOrdered(cdNode, std::move(load->top));
-    const std::unique_ptr<DirectoryLoad> done = TakeLoad(load);
-    // What waited for the directories may start other loads or rebuild the tree.
-    for (const std::function<void()>& then : done->then) then();
+    load->rows = {};
+    load->handles = {};
     emit directoriesLoaded(cdNode);
+    GoOn(load);
+}
+
+void CategoryTreeModel::GoOn(DirectoryLoad* load) {
+    // What waited for the directories goes on one caller at a time, each in an event of its own
+    // (one lists a folder, another expands one), so their work adds up in no single event. One
+    // may rebuild the tree or remove the CD: the others are then dropped.
+    if (load->then.empty() || load->generation != generation_ || !IsLive(load->cdNode)) {
+        TakeLoad(load);
+        return;
+    }
+    const std::function<void()> next = std::move(load->then.front());
+    load->then.erase(load->then.begin());
+    QMetaObject::invokeMethod(this, [this, load] { GoOn(load); }, Qt::QueuedConnection);
+    next();
 }
 
 bool CategoryTreeModel::MakeDirectoryNodes(NodeHandle cdNode, const CdDirectoryRows& rows, size_t& next,

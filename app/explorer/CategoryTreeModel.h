@@ -225,6 +225,8 @@ private:
     bool EndUnwantedLoad(DirectoryLoad* load);
     // Makes nodes of the load's rows for a time slice; attaches them when all are made.
     void BuildSlice(DirectoryLoad* load);
+    // Runs the next of what waits for an attached load, then the rest in later events.
+    void GoOn(DirectoryLoad* load);
     // Takes the load out (stopping its worker); ends the busy state with the last one.
     std::unique_ptr<DirectoryLoad> TakeLoad(DirectoryLoad* load);
     // Makes the rows' nodes from `from` on, detached; false when the time ran out first.
