@@ -10,6 +10,7 @@
 
 #include "DateText.h"
 #include "DialogTestSupport.h"
+#include "FolderLoads.h"
 #include "Format.h"
 #include "TransferRecords.h"
 #include "controls/ItemIcons.h"
@@ -88,6 +89,7 @@ protected:
         view.TreeView1()->setFocus();
         view.TreeView1()->setCurrentIndex(index);
         emit view.TreeView1()->clicked(index);
+        EXPECT_TRUE(testing::AwaitFolders(*view.TreeModel()));
     }
     void SelectListRow(frmBrowse2& view, const QString& name) {
         const int row = ListRowNamed(view, name);
