@@ -240,10 +240,14 @@ void LoadAsBefore(CategoryTreeModel& model, NodeHandle cdNode, int32_t cdId) {
         while (!path.empty() && path.back() == '\\') path.pop_back();
         while (!path.empty() && path.front() == '\\') path.erase(0, 1);
         NodeHandle parent = cdNode;
-        if (auto found = byFullName.find(path); !path.empty() && found != byFullName.end()) parent = found->second;
-        const NodeHandle node = model.NewDetachedNode(parent, kIconDirectory, dir->GetDirId(), name);
-        if (parent == cdNode) top.push_back(node);
-        else model.AppendDetached(parent, node);
+        if (auto found = byFullName.find(path); !path.empty() && found != byFullName.end())
+            parent = found->second;
+        const NodeHandle node =
+            model.NewDetachedNode(parent, kIconDirectory, dir->GetDirId(), name);
+        if (parent == cdNode)
+            top.push_back(node);
+        else
+            model.AppendDetached(parent, node);
         byFullName.emplace(path.empty() ? name : path + "\\" + name, node);
     }
     for (NodeHandle n : top) model.SortDetached(n);
@@ -519,32 +523,34 @@ int main(int argc, char** argv) {
         for (int round = 0; round < 3; ++round) {
             NodeHandle cdNode = fresh();
             ours = Best(ours, Timed([&] {
-                view.TreeView1()->expand(tree->IndexOf(cdNode));
-                // The view asks for the folders when it lays the node out.
-                while (!tree->DirectoriesLoaded(cdNode))
-                    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-                Settle();
-            }));
+                            view.TreeView1()->expand(tree->IndexOf(cdNode));
+                            // The view asks for the folders when it lays the node out.
+                            while (!tree->DirectoriesLoaded(cdNode))
+                                QCoreApplication::processEvents(QEventLoop::AllEvents |
+                                                                QEventLoop::WaitForMoreEvents);
+                            Settle();
+                        }));
             shown = static_cast<size_t>(tree->ChildCount(cdNode));
             cdNode = fresh();
             before = Best(before, Timed([&] {
-                LoadAsBefore(*tree, cdNode, cdId);
-                view.TreeView1()->expand(tree->IndexOf(cdNode));
-                Settle();
-            }));
+                              LoadAsBefore(*tree, cdNode, cdId);
+                              view.TreeView1()->expand(tree->IndexOf(cdNode));
+                              Settle();
+                          }));
             cdNode = fresh();
             atOnce = Best(atOnce, Timed([&] {
-                LoadCdDirectories(*tree, cdNode, cdId);
-                view.TreeView1()->expand(tree->IndexOf(cdNode));
-                Settle();
-            }));
+                              LoadCdDirectories(*tree, cdNode, cdId);
+                              view.TreeView1()->expand(tree->IndexOf(cdNode));
+                              Settle();
+                          }));
         }
         std::printf("expanding the big CD: %zu top-level folders shown, %zu tree nodes\n", shown,
                     tree->NodeCount());
-        std::printf("%-44s %8.3f s (longest stall %.3f s)   before: %8.3f s (stall %.3f s)   "
-                    "read at once on this thread: %8.3f s (stall %.3f s)   target: stall < 0.050 s\n",
-                    "expanding a CD of 100,000 dirs (worker)", ours.seconds, ours.longestStallSeconds,
-                    before.seconds, before.longestStallSeconds, atOnce.seconds, atOnce.longestStallSeconds);
+        std::printf(
+            "%-44s %8.3f s (longest stall %.3f s)   before: %8.3f s (stall %.3f s)   "
+            "read at once on this thread: %8.3f s (stall %.3f s)   target: stall < 0.050 s\n",
+            "expanding a CD of 100,000 dirs (worker)", ours.seconds, ours.longestStallSeconds,
+            before.seconds, before.longestStallSeconds, atOnce.seconds, atOnce.longestStallSeconds);
     }
 
     // 5-7. The big CD: its first opening, the 100,000-file directory, the memory per node.

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QCollatorSortKey>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QGuiApplication>
-#include <QCursor>
 #include <algorithm>
 #include <charconv>
 #include <limits>
@@ -20,11 +20,11 @@
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
 #include "controls/NaturalOrder.h"
+#include "controls/ThemeColors.h"
 #include "explorer/CategoryLookups.h"
 #include "explorer/ExplorerDrag.h"
 #include "mainwindow/BusyScope.h"
 #include "startup/ProgramValues.h"
-#include "controls/ThemeColors.h"
 
 namespace karvio {
 
@@ -640,7 +640,9 @@ bool CategoryTreeModel::LoadStillWanted(const DirectoryLoad& load) const {
            (item.flags & kLoaded) == 0;
 }
 
-bool CategoryTreeModel::DirectoriesLoading(NodeHandle cdNode) const { return FindLoad(cdNode) != nullptr; }
+bool CategoryTreeModel::DirectoriesLoading(NodeHandle cdNode) const {
+    return FindLoad(cdNode) != nullptr;
+}
 
 void CategoryTreeModel::LoadDirectories(NodeHandle cdNode, std::function<void()> then) {
     const int kind = Kind(cdNode);
@@ -688,7 +690,10 @@ void CategoryTreeModel::StartReads() {
         raw->started = true;
         ++reading;
         raw->work = std::make_unique<BackgroundWork>(
-            this, [raw] { raw->rows = ReadCdDirectories(raw->path, raw->cdId, raw->stop, &raw->catalogue); },
+            this,
+            [raw] {
+                raw->rows = ReadCdDirectories(raw->path, raw->cdId, raw->stop, &raw->catalogue);
+            },
             [this, raw] { OnLoadRead(raw); }, busy_->WorkerProgress());
     }
 }
@@ -743,8 +748,10 @@ void CategoryTreeModel::OnLoadRead(DirectoryLoad* load) {
 
 void CategoryTreeModel::BuildSlice(DirectoryLoad* load) {
     if (EndUnwantedLoad(load)) return;
-    if (!MakeDirectoryNodes(load->cdNode, load->rows, load->next, load->handles, load->top, kBuildSliceNs)) {
-        QMetaObject::invokeMethod(this, [this, load] { BuildSlice(load); }, Qt::QueuedConnection);
+    if (!MakeDirectoryNodes(load->cdNode, load->rows, load->next, load->handles, load->top,
+                            kBuildSliceNs)) {
+        QMetaObject::invokeMethod(
+            this, [this, load] { BuildSlice(load); }, Qt::QueuedConnection);
         return;
     }
     const NodeHandle cdNode = load->cdNode;
@@ -766,20 +773,22 @@ void CategoryTreeModel::GoOn(DirectoryLoad* load) {
     }
     const std::function<void()> next = std::move(load->then.front());
     load->then.erase(load->then.begin());
-    QMetaObject::invokeMethod(this, [this, load] { GoOn(load); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, load] { GoOn(load); }, Qt::QueuedConnection);
     next();
 }
 
-bool CategoryTreeModel::MakeDirectoryNodes(NodeHandle cdNode, const CdDirectoryRows& rows, size_t& next,
-                                           std::vector<NodeHandle>& handles, std::vector<NodeHandle>& top,
-                                           qint64 budgetNs) {
+bool CategoryTreeModel::MakeDirectoryNodes(NodeHandle cdNode, const CdDirectoryRows& rows,
+                                           size_t& next, std::vector<NodeHandle>& handles,
+                                           std::vector<NodeHandle>& top, qint64 budgetNs) {
     QElapsedTimer clock;
     clock.start();
     handles.reserve(rows.rows.size());
     constexpr size_t kLookEvery = 512;
     while (next < rows.rows.size()) {
         const CdDirectoryRows::Row& row = rows.rows[next];
-        const NodeHandle parent = row.parent < 0 ? cdNode : handles[static_cast<size_t>(row.parent)];
+        const NodeHandle parent =
+            row.parent < 0 ? cdNode : handles[static_cast<size_t>(row.parent)];
         const NodeHandle node = NewNode(parent, kIconDirectory, row.tag, rows.Caption(row));
         // Rows come in their shown order: a node's row among its siblings is where it goes.
         std::vector<NodeHandle>& siblings = row.parent < 0 ? top : nodes_[parent].children;
@@ -787,7 +796,8 @@ bool CategoryTreeModel::MakeDirectoryNodes(NodeHandle cdNode, const CdDirectoryR
         siblings.push_back(node);
         handles.push_back(node);
         ++next;
-        if (next % kLookEvery == 0 && clock.nsecsElapsed() >= budgetNs) return next == rows.rows.size();
+        if (next % kLookEvery == 0 && clock.nsecsElapsed() >= budgetNs)
+            return next == rows.rows.size();
     }
     return true;
 }
@@ -947,7 +957,8 @@ bool SyncCatalogueTree(CategoryTreeModel& model) {
     return true;
 }
 
-CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId, const std::atomic<bool>& stop,
+CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId,
+                                  const std::atomic<bool>& stop,
                                   const CatalogueIdentity* expected) {
     CdDirectoryRows out;
     // The nodes in the order they are made (store order, with the folders above a scan's start
@@ -957,11 +968,12 @@ CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId, const s
         uint32_t captionOffset, captionLength;
     };
     std::vector<Made> made;
-    std::vector<std::vector<uint32_t>> children(1);  // [0]: the CD node's; [i + 1]: made[i]'s
+    std::vector<std::vector<uint32_t>> children(1);        // [0]: the CD node's; [i + 1]: made[i]'s
     std::unordered_map<std::string, uint32_t> byFullName;  // -> index in children
     std::string& captions = out.captions;
     auto make = [&](uint32_t parent, int32_t tag, std::string_view caption) {
-        made.push_back({tag, static_cast<uint32_t>(captions.size()), static_cast<uint32_t>(caption.size())});
+        made.push_back(
+            {tag, static_cast<uint32_t>(captions.size()), static_cast<uint32_t>(caption.size())});
         captions.append(caption);
         children.emplace_back();
         const auto index = static_cast<uint32_t>(made.size());
@@ -974,7 +986,8 @@ CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId, const s
             out.unreadable = true;
             return out;
         }
-        if (expected && CompareCatalogueIdentity(*expected, data.Identity()) == CatalogueChange::Replaced) {
+        if (expected &&
+            CompareCatalogueIdentity(*expected, data.Identity()) == CatalogueChange::Replaced) {
             out.replaced = true;
             return out;
         }

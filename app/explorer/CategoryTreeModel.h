@@ -41,7 +41,7 @@ struct CdDirectoryRows {
         uint32_t captionLength;
     };
     std::vector<Row> rows;
-    std::string captions;  // the names, back to back
+    std::string captions;     // the names, back to back
     bool unreadable = false;  // the catalogue could not be opened: nothing was read
     bool replaced = false;    // another file has the catalogue's name now: nothing was read
 
@@ -54,11 +54,12 @@ struct CdDirectoryRows {
 // in store order, and orders them as the tree shows them. A directory whose parent directory
 // cannot be found (an inconsistent record) goes under the CD. A CD scanned from a folder below the
 // top of its volume gets the folders above that folder too, with tag 0 (they stand for no
-// record). Ends early once `stop` is set, with rows that are of no use then. With `expected`, the catalogue it
-// opens must be that file (the ids are its ids): one that replaced it meanwhile (a compaction, a
-// restored backup) is not read. Any thread: it opens its own store object and drives the progress
-// sink of the thread it runs on.
-CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId, const std::atomic<bool>& stop,
+// record). Ends early once `stop` is set, with rows that are of no use then. With `expected`, the
+// catalogue it opens must be that file (the ids are its ids): one that replaced it meanwhile (a
+// compaction, a restored backup) is not read. Any thread: it opens its own store object and drives
+// the progress sink of the thread it runs on.
+CdDirectoryRows ReadCdDirectories(const std::string& path, int32_t cdId,
+                                  const std::atomic<bool>& stop,
                                   const CatalogueIdentity* expected = nullptr);
 
 using NodeHandle = uint32_t;

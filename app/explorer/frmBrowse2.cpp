@@ -404,7 +404,8 @@ void frmBrowse2::Reload(const CatalogueRenumbering& given) {
 ExplorerPlace frmBrowse2::CapturePlace() const {
     // A place still being found (its CD's folders are read) is the place, while the user has
     // not gone elsewhere.
-    if (awaitedPlace_ && SelectedNode() == awaitedCd_ && tree_->DirectoriesLoading(awaitedCd_)) return *awaitedPlace_;
+    if (awaitedPlace_ && SelectedNode() == awaitedCd_ && tree_->DirectoriesLoading(awaitedCd_))
+        return *awaitedPlace_;
     ExplorerPlace place;
     place.selected = PlaceOf(*tree_, SelectedNode());
     for (NodeHandle node : expanded_) {
@@ -1014,7 +1015,8 @@ void frmBrowse2::RevealRecord(const RecordRef& record) {
         node = tree_->CdNode(record.cdId);
         if (node == kNoNode) return;
     }
-    if ((record.kind == kIconDirectory || record.kind == kIconFile) && !tree_->DirectoriesLoaded(node)) {
+    if ((record.kind == kIconDirectory || record.kind == kIconFile) &&
+        !tree_->DirectoriesLoaded(node)) {
         // The CD is shown until its directories are read; then the record, unless the user has
         // gone elsewhere meanwhile. Asked before the CD is listed, so it is not listed twice.
         tree_->LoadDirectories(node, [this, node, record] {

@@ -8,8 +8,8 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
-#include <unordered_set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "DetailsDatabase.h"

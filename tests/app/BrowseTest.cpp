@@ -26,15 +26,15 @@
 #include "VolumeServices.h"
 #include "classData.h"
 #include "controls/EmptyHint.h"
-#include "controls/ctlFolderBrowser.h"
 #include "controls/ItemIcons.h"
 #include "controls/SizeText.h"
 #include "controls/SplitPanel.h"
+#include "controls/ctlFolderBrowser.h"
 #include "explorer/frmBrowse2.h"
 #include "explorer/frmCategorySelect.h"
+#include "maintenance/MaintenanceCommands.h"
 #include "mainwindow/CatalogueEvents.h"
 #include "mainwindow/CatalogueWatch.h"
-#include "maintenance/MaintenanceCommands.h"
 #include "mainwindow/frmMenu.h"
 #include "scan/frmAnimation.h"
 #include "scan/frmEdit.h"
@@ -94,7 +94,9 @@ protected:
         return kNoNode;
     }
     // A CD's folders are read on a worker: the test waits for them as the user would.
-    static void AwaitFolders(frmBrowse2& view) { EXPECT_TRUE(testing::AwaitFolders(*view.TreeModel())); }
+    static void AwaitFolders(frmBrowse2& view) {
+        EXPECT_TRUE(testing::AwaitFolders(*view.TreeModel()));
+    }
     static void Click(frmBrowse2& view, NodeHandle node) {
         view.TreeView1()->setCurrentIndex(view.TreeModel()->IndexOf(node));
         emit view.TreeView1()->clicked(view.TreeModel()->IndexOf(node));

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "FolderLoads.h"
 #include "ProgramInfo.h"
 #include "TransferRecords.h"
 #include "classData.h"
@@ -14,7 +15,6 @@
 #include "explorer/CategoryTreeModel.h"
 #include "support/SampleCatalogue.h"
 #include "support/TempDir.h"
-#include "FolderLoads.h"
 
 namespace karvio {
 namespace {

@@ -28,12 +28,12 @@
 #include "TransferRecords.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
+#include "controls/ctlFolderBrowser.h"
 #include "explorer/frmBrowse2.h"
 #include "scan/frmAnimation.h"
 #include "scan/frmScan.h"
 #include "startup/Settings.h"
 #include "support/MediaFixtures.h"
-#include "controls/ctlFolderBrowser.h"
 #include "views/frmBrowseCD.h"
 #include "views/frmProperties.h"
 

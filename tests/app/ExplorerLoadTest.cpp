@@ -13,14 +13,14 @@
 
 #include "CatalogueCopy.h"
 #include "CatalogueEdits.h"
+#include "DialogTestSupport.h"
+#include "FolderLoads.h"
 #include "ProgramInfo.h"
 #include "classData.h"
 #include "controls/ItemIcons.h"
 #include "explorer/frmBrowse2.h"
 #include "startup/ProgramValues.h"
 #include "support/SampleCatalogue.h"
-#include "DialogTestSupport.h"
-#include "FolderLoads.h"
 
 namespace karvio {
 namespace {
@@ -47,7 +47,8 @@ protected:
         // A CD of 12,000 folders in a scrambled order, names differing in letter case among them.
         std::vector<SampleDir> dirs{SampleDir("", "\\", {SampleFile("index.html", 1)})};
         for (int g = 0; g < kGroups; ++g) {
-            const std::string group = (g % 2 ? "group " : "Group ") + std::to_string((g * 17) % kGroups);
+            const std::string group =
+                (g % 2 ? "group " : "Group ") + std::to_string((g * 17) % kGroups);
             dirs.emplace_back(group, "\\");
             for (int s = 0; s < kSubsPerGroup; ++s)
                 dirs.emplace_back("Sub " + std::to_string((s * 611) % kSubsPerGroup), group);
@@ -62,21 +63,26 @@ protected:
         view.TreeView1()->setCurrentIndex(view.TreeModel()->IndexOf(node));
         emit view.TreeView1()->clicked(view.TreeModel()->IndexOf(node));
     }
-    static NodeHandle Child(const CategoryTreeModel* tree, NodeHandle parent, const QString& caption) {
+    static NodeHandle Child(const CategoryTreeModel* tree, NodeHandle parent,
+                            const QString& caption) {
         for (NodeHandle child : tree->Children(parent))
             if (tree->Caption(child) == caption) return child;
         return kNoNode;
     }
     static QStringList Names(frmBrowse2& view) {
         QStringList names;
-        for (int row = 0; row < view.ListModel()->rowCount(); ++row) names << view.ListModel()->Name(row);
+        for (int row = 0; row < view.ListModel()->rowCount(); ++row)
+            names << view.ListModel()->Name(row);
         return names;
     }
     // The subtree below `node` as lines of depth, caption and tag, in the shown order.
     static QStringList Shape(const CategoryTreeModel& tree, NodeHandle node, int depth = 0) {
         QStringList lines;
         for (NodeHandle child : tree.Children(node)) {
-            lines << QStringLiteral("%1 %2 %3").arg(depth).arg(tree.Caption(child)).arg(tree.Tag(child));
+            lines << QStringLiteral("%1 %2 %3")
+                         .arg(depth)
+                         .arg(tree.Caption(child))
+                         .arg(tree.Tag(child));
             lines += Shape(tree, child, depth + 1);
         }
         return lines;
@@ -134,7 +140,8 @@ TEST_F(ExplorerLoad, ExpandingACdReadsItsFoldersWhileTheWindowsRun) {
     EXPECT_TRUE(tree->DirectoriesLoading(big));
     EXPECT_FALSE(tree->DirectoriesLoaded(big));
     EXPECT_FALSE(tree->canFetchMore(index)) << "the view would ask again";
-    EXPECT_NE(QApplication::overrideCursor(), nullptr) << "no busy pointer while the folders are read";
+    EXPECT_NE(QApplication::overrideCursor(), nullptr)
+        << "no busy pointer while the folders are read";
     // Other ways of asking meanwhile add nothing.
     tree->fetchMore(index);
     int continued = 0;
@@ -198,8 +205,8 @@ TEST_F(ExplorerLoad, KeysHeldDownAcrossAShelfOfCdsEndOnTheLastOne) {
         classData data;
         for (int i = 0; i < 12; ++i) {
             const std::string n = std::to_string(10 + i);
-            shelf.push_back(testing::AddSampleCd(data, "Shelf " + n,
-                                                 {SampleDir("", "\\"), SampleDir("In " + n, "\\")}));
+            shelf.push_back(testing::AddSampleCd(
+                data, "Shelf " + n, {SampleDir("", "\\"), SampleDir("In " + n, "\\")}));
         }
     }
     frmBrowse2 view;
@@ -295,7 +302,8 @@ TEST_F(ExplorerLoad, ALoadWhoseCdOrCatalogueChangesIsDroppedQuietly) {
     ASSERT_FALSE(tree->DirectoriesLoaded(big));
     {
         CatalogueEdits edits;
-        ASSERT_EQ(edits.RemoveCd(HeldRecord::Named(RecordKind::Cd, bigId_, "Big")).status, EditStatus::Done);
+        ASSERT_EQ(edits.RemoveCd(HeldRecord::Named(RecordKind::Cd, bigId_, "Big")).status,
+                  EditStatus::Done);
     }
     view.Resync();
     EXPECT_FALSE(tree->IsLive(big));
@@ -315,9 +323,12 @@ TEST_F(ExplorerLoad, ALoadWhoseCdOrCatalogueChangesIsDroppedQuietly) {
     ASSERT_EQ(tree->CdIds().size(), 1U);
     const NodeHandle alpha = tree->CdNode(tree->CdIds().front());
     EXPECT_EQ(tree->Caption(alpha), "Alpha");
-    EXPECT_EQ(Shape(*tree, alpha), (QStringList{"0 Photos " + QString::number(tree->Tag(Child(tree, alpha, "Photos"))),
-                                                "1 2004 " + QString::number(tree->Tag(Child(tree, Child(tree, alpha, "Photos"), "2004"))),
-                                                "1 2005 " + QString::number(tree->Tag(Child(tree, Child(tree, alpha, "Photos"), "2005")))}));
+    EXPECT_EQ(Shape(*tree, alpha),
+              (QStringList{"0 Photos " + QString::number(tree->Tag(Child(tree, alpha, "Photos"))),
+                           "1 2004 " + QString::number(tree->Tag(
+                                           Child(tree, Child(tree, alpha, "Photos"), "2004"))),
+                           "1 2005 " + QString::number(tree->Tag(
+                                           Child(tree, Child(tree, alpha, "Photos"), "2005")))}));
     EXPECT_EQ(view.SelectedNode(), alpha);
     EXPECT_EQ(Names(view), (QStringList{"Photos", "top.txt"}));
 

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "FolderLoads.h"
 #include "Messages.h"
 #include "ProgramInfo.h"
 #include "TransferRecords.h"
@@ -16,7 +17,6 @@
 #include "explorer/frmBrowse2.h"
 #include "startup/ProgramValues.h"
 #include "support/SampleCatalogue.h"
-#include "FolderLoads.h"
 
 namespace karvio {
 namespace {

@@ -14,9 +14,9 @@
 #include "Format.h"
 #include "TransferRecords.h"
 #include "controls/ItemIcons.h"
+#include "controls/SizeText.h"
 #include "explorer/frmBrowse2.h"
 #include "support/SampleCatalogue.h"
-#include "controls/SizeText.h"
 #include "views/frmProperties.h"
 
 namespace karvio {
