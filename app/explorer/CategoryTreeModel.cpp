@@ -38,11 +38,14 @@ constexpr qint64 kBuildSliceNs = 15'000'000;
 constexpr size_t kMostReads = 2;
 
 QString Decoded(std::string_view bytes) {
-    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (IsValidUtf8(bytes))
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return QString::fromStdString(DecodeCatalogueText(bytes));
 }
 
-bool IsCategoryKind(int kind) { return kind >= kIconCategory; }
+bool IsCategoryKind(int kind) {
+    return kind >= kIconCategory;
+}
 
 // Puts `items` in caption order, as the children of a node are kept: one collation sort key per
 // caption (so a list of 100,000 costs one collation each, then only byte comparisons), and byte
@@ -162,7 +165,8 @@ uint32_t CategoryTreeModel::SortedRow(NodeHandle parent, std::string_view captio
 
 void CategoryTreeModel::Renumber(NodeHandle parent, size_t from) {
     std::vector<NodeHandle>& children = nodes_[parent].children;
-    for (size_t i = from; i < children.size(); ++i) nodes_[children[i]].row = static_cast<uint32_t>(i);
+    for (size_t i = from; i < children.size(); ++i)
+        nodes_[children[i]].row = static_cast<uint32_t>(i);
 }
 
 NodeHandle CategoryTreeModel::AddNode(NodeHandle parent, int kind, int32_t tag,
@@ -270,8 +274,12 @@ bool CategoryTreeModel::IsLive(NodeHandle node) const {
     return node != kNoNode && node < nodes_.size() && nodes_[node].kind != 0;
 }
 
-int CategoryTreeModel::Kind(NodeHandle node) const { return IsLive(node) ? nodes_[node].kind : 0; }
-int32_t CategoryTreeModel::Tag(NodeHandle node) const { return IsLive(node) ? nodes_[node].tag : 0; }
+int CategoryTreeModel::Kind(NodeHandle node) const {
+    return IsLive(node) ? nodes_[node].kind : 0;
+}
+int32_t CategoryTreeModel::Tag(NodeHandle node) const {
+    return IsLive(node) ? nodes_[node].tag : 0;
+}
 bool CategoryTreeModel::Bold(NodeHandle node) const {
     return IsLive(node) && (nodes_[node].flags & kBold) != 0;
 }
@@ -291,7 +299,9 @@ std::string_view CategoryTreeModel::CaptionBytes(NodeHandle node) const {
     return std::string_view(pool_).substr(item.captionOffset, item.captionLength);
 }
 
-QString CategoryTreeModel::Caption(NodeHandle node) const { return Decoded(CaptionBytes(node)); }
+QString CategoryTreeModel::Caption(NodeHandle node) const {
+    return Decoded(CaptionBytes(node));
+}
 
 void CategoryTreeModel::Segment(NodeHandle node, std::string& out) const {
     const Node& item = nodes_[node];
@@ -365,13 +375,17 @@ NodeHandle CategoryTreeModel::CategoryNode(int32_t categoryId) const {
     return categories_.value(categoryId);
 }
 
-NodeHandle CategoryTreeModel::CdNode(int32_t cdId) const { return cds_.value(cdId, kNoNode); }
+NodeHandle CategoryTreeModel::CdNode(int32_t cdId) const {
+    return cds_.value(cdId, kNoNode);
+}
 
 std::vector<int32_t> CategoryTreeModel::CategoryIds() const {
     return {categories_.keyBegin(), categories_.keyEnd()};
 }
 
-std::vector<int32_t> CategoryTreeModel::CdIds() const { return {cds_.keyBegin(), cds_.keyEnd()}; }
+std::vector<int32_t> CategoryTreeModel::CdIds() const {
+    return {cds_.keyBegin(), cds_.keyEnd()};
+}
 
 size_t CategoryTreeModel::MemoryUsed() const {
     size_t bytes = nodes_.capacity() * sizeof(Node) + pool_.capacity();
@@ -473,14 +487,17 @@ int CategoryTreeModel::rowCount(const QModelIndex& parent) const {
     return ChildCount(HandleOf(parent));
 }
 
-int CategoryTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int CategoryTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 bool CategoryTreeModel::hasChildren(const QModelIndex& parent) const {
     if (!parent.isValid()) return true;
     const NodeHandle node = HandleOf(parent);
     if (node == kNoNode) return false;
     const Node& item = nodes_[node];
-    if ((item.kind == kIconCd || item.kind == kIconFolder) && (item.flags & kLoaded) == 0) return true;
+    if ((item.kind == kIconCd || item.kind == kIconFolder) && (item.flags & kLoaded) == 0)
+        return true;
     return !item.children.empty();
 }
 
@@ -494,9 +511,13 @@ QVariant CategoryTreeModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return Caption(node);
         case Qt::DecorationRole:
-            return item.kind == kIconCd || item.kind == kIconFolder ? CdItemIcon(item.kind, item.tag) : ItemIcon(item.kind);
+            return item.kind == kIconCd || item.kind == kIconFolder
+                       ? CdItemIcon(item.kind, item.tag)
+                       : ItemIcon(item.kind);
         case Qt::ToolTipRole:
-            return item.kind == kIconCd || item.kind == kIconFolder ? QVariant(MountedToolTip(item.tag)) : QVariant();
+            return item.kind == kIconCd || item.kind == kIconFolder
+                       ? QVariant(MountedToolTip(item.tag))
+                       : QVariant();
         case Qt::ForegroundRole:
             if (node == kRootNode || IsCategoryKind(item.kind))
                 return ReadableColor(DisplayColorToQColor(DisplayColor1), QApplication::palette());
@@ -529,8 +550,8 @@ Qt::ItemFlags CategoryTreeModel::flags(const QModelIndex& index) const {
     // Every node may start a drag (a refused one is told so) and take a drop (a drop on a CD or
     // a directory is refused with its message); only names the store keeps, and the root's
     // caption, can be edited.
-    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled |
-                          Qt::ItemIsDropEnabled;
+    Qt::ItemFlags flags =
+        Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
     const int kind = nodes_[node].kind;
     if (kind == kIconRoot || kind == kIconCd || kind == kIconFolder || IsCategoryKind(kind))
         flags |= Qt::ItemIsEditable;
@@ -578,7 +599,9 @@ bool CategoryTreeModel::dropMimeData(const QMimeData* data, Qt::DropAction actio
 }
 
 // A drop only moves a node within the tree; Copy keeps a view from removing the dragged rows.
-Qt::DropActions CategoryTreeModel::supportedDragActions() const { return Qt::CopyAction; }
+Qt::DropActions CategoryTreeModel::supportedDragActions() const {
+    return Qt::CopyAction;
+}
 Qt::DropActions CategoryTreeModel::supportedDropActions() const {
     return Qt::CopyAction | Qt::MoveAction;
 }
@@ -913,12 +936,13 @@ bool SyncCatalogueTree(CategoryTreeModel& model) {
         if (data.GetError() != kErrorNone) return false;
         for (classCat* cat = &data.GetCatFirst(); !data.GetCatEof(); cat = &data.GetCatNext()) {
             const int32_t icon = cat->GetCatImageId();
-            cats.push_back({cat->GetCatId(), cat->GetCatParentId(), icon >= kIconCategory ? icon : kIconCategory,
-                            cat->GetCatName(), "Root" + cat->GetCategoryPath()});
+            cats.push_back({cat->GetCatId(), cat->GetCatParentId(),
+                            icon >= kIconCategory ? icon : kIconCategory, cat->GetCatName(),
+                            "Root" + cat->GetCategoryPath()});
         }
         for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
-            cds.push_back({cd->GetCdId(), cd->GetCdCategory(), cd->GetCdMediaType() == 5 ? kIconCd : kIconFolder,
-                           cd->GetCdName()});
+            cds.push_back({cd->GetCdId(), cd->GetCdCategory(),
+                           cd->GetCdMediaType() == 5 ? kIconCd : kIconFolder, cd->GetCdName()});
         }
     }
     std::unordered_map<int32_t, bool> liveCats, liveCds;
@@ -932,7 +956,8 @@ bool SyncCatalogueTree(CategoryTreeModel& model) {
     };
     // A node that is there is changed and moved in place; a move into its own subtree (parents
     // that loop) is refused and the node stays.
-    auto sync = [&](NodeHandle node, NodeHandle parent, int kind, int32_t id, const std::string& name) {
+    auto sync = [&](NodeHandle node, NodeHandle parent, int kind, int32_t id,
+                    const std::string& name) {
         if (node == kNoNode) {
             model.AddNode(parent, kind, id, name);
             return;
@@ -945,8 +970,10 @@ bool SyncCatalogueTree(CategoryTreeModel& model) {
     // Parents before their children, as the builder places them.
     std::stable_sort(cats.begin(), cats.end(),
                      [](const CatRow& a, const CatRow& b) { return a.parentKey < b.parentKey; });
-    for (const CatRow& cat : cats) sync(model.CategoryNode(cat.id), placeOf(cat.parentId), cat.icon, cat.id, cat.name);
-    for (const CdRow& cd : cds) sync(model.CdNode(cd.id), placeOf(cd.category), cd.kind, cd.id, cd.name);
+    for (const CatRow& cat : cats)
+        sync(model.CategoryNode(cat.id), placeOf(cat.parentId), cat.icon, cat.id, cat.name);
+    for (const CdRow& cd : cds)
+        sync(model.CdNode(cd.id), placeOf(cd.category), cd.kind, cd.id, cd.name);
     // Gone CDs, then gone categories (by now they hold nothing that is still there).
     for (int32_t id : model.CdIds()) {
         if (!liveCds.count(id)) model.RemoveNode(model.CdNode(id));

@@ -196,7 +196,6 @@ signals:
     void directoriesUnreadable(NodeHandle cdNode);
 
 public:
-
     // Caption order of two captions, as the children are kept.
     bool CaptionLess(std::string_view a, std::string_view b) const;
 

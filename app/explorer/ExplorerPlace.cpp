@@ -9,7 +9,9 @@ namespace karvio {
 
 namespace {
 
-bool IsContainerKind(int kind) { return kind == kIconCd || kind == kIconFolder; }
+bool IsContainerKind(int kind) {
+    return kind == kIconCd || kind == kIconFolder;
+}
 
 }  // namespace
 
@@ -103,8 +105,8 @@ CatalogueRenumbering RenumberingByNames(const CategoryTreeModel& model) {
     }
     // An id that still names a record of the same name keeps it (the same file, changed in
     // place); any other goes to the record that alone has its name now.
-    auto match = [](const std::vector<int32_t>& ids, auto nameOf, const ById& now, const ByName& byName,
-                    std::unordered_map<int32_t, int32_t>& out) {
+    auto match = [](const std::vector<int32_t>& ids, auto nameOf, const ById& now,
+                    const ByName& byName, std::unordered_map<int32_t, int32_t>& out) {
         ByName before;
         for (int32_t id : ids) {
             auto [it, fresh] = before.emplace(nameOf(id), id);
@@ -117,15 +119,19 @@ CatalogueRenumbering RenumberingByNames(const CategoryTreeModel& model) {
                 continue;
             }
             auto it = byName.find(name);
-            if (before[name] != 0 && it != byName.end() && it->second != 0) out.emplace(id, it->second);
+            if (before[name] != 0 && it != byName.end() && it->second != 0)
+                out.emplace(id, it->second);
         }
     };
     CatalogueRenumbering ids;
-    match(model.CdIds(), [&](int32_t id) { return std::string(model.CaptionBytes(model.CdNode(id))); }, cdsNow,
-          newCds, ids.cds);
-    match(model.CategoryIds(),
-          [&](int32_t id) { return std::string(model.CaptionBytes(model.CategoryNode(id))); }, catsNow, newCats,
-          ids.categories);
+    match(
+        model.CdIds(),
+        [&](int32_t id) { return std::string(model.CaptionBytes(model.CdNode(id))); }, cdsNow,
+        newCds, ids.cds);
+    match(
+        model.CategoryIds(),
+        [&](int32_t id) { return std::string(model.CaptionBytes(model.CategoryNode(id))); },
+        catsNow, newCats, ids.categories);
     return ids;
 }
 

@@ -14,10 +14,10 @@
 namespace karvio {
 
 struct TreePlace {
-    int kind = 0;                    // the node's kind code; 0: no place
-    int32_t id = 0;                  // a category's or a CD's id (the CD of a directory)
-    std::vector<std::string> path;   // below the CD: the captions from its top down to the node
-    std::vector<int32_t> categories; // the categories above the node, nearest first
+    int kind = 0;                     // the node's kind code; 0: no place
+    int32_t id = 0;                   // a category's or a CD's id (the CD of a directory)
+    std::vector<std::string> path;    // below the CD: the captions from its top down to the node
+    std::vector<int32_t> categories;  // the categories above the node, nearest first
 };
 
 // The place of a live node (an empty place for kNoNode).

@@ -15,7 +15,6 @@
 #include "CatalogueText.h"
 #include "Messages.h"
 #include "TransferRecords.h"
-#include "mainwindow/EditRefusals.h"
 #include "classData.h"
 #include "controls/DeepTreeView.h"
 #include "controls/EmptyHint.h"
@@ -24,13 +23,14 @@
 #include "controls/Twips.h"
 #include "explorer/frmCategoryProperties.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/EditRefusals.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
 #include "scan/CdCommands.h"
 #include "startup/LaunchFile.h"
-#include "views/DetailsText.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
+#include "views/DetailsText.h"
 #include "views/ItemLocation.h"
 #include "views/frmProperties.h"
 
@@ -73,8 +73,12 @@ const char* const kShownColumnsDefault = "Size Date Attr Notes";
 constexpr int kLargeIconSide = 32;
 constexpr int kThumbnailSide = 96;
 
-bool IsContainer(int kind) { return kind == kIconCd || kind == kIconFolder; }
-bool IsItemKind(int kind) { return kind >= kIconCd && kind <= kIconFile; }
+bool IsContainer(int kind) {
+    return kind == kIconCd || kind == kIconFolder;
+}
+bool IsItemKind(int kind) {
+    return kind >= kIconCd && kind <= kIconFile;
+}
 
 // Waits with the busy cursor for the life of the object.
 struct WaitCursor {
@@ -84,10 +88,14 @@ struct WaitCursor {
 
 QString ModeName(ListViewMode mode) {
     switch (mode) {
-        case ListViewMode::kLargeIcons: return QStringLiteral("LargeIcons");
-        case ListViewMode::kSmallIcons: return QStringLiteral("SmallIcons");
-        case ListViewMode::kList: return QStringLiteral("List");
-        case ListViewMode::kDetails: break;
+        case ListViewMode::kLargeIcons:
+            return QStringLiteral("LargeIcons");
+        case ListViewMode::kSmallIcons:
+            return QStringLiteral("SmallIcons");
+        case ListViewMode::kList:
+            return QStringLiteral("List");
+        case ListViewMode::kDetails:
+            break;
     }
     return QStringLiteral("Details");
 }
@@ -133,16 +141,18 @@ frmBrowse2::frmBrowse2(QWidget* parent)
         const int saved = GetSetting(QLatin1String(kSettingsSection),
                                      QStringLiteral("Column%1").arg(column), QString())
                               .toInt();
-        detailsView_->setColumnWidth(
-            column, saved > 0 ? saved : TwipsToPixels(kColumnWidthsTwips[column]));
+        detailsView_->setColumnWidth(column,
+                                     saved > 0 ? saved : TwipsToPixels(kColumnWidthsTwips[column]));
     }
     detailsView_->setColumnHidden(kListColTreeNodeIndex, true);
     detailsView_->setColumnHidden(kListColDateSorting, true);
-    const QStringList shown = GetSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"),
-                                         QLatin1String(kShownColumnsDefault))
-                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList shown =
+        GetSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"),
+                   QLatin1String(kShownColumnsDefault))
+            .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const ChosenColumn& chosen : kChosenColumns)
-        detailsView_->setColumnHidden(chosen.column, !shown.contains(QLatin1String(chosen.setting)));
+        detailsView_->setColumnHidden(chosen.column,
+                                      !shown.contains(QLatin1String(chosen.setting)));
     detailsView_->header()->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(detailsView_->header(), &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { ShowColumnMenu(detailsView_->header()->mapToGlobal(at)); });
@@ -240,12 +250,15 @@ frmBrowse2::frmBrowse2(QWidget* parent)
     RefillListCds(0, kNoNode);
 }
 
-frmBrowse2::~frmBrowse2() { SaveColumnWidths(); }
+frmBrowse2::~frmBrowse2() {
+    SaveColumnWidths();
+}
 
 void frmBrowse2::SaveColumnWidths() const {
     for (int column = 0; column < kListColumnCount; ++column) {
         // A hidden column keeps the width it was last shown at.
-        if (column == kListColTreeNodeIndex || column == kListColDateSorting || detailsView_->isColumnHidden(column))
+        if (column == kListColTreeNodeIndex || column == kListColDateSorting ||
+            detailsView_->isColumnHidden(column))
             continue;
         SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("Column%1").arg(column),
                     QString::number(detailsView_->columnWidth(column)));
@@ -263,12 +276,15 @@ QMenu* frmBrowse2::ColumnMenu() {
         action->setCheckable(true);
         action->setChecked(!detailsView_->isColumnHidden(chosen.column));
         const int column = chosen.column;
-        connect(action, &QAction::toggled, this, [this, column](bool on) { ShowColumn(column, on); });
+        connect(action, &QAction::toggled, this,
+                [this, column](bool on) { ShowColumn(column, on); });
     }
     return menu;
 }
 
-void frmBrowse2::ShowColumnMenu(const QPoint& at) { ColumnMenu()->popup(at); }
+void frmBrowse2::ShowColumnMenu(const QPoint& at) {
+    ColumnMenu()->popup(at);
+}
 
 void frmBrowse2::ShowColumn(int column, bool shown) {
     if (column <= kListColName || column >= kListColumnCount || column == kListColTreeNodeIndex ||
@@ -277,15 +293,18 @@ void frmBrowse2::ShowColumn(int column, bool shown) {
     if (!shown) SaveColumnWidths();
     detailsView_->setColumnHidden(column, !shown);
     if (shown && detailsView_->columnWidth(column) <= 0) {
-        const int saved = GetSetting(QLatin1String(kSettingsSection), QStringLiteral("Column%1").arg(column), QString())
+        const int saved = GetSetting(QLatin1String(kSettingsSection),
+                                     QStringLiteral("Column%1").arg(column), QString())
                               .toInt();
-        detailsView_->setColumnWidth(column, saved > 0 ? saved : TwipsToPixels(kColumnWidthsTwips[column]));
+        detailsView_->setColumnWidth(column,
+                                     saved > 0 ? saved : TwipsToPixels(kColumnWidthsTwips[column]));
     }
     QStringList names;
     for (const ChosenColumn& chosen : kChosenColumns) {
         if (!detailsView_->isColumnHidden(chosen.column)) names << QLatin1String(chosen.setting);
     }
-    SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"), names.join(QLatin1Char(' ')));
+    SaveSetting(QLatin1String(kSettingsSection), QStringLiteral("ShownColumns"),
+                names.join(QLatin1Char(' ')));
 }
 
 void frmBrowse2::ApplyLargeIcons() {
@@ -339,7 +358,8 @@ void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
             iconView_->setIconSize(QSize(16, 16));
             iconView_->setFlow(QListView::LeftToRight);
             iconView_->setWrapping(true);
-            iconView_->setGridSize(QSize(fontMetrics().averageCharWidth() * 24, fontMetrics().height() + 6));
+            iconView_->setGridSize(
+                QSize(fontMetrics().averageCharWidth() * 24, fontMetrics().height() + 6));
             iconView_->setWordWrap(false);
             break;
         case ListViewMode::kList:
@@ -350,7 +370,8 @@ void frmBrowse2::SwitchListViewModes(ListViewMode mode) {
             iconView_->setGridSize(QSize());
             iconView_->setWordWrap(false);
             break;
-        case ListViewMode::kDetails: break;
+        case ListViewMode::kDetails:
+            break;
     }
     ApplyLargeIcons();
     const bool hadFocus = stack_->currentWidget() && stack_->currentWidget()->hasFocus();
@@ -390,7 +411,9 @@ void frmBrowse2::RefillListCds() {
 }
 
 // Ids held before are void: the place is found again by the names of CDs and categories.
-void frmBrowse2::ReloadCatalogue() { Reload({}); }
+void frmBrowse2::ReloadCatalogue() {
+    Reload({});
+}
 
 void frmBrowse2::Reload(const CatalogueRenumbering& given) {
     ExplorerPlace place = CapturePlace();
@@ -473,7 +496,8 @@ void frmBrowse2::SelectListRow(int kind, std::string_view name, int scroll) {
 void frmBrowse2::Resync() {
     // The selection and its nodes above: the first of them still there is selected again.
     std::vector<NodeHandle> chain;
-    for (NodeHandle node = SelectedNode(); node != kNoNode; node = tree_->Parent(node)) chain.push_back(node);
+    for (NodeHandle node = SelectedNode(); node != kNoNode; node = tree_->Parent(node))
+        chain.push_back(node);
     const ListSpot spot = CurrentListSpot();
     {
         WaitCursor wait;
@@ -652,9 +676,11 @@ void frmBrowse2::ShowLocation() {
     if (row >= 0 && list_->Row(row).kind == kIconFile) {
         const std::string dir = FullNameOf(listed_);
         const std::string name(list_->NameBytes(row));
-        location = LocateInCd(CdIdFromKey(tree_->Key(listed_)), dir.empty() ? name : dir + '\\' + name);
+        location =
+            LocateInCd(CdIdFromKey(tree_->Key(listed_)), dir.empty() ? name : dir + '\\' + name);
     } else {
-        if (row >= 0 && list_->Row(row).node > 0) node = static_cast<NodeHandle>(list_->Row(row).node);
+        if (row >= 0 && list_->Row(row).node > 0)
+            node = static_cast<NodeHandle>(list_->Row(row).node);
         const int kind = tree_->Kind(node);
         if (IsContainer(kind) || kind == kIconDirectory)
             location = LocateInCd(CdIdFromKey(tree_->Key(node)), FullNameOf(node));
@@ -685,8 +711,8 @@ void frmBrowse2::OpenArchive(int32_t fileId, const std::string& folder) {
     archive_.folder = folder;
     list_->Clear();
     for (const ArchiveRow& row : ArchiveFolderRows(archive_.members, folder)) {
-        list_->Stage(row.isFolder ? kIconArchiveFolder : kIconArchiveMember, fileId, -1, row.name, row.size,
-                     row.date, 0, {});
+        list_->Stage(row.isFolder ? kIconArchiveFolder : kIconArchiveMember, fileId, -1, row.name,
+                     row.size, row.date, 0, {});
     }
     list_->Flush();
     ApplyLargeIcons();
@@ -722,7 +748,9 @@ void frmBrowse2::ListBackspace() {
     if (archive_.fileId != 0) {
         if (!archive_.folder.empty()) {
             const size_t slash = archive_.folder.rfind('/');
-            OpenArchive(archive_.fileId, slash == std::string::npos ? std::string() : archive_.folder.substr(0, slash));
+            OpenArchive(archive_.fileId, slash == std::string::npos
+                                             ? std::string()
+                                             : archive_.folder.substr(0, slash));
             return;
         }
         const int32_t fileId = archive_.fileId;
@@ -760,8 +788,8 @@ bool frmBrowse2::eventFilter(QObject* watched, QEvent* event) {
                 const QModelIndex current = selection->currentIndex().isValid()
                                                 ? selection->currentIndex()
                                                 : list_->index(0, 0);
-                selection->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+                selection->setCurrentIndex(
+                    current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             }
             ShowLocation();
         }
@@ -843,7 +871,10 @@ void frmBrowse2::MainMenu_CdEdit() {
     }
     const int32_t cdId = tree_->Tag(node);
     if (cdId <= 0) return;
-    if (EditCdDetails(HeldRecord::Named(RecordKind::Cd, cdId, std::string(tree_->CaptionBytes(node))), this) == 0) return;
+    if (EditCdDetails(
+            HeldRecord::Named(RecordKind::Cd, cdId, std::string(tree_->CaptionBytes(node))),
+            this) == 0)
+        return;
     // The CD keeps its node (moved to its category, its new name in its sorted place).
     Resync();
     RefreshCdView = true;
@@ -955,7 +986,8 @@ void frmBrowse2::popMenuListProperties() {
 
 void frmBrowse2::ShowCategoryProperties(NodeHandle node) {
     const int16_t icon = frmCategoryProperties::EditCategory(
-        tree_->Tag(node), static_cast<int16_t>(tree_->Kind(node)), this, std::string(tree_->CaptionBytes(node)));
+        tree_->Tag(node), static_cast<int16_t>(tree_->Kind(node)), this,
+        std::string(tree_->CaptionBytes(node)));
     if (icon < 1 || !tree_->IsLive(node)) return;
     tree_->SetKind(node, icon < kIconCategory ? kIconCategory : icon);
     // The list shows the category's notes and picture when it is one of its rows.
@@ -966,7 +998,6 @@ void frmBrowse2::popMenuListLaunch() {
     const int row = SelectedListRow();
     if (row >= 0 && list_->Row(row).kind == kIconFile) LaunchFile(list_->Row(row).tag);
 }
-
 
 std::optional<PreviewSource> frmBrowse2::PreviewStart() {
     const NodeHandle node = SelectedNode();
@@ -1000,7 +1031,8 @@ std::optional<PreviewSource> frmBrowse2::PreviewStart() {
                                                        std::string(tree_->CaptionBytes(handle)));
         if (handle == node && k == kIconDirectory && !recordless) selected = added;
         const auto& children = tree_->Children(handle);
-        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, added});
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            stack.push_back({*it, added});
     }
     source.cdNode = 0;
     source.selectedNode = selected;
@@ -1070,7 +1102,9 @@ void frmBrowse2::RevealRecord(const RecordRef& record) {
 
 namespace {
 
-bool IsCategory(int kind) { return kind >= kIconCategory; }
+bool IsCategory(int kind) {
+    return kind >= kIconCategory;
+}
 
 // Which items of the explorer's two pop-up menus a kind shows.
 struct MenuItems {
@@ -1108,9 +1142,9 @@ void ShowMenuItems(frmMenu* menu, const std::array<const char*, 7>& names, const
 void frmBrowse2::SetUpEditing() {
     // Drags start on the views themselves; drops land on an item, never between two, and are
     // stored by the explorer, so the views only copy (never remove a dragged row themselves).
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(treeView_),
-                                    static_cast<QAbstractItemView*>(detailsView_),
-                                    static_cast<QAbstractItemView*>(iconView_)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(treeView_), static_cast<QAbstractItemView*>(detailsView_),
+          static_cast<QAbstractItemView*>(iconView_)}) {
         view->setDragEnabled(true);
         view->setAcceptDrops(true);
         view->setDropIndicatorShown(true);
@@ -1120,9 +1154,9 @@ void frmBrowse2::SetUpEditing() {
     }
     // The icon modes would otherwise move the icons about instead of dropping on them.
     iconView_->setMovement(QListView::Static);
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(treeView_),
-                                    static_cast<QAbstractItemView*>(detailsView_),
-                                    static_cast<QAbstractItemView*>(iconView_)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(treeView_), static_cast<QAbstractItemView*>(detailsView_),
+          static_cast<QAbstractItemView*>(iconView_)}) {
         connect(view->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
                 [this] { editing_ = false; });
     }
@@ -1158,23 +1192,37 @@ void frmBrowse2::SetUpEditing() {
 bool frmBrowse2::EditingKey(QObject* watched, int key) {
     if (watched == treeView_) {
         switch (key) {
-            case Qt::Key_Delete: popMenuTreeDelete(); return true;
+            case Qt::Key_Delete:
+                popMenuTreeDelete();
+                return true;
             case Qt::Key_Insert: {
                 const int kind = tree_->Kind(SelectedNode());
                 if (kind == kIconRoot || IsCategory(kind)) CategoryAdd();
                 return true;
             }
-            case Qt::Key_F2: popMenuTreeRename(); return true;
-            case Qt::Key_F10: popMenuTreeProperties(); return true;
-            default: return false;
+            case Qt::Key_F2:
+                popMenuTreeRename();
+                return true;
+            case Qt::Key_F10:
+                popMenuTreeProperties();
+                return true;
+            default:
+                return false;
         }
     }
     if (watched == detailsView_ || watched == iconView_) {
         switch (key) {
-            case Qt::Key_Delete: popMenuListDelete(); return true;
-            case Qt::Key_F2: popMenuListRename(); return true;
-            case Qt::Key_F10: popMenuListProperties(); return true;
-            default: return false;
+            case Qt::Key_Delete:
+                popMenuListDelete();
+                return true;
+            case Qt::Key_F2:
+                popMenuListRename();
+                return true;
+            case Qt::Key_F10:
+                popMenuListProperties();
+                return true;
+            default:
+                return false;
         }
     }
     return false;
@@ -1208,10 +1256,11 @@ void frmBrowse2::ShowListMenu(QAbstractItemView* view, const QPoint& at) {
         items.addCd = items.separator = items.addCategory =
             listedKind == kIconRoot || IsCategory(listedKind);
     }
-    ShowMenuItems(menu,
-                  {"popExpListLaunch", "popExpListAddCdOrFolder", "popExpListSeparator1", "popExpListCatAdd",
-                   "popExpListCatRemove", "popExpListCatRename", "popExpListCatProperties"},
-                  items);
+    ShowMenuItems(
+        menu,
+        {"popExpListLaunch", "popExpListAddCdOrFolder", "popExpListSeparator1", "popExpListCatAdd",
+         "popExpListCatRemove", "popExpListCatRename", "popExpListCatProperties"},
+        items);
     pop->popup(view->viewport()->mapToGlobal(at));
 }
 
@@ -1220,9 +1269,15 @@ void frmBrowse2::popMenuTreeLaunch() {
     if (tree_->Kind(node) == kIconFile) LaunchFile(tree_->Tag(node));
 }
 
-void frmBrowse2::popMenuTreeAdd() { CategoryAdd(); }
-void frmBrowse2::popMenuTreeDelete() { TreeDelete(); }
-void frmBrowse2::popMenuListDelete() { ListDelete(); }
+void frmBrowse2::popMenuTreeAdd() {
+    CategoryAdd();
+}
+void frmBrowse2::popMenuTreeDelete() {
+    TreeDelete();
+}
+void frmBrowse2::popMenuListDelete() {
+    ListDelete();
+}
 
 void frmBrowse2::CategoryAdd() {
     const NodeHandle parent = SelectedNode();
@@ -1282,15 +1337,18 @@ void frmBrowse2::StartEdit(QAbstractItemView* view, const QModelIndex& index) {
     editing_ = view->indexWidget(index) != nullptr;
 }
 
-bool frmBrowse2::StoreName(int kind, int32_t id, const std::string& shown, const std::string& name) {
+bool frmBrowse2::StoreName(int kind, int32_t id, const std::string& shown,
+                           const std::string& name) {
     if (id <= 0) return false;
     CatalogueEdits edits;
     if (IsContainer(kind)) {
-        return ReportEdit(edits.RenameCd(HeldRecord::Named(RecordKind::Cd, id, shown), name), QString::fromStdString(name));
+        return ReportEdit(edits.RenameCd(HeldRecord::Named(RecordKind::Cd, id, shown), name),
+                          QString::fromStdString(name));
     }
     if (IsCategory(kind)) {
-        return ReportEdit(edits.RenameCategory(HeldRecord::Named(RecordKind::Category, id, shown), name),
-                          QString::fromStdString(name));
+        return ReportEdit(
+            edits.RenameCategory(HeldRecord::Named(RecordKind::Category, id, shown), name),
+            QString::fromStdString(name));
     }
     return false;
 }
@@ -1378,7 +1436,8 @@ void frmBrowse2::TreeDelete() {
                     vbOKOnly);
         return;
     }
-    if (DeleteItem(node, tree_->Kind(node), tree_->Tag(node), std::string(tree_->CaptionBytes(node))) &&
+    if (DeleteItem(node, tree_->Kind(node), tree_->Tag(node),
+                   std::string(tree_->CaptionBytes(node))) &&
         tree_->IsLive(listed_)) {
         FillList(SelectedNode());
     }
@@ -1416,7 +1475,8 @@ void frmBrowse2::DropOnListRow(NodeHandle source, int32_t sourceKind, int32_t so
 void frmBrowse2::DropOnNode(NodeHandle source, int32_t sourceKind, int32_t sourceTag,
                             NodeHandle target, bool inList) {
     // The dragged node must still stand for the record the drag began with.
-    if (!tree_->IsLive(source) || tree_->Kind(source) != sourceKind || tree_->Tag(source) != sourceTag)
+    if (!tree_->IsLive(source) || tree_->Kind(source) != sourceKind ||
+        tree_->Tag(source) != sourceTag)
         return;
     if (!tree_->IsLive(target)) return;
     const int targetKind = tree_->Kind(target);
@@ -1431,8 +1491,10 @@ void frmBrowse2::DropOnNode(NodeHandle source, int32_t sourceKind, int32_t sourc
         const std::string shown(tree_->CaptionBytes(source));
         CatalogueEdits edits;
         const EditResult moved =
-            IsCategory(sourceKind) ? edits.MoveCategory(HeldRecord::Named(RecordKind::Category, sourceTag, shown), parentId)
-                                   : edits.FileCd(HeldRecord::Named(RecordKind::Cd, sourceTag, shown), parentId);
+            IsCategory(sourceKind)
+                ? edits.MoveCategory(HeldRecord::Named(RecordKind::Category, sourceTag, shown),
+                                     parentId)
+                : edits.FileCd(HeldRecord::Named(RecordKind::Cd, sourceTag, shown), parentId);
         if (!ReportEdit(moved)) return;
     }
     if (!tree_->MoveNode(source, target)) return;

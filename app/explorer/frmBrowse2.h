@@ -179,8 +179,8 @@ private:
     ListViewMode mode_ = ListViewMode::kDetails;
     NodeHandle listed_ = kNoNode;
     bool listHasFocus_ = false;
-    bool editing_ = false;  // a caption editor is open
-    bool selecting_ = false;  // SelectNode is making a node current
+    bool editing_ = false;                     // a caption editor is open
+    bool selecting_ = false;                   // SelectNode is making a node current
     std::unordered_set<NodeHandle> expanded_;  // as the tree view reports them
     // A place RestorePlace goes to once the folders of its CD node are read.
     std::optional<ExplorerPlace> awaitedPlace_;

@@ -78,8 +78,8 @@ void BusyScope::ShowProgress() {
     if (relay_.ended_.exchange(false)) menu_->ProgressEnd();
 }
 
-BackgroundWork::BackgroundWork(QObject* context, std::function<void()> work, std::function<void()> done,
-                               ProgressSink* progress) {
+BackgroundWork::BackgroundWork(QObject* context, std::function<void()> work,
+                               std::function<void()> done, ProgressSink* progress) {
     QPointer<QObject> guard(context);
     thread_ = std::thread([this, guard, work = std::move(work), done = std::move(done), progress] {
         if (progress) SetProgressSink(progress);
