@@ -184,6 +184,23 @@ MediaResult ReadPictureDetails(int fd) {
     return result;
 }
 
+std::string ReadCameraPreview(int fd) {
+    StartLibraries();
+    try {
+        Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(PathOf(fd));
+        if (!image.get() || image->mimeType() != "image/jpeg") return {};
+        image->readMetadata();
+        const Exiv2::ExifData& exif = image->exifData();
+        const std::string taken = TextOf(exif, "Exif.Photo.DateTimeOriginal");
+        if (taken.empty() || TextOf(exif, "Exif.Image.DateTime") != taken) return {};
+        const Exiv2::DataBuf preview = Exiv2::ExifThumbC(exif).copy();
+        if (preview.size_ <= 0) return {};
+        return std::string(reinterpret_cast<const char*>(preview.pData_), static_cast<size_t>(preview.size_));
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
 MediaResult ReadAudioDetails(int fd) {
     StartLibraries();
     MediaResult result;

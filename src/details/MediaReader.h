@@ -23,6 +23,11 @@ MediaResult ReadAudioDetails(int fd);
 // Films: at most `maxBytesRead` bytes of the file are read.
 MediaResult ReadVideoDetails(int fd, int64_t maxBytesRead = int64_t{16} << 20);
 
+// The preview a camera writes into a JPEG photo's Exif (a small JPEG or TIFF picture), as its
+// bytes, when the photo still stands as it was taken: its Exif date of change is its date taken.
+// Empty when the photo has no preview, was changed since, or cannot be read.
+std::string ReadCameraPreview(int fd);
+
 // The catalogue date of an Exif-style "2019:07:14 18:02:55" (also "2019-07-14T18:02:55", a date
 // alone, or an ISO date with a zone, read as local time); 0 when it is none.
 double DateOfMetadataText(std::string_view text);

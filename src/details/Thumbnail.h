@@ -1,7 +1,8 @@
-// Small pictures of pictures: decoded at a reduced size where the format allows it (JPEG decodes
-// straight to an eighth, a quarter or half its size), turned as the camera recorded, 128 pixels
-// on the long side, and kept compressed (JPEG, or PNG where the picture is transparent). Any
-// thread (Qt's image readers are reentrant).
+// Small pictures of pictures: the preview a camera wrote into the photo where it still shows the
+// photo, else decoded at a reduced size where the format allows it (JPEG decodes straight to an
+// eighth, a quarter or half its size); turned as the camera recorded, 128 pixels on the long
+// side, and kept compressed (JPEG, or PNG where the picture is transparent). Any thread (Qt's
+// image readers are reentrant).
 #pragma once
 
 #include <string>

@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QPainter>
+#include <QTransform>
 #include <cmath>
 #include <fstream>
 #include <sstream>
@@ -47,18 +49,26 @@ void WriteAll(const std::string& path, const std::string& bytes) {
 }
 
 std::vector<FixtureMember> SampleMembers() {
-    return {{"docs/", ""}, {"docs/report.pdf", std::string(3000, 'r')}, {"photos/2019/beach.jpg", "jpeg bytes"},
+    return {{"docs/", ""},
+            {"docs/report.pdf", std::string(3000, 'r')},
+            {"photos/2019/beach.jpg", "jpeg bytes"},
             {"Kesä 自白.txt", "text"}};
 }
 
 TEST(DetailsKinds, NamesDecideTheKind) {
     const std::pair<const char*, DetailsKind> cases[] = {
-        {"backup.zip", DetailsKind::Archive},    {"BACKUP.ZIP", DetailsKind::Archive},
-        {"x.tar.gz", DetailsKind::Archive},      {"x.tar.ZST", DetailsKind::Archive},
-        {"x.gz", DetailsKind::None},             {"img_0001.JPG", DetailsKind::Picture},
-        {"raw.CR2", DetailsKind::Picture},       {"song.flac", DetailsKind::Audio},
-        {"film.mkv", DetailsKind::Video},        {".jpg", DetailsKind::None},
-        {"notes.txt", DetailsKind::None},        {"noextension", DetailsKind::None},
+        {"backup.zip", DetailsKind::Archive},
+        {"BACKUP.ZIP", DetailsKind::Archive},
+        {"x.tar.gz", DetailsKind::Archive},
+        {"x.tar.ZST", DetailsKind::Archive},
+        {"x.gz", DetailsKind::None},
+        {"img_0001.JPG", DetailsKind::Picture},
+        {"raw.CR2", DetailsKind::Picture},
+        {"song.flac", DetailsKind::Audio},
+        {"film.mkv", DetailsKind::Video},
+        {".jpg", DetailsKind::None},
+        {"notes.txt", DetailsKind::None},
+        {"noextension", DetailsKind::None},
         {"archive.tar.gz.part", DetailsKind::None},
     };
     for (const auto& [name, kind] : cases) EXPECT_EQ(KindOfName(name), kind) << name;
@@ -69,9 +79,14 @@ TEST(DetailsKinds, NamesDecideTheKind) {
 
 TEST(DetailsArchives, MemberPathsNeverLeaveTheirArchive) {
     const std::pair<const char*, const char*> cases[] = {
-        {"docs/report.pdf", "docs/report.pdf"}, {"/etc/passwd", "etc/passwd"}, {"../../etc/passwd", "etc/passwd"},
-        {"a/../../b", "b"}, {"a/./b//c/", "a/b/c"}, {"win\\dir\\file.txt", "win/dir/file.txt"},
-        {"..", ""}, {"a/b/../c", "a/c"},
+        {"docs/report.pdf", "docs/report.pdf"},
+        {"/etc/passwd", "etc/passwd"},
+        {"../../etc/passwd", "etc/passwd"},
+        {"a/../../b", "b"},
+        {"a/./b//c/", "a/b/c"},
+        {"win\\dir\\file.txt", "win/dir/file.txt"},
+        {"..", ""},
+        {"a/b/../c", "a/c"},
     };
     for (const auto& [raw, clean] : cases) EXPECT_EQ(CleanMemberPath(raw), clean) << raw;
 }
@@ -79,7 +94,8 @@ TEST(DetailsArchives, MemberPathsNeverLeaveTheirArchive) {
 TEST(DetailsArchives, EveryWrittenFormatListsItsMembersWithSizesAndDates) {
     TempDir dir;
     const std::pair<const char*, const char*> formats[] = {
-        {"zip", ""}, {"7zip", ""}, {"pax", "gzip"}, {"pax", "xz"}, {"ustar", "bzip2"}, {"iso9660", ""}, {"cpio", ""},
+        {"zip", ""},        {"7zip", ""},    {"pax", "gzip"}, {"pax", "xz"},
+        {"ustar", "bzip2"}, {"iso9660", ""}, {"cpio", ""},
     };
     for (const auto& [format, filter] : formats) {
         SCOPED_TRACE(std::string(format) + " " + filter);
@@ -120,8 +136,9 @@ TEST(DetailsArchives, HostileArchivesAreCutShortWithANote) {
     }
     // A compressed stream whose next header lies behind more unpacked data than allowed: a
     // bomb is never unpacked.
-    ASSERT_TRUE(WriteArchive(dir.File("bomb.tar.gz"), "pax", "gzip",
-                             {{"first.txt", "x"}, {"zeros.bin", std::string(8 << 20, '\0')}, {"after.txt", "y"}}));
+    ASSERT_TRUE(WriteArchive(
+        dir.File("bomb.tar.gz"), "pax", "gzip",
+        {{"first.txt", "x"}, {"zeros.bin", std::string(8 << 20, '\0')}, {"after.txt", "y"}}));
     limits = ArchiveLimits{};
     limits.maxUnpackedBytes = 1 << 20;
     {
@@ -135,7 +152,8 @@ TEST(DetailsArchives, HostileArchivesAreCutShortWithANote) {
     std::string noise(512 * 1024, '\0');
     uint32_t seed = 12345;
     for (char& c : noise) c = static_cast<char>((seed = seed * 1103515245 + 12345) >> 24);
-    ASSERT_TRUE(WriteArchive(dir.File("noise.tar.gz"), "pax", "gzip", {{"noise.bin", noise}, {"after.txt", "y"}}));
+    ASSERT_TRUE(WriteArchive(dir.File("noise.tar.gz"), "pax", "gzip",
+                             {{"noise.bin", noise}, {"after.txt", "y"}}));
     limits = ArchiveLimits{};
     limits.maxBytesRead = 64 * 1024;
     {
@@ -146,7 +164,8 @@ TEST(DetailsArchives, HostileArchivesAreCutShortWithANote) {
         EXPECT_NE(listing.note.find("after reading"), std::string::npos) << listing.note;
     }
     // Paths that climb out of the archive stay inside it.
-    ASSERT_TRUE(WriteArchive(dir.File("climb.tar"), "pax", "", {{"../../../etc/cron.d/evil", "x"}}));
+    ASSERT_TRUE(
+        WriteArchive(dir.File("climb.tar"), "pax", "", {{"../../../etc/cron.d/evil", "x"}}));
     {
         Fd fd(dir.File("climb.tar"));
         const ArchiveListing listing = ListArchive(fd.get());
@@ -179,7 +198,8 @@ TEST(DetailsArchives, DamagedArchivesGiveANoteAtEveryCut) {
             }
         }
         std::string flipped = bytes;
-        for (size_t i = 0; i < flipped.size(); i += 7) flipped[i] = static_cast<char>(flipped[i] ^ 0x5A);
+        for (size_t i = 0; i < flipped.size(); i += 7)
+            flipped[i] = static_cast<char>(flipped[i] ^ 0x5A);
         WriteAll(dir.File("flipped"), flipped);
         Fd fd(dir.File("flipped"));
         ListArchive(fd.get());
@@ -202,7 +222,8 @@ TEST(DetailsMedia, PhotosGiveCameraDateSizeTitleAndAThumbnail) {
     photo.title = "Beach";
     ASSERT_TRUE(WritePhoto(dir.File("beach.jpg"), photo));
     Fd fd(dir.File("beach.jpg"));
-    const ExtractedDetails d = ExtractDetails(fd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
+    const ExtractedDetails d =
+        ExtractDetails(fd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
     EXPECT_EQ(d.details.note, "");
     EXPECT_EQ(d.details.media.kind, MediaKind::Picture);
     EXPECT_EQ(d.details.media.camera, "Canon EOS 5D");
@@ -221,7 +242,9 @@ TEST(DetailsMedia, PhotosGiveCameraDateSizeTitleAndAThumbnail) {
     ASSERT_TRUE(WritePhoto(dir.File("turned.jpg"), photo));
     Fd turned(dir.File("turned.jpg"));
     const ThumbnailResult t = MakeThumbnail(turned.get());
-    EXPECT_EQ(QImage::fromData(reinterpret_cast<const uchar*>(t.bytes.data()), static_cast<int>(t.bytes.size())).size(),
+    EXPECT_EQ(QImage::fromData(reinterpret_cast<const uchar*>(t.bytes.data()),
+                               static_cast<int>(t.bytes.size()))
+                  .size(),
               QSize(85, 128));
 
     // A transparent picture keeps its transparency.
@@ -231,6 +254,92 @@ TEST(DetailsMedia, PhotosGiveCameraDateSizeTitleAndAThumbnail) {
     Fd png(dir.File("logo.png"));
     const ThumbnailResult p = MakeThumbnail(png.get());
     EXPECT_EQ(p.bytes.substr(1, 3), "PNG");
+}
+
+// A 1600x1200 photo as `photo` says, with a camera preview of `previewSize` made from it and then
+// marked red where the photo is blue (its lower left), so a thumbnail shows where it came from.
+// The photo is turned by `turn` degrees, or cut to `crop`, after its preview was made, as an
+// editing tool that leaves the preview alone would.
+std::string CameraPhoto(const TempDir& dir, const std::string& name, FixturePhoto photo,
+                        QSize previewSize = {160, 120}, int turn = 0, QRect crop = {}) {
+    const std::string path = dir.File(name);
+    photo.width = 1600;
+    photo.height = 1200;
+    if (!WritePhoto(path, photo)) return {};
+    const QImage image(QString::fromStdString(path));
+    QImage preview = image.scaled(previewSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPainter(&preview).fillRect(QRectF(0.1 * preview.width(), 0.7 * preview.height(),
+                                       0.2 * preview.width(), 0.2 * preview.height()),
+                                Qt::red);
+    if (turn != 0 || !crop.isNull()) {
+        const QImage changed =
+            crop.isNull() ? image.transformed(QTransform().rotate(turn)) : image.copy(crop);
+        if (!changed.save(QString::fromStdString(path), "JPEG", 90) || !TagPhoto(path, photo))
+            return {};
+    }
+    return WriteCameraPreview(path, preview) ? path : std::string();
+}
+
+QImage ThumbnailOf(const std::string& path) {
+    Fd fd(path);
+    const ThumbnailResult t = MakeThumbnail(fd.get());
+    EXPECT_EQ(t.note, "") << path;
+    return QImage::fromData(reinterpret_cast<const uchar*>(t.bytes.data()),
+                            static_cast<int>(t.bytes.size()));
+}
+
+bool RedAt(const QImage& thumb, double x, double y) {
+    const QColor c =
+        thumb.pixelColor(static_cast<int>(x * thumb.width()), static_cast<int>(y * thumb.height()));
+    return c.red() > 180 && c.green() < 90 && c.blue() < 90;
+}
+
+TEST(DetailsMedia, ACameraPreviewMakesTheThumbnailOnlyWhileItStillShowsThePhoto) {
+    TempDir dir;
+    FixturePhoto asTaken;
+    asTaken.make = "Canon";
+    asTaken.taken = asTaken.changed = "2019:07:14 18:02:55";
+    // As the camera wrote it: the preview is the thumbnail, the right way up.
+    QImage thumb = ThumbnailOf(CameraPhoto(dir, "camera.jpg", asTaken));
+    EXPECT_EQ(thumb.size(), QSize(128, 96));
+    EXPECT_TRUE(RedAt(thumb, 0.2, 0.8));
+    FixturePhoto turnedByCamera = asTaken;
+    turnedByCamera.orientation = 6;
+    thumb = ThumbnailOf(CameraPhoto(dir, "upright.jpg", turnedByCamera));
+    EXPECT_EQ(thumb.size(), QSize(96, 128));
+    EXPECT_TRUE(RedAt(thumb, 0.2, 0.2));
+
+    // Whatever an editing tool may have changed, the photo itself is decoded.
+    FixturePhoto edited = asTaken;
+    edited.changed = "2020:01:02 10:00:00";
+    FixturePhoto undated = asTaken;
+    undated.changed.clear();
+    const std::vector<std::pair<std::string, std::string>> decoded = {
+        {"changed later", CameraPhoto(dir, "edited.jpg", edited)},
+        {"no date of change", CameraPhoto(dir, "undated.jpg", undated)},
+        {"turned by half", CameraPhoto(dir, "half.jpg", asTaken, {160, 120}, 180)},
+        {"turned by a quarter", CameraPhoto(dir, "quarter.jpg", asTaken, {160, 120}, 90)},
+        {"cut to 3:2",
+         CameraPhoto(dir, "cut.jpg", asTaken, {160, 120}, 0, QRect(0, 0, 1600, 1067))},
+        {"preview too small", CameraPhoto(dir, "small.jpg", asTaken, {80, 60})},
+    };
+    for (const auto& [why, path] : decoded) {
+        ASSERT_FALSE(path.empty()) << why;
+        thumb = ThumbnailOf(path);
+        EXPECT_EQ(std::max(thumb.width(), thumb.height()), 128) << why;
+        EXPECT_FALSE(thumb.isNull() || RedAt(thumb, 0.2, 0.8) || RedAt(thumb, 0.8, 0.2)) << why;
+    }
+
+    // A preview that is not a picture leaves the photo to be decoded, without a note.
+    const std::string path = CameraPhoto(dir, "junk.jpg", asTaken);
+    std::string bytes = ReadAll(path);
+    const size_t start = bytes.find("\xFF\xD8", 2);
+    ASSERT_NE(start, std::string::npos);
+    for (size_t i = start + 2; i < start + 400; ++i) bytes[i] = static_cast<char>(i * 7);
+    WriteAll(path, bytes);
+    thumb = ThumbnailOf(path);
+    EXPECT_EQ(thumb.size(), QSize(128, 96));
+    EXPECT_FALSE(RedAt(thumb, 0.2, 0.8));
 }
 
 TEST(DetailsMedia, DamagedPicturesGiveANote) {
@@ -253,7 +362,8 @@ TEST(DetailsMedia, DamagedPicturesGiveANote) {
     for (size_t cut = 0; cut < bytes.size(); cut += 301) {
         WriteAll(dir.File("c.jpg"), bytes.substr(0, cut));
         Fd fd(dir.File("c.jpg"));
-        const ExtractedDetails d = ExtractDetails(fd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
+        const ExtractedDetails d =
+            ExtractDetails(fd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
         if (cut < exif) {
             EXPECT_FALSE(d.details.note.empty()) << cut;
         }
@@ -264,10 +374,13 @@ TEST(DetailsMedia, DamagedPicturesGiveANote) {
     film.format = "matroska";
     ASSERT_TRUE(WriteFilm(dir.File("film.jpg"), film));
     Fd filmFd(dir.File("film.jpg"));
-    const ExtractedDetails asPicture = ExtractDetails(filmFd.get(), DetailsKind::Picture, kScanMedia);
+    const ExtractedDetails asPicture =
+        ExtractDetails(filmFd.get(), DetailsKind::Picture, kScanMedia);
     EXPECT_FALSE(asPicture.details.note.empty());
     EXPECT_EQ(asPicture.details.media.width, 0);
-    WriteAll(dir.File("huge.png"), std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\x01\0\0\0\x01\0\0\x08\x06\0\0\0\0\0\0\0", 33));
+    WriteAll(
+        dir.File("huge.png"),
+        std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\x01\0\0\0\x01\0\0\x08\x06\0\0\0\0\0\0\0", 33));
     Fd huge(dir.File("huge.png"));
     EXPECT_TRUE(MakeThumbnail(huge.get()).bytes.empty());
 }
@@ -322,7 +435,8 @@ TEST(DetailsMedia, DamagedSongsAndFilmsGiveANote) {
     ASSERT_TRUE(WriteSong(dir.File("s.mp3"), song));
     FixtureFilm film;
     ASSERT_TRUE(WriteFilm(dir.File("f.mp4"), film));
-    for (const auto& [name, kind] : {std::pair{"s.mp3", DetailsKind::Audio}, std::pair{"f.mp4", DetailsKind::Video}}) {
+    for (const auto& [name, kind] :
+         {std::pair{"s.mp3", DetailsKind::Audio}, std::pair{"f.mp4", DetailsKind::Video}}) {
         const std::string bytes = ReadAll(dir.File(name));
         for (size_t cut = 0; cut < bytes.size(); cut += std::max<size_t>(1, bytes.size() / 30)) {
             WriteAll(dir.File("cut"), bytes.substr(0, cut));
@@ -330,16 +444,20 @@ TEST(DetailsMedia, DamagedSongsAndFilmsGiveANote) {
             ExtractDetails(fd.get(), kind, kScanMedia);
         }
         std::string flipped = bytes;
-        for (size_t i = 0; i < std::min<size_t>(flipped.size(), 4096); i += 3) flipped[i] = static_cast<char>(~flipped[i]);
+        for (size_t i = 0; i < std::min<size_t>(flipped.size(), 4096); i += 3)
+            flipped[i] = static_cast<char>(~flipped[i]);
         WriteAll(dir.File("flipped"), flipped);
         Fd fd(dir.File("flipped"));
         ExtractDetails(fd.get(), kind, kScanMedia);
     }
     // An ID3 tag whose size claims more than the file holds, an MP4 atom claiming 4 GB.
-    WriteAll(dir.File("id3"), std::string("ID3\x04\0\0\x7f\x7f\x7f\x7fTIT2\x7f\xff\xff\xff\0\0\0hello", 27));
+    WriteAll(dir.File("id3"),
+             std::string("ID3\x04\0\0\x7f\x7f\x7f\x7fTIT2\x7f\xff\xff\xff\0\0\0hello", 27));
     Fd id3(dir.File("id3"));
     ExtractDetails(id3.get(), DetailsKind::Audio, kScanMedia);
-    WriteAll(dir.File("atom"), std::string("\xff\xff\xff\xff" "ftypisom\0\0\0\0\xff\xff\xff\xf0moov", 24));
+    WriteAll(dir.File("atom"), std::string("\xff\xff\xff\xff"
+                                           "ftypisom\0\0\0\0\xff\xff\xff\xf0moov",
+                                           24));
     Fd atom(dir.File("atom"));
     const ExtractedDetails d = ExtractDetails(atom.get(), DetailsKind::Video, kScanMedia);
     EXPECT_EQ(d.details.media.width, 0);

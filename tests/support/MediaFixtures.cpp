@@ -14,6 +14,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <QBuffer>
 #include <QColor>
 #include <QImage>
 #include <QImageWriter>
@@ -96,8 +97,26 @@ bool TagPhoto(const std::string& path, const FixturePhoto& photo) {
         if (!photo.make.empty()) exif["Exif.Image.Make"] = photo.make;
         if (!photo.model.empty()) exif["Exif.Image.Model"] = photo.model;
         if (!photo.taken.empty()) exif["Exif.Photo.DateTimeOriginal"] = photo.taken;
+        if (!photo.changed.empty()) exif["Exif.Image.DateTime"] = photo.changed;
         if (photo.orientation != 0) exif["Exif.Image.Orientation"] = uint16_t(photo.orientation);
         if (!photo.title.empty()) img->xmpData()["Xmp.dc.title"] = photo.title;
+        img->writeMetadata();
+    } catch (const std::exception& e) {
+        return Complain("photo " + path + ": " + e.what());
+    }
+    return true;
+}
+
+bool WriteCameraPreview(const std::string& path, const QImage& preview) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!QImageWriter(&buffer, "jpeg").write(preview)) return Complain("preview of " + path);
+    try {
+        auto img = Exiv2::ImageFactory::open(path);
+        img->readMetadata();
+        Exiv2::ExifThumb(img->exifData()).setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(bytes.constData()),
+                                                           static_cast<long>(bytes.size()));
         img->writeMetadata();
     } catch (const std::exception& e) {
         return Complain("photo " + path + ": " + e.what());

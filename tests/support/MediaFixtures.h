@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class QImage;
+
 namespace karvio::testing {
 
 struct FixtureMember {
@@ -27,10 +29,13 @@ struct FixturePhoto {
     std::string title;              // Xmp.dc.title
     int orientation = 0;            // Exif.Image.Orientation; none when 0
     bool alpha = false;             // written as PNG with transparency instead of JPEG
+    std::string changed = {};       // Exif.Image.DateTime; cameras write the date taken
 };
 bool WritePhoto(const std::string& path, const FixturePhoto& photo);
 // Writes `photo`'s metadata (not its size) into the picture already at `path`.
 bool TagPhoto(const std::string& path, const FixturePhoto& photo);
+// Writes `preview` into the Exif of the JPEG photo at `path` as its camera preview.
+bool WriteCameraPreview(const std::string& path, const QImage& preview);
 
 struct FixtureSong {
     std::string format = "mp3";     // "mp3", "flac", "ogg" (Vorbis), "opus", "wav", "m4a"
