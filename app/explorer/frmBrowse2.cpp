@@ -685,7 +685,7 @@ void frmBrowse2::ShowLocation() {
         if (IsContainer(kind) || kind == kIconDirectory)
             location = LocateInCd(CdIdFromKey(tree_->Key(node)), FullNameOf(node));
     }
-    menu->ShowItemLocation(LocationStatusText(location));
+    menu->ShowItemLocation(location);
 }
 
 void frmBrowse2::EnableItemCommands(bool enabled) {

@@ -466,29 +466,47 @@ void frmMenu::DebugCatData() {
 
 // ---- Status bar
 
-void frmMenu::ShowItemLocation(const QString& text) {
-    placeText_->setText(text);
+void frmMenu::ShowItemLocation(const ItemLocation& location) {
+    place_ = location;
+    const QString text = LocationStatusText(location);
     placeText_->setToolTip(text);
     // Heard as what it shows; what it is is its description.
     placeText_->setAccessibleName(text);
+    FitItemLocation();
+}
+
+void frmMenu::FitItemLocation() {
+    const int room =
+        placeText_->contentsRect().width() - placeText_->indent() - 2 * placeText_->margin();
+    placeText_->setText(LocationStatusText(place_, placeText_->fontMetrics(), room));
 }
 
 QString frmMenu::ItemLocationText() const {
-    return placeText_->text();
+    return LocationStatusText(place_);
+}
+
+bool frmMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == placeText_ &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::FontChange)) {
+        FitItemLocation();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- Progress bar
 
 void frmMenu::ShowProgressBar(bool show) {
     if (show) {
+        progressPanel_->show();
         progressBar1_->setParent(progressPanel_);
-        progressBar1_->setGeometry(progressPanel_->contentsRect().adjusted(1, 2, -1, -2));
+        progressPanel_->layout()->addWidget(progressBar1_);
         progressBar1_->setValue(0);
         progressBar1_->show();
     } else {
         progressBar1_->hide();
         progressBar1_->setParent(toolbar1_);
         progressBar1_->hide();
+        progressPanel_->hide();
     }
 }
 

@@ -18,6 +18,7 @@
 #include "Progress.h"
 #include "mainwindow/MainWindowTargets.h"
 #include "mainwindow/MenuState.h"
+#include "views/ItemLocation.h"
 
 class QAction;
 class QFrame;
@@ -88,8 +89,9 @@ public:
     void SetViewStyleChecks(bool explorer);
 
     // The status bar's place panel: where the selected item lies (its path and disc), or
-    // nothing.
-    void ShowItemLocation(const QString& text);
+    // nothing. A path too long for the panel gives up its middle; the whole is in its tool tip
+    // and is what ItemLocationText returns.
+    void ShowItemLocation(const ItemLocation& location);
     QString ItemLocationText() const;
 
     // The progress bar in the status bar.
@@ -151,8 +153,11 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Shows as much of the selected item's place as the panel has room for.
+    void FitItemLocation();
     struct Command {
         std::function<bool()> available;  // empty: always available
         std::optional<bool> wanted;       // as SetMenuState left it
@@ -190,6 +195,7 @@ private:
     QAction* mnuViewListSeparator_ = nullptr;
     QLabel* statusText_ = nullptr;
     QLabel* placeText_ = nullptr;
+    ItemLocation place_;
     QFrame* progressPanel_ = nullptr;
     QProgressBar* progressBar1_ = nullptr;
     QPushButton* stopButton_ = nullptr;

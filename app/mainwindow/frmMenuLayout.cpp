@@ -390,12 +390,18 @@ void frmMenu::BuildStatusBar() {
     placeText_->setAccessibleDescription(tr("Selected item's place"));
     placeText_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     placeText_->setIndent(placeText_->fontMetrics().averageCharWidth() * 3);
+    placeText_->installEventFilter(this);
     bar->addWidget(placeText_, 3);
 
+    // The second panel holds the progress bar while long work runs; idle, it leaves its room to
+    // the place panel.
     progressPanel_ = new QFrame(this);
     progressPanel_->setObjectName(QStringLiteral("StatusPanel2"));
     progressPanel_->setFixedWidth(kProgressPanelWidthPx);
+    auto* panelLayout = new QHBoxLayout(progressPanel_);
+    panelLayout->setContentsMargins(1, 2, 1, 2);
     bar->addPermanentWidget(progressPanel_);
+    progressPanel_->hide();
     stopButton_ = new QPushButton(tr("Stop"), this);
     stopButton_->setObjectName(QStringLiteral("btnStatusStop"));
     stopButton_->setAccessibleName(tr("Stop"));

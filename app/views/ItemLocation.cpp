@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFontMetrics>
 
 #include "CatalogueText.h"
 #include "ClassFile.h"
@@ -14,7 +15,9 @@ namespace karvio {
 
 namespace {
 
-QString Text(const std::string& bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
+QString Text(const std::string& bytes) {
+    return QString::fromStdString(DecodeCatalogueText(bytes));
+}
 
 }  // namespace
 
@@ -36,9 +39,11 @@ ItemLocation LocateInCd(int32_t cdId, const std::string& fullName) {
     location.disc = Text(name);
     if (fullName.empty()) {
         location.path = Text(base);
-        if (location.path.size() > 1 && location.path.endsWith(QLatin1Char('/'))) location.path.chop(1);
+        if (location.path.size() > 1 && location.path.endsWith(QLatin1Char('/')))
+            location.path.chop(1);
     } else {
-        location.path = QFile::decodeName(QByteArray::fromStdString(LaunchPathFor(base, scanned, fullName)));
+        location.path =
+            QFile::decodeName(QByteArray::fromStdString(LaunchPathFor(base, scanned, fullName)));
     }
     return location;
 }
@@ -49,22 +54,44 @@ ItemLocation LocateRecord(int kind, int32_t id) {
     if (kind == kIconDirectory) {
         const DirInfo dir = GetDirInfoById(id);
         if (dir.DirId != id) return {};
-        return LocateInCd(dir.DirCdId, dir.DirName.empty() ? std::string() : JoinCataloguePath(dir.DirPath, dir.DirName));
+        return LocateInCd(dir.DirCdId, dir.DirName.empty()
+                                           ? std::string()
+                                           : JoinCataloguePath(dir.DirPath, dir.DirName));
     }
     if (kind == kIconFile) {
         const FileInfo file = GetFileInfoById(id);
         if (file.FileId != id) return {};
         const DirInfo dir = GetDirInfoById(file.FileDirId);
-        const std::string dirName = dir.DirName.empty() ? std::string() : JoinCataloguePath(dir.DirPath, dir.DirName);
-        return LocateInCd(file.FileCdId, dirName.empty() ? file.FileName : JoinCataloguePath(dirName, file.FileName));
+        const std::string dirName =
+            dir.DirName.empty() ? std::string() : JoinCataloguePath(dir.DirPath, dir.DirName);
+        return LocateInCd(file.FileCdId, dirName.empty()
+                                             ? file.FileName
+                                             : JoinCataloguePath(dirName, file.FileName));
     }
     return {};
 }
 
+namespace {
+
+QString StatusText(const QString& path, const QString& disc) {
+    return QCoreApplication::translate("ItemLocation", "Path: %1    Disc: %2").arg(path, disc);
+}
+
+}  // namespace
+
 QString LocationStatusText(const ItemLocation& location) {
     if (location.Empty()) return {};
-    return QCoreApplication::translate("ItemLocation", "Path: %1    Disc: %2")
-        .arg(location.path, location.disc);
+    return StatusText(location.path, location.disc);
+}
+
+QString LocationStatusText(const ItemLocation& location, const QFontMetrics& metrics, int width) {
+    const QString whole = LocationStatusText(location);
+    if (metrics.horizontalAdvance(whole) <= width) return whole;
+    const int room = width - metrics.horizontalAdvance(StatusText(QString(), location.disc));
+    if (room >= metrics.horizontalAdvance(QStringLiteral("/…/"))) {
+        return StatusText(metrics.elidedText(location.path, Qt::ElideMiddle, room), location.disc);
+    }
+    return metrics.elidedText(whole, Qt::ElideRight, width);
 }
 
 }  // namespace karvio

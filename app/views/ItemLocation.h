@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+class QFontMetrics;
 #include <cstdint>
 #include <string>
 
@@ -22,5 +23,9 @@ ItemLocation LocateInCd(int32_t cdId, const std::string& fullName);
 ItemLocation LocateRecord(int kind, int32_t id);
 // "Path: /media/cdrom/Photos    Disc: Holidays" (empty for an empty location).
 QString LocationStatusText(const ItemLocation& location);
+// The same, made to fit `width` pixels of `metrics`: the path gives up its middle first
+// ("Path: /media/cdrom/Ph…/2004/a.jpg    Disc: Holidays"), so the disc's name stays whole while
+// it can.
+QString LocationStatusText(const ItemLocation& location, const QFontMetrics& metrics, int width);
 
 }  // namespace karvio

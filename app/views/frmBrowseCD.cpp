@@ -535,7 +535,7 @@ void frmBrowseCD::ShowDetails(int kind, int32_t id) {
     // Where the item lies, in the status bar while this is the view in use.
     frmMenu* menu = frmMenu::Instance();
     if (menu && menu->CurrentCatalogueView() == this)
-        menu->ShowItemLocation(LocationStatusText(LocateRecord(kind, id)));
+        menu->ShowItemLocation(LocateRecord(kind, id));
 }
 
 void frmBrowseCD::SaveNotes() {

@@ -475,6 +475,23 @@ TEST_F(Browse, StatusBarAndPropertiesTellWhereAnItemLies) {
     view.ListView1()->setFocus();
     PickRow(view, "a.jpg");
     EXPECT_EQ(menu.ItemLocationText(), "Path: /media/Alpha/Photos/2004/a.jpg    Disc: Alpha");
+    // In a narrow window the path gives up its middle; the disc's name stays whole.
+    auto* place = menu.findChild<QLabel*>("StatusPlace");
+    ASSERT_NE(place, nullptr);
+    menu.resize(1400, 400);
+    menu.show();
+    QTRY_COMPARE(place->text(), menu.ItemLocationText());
+    for (int width = 1400; place->text() == menu.ItemLocationText() && width > 300; width -= 20) {
+        menu.resize(width, 400);
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(place->text().startsWith("Path: /me")) << place->text().toStdString();
+    EXPECT_TRUE(place->text().contains(QChar(0x2026))) << place->text().toStdString();
+    EXPECT_TRUE(place->text().endsWith("a.jpg    Disc: Alpha")) << place->text().toStdString();
+    EXPECT_EQ(place->toolTip(), menu.ItemLocationText());
+    menu.resize(1400, 400);
+    QTRY_COMPARE(place->text(), menu.ItemLocationText());
+    menu.hide();
     Click(view, view.TreeModel()->CategoryNode(musicId_));
     view.TreeView1()->setFocus();
     EXPECT_EQ(menu.ItemLocationText(), "");

@@ -6,6 +6,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
+#include <QTest>
 #include <QToolBar>
 
 #include "Messages.h"
@@ -418,12 +419,24 @@ TEST(MainWindow, ProgressBarDocksIntoTheSecondPanel) {
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(bar->parentWidget(), menu.ProgressPanel());
     EXPECT_TRUE(bar->isVisibleTo(&menu));
+    // Shown, the bar fills its panel, which the status bar shows at the right.
+    menu.resize(800, 400);
+    menu.show();
+    QTRY_VERIFY(menu.ProgressPanel()->isVisible() && bar->isVisible());
+    QTRY_VERIFY(bar->height() >= menu.ProgressPanel()->height() - 8 && bar->width() >= menu.ProgressPanel()->width() - 6);
+    EXPECT_GT(menu.ProgressPanel()->x(), menu.width() / 2);
     menu.ProgressStep();
     menu.ProgressStep();
     EXPECT_EQ(bar->value(), 1) << "a step never passes the maximum";
     menu.ProgressEnd();
     EXPECT_FALSE(bar->isVisibleTo(&menu));
     EXPECT_EQ(bar->parentWidget(), menu.Toolbar());
+    // Idle, the panel leaves its room to the place of the selected item.
+    EXPECT_FALSE(menu.ProgressPanel()->isVisibleTo(&menu));
+    menu.ProgressStart(3);
+    EXPECT_TRUE(menu.ProgressPanel()->isVisibleTo(&menu));
+    QTRY_VERIFY(bar->isVisible() && bar->width() >= menu.ProgressPanel()->width() - 6);
+    menu.ProgressEnd();
 }
 
 TEST(MainWindow, ProgressBounceSweepsBackAndForth) {
