@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -16,10 +17,13 @@ constexpr size_t kPipeBuffer = 1 << 18;
 
 // The first failure's cause: stdio keeps only that one happened.
 int gOutputErrno = 0;
+std::atomic<bool> gWorkersRunning{false};
 
 [[noreturn]] void OutputFailed() {
     if (gOutputErrno == 0) gOutputErrno = errno != 0 ? errno : EIO;
     std::fprintf(stderr, "karvio-cli: standard output: %s\n", std::strerror(gOutputErrno));
+    // Standard error is unbuffered: the message is out, and nothing else is left to write.
+    if (gWorkersRunning.load()) std::_Exit(1);
     std::exit(1);
 }
 
@@ -34,6 +38,10 @@ void SetUpOutput() {
     // is asked for; a listing of a million lines wants fewer, larger writes.
     static char buffer[kPipeBuffer];
     if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+}
+
+void SetWorkersRunning(bool running) {
+    gWorkersRunning = running;
 }
 
 void Write(std::string_view text) {
@@ -61,6 +69,8 @@ bool FinishOutput() {
     return false;
 }
 
-void FlushOutputQuietly() { std::fflush(stdout); }
+void FlushOutputQuietly() {
+    std::fflush(stdout);
+}
 
 }  // namespace karvio::cli

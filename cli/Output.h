@@ -25,4 +25,9 @@ bool FinishOutput();
 // Flushes stdout without checking (before a message on stderr, when ending anyway).
 void FlushOutputQuietly();
 
+// Says that workers of the command run on other threads (or no longer do). Meanwhile a failed
+// write ends the program without the destructors of its statics, which the workers may still be
+// using.
+void SetWorkersRunning(bool running);
+
 }  // namespace karvio::cli

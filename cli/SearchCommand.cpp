@@ -314,6 +314,7 @@ bool SearchOnWorkers(const SearchArgs& args, const SearchCriteria& criteria, cla
         if (--running == 0) output.EndAll();
     };
     std::vector<std::thread> threads;
+    SetWorkersRunning(true);
     for (unsigned i = 0; i < workers; ++i) threads.emplace_back(workThenLeave);
     {
         std::unique_lock lock(mutex);
@@ -323,6 +324,7 @@ bool SearchOnWorkers(const SearchArgs& args, const SearchCriteria& criteria, cla
     decided.notify_all();
     if (go) output.WriteAll([&](std::string_view text) { printer.Elements(text); });
     for (std::thread& thread : threads) thread.join();
+    SetWorkersRunning(false);
     total.hits = hits;
     total.stopped = stopped;
     return go;

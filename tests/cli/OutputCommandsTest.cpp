@@ -187,6 +187,14 @@ TEST_F(OutputCommandsTest, UsageErrorsExitTwoAndFailuresNameTheirCause) {
     std::stringstream err;
     err << std::ifstream(dir_.File("full.err")).rdbuf();
     EXPECT_NE(err.str().find("No space left on device"), std::string::npos) << err.str();
+    // The same while workers search: the message, status 1, and no crash at the exit.
+    const int threaded = std::system((ShellQuote(KARVIO_CLI) + " --data " + ShellQuote(data_) +
+                                      " search --threads 3 txt >/dev/full 2>" + ShellQuote(dir_.File("full.err")))
+                                         .c_str());
+    EXPECT_TRUE(WIFEXITED(threaded) && WEXITSTATUS(threaded) == 1) << threaded;
+    err = std::stringstream();
+    err << std::ifstream(dir_.File("full.err")).rdbuf();
+    EXPECT_EQ(err.str(), "karvio-cli: standard output: No space left on device\n");
 }
 
 // Waits until the process `pid` runs karvio-cli and catches `signal` (its handler is installed),
