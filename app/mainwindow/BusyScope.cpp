@@ -81,12 +81,19 @@ void BusyScope::ShowProgress() {
 BackgroundWork::BackgroundWork(QObject* context, std::function<void()> work,
                                std::function<void()> done, ProgressSink* progress) {
     QPointer<QObject> guard(context);
-    thread_ = std::thread([this, guard, work = std::move(work), done = std::move(done), progress] {
+    thread_ = std::thread([this, guard = std::move(guard), work = std::move(work),
+                           done = std::move(done), progress]() mutable {
         if (progress) SetProgressSink(progress);
         work();
         finished_ = true;
-        // A queued call to an object deleted meanwhile is dropped with the object.
-        if (guard) QMetaObject::invokeMethod(guard.data(), done, Qt::QueuedConnection);
+        // Whether `context` is still there is asked on its own thread, where it may be deleted:
+        // here the answer could change before the call is queued.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [guard = std::move(guard), done = std::move(done)] {
+                if (guard) done();
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -80,7 +80,8 @@ private:
 class BackgroundWork {
 public:
     // Runs `work` on a thread of its own with `progress` (may be null) as its progress sink, then
-    // `done` on the thread of `context` unless `context` is gone by then.
+    // `done` on the user-interface thread unless `context` (an object of that thread) is gone by
+    // then.
     BackgroundWork(QObject* context, std::function<void()> work, std::function<void()> done,
                    ProgressSink* progress = nullptr);
     // Waits for the thread (the work must watch a stop flag the owner sets first).
