@@ -13,6 +13,8 @@
 #include "QuickIndex.h"
 #include "RecordOutput.h"
 #include "TextOutput.h"
+#include "TransferRecords.h"
+#include "classData.h"
 
 namespace karvio::cli {
 
@@ -27,9 +29,12 @@ struct FindArgs {
 const char* KindName(const SearchHit& hit) {
     if (!hit.memberPath.empty()) return "member";
     switch (hit.kind) {
-        case SearchHitKind::Cd: return "cd";
-        case SearchHitKind::Directory: return "dir";
-        default: return "file";
+        case SearchHitKind::Cd:
+            return "cd";
+        case SearchHitKind::Directory:
+            return "dir";
+        default:
+            return "file";
     }
 }
 
@@ -43,10 +48,32 @@ std::string FullNameOf(const SearchHit& hit) {
 
 // The hit's own place: a CD's base path, else its full name, native.
 std::string PlaceOf(const SearchHit& hit) {
-    return hit.kind == SearchHitKind::Cd ? NativeBasePath(hit.path) : NativeCataloguePath(FullNameOf(hit));
+    return hit.kind == SearchHitKind::Cd ? NativeBasePath(hit.path)
+                                         : NativeCataloguePath(FullNameOf(hit));
 }
 
-void PrintHit(const SearchHit& hit, bool json, JsonWriter& out) {
+// The hit's date to the second. The index keeps only the day of a catalogue record's date, so
+// the record tells the rest (`records`, the file the index was built from; null when another
+// program has put another file in its place meanwhile); a member's date is its own.
+double FullDate(classData* records, const SearchHit& hit) {
+    if (!hit.memberPath.empty() || !records) return hit.date;
+    switch (hit.kind) {
+        case SearchHitKind::Cd: {
+            const CdInfo cd = ReadCdInfo(*records, hit.id);
+            return cd.CdId == hit.id ? cd.CdLastScanned : hit.date;
+        }
+        case SearchHitKind::Directory: {
+            const DirInfo dir = ReadDirInfo(*records, hit.id);
+            return dir.DirId == hit.id ? dir.DirDate : hit.date;
+        }
+        default: {
+            const FileInfo file = ReadFileInfo(*records, hit.id);
+            return file.FileId == hit.id ? file.FileDate : hit.date;
+        }
+    }
+}
+
+void PrintHit(const SearchHit& hit, bool json, JsonWriter& out, classData* records) {
     if (json) {
         out.BeginObject();
         out.Member("kind", KindName(hit));
@@ -62,7 +89,7 @@ void PrintHit(const SearchHit& hit, bool json, JsonWriter& out) {
             out.Key("member");
             out.CatalogueString(hit.memberPath);
         }
-        DateMember(out, "date", hit.date);
+        DateMember(out, "date", FullDate(records, hit));
         out.Member("size", ByteCount(hit.size));
         out.EndObject();
         WriteJson(out);
@@ -85,11 +112,15 @@ void RunFind(const FindArgs& args) {
     const FullQuery query = ParseFullQuery(QString::fromStdString(args.query));
     if (!query.Error().isEmpty()) UsageError(query.Error().toStdString());
     if (query.names.IsEmpty() && query.details.IsEmpty()) UsageError("nothing to find");
-    const QuickMatchMode mode =
-        args.whole ? QuickMatchMode::WholeField : args.begin ? QuickMatchMode::Beginning : QuickMatchMode::Anywhere;
+    const QuickMatchMode mode = args.whole   ? QuickMatchMode::WholeField
+                                : args.begin ? QuickMatchMode::Beginning
+                                             : QuickMatchMode::Anywhere;
     // The catalogue must be there (a reading command never creates one).
     OpenCatalogueOrExit();
     const std::string path = GetDataFileName();
+    // Opened before the index is built: the path still naming it afterwards means the index was
+    // built from it.
+    classData opened(path, classData::ForReading{});
     QuickIndex index;
     std::string error;
     if (!index.Build(path, &error)) Fail(error);
@@ -98,14 +129,15 @@ void RunFind(const FindArgs& args) {
     details.Build(path, index, &note);
     if (!note.empty()) std::fprintf(stderr, "karvio-cli: %s\n", note.c_str());
 
+    classData* records = opened.File() && opened.File()->StillAtPath() ? &opened : nullptr;
     JsonWriter out;
     if (args.json) out.BeginArray(JsonWriter::Lines);
     if (query.details.IsEmpty()) {
         const QuickResult names = index.Find(query.names, mode, 0, {}, &StopFlag());
-        for (int32_t row : names.rows) PrintHit(index.Hit(row), args.json, out);
+        for (int32_t row : names.rows) PrintHit(index.Hit(row), args.json, out, records);
     }
     for (const DetailsHit& hit : details.Find(index, query, mode, &StopFlag())) {
-        PrintHit(details.Hit(index, hit), args.json, out);
+        PrintHit(details.Hit(index, hit), args.json, out, records);
     }
     if (args.json) {
         out.EndArray();
@@ -117,8 +149,9 @@ void RunFind(const FindArgs& args) {
 void AddFindCommand(CLI::App& app) {
     auto args = std::make_shared<FindArgs>();
     CLI::App* cmd = app.add_subcommand(
-        "find", "Find as the find box does: words, \"phrases\", kind: ext: size: date:, and inside files "
-                "artist: album: title: camera: taken: duration: width: height: in:archive in:FILEID");
+        "find",
+        "Find as the find box does: words, \"phrases\", kind: ext: size: date:, and inside files "
+        "artist: album: title: camera: taken: duration: width: height: in:archive in:FILEID");
     cmd->add_option("QUERY", args->query, "The query, quoted as one argument")->required();
     auto* whole = cmd->add_flag("--whole", args->whole, "A word is a whole name");
     auto* begin = cmd->add_flag("--begin", args->begin, "A name begins with the word");

@@ -15,7 +15,7 @@ packages=(
     libxxhash-dev libfuse3-dev fuse3
     # the details database and what a scan reads inside files: archives, pictures' Exif, songs'
     # tags, films' containers
-    libsqlite3-dev libarchive-dev libexiv2-dev libtag1-dev libavformat-dev libavcodec-dev libavutil-dev
+    libsqlite3-dev libarchive-dev libexiv2-dev libheif-dev libtag1-dev libavformat-dev libavcodec-dev libavutil-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth openbox imagemagick xdotool genisoimage fuseiso dosfstools poppler-utils

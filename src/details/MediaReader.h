@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "DetailsDatabase.h"
 
@@ -27,6 +28,21 @@ MediaResult ReadVideoDetails(int fd, int64_t maxBytesRead = int64_t{16} << 20);
 // bytes, when the photo still stands as it was taken: its Exif date of change is its date taken.
 // Empty when the photo has no preview, was changed since, or cannot be read.
 std::string ReadCameraPreview(int fd);
+
+// Whether the file open at `fd` is a HEIF picture (the HEIC photos of phones) that libheif reads,
+// by its first bytes. Its details come from libheif, and its thumbnail too.
+bool IsHeifPicture(int fd);
+
+struct HeifPixels {
+    int width = 0, height = 0;  // 0 when nothing could be decoded
+    bool alpha = false;
+    std::vector<unsigned char> pixels;  // rows of RGB, or RGBA with alpha, without padding
+    std::string note;                   // why not
+};
+// The HEIF picture open at `fd` decoded for a thumbnail, turned as it is shown: the smallest of
+// its own thumbnails that is at least `longSide` on its long side and has the picture's
+// proportions, else the picture itself. Nothing is decoded of more than `maxPixels`.
+HeifPixels DecodeHeifForThumbnail(int fd, int longSide, int64_t maxPixels);
 
 // The catalogue date of an Exif-style "2019:07:14 18:02:55" (also "2019-07-14T18:02:55", a date
 // alone, or an ISO date with a zone, read as local time); 0 when it is none.

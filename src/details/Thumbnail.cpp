@@ -100,6 +100,22 @@ QImage CameraPreview(int fd, int longSide) {
     return Turned(std::move(preview), turn);
 }
 
+// A HEIF picture (a phone's HEIC photo) decoded through libheif, from its own thumbnail where it
+// has one. Null, with `note` saying why, when it cannot be.
+QImage DecodeHeif(int fd, int longSide, std::string& note) {
+    const HeifPixels decoded =
+        DecodeHeifForThumbnail(fd, longSide, int64_t{kAllocationLimitMb} * 1024 * 1024 / 4);
+    if (decoded.width <= 0) {
+        note = decoded.note;
+        return {};
+    }
+    const int bytesPerPixel = decoded.alpha ? 4 : 3;
+    return QImage(decoded.pixels.data(), decoded.width, decoded.height,
+                  decoded.width * bytesPerPixel,
+                  decoded.alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888)
+        .copy();
+}
+
 // The picture decoded at about `longSide` on its long side, as small as its format allows, and
 // turned as the camera recorded. Null, with `note` saying why, when it cannot be.
 QImage DecodeReduced(int fd, int longSide, std::string& note) {
@@ -137,8 +153,13 @@ ThumbnailResult MakeThumbnail(int fd, int longSide) {
         QImageReader::setAllocationLimit(kAllocationLimitMb);
     });
     ThumbnailResult result;
-    QImage image = CameraPreview(fd, longSide);
-    if (image.isNull()) image = DecodeReduced(fd, longSide, result.note);
+    QImage image;
+    if (IsHeifPicture(fd)) {
+        image = DecodeHeif(fd, longSide, result.note);
+    } else {
+        image = CameraPreview(fd, longSide);
+        if (image.isNull()) image = DecodeReduced(fd, longSide, result.note);
+    }
     if (image.isNull()) return result;
     if (std::max(image.width(), image.height()) > longSide) {
         image = image.scaled(longSide, longSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);

@@ -342,6 +342,66 @@ TEST(DetailsMedia, ACameraPreviewMakesTheThumbnailOnlyWhileItStillShowsThePhoto)
     EXPECT_FALSE(RedAt(thumb, 0.2, 0.8));
 }
 
+// Phones' HEIC photos: their details come through libheif, their thumbnail from their own
+// thumbnail where it will do, else from the picture.
+TEST(DetailsMedia, HeifPhotosGiveTheirDetailsAndAThumbnail) {
+    TempDir dir;
+    FixturePhoto photo;
+    photo.width = 480;
+    photo.height = 360;
+    photo.make = "Apple";
+    photo.model = "iPhone 12";
+    photo.taken = "2021:05:01 10:00:00";
+    photo.title = "Harbour";
+    const QImage picture = FixturePicture(photo);
+    // Its own thumbnail is marked red where the picture is blue.
+    QImage marked = picture;
+    QPainter(&marked).fillRect(QRectF(48, 252, 96, 72), Qt::red);
+    ASSERT_TRUE(WriteHeifPhoto(dir.File("phone.heic"), picture, photo, &marked));
+    Fd fd(dir.File("phone.heic"));
+    const ExtractedDetails d =
+        ExtractDetails(fd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
+    EXPECT_EQ(d.details.note, "");
+    EXPECT_EQ(d.details.media.kind, MediaKind::Picture);
+    EXPECT_EQ(d.details.media.camera, "Apple iPhone 12");
+    EXPECT_EQ(d.details.media.taken, DateFromFields({2021, 5, 1, 10, 0, 0}));
+    EXPECT_EQ(d.details.media.width, 480);
+    EXPECT_EQ(d.details.media.height, 360);
+    EXPECT_EQ(d.details.media.title, "Harbour");
+    ASSERT_TRUE(d.details.hasThumbnail);
+    QImage thumb = QImage::fromData(reinterpret_cast<const uchar*>(d.thumbnail.data()),
+                                    static_cast<int>(d.thumbnail.size()));
+    EXPECT_EQ(thumb.size(), QSize(128, 96));
+    EXPECT_TRUE(RedAt(thumb, 0.2, 0.8));
+
+    // Without a thumbnail of its own, or with one too small to show: the picture itself.
+    ASSERT_TRUE(WriteHeifPhoto(dir.File("plain.heic"), picture, FixturePhoto{}));
+    ASSERT_TRUE(WriteHeifPhoto(dir.File("tiny.heic"), picture, FixturePhoto{}, &marked, 64));
+    for (const char* name : {"plain.heic", "tiny.heic"}) {
+        thumb = ThumbnailOf(dir.File(name));
+        EXPECT_EQ(thumb.size(), QSize(128, 96)) << name;
+        EXPECT_FALSE(RedAt(thumb, 0.2, 0.8)) << name;
+        EXPECT_TRUE(thumb.pixelColor(8, 8).red() > 180 && thumb.pixelColor(8, 8).blue() < 100)
+            << name;
+    }
+
+    // Damaged or cut short anywhere: a note or less, never a crash.
+    const std::string bytes = ReadAll(dir.File("phone.heic"));
+    for (size_t cut = 0; cut < bytes.size(); cut += bytes.size() / 23 + 1) {
+        WriteAll(dir.File("cut.heic"), bytes.substr(0, cut));
+        Fd cutFd(dir.File("cut.heic"));
+        const ExtractedDetails c =
+            ExtractDetails(cutFd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
+        EXPECT_TRUE(!c.details.note.empty() || c.details.hasThumbnail) << cut;
+        std::string damaged = bytes;
+        for (size_t i = cut; i < std::min(bytes.size(), cut + 24); ++i)
+            damaged[i] = static_cast<char>(damaged[i] ^ 0x5A);
+        WriteAll(dir.File("damaged.heic"), damaged);
+        Fd damagedFd(dir.File("damaged.heic"));
+        ExtractDetails(damagedFd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
+    }
+}
+
 TEST(DetailsMedia, DamagedPicturesGiveANote) {
     TempDir dir;
     FixturePhoto photo;

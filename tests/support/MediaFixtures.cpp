@@ -5,6 +5,7 @@
 #include <taglib/fileref.h>
 #include <taglib/tag.h>
 
+#include <libheif/heif.h>
 #include <exiv2/exiv2.hpp>
 
 extern "C" {
@@ -38,13 +39,20 @@ bool WriteArchive(const std::string& path, const std::string& format, const std:
                   const std::vector<FixtureMember>& members, const std::string& passphrase) {
     struct archive* a = archive_write_new();
     int rc = ARCHIVE_OK;
-    if (format == "zip") rc = archive_write_set_format_zip(a);
-    else if (format == "7zip") rc = archive_write_set_format_7zip(a);
-    else if (format == "pax") rc = archive_write_set_format_pax_restricted(a);
-    else if (format == "ustar") rc = archive_write_set_format_ustar(a);
-    else if (format == "iso9660") rc = archive_write_set_format_iso9660(a);
-    else if (format == "cpio") rc = archive_write_set_format_cpio_newc(a);
-    else rc = ARCHIVE_FATAL;
+    if (format == "zip")
+        rc = archive_write_set_format_zip(a);
+    else if (format == "7zip")
+        rc = archive_write_set_format_7zip(a);
+    else if (format == "pax")
+        rc = archive_write_set_format_pax_restricted(a);
+    else if (format == "ustar")
+        rc = archive_write_set_format_ustar(a);
+    else if (format == "iso9660")
+        rc = archive_write_set_format_iso9660(a);
+    else if (format == "cpio")
+        rc = archive_write_set_format_cpio_newc(a);
+    else
+        rc = ARCHIVE_FATAL;
     if (rc == ARCHIVE_OK && filter == "gzip") rc = archive_write_add_filter_gzip(a);
     if (rc == ARCHIVE_OK && filter == "bzip2") rc = archive_write_add_filter_bzip2(a);
     if (rc == ARCHIVE_OK && filter == "xz") rc = archive_write_add_filter_xz(a);
@@ -76,16 +84,22 @@ bool WriteArchive(const std::string& path, const std::string& format, const std:
     return true;
 }
 
-bool WritePhoto(const std::string& path, const FixturePhoto& photo) {
-    QImage image(photo.width, photo.height, photo.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+QImage FixturePicture(const FixturePhoto& photo) {
+    QImage image(photo.width, photo.height,
+                 photo.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     image.fill(photo.alpha ? Qt::transparent : QColor(30, 90, 160));
-    {
-        QPainter p(&image);
-        p.fillRect(0, 0, photo.width / 2, photo.height / 3, QColor(240, 200, 40));
-        p.fillRect(photo.width / 2, photo.height / 2, photo.width / 2, photo.height / 2, QColor(20, 140, 60));
-    }
+    QPainter p(&image);
+    p.fillRect(0, 0, photo.width / 2, photo.height / 3, QColor(240, 200, 40));
+    p.fillRect(photo.width / 2, photo.height / 2, photo.width / 2, photo.height / 2,
+               QColor(20, 140, 60));
+    return image;
+}
+
+bool WritePhoto(const std::string& path, const FixturePhoto& photo) {
+    const QImage image = FixturePicture(photo);
     QImageWriter writer(QString::fromStdString(path), photo.alpha ? "png" : "jpeg");
-    if (!writer.write(image)) return Complain("photo " + path + ": " + writer.errorString().toStdString());
+    if (!writer.write(image))
+        return Complain("photo " + path + ": " + writer.errorString().toStdString());
     return TagPhoto(path, photo);
 }
 
@@ -115,12 +129,87 @@ bool WriteCameraPreview(const std::string& path, const QImage& preview) {
     try {
         auto img = Exiv2::ImageFactory::open(path);
         img->readMetadata();
-        Exiv2::ExifThumb(img->exifData()).setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(bytes.constData()),
-                                                           static_cast<long>(bytes.size()));
+        Exiv2::ExifThumb(img->exifData())
+            .setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(bytes.constData()),
+                              static_cast<long>(bytes.size()));
         img->writeMetadata();
     } catch (const std::exception& e) {
         return Complain("photo " + path + ": " + e.what());
     }
+    return true;
+}
+
+namespace {
+
+// `picture` as a HEIF image of 8-bit RGB.
+heif_image* HeifImageOf(const QImage& picture) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
+    heif_image* image = nullptr;
+    if (heif_image_create(rgb.width(), rgb.height(), heif_colorspace_RGB,
+                          heif_chroma_interleaved_RGB, &image)
+            .code != heif_error_Ok) {
+        return nullptr;
+    }
+    heif_image_add_plane(image, heif_channel_interleaved, rgb.width(), rgb.height(), 8);
+    int stride = 0;
+    uint8_t* plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < rgb.height(); ++y)
+        std::memcpy(plane + stride * y, rgb.constScanLine(y), size_t(rgb.width()) * 3);
+    return image;
+}
+
+}  // namespace
+
+bool WriteHeifPhoto(const std::string& path, const QImage& picture, const FixturePhoto& photo,
+                    const QImage* thumbnail, int thumbnailBox) {
+    heif_context* context = heif_context_alloc();
+    heif_encoder* encoder = nullptr;
+    heif_image* image = HeifImageOf(picture);
+    heif_image* small = thumbnail ? HeifImageOf(*thumbnail) : nullptr;
+    heif_image_handle* handle = nullptr;
+    heif_error error =
+        heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+    if (error.code == heif_error_Ok && image) {
+        heif_encoder_set_lossy_quality(encoder, 60);
+        error = heif_context_encode_image(context, image, encoder, nullptr, &handle);
+    }
+    if (error.code == heif_error_Ok && small) {
+        heif_image_handle* made = nullptr;
+        error = heif_context_encode_thumbnail(context, small, handle, encoder, nullptr,
+                                              thumbnailBox, &made);
+        if (made) heif_image_handle_release(made);
+    }
+    try {
+        Exiv2::ExifData exif;
+        if (!photo.make.empty()) exif["Exif.Image.Make"] = photo.make;
+        if (!photo.model.empty()) exif["Exif.Image.Model"] = photo.model;
+        if (!photo.taken.empty()) exif["Exif.Photo.DateTimeOriginal"] = photo.taken;
+        if (error.code == heif_error_Ok && !exif.empty()) {
+            Exiv2::Blob blob;
+            Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, exif);
+            blob.insert(blob.begin(), 4, 0);  // the TIFF header starts right after its offset
+            error = heif_context_add_exif_metadata(context, handle, blob.data(),
+                                                   static_cast<int>(blob.size()));
+        }
+        if (error.code == heif_error_Ok && !photo.title.empty()) {
+            Exiv2::XmpData xmp;
+            xmp["Xmp.dc.title"] = photo.title;
+            std::string packet;
+            Exiv2::XmpParser::encode(packet, xmp);
+            error = heif_context_add_XMP_metadata(context, handle, packet.data(),
+                                                  static_cast<int>(packet.size()));
+        }
+    } catch (const std::exception&) {
+        error = {heif_error_Encoding_error, heif_suberror_Unspecified, "Exif"};
+    }
+    if (error.code == heif_error_Ok) error = heif_context_write_to_file(context, path.c_str());
+    const std::string message = error.message ? error.message : "";
+    if (handle) heif_image_handle_release(handle);
+    if (small) heif_image_release(small);
+    if (image) heif_image_release(image);
+    if (encoder) heif_encoder_release(encoder);
+    heif_context_free(context);
+    if (error.code != heif_error_Ok) return Complain("HEIF photo " + path + ": " + message);
     return true;
 }
 
@@ -149,11 +238,20 @@ void PutSample(AVFrame* frame, int channel, int index, double value) {
     uint8_t* base = frame->data[planar ? channel : 0];
     const int at = planar ? index : index * channels + channel;
     switch (av_get_packed_sample_fmt(static_cast<AVSampleFormat>(frame->format))) {
-        case AV_SAMPLE_FMT_S16: reinterpret_cast<int16_t*>(base)[at] = static_cast<int16_t>(value * 8000); break;
-        case AV_SAMPLE_FMT_S32: reinterpret_cast<int32_t*>(base)[at] = static_cast<int32_t>(value * 8000 * 65536); break;
-        case AV_SAMPLE_FMT_FLT: reinterpret_cast<float*>(base)[at] = static_cast<float>(value * 0.25); break;
-        case AV_SAMPLE_FMT_DBL: reinterpret_cast<double*>(base)[at] = value * 0.25; break;
-        default: break;
+        case AV_SAMPLE_FMT_S16:
+            reinterpret_cast<int16_t*>(base)[at] = static_cast<int16_t>(value * 8000);
+            break;
+        case AV_SAMPLE_FMT_S32:
+            reinterpret_cast<int32_t*>(base)[at] = static_cast<int32_t>(value * 8000 * 65536);
+            break;
+        case AV_SAMPLE_FMT_FLT:
+            reinterpret_cast<float*>(base)[at] = static_cast<float>(value * 0.25);
+            break;
+        case AV_SAMPLE_FMT_DBL:
+            reinterpret_cast<double*>(base)[at] = value * 0.25;
+            break;
+        default:
+            break;
     }
 }
 
@@ -179,12 +277,13 @@ bool Encode(AVCodecContext* codec, AVFormatContext* out, AVStream* stream, AVFra
 
 // Encodes `frames` frames that `fill` paints into a new file at `path`.
 template <typename Setup, typename Fill>
-bool EncodeFile(const std::string& path, const char* encoderName, const char* muxer, int frames, Setup setup,
-                Fill fill, AVDictionary* metadata) {
+bool EncodeFile(const std::string& path, const char* encoderName, const char* muxer, int frames,
+                Setup setup, Fill fill, AVDictionary* metadata) {
     const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName);
     if (!encoder) return Complain(std::string("no encoder ") + encoderName);
     AVFormatContext* out = nullptr;
-    if (avformat_alloc_output_context2(&out, nullptr, muxer, path.c_str()) < 0) return Complain("no muxer");
+    if (avformat_alloc_output_context2(&out, nullptr, muxer, path.c_str()) < 0)
+        return Complain("no muxer");
     out->metadata = metadata;
     AVStream* stream = avformat_new_stream(out, nullptr);
     AVCodecContext* codec = avcodec_alloc_context3(encoder);
@@ -193,7 +292,8 @@ bool EncodeFile(const std::string& path, const char* encoderName, const char* mu
     bool ok = avcodec_open2(codec, encoder, nullptr) >= 0 &&
               avcodec_parameters_from_context(stream->codecpar, codec) >= 0;
     stream->time_base = codec->time_base;
-    ok = ok && avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 && avformat_write_header(out, nullptr) >= 0;
+    ok = ok && avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0 &&
+         avformat_write_header(out, nullptr) >= 0;
     AVFrame* frame = av_frame_alloc();
     for (int i = 0; ok && i < frames; ++i) {
         ok = fill(codec, frame, i) && Encode(codec, out, stream, frame);
@@ -244,7 +344,8 @@ bool WriteSong(const std::string& path, const FixtureSong& song) {
         if (!encoder) return Complain(std::string("no encoder ") + c.encoder);
         AVCodecContext* probe = avcodec_alloc_context3(encoder);
         setup(probe, encoder);
-        if (avcodec_open2(probe, encoder, nullptr) >= 0 && probe->frame_size > 0) frameSize = probe->frame_size;
+        if (avcodec_open2(probe, encoder, nullptr) >= 0 && probe->frame_size > 0)
+            frameSize = probe->frame_size;
         avcodec_free_context(&probe);
         frames = (total + frameSize - 1) / frameSize;
     }
@@ -275,11 +376,14 @@ bool WriteFilm(const std::string& path, const FixtureFilm& film) {
         frame->height = codec->height;
         if (av_frame_get_buffer(frame, 0) < 0) return false;
         for (int y = 0; y < frame->height; ++y) {
-            std::memset(frame->data[0] + y * frame->linesize[0], (y + index * 3) & 0xFF, static_cast<size_t>(frame->width));
+            std::memset(frame->data[0] + y * frame->linesize[0], (y + index * 3) & 0xFF,
+                        static_cast<size_t>(frame->width));
         }
         for (int y = 0; y < frame->height / 2; ++y) {
-            std::memset(frame->data[1] + y * frame->linesize[1], 128, static_cast<size_t>(frame->width / 2));
-            std::memset(frame->data[2] + y * frame->linesize[2], 64, static_cast<size_t>(frame->width / 2));
+            std::memset(frame->data[1] + y * frame->linesize[1], 128,
+                        static_cast<size_t>(frame->width / 2));
+            std::memset(frame->data[2] + y * frame->linesize[2], 64,
+                        static_cast<size_t>(frame->width / 2));
         }
         frame->pts = index;
         return true;

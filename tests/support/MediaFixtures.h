@@ -32,6 +32,13 @@ struct FixturePhoto {
     std::string changed = {};       // Exif.Image.DateTime; cameras write the date taken
 };
 bool WritePhoto(const std::string& path, const FixturePhoto& photo);
+// The picture WritePhoto writes for `photo`: blue, yellow at the top left, green at the bottom right.
+QImage FixturePicture(const FixturePhoto& photo);
+// A HEIF photo (as phones write HEIC) of `picture` (through libheif's HEVC encoder), with
+// `photo`'s make, model and date taken in its Exif and its title in its XMP, and `thumbnail`, when
+// it is not null, scaled into `thumbnailBox` pixels as the picture's thumbnail.
+bool WriteHeifPhoto(const std::string& path, const QImage& picture, const FixturePhoto& photo,
+                    const QImage* thumbnail = nullptr, int thumbnailBox = 160);
 // Writes `photo`'s metadata (not its size) into the picture already at `path`.
 bool TagPhoto(const std::string& path, const FixturePhoto& photo);
 // Writes `preview` into the Exif of the JPEG photo at `path` as its camera preview.
