@@ -27,6 +27,10 @@ DataSyncFunction SetDataSyncFunction(DataSyncFunction sync) {
     return dataSync.exchange(sync);
 }
 
+int SyncData(int fd) {
+    return dataSync.load()(fd);
+}
+
 SequentialFile::~SequentialFile() {
     StopSyncing();
     if (fd_ >= 0) ::close(fd_);
@@ -52,7 +56,7 @@ void SequentialFile::SyncLoop() {
         if (stop_) return;
         syncWanted_ = false;
         lock.unlock();
-        const bool synced = dataSync.load()(fd_) == 0;
+        const bool synced = SyncData(fd_) == 0;
         const int error = errno;
         lock.lock();
         // The error is told once: the sync that ends the write would not see it again.

@@ -12,12 +12,9 @@
 #include <thread>
 #include <vector>
 
-namespace karvio {
+#include "DataSync.h"
 
-// How written bytes are made durable (fdatasync); tests put a failing one in. Returns the one
-// it replaces.
-using DataSyncFunction = int (*)(int fd);
-DataSyncFunction SetDataSyncFunction(DataSyncFunction sync);
+namespace karvio {
 
 class SequentialFile {
 public:

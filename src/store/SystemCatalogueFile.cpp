@@ -1,5 +1,6 @@
 #include "SystemCatalogueFile.h"
 
+#include "DataSync.h"
 #include "Records.h"
 
 #include <fcntl.h>
@@ -9,11 +10,11 @@
 #include <sys/file.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <map>
+#include <thread>
 #include <utility>
 
 namespace karvio {
@@ -56,7 +57,8 @@ bool SystemCatalogueFile::ReadFromDisk(int64_t offset, unsigned char* out, size_
         // Large texts bypass the cache so they do not push out the blocks of a walk.
         size_t done = 0;
         while (done < size) {
-            const ssize_t n = ::pread(fd_, out + done, size - done, offset + static_cast<int64_t>(done));
+            const ssize_t n =
+                ::pread(fd_, out + done, size - done, offset + static_cast<int64_t>(done));
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return false;
             done += static_cast<size_t>(n);
@@ -78,7 +80,8 @@ bool SystemCatalogueFile::ReadFromDisk(int64_t offset, unsigned char* out, size_
     return true;
 }
 
-SystemCatalogueFile::Block* SystemCatalogueFile::FillBlock(Block& block, int64_t index, size_t needed) {
+SystemCatalogueFile::Block* SystemCatalogueFile::FillBlock(Block& block, int64_t index,
+                                                           size_t needed) {
     if (!block.bytes) block.bytes = std::make_unique_for_overwrite<unsigned char[]>(kBlockSize);
     block.index = -1;
     PiecesChanged();
@@ -86,7 +89,8 @@ SystemCatalogueFile::Block* SystemCatalogueFile::FillBlock(Block& block, int64_t
     const size_t want = static_cast<size_t>(std::min<int64_t>(kBlockSize, diskLength_ - start));
     size_t got = 0;
     while (got < want) {
-        const ssize_t n = ::pread(fd_, block.bytes.get() + got, want - got, start + static_cast<int64_t>(got));
+        const ssize_t n =
+            ::pread(fd_, block.bytes.get() + got, want - got, start + static_cast<int64_t>(got));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         got += static_cast<size_t>(n);
@@ -99,17 +103,20 @@ SystemCatalogueFile::Block* SystemCatalogueFile::FillBlock(Block& block, int64_t
 }
 
 const unsigned char* SystemCatalogueFile::View(int64_t offset, size_t size) {
-    if (offset < 0 || static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(Length())) return nullptr;
+    if (offset < 0 || static_cast<uint64_t>(offset) + size > static_cast<uint64_t>(Length()))
+        return nullptr;
     if (offset >= diskLength_) return pending_.data() + (offset - diskLength_);
     const int64_t index = offset / static_cast<int64_t>(kBlockSize);
     const size_t within = static_cast<size_t>(offset % static_cast<int64_t>(kBlockSize));
     // A range that runs past the block, or on into the append buffer, has no single place.
-    if (within + size > kBlockSize || offset + static_cast<int64_t>(size) > diskLength_) return nullptr;
+    if (within + size > kBlockSize || offset + static_cast<int64_t>(size) > diskLength_)
+        return nullptr;
     const Block* block = LoadBlock(index, within + size);
     return block ? block->bytes.get() + within : nullptr;
 }
 
-const unsigned char* SystemCatalogueFile::ViewPiece(int64_t offset, size_t size, int64_t& start, size_t& length) {
+const unsigned char* SystemCatalogueFile::ViewPiece(int64_t offset, size_t size, int64_t& start,
+                                                    size_t& length) {
     const unsigned char* const bytes = View(offset, size);
     if (!bytes) return nullptr;
     if (offset >= diskLength_) {
@@ -120,7 +127,8 @@ const unsigned char* SystemCatalogueFile::ViewPiece(int64_t offset, size_t size,
     const int64_t index = offset / static_cast<int64_t>(kBlockSize);
     const Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
     start = index * static_cast<int64_t>(kBlockSize);
-    length = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(block.valid), diskLength_ - start));
+    length = static_cast<size_t>(
+        std::min<int64_t>(static_cast<int64_t>(block.valid), diskLength_ - start));
     return block.bytes.get();
 }
 
@@ -161,7 +169,8 @@ bool SystemCatalogueFile::WriteAt(int64_t offset, const void* data, size_t size)
         const size_t at = static_cast<size_t>(offset - diskLength_);
         if (at == pending_.size()) {
             // Appending, the common case: no zero-fill before the copy.
-            if (pending_.capacity() < kFlushThreshold) pending_.reserve(kFlushThreshold + kBlockSize);
+            if (pending_.capacity() < kFlushThreshold)
+                pending_.reserve(kFlushThreshold + kBlockSize);
             pending_.insert(pending_.end(), bytes, bytes + size);
         } else {
             if (at + size > pending_.size()) pending_.resize(at + size);
@@ -207,7 +216,8 @@ void SystemCatalogueFile::ApplyPatches(int64_t offset, unsigned char* out, size_
 bool SystemCatalogueFile::WriteToDisk(int64_t offset, const unsigned char* data, size_t size) {
     size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd_, data + done, size - done, offset + static_cast<int64_t>(done));
+        const ssize_t n =
+            ::pwrite(fd_, data + done, size - done, offset + static_cast<int64_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             lastError_ = std::strerror(n < 0 ? errno : ENOSPC);
@@ -234,8 +244,17 @@ void SystemCatalogueFile::PatchCache(int64_t offset, const unsigned char* data, 
     }
 }
 
+bool SystemCatalogueFile::SyncAppends() {
+    if (SyncData(fd_) == 0) return true;
+    // A file system that cannot sync (some FUSE ones) keeps the order it keeps.
+    if (errno == EINVAL || errno == ENOSYS || errno == ENOTSUP) return true;
+    lastError_ = std::strerror(errno);
+    return false;
+}
+
 bool SystemCatalogueFile::Flush() {
     PiecesChanged();
+    const int64_t lengthBefore = diskLength_;
     if (!pending_.empty()) {
         if (!WriteToDisk(diskLength_, pending_.data(), pending_.size())) {
             DiscardAfterFailure();
@@ -248,6 +267,19 @@ bool SystemCatalogueFile::Flush() {
         if (pending_.capacity() > 2 * kFlushThreshold) pending_.shrink_to_fit();
     }
     // Only now may the earlier-offset writes, links among them, reach the file; in their order.
+    // The system stores written pages in an order of its own: a link written now could reach the
+    // disk before the records it links to, appended by this flush or an earlier one, and a power
+    // cut between the two would leave it pointing past the end of the file. So the appended
+    // records are made durable first.
+    if (!patches_.empty() && syncedLength_ < diskLength_) {
+        if (!SyncAppends()) {
+            // What this flush appended is linked by nothing yet: it goes with the failed writes.
+            diskLength_ = lengthBefore;
+            DiscardAfterFailure();
+            return false;
+        }
+        syncedLength_ = diskLength_;
+    }
     for (const Patch& p : patches_) {
         if (!WriteToDisk(p.offset, patchBytes_.data() + p.at, p.size)) {
             DiscardAfterFailure();
@@ -273,10 +305,11 @@ void SystemCatalogueFile::CacheFlushedBytes(int64_t from) {
             if (block.index != index || static_cast<int64_t>(block.valid) != from - start) continue;
             have = block.valid;
         } else {
-            if (!block.bytes) block.bytes = std::make_unique_for_overwrite<unsigned char[]>(kBlockSize);
+            if (!block.bytes)
+                block.bytes = std::make_unique_for_overwrite<unsigned char[]>(kBlockSize);
         }
-        std::memcpy(block.bytes.get() + have, pending_.data() + (start + static_cast<int64_t>(have) - from),
-                    end - have);
+        std::memcpy(block.bytes.get() + have,
+                    pending_.data() + (start + static_cast<int64_t>(have) - from), end - have);
         block.index = index;
         block.valid = end;
     }
@@ -299,6 +332,8 @@ bool SystemCatalogueFile::ReadDiskLength() {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return false;
     diskLength_ = st.st_size;
+    // What another writer appended is its own to have synced before linking to it.
+    syncedLength_ = diskLength_;
     PiecesChanged();
     return true;
 }
@@ -312,7 +347,8 @@ CatalogueFile::LockResult SystemCatalogueFile::LockForWriting(int waitMs) {
         ++lockDepth_;
         return LockResult::Locked;
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(waitMs, 0));
     for (;;) {
         if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) break;
         if (errno != EWOULDBLOCK && errno != EINTR) {
@@ -347,7 +383,8 @@ bool SystemCatalogueFile::UnlockWriting() {
 }
 
 bool SystemCatalogueFile::StillAtPath() const {
-    struct stat atPath {}, open {};
+    struct stat atPath {
+    }, open{};
     if (path_.empty() || ::fstat(fd_, &open) != 0) return true;
     if (::stat(path_.c_str(), &atPath) != 0) return false;
     return atPath.st_dev == open.st_dev && atPath.st_ino == open.st_ino;
@@ -363,7 +400,8 @@ void SystemCatalogueFile::AnnounceChange() {
     changed_ = false;
     constexpr int64_t at = static_cast<int64_t>(HeaderRecord::kChangeCounterOffset);
     unsigned char bytes[8];
-    if (Length() < static_cast<int64_t>(HeaderRecord::kSize) || !ReadAt(at, bytes, sizeof bytes)) return;
+    if (Length() < static_cast<int64_t>(HeaderRecord::kSize) || !ReadAt(at, bytes, sizeof bytes))
+        return;
     uint64_t counter = 0;
     for (int i = 7; i >= 0; --i) counter = counter << 8 | bytes[i];
     ++counter;
@@ -392,6 +430,7 @@ bool SystemCatalogueFile::CutTo(int64_t length) {
     patches_.clear();
     patchBytes_.clear();
     diskLength_ = std::min(diskLength_, length);
+    syncedLength_ = std::min(syncedLength_, length);
     // A write that failed half-way may have left bytes past what this object counts.
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return false;

@@ -79,6 +79,10 @@ private:
     }
     Block* FillBlock(Block& block, int64_t index, size_t needed);
     bool WriteToDisk(int64_t offset, const unsigned char* data, size_t size);
+    // Makes the appended bytes durable before writes below them may link to them; false, with
+    // the cause in lastError_, when the sync fails.
+    bool SyncAppends();
+    int64_t syncedLength_ = 0;  // the length the file had at its last sync (or when opened)
     void PatchCache(int64_t offset, const unsigned char* data, size_t size);
     void ApplyPatches(int64_t offset, unsigned char* out, size_t size) const;
     void Defer(int64_t offset, const unsigned char* data, size_t size);
