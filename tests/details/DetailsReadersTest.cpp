@@ -211,6 +211,21 @@ TEST(DetailsArchives, DamagedArchivesGiveANoteAtEveryCut) {
     EXPECT_FALSE(listing.note.empty());
 }
 
+// Checks a photo's details as a scan reads them, and returns its thumbnail.
+QImage PhotoThumbnail(const ExtractedDetails& d, const std::string& camera, double taken, int width,
+                      int height, const std::string& title) {
+    EXPECT_EQ(d.details.note, "");
+    EXPECT_EQ(d.details.media.kind, MediaKind::Picture);
+    EXPECT_EQ(d.details.media.camera, camera);
+    EXPECT_EQ(d.details.media.taken, taken);
+    EXPECT_EQ(d.details.media.width, width);
+    EXPECT_EQ(d.details.media.height, height);
+    EXPECT_EQ(d.details.media.title, title);
+    EXPECT_TRUE(d.details.hasThumbnail);
+    return QImage::fromData(reinterpret_cast<const uchar*>(d.thumbnail.data()),
+                            static_cast<int>(d.thumbnail.size()));
+}
+
 TEST(DetailsMedia, PhotosGiveCameraDateSizeTitleAndAThumbnail) {
     TempDir dir;
     FixturePhoto photo;
@@ -224,16 +239,8 @@ TEST(DetailsMedia, PhotosGiveCameraDateSizeTitleAndAThumbnail) {
     Fd fd(dir.File("beach.jpg"));
     const ExtractedDetails d =
         ExtractDetails(fd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
-    EXPECT_EQ(d.details.note, "");
-    EXPECT_EQ(d.details.media.kind, MediaKind::Picture);
-    EXPECT_EQ(d.details.media.camera, "Canon EOS 5D");
-    EXPECT_EQ(d.details.media.taken, DateFromFields({2019, 7, 14, 18, 2, 55}));
-    EXPECT_EQ(d.details.media.width, 1200);
-    EXPECT_EQ(d.details.media.height, 800);
-    EXPECT_EQ(d.details.media.title, "Beach");
-    ASSERT_TRUE(d.details.hasThumbnail);
-    const QImage thumb = QImage::fromData(reinterpret_cast<const uchar*>(d.thumbnail.data()),
-                                          static_cast<int>(d.thumbnail.size()));
+    const QImage thumb = PhotoThumbnail(d, "Canon EOS 5D", DateFromFields({2019, 7, 14, 18, 2, 55}),
+                                        1200, 800, "Beach");
     EXPECT_EQ(thumb.size(), QSize(128, 85));
     EXPECT_LT(d.thumbnail.size(), 12000u);
 
@@ -361,16 +368,8 @@ TEST(DetailsMedia, HeifPhotosGiveTheirDetailsAndAThumbnail) {
     Fd fd(dir.File("phone.heic"));
     const ExtractedDetails d =
         ExtractDetails(fd.get(), DetailsKind::Picture, kScanMedia | kScanThumbnails);
-    EXPECT_EQ(d.details.note, "");
-    EXPECT_EQ(d.details.media.kind, MediaKind::Picture);
-    EXPECT_EQ(d.details.media.camera, "Apple iPhone 12");
-    EXPECT_EQ(d.details.media.taken, DateFromFields({2021, 5, 1, 10, 0, 0}));
-    EXPECT_EQ(d.details.media.width, 480);
-    EXPECT_EQ(d.details.media.height, 360);
-    EXPECT_EQ(d.details.media.title, "Harbour");
-    ASSERT_TRUE(d.details.hasThumbnail);
-    QImage thumb = QImage::fromData(reinterpret_cast<const uchar*>(d.thumbnail.data()),
-                                    static_cast<int>(d.thumbnail.size()));
+    QImage thumb = PhotoThumbnail(d, "Apple iPhone 12", DateFromFields({2021, 5, 1, 10, 0, 0}), 480,
+                                  360, "Harbour");
     EXPECT_EQ(thumb.size(), QSize(128, 96));
     EXPECT_TRUE(RedAt(thumb, 0.2, 0.8));
 
