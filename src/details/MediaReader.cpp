@@ -262,9 +262,14 @@ MediaResult ReadHeifDetails(int fd) {
 }  // namespace
 
 bool IsHeifPicture(int fd) {
-    unsigned char head[32];
+    // AVIF pictures are left alone: libheif hands them to the AV1 decoder, which lets a damaged
+    // one claim gigabytes.
+    unsigned char head[64];
     const ssize_t n = ::pread(fd, head, sizeof head, 0);
-    return n >= 12 && heif_check_filetype(head, static_cast<int>(n)) == heif_filetype_yes_supported;
+    const int length = static_cast<int>(std::max<ssize_t>(n, 0));
+    return n >= 12 && heif_check_filetype(head, length) == heif_filetype_yes_supported &&
+           heif_has_compatible_brand(head, length, "avif") != 1 &&
+           heif_has_compatible_brand(head, length, "avis") != 1;
 }
 
 HeifPixels DecodeHeifForThumbnail(int fd, int longSide, int64_t maxPixels) {
@@ -303,11 +308,22 @@ HeifPixels DecodeHeifForThumbnail(int fd, int longSide, int64_t maxPixels) {
         out.note = "its picture is too large to decode";
         return out;
     }
+    // Only the HEVC decoder is let decode (see IsHeifPicture): a picture of another coding is
+    // refused, whatever the file's brands say.
+    const heif_decoder_descriptor* hevc = nullptr;
+    if (heif_get_decoder_descriptors(heif_compression_HEVC, &hevc, 1) != 1) {
+        out.note = "its picture cannot be decoded: no HEVC decoder";
+        return out;
+    }
+    const std::unique_ptr<heif_decoding_options, void (*)(heif_decoding_options*)> options(
+        heif_decoding_options_alloc(), heif_decoding_options_free);
+    if (!options) return out.note = "not enough memory to decode it", out;
+    options->decoder_id = heif_decoder_descriptor_get_id_name(hevc);
     const bool alpha = heif_image_handle_has_alpha_channel(decoding);
     heif_image* decoded = nullptr;
     const heif_error error = heif_decode_image(
         decoding, &decoded, heif_colorspace_RGB,
-        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, nullptr);
+        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
     const HeifImage image(decoded);
     int stride = 0;
     const uint8_t* plane =

@@ -167,8 +167,9 @@ bool WriteHeifPhoto(const std::string& path, const QImage& picture, const Fixtur
     heif_image* image = HeifImageOf(picture);
     heif_image* small = thumbnail ? HeifImageOf(*thumbnail) : nullptr;
     heif_image_handle* handle = nullptr;
-    heif_error error =
-        heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+    const bool av1 = path.size() > 5 && path.compare(path.size() - 5, 5, ".avif") == 0;
+    heif_error error = heif_context_get_encoder_for_format(
+        context, av1 ? heif_compression_AV1 : heif_compression_HEVC, &encoder);
     if (error.code == heif_error_Ok && image) {
         heif_encoder_set_lossy_quality(encoder, 60);
         error = heif_context_encode_image(context, image, encoder, nullptr, &handle);

@@ -34,7 +34,8 @@ struct FixturePhoto {
 bool WritePhoto(const std::string& path, const FixturePhoto& photo);
 // The picture WritePhoto writes for `photo`: blue, yellow at the top left, green at the bottom right.
 QImage FixturePicture(const FixturePhoto& photo);
-// A HEIF photo (as phones write HEIC) of `picture` (through libheif's HEVC encoder), with
+// A HEIF photo (as phones write HEIC) of `picture` (through libheif's HEVC encoder, or its AV1
+// one for a path ending in ".avif"), with
 // `photo`'s make, model and date taken in its Exif and its title in its XMP, and `thumbnail`, when
 // it is not null, scaled into `thumbnailBox` pixels as the picture's thumbnail.
 bool WriteHeifPhoto(const std::string& path, const QImage& picture, const FixturePhoto& photo,
