@@ -999,6 +999,17 @@ void frmBrowse2::popMenuListLaunch() {
     if (row >= 0 && list_->Row(row).kind == kIconFile) LaunchFile(list_->Row(row).tag);
 }
 
+void frmBrowse2::PreparePreview(std::function<void()> then) {
+    // The report is made from the selected CD's folders: unread, they are read on a worker first.
+    NodeHandle cdNode = SelectedNode();
+    while (cdNode != kNoNode && !IsContainer(tree_->Kind(cdNode))) cdNode = tree_->Parent(cdNode);
+    if (cdNode == kNoNode || tree_->DirectoriesLoaded(cdNode)) {
+        then();
+        return;
+    }
+    tree_->LoadDirectories(cdNode, std::move(then));
+}
+
 std::optional<PreviewSource> frmBrowse2::PreviewStart() {
     const NodeHandle node = SelectedNode();
     const int kind = tree_->Kind(node);
@@ -1011,7 +1022,8 @@ std::optional<PreviewSource> frmBrowse2::PreviewStart() {
     NodeHandle cdNode = node;
     while (cdNode != kNoNode && !IsContainer(tree_->Kind(cdNode))) cdNode = tree_->Parent(cdNode);
     if (cdNode == kNoNode) return std::nullopt;
-    // The report is made from the CD's directories now: they are read here if they are not yet.
+    // The report is made from the CD's directories now: they are read here if they are not yet
+    // (PreparePreview has them read on a worker first; the selection may have moved since).
     if (!tree_->DirectoriesLoaded(cdNode)) LoadCdDirectories(*tree_, cdNode, tree_->Tag(cdNode));
     OpenCdNode(cdNode);
 

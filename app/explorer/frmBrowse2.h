@@ -44,6 +44,7 @@ public:
     void MainMenu_CdRescan() override;
     void PropertiesMainMenu() override;
     void StartFocus() override;
+    void PreparePreview(std::function<void()> then) override;
     std::optional<PreviewSource> PreviewStart() override;
     void RevealRecord(const RecordRef& record) override;
     void ReloadCatalogue() override;

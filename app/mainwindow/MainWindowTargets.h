@@ -52,6 +52,9 @@ public:
     virtual int32_t SelectedCdId() const = 0;
     // Gives the view the keyboard focus after the first activation of the main window.
     virtual void StartFocus() = 0;
+    // Readies what the Preview command needs of the selection, then calls `then` (at once, or
+    // later from the event loop once it is there; never, when the view drops it meanwhile).
+    virtual void PreparePreview(std::function<void()> then) { then(); }
     // The Preview command's start; nullopt when the selection cannot be previewed (the view has
     // then told the user why).
     virtual std::optional<PreviewSource> PreviewStart() = 0;

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
+#include <memory>
 
 #include "CatalogueText.h"
 #include "HtmlReport.h"
@@ -22,7 +24,9 @@ namespace karvio {
 
 namespace {
 
-void Refuse(const std::string& text) { ShowMessage(text, vbOKOnly); }
+void Refuse(const std::string& text) {
+    ShowMessage(text, vbOKOnly);
+}
 
 int runsUnderWay = 0;
 
@@ -30,8 +34,8 @@ int runsUnderWay = 0;
 // and Stop; then shown in the preview. It goes when the page is shown or given up.
 class PreviewRun : public QObject {
 public:
-    PreviewRun(frmMenu& menu, frmWebBrowser& preview, const ReportTree& tree, int start, const ReportOptions& options,
-               std::string page)
+    PreviewRun(frmMenu& menu, frmWebBrowser& preview, const ReportTree& tree, int start,
+               const ReportOptions& options, std::string page)
         : QObject(&menu),
           preview_(preview),
           page_(std::move(page)),
@@ -67,7 +71,8 @@ private:
             // The preview sets the menus for itself once it shows the page.
             busy_->SetEndMode(-1);
             busy_.reset();
-            if (!preview_.ShowHtml(QString::fromStdString(page_), title_)) SetMenuState(kModeCdShown);
+            if (!preview_.ShowHtml(QString::fromStdString(page_), title_))
+                SetMenuState(kModeCdShown);
         }
         --runsUnderWay;
         deleteLater();
@@ -84,9 +89,13 @@ private:
 
 }  // namespace
 
-bool PreviewUnderWay() { return runsUnderWay > 0; }
+bool PreviewUnderWay() {
+    return runsUnderWay > 0;
+}
 
-void RunPreviewCommand(frmMenu& menu, frmWebBrowser& preview) {
+namespace {
+
+void StartPreview(frmMenu& menu, frmWebBrowser& preview) {
     if (PreviewUnderWay()) return;
     CatalogueView* view = menu.CurrentCatalogueView();
     if (!view) return;
@@ -114,6 +123,26 @@ void RunPreviewCommand(frmMenu& menu, frmWebBrowser& preview) {
     // The page's images go beside it; a page without them still shows its text.
     ProvideReportImages(dir);
     new PreviewRun(menu, preview, source->tree, start, choice->options, NextReportPagePath(dir));
+}
+
+// Set while the view readies the selection for a preview: a second Preview meanwhile is the same
+// request. It lapses by itself when the view drops the wait (the catalogue was rebuilt).
+std::weak_ptr<bool> previewWaiting;
+
+}  // namespace
+
+void RunPreviewCommand(frmMenu& menu, frmWebBrowser& preview) {
+    if (PreviewUnderWay() || !previewWaiting.expired()) return;
+    CatalogueView* view = menu.CurrentCatalogueView();
+    if (!view) return;
+    auto waiting = std::make_shared<bool>(true);
+    previewWaiting = waiting;
+    QPointer<frmMenu> alive(&menu);
+    QPointer<frmWebBrowser> shown(&preview);
+    view->PreparePreview([alive, shown, waiting] {
+        previewWaiting.reset();
+        if (alive && shown) StartPreview(*alive, *shown);
+    });
 }
 
 frmWebBrowser* InstallReportAndMaintenance(frmMenu& menu) {

@@ -189,6 +189,21 @@ TEST_F(ExplorerLoad, ClickingACdListsItsFilesAtOnceAndItsFoldersOnceRead) {
     EXPECT_EQ(tree->ChildCount(again), 1) << "read twice";
     EXPECT_TRUE(view.TreeView1()->isExpanded(tree->IndexOf(again)));
 
+    // The Preview command readies the report's CD first: its folders are read on the worker, and
+    // the report starts once they are there.
+    view.RefillListCds(0, kNoNode);
+    const NodeHandle third = tree->CdNode(alphaId_);
+    Click(view, third);
+    int prepared = 0;
+    view.PreparePreview([&] { ++prepared; });
+    EXPECT_EQ(prepared, 0) << "the preview waited on the user-interface thread";
+    EXPECT_TRUE(tree->DirectoriesLoading(third));
+    ASSERT_TRUE(Settle(tree));
+    EXPECT_EQ(prepared, 1);
+    EXPECT_TRUE(tree->DirectoriesLoaded(third));
+    view.PreparePreview([&] { ++prepared; });
+    EXPECT_EQ(prepared, 2) << "read folders are not waited for";
+
     // The user goes elsewhere before the folders are there: the list stays where the user went.
     const NodeHandle big = tree->CdNode(bigId_);
     Click(view, big);
