@@ -9,6 +9,8 @@
 //                         the JPEG library's own fastest decoding of it at an eighth of its size
 //                         (the floor of scaled decoding: every byte of a baseline JPEG is
 //                         entropy-decoded whatever the scale) and against decoding it whole
+//   thumbnail (HEIC)      of the same picture as a phone writes it, against libheif decoding
+//                         the picture's own thumbnail item
 //   peak memory           of the scan with --details, against the plain scan's
 // Usage: details_bench [--dir DIR] [--photos N] [--songs N] [--archives N] [--films N]
 //                      [--plain N] [--runs N] [--cli PATH]
@@ -36,6 +38,7 @@
 #include "Thumbnail.h"
 // After <cstdio>: the JPEG library's header needs FILE and size_t declared first.
 #include <jpeglib.h>
+#include <libheif/heif.h>
 
 extern char** environ;
 
@@ -214,6 +217,26 @@ bool WriteAsCamera(const std::string& from, const std::string& path) {
     return karvio::testing::TagPhoto(path, tags) && karvio::testing::WriteCameraPreview(path, preview);
 }
 
+// libheif alone: the file read, its primary picture's first thumbnail item decoded to RGB.
+bool DecodeHeifThumbnailItem(const std::string& path) {
+    heif_context* context = heif_context_alloc();
+    heif_image_handle* primary = nullptr;
+    heif_image_handle* thumbnail = nullptr;
+    heif_image* image = nullptr;
+    heif_item_id id = 0;
+    const bool decoded = heif_context_read_from_file(context, path.c_str(), nullptr).code == heif_error_Ok &&
+                         heif_context_get_primary_image_handle(context, &primary).code == heif_error_Ok &&
+                         heif_image_handle_get_list_of_thumbnail_IDs(primary, &id, 1) == 1 &&
+                         heif_image_handle_get_thumbnail(primary, id, &thumbnail).code == heif_error_Ok &&
+                         heif_decode_image(thumbnail, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr)
+                                 .code == heif_error_Ok;
+    if (image) heif_image_release(image);
+    if (thumbnail) heif_image_handle_release(thumbnail);
+    if (primary) heif_image_handle_release(primary);
+    heif_context_free(context);
+    return decoded;
+}
+
 double BestThumbnail(const std::string& path, int runs) {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) {
@@ -253,6 +276,31 @@ void Thumbnails(const std::string& dir, int runs) {
                 "%.1f ms; without a preview to trust (scaled decoding), %.1f ms; the JPEG library's own decoding at an "
                 "eighth: %.1f ms; decoding it whole: %.1f ms\n",
                 megabytes, runs, bestCamera * 1000, best * 1000, bestEighth * 1000, bestWhole * 1000);
+
+    // The same picture as a phone writes it: HEIC with a 320-pixel thumbnail item (encoded once,
+    // which takes a while), against libheif decoding that item alone.
+    const std::string phone = dir + "/twelve-megapixels.heic";
+    if (!fs::exists(phone)) {
+        const QImage picture(QString::fromStdString(path));
+        karvio::testing::FixturePhoto tags;
+        tags.make = "Apple";
+        tags.model = "iPhone 12";
+        tags.taken = "2021:05:01 10:00:00";
+        if (!karvio::testing::WriteHeifPhoto(phone, picture, tags, &picture, 320)) {
+            std::printf("thumbnail    could not write the HEIC picture\n");
+            return;
+        }
+    }
+    double bestPhone = 1e30, bestItem = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        bestPhone = std::min(bestPhone, BestThumbnail(phone, 1));
+        const auto start = Clock::now();
+        if (!DecodeHeifThumbnailItem(phone)) std::printf("thumbnail    libheif alone cannot decode the thumbnail item\n");
+        bestItem = std::min(bestItem, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    std::printf("thumbnail    of the same picture as a 4000x3000 HEIC with a 320-pixel thumbnail item, best of %d: "
+                "%.1f ms; libheif decoding that item alone: %.1f ms\n",
+                runs, bestPhone * 1000, bestItem * 1000);
 }
 
 }  // namespace
