@@ -64,10 +64,12 @@ RunResult Run(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    const std::string outPath = (fs::temp_directory_path() / ("details-bench-out-" + std::to_string(::getpid()))).string();
+    const std::string outPath =
+        (fs::temp_directory_path() / ("details-bench-out-" + std::to_string(::getpid()))).string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     RunResult result;
     const auto start = Clock::now();
@@ -97,7 +99,8 @@ bool WriteCameraPhoto(const std::string& path, int width, int height, std::mt199
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < width; ++x) {
             const unsigned v = rng();
-            line[x] = qRgb((x / 7 + (v & 31)) & 255, (y / 5 + ((v >> 8) & 31)) & 255, ((x + y) / 9 + ((v >> 16) & 31)) & 255);
+            line[x] = qRgb((x / 7 + (v & 31)) & 255, (y / 5 + ((v >> 8) & 31)) & 255,
+                           ((x + y) / 9 + ((v >> 16) & 31)) & 255);
         }
     }
     return image.save(QString::fromStdString(path), "JPEG", 90);
@@ -112,31 +115,49 @@ bool Generate(const Options& o) {
     fs::create_directories(o.dir + "/Films");
     for (int i = 0; i < o.photos; ++i) {
         const bool canon = i % 2 == 0;
-        karvio::testing::FixturePhoto p{1600, 1200, canon ? "Canon" : "NIKON", canon ? "Canon EOS 5D" : "NIKON D750",
-                                        "2019:07:" + std::to_string(10 + i % 20) + " 12:00:00", ""};
-        const std::string path = o.dir + (canon ? "/Photos/Canon/" : "/Photos/Nikon/") + "IMG_" + std::to_string(1000 + i) + ".jpg";
-        if (!WriteCameraPhoto(path, p.width, p.height, rng) || !karvio::testing::TagPhoto(path, p)) return false;
+        karvio::testing::FixturePhoto p{1600,
+                                        1200,
+                                        canon ? "Canon" : "NIKON",
+                                        canon ? "Canon EOS 5D" : "NIKON D750",
+                                        "2019:07:" + std::to_string(10 + i % 20) + " 12:00:00",
+                                        ""};
+        const std::string path = o.dir + (canon ? "/Photos/Canon/" : "/Photos/Nikon/") + "IMG_" +
+                                 std::to_string(1000 + i) + ".jpg";
+        if (!WriteCameraPhoto(path, p.width, p.height, rng) || !karvio::testing::TagPhoto(path, p))
+            return false;
     }
     for (int i = 0; i < o.songs; ++i) {
-        karvio::testing::FixtureSong s{i % 3 == 0 ? "flac" : "mp3", 20, "Band " + std::to_string(i % 7), "Album " + std::to_string(i % 10),
-                                       "Track " + std::to_string(i)};
-        if (!karvio::testing::WriteSong(o.dir + "/Music/" + std::to_string(100 + i) + "." + s.format, s)) return false;
+        karvio::testing::FixtureSong s{
+            i % 3 == 0 ? "flac" : "mp3", 20, "Band " + std::to_string(i % 7),
+            "Album " + std::to_string(i % 10), "Track " + std::to_string(i)};
+        if (!karvio::testing::WriteSong(
+                o.dir + "/Music/" + std::to_string(100 + i) + "." + s.format, s))
+            return false;
     }
     for (int i = 0; i < o.archives; ++i) {
         std::vector<FixtureMember> members;
         for (int m = 0; m < 200; ++m) {
-            members.push_back({"folder" + std::to_string(m % 10) + "/file" + std::to_string(m) + ".txt",
-                               std::string(static_cast<size_t>(rng() % 20000), static_cast<char>('a' + m % 26))});
+            members.push_back(
+                {"folder" + std::to_string(m % 10) + "/file" + std::to_string(m) + ".txt",
+                 std::string(static_cast<size_t>(rng() % 20000), static_cast<char>('a' + m % 26))});
         }
         const bool zip = i % 3 != 2;
-        const std::string name = o.dir + "/Backups/backup" + std::to_string(i) + (zip ? ".zip" : i % 2 ? ".7z" : ".tar.gz");
-        if (!karvio::testing::WriteArchive(name, zip ? "zip" : i % 2 ? "7zip" : "pax", zip || i % 2 ? "" : "gzip", members)) {
+        const std::string name = o.dir + "/Backups/backup" + std::to_string(i) +
+                                 (zip     ? ".zip"
+                                  : i % 2 ? ".7z"
+                                          : ".tar.gz");
+        if (!karvio::testing::WriteArchive(name,
+                                           zip     ? "zip"
+                                           : i % 2 ? "7zip"
+                                                   : "pax",
+                                           zip || i % 2 ? "" : "gzip", members)) {
             return false;
         }
     }
     for (int i = 0; i < o.films; ++i) {
         karvio::testing::FixtureFilm f{"mp4", 640, 360, 4, "Film " + std::to_string(i)};
-        if (!karvio::testing::WriteFilm(o.dir + "/Films/film" + std::to_string(i) + ".mp4", f)) return false;
+        if (!karvio::testing::WriteFilm(o.dir + "/Films/film" + std::to_string(i) + ".mp4", f))
+            return false;
     }
     // Plain files around them, as a real disc has.
     for (int i = 0; i < o.plain; ++i) {
@@ -182,7 +203,9 @@ bool DecodeEighth(const std::string& path) {
     } error;
     jpeg_decompress_struct info;
     info.err = jpeg_std_error(&error.base);
-    error.base.error_exit = [](j_common_ptr common) { std::longjmp(reinterpret_cast<Error*>(common->err)->jump, 1); };
+    error.base.error_exit = [](j_common_ptr common) {
+        std::longjmp(reinterpret_cast<Error*>(common->err)->jump, 1);
+    };
     std::vector<JSAMPLE> row;
     bool decoded = false;
     jpeg_create_decompress(&info);
@@ -194,7 +217,8 @@ bool DecodeEighth(const std::string& path) {
         info.dct_method = JDCT_IFAST;
         info.do_fancy_upsampling = FALSE;
         jpeg_start_decompress(&info);
-        row.resize(static_cast<size_t>(info.output_width) * static_cast<size_t>(info.output_components));
+        row.resize(static_cast<size_t>(info.output_width) *
+                   static_cast<size_t>(info.output_components));
         JSAMPROW rows[1] = {row.data()};
         while (info.output_scanline < info.output_height) jpeg_read_scanlines(&info, rows, 1);
         jpeg_finish_decompress(&info);
@@ -213,8 +237,10 @@ bool WriteAsCamera(const std::string& from, const std::string& path) {
     tags.make = "Canon";
     tags.model = "Canon EOS 5D";
     tags.taken = tags.changed = "2019:07:14 12:00:00";
-    const QImage preview = QImage(QString::fromStdString(from)).scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return karvio::testing::TagPhoto(path, tags) && karvio::testing::WriteCameraPreview(path, preview);
+    const QImage preview = QImage(QString::fromStdString(from))
+                               .scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return karvio::testing::TagPhoto(path, tags) &&
+           karvio::testing::WriteCameraPreview(path, preview);
 }
 
 // libheif alone: the file read, its primary picture's first thumbnail item decoded to RGB.
@@ -224,12 +250,14 @@ bool DecodeHeifThumbnailItem(const std::string& path) {
     heif_image_handle* thumbnail = nullptr;
     heif_image* image = nullptr;
     heif_item_id id = 0;
-    const bool decoded = heif_context_read_from_file(context, path.c_str(), nullptr).code == heif_error_Ok &&
-                         heif_context_get_primary_image_handle(context, &primary).code == heif_error_Ok &&
-                         heif_image_handle_get_list_of_thumbnail_IDs(primary, &id, 1) == 1 &&
-                         heif_image_handle_get_thumbnail(primary, id, &thumbnail).code == heif_error_Ok &&
-                         heif_decode_image(thumbnail, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr)
-                                 .code == heif_error_Ok;
+    const bool decoded =
+        heif_context_read_from_file(context, path.c_str(), nullptr).code == heif_error_Ok &&
+        heif_context_get_primary_image_handle(context, &primary).code == heif_error_Ok &&
+        heif_image_handle_get_list_of_thumbnail_IDs(primary, &id, 1) == 1 &&
+        heif_image_handle_get_thumbnail(primary, id, &thumbnail).code == heif_error_Ok &&
+        heif_decode_image(thumbnail, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB,
+                          nullptr)
+                .code == heif_error_Ok;
     if (image) heif_image_release(image);
     if (thumbnail) heif_image_handle_release(thumbnail);
     if (primary) heif_image_handle_release(primary);
@@ -252,8 +280,10 @@ double BestThumbnail(const std::string& path, int runs) {
 
 void Thumbnails(const std::string& dir, int runs) {
     std::mt19937 rng(7);
-    const std::string path = dir + "/twelve-megapixels.jpg", camera = dir + "/twelve-megapixels-camera.jpg";
-    if ((!fs::exists(path) && !WriteCameraPhoto(path, 4000, 3000, rng)) || (!fs::exists(camera) && !WriteAsCamera(path, camera))) {
+    const std::string path = dir + "/twelve-megapixels.jpg",
+                      camera = dir + "/twelve-megapixels-camera.jpg";
+    if ((!fs::exists(path) && !WriteCameraPhoto(path, 4000, 3000, rng)) ||
+        (!fs::exists(camera) && !WriteAsCamera(path, camera))) {
         std::printf("thumbnail    could not write the 12-megapixel pictures\n");
         return;
     }
@@ -265,17 +295,23 @@ void Thumbnails(const std::string& dir, int runs) {
         auto start = Clock::now();
         QImageReader whole(QString::fromStdString(path));
         const QImage image = whole.read();
-        bestWhole = std::min(bestWhole, std::chrono::duration<double>(Clock::now() - start).count());
+        bestWhole =
+            std::min(bestWhole, std::chrono::duration<double>(Clock::now() - start).count());
         start = Clock::now();
-        if (!DecodeEighth(path)) std::printf("thumbnail    the JPEG library alone cannot decode the picture\n");
-        bestEighth = std::min(bestEighth, std::chrono::duration<double>(Clock::now() - start).count());
+        if (!DecodeEighth(path))
+            std::printf("thumbnail    the JPEG library alone cannot decode the picture\n");
+        bestEighth =
+            std::min(bestEighth, std::chrono::duration<double>(Clock::now() - start).count());
     }
     std::error_code ec;
     const double megabytes = static_cast<double>(fs::file_size(path, ec)) / (1 << 20);
-    std::printf("thumbnail    of a 4000x3000 JPEG of %.1f MiB, best of %d (goal <= 15 ms): as its camera wrote it, "
-                "%.1f ms; without a preview to trust (scaled decoding), %.1f ms; the JPEG library's own decoding at an "
-                "eighth: %.1f ms; decoding it whole: %.1f ms\n",
-                megabytes, runs, bestCamera * 1000, best * 1000, bestEighth * 1000, bestWhole * 1000);
+    std::printf(
+        "thumbnail    of a 4000x3000 JPEG of %.1f MiB, best of %d (goal <= 15 ms): as its camera "
+        "wrote it, "
+        "%.1f ms; without a preview to trust (scaled decoding), %.1f ms; the JPEG library's own "
+        "decoding at an "
+        "eighth: %.1f ms; decoding it whole: %.1f ms\n",
+        megabytes, runs, bestCamera * 1000, best * 1000, bestEighth * 1000, bestWhole * 1000);
 
     // The same picture as a phone writes it: HEIC with a 320-pixel thumbnail item (encoded once,
     // which takes a while), against libheif decoding that item alone.
@@ -295,12 +331,15 @@ void Thumbnails(const std::string& dir, int runs) {
     for (int i = 0; i < runs; ++i) {
         bestPhone = std::min(bestPhone, BestThumbnail(phone, 1));
         const auto start = Clock::now();
-        if (!DecodeHeifThumbnailItem(phone)) std::printf("thumbnail    libheif alone cannot decode the thumbnail item\n");
+        if (!DecodeHeifThumbnailItem(phone))
+            std::printf("thumbnail    libheif alone cannot decode the thumbnail item\n");
         bestItem = std::min(bestItem, std::chrono::duration<double>(Clock::now() - start).count());
     }
-    std::printf("thumbnail    of the same picture as a 4000x3000 HEIC with a 320-pixel thumbnail item, best of %d: "
-                "%.1f ms; libheif decoding that item alone: %.1f ms\n",
-                runs, bestPhone * 1000, bestItem * 1000);
+    std::printf(
+        "thumbnail    of the same picture as a 4000x3000 HEIC with a 320-pixel thumbnail item, "
+        "best of %d: "
+        "%.1f ms; libheif decoding that item alone: %.1f ms\n",
+        runs, bestPhone * 1000, bestItem * 1000);
 }
 
 }  // namespace
@@ -309,28 +348,39 @@ int main(int argc, char** argv) {
     Options o;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string key = argv[i], value = argv[i + 1];
-        if (key == "--dir") o.dir = value;
-        else if (key == "--photos") o.photos = std::atoi(value.c_str());
-        else if (key == "--songs") o.songs = std::atoi(value.c_str());
-        else if (key == "--archives") o.archives = std::atoi(value.c_str());
-        else if (key == "--films") o.films = std::atoi(value.c_str());
-        else if (key == "--plain") o.plain = std::atoi(value.c_str());
-        else if (key == "--runs") o.runs = std::max(1, std::atoi(value.c_str()));
-        else if (key == "--cli") o.cli = value;
+        if (key == "--dir")
+            o.dir = value;
+        else if (key == "--photos")
+            o.photos = std::atoi(value.c_str());
+        else if (key == "--songs")
+            o.songs = std::atoi(value.c_str());
+        else if (key == "--archives")
+            o.archives = std::atoi(value.c_str());
+        else if (key == "--films")
+            o.films = std::atoi(value.c_str());
+        else if (key == "--plain")
+            o.plain = std::atoi(value.c_str());
+        else if (key == "--runs")
+            o.runs = std::max(1, std::atoi(value.c_str()));
+        else if (key == "--cli")
+            o.cli = value;
         else {
             std::fprintf(stderr, "unknown option %s\n", key.c_str());
             return 2;
         }
     }
     if (argc == 2 && std::string(argv[1]) == "--help") {
-        std::printf("details_bench [--dir DIR] [--photos N] [--songs N] [--archives N] [--films N] [--plain N] [--runs N] [--cli PATH]\n");
+        std::printf(
+            "details_bench [--dir DIR] [--photos N] [--songs N] [--archives N] [--films N] "
+            "[--plain N] [--runs N] [--cli PATH]\n");
         return 0;
     }
     if (o.cli.empty()) o.cli = DefaultCli();
     if (o.dir.empty()) {
-        o.dir = (fs::temp_directory_path() / ("karvio-details-bench-" + std::to_string(o.photos) + "-" + std::to_string(o.songs) +
-                                              "-" + std::to_string(o.archives) + "-" + std::to_string(o.films) + "-" +
-                                              std::to_string(o.plain)))
+        o.dir = (fs::temp_directory_path() /
+                 ("karvio-details-bench-" + std::to_string(o.photos) + "-" +
+                  std::to_string(o.songs) + "-" + std::to_string(o.archives) + "-" +
+                  std::to_string(o.films) + "-" + std::to_string(o.plain)))
                     .string();
     }
     if (!fs::exists(o.dir + ".complete")) {
@@ -343,7 +393,9 @@ int main(int argc, char** argv) {
         std::FILE* f = std::fopen((o.dir + ".complete").c_str(), "w");
         if (f) std::fclose(f);
     }
-    const std::string cat = (fs::temp_directory_path() / ("karvio-details-bench-" + std::to_string(::getpid()) + ".cd")).string();
+    const std::string cat =
+        (fs::temp_directory_path() / ("karvio-details-bench-" + std::to_string(::getpid()) + ".cd"))
+            .string();
     auto clean = [&] {
         std::error_code ec;
         fs::remove(cat, ec);
@@ -379,14 +431,18 @@ int main(int argc, char** argv) {
     }
     clean();
     const double floor = plain.seconds + loop;
-    std::printf("tree         %s: %d photos, %d songs, %d archives, %d films, %d plain files\n", o.dir.c_str(), o.photos,
-                o.songs, o.archives, o.films, o.plain);
-    std::printf("plain scan   %.3f s, peak RSS %ld KiB (best of %d)\n", plain.seconds, plain.maxRssKb, o.runs);
+    std::printf("tree         %s: %d photos, %d songs, %d archives, %d films, %d plain files\n",
+                o.dir.c_str(), o.photos, o.songs, o.archives, o.films, o.plain);
+    std::printf("plain scan   %.3f s, peak RSS %ld KiB (best of %d)\n", plain.seconds,
+                plain.maxRssKb, o.runs);
     std::printf("reader loop  %.3f s (the same readers on the same files in one loop)\n", loop);
-    std::printf("details scan %.3f s, peak RSS %ld KiB; floor (plain scan + reader loop) %.3f s; ratio %.2f (goal <= 1.30)\n",
-                detailed.seconds, detailed.maxRssKb, floor, detailed.seconds / floor);
-    std::printf("rescan       with details %.3f s, plain %.3f s; ratio %.2f (goal <= 1.20)\n", detailedRescan.seconds,
-                plainRescan.seconds, detailedRescan.seconds / plainRescan.seconds);
+    std::printf(
+        "details scan %.3f s, peak RSS %ld KiB; floor (plain scan + reader loop) %.3f s; ratio "
+        "%.2f (goal <= 1.30)\n",
+        detailed.seconds, detailed.maxRssKb, floor, detailed.seconds / floor);
+    std::printf("rescan       with details %.3f s, plain %.3f s; ratio %.2f (goal <= 1.20)\n",
+                detailedRescan.seconds, plainRescan.seconds,
+                detailedRescan.seconds / plainRescan.seconds);
     Thumbnails(o.dir, o.runs);
     return 0;
 }

@@ -61,7 +61,7 @@ namespace {
 
 constexpr int kCategories = 100;
 constexpr int kCds = 1000;
-constexpr int kGroups = 99;  // top-level directories of the big CD besides "Big"
+constexpr int kGroups = 99;           // top-level directories of the big CD besides "Big"
 constexpr int kDirectories = 100000;  // with the CD's top directory
 constexpr int kSubs = kDirectories - 2 - kGroups;  // spread over the groups
 constexpr int kFiles = 1000000;
@@ -69,8 +69,8 @@ constexpr int kBigFiles = 100000;
 constexpr int kSubFiles = kFiles - kBigFiles;  // spread over the groups' directories
 
 // Appends one directory record and its files in one append run; returns the directory's id.
-int32_t AddDirectory(classData& data, int32_t cdId, const std::string& name, const std::string& path,
-                     int files, const std::string& stem, double& bytes) {
+int32_t AddDirectory(classData& data, int32_t cdId, const std::string& name,
+                     const std::string& path, int files, const std::string& stem, double& bytes) {
     DirInfo dir;
     dir.DirName = name;
     dir.DirPath = path;
@@ -201,13 +201,16 @@ Measure Timed(const std::function<void()>& work) {
     return {end / 1e9, longest / 1e9};
 }
 
-Measure Best(const Measure& a, const Measure& b) { return a.seconds <= b.seconds ? a : b; }
+Measure Best(const Measure& a, const Measure& b) {
+    return a.seconds <= b.seconds ? a : b;
+}
 
 void Print(const char* what, const Measure& ours, const Measure& baseline, const char* baselineName,
            double target) {
-    std::printf("%-44s %8.3f s (longest stall %.3f s)   %s %8.3f s (stall %.3f s)   target < %.1f s\n", what,
-                ours.seconds, ours.longestStallSeconds, baselineName, baseline.seconds,
-                baseline.longestStallSeconds, target);
+    std::printf(
+        "%-44s %8.3f s (longest stall %.3f s)   %s %8.3f s (stall %.3f s)   target < %.1f s\n",
+        what, ours.seconds, ours.longestStallSeconds, baselineName, baseline.seconds,
+        baseline.longestStallSeconds, target);
 }
 
 // Makes `path` the program's catalogue; its first CD's id.
@@ -264,8 +267,9 @@ void BaselineCdTree(QStandardItemModel& model) {
     std::unordered_map<int32_t, QStandardItem*> byId;
     std::vector<std::pair<int32_t, QStandardItem*>> pending;
     for (classCat* cat = &data.GetCatFirst(); !data.GetCatEof(); cat = &data.GetCatNext()) {
-        auto* item = new QStandardItem(ItemIcon(cat->GetCatImageId()),
-                                       QString::fromStdString(DecodeCatalogueText(cat->GetCatName())));
+        auto* item =
+            new QStandardItem(ItemIcon(cat->GetCatImageId()),
+                              QString::fromStdString(DecodeCatalogueText(cat->GetCatName())));
         byId[cat->GetCatId()] = item;
         pending.push_back({cat->GetCatParentId(), item});
     }
@@ -276,8 +280,8 @@ void BaselineCdTree(QStandardItemModel& model) {
     for (classCd* cd = &data.GetCdFirst(); !data.GetCdEof(); cd = &data.GetCdNext()) {
         auto found = byId.find(cd->GetCdCategory());
         (found == byId.end() ? root : found->second)
-            ->appendRow(new QStandardItem(ItemIcon(kIconCd),
-                                          QString::fromStdString(DecodeCatalogueText(cd->GetCdName()))));
+            ->appendRow(new QStandardItem(
+                ItemIcon(kIconCd), QString::fromStdString(DecodeCatalogueText(cd->GetCdName()))));
     }
     model.sort(0);
 }
@@ -299,7 +303,8 @@ size_t BaselineDirectoryTree(QTreeWidget& widget, int32_t cdId) {
         if (path == "\\") path.clear();
         auto found = byPath.find(path);
         QTreeWidgetItem* parent = found == byPath.end() ? cdItem : found->second;
-        auto* item = new QTreeWidgetItem(parent, QStringList{QString::fromStdString(DecodeCatalogueText(name))});
+        auto* item = new QTreeWidgetItem(
+            parent, QStringList{QString::fromStdString(DecodeCatalogueText(name))});
         item->setIcon(0, folder);
         byPath.emplace(path.empty() ? name : path + "\\" + name, item);
         ++count;
@@ -319,7 +324,8 @@ void BaselineFileList(QStandardItemModel& model, int32_t cdId, int32_t dirId) {
     const QIcon icon = ItemIcon(kIconFile);
     for (ClassFile* file = &dir.GetFileFirst(); !dir.GetFileEof(); file = &dir.GetFileNext()) {
         QList<QStandardItem*> row;
-        row << new QStandardItem(icon, QString::fromStdString(DecodeCatalogueText(file->GetFileName())))
+        row << new QStandardItem(icon,
+                                 QString::fromStdString(DecodeCatalogueText(file->GetFileName())))
             << new QStandardItem(QString::fromStdString(FormatSize(file->GetFileSize())))
             << new QStandardItem(QString::number(file->GetFileDate()))
             << new QStandardItem(QString::fromStdString(AttributesToText(file->getFileAttr())))
@@ -341,10 +347,11 @@ void ClickNode(frmBrowse2& view, NodeHandle node) {
 }
 
 void PrintRatio(const char* what, const Measure& ours, const Measure& before) {
-    std::printf("%-44s %8.3f s (longest stall %.3f s)   before: RefillListCds + first opening %8.3f s   "
-                "ratio %.2f   target <= 1.2\n",
-                what, ours.seconds, ours.longestStallSeconds, before.seconds,
-                before.seconds > 0 ? ours.seconds / before.seconds : 0.0);
+    std::printf(
+        "%-44s %8.3f s (longest stall %.3f s)   before: RefillListCds + first opening %8.3f s   "
+        "ratio %.2f   target <= 1.2\n",
+        what, ours.seconds, ours.longestStallSeconds, before.seconds,
+        before.seconds > 0 ? ours.seconds / before.seconds : 0.0);
 }
 
 // The big CD opened with two of its folders expanded and a folder of the second selected.
@@ -366,12 +373,15 @@ void OpenBigCdDeep(frmBrowse2& view, int32_t cdId) {
 int main(int argc, char** argv) {
     AnswerHelp(argc, argv,
                "usage: explorer_bench [--dir DIR] [--regenerate]\n"
-               "The explorer on 1,000 CDs and on one CD of a million files against the item-based Qt classes, offscreen.\n");
+               "The explorer on 1,000 CDs and on one CD of a million files against the item-based "
+               "Qt classes, offscreen.\n");
     std::string dir = (fs::temp_directory_path() / "karvio-explorer-bench").string();
     bool regenerate = false;
     for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) dir = argv[++i];
-        else if (!std::strcmp(argv[i], "--regenerate")) regenerate = true;
+        if (!std::strcmp(argv[i], "--dir") && i + 1 < argc)
+            dir = argv[++i];
+        else if (!std::strcmp(argv[i], "--regenerate"))
+            regenerate = true;
     }
     fs::create_directories(dir);
     // The view keeps its list mode and column widths in the settings: keep them out of the user's.
@@ -422,7 +432,8 @@ int main(int argc, char** argv) {
             baselineView.expand(model.index(0, 0));
             Settle();
         });
-        std::printf("tree: %zu nodes (%d categories, %d CDs)\n", view.TreeModel()->NodeCount(), kCategories, kCds);
+        std::printf("tree: %zu nodes (%d categories, %d CDs)\n", view.TreeModel()->NodeCount(),
+                    kCategories, kCds);
         Print("RefillListCds, 1,000 CDs", ours, baseline, "QStandardItemModel", 0.1);
     }
 
@@ -440,21 +451,23 @@ int main(int argc, char** argv) {
         for (int round = 0; round < 3; ++round) {
             OpenBigCdDeep(view, cdId);
             before = Best(before, Timed([&] {
-                view.RefillListCds(0, kNoNode);
-                ClickNode(view, view.TreeModel()->CdNode(cdId));
-                Settle(view.TreeModel());
-            }));
+                              view.RefillListCds(0, kNoNode);
+                              ClickNode(view, view.TreeModel()->CdNode(cdId));
+                              Settle(view.TreeModel());
+                          }));
             OpenBigCdDeep(view, cdId);
             place = view.CapturePlace();
-            view.TreeModel()->RemoveNode(view.TreeModel()->CdNode(cdId));  // as the rescan's removal does
+            view.TreeModel()->RemoveNode(
+                view.TreeModel()->CdNode(cdId));  // as the rescan's removal does
             ours = Best(ours, Timed([&] {
-                view.Resync();
-                view.RestorePlace(place);
-                Settle(view.TreeModel());
-            }));
+                            view.Resync();
+                            view.RestorePlace(place);
+                            Settle(view.TreeModel());
+                        }));
         }
         std::printf("after the rescan: %s selected, %zu folders expanded\n",
-                    view.TreeModel()->Caption(view.SelectedNode()).toUtf8().constData(), place.expanded.size());
+                    view.TreeModel()->Caption(view.SelectedNode()).toUtf8().constData(),
+                    place.expanded.size());
         PrintRatio("re-selecting after a rescan, 100,000 dirs", ours, before);
     }
 
@@ -483,26 +496,27 @@ int main(int argc, char** argv) {
         Measure before{1e9, 0}, ours{1e9, 0}, reload{1e9, 0};
         for (int turn = 0; turn < 3; ++turn) {
             before = Best(before, Timed([&] {
-                view.RefillListCds(0, kNoNode);
-                ClickNode(view, view.TreeModel()->CdNode(cdId));
-                Settle(view.TreeModel());
-            }));
+                              view.RefillListCds(0, kNoNode);
+                              ClickNode(view, view.TreeModel()->CdNode(cdId));
+                              Settle(view.TreeModel());
+                          }));
             renameCategory();
             ours = Best(ours, Timed([&] {
-                view.Resync();
-                Settle();
-            }));
+                            view.Resync();
+                            Settle();
+                        }));
             CatalogueRenumbering same;
             for (int32_t id : view.TreeModel()->CdIds()) same.cds[id] = id;
             for (int32_t id : view.TreeModel()->CategoryIds()) same.categories[id] = id;
             reload = Best(reload, Timed([&] {
-                view.Reload(same);
-                Settle(view.TreeModel());
-            }));
+                              view.Reload(same);
+                              Settle(view.TreeModel());
+                          }));
         }
         PrintRatio("refresh after another program's change", ours, before);
         PrintRatio("reload after a compaction (id map)", reload, before);
-        std::printf("selected after both: %s\n", view.TreeModel()->Caption(view.SelectedNode()).toUtf8().constData());
+        std::printf("selected after both: %s\n",
+                    view.TreeModel()->Caption(view.SelectedNode()).toUtf8().constData());
     }
     // 4. Expanding the big CD: until its folders show, and the event loop's longest gap meanwhile.
     {
@@ -592,8 +606,8 @@ int main(int argc, char** argv) {
             Settle();
         });
         const size_t widgetHeapAfter = HeapInUse();
-        std::printf("big CD: %zu directory nodes, %d files, %d of them in \"Big\"\n", nodesAdded, kFiles,
-                    kBigFiles);
+        std::printf("big CD: %zu directory nodes, %d files, %d of them in \"Big\"\n", nodesAdded,
+                    kFiles, kBigFiles);
         Print("first opening of the CD (load + list)", open, baselineOpen, "QTreeWidget", 0.5);
 
         const NodeHandle big = ChildNamed(*tree, cdNode, QStringLiteral("Big"));
@@ -611,8 +625,8 @@ int main(int argc, char** argv) {
             BaselineFileList(listModel, cdId, bigDirId);
             Settle();
         });
-        std::printf("list of \"Big\": %d rows (QStandardItemModel: %d)\n", view.ListModel()->rowCount(),
-                    listModel.rowCount());
+        std::printf("list of \"Big\": %d rows (QStandardItemModel: %d)\n",
+                    view.ListModel()->rowCount(), listModel.rowCount());
         Print("FillList, 100,000 files", fill, baselineFill, "QStandardItemModel", 0.3);
 
         // The same list kept sorted by name (a click on "Name"), against the baseline's sort.
@@ -627,15 +641,17 @@ int main(int argc, char** argv) {
             listModel.sort(0);
             Settle();
         });
-        Print("FillList, 100,000 files sorted by name", sortedFill, baselineSort, "its sort alone   ", 0.3);
+        Print("FillList, 100,000 files sorted by name", sortedFill, baselineSort,
+              "its sort alone   ", 0.3);
 
         // The list of the CD's node changed in between; the heap figure is taken right after the
         // opening, whose list holds only the CD's top directories.
-        std::printf("memory per tree node: %.0f bytes by the allocator (%.0f by the model's count)   "
-                    "QTreeWidgetItem: %.0f bytes   target <= 200\n",
-                    static_cast<double>(heapAfterOpen - heapBefore) / static_cast<double>(nodesAdded),
-                    static_cast<double>(tree->MemoryUsed()) / static_cast<double>(tree->NodeCount()),
-                    static_cast<double>(widgetHeapAfter - widgetHeapBefore) / static_cast<double>(items));
+        std::printf(
+            "memory per tree node: %.0f bytes by the allocator (%.0f by the model's count)   "
+            "QTreeWidgetItem: %.0f bytes   target <= 200\n",
+            static_cast<double>(heapAfterOpen - heapBefore) / static_cast<double>(nodesAdded),
+            static_cast<double>(tree->MemoryUsed()) / static_cast<double>(tree->NodeCount()),
+            static_cast<double>(widgetHeapAfter - widgetHeapBefore) / static_cast<double>(items));
         // The figures are out. The baselines' item trees take far longer to take down than they
         // took to build (the QTreeWidget of 100,000 items alone some 50 s), and none of it is
         // measured: the process ends here without destroying them.

@@ -25,7 +25,8 @@ namespace {
 // one after the other.
 // The best of `runs` timings of each command list, the lists taking turns so that a slow spell of
 // the machine falls on all of them alike.
-std::vector<Timing> BestEach(int runs, const std::vector<std::vector<std::vector<std::string>>>& lists,
+std::vector<Timing> BestEach(int runs,
+                             const std::vector<std::vector<std::vector<std::string>>>& lists,
                              const std::vector<std::string>& outs) {
     auto once = [&](size_t which) {
         Timing sum;
@@ -50,10 +51,12 @@ std::vector<Timing> BestEach(int runs, const std::vector<std::vector<std::vector
     return best;
 }
 
-void PrintComparison(const char* what, const char* ours, const Timing& a, const char* theirs, const Timing& b) {
+void PrintComparison(const char* what, const char* ours, const Timing& a, const char* theirs,
+                     const Timing& b) {
     std::printf("%-8s %-24s wall %.3f s  cpu %.3f s\n", what, ours, a.wall, a.cpu);
     std::printf("%-8s %-24s wall %.3f s  cpu %.3f s\n", "", theirs, b.wall, b.cpu);
-    std::printf("%-8s ratio                    wall %.2f    cpu %.2f\n", "", a.wall / b.wall, a.cpu / b.cpu);
+    std::printf("%-8s ratio                    wall %.2f    cpu %.2f\n", "", a.wall / b.wall,
+                a.cpu / b.cpu);
 }
 
 std::string FirstLine(const std::string& path) {
@@ -79,14 +82,22 @@ Options Parse(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (a == "--files") o.files = std::stol(next());
-        else if (a == "--seed") o.seed = static_cast<unsigned>(std::stoul(next()));
-        else if (a == "--dir") o.dir = next();
-        else if (a == "--cli") o.cli = next();
-        else if (a == "--runs") o.runs = std::stoi(next());
-        else if (a == "--keep") o.keep = true;
+        if (a == "--files")
+            o.files = std::stol(next());
+        else if (a == "--seed")
+            o.seed = static_cast<unsigned>(std::stoul(next()));
+        else if (a == "--dir")
+            o.dir = next();
+        else if (a == "--cli")
+            o.cli = next();
+        else if (a == "--runs")
+            o.runs = std::stoi(next());
+        else if (a == "--keep")
+            o.keep = true;
         else {
-            std::fprintf(stderr, "usage: ops_bench [--files N] [--seed N] [--dir DIR] [--cli PATH] [--runs N] [--keep]\n");
+            std::fprintf(stderr,
+                         "usage: ops_bench [--files N] [--seed N] [--dir DIR] [--cli PATH] [--runs "
+                         "N] [--keep]\n");
             std::exit(2);
         }
     }
@@ -97,9 +108,11 @@ Options Parse(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    AnswerHelp(argc, argv,
-               "usage: ops_bench [--files N] [--seed N] [--dir DIR] [--cli PATH] [--runs N] [--keep]\n"
-               "karvio-cli search, tree and compact on a generated catalogue against grep, the text tree and cp.\n");
+    AnswerHelp(
+        argc, argv,
+        "usage: ops_bench [--files N] [--seed N] [--dir DIR] [--cli PATH] [--runs N] [--keep]\n"
+        "karvio-cli search, tree and compact on a generated catalogue against grep, the text tree "
+        "and cp.\n");
     const Options o = Parse(argc, argv);
     std::string dir = o.dir;
     if (dir.empty()) {
@@ -115,16 +128,18 @@ int main(int argc, char** argv) {
 
     const auto t0 = std::chrono::steady_clock::now();
     GenerateApart(catalogue, listing, o);
-    const double generated = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double generated =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     std::printf("catalogue: %s, %ld files, %lld bytes (generated in %.2f s)\n", catalogue.c_str(),
-                CountLines(listing),
-                static_cast<long long>(fs::file_size(catalogue)), generated);
-    std::printf("listing:   %s, %lld bytes\n", listing.c_str(), static_cast<long long>(fs::file_size(listing)));
+                CountLines(listing), static_cast<long long>(fs::file_size(catalogue)), generated);
+    std::printf("listing:   %s, %lld bytes\n", listing.c_str(),
+                static_cast<long long>(fs::file_size(listing)));
 
     const std::vector<std::string> search = {o.cli, "--data", catalogue, "search", kNeedle};
     const std::vector<std::string> grep = {"grep", "-c", "-i", kNeedle, listing};
     // Both write to a file: GNU grep stops at the first match when its output is /dev/null.
-    const std::vector<Timing> searchTimes = BestEach(o.runs, {{search}, {grep}}, {hits, dir + "/grep.txt"});
+    const std::vector<Timing> searchTimes =
+        BestEach(o.runs, {{search}, {grep}}, {hits, dir + "/grep.txt"});
     const Timing tSearch = searchTimes[0], tGrep = searchTimes[1];
     std::printf("search \"%s\": %ld hits, grep counts %s\n", kNeedle, CountLines(hits),
                 FirstLine(dir + "/grep.txt").c_str());
@@ -132,7 +147,8 @@ int main(int argc, char** argv) {
 
     const std::vector<std::string> common = {o.cli, "--data", catalogue, "search", kCommonNeedle};
     const std::vector<std::string> grepCommon = {"grep", "-c", "-i", kCommonNeedle, listing};
-    const std::vector<Timing> commonTimes = BestEach(o.runs, {{common}, {grepCommon}}, {hits, dir + "/grep.txt"});
+    const std::vector<Timing> commonTimes =
+        BestEach(o.runs, {{common}, {grepCommon}}, {hits, dir + "/grep.txt"});
     std::printf("search \"%s\": %ld hits, grep counts %s\n", kCommonNeedle, CountLines(hits),
                 FirstLine(dir + "/grep.txt").c_str());
     PrintComparison("search", "karvio-cli search", commonTimes[0], "grep -c -i", commonTimes[1]);
@@ -142,7 +158,8 @@ int main(int argc, char** argv) {
     // A common word (some 200,000 hits, names in several scripts): text against grep, and the
     // JSON against the text.
     const std::vector<std::string> inText = {o.cli, "--data", catalogue, "search", kCommonInNeedle};
-    const std::vector<std::string> inJson = {o.cli, "--data", catalogue, "search", kCommonInNeedle, "--json"};
+    const std::vector<std::string> inJson = {o.cli,    "--data",        catalogue,
+                                             "search", kCommonInNeedle, "--json"};
     const std::vector<std::string> grepIn = {"grep", "-c", "-i", kCommonInNeedle, listing};
     // The search on one thread, beside the default of one per processor.
     std::vector<std::string> inOneThread = inText;
@@ -158,7 +175,8 @@ int main(int argc, char** argv) {
 
     // Two rare words, one with the letters i and k (which fold from characters beyond ASCII).
     const std::vector<std::string> ik = {o.cli, "--data", catalogue, "search", kNeedleIk};
-    const std::vector<Timing> rareTimes = BestEach(o.runs, {{ik}, {search}}, {hits, dir + "/rare.txt"});
+    const std::vector<Timing> rareTimes =
+        BestEach(o.runs, {{ik}, {search}}, {hits, dir + "/rare.txt"});
     std::printf("search \"%s\": %ld hits\n", kNeedleIk, CountLines(hits));
     PrintComparison("search", "\"whisky\" (i, k)", rareTimes[0], "\"zephyr\"", rareTimes[1]);
 
@@ -173,8 +191,10 @@ int main(int argc, char** argv) {
     std::printf("tree: one CD of %ld files, %lld bytes of JSON, %lld bytes of text\n", o.files,
                 static_cast<long long>(fs::file_size(dir + "/tree.json")),
                 static_cast<long long>(fs::file_size(dir + "/tree.txt")));
-    PrintComparison("tree", "karvio-cli tree --json", treeTimes[0], "karvio-cli tree", treeTimes[1]);
-    std::printf("%-8s peak memory: --json %ld KB, text %ld KB\n", "", treeTimes[0].peakKb, treeTimes[1].peakKb);
+    PrintComparison("tree", "karvio-cli tree --json", treeTimes[0], "karvio-cli tree",
+                    treeTimes[1]);
+    std::printf("%-8s peak memory: --json %ld KB, text %ld KB\n", "", treeTimes[0].peakKb,
+                treeTimes[1].peakKb);
 
     const std::vector<std::string> compact = {o.cli, "--data", catalogue, "--yes", "compact"};
     const std::vector<std::string> cp = {"cp", catalogue, copy};
@@ -188,8 +208,9 @@ int main(int argc, char** argv) {
 
     if (!o.keep) {
         std::error_code ec;
-        for (const char* f : {"/bench.cd", "/bench.bak", "/names.txt", "/copy.cd", "/hits.txt", "/grep.txt", "/one.cd",
-                              "/tree.json", "/tree.txt", "/hits.json", "/rare.txt"}) {
+        for (const char* f :
+             {"/bench.cd", "/bench.bak", "/names.txt", "/copy.cd", "/hits.txt", "/grep.txt",
+              "/one.cd", "/tree.json", "/tree.txt", "/hits.json", "/rare.txt"}) {
             fs::remove(dir + f, ec);
         }
         if (o.dir.empty()) fs::remove(dir, ec);

@@ -53,7 +53,7 @@ public:
 
 private:
     static double ThreadCpuMs() {
-        timespec ts {};
+        timespec ts{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
         return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
     }
@@ -111,14 +111,16 @@ void BuildCatalogue(const std::string& path, int dirs, int filesPerDir) {
 int main(int argc, char** argv) {
     AnswerHelp(argc, argv,
                "usage: report_window_bench\n"
-               "The report preview and the compaction window against setHtml and karvio-cli compact, offscreen.\n");
+               "The report preview and the compaction window against setHtml and karvio-cli "
+               "compact, offscreen.\n");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     QApplication app(argc, argv);
     SetMessageSink([](const std::string&, const MsgButtonSet&) { return int(vbYes); });
     SetYieldHook([] { QCoreApplication::processEvents(); });
 
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "karvio-report-bench";
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / "karvio-report-bench";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     DataFilePath = (dir / "bench.cd").string();
@@ -149,7 +151,8 @@ int main(int argc, char** argv) {
         t.start();
         plain.setHtml(html);
         QCoreApplication::processEvents();
-        std::printf("baseline setHtml of the whole page: %.2f s (the window blocks throughout)\n", t.nsecsElapsed() / 1e9);
+        std::printf("baseline setHtml of the whole page: %.2f s (the window blocks throughout)\n",
+                    t.nsecsElapsed() / 1e9);
     }
     {
         frmWebBrowser preview(nullptr);
@@ -158,8 +161,9 @@ int main(int argc, char** argv) {
         preview.ShowHtml(QString::fromStdString(page));
         const double first = gaps.Seconds();
         while (preview.IsLoading()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        std::printf("preview window: first screen %.3f s, whole page %.2f s, longest stall %lld ms\n", first,
-                    gaps.Seconds(), gaps.Longest());
+        std::printf(
+            "preview window: first screen %.3f s, whole page %.2f s, longest stall %lld ms\n",
+            first, gaps.Seconds(), gaps.Longest());
 
         // Printing the whole page to a PDF file: through the window (on its own thread, page by
         // page) against QTextDocument::print of the same document, which holds the event loop.
@@ -190,11 +194,14 @@ int main(int argc, char** argv) {
         GapWatch printing;
         preview.Print();
         while (preview.IsPrinting()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        std::printf("printing to PDF (%lld KB): through the window %.2f s, longest stall %lld ms (the window "
-                    "thread's own work %.1f ms)   QTextDocument::print %.2f s (the event loop waits throughout); "
-                    "copying the shown document on the window's thread %.0f ms   target 50 ms\n",
-                    static_cast<long long>(QFileInfo(pdf).size() / 1024), printing.Seconds(), printing.Longest(),
-                    printing.LongestBusyMs(), baseline, cloneMs);
+        std::printf(
+            "printing to PDF (%lld KB): through the window %.2f s, longest stall %lld ms (the "
+            "window "
+            "thread's own work %.1f ms)   QTextDocument::print %.2f s (the event loop waits "
+            "throughout); "
+            "copying the shown document on the window's thread %.0f ms   target 50 ms\n",
+            static_cast<long long>(QFileInfo(pdf).size() / 1024), printing.Seconds(),
+            printing.Longest(), printing.LongestBusyMs(), baseline, cloneMs);
         preview.DropPage();
     }
 
@@ -213,21 +220,27 @@ int main(int argc, char** argv) {
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer t;
         t.start();
-        const int status =
-            QProcess::execute(cli, {"--data", QString::fromStdString((dir / "cli.cd").string()), "--yes", "compact"});
+        const int status = QProcess::execute(
+            cli, {"--data", QString::fromStdString((dir / "cli.cd").string()), "--yes", "compact"});
         best[0] = std::min(best[0], t.nsecsElapsed() / 1e9);
         // A refused compaction takes no time worth comparing.
-        if (status != 0) std::printf("karvio-cli compact ended with status %d: the figure below is not a compaction\n", status);
+        if (status != 0)
+            std::printf(
+                "karvio-cli compact ended with status %d: the figure below is not a compaction\n",
+                status);
         GapWatch window;
         RunCompactCommand(menu);
-        while (MaintenanceUnderWay()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        while (MaintenanceUnderWay())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         best[1] = std::min(best[1], window.Seconds());
         longest = std::max(longest, window.Longest());
         longestBusy = std::max(longestBusy, window.LongestBusyMs());
     }
-    std::printf("compaction of 200,000 files, best of 3: karvio-cli %.3f s, through the window %.3f s (%.2fx), "
-                "longest stall %lld ms (the window thread's own work %.1f ms)   target 50 ms\n",
-                best[0], best[1], best[1] / best[0], static_cast<long long>(longest), longestBusy);
+    std::printf(
+        "compaction of 200,000 files, best of 3: karvio-cli %.3f s, through the window %.3f s "
+        "(%.2fx), "
+        "longest stall %lld ms (the window thread's own work %.1f ms)   target 50 ms\n",
+        best[0], best[1], best[1] / best[0], static_cast<long long>(longest), longestBusy);
     std::filesystem::remove_all(dir);
     return 0;
 }

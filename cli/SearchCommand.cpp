@@ -1,6 +1,6 @@
 // karvio-cli search: the catalogue search over every CD in list order, one line or JSON object
-// per hit, in list order; the CDs are searched by a few threads at once. Paths are native ("/"), in the output and in the
-// text looked for in directory paths.
+// per hit, in list order; the CDs are searched by a few threads at once. Paths are native ("/"), in
+// the output and in the text looked for in directory paths.
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -37,9 +37,12 @@ constexpr unsigned kMostThreads = 8;
 
 const char* KindName(SearchHitKind kind) {
     switch (kind) {
-        case SearchHitKind::Cd: return "cd";
-        case SearchHitKind::Directory: return "dir";
-        default: return "file";
+        case SearchHitKind::Cd:
+            return "cd";
+        case SearchHitKind::Directory:
+            return "dir";
+        default:
+            return "file";
     }
 }
 
@@ -57,7 +60,8 @@ public:
     }
     // A printer of some of the hits, whose text goes to `held` for the writing thread's printer
     // to write with Elements.
-    HitPrinter(const SearchArgs& args, std::string* held) : json_(args.json), locale_(args.locale), held_(held) {
+    HitPrinter(const SearchArgs& args, std::string* held)
+        : json_(args.json), locale_(args.locale), held_(held) {
         if (json_) json_out_.ContinueArray(JsonWriter::Lines);
     }
 
@@ -105,8 +109,9 @@ private:
             LocaleText(hit);
             return;
         }
-        const size_t bound = 3 * kNumberBound + kDateBound + kAttributeWordsBound + 16 + EscapedBound(hit.name) +
-                             EscapedBound(hit.cdName) + EscapedBound(hit.path) + EscapedBound(hit.notes);
+        const size_t bound = 3 * kNumberBound + kDateBound + kAttributeWordsBound + 16 +
+                             EscapedBound(hit.name) + EscapedBound(hit.cdName) +
+                             EscapedBound(hit.path) + EscapedBound(hit.notes);
         if (line_.size() < bound) line_.resize(bound);
         char* const start = line_.data();
         char* p = start;
@@ -149,7 +154,8 @@ private:
     static char* PutCdAndPath(char* p, const SearchHit& hit) {
         p = PutEscaped(p, hit.cdName);
         *p++ = '\t';
-        return hit.kind == SearchHitKind::Cd ? PutEscaped(p, NativeBasePath(hit.path)) : PutEscapedPath(p, hit.path);
+        return hit.kind == SearchHitKind::Cd ? PutEscaped(p, NativeBasePath(hit.path))
+                                             : PutEscapedPath(p, hit.path);
     }
 
     // The same line with the date and size as the locale writes them (as the search window does).
@@ -188,7 +194,8 @@ private:
         out.CatalogueString(hit.cdName);
         out.Member("cd_id", hit.cdId);
         if (hit.kind == SearchHitKind::File) out.Member("dir", hit.dirId);
-        out.Member("path", hit.kind == SearchHitKind::Cd ? NativeBasePath(hit.path) : NativeCataloguePath(hit.path));
+        out.Member("path", hit.kind == SearchHitKind::Cd ? NativeBasePath(hit.path)
+                                                         : NativeCataloguePath(hit.path));
         DateMember(out, "date", hit.date);
         out.Member("size", ByteCount(hit.size));
         AttributeMembers(out, hit.attributes);
@@ -203,7 +210,8 @@ private:
     void JsonFile(const SearchHit& hit) {
         if (jsonPlace_.empty() || hit.cdId != jsonPlaceCdId_ || hit.dirId != jsonPlaceDirId_) {
             const std::string path = NativeCataloguePath(hit.path);
-            jsonPlace_.resize(64 + 2 * kNumberBound + EscapedBound(hit.cdName) + EscapedBound(path));
+            jsonPlace_.resize(64 + 2 * kNumberBound + EscapedBound(hit.cdName) +
+                              EscapedBound(path));
             char* p = jsonPlace_.data();
             p = PutLiteral(p, "\",\"cd\":\"");
             p = JsonWriter::PutCatalogueText(p, hit.cdName);
@@ -220,8 +228,8 @@ private:
         }
         const std::string& attributes = AttributeArray(hit.attributes);
         // The literals below come to under 100 characters.
-        const size_t bound = 128 + 3 * kNumberBound + kDateBound + jsonPlace_.size() + attributes.size() +
-                             EscapedBound(hit.name) + EscapedBound(hit.notes);
+        const size_t bound = 128 + 3 * kNumberBound + kDateBound + jsonPlace_.size() +
+                             attributes.size() + EscapedBound(hit.name) + EscapedBound(hit.notes);
         char* p = json_out_.BeginRawValue(bound);
         p = PutLiteral(p, "{\"kind\":\"file\",\"id\":");
         p = PutInt(p, hit.id);
@@ -255,7 +263,8 @@ private:
     std::string line_;
     std::string place_;  // PutPlace's text, of the file hits of directory placeDirId_
     int32_t placeCdId_ = 0, placeDirId_ = 0;
-    std::string jsonPlace_;  // JsonFile's shared members, of the file hits of directory jsonPlaceDirId_
+    std::string
+        jsonPlace_;  // JsonFile's shared members, of the file hits of directory jsonPlaceDirId_
     int32_t jsonPlaceCdId_ = 0, jsonPlaceDirId_ = 0;
 };
 
@@ -264,7 +273,8 @@ private:
 // order, the first CD's as it is found. Returns false, having written nothing, when a worker could
 // not open the file this thread reads (another program swapped another in meanwhile).
 bool SearchOnWorkers(const SearchArgs& args, const SearchCriteria& criteria, classData& data,
-                     const std::vector<int32_t>& cds, unsigned workers, HitPrinter& printer, SearchOutcome& total) {
+                     const std::vector<int32_t>& cds, unsigned workers, HitPrinter& printer,
+                     SearchOutcome& total) {
     const std::string path = data.GetOpenPath();
     const auto identity = data.File()->DeviceAndInode();
     OrderedOutput output(cds.size());
@@ -278,7 +288,8 @@ bool SearchOnWorkers(const SearchArgs& args, const SearchCriteria& criteria, cla
     bool same = true, go = false;
     auto work = [&] {
         classData own(path, classData::ForReading{});
-        const bool ok = own.GetError() == kErrorNone && own.File() && own.File()->DeviceAndInode() == identity;
+        const bool ok =
+            own.GetError() == kErrorNone && own.File() && own.File()->DeviceAndInode() == identity;
         {
             std::unique_lock lock(mutex);
             ++opened;
@@ -349,13 +360,16 @@ void RunSearch(const SearchArgs& args) {
     HitPrinter printer(args);
     // A small catalogue is searched before threads would have started.
     constexpr int64_t kLargeCatalogue = 4 * 1024 * 1024;
-    const unsigned threads = args.threads > 0                               ? args.threads
-                             : data->File()->Length() >= kLargeCatalogue ? std::thread::hardware_concurrency()
-                                                                           : 1;
-    const unsigned workers = static_cast<unsigned>(std::min<size_t>({threads, kMostThreads, cds.size()}));
+    const unsigned threads = args.threads > 0 ? args.threads
+                             : data->File()->Length() >= kLargeCatalogue
+                                 ? std::thread::hardware_concurrency()
+                                 : 1;
+    const unsigned workers =
+        static_cast<unsigned>(std::min<size_t>({threads, kMostThreads, cds.size()}));
     SearchOutcome outcome;
     if (workers < 2 || !SearchOnWorkers(args, criteria, *data, cds, workers, printer, outcome)) {
-        outcome = SearchCatalogue(*data, cds, criteria, [&](const SearchHit& hit) { printer(hit); }, &StopFlag());
+        outcome = SearchCatalogue(
+            *data, cds, criteria, [&](const SearchHit& hit) { printer(hit); }, &StopFlag());
     }
     printer.Finish();
     if (outcome.stopped) ExitStopped("search (after " + std::to_string(outcome.hits) + " hits)");
@@ -363,24 +377,30 @@ void RunSearch(const SearchArgs& args) {
 
 void AddSearchCommand(CLI::App& app) {
     auto args = std::make_shared<SearchArgs>();
-    CLI::App* cmd = app.add_subcommand(
-        "search", "Search CD names, paths, file names and notes (without field flags: paths, file names and notes)");
+    CLI::App* cmd = app.add_subcommand("search",
+                                       "Search CD names, paths, file names and notes (without "
+                                       "field flags: paths, file names and notes)");
     cmd->add_option("TEXT", args->text,
-                    "Text to look for, letter case ignored; \"*\" is dropped; in paths \"/\" separates the names")
+                    "Text to look for, letter case ignored; \"*\" is dropped; in paths \"/\" "
+                    "separates the names")
         ->required();
     auto* whole = cmd->add_flag("--whole", args->whole, "The whole field is the text");
     auto* begin = cmd->add_flag("--begin", args->begin, "The field begins with the text");
-    auto* anywhere = cmd->add_flag("--anywhere", args->anywhere, "The field contains the text (default)");
+    auto* anywhere =
+        cmd->add_flag("--anywhere", args->anywhere, "The field contains the text (default)");
     whole->excludes(begin)->excludes(anywhere);
     begin->excludes(anywhere);
     cmd->add_flag("--cd-names", args->cdNames, "Search CD names");
-    cmd->add_flag("--paths", args->paths, "Search path names (CD base paths, directory paths such as usr/share)");
+    cmd->add_flag("--paths", args->paths,
+                  "Search path names (CD base paths, directory paths such as usr/share)");
     cmd->add_flag("--files", args->files, "Search file and directory names");
     cmd->add_flag("--notes", args->notes, "Search notes");
     cmd->add_flag("--json", args->json, "A JSON array, one object per hit");
-    cmd->add_flag("--locale", args->locale, "Dates and sizes as the user's locale writes them (text output)");
+    cmd->add_flag("--locale", args->locale,
+                  "Dates and sizes as the user's locale writes them (text output)");
     cmd->add_option("--threads", args->threads,
-                    "CDs searched at once (default: one per processor for a large catalogue); the output is the same")
+                    "CDs searched at once (default: one per processor for a large catalogue); the "
+                    "output is the same")
         ->check(CLI::Range(1u, kMostThreads))
         ->option_text("N");
     cmd->callback([args] { RunSearch(*args); });

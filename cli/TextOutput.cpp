@@ -41,7 +41,8 @@ auto WithDecodedPath(std::string_view path, Take take) {
 // look at the bytes around it (beyond ASCII: a C1 control, or not UTF-8 at all).
 constexpr std::array<unsigned char, 256> kByteClass = [] {
     std::array<unsigned char, 256> classes{};
-    for (int c = 0; c < 256; ++c) classes[c] = c < 0x20 || c == 0x7F || c == '\\' ? 1 : c >= 0x80 ? 2 : 0;
+    for (int c = 0; c < 256; ++c)
+        classes[c] = c < 0x20 || c == 0x7F || c == '\\' ? 1 : c >= 0x80 ? 2 : 0;
     return classes;
 }();
 
@@ -69,9 +70,15 @@ char* EscapeUtf8(char* p, std::string_view text, std::string_view backslash) {
         }
         *p++ = '\\';
         switch (c) {
-            case '\n': *p++ = 'n'; break;
-            case '\r': *p++ = 'r'; break;
-            case '\t': *p++ = 't'; break;
+            case '\n':
+                *p++ = 'n';
+                break;
+            case '\r':
+                *p++ = 'r';
+                break;
+            case '\t':
+                *p++ = 't';
+                break;
             case '\\':
                 std::memcpy(p - 1, backslash.data(), backslash.size());
                 p += backslash.size() - 1;
@@ -89,8 +96,8 @@ using namespace bytescan;
 
 // Flags the bytes of `word` that are control characters, DEL or beyond ASCII; and `special`.
 uint64_t Unplain(uint64_t word, char special) {
-    return AnyBelowSpace(word) | AnyEqual(word, 0x7F) | AnyEqual(word, static_cast<unsigned char>(special)) |
-           High(word);
+    return AnyBelowSpace(word) | AnyEqual(word, 0x7F) |
+           AnyEqual(word, static_cast<unsigned char>(special)) | High(word);
 }
 
 // Copies `bytes` to `p` and checks the copy eight bytes at a time: printable ASCII other than
@@ -98,7 +105,8 @@ uint64_t Unplain(uint64_t word, char special) {
 // the end written, or null when a byte needs more than a copy. Reads and writes up to seven bytes
 // past the copy's end, within the room the caller gave (EscapedBound).
 char* CopyPlain(char* p, std::string_view bytes, char special, char to) {
-    static_assert(std::endian::native == std::endian::little, "the tail mask takes the first bytes as the low ones");
+    static_assert(std::endian::native == std::endian::little,
+                  "the tail mask takes the first bytes as the low ones");
     const size_t n = bytes.size();
     if (n == 0) return p;
     std::memcpy(p, bytes.data(), n);
@@ -142,7 +150,9 @@ constexpr char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // Writes the two digits of `value` (0 to 99).
-void PutPair(char* p, unsigned value) { std::memcpy(p, kDigitPairs + 2 * value, 2); }
+void PutPair(char* p, unsigned value) {
+    std::memcpy(p, kDigitPairs + 2 * value, 2);
+}
 
 }  // namespace
 
@@ -180,8 +190,8 @@ namespace {
 
 char* PutIsoFields(char* p, const LocalDateTime& f) {
     if (f.year < 0 || f.year > 9999) {
-        const int n = std::snprintf(p, kDateBound, "%d-%02d-%02dT%02d:%02d:%02d", f.year, f.month, f.day,
-                                    f.hour, f.minute, f.second);
+        const int n = std::snprintf(p, kDateBound, "%d-%02d-%02dT%02d:%02d:%02d", f.year, f.month,
+                                    f.day, f.hour, f.minute, f.second);
         return p + (n > 0 ? n : 0);
     }
     char text[] = "0000-00-00T00:00:00";
@@ -202,7 +212,9 @@ long LocalOffsetAt(const LocalDateTime& f);
 
 }  // namespace
 
-char* PutIsoDate(char* p, double date) { return PutIsoFields(p, FieldsFromDate(date)); }
+char* PutIsoDate(char* p, double date) {
+    return PutIsoFields(p, FieldsFromDate(date));
+}
 
 char* PutIsoDateWithOffset(char* p, double date) {
     const LocalDateTime f = FieldsFromDate(date);
@@ -305,7 +317,8 @@ long LocalOffsetAt(const LocalDateTime& f) {
             }
         }
     }
-    if (f.day < 1 || f.day > 31 || ((month.otherDays >> (f.day - 1)) & 1) != 0) return QuickOffsetAt(f, f.hour);
+    if (f.day < 1 || f.day > 31 || ((month.otherDays >> (f.day - 1)) & 1) != 0)
+        return QuickOffsetAt(f, f.hour);
     return month.offset;
 }
 

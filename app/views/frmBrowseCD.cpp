@@ -25,26 +25,26 @@
 #include "Progress.h"
 #include "ReportTree.h"
 #include "TransferRecords.h"
-#include "mainwindow/EditRefusals.h"
 #include "classData.h"
+#include "controls/AttributeText.h"
 #include "controls/DeepTreeView.h"
 #include "controls/EmptyHint.h"
 #include "controls/ItemIcons.h"
 #include "controls/MountedMarker.h"
 #include "controls/NaturalOrder.h"
+#include "controls/NotesBox.h"
 #include "controls/SizeText.h"
 #include "controls/SplitPanel.h"
-#include "controls/NotesBox.h"
 #include "mainwindow/CatalogueEvents.h"
+#include "mainwindow/EditRefusals.h"
 #include "mainwindow/MenuState.h"
 #include "mainwindow/frmMenu.h"
+#include "scan/CdCommands.h"
 #include "startup/LaunchFile.h"
 #include "startup/ProgramValues.h"
 #include "startup/Settings.h"
-#include "scan/CdCommands.h"
 #include "views/ItemLocation.h"
 #include "views/frmProperties.h"
-#include "controls/AttributeText.h"
 
 namespace karvio {
 
@@ -56,13 +56,17 @@ constexpr int kSizeRole = Qt::UserRole + 3;  // the byte count of a size cell
 constexpr int kColTotalSize = 3;
 constexpr int kColFreeSpace = 4;
 
-QString Text(const std::string& bytes) { return QString::fromStdString(DecodeCatalogueText(bytes)); }
+QString Text(const std::string& bytes) {
+    return QString::fromStdString(DecodeCatalogueText(bytes));
+}
 
 // A cell of the CD list: texts sort in the natural order of the user's locale, numbers (sizes,
 // dates, media types) by value.
 class CdListItem : public QStandardItem {
 public:
-    CdListItem(const QString& text, const QVariant& key) : QStandardItem(text) { setData(key, kSortRole); }
+    CdListItem(const QString& text, const QVariant& key) : QStandardItem(text) {
+        setData(key, kSortRole);
+    }
 
     bool operator<(const QStandardItem& other) const override {
         const QVariant a = data(kSortRole);
@@ -398,7 +402,8 @@ void frmBrowseCD::RestoreTreePlace(const CdTreePlace& place) {
     if (!place.valid || !HasTreeNodes()) return;
     for (const QStringList& path : place.expanded) {
         const int node = treeModel_->NodeAtPath(path);
-        if (node >= 0 && treeModel_->PathOf(node) == path) treeView1_->expand(treeModel_->IndexOfNode(node));
+        if (node >= 0 && treeModel_->PathOf(node) == path)
+            treeView1_->expand(treeModel_->IndexOfNode(node));
     }
     const int selected = treeModel_->NodeAtPath(place.selected);
     treeView1_->verticalScrollBar()->setValue(place.scroll);
@@ -452,7 +457,9 @@ void frmBrowseCD::ClearTree() {
     shownCd_ = 0;
 }
 
-bool frmBrowseCD::HasTreeNodes() const { return !treeModel_->IsEmpty(); }
+bool frmBrowseCD::HasTreeNodes() const {
+    return !treeModel_->IsEmpty();
+}
 
 int32_t frmBrowseCD::SelectedTreeTag() const {
     return treeModel_->TagOf(treeModel_->NodeOf(treeView1_->currentIndex()));
@@ -493,9 +500,12 @@ void frmBrowseCD::ShowMember(int node) {
     detailsKind_ = treeModel_->KindOf(node);
     detailsId_ = 0;
     fldName_->setText(treeModel_->CaptionOf(node));
-    fldSize_->setText(detailsKind_ == kIconArchiveFolder ? QString()
-                                                          : Text(FormatSize(treeModel_->MemberSize(node))).trimmed());
-    fldDate_->setText(treeModel_->MemberDate(node) > 0 ? Text(DateToText(treeModel_->MemberDate(node))) : QString());
+    fldSize_->setText(detailsKind_ == kIconArchiveFolder
+                          ? QString()
+                          : Text(FormatSize(treeModel_->MemberSize(node))).trimmed());
+    fldDate_->setText(treeModel_->MemberDate(node) > 0
+                          ? Text(DateToText(treeModel_->MemberDate(node)))
+                          : QString());
     fldAttr_->clear();
     notesTag_.clear();
     fldNotes_->clear();
@@ -567,7 +577,8 @@ void frmBrowseCD::SaveNotes() {
         case kIconFile:
             if (!saved(edits.AnnotateFile(detailsRecord_, bytes))) return;
             break;
-        default: return;
+        default:
+            return;
     }
     notesTag_ = text;
     RefreshExplorer = true;
@@ -652,7 +663,9 @@ void frmBrowseCD::PropertiesTreeItem() {
                                   treeModel_->CaptionOf(node).toStdString());
 }
 
-void frmBrowseCD::StartFocus() { listView1_->setFocus(); }
+void frmBrowseCD::StartFocus() {
+    listView1_->setFocus();
+}
 
 std::optional<PreviewSource> frmBrowseCD::PreviewStart() {
     if (!HasTreeNodes()) return std::nullopt;
@@ -683,7 +696,9 @@ void frmBrowseCD::RevealRecord(const RecordRef& record) {
     treeView1_->scrollTo(index);
 }
 
-void frmBrowseCD::ReloadCatalogue() { Reload({}); }
+void frmBrowseCD::ReloadCatalogue() {
+    Reload({});
+}
 
 std::vector<int32_t> frmBrowseCD::CdIdsForSearch() {
     if (RefreshCdView) RefillListCds(SelectedCdId(), false);

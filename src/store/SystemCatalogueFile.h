@@ -30,7 +30,8 @@ public:
 
     bool ReadAt(int64_t offset, void* data, size_t size) override;
     const unsigned char* View(int64_t offset, size_t size) override;
-    const unsigned char* ViewPiece(int64_t offset, size_t size, int64_t& start, size_t& length) override;
+    const unsigned char* ViewPiece(int64_t offset, size_t size, int64_t& start,
+                                   size_t& length) override;
     bool WriteAt(int64_t offset, const void* data, size_t size) override;
     int64_t Length() override { return diskLength_ + static_cast<int64_t>(pending_.size()); }
     bool Flush() override;
@@ -54,7 +55,7 @@ private:
     static constexpr size_t kBlockSize = 64 * 1024;
     static constexpr size_t kBlockSlots = 16;  // 1 MiB: small enough to stay in the CPU caches
     static constexpr size_t kFlushThreshold = 1024 * 1024;
-    static constexpr size_t kPatchLimit = 4096;              // earlier-offset writes held at most
+    static constexpr size_t kPatchLimit = 4096;             // earlier-offset writes held at most
     static constexpr size_t kPatchBytesLimit = 256 * 1024;  // and their bytes
 
     // A write below the bytes the system holds, kept until the next flush.
@@ -75,7 +76,8 @@ private:
     // cached; null when the file ends before them or the system reports an error.
     Block* LoadBlock(int64_t index, size_t needed) {
         Block& block = cache_[static_cast<size_t>(index) % kBlockSlots];
-        return block.index == index && block.valid >= needed ? &block : FillBlock(block, index, needed);
+        return block.index == index && block.valid >= needed ? &block
+                                                             : FillBlock(block, index, needed);
     }
     Block* FillBlock(Block& block, int64_t index, size_t needed);
     bool WriteToDisk(int64_t offset, const unsigned char* data, size_t size);
@@ -102,12 +104,12 @@ private:
     std::string path_;
     bool readOnly_ = false;
     bool locked_ = false;
-    bool changed_ = false;  // written since the lock was taken
+    bool changed_ = false;           // written since the lock was taken
     bool changedBeforeRun_ = false;  // changed_ when the append run began
     int lockDepth_ = 0;
     std::string lastError_;
-    int64_t appendStart_ = -1;   // MarkAppendStart's length, -1 when none
-    int64_t lowestWrite_ = 0;    // lowest offset written since then
+    int64_t appendStart_ = -1;  // MarkAppendStart's length, -1 when none
+    int64_t lowestWrite_ = 0;   // lowest offset written since then
     int batchDepth_ = 0;
     int64_t diskLength_;                  // bytes the system holds
     std::vector<unsigned char> pending_;  // appended bytes from diskLength_ on
