@@ -4,6 +4,7 @@
 // height:, in:archive and in:FILEID. Catalogue hits come first, best first, then the members of
 // archives; a member's path is its archive's path followed by its path inside the archive.
 #include <cstdio>
+#include <optional>
 
 #include "CliSupport.h"
 #include "DetailsIndex.h"
@@ -118,9 +119,10 @@ void RunFind(const FindArgs& args) {
     // The catalogue must be there (a reading command never creates one).
     OpenCatalogueOrExit();
     const std::string path = GetDataFileName();
-    // Opened before the index is built: the path still naming it afterwards means the index was
-    // built from it.
-    classData opened(path, classData::ForReading{});
+    // The records give JSON its dates. Opened before the index is built: the path still naming
+    // the file afterwards means the index was built from it.
+    std::optional<classData> opened;
+    if (args.json) opened.emplace(path, classData::ForReading{});
     QuickIndex index;
     std::string error;
     if (!index.Build(path, &error)) Fail(error);
@@ -129,7 +131,8 @@ void RunFind(const FindArgs& args) {
     details.Build(path, index, &note);
     if (!note.empty()) std::fprintf(stderr, "karvio-cli: %s\n", note.c_str());
 
-    classData* records = opened.File() && opened.File()->StillAtPath() ? &opened : nullptr;
+    classData* records =
+        opened && opened->File() && opened->File()->StillAtPath() ? &*opened : nullptr;
     JsonWriter out;
     if (args.json) out.BeginArray(JsonWriter::Lines);
     if (query.details.IsEmpty()) {

@@ -999,10 +999,14 @@ void frmBrowse2::popMenuListLaunch() {
     if (row >= 0 && list_->Row(row).kind == kIconFile) LaunchFile(list_->Row(row).tag);
 }
 
+NodeHandle frmBrowse2::ContainerOf(NodeHandle node) const {
+    while (node != kNoNode && !IsContainer(tree_->Kind(node))) node = tree_->Parent(node);
+    return node;
+}
+
 void frmBrowse2::PreparePreview(std::function<void()> then) {
     // The report is made from the selected CD's folders: unread, they are read on a worker first.
-    NodeHandle cdNode = SelectedNode();
-    while (cdNode != kNoNode && !IsContainer(tree_->Kind(cdNode))) cdNode = tree_->Parent(cdNode);
+    const NodeHandle cdNode = ContainerOf(SelectedNode());
     if (cdNode == kNoNode || tree_->DirectoriesLoaded(cdNode)) {
         then();
         return;
@@ -1019,8 +1023,7 @@ std::optional<PreviewSource> frmBrowse2::PreviewStart() {
             vbOKOnly);
         return std::nullopt;
     }
-    NodeHandle cdNode = node;
-    while (cdNode != kNoNode && !IsContainer(tree_->Kind(cdNode))) cdNode = tree_->Parent(cdNode);
+    const NodeHandle cdNode = ContainerOf(node);
     if (cdNode == kNoNode) return std::nullopt;
     // The report is made from the CD's directories now: they are read here if they are not yet
     // (PreparePreview has them read on a worker first; the selection may have moved since).

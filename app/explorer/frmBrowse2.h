@@ -109,6 +109,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The CD or folder node `node` lies in (itself, when it is one); kNoNode for none.
+    NodeHandle ContainerOf(NodeHandle node) const;
     void FillList(NodeHandle node);
     // The catalogue full name of a directory node ("Photos\2004"), empty for any other node.
     std::string FullNameOf(NodeHandle node) const;
